@@ -1,0 +1,138 @@
+#pragma once
+
+#include "TableSchema.h"
+
+#include <QDate>
+#include <QString>
+#include <QTime>
+#include <QVariant>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+class TableFile;
+class FilterExpression;
+
+// A named cursor on one table file: its index order, its filter, its
+// current row and its edit state. Many cursors may share one table file;
+// they all read the one in-memory picture that the file keeps (TableFile),
+// so a cursor's rows cost little more than the rows it returns.
+//
+// Values are QVariant: an invalid QVariant is a blank field; otherwise a
+// QString (Text, Memo), QDate, QTime, bool or int. Blank booleans read as
+// false in every test.
+//
+// Errors come back as values: operations that can fail return false and
+// leave a message fit to show the user in lastError().
+class Cursor
+{
+public:
+    enum class State { Browse, Edit, Insert };
+
+    explicit Cursor(QString name = QString());
+    ~Cursor();
+    Cursor(const Cursor &) = delete;
+    Cursor &operator=(const Cursor &) = delete;
+
+    QString name() const { return m_name; }
+
+    // --- while closed -------------------------------------------------
+    // Directory (with or without a trailing separator) and file name of the
+    // table, and the schema the file must have.
+    void setTableFile(const QString &directory, const QString &fileName, const TableSchema &schema);
+    QString directory() const { return m_directory; }
+    QString fileName() const { return m_fileName; }
+    QString filePath() const;
+
+    // --- open and close -------------------------------------------------
+    [[nodiscard]] bool open();
+    void close();
+    bool isOpen() const { return m_table != nullptr; }
+
+    // "" (or "primary") for the primary index, "sta", "end".
+    void setIndexName(const QString &name);
+    QString indexName() const { return m_indexName; }
+
+    // --- filter ---------------------------------------------------------
+    // Parses the filter text (clauses joined by "or", tests joined by "and",
+    // literals in single quotes, Null). A text that does not parse leaves the
+    // previous filter in place and returns false; lastError() names the
+    // position. When filtering is on, the visible rows are re-read.
+    [[nodiscard]] bool setFilter(const QString &text);
+    QString filter() const { return m_filterText; }
+    void setFiltered(bool on);
+    bool filtered() const { return m_filtered; }
+
+    // --- navigation -----------------------------------------------------
+    void first();
+    void next();
+    bool eof() const;
+    int recordCount() const;
+    // Goes to the first visible row whose field equals value; false when none.
+    bool locate(const QString &field, const QVariant &value);
+    // Re-reads the visible rows (posts through other cursors become visible),
+    // keeping filter and index; stays on the same row when it is still visible.
+    void refresh();
+
+    // --- editing --------------------------------------------------------
+    void insert();           // a new row, every field blank
+    [[nodiscard]] bool edit(); // the current row; false when there is none
+    [[nodiscard]] bool post(); // writes the row durably, then runs the after-post hook
+    void cancel();
+    [[nodiscard]] bool deleteRow(); // the current row
+    State state() const { return m_state; }
+
+    // Runs after every successful post on this cursor.
+    void setAfterPost(std::function<void()> hook) { m_afterPost = std::move(hook); }
+
+    // --- fields ---------------------------------------------------------
+    // Reading an unknown field name is a programming error (asserts) and
+    // reads as blank.
+    QVariant value(const QString &field) const;
+    bool isBlank(const QString &field) const { return !value(field).isValid(); }
+    bool asBool(const QString &field) const;    // blank -> false
+    int asInt(const QString &field) const;      // blank -> 0
+    QDate asDate(const QString &field) const;   // blank -> invalid
+    QTime asTime(const QString &field) const;   // blank -> invalid
+    QString asText(const QString &field) const; // blank -> "", dates/times in the locale's formats, int as decimal
+
+    // Writes into the edit buffer (Edit or Insert state; asserts otherwise).
+    // An invalid QVariant blanks the field. Capacities are checked at post.
+    void setValue(const QString &field, const QVariant &value);
+    // Writes from text: dates and times in the locale's formats, booleans
+    // "True"/"False", integers in decimal; "" blanks the field. False with
+    // lastError() when the text is no value of the field's type.
+    [[nodiscard]] bool setText(const QString &field, const QString &text);
+
+    QString lastError() const { return m_lastError; }
+
+    // Identity of the current row (`No`, folders "1", the options rowid);
+    // 0 when there is none or the row is not yet posted.
+    qint64 currentId() const;
+
+    const TableSchema *schema() const { return m_schema; }
+
+private:
+    friend class TableFile;
+    void rowDeleted(qint64 id);
+    void rebuildRows(qint64 keepId);
+    int fieldIndex(const QString &field) const;
+    bool fail(const QString &message);
+
+    QString m_name;
+    QString m_directory;
+    QString m_fileName;
+    const TableSchema *m_schema = nullptr;
+    std::shared_ptr<TableFile> m_table;
+    QString m_indexName;
+    QString m_filterText;
+    std::shared_ptr<const FilterExpression> m_filterExpr;
+    bool m_filtered = false;
+    std::vector<qint64> m_rows; // ids of the visible rows in index order
+    int m_pos = 0;              // index into m_rows; == size() at end of data
+    State m_state = State::Browse;
+    std::vector<QVariant> m_buffer; // edit buffer, one value per field
+    std::function<void()> m_afterPost;
+    QString m_lastError;
+};

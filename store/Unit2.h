@@ -1,0 +1,100 @@
+#pragma once
+
+#include "Cursor.h"
+#include "DataRoot.h"
+#include "OptionsRecord.h"
+
+#include <QObject>
+#include <QString>
+
+#include <array>
+#include <memory>
+
+// The views as the data module sees them: the main window implements this
+// so that start-up and the after-post refresh can reach it without the
+// store knowing any widget.
+class DataModuleHost
+{
+public:
+    enum class View { None = 0, Day = 1, Week = 2, Month = 3 };
+    virtual ~DataModuleHost() = default;
+    virtual void showFolderName(const QString &) {}   // title strip of the main window
+    virtual void configureWindow() {}                 // last start-up step
+    virtual View activeView() const { return View::None; }
+    virtual void relayoutMonthFillers() {}            // after the month cells were refreshed
+};
+
+// The data module: the one owner of every cursor.
+class TDataModule2 : public QObject
+{
+    Q_OBJECT
+public:
+    explicit TDataModule2(const DataRoot &root, QObject *parent = nullptr);
+    ~TDataModule2() override;
+
+    void setHost(DataModuleHost *host) { m_host = host ? host : &m_noHost; }
+    const DataRoot &root() const { return m_root; }
+
+    // Start-up: opens options and folders (creating a missing data root
+    // with the defaults), fills the default sound, locates the active
+    // folder, opens its calendar (falling back to the default calendar),
+    // purges when switched on, then asks the host to configure the window.
+    // False when the options or folders table cannot be read: startUpError()
+    // then says why and nothing has been written.
+    [[nodiscard]] bool startUp();
+    QString startUpError() const { return m_startUpError; }
+
+    // Points Table1..Table50 at the folder of the current Table61 row (or
+    // the default calendar when its file does not exist). A calendar file
+    // that cannot be opened is reported through storeMessage() and the
+    // default calendar is opened instead. Returns whether the folder's own
+    // file was opened.
+    bool openCalendarFolder();
+    // Whether the last openCalendarFolder() opened the folder's own file.
+    bool folderFileOpened() const { return m_folderFileOpened; }
+
+    // Deletes every appointment and event that starts more than options
+    // "54" days before today; recurring items and tasks stay.
+    void purgeOldItems();
+
+    // Runs after every post on Table50 (and when the options dialog or a
+    // deletion in the week or month view asks for it).
+    void Table50AfterPost();
+
+    // Replaces (or creates) the calendar table dir + fileName with an empty
+    // one; the calendar cursors are closed around it and reopened as before.
+    // On failure returns false with "The calendar file is in use".
+    [[nodiscard]] bool createCalendarTable(const QString &dir, const QString &fileName);
+
+    // Exit: closes the calendar cursors, then the folders list, then the options.
+    void closeAll();
+
+    // Cursors by their number: 1..50 on the calendar, 60 options, 61 folders.
+    Cursor &table(int number);
+
+    Cursor &Table43() { return table(43); } // day view: items starting within one slot (`end`)
+    Cursor &Table44() { return table(44); } // day view: items running at a slot's start (`sta`)
+    Cursor &Table45() { return table(45); } // day view: look-ahead over later slots (primary)
+    Cursor &Table46() { return table(46); } // day view: the timed items of the day; current = selected block
+    Cursor &Table47() { return table(47); } // task pad and task editor
+    Cursor &Table48() { return table(48); } // reminder scanner and reminders window
+    Cursor &Table49() { return table(49); } // day view: all-day strip (`sta`)
+    Cursor &Table50() { return table(50); } // edit cursor of the event editor; carries the after-post hook
+    Cursor &Table60() { return table(60); } // the single options row
+    Cursor &Table61() { return table(61); } // folders list; current row = current folder
+
+    OptionsRecord &options() { return m_options; }
+
+signals:
+    // A message for the user (a calendar file that could not be opened...).
+    void storeMessage(const QString &text);
+
+private:
+    DataRoot m_root;
+    DataModuleHost m_noHost;
+    DataModuleHost *m_host = &m_noHost;
+    std::array<std::unique_ptr<Cursor>, 52> m_cursors; // 1..50, 60, 61
+    OptionsRecord m_options;
+    bool m_folderFileOpened = false;
+    QString m_startUpError;
+};

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <QTime>
+
+class Cursor;
+
+// Which calendar items lie on a date. Each rule is a filter text for a
+// calendar cursor; setting it switches filtering on, and the cursor then
+// yields exactly the rows of the rule in its index order. Recurring items
+// are single rows that pass on every date of their pattern.
+namespace OccurrenceRules {
+
+// Text of each rule for date d (slot rules: the half hour starting at t1,
+// t2 = t1 + 29 minutes).
+QString generalFilter(const QDate &d);
+QString timedFilter(const QDate &d);
+QString allDayFilter(const QDate &d);
+QString slotStartFilter(const QDate &d, const QTime &t1);
+QString lookAheadFilter(const QDate &d, const QTime &t1); // slot-start, tests reordered
+QString runningFilter(const QDate &d, const QTime &t1);
+
+// Start of half-hour slot 0..47.
+QTime slotStart(int slot);
+
+// Set the rule as the cursor's filter and switch filtering on.
+void occursOn(Cursor &cursor, const QDate &d);
+void timedOn(Cursor &cursor, const QDate &d);
+void allDayOn(Cursor &cursor, const QDate &d);
+void startingInSlot(Cursor &cursor, const QDate &d, int slot);
+void lookAheadInSlot(Cursor &cursor, const QDate &d, int slot);
+void runningAtSlot(Cursor &cursor, const QDate &d, int slot);
+
+} // namespace OccurrenceRules

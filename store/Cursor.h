@@ -44,6 +44,8 @@ public:
     QString directory() const { return m_directory; }
     QString fileName() const { return m_fileName; }
     QString filePath() const;
+    // A read-only cursor never writes to its file (posts fail with a message).
+    void setReadOnly(bool readOnly) { m_readOnly = readOnly; }
 
     // --- open and close -------------------------------------------------
     [[nodiscard]] bool open();
@@ -118,11 +120,14 @@ private:
     void rowDeleted(qint64 id);
     void rebuildRows(qint64 keepId);
     int fieldIndex(const QString &field) const;
+    qint64 idAt(int pos) const { return pos >= 0 && pos < int(m_rows.size()) ? m_rows[pos] : 0; }
+    bool inEdit() const { return m_state != State::Browse; }
     bool fail(const QString &message);
 
     QString m_name;
     QString m_directory;
     QString m_fileName;
+    bool m_readOnly = false;
     const TableSchema *m_schema = nullptr;
     std::shared_ptr<TableFile> m_table;
     QString m_indexName;
@@ -135,4 +140,5 @@ private:
     std::vector<QVariant> m_buffer; // edit buffer, one value per field
     std::function<void()> m_afterPost;
     QString m_lastError;
+    QString m_bufferError; // a value setValue could not take; post refuses with it
 };

@@ -1,0 +1,346 @@
+#include "Cursor.h"
+
+#include "FilterExpression.h"
+#include "LocaleFormats.h"
+#include "TableFile.h"
+
+#include <QDir>
+#include <QtGlobal>
+
+#include <algorithm>
+
+Cursor::Cursor(QString name) : m_name(std::move(name)) {}
+
+Cursor::~Cursor()
+{
+    close();
+}
+
+void Cursor::setTableFile(const QString &directory, const QString &fileName, const TableSchema &schema)
+{
+    Q_ASSERT_X(!isOpen(), "Cursor::setTableFile", "the cursor must be closed");
+    m_directory = directory;
+    m_fileName = fileName;
+    m_schema = &schema;
+}
+
+QString Cursor::filePath() const
+{
+    return QDir(m_directory).filePath(m_fileName);
+}
+
+bool Cursor::fail(const QString &message)
+{
+    m_lastError = message;
+    return false;
+}
+
+bool Cursor::open()
+{
+    if (isOpen())
+        return true;
+    if (!m_schema)
+        return fail(QStringLiteral("No table has been set for %1.").arg(m_name));
+    QString error;
+    m_table = TableFile::acquire(filePath(), *m_schema, m_readOnly, &error);
+    if (!m_table)
+        return fail(error);
+    m_table->attach(this);
+    m_state = State::Browse;
+    m_lastError.clear();
+    rebuildRows(0);
+    return true;
+}
+
+void Cursor::close()
+{
+    if (!m_table)
+        return;
+    m_table->detach(this);
+    m_table.reset();
+    m_rows.clear();
+    m_pos = 0;
+    m_state = State::Browse;
+    m_buffer.clear();
+}
+
+void Cursor::setIndexName(const QString &name)
+{
+    m_indexName = name.compare(QLatin1String("primary"), Qt::CaseInsensitive) == 0 ? QString() : name;
+    if (isOpen())
+        rebuildRows(currentId());
+}
+
+bool Cursor::setFilter(const QString &text)
+{
+    if (!m_schema)
+        return fail(QStringLiteral("No table has been set for %1.").arg(m_name));
+    QString error;
+    auto parsed = FilterExpression::parse(text, *m_schema, &error);
+    if (!parsed)
+        return fail(error);
+    m_filterText = text;
+    m_filterExpr = std::move(parsed);
+    if (isOpen() && m_filtered)
+        rebuildRows(0);
+    return true;
+}
+
+void Cursor::setFiltered(bool on)
+{
+    if (m_filtered == on)
+        return;
+    m_filtered = on;
+    if (isOpen())
+        rebuildRows(0);
+}
+
+void Cursor::rebuildRows(qint64 keepId)
+{
+    if (inEdit())
+        cancel();
+    const IndexDef *order = m_schema->index(m_indexName);
+    m_rows = m_table->select(m_filtered ? m_filterExpr.get() : nullptr, order);
+    m_pos = 0;
+    if (keepId != 0) {
+        const auto it = std::find(m_rows.begin(), m_rows.end(), keepId);
+        if (it != m_rows.end())
+            m_pos = int(it - m_rows.begin());
+    }
+}
+
+void Cursor::first()
+{
+    if (inEdit())
+        cancel();
+    m_pos = 0;
+}
+
+void Cursor::next()
+{
+    if (inEdit())
+        cancel();
+    if (m_pos < int(m_rows.size()))
+        ++m_pos;
+}
+
+bool Cursor::eof() const
+{
+    return m_pos >= int(m_rows.size());
+}
+
+int Cursor::recordCount() const
+{
+    return int(m_rows.size());
+}
+
+void Cursor::refresh()
+{
+    if (isOpen())
+        rebuildRows(currentId());
+}
+
+int Cursor::fieldIndex(const QString &field) const
+{
+    const int index = m_schema ? m_schema->fieldIndex(field) : -1;
+    Q_ASSERT_X(index >= 0, "Cursor", qPrintable(QStringLiteral("unknown field %1").arg(field)));
+    return index;
+}
+
+bool Cursor::locate(const QString &field, const QVariant &wanted)
+{
+    if (!isOpen())
+        return false;
+    const int f = fieldIndex(field);
+    QVariant value;
+    if (f < 0 || !TableFile::coerce(m_schema->fields[f], wanted, &value) || !value.isValid())
+        return false;
+    for (int pos = 0; pos < int(m_rows.size()); ++pos) {
+        if (m_table->value(m_rows[pos], f) == value) {
+            if (inEdit())
+                cancel();
+            m_pos = pos;
+            return true;
+        }
+    }
+    return false;
+}
+
+qint64 Cursor::currentId() const
+{
+    if (!isOpen() || m_state == State::Insert)
+        return 0;
+    return idAt(m_pos);
+}
+
+void Cursor::insert()
+{
+    if (!isOpen())
+        return;
+    if (inEdit())
+        cancel();
+    m_buffer.assign(m_schema->fields.size(), QVariant());
+    m_bufferError.clear();
+    m_state = State::Insert;
+}
+
+bool Cursor::edit()
+{
+    if (!isOpen())
+        return fail(QStringLiteral("The table is not open."));
+    if (inEdit())
+        return true;
+    const qint64 id = currentId();
+    if (id == 0 || !m_table->contains(id))
+        return fail(QStringLiteral("There is no current row to edit."));
+    m_buffer = m_table->row(id);
+    m_bufferError.clear();
+    m_state = State::Edit;
+    return true;
+}
+
+bool Cursor::post()
+{
+    if (!isOpen())
+        return fail(QStringLiteral("The table is not open."));
+    if (m_state == State::Browse)
+        return true;
+    if (!m_bufferError.isEmpty())
+        return fail(m_bufferError);
+    QString error;
+    if (m_state == State::Insert) {
+        qint64 id = 0;
+        if (!m_table->insertRow(m_buffer, &id, &error))
+            return fail(error);
+        // The new row becomes current, at its place in this cursor's order.
+        const IndexDef *order = m_schema->index(m_indexName);
+        const auto at = std::lower_bound(m_rows.begin(), m_rows.end(), id,
+                                         [this, order](qint64 a, qint64 b) { return m_table->lessInOrder(a, b, order); });
+        m_pos = int(at - m_rows.begin());
+        m_rows.insert(at, id);
+    } else {
+        if (!m_table->updateRow(currentId(), m_buffer, &error))
+            return fail(error);
+    }
+    m_state = State::Browse;
+    m_buffer.clear();
+    m_bufferError.clear();
+    m_lastError.clear();
+    if (m_afterPost)
+        m_afterPost();
+    return true;
+}
+
+void Cursor::cancel()
+{
+    m_state = State::Browse;
+    m_buffer.clear();
+    m_bufferError.clear();
+}
+
+bool Cursor::deleteRow()
+{
+    if (!isOpen())
+        return fail(QStringLiteral("The table is not open."));
+    if (m_state == State::Insert) {
+        cancel();
+        return true;
+    }
+    cancel();
+    const qint64 id = currentId();
+    if (id == 0)
+        return fail(QStringLiteral("There is no current row to delete."));
+    QString error;
+    if (!m_table->deleteRow(id, &error))
+        return fail(error);
+    return true;
+}
+
+void Cursor::rowDeleted(qint64 id)
+{
+    const auto it = std::find(m_rows.begin(), m_rows.end(), id);
+    if (it == m_rows.end())
+        return;
+    const int pos = int(it - m_rows.begin());
+    if (m_state == State::Edit && pos == m_pos)
+        cancel();
+    m_rows.erase(it);
+    if (pos < m_pos)
+        --m_pos;
+}
+
+QVariant Cursor::value(const QString &field) const
+{
+    const int f = fieldIndex(field);
+    if (f < 0 || !isOpen())
+        return {};
+    if (inEdit())
+        return m_buffer[f];
+    return m_table->value(idAt(m_pos), f);
+}
+
+bool Cursor::asBool(const QString &field) const
+{
+    return value(field).toBool();
+}
+
+int Cursor::asInt(const QString &field) const
+{
+    return value(field).toInt();
+}
+
+QDate Cursor::asDate(const QString &field) const
+{
+    return value(field).toDate();
+}
+
+QTime Cursor::asTime(const QString &field) const
+{
+    return value(field).toTime();
+}
+
+QString Cursor::asText(const QString &field) const
+{
+    const QVariant v = value(field);
+    switch (v.typeId()) {
+    case QMetaType::UnknownType:
+        return {};
+    case QMetaType::QDate:
+        return LocaleFormats::formatDate(v.toDate());
+    case QMetaType::QTime:
+        return LocaleFormats::formatTime(v.toTime());
+    case QMetaType::Bool:
+        return v.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+    default:
+        return v.toString();
+    }
+}
+
+void Cursor::setValue(const QString &field, const QVariant &value)
+{
+    Q_ASSERT_X(inEdit(), "Cursor::setValue", "the cursor is not in edit or insert state");
+    const int f = fieldIndex(field);
+    if (f < 0 || !inEdit())
+        return;
+    QVariant coerced;
+    if (!TableFile::coerce(m_schema->fields[f], value, &coerced)) {
+        m_bufferError = QStringLiteral("'%1' is not a valid value for the field %2.").arg(value.toString(), field);
+        m_lastError = m_bufferError;
+        return;
+    }
+    m_buffer[f] = coerced;
+}
+
+bool Cursor::setText(const QString &field, const QString &text)
+{
+    const int f = fieldIndex(field);
+    if (f < 0)
+        return fail(QStringLiteral("Unknown field %1.").arg(field));
+    if (!inEdit())
+        return fail(QStringLiteral("The row is not being edited."));
+    QVariant coerced;
+    if (!TableFile::coerce(m_schema->fields[f], text, &coerced))
+        return fail(QStringLiteral("'%1' is not a valid value for the field %2.").arg(text, field));
+    m_buffer[f] = coerced;
+    return true;
+}

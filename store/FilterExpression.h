@@ -1,0 +1,47 @@
+#pragma once
+
+#include "TableSchema.h"
+
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+// A parsed filter text: clauses joined by "or", each a chain of field tests
+// joined by "and" ("and" binds tighter; no parentheses). A test compares a
+// field with a literal in single quotes, or with the word Null. Literals are
+// converted to the field's type once, here, so evaluation compares values:
+// dates and times by value, text as text, booleans against True/False.
+//
+// A blank field never equals a literal: = is false, <> is true and the
+// ordering tests are false for it. "F = Null" holds exactly when F is blank
+// and "F <> Null" when it is not.
+class FilterExpression
+{
+public:
+    enum class Op { Eq, Ne, Lt, Le, Gt, Ge };
+
+    struct Test
+    {
+        int field = -1;           // index into the schema's fields
+        Op op = Op::Eq;
+        bool isNull = false;      // compared with Null
+        qint64 number = 0;        // Date: Julian day; Time: ms of day; Boolean 0/1; Integer
+        QString text;             // Text and Memo fields
+    };
+    using Clause = std::vector<Test>;
+
+    // Parses text against schema. On failure returns nullptr and sets *error
+    // to a message that names the position (1-based character) of the fault.
+    // The result is cached by text, so the views' repeated filters parse once.
+    static std::shared_ptr<const FilterExpression> parse(const QString &text, const TableSchema &schema, QString *error);
+
+    const std::vector<Clause> &clauses() const { return m_clauses; }
+    const TableSchema &schema() const { return *m_schema; }
+
+private:
+    static std::shared_ptr<const FilterExpression> parseUncached(const QString &text, const TableSchema &schema, QString *error);
+
+    const TableSchema *m_schema = nullptr;
+    std::vector<Clause> m_clauses;
+};

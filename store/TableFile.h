@@ -1,0 +1,149 @@
+#pragma once
+
+#include "FilterExpression.h"
+#include "TableSchema.h"
+
+#include <QSet>
+#include <QString>
+#include <QVariant>
+
+#include <limits>
+#include <map>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+struct sqlite3;
+class Cursor;
+
+// One open table file: the SQLite database that is the durable copy, and
+// one in-memory picture of its rows that every cursor on the file reads.
+// Every change is written to SQLite first (one transaction per post, with
+// synchronous writes) and then to the picture, so a failed write leaves
+// both as they were.
+//
+// The picture is column-wise and compact. Lookup structures are built the
+// first time a filter can use them and then kept in step with every change:
+// an equality index per field, and for a pair of date fields a span index
+// (one-date rows through the equality index on the start, longer spans in
+// month buckets). A filter clause reads only the smallest candidate list
+// its tests allow, so a day's filter costs about the rows it returns.
+class TableFile
+{
+public:
+    ~TableFile();
+    TableFile(const TableFile &) = delete;
+    TableFile &operator=(const TableFile &) = delete;
+
+    // The shared picture of the file at path, opened on first use. Null with
+    // *error set (naming the file) when it is missing, not a database, damaged
+    // or lacks the table or one of its fields; nothing is written to it then.
+    static std::shared_ptr<TableFile> acquire(const QString &path, const TableSchema &schema, bool readOnly, QString *error);
+
+    // Creates an empty table file at path, replacing an existing one. Fails
+    // (and leaves an existing file untouched) when the file is open in this
+    // process or locked by another.
+    static bool create(const QString &path, const TableSchema &schema, QString *error);
+
+    // Whether a table file of that name exists.
+    static bool exists(const QString &path);
+
+    // Whether the file is open through some cursor of this process.
+    static bool isOpenHere(const QString &path);
+
+    const TableSchema &schema() const { return m_schema; }
+    QString path() const { return m_path; }
+    bool readOnly() const { return m_readOnly; }
+
+    // --- reading ----------------------------------------------------------
+    bool contains(qint64 id) const { return m_slotById.count(id) != 0; }
+    QVariant value(qint64 id, int field) const;      // invalid QVariant = blank / no row
+    std::vector<QVariant> row(qint64 id) const;      // one value per field
+
+    // Ids of the rows that pass the filter (all rows for null), in the
+    // order of the index (the primary index for null).
+    std::vector<qint64> select(const FilterExpression *filter, const IndexDef *order);
+    // Whether row a comes before row b in the order.
+    bool lessInOrder(qint64 a, qint64 b, const IndexDef *order) const;
+
+    // --- writing (durable first) ------------------------------------------
+    // values holds one value per field; the identity field is ignored on
+    // insert and receives the assigned id.
+    bool insertRow(std::vector<QVariant> &values, qint64 *newId, QString *error);
+    bool updateRow(qint64 id, const std::vector<QVariant> &values, QString *error);
+    bool deleteRow(qint64 id, QString *error);
+
+    // Normalises a value to the field's type: "" and invalid -> blank, text
+    // to date/time/bool/int. False when it is no value of that type.
+    static bool coerce(const FieldDef &field, const QVariant &in, QVariant *out);
+
+    void attach(Cursor *cursor);
+    void detach(Cursor *cursor);
+
+private:
+    TableFile(QString path, const TableSchema &schema, bool readOnly);
+    bool load(QString *error);
+
+    struct Column
+    {
+        bool numeric = true;
+        std::vector<qint64> numbers; // blank = kBlank
+        std::vector<QString> texts;  // blank = null QString
+    };
+    static constexpr qint64 kBlank = std::numeric_limits<qint64>::min();
+
+    struct EqualityIndex
+    {
+        std::unordered_map<qint64, std::vector<int>> buckets; // key -> slots
+    };
+    struct SpanIndex
+    {
+        int startField = -1;
+        int endField = -1;
+        std::unordered_map<qint64, std::vector<int>> months; // month number -> slots with start < end
+    };
+
+    int slotOf(qint64 id) const;
+    bool isBlank(int slot, int field) const;
+    qint64 equalityKey(int slot, int field) const;
+    static qint64 textKey(const QString &text);
+    bool validate(const std::vector<QVariant> &values, QString *error) const;
+    void storeRow(int slot, const std::vector<QVariant> &values);
+    QVariant cellValue(int slot, int field) const;
+    bool testHolds(int slot, const FilterExpression::Test &test) const;
+    bool clauseHolds(int slot, const FilterExpression::Clause &clause) const;
+    int compareInOrder(int slotA, int slotB, const IndexDef *order) const;
+    const std::vector<int> &orderedSlots(const IndexDef *order);
+    void candidatesFor(const FilterExpression::Clause &clause, std::vector<const std::vector<int> *> *lists, bool *scanAll);
+
+    EqualityIndex &equalityIndex(int field);
+    SpanIndex &spanIndex(int startField, int endField);
+    void indexSlot(int slot);
+    void unindexSlot(int slot);
+    static void addToSpan(SpanIndex &index, int slot, qint64 start, qint64 end);
+    void changed();
+
+    bool execute(const QString &sql, const std::vector<QVariant> &binds, QString *error, qint64 *insertedRowId = nullptr);
+    QString errorText(const QString &what) const;
+    QString internText(const QString &text);
+
+    QString m_path;
+    const TableSchema &m_schema;
+    bool m_readOnly = false;
+    sqlite3 *m_db = nullptr;
+    int m_identityField = -1; // the AutoIncrement field, -1 for rowid tables
+
+    std::vector<Column> m_columns;
+    std::vector<qint64> m_ids;   // per slot; 0 = free slot
+    std::vector<int> m_freeSlots;
+    std::unordered_map<qint64, int> m_slotById;
+    QSet<QString> m_textPool; // shares equal short texts (codes such as "0", "Normal")
+
+    std::map<int, EqualityIndex> m_equality;
+    std::vector<SpanIndex> m_spans;
+    std::map<const IndexDef *, std::vector<int>> m_orders; // cached full orders
+    std::vector<quint32> m_marks; // per slot, for de-duplicating a select
+    quint32 m_markStamp = 0;
+
+    std::vector<Cursor *> m_cursors;
+};

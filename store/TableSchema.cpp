@@ -1,0 +1,156 @@
+#include "TableSchema.h"
+
+int TableSchema::fieldIndex(const QString &name) const
+{
+    for (int i = 0; i < fields.size(); ++i) {
+        if (fields[i].name.compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    }
+    return -1;
+}
+
+const IndexDef *TableSchema::index(const QString &name) const
+{
+    const QString wanted = name.compare(QLatin1String("primary"), Qt::CaseInsensitive) == 0 ? QString() : name;
+    for (const IndexDef &def : indexes) {
+        if (def.name.compare(wanted, Qt::CaseInsensitive) == 0)
+            return &def;
+    }
+    return nullptr;
+}
+
+namespace {
+
+FieldDef text(const char *name, int size) { return {QString::fromLatin1(name), FieldType::Text, size}; }
+FieldDef typed(const char *name, FieldType type) { return {QString::fromLatin1(name), type, 0}; }
+
+TableSchema makeCalendarSchema()
+{
+    TableSchema s;
+    s.sqlTable = QStringLiteral("items");
+    s.fields = {
+        typed("No", FieldType::AutoIncrement),
+        text("Subject", 150),
+        text("Loc", 100),
+        {QStringLiteral("N"), FieldType::Memo, 200},
+        typed("S", FieldType::Date),
+        typed("E", FieldType::Date),
+        text("Md", 30),
+        typed("St", FieldType::Time),
+        typed("Et", FieldType::Time),
+        typed("A", FieldType::Boolean),
+        typed("T", FieldType::Integer),
+        typed("R", FieldType::Boolean),
+        typed("Rs", FieldType::Date),
+        typed("Rt", FieldType::Time),
+        text("Rd", 15),
+        text("Rm", 15),
+        typed("Re", FieldType::Boolean),
+        text("Ret", 50),
+        typed("Sun", FieldType::Boolean),
+        typed("Mon", FieldType::Boolean),
+        typed("Tue", FieldType::Boolean),
+        typed("Wed", FieldType::Boolean),
+        typed("Thu", FieldType::Boolean),
+        typed("Fri", FieldType::Boolean),
+        typed("Sat", FieldType::Boolean),
+        text("D", 15),
+        text("M", 15),
+        typed("Ta", FieldType::Boolean),
+        typed("C", FieldType::Boolean),
+        text("P", 50),
+        typed("Sno", FieldType::Boolean),
+        typed("Sn", FieldType::Time),
+        typed("Sns", FieldType::Date),
+        typed("Di", FieldType::Date),
+        text("Tr", 15),
+        text("Tm", 15),
+    };
+    s.indexes = {
+        {QString(), {QStringLiteral("No")}, false, false},
+        {QStringLiteral("end"), {QStringLiteral("Et")}, true, false},
+        {QStringLiteral("sta"),
+         {QStringLiteral("Md"), QStringLiteral("St"), QStringLiteral("Et"), QStringLiteral("S"), QStringLiteral("Subject")},
+         false,
+         true},
+    };
+    return s;
+}
+
+TableSchema makeOptionsSchema()
+{
+    TableSchema s;
+    s.sqlTable = QStringLiteral("options");
+    auto add = [&s](int number, FieldType type, int size = 0) {
+        s.fields.append({QString::number(number), type, size});
+    };
+    add(1, FieldType::Boolean);
+    add(2, FieldType::Integer);
+    add(3, FieldType::Integer);
+    for (int day = 4; day <= 11; ++day)
+        add(day, FieldType::Boolean); // 4..10 working days, 11 maximised
+    for (int n = 12; n <= 15; ++n)
+        add(n, FieldType::Integer);
+    add(16, FieldType::Boolean);
+    add(17, FieldType::Boolean);
+    add(18, FieldType::Integer);
+    add(19, FieldType::Boolean);
+    add(20, FieldType::Boolean);
+    add(21, FieldType::Boolean);
+    add(22, FieldType::Text, 255);
+    add(30, FieldType::Boolean);
+    for (int n = 31; n <= 41; ++n)
+        add(n, FieldType::Text, 50);
+    add(42, FieldType::Integer);
+    add(43, FieldType::Integer);
+    add(44, FieldType::Time);
+    add(45, FieldType::Integer);
+    add(46, FieldType::Integer);
+    add(47, FieldType::Text, 30);
+    add(48, FieldType::Text, 30);
+    add(49, FieldType::Boolean);
+    add(50, FieldType::Boolean);
+    add(52, FieldType::Boolean);
+    add(53, FieldType::Integer);
+    add(54, FieldType::Integer);
+    s.indexes = {{QString(), {}, false, false}}; // rowid order: the single row
+    return s;
+}
+
+TableSchema makeFoldersSchema()
+{
+    TableSchema s;
+    s.sqlTable = QStringLiteral("folders");
+    s.fields = {
+        typed("1", FieldType::AutoIncrement),
+        text("2", 100),
+        text("3", 255),
+        text("4", 255),
+        typed("5", FieldType::Integer),
+        typed("6", FieldType::Integer),
+        typed("7", FieldType::Integer),
+        typed("8", FieldType::Integer),
+    };
+    s.indexes = {{QString(), {QStringLiteral("1")}, false, false}};
+    return s;
+}
+
+} // namespace
+
+const TableSchema &calendarSchema()
+{
+    static const TableSchema schema = makeCalendarSchema();
+    return schema;
+}
+
+const TableSchema &optionsSchema()
+{
+    static const TableSchema schema = makeOptionsSchema();
+    return schema;
+}
+
+const TableSchema &foldersSchema()
+{
+    static const TableSchema schema = makeFoldersSchema();
+    return schema;
+}

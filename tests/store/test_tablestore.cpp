@@ -1,0 +1,337 @@
+// The table store: cursors over one shared picture of a SQLite file.
+
+#include "Cursor.h"
+#include "LocaleFormats.h"
+#include "TableFile.h"
+#include "TestSupport.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <sqlite3.h>
+
+class TestTableStore : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    int m_fileCounter = 0;
+
+    // A fresh, empty calendar file and an open cursor on it.
+    QString newCalendar()
+    {
+        const QString name = QStringLiteral("cal%1.db").arg(++m_fileCounter);
+        QString error;
+        if (!TableFile::create(m_dir.filePath(name), calendarSchema(), &error))
+            qFatal("%s", qPrintable(error));
+        return name;
+    }
+
+    void openOn(Cursor &cursor, const QString &file, const QString &index = QString())
+    {
+        cursor.setTableFile(m_dir.path(), file, calendarSchema());
+        cursor.setIndexName(index);
+        QVERIFY2(cursor.open(), qPrintable(cursor.lastError()));
+    }
+
+    qint64 addItem(Cursor &cursor, std::initializer_list<std::pair<const char *, QVariant>> values)
+    {
+        cursor.insert();
+        for (const auto &[field, value] : values)
+            cursor.setValue(QString::fromLatin1(field), value);
+        if (!cursor.post())
+            qFatal("post failed: %s", qPrintable(cursor.lastError()));
+        return cursor.currentId();
+    }
+
+    QStringList subjects(Cursor &cursor)
+    {
+        QStringList result;
+        for (cursor.first(); !cursor.eof(); cursor.next())
+            result << cursor.asText(QStringLiteral("Subject"));
+        return result;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        pinTestLocale();
+        QVERIFY(m_dir.isValid());
+    }
+
+    void newRowGetsIdentityAtPostAndBlanksStayBlank()
+    {
+        Cursor cursor(QStringLiteral("Table50"));
+        openOn(cursor, newCalendar());
+        cursor.insert();
+        QCOMPARE(cursor.currentId(), qint64(0));
+        QVERIFY(cursor.isBlank(QStringLiteral("No")));
+        cursor.setValue(QStringLiteral("Subject"), QStringLiteral("Dentist"));
+        QVERIFY(cursor.post());
+        const qint64 first = cursor.currentId();
+        QVERIFY(first > 0);
+        QCOMPARE(cursor.value(QStringLiteral("No")).toLongLong(), first);
+        QCOMPARE(cursor.asText(QStringLiteral("Subject")), QStringLiteral("Dentist"));
+        for (const char *field : {"Ta", "Re", "A", "R"}) {
+            QVERIFY(cursor.isBlank(QString::fromLatin1(field)));
+            QVERIFY(!cursor.asBool(QString::fromLatin1(field)));
+        }
+        QVERIFY(cursor.isBlank(QStringLiteral("S")));
+
+        // An empty text is a blank, as a never-typed subject must be.
+        const qint64 second = addItem(cursor, {{"Subject", QString()}, {"Loc", QStringLiteral("")}});
+        QVERIFY(second > first);
+        QVERIFY(cursor.isBlank(QStringLiteral("Subject")));
+        QVERIFY(cursor.isBlank(QStringLiteral("Loc")));
+    }
+
+    void valuesRoundTripThroughTheFile()
+    {
+        const QString file = newCalendar();
+        {
+            Cursor writer;
+            openOn(writer, file);
+            addItem(writer, {{"Subject", QStringLiteral("Yearly")},
+                             {"S", QDate(2029, 1, 14)},
+                             {"St", QTime(9, 30)},
+                             {"Re", true},
+                             {"A", false},
+                             {"T", 7},
+                             {"D", QStringLiteral("14")},
+                             {"M", QStringLiteral("1")}});
+        }
+        // Everything closed: the next cursor reads the file anew.
+        QVERIFY(!TableFile::isOpenHere(m_dir.filePath(file)));
+        Cursor reader;
+        openOn(reader, file);
+        QCOMPARE(reader.recordCount(), 1);
+        QCOMPARE(reader.asDate(QStringLiteral("S")), QDate(2029, 1, 14));
+        QCOMPARE(reader.asTime(QStringLiteral("St")), QTime(9, 30));
+        QCOMPARE(reader.value(QStringLiteral("Re")), QVariant(true));
+        QCOMPARE(reader.value(QStringLiteral("A")), QVariant(false));
+        QCOMPARE(reader.asInt(QStringLiteral("T")), 7);
+        QCOMPARE(reader.asText(QStringLiteral("D")), QStringLiteral("14"));
+        QCOMPARE(reader.asText(QStringLiteral("M")), QStringLiteral("1"));
+        QCOMPARE(reader.asText(QStringLiteral("S")), QStringLiteral("1/14/2029"));
+    }
+
+    void rowsWrittenByAnotherToolReadAlike()
+    {
+        const QString file = newCalendar();
+        sqlite3 *db = nullptr;
+        QCOMPARE(sqlite3_open(QFile::encodeName(m_dir.filePath(file)).constData(), &db), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(db,
+                              "INSERT INTO items (Subject, S, E, Md, St, Et, Ta) "
+                              "VALUES ('Outside', '2024-05-01', '2024-05-01', '0', '09:00:00', '10:30:00', 0)",
+                              nullptr, nullptr, nullptr),
+                 SQLITE_OK);
+        sqlite3_close(db);
+        Cursor cursor;
+        openOn(cursor, file);
+        QVERIFY(cursor.setFilter(QStringLiteral("S = '5/1/2024' and Ta <> 'True' and St >= '9:00:00 AM'")));
+        cursor.setFiltered(true);
+        QCOMPARE(subjects(cursor), QStringList{QStringLiteral("Outside")});
+        cursor.first();
+        QCOMPARE(cursor.asTime(QStringLiteral("Et")), QTime(10, 30));
+        QCOMPARE(cursor.value(QStringLiteral("Ta")), QVariant(false));
+    }
+
+    void indexOrders()
+    {
+        const QString file = newCalendar();
+        Cursor writer;
+        openOn(writer, file);
+        const QDate day(2024, 5, 3);
+        addItem(writer, {{"Subject", QStringLiteral("b timed 10")}, {"Md", "0"}, {"S", day}, {"St", QTime(10, 0)}, {"Et", QTime(11, 0)}});
+        addItem(writer, {{"Subject", QStringLiteral("multi")}, {"S", day}, {"E", day.addDays(2)}, {"St", QTime(8, 0)}, {"Et", QTime(9, 0)}});
+        addItem(writer, {{"Subject", QStringLiteral("all day")}, {"Md", "0"}, {"S", day}, {"A", true}});
+        addItem(writer, {{"Subject", QStringLiteral("timed 9")}, {"Md", "0"}, {"S", day}, {"St", QTime(9, 0)}, {"Et", QTime(12, 0)}});
+        addItem(writer, {{"Subject", QStringLiteral("A timed 10")}, {"Md", "0"}, {"S", day}, {"St", QTime(10, 0)}, {"Et", QTime(11, 0)}});
+
+        Cursor sta, end, primary;
+        openOn(sta, file, QStringLiteral("sta"));
+        openOn(end, file, QStringLiteral("end"));
+        openOn(primary, file);
+        // Blank Md first (multi-date), then all-day (blank St), then by start
+        // time, end time, date and subject without regard to case.
+        QCOMPARE(subjects(sta),
+                 (QStringList{"multi", "all day", "timed 9", "A timed 10", "b timed 10"}));
+        // Latest end first; the blank end of the all-day item comes last.
+        QCOMPARE(subjects(end).first(), QStringLiteral("timed 9"));
+        QCOMPARE(subjects(end).last(), QStringLiteral("all day"));
+        QCOMPARE(subjects(primary), (QStringList{"b timed 10", "multi", "all day", "timed 9", "A timed 10"}));
+    }
+
+    void postThroughOneCursorIsSeenByAnotherAfterRefresh()
+    {
+        const QString file = newCalendar();
+        Cursor a, b;
+        openOn(a, file);
+        openOn(b, file);
+        addItem(a, {{"Subject", QStringLiteral("first")}});
+        QCOMPARE(b.recordCount(), 0);
+        b.refresh();
+        QCOMPARE(subjects(b), QStringList{QStringLiteral("first")});
+        // Setting the filter again is a refresh too.
+        addItem(a, {{"Subject", QStringLiteral("second")}});
+        QVERIFY(b.setFilter(QString()));
+        b.setFiltered(true);
+        QCOMPARE(b.recordCount(), 2);
+
+        // A row deleted through one cursor leaves every other one at once,
+        // and the deleting cursor moves on to the next row.
+        QVERIFY(a.locate(QStringLiteral("Subject"), QStringLiteral("first")));
+        QVERIFY(a.deleteRow());
+        QCOMPARE(a.asText(QStringLiteral("Subject")), QStringLiteral("second"));
+        QCOMPARE(subjects(b), QStringList{QStringLiteral("second")});
+        QVERIFY(a.deleteRow());
+        QVERIFY(a.eof());
+        QCOMPARE(b.recordCount(), 0);
+    }
+
+    void editCancelAndPost()
+    {
+        const QString file = newCalendar();
+        Cursor cursor;
+        openOn(cursor, file);
+        int hookRuns = 0;
+        cursor.setAfterPost([&hookRuns] { ++hookRuns; });
+        const qint64 id = addItem(cursor, {{"Subject", QStringLiteral("before")}});
+        QCOMPARE(hookRuns, 1);
+        QVERIFY(cursor.edit());
+        cursor.setValue(QStringLiteral("Subject"), QStringLiteral("changed"));
+        QCOMPARE(cursor.asText(QStringLiteral("Subject")), QStringLiteral("changed"));
+        cursor.cancel();
+        QCOMPARE(cursor.asText(QStringLiteral("Subject")), QStringLiteral("before"));
+        QVERIFY(cursor.edit());
+        QVERIFY(cursor.setText(QStringLiteral("S"), QStringLiteral("2/29/2000")));
+        QVERIFY(cursor.setText(QStringLiteral("Re"), QStringLiteral("True")));
+        QVERIFY(!cursor.setText(QStringLiteral("T"), QStringLiteral("three")));
+        QVERIFY(cursor.lastError().contains(QLatin1String("T")));
+        QVERIFY(cursor.post());
+        QCOMPARE(hookRuns, 2);
+        QCOMPARE(cursor.currentId(), id);
+        QCOMPARE(cursor.asDate(QStringLiteral("S")), QDate(2000, 2, 29));
+        QVERIFY(cursor.asBool(QStringLiteral("Re")));
+    }
+
+    void tooLongValueIsRefusedAndNothingPosted()
+    {
+        const QString file = newCalendar();
+        Cursor cursor;
+        openOn(cursor, file);
+        cursor.insert();
+        cursor.setValue(QStringLiteral("Subject"), QString(151, QLatin1Char('x')));
+        QVERIFY(!cursor.post());
+        QVERIFY2(cursor.lastError().contains(QLatin1String("Subject")), qPrintable(cursor.lastError()));
+        QVERIFY2(cursor.lastError().contains(QLatin1String("150")), qPrintable(cursor.lastError()));
+        QCOMPARE(cursor.state(), Cursor::State::Insert); // the user's text is still there to fix
+        cursor.cancel();
+        cursor.refresh();
+        QCOMPARE(cursor.recordCount(), 0);
+
+        cursor.insert();
+        cursor.setValue(QStringLiteral("Subject"), QString(150, QLatin1Char('x')));
+        cursor.setValue(QStringLiteral("N"), QString(5000, QLatin1Char('n'))); // a memo has room
+        QVERIFY2(cursor.post(), qPrintable(cursor.lastError()));
+    }
+
+    void badFilesAreReportedAndLeftUntouched_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::newRow("text file") << QByteArray("Meeting at nine\nLunch at noon\n");
+        QByteArray damaged("SQLite format 3");
+        damaged.append('\0');
+        damaged.append(QByteArray(4000, '\x5a'));
+        QTest::newRow("damaged database") << damaged;
+        QTest::newRow("empty file") << QByteArray();
+    }
+
+    void badFilesAreReportedAndLeftUntouched()
+    {
+        QFETCH(QByteArray, content);
+        const QString name = QStringLiteral("bad%1.db").arg(++m_fileCounter);
+        const QString path = m_dir.filePath(name);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(content);
+        file.close();
+
+        Cursor cursor;
+        cursor.setTableFile(m_dir.path(), name, calendarSchema());
+        QVERIFY(!cursor.open());
+        QVERIFY2(cursor.lastError().contains(name), qPrintable(cursor.lastError()));
+        QVERIFY(!cursor.isOpen());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), content);
+    }
+
+    void missingFileIsReported()
+    {
+        Cursor cursor;
+        cursor.setTableFile(m_dir.path(), QStringLiteral("nowhere.db"), calendarSchema());
+        QVERIFY(!cursor.open());
+        QVERIFY(cursor.lastError().contains(QLatin1String("nowhere.db")));
+        QVERIFY(!QFile::exists(m_dir.filePath(QStringLiteral("nowhere.db"))));
+    }
+
+    void createReplacesAClosedFileButNotAnOpenOne()
+    {
+        const QString file = newCalendar();
+        const QString path = m_dir.filePath(file);
+        {
+            Cursor cursor;
+            openOn(cursor, file);
+            addItem(cursor, {{"Subject", QStringLiteral("old")}});
+            QString error;
+            QVERIFY(!TableFile::create(path, calendarSchema(), &error));
+            QVERIFY(!error.isEmpty());
+            cursor.refresh();
+            QCOMPARE(cursor.recordCount(), 1);
+        }
+        QString error;
+        QVERIFY2(TableFile::create(path, calendarSchema(), &error), qPrintable(error));
+        Cursor cursor;
+        openOn(cursor, file);
+        QCOMPARE(cursor.recordCount(), 0);
+    }
+
+    void readOnlyCursorNeverWrites()
+    {
+        const QString file = newCalendar();
+        const QString path = m_dir.filePath(file);
+        const QDateTime before = QFileInfo(path).lastModified();
+        Cursor cursor;
+        cursor.setTableFile(m_dir.path(), file, calendarSchema());
+        cursor.setReadOnly(true);
+        QVERIFY(cursor.open());
+        cursor.insert();
+        cursor.setValue(QStringLiteral("Subject"), QStringLiteral("x"));
+        QVERIFY(!cursor.post());
+        QCOMPARE(QFileInfo(path).lastModified(), before);
+    }
+
+    void datesRoundTripInTheLocaleFormat_data()
+    {
+        QTest::addColumn<QDate>("date");
+        QTest::newRow("1999") << QDate(1999, 12, 31);
+        QTest::newRow("2000") << QDate(2000, 2, 29);
+        QTest::newRow("2029") << QDate(2029, 5, 1);
+    }
+
+    void datesRoundTripInTheLocaleFormat()
+    {
+        QFETCH(QDate, date);
+        const QString text = LocaleFormats::formatDate(date);
+        QVERIFY2(text.endsWith(QString::number(date.year())), qPrintable(text));
+        QCOMPARE(LocaleFormats::parseDate(text), date);
+        const QTime time(23, 59, 58);
+        QCOMPARE(LocaleFormats::parseTime(LocaleFormats::formatTime(time)), time);
+        QVERIFY(!LocaleFormats::formatTime(time).contains(QLatin1String("UTC")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTableStore)
+#include "test_tablestore.moc"

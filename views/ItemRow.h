@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <QTime>
+
+class Cursor;
+
+// The fields of one calendar item that a view cell paints. A cell whose
+// cursor holds no rows paints one ItemRow with every field blank.
+struct ItemRow
+{
+    qint64 No = 0; // 0 while blank
+    QString Subject;
+    QDate S;
+    QDate E;
+    QTime St;
+    QTime Et;
+    bool A = false;
+    int T = 0; // a blank type counts as 0
+    bool R = false;
+    bool Re = false;
+
+    // Reads the current row of a calendar cursor.
+    static ItemRow fromCursor(const Cursor &cursor);
+
+    // `No` as the shared view state writes it; "" for a blank row.
+    QString noText() const { return No ? QString::number(No) : QString(); }
+    // Spans several dates (`S` and `E` differ); blank dates count as equal.
+    bool isMultiDay() const { return S != E; }
+};

@@ -1,0 +1,94 @@
+#include "DayLayout.h"
+
+#include "Cursor.h"
+#include "DayGeometry.h"
+#include "OccurrenceRules.h"
+
+using namespace DayGeometry;
+
+namespace {
+
+const QString No = QStringLiteral("No");
+
+qint64 itemNo(const Cursor &row)
+{
+    return row.value(No).toLongLong();
+}
+
+// Top and unreplaced height (B - T) of an item's block.
+QPair<int, int> rawExtent(const Cursor &row)
+{
+    const QTime start = row.asTime(QStringLiteral("St"));
+    const QTime end = row.asTime(QStringLiteral("Et"));
+    const int top = blockTop(start);
+    if (!end.isValid())
+        return {top, 0};
+    return {top, blockBottom(end) - top};
+}
+
+} // namespace
+
+DayLayout::DayLayout(Cursor &slotCursor, Cursor &runningCursor, Cursor &lookAheadCursor)
+    : m_slot(slotCursor)
+    , m_running(runningCursor)
+    , m_lookAhead(lookAheadCursor)
+{
+}
+
+QRect DayLayout::verticalExtent(const Cursor &row)
+{
+    const auto [top, height] = rawExtent(row);
+    // An end before the start (written by another tool) is drawn like a
+    // zero-length item rather than upside down.
+    return QRect(0, top, 0, height > 0 ? height : rowHeight);
+}
+
+int DayLayout::runningRightEdge(const QDate &d, int slot, const Blocks &blocks)
+{
+    // The right edge of the chain of blocks still running at the slot's
+    // start, taken in start order.
+    OccurrenceRules::runningAtSlot(m_running, d, slot);
+    int right = 0;
+    for (m_running.first(); !m_running.eof(); m_running.next()) {
+        const QRect geometry = blocks.geometryOf(itemNo(m_running));
+        if (geometry.isNull())
+            continue; // a row without a block takes no room
+        if (geometry.x() >= right)
+            right = geometry.x() + geometry.width();
+    }
+    return right;
+}
+
+int DayLayout::lookAheadCount(const QDate &d, int slot, int rawHeight)
+{
+    int most = 0;
+    if (rawHeight < rowHeight)
+        return most;
+    const int lastSlot = qMin(slot + rawHeight / rowHeight - 1, rowCount - 1);
+    for (int j = slot + 1; j <= lastSlot; ++j) {
+        OccurrenceRules::lookAheadInSlot(m_lookAhead, d, j);
+        most = qMax(most, m_lookAhead.recordCount());
+    }
+    return most;
+}
+
+void DayLayout::run(const QDate &d, int gridWidth, Blocks &blocks)
+{
+    for (int slot = 0; slot < rowCount; ++slot) {
+        const int running = runningRightEdge(d, slot, blocks);
+        int x = (running == 0) ? 0 : running + blockGap;
+
+        OccurrenceRules::startingInSlot(m_slot, d, slot);
+        const int starting = m_slot.recordCount();
+        int lookAhead = 0; // grows over the rows of this slot, never reset within it
+        for (m_slot.first(); !m_slot.eof(); m_slot.next()) {
+            const int rawHeight = rawExtent(m_slot).second;
+            lookAhead = qMax(lookAhead, lookAheadCount(d, slot, rawHeight));
+            const QRect extent = verticalExtent(m_slot);
+            const int share = (gridWidth - running) / (starting + lookAhead);
+            blocks.place(m_slot, QRect(x, extent.y(), qMax(0, share - blockGap), extent.height()));
+            x += share;
+        }
+        m_slot.first();
+    }
+}

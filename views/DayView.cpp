@@ -1,0 +1,591 @@
+#include "DayView.h"
+
+#include "ClockText.h"
+#include "Clock.h"
+#include "Cursor.h"
+#include "DayBlock.h"
+#include "DayGeometry.h"
+#include "DayGrid.h"
+#include "ItemCellList.h"
+#include "MarkerIcons.h"
+#include "OccurrenceRules.h"
+#include "TimeRuler.h"
+#include "TypeColors.h"
+#include "Unit2.h"
+#include "ViewFonts.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPainter>
+#include <QResizeEvent>
+#include <QScrollBar>
+#include <QStyleHints>
+#include <QWheelEvent>
+
+using namespace DayGeometry;
+
+namespace {
+const QString No = QStringLiteral("No");
+const QString Subject = QStringLiteral("Subject");
+const QString St = QStringLiteral("St");
+const QString Et = QStringLiteral("Et");
+} // namespace
+
+DayView::DayView(TDataModule2 &data, QWidget *parent)
+    : QWidget(parent)
+    , m_data(data)
+    , m_date(Clock::today())
+    , m_wantedScroll(initialScroll)
+{
+    m_strip = new ItemCellList(data.Table49(), m_stripPainter, this);
+    m_strip->setObjectName(QStringLiteral("DBGrid52"));
+    m_strip->setContextProvider([this] {
+        CellContext context;
+        context.date = m_date;
+        context.use24Hour = use24Hour();
+        return context;
+    });
+
+    m_viewport = new QWidget(this);
+    m_content = new QWidget(m_viewport);
+    m_content->setAutoFillBackground(true);
+    m_ruler = new TimeRuler(m_content);
+    m_grid = new DayGrid(m_content);
+
+    m_scrollBar = new QScrollBar(Qt::Vertical, this);
+    m_scrollBar->setSingleStep(rowHeight);
+    connect(m_scrollBar, &QScrollBar::valueChanged, this, [this](int value) {
+        m_wantedScroll = value;
+        setScrollPosition(value);
+    });
+
+    m_editor = new QLineEdit(m_grid);
+    m_editor->setObjectName(QStringLiteral("SubjectEditor"));
+    m_editor->setFrame(false);
+    m_editor->setMaxLength(150); // the capacity of `Subject`
+    m_editor->setFont(ViewFonts::cellFont());
+    m_editor->hide();
+    connect(m_editor, &QLineEdit::textEdited, this, &DayView::onSubjectEdited);
+    // Typed text is written as soon as the editor loses the focus, so that
+    // nothing waits unsaved in the day list's edit buffer.
+    connect(m_editor, &QLineEdit::editingFinished, this, [this] {
+        Cursor &list = dayList();
+        if (list.state() != Cursor::State::Browse)
+            post(list);
+    });
+
+    connect(m_grid, &DayGrid::pressed, this, &DayView::onGridPressed);
+    connect(m_grid, &DayGrid::dragged, this, &DayView::onGridDragged);
+    connect(m_grid, &DayGrid::released, this, &DayView::onGridReleased);
+    connect(m_grid, &DayGrid::doubleClicked, this, [this] {
+        m_clickTimer.stop();
+        emit newAppointmentRequested();
+    });
+    connect(m_grid, &DayGrid::characterTyped, this, &DayView::onCharacterTyped);
+    connect(m_strip, &ItemCellList::rowPressed, this, [this] { m_clickTimer.stop(); });
+
+    m_clickTimer.setSingleShot(true);
+    connect(&m_clickTimer, &QTimer::timeout, this, &DayView::onClickTimeout);
+
+    showSelection();
+    layoutChildren();
+}
+
+DayView::~DayView() = default;
+
+Cursor &DayView::dayList()
+{
+    return m_data.Table46();
+}
+
+bool DayView::use24Hour() const
+{
+    return m_data.options().boolField(30);
+}
+
+int DayView::gridWidth() const
+{
+    return m_grid->width();
+}
+
+void DayView::setShownDate(const QDate &date)
+{
+    m_date = date;
+}
+
+QString DayView::caption() const
+{
+    return QLocale().toString(m_date, QLocale::LongFormat);
+}
+
+QTime DayView::selectedStartTime() const
+{
+    return rowTime(selectionStartRow());
+}
+
+QTime DayView::selectedEndTime() const
+{
+    return timeAfterRow(selectionEndRow());
+}
+
+void DayView::resetSelection()
+{
+    m_selStart = m_selEnd = 16;
+    showSelection();
+}
+
+// --- building and layout -------------------------------------------------
+
+void DayView::build()
+{
+    m_clickTimer.stop();
+    closeSubjectEditor();
+    // Each item gets exactly one block, even when the caller did not remove
+    // the blocks of the previous build.
+    removeAllBlocks();
+    m_showing = true;
+    m_drag = BlockDrag::State();
+    updateShading();
+    m_ruler->setUse24Hour(use24Hour());
+
+    OccurrenceRules::occursOn(m_data.Table50(), m_date);
+    OccurrenceRules::timedOn(dayList(), m_date);
+    OccurrenceRules::allDayOn(m_data.Table49(), m_date);
+
+    runLayout(true);
+    m_editor->hide();
+    updateStripHeight();
+    m_grid->update();
+    m_strip->update();
+    emit captionChanged(caption());
+}
+
+void DayView::rebuild()
+{
+    removeAllBlocks();
+    build();
+}
+
+void DayView::relayoutBlocks()
+{
+    // The pending subject goes to the table first, so labels show it.
+    closeSubjectEditor();
+    runLayout(false);
+    updateStripHeight();
+    m_grid->update();
+}
+
+void DayView::runLayout(bool creating)
+{
+    if (!m_date.isValid() || !dayList().isOpen())
+        return;
+    m_creatingBlocks = creating;
+    DayLayout layout(m_data.Table43(), m_data.Table44(), m_data.Table45());
+    layout.run(m_date, gridWidth(), *this);
+    m_creatingBlocks = false;
+}
+
+QRect DayView::geometryOf(qint64 itemNo) const
+{
+    const DayBlock *b = block(itemNo);
+    return b ? b->geometry() : QRect();
+}
+
+void DayView::place(const Cursor &row, const QRect &geometry)
+{
+    const qint64 no = row.value(No).toLongLong();
+    DayBlock *b = block(no);
+    if (!b) {
+        // A re-layout only moves blocks; only a build creates them.
+        if (!m_creatingBlocks)
+            return;
+        b = createBlock(no);
+    }
+    b->setGeometry(geometry);
+    applyAppearance(b, row);
+}
+
+void DayView::applyAppearance(DayBlock *b, const Cursor &row)
+{
+    b->setAppearance(TypeColors::color(row.asInt(QStringLiteral("T"))),
+                     ClockText::blockLabel(row.asTime(St), row.asTime(Et), row.asText(Subject), use24Hour()),
+                     MarkerIcons::markerFor(row.asBool(QStringLiteral("R")), row.asBool(QStringLiteral("Re"))));
+}
+
+DayBlock *DayView::createBlock(qint64 itemNo)
+{
+    auto *b = new DayBlock(itemNo, m_grid);
+    connect(b, &DayBlock::pressed, this, &DayView::onBlockPressed);
+    connect(b, &DayBlock::dragged, this, &DayView::onBlockDragged);
+    connect(b, &DayBlock::released, this, &DayView::onBlockReleased);
+    connect(b, &DayBlock::doubleClicked, this, &DayView::onBlockDoubleClicked);
+    m_blocks.insert(itemNo, b);
+    b->show();
+    return b;
+}
+
+void DayView::addBlockForCurrentRow()
+{
+    Cursor &list = dayList();
+    const qint64 no = list.currentId();
+    if (no == 0 || block(no))
+        return;
+    DayBlock *b = createBlock(no);
+    const QRect extent = DayLayout::verticalExtent(list);
+    b->setGeometry(0, extent.y(), qMax(0, gridWidth() - blockGap), extent.height());
+    applyAppearance(b, list);
+}
+
+void DayView::addBlock(qint64 itemNo)
+{
+    if (locateItem(itemNo))
+        addBlockForCurrentRow();
+}
+
+void DayView::removeBlock(qint64 itemNo)
+{
+    DayBlock *b = m_blocks.take(itemNo);
+    if (!b)
+        return;
+    if (m_editorNo == itemNo)
+        closeSubjectEditor();
+    if (m_selectedNo == itemNo)
+        m_selectedNo = 0;
+    if (m_clickedNo == itemNo)
+        m_clickTimer.stop();
+    // The block may be the sender of the signal being handled.
+    b->hide();
+    b->setParent(nullptr);
+    b->deleteLater();
+}
+
+void DayView::removeAllBlocks()
+{
+    closeSubjectEditor();
+    const QList<qint64> numbers = m_blocks.keys();
+    for (qint64 no : numbers)
+        removeBlock(no);
+    m_selectedNo = 0;
+}
+
+bool DayView::locateItem(qint64 itemNo)
+{
+    Cursor &list = dayList();
+    if (list.state() != Cursor::State::Browse)
+        return list.currentId() == itemNo;
+    return list.currentId() == itemNo || list.locate(No, itemNo);
+}
+
+void DayView::renewLabel(DayBlock *b)
+{
+    if (locateItem(b->itemNo()))
+        applyAppearance(b, dayList());
+}
+
+void DayView::updateShading()
+{
+    OptionsRecord &options = m_data.options();
+    DayGrid::Shading shading;
+    // Options "4" (Sunday) .. "10" (Saturday) hold the working days.
+    const int sundayFirst = m_date.dayOfWeek() % 7 + 1;
+    shading.workingDay = options.boolField(3 + sundayFirst);
+    shading.workStart = options.intField(42);
+    shading.workEnd = options.intField(43);
+    shading.offColor = options.colorField(47, Qt::white);
+    shading.workColor = options.colorField(48, QColor(153, 204, 255));
+    m_grid->setShading(shading);
+}
+
+void DayView::updateStripHeight()
+{
+    const int rows = m_strip->rowCount();
+    const int height = stripRowHeight * qMax(1, rows);
+    if (m_strip->height() != height)
+        m_strip->resize(m_strip->width(), height);
+    layoutChildren();
+    m_strip->update();
+}
+
+void DayView::layoutChildren()
+{
+    const int w = width();
+    const int stripHeight = m_strip->height() > 0 ? m_strip->height() : stripRowHeight;
+    m_strip->setGeometry(rulerWidth, 0, qMax(0, w - rulerWidth), stripHeight);
+    m_strip->setColumnWidth(qMax(0, m_strip->width() - scrollBarWidth));
+
+    const int viewHeight = qMax(0, height() - stripHeight);
+    const int viewWidth = qMax(0, w - scrollBarWidth);
+    m_viewport->setGeometry(0, stripHeight, viewWidth, viewHeight);
+    m_content->resize(viewWidth, contentHeight);
+    m_ruler->setGeometry(0, 0, rulerWidth, contentHeight);
+    m_grid->setGeometry(rulerWidth, 0, qMax(0, viewWidth - rulerWidth), gridHeight);
+
+    // Below 930 pixels the content scrolls, in whole rows.
+    const bool scrolling = viewHeight < contentHeight;
+    const int maximum = scrolling ? contentHeight - viewHeight : 0;
+    {
+        const QSignalBlocker blocker(m_scrollBar);
+        m_scrollBar->setGeometry(w - scrollBarWidth, stripHeight, scrollBarWidth, viewHeight);
+        m_scrollBar->setRange(0, maximum);
+        m_scrollBar->setPageStep(qMax(rowHeight, viewHeight));
+        m_scrollBar->setValue(qMin(m_wantedScroll, maximum));
+    }
+    m_scrollBar->setVisible(scrolling);
+    setScrollPosition(scrolling ? m_scrollBar->value() : 0);
+}
+
+void DayView::setScrollPosition(int pixels)
+{
+    m_scrollPosition = pixels - pixels % rowHeight;
+    m_content->move(0, -m_scrollPosition);
+}
+
+void DayView::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    layoutChildren();
+    if (m_showing)
+        relayoutBlocks();
+}
+
+void DayView::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), palette().color(QPalette::Button));
+}
+
+void DayView::wheelEvent(QWheelEvent *event)
+{
+    if (m_scrollBar->isVisible())
+        QCoreApplication::sendEvent(m_scrollBar, event);
+}
+
+// --- selecting rows ------------------------------------------------------
+
+void DayView::showSelection()
+{
+    m_grid->setHighlightedRows(m_selStart, m_selEnd);
+}
+
+void DayView::onGridPressed(int y)
+{
+    m_clickTimer.stop();
+    m_drag = BlockDrag::State();
+    // A click on the grid ends in-place editing and unselects the block.
+    closeSubjectEditor();
+    unselectCurrentBlock();
+    m_selStart = m_selEnd = rowAt(y);
+    m_selecting = true;
+    showSelection();
+}
+
+void DayView::onGridDragged(int y)
+{
+    if (!m_selecting)
+        return;
+    m_selEnd = rowAt(y);
+    showSelection();
+}
+
+void DayView::onGridReleased(int y)
+{
+    m_selEnd = rowAt(y);
+    if (m_selEnd < m_selStart)
+        std::swap(m_selStart, m_selEnd);
+    m_selecting = false;
+    showSelection();
+}
+
+// --- quick entry and the subject editor ----------------------------------
+
+void DayView::onCharacterTyped(const QString &text)
+{
+    // Only characters that can stand in a subject start an entry.
+    if (text.isEmpty() || !text.at(0).isPrint())
+        return;
+    closeSubjectEditor();
+    Cursor &list = dayList();
+    if (!list.isOpen())
+        return;
+    if (list.recordCount() > 0)
+        unselectCurrentBlock();
+    if (m_selEnd < m_selStart)
+        m_selEnd = m_selStart;
+
+    list.insert();
+    list.setValue(QStringLiteral("Md"), QStringLiteral("0"));
+    list.setValue(QStringLiteral("S"), m_date);
+    list.setValue(QStringLiteral("E"), m_date);
+    list.setValue(St, rowTime(m_selStart));
+    list.setValue(Et, timeAfterRow(m_selEnd));
+    list.setValue(QStringLiteral("T"), 0);
+    list.setValue(QStringLiteral("Re"), false);
+    list.setValue(QStringLiteral("R"), false);
+    if (!post(list))
+        return;
+    const qint64 no = list.currentId();
+    addBlockForCurrentRow();
+    relayoutBlocks();
+
+    openSubjectEditor(no);
+    if (m_editorNo != no || !list.edit())
+        return;
+    list.setValue(Subject, text);
+    if (!post(list))
+        return;
+    m_editor->setText(text);
+    m_editor->setCursorPosition(text.size());
+    renewLabel(block(no));
+}
+
+void DayView::openSubjectEditor(qint64 itemNo)
+{
+    DayBlock *b = block(itemNo);
+    if (!b || !locateItem(itemNo))
+        return;
+    m_editorNo = itemNo;
+    const QRect g = b->geometry();
+    m_editor->setGeometry(g.x() + 5, g.y() + 2, g.width() - 7, g.height() - 4);
+    QPalette palette = m_editor->palette();
+    palette.setColor(QPalette::Base, b->color());
+    m_editor->setPalette(palette);
+    m_editor->setText(dayList().asText(Subject));
+    selectBlock(b);
+    b->raise();
+    m_editor->show();
+    m_editor->raise();
+    m_editor->setFocus();
+}
+
+void DayView::onSubjectEdited(const QString &text)
+{
+    Cursor &list = dayList();
+    if (m_editorNo == 0 || !locateItem(m_editorNo))
+        return;
+    if (list.state() == Cursor::State::Browse && !list.edit())
+        return;
+    list.setValue(Subject, text);
+}
+
+void DayView::closeSubjectEditor()
+{
+    const qint64 no = m_editorNo;
+    m_editorNo = 0;
+    Cursor &list = dayList();
+    if (list.state() != Cursor::State::Browse)
+        post(list);
+    if (m_editor->isVisible())
+        m_editor->hide();
+    if (DayBlock *b = block(no))
+        renewLabel(b);
+}
+
+void DayView::unselectCurrentBlock()
+{
+    if (DayBlock *b = block(m_selectedNo))
+        b->setSelected(false);
+    m_selectedNo = 0;
+}
+
+void DayView::selectBlock(DayBlock *b)
+{
+    unselectCurrentBlock();
+    b->setSelected(true);
+    m_selectedNo = b->itemNo();
+}
+
+bool DayView::post(Cursor &cursor)
+{
+    if (cursor.post())
+        return true;
+    const QString message = cursor.lastError();
+    cursor.cancel();
+    emit storeError(message);
+    return false;
+}
+
+// --- blocks and the mouse ------------------------------------------------
+
+void DayView::onBlockPressed(DayBlock *b, Qt::MouseButton button, int y)
+{
+    m_clickTimer.stop();
+    m_dragStepped = false;
+    m_drag = BlockDrag::pressAt(y, b->height());
+    closeSubjectEditor();
+    unselectCurrentBlock();
+    // Failing to reach the item leaves the view as it was.
+    if (!locateItem(b->itemNo()))
+        return;
+    selectBlock(b);
+    if (button == Qt::RightButton)
+        emit blockMenuRequested(b->itemNo(), QCursor::pos());
+}
+
+void DayView::onBlockDragged(DayBlock *b, int y)
+{
+    const qint64 no = b->itemNo();
+    if (m_drag.zone == BlockDrag::Zone::None || !locateItem(no))
+        return;
+    Cursor &list = dayList();
+    const BlockDrag::Result result =
+        BlockDrag::step(m_drag, b->y(), b->height(), y, list.asTime(St), list.asTime(Et));
+    if (result.step == BlockDrag::Step::None)
+        return;
+    m_dragStepped = true;
+    b->setGeometry(b->x(), result.top, b->width(), result.height);
+    m_grid->update();
+    writeDragStep(no, result.posts);
+    const bool bottomStep =
+        result.step == BlockDrag::Step::GrowBottom || result.step == BlockDrag::Step::ShrinkBottom;
+    if (bottomStep && b->height() == 0)
+        b->resize(b->width(), rowHeight);
+    renewLabel(b);
+    relayoutBlocks();
+}
+
+bool DayView::writeDragStep(qint64 itemNo, const QList<BlockDrag::Writes> &posts)
+{
+    Cursor &list = dayList();
+    for (const BlockDrag::Writes &writes : posts) {
+        if (!locateItem(itemNo) || !list.edit())
+            return false;
+        for (const auto &[field, time] : writes)
+            list.setValue(field, time);
+        if (!post(list))
+            return false;
+    }
+    return true;
+}
+
+void DayView::onBlockReleased(DayBlock *b, Qt::MouseButton button)
+{
+    if (button != Qt::LeftButton)
+        return;
+    if (m_afterDoubleClick) {
+        m_afterDoubleClick = false;
+        return;
+    }
+    // A drag is no click: the block stays without the editor.
+    if (m_dragStepped)
+        return;
+    m_clickedNo = b->itemNo();
+    m_clickTimer.start(QGuiApplication::styleHints()->mouseDoubleClickInterval());
+}
+
+void DayView::onClickTimeout()
+{
+    if (block(m_clickedNo))
+        openSubjectEditor(m_clickedNo);
+}
+
+void DayView::onBlockDoubleClicked(DayBlock *b)
+{
+    m_clickTimer.stop();
+    m_afterDoubleClick = true;
+    closeSubjectEditor();
+    const qint64 no = b->itemNo();
+    if (m_data.Table50().state() == Cursor::State::Browse && m_data.Table50().locate(No, no))
+        emit openItemRequested(no);
+}

@@ -1,0 +1,163 @@
+#pragma once
+
+#include "BlockDrag.h"
+#include "DayLayout.h"
+#include "DayViewOps.h"
+#include "StripPainter.h"
+
+#include <QDate>
+#include <QHash>
+#include <QTime>
+#include <QTimer>
+#include <QWidget>
+
+class Cursor;
+class DayBlock;
+class DayGrid;
+class ItemCellList;
+class QLineEdit;
+class QScrollBar;
+class TDataModule2;
+class TimeRuler;
+
+// The day view: an all-day strip over a time ruler and a grid of 48
+// half-hour rows, in which every timed item of the shown date is a block.
+// Items that overlap share the width side by side. The user selects rows
+// (the time of a new appointment), types into them to enter an item,
+// edits a block's subject in place and drags blocks to move or resize them.
+//
+// Cursors: Table46 is the day list (one block per row, current row = the
+// selected block), Table49 the all-day strip, Table43/44/45 the slot
+// scans of the layout; Table50 is given the day's filter for the editor.
+class DayView : public QWidget, public DayViewOps, private DayLayout::Blocks
+{
+    Q_OBJECT
+public:
+    explicit DayView(TDataModule2 &data, QWidget *parent = nullptr);
+    ~DayView() override;
+
+    // The date of the month navigator. Takes effect at the next build.
+    void setShownDate(const QDate &date);
+    QDate shownDate() const override { return m_date; }
+
+    // Whether the day view is the current view; build() sets it.
+    bool isShowing() const override { return m_showing; }
+    void setShowing(bool showing) { m_showing = showing; }
+
+    // Build for the shown date: filters, blocks, strip, caption.
+    void build();
+    void rebuild() override;
+    // Moves every existing block to where its item's times put it.
+    void relayoutBlocks() override;
+    // A block for the item, which must be a row of the day list.
+    void addBlock(qint64 itemNo) override;
+    void addBlockForCurrentRow();
+    void removeBlock(qint64 itemNo);
+    void removeAllBlocks() override;
+
+    // The rows the user selected; both 16 at start and after a week or
+    // month build (resetSelection).
+    int selectionStartRow() const override { return m_selStart; }
+    int selectionEndRow() const override { return qMax(m_selStart, m_selEnd); }
+    void resetSelection();
+    // Start and end time of a new appointment from the selected rows.
+    QTime selectedStartTime() const;
+    QTime selectedEndTime() const;
+
+    // The shown date in the locale's long date format (the title strip).
+    QString caption() const;
+
+    // Current scroll position in pixels, a whole number of rows.
+    int scrollPosition() const { return m_scrollPosition; }
+
+    DayBlock *block(qint64 itemNo) const { return m_blocks.value(itemNo); }
+    QList<DayBlock *> blocks() const { return m_blocks.values(); }
+    DayGrid *grid() const { return m_grid; }
+    ItemCellList *allDayStrip() const { return m_strip; }
+    TimeRuler *ruler() const { return m_ruler; }
+    QLineEdit *subjectEditor() const { return m_editor; }
+    QScrollBar *scrollBar() const { return m_scrollBar; }
+    int gridWidth() const;
+
+signals:
+    void newAppointmentRequested();           // double click on the grid
+    void openItemRequested(qint64 itemNo);    // double click on a block; Table50 is on the item
+    void blockMenuRequested(qint64 itemNo, const QPoint &globalPos); // right click on a block
+    void captionChanged(const QString &caption);
+    void storeError(const QString &message);  // a post failed; the store's own text
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+
+private:
+    // DayLayout::Blocks
+    QRect geometryOf(qint64 itemNo) const override;
+    void place(const Cursor &row, const QRect &geometry) override;
+
+    Cursor &dayList();
+    bool use24Hour() const;
+    void runLayout(bool creating);
+    void applyAppearance(DayBlock *block, const Cursor &row);
+    DayBlock *createBlock(qint64 itemNo);
+    void renewLabel(DayBlock *block);
+    bool locateItem(qint64 itemNo);
+    void updateShading();
+    void updateStripHeight();
+    void layoutChildren();
+    void setScrollPosition(int pixels);
+
+    // Selection of rows.
+    void onGridPressed(int y);
+    void onGridDragged(int y);
+    void onGridReleased(int y);
+    void showSelection();
+
+    // Quick entry and the in-place subject editor.
+    void onCharacterTyped(const QString &text);
+    void openSubjectEditor(qint64 itemNo);
+    void onSubjectEdited(const QString &text);
+    void closeSubjectEditor();
+    void unselectCurrentBlock();
+    void selectBlock(DayBlock *block);
+
+    // Blocks and the mouse.
+    void onBlockPressed(DayBlock *block, Qt::MouseButton button, int y);
+    void onBlockDragged(DayBlock *block, int y);
+    void onBlockReleased(DayBlock *block, Qt::MouseButton button);
+    void onBlockDoubleClicked(DayBlock *block);
+    void onClickTimeout();
+    bool writeDragStep(qint64 itemNo, const QList<BlockDrag::Writes> &posts);
+    bool post(Cursor &cursor);
+
+    TDataModule2 &m_data;
+    QDate m_date;
+    bool m_showing = false;
+    bool m_creatingBlocks = false;
+
+    ItemCellList *m_strip = nullptr;
+    StripPainter m_stripPainter;
+    QWidget *m_viewport = nullptr;
+    QWidget *m_content = nullptr;
+    TimeRuler *m_ruler = nullptr;
+    DayGrid *m_grid = nullptr;
+    QScrollBar *m_scrollBar = nullptr;
+    QLineEdit *m_editor = nullptr;
+    int m_scrollPosition = 0;
+    int m_wantedScroll = 0;
+
+    QHash<qint64, DayBlock *> m_blocks;
+    qint64 m_selectedNo = 0; // the block marked selected, 0 for none
+    qint64 m_editorNo = 0;   // the item under the in-place editor, 0 while hidden
+
+    int m_selStart = 16;
+    int m_selEnd = 16;
+    bool m_selecting = false;
+
+    BlockDrag::State m_drag;
+    bool m_dragStepped = false;     // a drag step ran since the last press
+    bool m_afterDoubleClick = false;
+    QTimer m_clickTimer;            // a single click waits out the double-click time
+    qint64 m_clickedNo = 0;
+};

@@ -44,14 +44,29 @@ public:
     [[nodiscard]] bool startUp();
     QString startUpError() const { return m_startUpError; }
 
+    // For tools that only read (the agenda command): opens the options and
+    // folders tables and the active folder's calendar (or the default
+    // calendar) read-only, creating, repairing and purging nothing. False
+    // with startUpError() when any of them is missing or unreadable.
+    [[nodiscard]] bool openForReading();
+
     // Points Table1..Table50 at the folder of the current Table61 row (or
     // the default calendar when its file does not exist). A calendar file
-    // that cannot be opened is reported through storeMessage() and the
-    // default calendar is opened instead. Returns whether the folder's own
-    // file was opened.
+    // that exists but cannot be opened is reported through storeMessage()
+    // and nothing is written to it; the cursors stay on the calendar they
+    // had, or open the default calendar when they had none (start-up).
+    // Returns whether the folder's own file was opened.
     bool openCalendarFolder();
     // Whether the last openCalendarFolder() opened the folder's own file.
     bool folderFileOpened() const { return m_folderFileOpened; }
+
+    // When the current Table61 row names no existing calendar file, makes
+    // it name the default calendar and posts (start-up step 5, and the same
+    // step of a folder switch). Returns whether the row was rewritten.
+    bool rewriteMissingFolderFile();
+
+    // The calendar file a folder row names: path "3" followed by file "4".
+    static QString folderFilePath(const QString &path, const QString &file);
 
     // Deletes every appointment and event that starts more than options
     // "54" days before today; recurring items and tasks stay.
@@ -63,7 +78,8 @@ public:
 
     // Replaces (or creates) the calendar table dir + fileName with an empty
     // one; the calendar cursors are closed around it and reopened as before.
-    // On failure returns false with "The calendar file is in use".
+    // On failure storeMessage() says "The calendar file is in use" and the
+    // result is false.
     [[nodiscard]] bool createCalendarTable(const QString &dir, const QString &fileName);
 
     // Exit: closes the calendar cursors, then the folders list, then the options.
@@ -90,11 +106,28 @@ signals:
     void storeMessage(const QString &text);
 
 private:
+    using Cursors = std::array<std::unique_ptr<Cursor>, 52>;
+    static Cursors makeCursors();
+
+    bool openSettingsTables(bool readOnly);
+    bool openSettingsTable(Cursor &cursor, const QString &fileName, const TableSchema &schema, bool readOnly);
+    bool createSettingsTable(Cursor &cursor, const QString &fileName, const TableSchema &schema);
+    bool insertDefaultFolder();
+    bool insertDefaultOptions();
+    void fillDefaultSound();
+    void locateActiveFolder();
+    bool openCalendar(const QString &dir, const QString &fileName, bool readOnly, QString *error);
+    bool openDefaultCalendar(bool readOnly, QString *error);
+    void closeCalendarCursors();
+    bool failStartUp(const QString &message);
+
     DataRoot m_root;
     DataModuleHost m_noHost;
     DataModuleHost *m_host = &m_noHost;
     std::array<std::unique_ptr<Cursor>, 52> m_cursors; // 1..50, 60, 61
     OptionsRecord m_options;
     bool m_folderFileOpened = false;
+    bool m_readOnly = false; // opened by openForReading(): never writes
+    QString m_calendarError; // why the last calendar file did not open
     QString m_startUpError;
 };

@@ -1,0 +1,450 @@
+#include "Unit2.h"
+
+#include "Clock.h"
+#include "LocaleFormats.h"
+#include "OptionLists.h"
+#include "TableFile.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+constexpr int calendarCursorCount = 50;
+const QString optionsFileName = QStringLiteral("options.db");
+const QString foldersFileName = QStringLiteral("folderslist.db");
+const QString defaultFolderName = QStringLiteral("Personal Calendar");
+
+// Position of cursor `number` in the data module's array.
+int slotOfCursor(int number)
+{
+    if (number >= 1 && number <= calendarCursorCount)
+        return number - 1;
+    if (number == 60)
+        return calendarCursorCount;
+    if (number == 61)
+        return calendarCursorCount + 1;
+    return -1;
+}
+
+// The index order each calendar cursor reads its rows in.
+QString indexOfCalendarCursor(int number)
+{
+    if (number <= 42 || number == 44 || number == 49)
+        return QStringLiteral("sta");
+    if (number == 43)
+        return QStringLiteral("end");
+    return QString(); // 45..48, 50: primary
+}
+
+QString withSeparator(const QString &dir)
+{
+    if (dir.isEmpty() || dir.endsWith(QLatin1Char('/')) || dir.endsWith(QLatin1Char('\\')))
+        return dir;
+    return dir + QLatin1Char('/');
+}
+
+// The built-in names of event types 0..10.
+const QStringList &builtInTypeNames()
+{
+    static const QStringList names = {
+        QStringLiteral("Standard"),    QStringLiteral("Important"),        QStringLiteral("Business"),
+        QStringLiteral("Personal"),    QStringLiteral("Vacation"),         QStringLiteral("Must Attend"),
+        QStringLiteral("Travel Required"), QStringLiteral("Needs Preparation"), QStringLiteral("Birthday"),
+        QStringLiteral("Anniversary"), QStringLiteral("Phone Call"),
+    };
+    return names;
+}
+
+} // namespace
+
+TDataModule2::Cursors TDataModule2::makeCursors()
+{
+    Cursors cursors;
+    for (int number = 1; number <= calendarCursorCount; ++number) {
+        auto cursor = std::make_unique<Cursor>(QStringLiteral("Table%1").arg(number));
+        cursor->setIndexName(indexOfCalendarCursor(number));
+        cursors[slotOfCursor(number)] = std::move(cursor);
+    }
+    cursors[slotOfCursor(60)] = std::make_unique<Cursor>(QStringLiteral("Table60"));
+    cursors[slotOfCursor(61)] = std::make_unique<Cursor>(QStringLiteral("Table61"));
+    return cursors;
+}
+
+TDataModule2::TDataModule2(const DataRoot &root, QObject *parent)
+    : QObject(parent)
+    , m_root(root)
+    , m_cursors(makeCursors())
+    , m_options(*m_cursors[slotOfCursor(60)])
+{
+    Table50().setAfterPost([this] { Table50AfterPost(); });
+}
+
+TDataModule2::~TDataModule2()
+{
+    closeAll();
+}
+
+Cursor &TDataModule2::table(int number)
+{
+    const int slot = slotOfCursor(number);
+    Q_ASSERT_X(slot >= 0, "TDataModule2::table", "no cursor of that number");
+    return *m_cursors[slot >= 0 ? slot : slotOfCursor(50)];
+}
+
+QString TDataModule2::folderFilePath(const QString &path, const QString &file)
+{
+    return withSeparator(path) + file;
+}
+
+bool TDataModule2::failStartUp(const QString &message)
+{
+    m_startUpError = message;
+    return false;
+}
+
+// --- start-up ----------------------------------------------------------------
+
+bool TDataModule2::startUp()
+{
+    m_startUpError.clear();
+    m_readOnly = false;
+    if (!m_root.isValid())
+        return failStartUp(tr("No data directory was given."));
+
+    if (!openSettingsTables(false))                          // 1
+        return false;
+    fillDefaultSound();                                      // 2
+    locateActiveFolder();                                    // 3
+    openCalendarFolder();                                    // 4
+    if (!table(1).isOpen())
+        return failStartUp(tr("No calendar could be opened: %1").arg(m_calendarError));
+    rewriteMissingFolderFile();                              // 5
+    if (m_options.boolField(52))                             // 6
+        purgeOldItems();
+    m_host->configureWindow();                               // 7
+    return true;
+}
+
+bool TDataModule2::openForReading()
+{
+    m_startUpError.clear();
+    m_readOnly = true;
+    if (!m_root.isValid())
+        return failStartUp(tr("No data directory was given."));
+    if (!openSettingsTables(true))
+        return false;
+    locateActiveFolder();
+    QString error;
+    const QString ownPath = folderFilePath(Table61().asText(QStringLiteral("3")), Table61().asText(QStringLiteral("4")));
+    if (QFileInfo(ownPath).isFile()) {
+        m_folderFileOpened = openCalendar(QFileInfo(ownPath).path(), QFileInfo(ownPath).fileName(), true, &error);
+        return m_folderFileOpened || failStartUp(error);
+    }
+    m_folderFileOpened = false;
+    return openDefaultCalendar(true, &error) || failStartUp(error);
+}
+
+// Opens options and folders. Every existing table is opened before anything
+// is created or written, so an unreadable one fails start-up untouched.
+bool TDataModule2::openSettingsTables(bool readOnly)
+{
+    const QString dataDir = m_root.dataDir();
+    const bool optionsExist = QFileInfo::exists(dataDir + optionsFileName);
+    const bool foldersExist = QFileInfo::exists(dataDir + foldersFileName);
+    if (optionsExist && !openSettingsTable(Table60(), optionsFileName, optionsSchema(), readOnly))
+        return false;
+    if (foldersExist && !openSettingsTable(Table61(), foldersFileName, foldersSchema(), readOnly))
+        return false;
+
+    if (readOnly) {
+        if (!optionsExist || !foldersExist)
+            return failStartUp(tr("The data directory %1 holds no options or folders table.").arg(dataDir));
+        Table61().first();
+        return true;
+    }
+
+    if (!QDir().mkpath(dataDir))
+        return failStartUp(tr("The data directory %1 cannot be created.").arg(dataDir));
+    if (!foldersExist && !createSettingsTable(Table61(), foldersFileName, foldersSchema()))
+        return false;
+    if (!optionsExist && !createSettingsTable(Table60(), optionsFileName, optionsSchema()))
+        return false;
+
+    // Both tables are required to hold rows; an empty one gets its defaults.
+    Table61().first();
+    if (Table61().eof() && !insertDefaultFolder())
+        return false;
+    Table60().first();
+    if (Table60().eof() && !insertDefaultOptions())
+        return false;
+    Table60().first();
+    Table61().first();
+    return true;
+}
+
+bool TDataModule2::openSettingsTable(Cursor &cursor, const QString &fileName, const TableSchema &schema, bool readOnly)
+{
+    cursor.close();
+    cursor.setTableFile(m_root.dataDir(), fileName, schema);
+    cursor.setReadOnly(readOnly);
+    if (cursor.open())
+        return true;
+    return failStartUp(tr("The table %1 cannot be read: %2").arg(m_root.dataDir() + fileName, cursor.lastError()));
+}
+
+bool TDataModule2::createSettingsTable(Cursor &cursor, const QString &fileName, const TableSchema &schema)
+{
+    QString error;
+    if (!TableFile::create(m_root.dataDir() + fileName, schema, &error))
+        return failStartUp(tr("The table %1 cannot be created: %2").arg(m_root.dataDir() + fileName, error));
+    return openSettingsTable(cursor, fileName, schema, false);
+}
+
+bool TDataModule2::insertDefaultFolder()
+{
+    // The folder names the default calendar, which a first start creates empty.
+    const QString calendar = m_root.defaultCalendarDir() + DataRoot::defaultCalendarFile();
+    QString error;
+    if (!QFileInfo::exists(calendar)
+        && !(QDir().mkpath(m_root.defaultCalendarDir()) && TableFile::create(calendar, calendarSchema(), &error)))
+        return failStartUp(tr("The calendar %1 cannot be created: %2").arg(calendar, error));
+
+    Cursor &folders = Table61();
+    folders.insert();
+    folders.setValue(QStringLiteral("2"), defaultFolderName);
+    folders.setValue(QStringLiteral("3"), m_root.defaultCalendarDir());
+    folders.setValue(QStringLiteral("4"), DataRoot::defaultCalendarFile());
+    folders.setValue(QStringLiteral("5"), 194);
+    folders.setValue(QStringLiteral("6"), 148);
+    folders.setValue(QStringLiteral("7"), 1);
+    folders.setValue(QStringLiteral("8"), 1);
+    if (folders.post())
+        return true;
+    folders.cancel();
+    return failStartUp(tr("The folders list cannot be written: %1").arg(folders.lastError()));
+}
+
+bool TDataModule2::insertDefaultOptions()
+{
+    Cursor &folders = Table61();
+    folders.first();
+    const QVariant activeFolder = folders.eof() ? QVariant() : folders.value(QStringLiteral("1"));
+
+    Cursor &options = Table60();
+    options.insert();
+    auto set = [&options](int field, const QVariant &value) { options.setValue(QString::number(field), value); };
+    set(1, false);                      // default reminder off
+    set(2, 1);                          // "5 minutes"
+    set(3, 0);                          // "0 minutes"
+    set(4, false);                      // work week Monday to Friday
+    for (int day = 5; day <= 9; ++day)
+        set(day, true);
+    set(10, false);
+    set(11, false);                     // normal placement, the main window's first size
+    set(12, 100);
+    set(13, 60);
+    set(14, 687);
+    set(15, 814);
+    set(16, false);
+    set(17, false);
+    set(18, 150);                       // folder pane width
+    set(19, true);                      // folder pane shown
+    set(20, true);                      // Letter
+    set(21, true);                      // play the reminder sound
+    set(22, m_root.defaultSoundPath());
+    set(30, false);                     // 12-hour times
+    for (int type = 0; type <= 10; ++type)
+        set(31 + type, builtInTypeNames().at(type));
+    set(42, 16);                        // 8:00 AM
+    set(43, 34);                        // 5:00 PM
+    set(44, QTime(8, 0));               // task reminder time
+    set(45, 0);                         // weeks start on Sunday
+    set(46, activeFolder);
+    set(47, ColorText::write(QColor(255, 255, 255)));
+    set(48, ColorText::write(QColor(153, 204, 255)));
+    set(49, false);
+    set(50, false);
+    set(52, false);                     // no purge
+    set(53, 0);                         // daily print from 12:00 AM
+    set(54, 30);
+    if (options.post())
+        return true;
+    options.cancel();
+    return failStartUp(tr("The options table cannot be written: %1").arg(options.lastError()));
+}
+
+void TDataModule2::fillDefaultSound()
+{
+    if (!m_options.textField(22).isEmpty())
+        return;
+    if (!m_options.change({{22, m_root.defaultSoundPath()}}))
+        emit storeMessage(Table60().lastError());
+}
+
+void TDataModule2::locateActiveFolder()
+{
+    Cursor &folders = Table61();
+    const QVariant active = Table60().value(QStringLiteral("46"));
+    if (!active.isValid() || !folders.locate(QStringLiteral("1"), active))
+        folders.first();
+}
+
+// --- calendar folder -------------------------------------------------------
+
+bool TDataModule2::openCalendarFolder()
+{
+    Cursor &folders = Table61();
+    m_host->showFolderName(folders.asText(QStringLiteral("2")));
+    const QFileInfo own(folderFilePath(folders.asText(QStringLiteral("3")), folders.asText(QStringLiteral("4"))));
+
+    QString error;
+    if (own.isFile()) {
+        m_folderFileOpened = openCalendar(own.path(), own.fileName(), m_readOnly, &error);
+        if (m_folderFileOpened)
+            return true;
+        m_calendarError = error;
+        emit storeMessage(error);
+        if (table(1).isOpen()) // a switch keeps the calendar it had
+            return false;
+    }
+    m_folderFileOpened = false;
+    if (!openDefaultCalendar(m_readOnly, &error)) {
+        m_calendarError = error;
+        emit storeMessage(error);
+    }
+    return false;
+}
+
+bool TDataModule2::rewriteMissingFolderFile()
+{
+    Cursor &folders = Table61();
+    const QString own = folderFilePath(folders.asText(QStringLiteral("3")), folders.asText(QStringLiteral("4")));
+    if (m_readOnly || folders.eof() || QFileInfo(own).isFile())
+        return false;
+    if (!folders.edit())
+        return false;
+    folders.setValue(QStringLiteral("3"), m_root.defaultCalendarDir());
+    folders.setValue(QStringLiteral("4"), DataRoot::defaultCalendarFile());
+    if (folders.post())
+        return true;
+    emit storeMessage(folders.lastError());
+    folders.cancel();
+    return false;
+}
+
+// Opens Table1..Table50 on dir/fileName. The file is tried first on a
+// cursor of its own, so a file that does not open leaves the calendar
+// cursors as they were.
+bool TDataModule2::openCalendar(const QString &dir, const QString &fileName, bool readOnly, QString *error)
+{
+    Cursor probe(QStringLiteral("probe"));
+    probe.setTableFile(dir, fileName, calendarSchema());
+    probe.setReadOnly(readOnly);
+    if (!probe.open()) {
+        *error = probe.lastError();
+        return false;
+    }
+    closeCalendarCursors();
+    for (int number = 1; number <= calendarCursorCount; ++number) {
+        Cursor &cursor = table(number);
+        cursor.setTableFile(dir, fileName, calendarSchema());
+        cursor.setReadOnly(readOnly);
+        if (!cursor.open()) {
+            *error = cursor.lastError();
+            closeCalendarCursors();
+            return false;
+        }
+    }
+    return true;
+}
+
+bool TDataModule2::openDefaultCalendar(bool readOnly, QString *error)
+{
+    const QString dir = m_root.defaultCalendarDir();
+    const QString path = dir + DataRoot::defaultCalendarFile();
+    if (!readOnly && !QFileInfo::exists(path)) {
+        if (!QDir().mkpath(dir)) {
+            *error = tr("The folder %1 cannot be created.").arg(dir);
+            return false;
+        }
+        if (!TableFile::create(path, calendarSchema(), error))
+            return false;
+    }
+    return openCalendar(dir, DataRoot::defaultCalendarFile(), readOnly, error);
+}
+
+void TDataModule2::closeCalendarCursors()
+{
+    for (int number = 1; number <= calendarCursorCount; ++number)
+        table(number).close();
+}
+
+// --- purge and refresh -----------------------------------------------------
+
+void TDataModule2::purgeOldItems()
+{
+    // A negative age would reach into today and the future.
+    const int age = m_options.intField(54);
+    Cursor &cursor = Table50();
+    if (m_readOnly || age < 0 || !cursor.isOpen())
+        return;
+    const QString limit = LocaleFormats::formatDate(Clock::today().addDays(-age));
+    if (!cursor.setFilter("S < '" + limit + "' and Re<>'True' and Ta<>'True'"))
+        return;
+    cursor.setFiltered(true);
+    cursor.first();
+    while (!cursor.eof()) {
+        if (!cursor.deleteRow()) {
+            emit storeMessage(cursor.lastError());
+            return;
+        }
+    }
+}
+
+void TDataModule2::Table50AfterPost()
+{
+    Table48().refresh();
+    switch (m_host->activeView()) {
+    case DataModuleHost::View::Month:
+        for (int number = 1; number <= 42; ++number) {
+            table(number).first();
+            table(number).refresh();
+        }
+        m_host->relayoutMonthFillers();
+        break;
+    case DataModuleHost::View::Week:
+        for (int number = 1; number <= 7; ++number)
+            table(number).refresh();
+        break;
+    default:
+        break;
+    }
+}
+
+// --- creation and exit -----------------------------------------------------
+
+bool TDataModule2::createCalendarTable(const QString &dir, const QString &fileName)
+{
+    const bool wasOpen = table(1).isOpen();
+    const QString openDir = table(1).directory();
+    const QString openFile = table(1).fileName();
+    const bool readOnly = m_readOnly;
+
+    closeCalendarCursors();
+    QString error;
+    const bool created = !m_readOnly && QDir().mkpath(dir)
+        && TableFile::create(folderFilePath(dir, fileName), calendarSchema(), &error);
+    if (wasOpen && !openCalendar(openDir, openFile, readOnly, &error))
+        emit storeMessage(error);
+    if (!created)
+        emit storeMessage(tr("The calendar file is in use"));
+    return created;
+}
+
+void TDataModule2::closeAll()
+{
+    closeCalendarCursors();
+    Table61().close();
+    Table60().close();
+}

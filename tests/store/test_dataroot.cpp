@@ -1,0 +1,69 @@
+#include "DataRoot.h"
+#include "TestSupport.h"
+
+#include <QtTest>
+
+class TestDataRoot : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { pinTestLocale(); }
+    void cleanup() { qunsetenv("DAYBROOK_HOME"); }
+
+    void resolve_data();
+    void resolve();
+    void perUserDirectoryWhenNothingIsGiven();
+    void pathsBelowTheRoot();
+};
+
+void TestDataRoot::resolve_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("environment");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("--home DIR") << QStringList{"daybrook", "--home", "/tmp/a"} << "" << "/tmp/a/";
+    QTest::newRow("--home=DIR") << QStringList{"daybrook", "--home=/tmp/b/"} << "" << "/tmp/b/";
+    QTest::newRow("--home beats the environment")
+        << QStringList{"daybrook", "--home", "/tmp/a"} << "/tmp/env" << "/tmp/a/";
+    QTest::newRow("environment") << QStringList{"daybrook"} << "/tmp/env" << "/tmp/env/";
+    QTest::newRow("path is cleaned") << QStringList{"daybrook", "--home", "/tmp/x/../c//"} << "" << "/tmp/c/";
+    QTest::newRow("--home without a value is ignored") << QStringList{"daybrook", "--home"} << "/tmp/env" << "/tmp/env/";
+    QTest::newRow("other arguments around it")
+        << QStringList{"daybrook", "--agenda", "2025-01-01", "2025-01-02", "--home", "/tmp/d"} << "" << "/tmp/d/";
+}
+
+void TestDataRoot::resolve()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, environment);
+    QFETCH(QString, expected);
+    if (!environment.isEmpty())
+        qputenv("DAYBROOK_HOME", environment.toUtf8());
+    const DataRoot root = DataRoot::resolve(arguments);
+    QVERIFY(root.isValid());
+    QCOMPARE(root.programDir(), expected);
+}
+
+void TestDataRoot::perUserDirectoryWhenNothingIsGiven()
+{
+    // The test executable's directory holds no Data/, so it is no portable install.
+    QVERIFY(!QFileInfo(QCoreApplication::applicationDirPath() + "/Data").exists());
+    const DataRoot root = DataRoot::resolve({"daybrook"});
+    QString expected = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    QCOMPARE(root.programDir(), QDir::cleanPath(expected) + '/');
+}
+
+void TestDataRoot::pathsBelowTheRoot()
+{
+    const DataRoot root("/srv/planner");
+    QCOMPARE(root.programDir(), QString("/srv/planner/"));
+    QCOMPARE(root.dataDir(), QString("/srv/planner/Data/"));
+    QCOMPARE(root.defaultCalendarDir(), QString("/srv/planner/Personal Calendar/"));
+    QCOMPARE(root.defaultSoundPath(), QString("/srv/planner/daybrook1.wav"));
+    QVERIFY(!DataRoot().isValid());
+}
+
+QTEST_GUILESS_MAIN(TestDataRoot)
+#include "test_dataroot.moc"

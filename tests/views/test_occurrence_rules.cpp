@@ -1,0 +1,251 @@
+#include "Cursor.h"
+#include "LocaleFormats.h"
+#include "OccurrenceRules.h"
+#include "TableFile.h"
+#include "TestSupport.h"
+
+#include <QtTest>
+
+// The occurrence rules evaluated by the store on a real calendar file, for
+// the cases where a wrong rule would show an item on the wrong day.
+class TestOccurrenceRules : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+
+    void rules_data();
+    void rules();
+    void lookAheadMatchesSlotStart();
+    void filterTexts_data();
+    void filterTexts();
+
+private:
+    QTemporaryDir m_dir;
+    Cursor m_cursor{QStringLiteral("rules")};
+};
+
+namespace {
+
+enum class Rule { General, Timed, AllDay, SlotStart, Running };
+
+QVariantMap recurring(const QString &subject, const QDate &first, const QString &ret)
+{
+    return {{"Subject", subject}, {"S", first}, {"E", first}, {"Md", "0"}, {"Re", true}, {"Ret", ret},
+            {"St", QTime(12, 0)}, {"Et", QTime(13, 0)}, {"A", false}, {"Ta", false}};
+}
+
+QVariantMap withFields(QVariantMap map, const QVariantMap &more)
+{
+    for (auto it = more.cbegin(); it != more.cend(); ++it)
+        map.insert(it.key(), it.value());
+    return map;
+}
+
+QVariantMap weekdays(QVariantMap map, const QStringList &on)
+{
+    for (const char *day : {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"})
+        map.insert(day, on.contains(QLatin1String(day)));
+    return map;
+}
+
+} // namespace
+
+void TestOccurrenceRules::initTestCase()
+{
+    pinTestLocale();
+    QString error;
+    QVERIFY2(TableFile::create(m_dir.path() + "/rules.db", calendarSchema(), &error), qPrintable(error));
+    m_cursor.setTableFile(m_dir.path(), "rules.db", calendarSchema());
+    m_cursor.setIndexName("sta");
+    QVERIFY(m_cursor.open());
+
+    const QList<QVariantMap> rows = {
+        // Weekly on Monday, first dated Monday 3 May 2021.
+        weekdays(recurring("weekly Mon", QDate(2021, 5, 3), "2"), {"Mon"}),
+        // Every weekday, first dated Saturday 1 May 2021, 08:00-08:30.
+        weekdays(withFields(recurring("weekdays", QDate(2021, 5, 1), "1"), {{"St", QTime(8, 0)}, {"Et", QTime(8, 30)}}),
+                 {"Mon", "Tue", "Wed", "Thu", "Fri"}),
+        // Monthly on the 31st, first dated 31 January 2021.
+        weekdays(withFields(recurring("monthly 31", QDate(2021, 1, 31), "3"), {{"D", "31"}}), {}),
+        // Yearly on 29 February, first dated 2004, all day.
+        weekdays(withFields(recurring("yearly 29 Feb", QDate(2004, 2, 29), "4"),
+                            {{"D", "29"}, {"M", "2"}, {"A", true}, {"St", QVariant()}, {"Et", QVariant()}}), {}),
+        // Once yearly on 14 January, then turned weekly on Sundays.
+        weekdays(withFields(recurring("yearly turned weekly", QDate(2020, 1, 14), "2"), {{"D", "14"}, {"M", "1"}}),
+                 {"Sun"}),
+        // Multi-date timed item from 3 to 5 May 2021.
+        {{"Subject", "multi-date"}, {"S", QDate(2021, 5, 3)}, {"E", QDate(2021, 5, 5)}, {"St", QTime(15, 0)},
+         {"Et", QTime(10, 0)}, {"A", false}},
+        // One-date timed 09:00-10:30 on Wednesday 12 May 2021, booleans blank.
+        {{"Subject", "timed 9-10:30"}, {"S", QDate(2021, 5, 12)}, {"E", QDate(2021, 5, 12)}, {"Md", "0"},
+         {"St", QTime(9, 0)}, {"Et", QTime(10, 30)}},
+        // One-date all-day event on 12 May 2021.
+        {{"Subject", "all-day 12 May"}, {"S", QDate(2021, 5, 12)}, {"E", QDate(2021, 5, 12)}, {"Md", "0"}, {"A", true}},
+        // Zero length at 09:00 on Thursday 13 May 2021.
+        {{"Subject", "zero length"}, {"S", QDate(2021, 5, 13)}, {"E", QDate(2021, 5, 13)}, {"Md", "0"},
+         {"St", QTime(9, 0)}, {"Et", QTime(9, 0)}, {"A", false}},
+        // A task spanning the whole test period: never on any view.
+        {{"Subject", "task"}, {"S", QDate(2021, 5, 1)}, {"E", QDate(2021, 5, 31)}, {"Ta", true}},
+    };
+    for (const QVariantMap &row : rows) {
+        m_cursor.insert();
+        for (auto it = row.cbegin(); it != row.cend(); ++it)
+            m_cursor.setValue(it.key(), it.value());
+        QVERIFY2(m_cursor.post(), qPrintable(m_cursor.lastError()));
+    }
+}
+
+void TestOccurrenceRules::rules_data()
+{
+    QTest::addColumn<int>("rule");
+    QTest::addColumn<QDate>("date");
+    QTest::addColumn<int>("slot");
+    QTest::addColumn<QStringList>("expected");
+
+    const int G = int(Rule::General), T = int(Rule::Timed), A = int(Rule::AllDay);
+    const int S = int(Rule::SlotStart), R = int(Rule::Running);
+    auto row = [](const char *name, int rule, QDate date, int slot, QStringList expected) {
+        expected.sort();
+        QTest::newRow(name) << rule << date << slot << expected;
+    };
+
+    // Weekly: on its first date and every Monday after, never before.
+    row("weekly, first date", G, {2021, 5, 3}, -1, {"multi-date", "weekdays", "weekly Mon"});
+    row("weekly, a week later", G, {2021, 5, 10}, -1, {"weekdays", "weekly Mon"});
+    row("weekly, two weeks later", G, {2021, 5, 17}, -1, {"weekdays", "weekly Mon"});
+    row("weekly, the Monday before", G, {2021, 4, 26}, -1, {});
+
+    // Every weekday: on its first date (a Saturday), then Monday to Friday only.
+    row("weekdays, first date Saturday", G, {2021, 5, 1}, -1, {"weekdays"});
+    row("weekdays, next Saturday", G, {2021, 5, 8}, -1, {});
+    row("weekdays, Sunday after (only the Sunday series)", G, {2021, 5, 2}, -1, {"yearly turned weekly"});
+    row("weekdays, Friday", G, {2021, 5, 7}, -1, {"weekdays"});
+
+    // Monthly on the 31st: 31 March yes, no day of April.
+    row("monthly 31, 31 March", G, {2021, 3, 31}, -1, {"monthly 31"});
+    row("monthly 31, 30 April", G, {2021, 4, 30}, -1, {});
+    row("monthly 31, first date", G, {2021, 1, 31}, -1, {"monthly 31", "yearly turned weekly"});
+
+    // Yearly on 29 February: 2008 yes, nothing in 2005 (28 Feb, 1 Mar).
+    row("yearly 29 Feb, 2008", G, {2008, 2, 29}, -1, {"yearly 29 Feb"});
+    row("yearly 29 Feb, 28 Feb 2005", G, {2005, 2, 28}, -1, {});
+    row("yearly 29 Feb, 1 Mar 2005", G, {2005, 3, 1}, -1, {});
+    row("yearly 29 Feb, all-day strip 2008", A, {2008, 2, 29}, -1, {"yearly 29 Feb"});
+    row("yearly 29 Feb, no block 2008", T, {2008, 2, 29}, -1, {});
+
+    // A yearly item turned weekly still passes on its day and month.
+    row("turned weekly, 14 Jan 2021 (Thursday)", G, {2021, 1, 14}, -1, {"yearly turned weekly"});
+    row("turned weekly, a Sunday", G, {2021, 1, 17}, -1, {"yearly turned weekly"});
+    row("turned weekly, a Monday", G, {2021, 1, 18}, -1, {});
+
+    // Multi-date timed item: in the strip on each of its dates, never a block.
+    row("multi-date, strip, first date", A, {2021, 5, 3}, -1, {"multi-date"});
+    row("multi-date, strip, middle", A, {2021, 5, 4}, -1, {"multi-date"});
+    row("multi-date, strip, last date", A, {2021, 5, 5}, -1, {"multi-date"});
+    row("multi-date, strip, day after", A, {2021, 5, 6}, -1, {});
+    row("multi-date, no block, first date", T, {2021, 5, 3}, -1, {"weekdays", "weekly Mon"});
+    row("multi-date, no block, middle", T, {2021, 5, 4}, -1, {"weekdays"});
+    row("multi-date, no slot", S, {2021, 5, 3}, 30, {});
+
+    // Blocks and strip split one-date items by their all-day flag; blank A is a block.
+    row("12 May blocks", T, {2021, 5, 12}, -1, {"timed 9-10:30", "weekdays"});
+    row("12 May strip", A, {2021, 5, 12}, -1, {"all-day 12 May"});
+    row("12 May general", G, {2021, 5, 12}, -1, {"all-day 12 May", "timed 9-10:30", "weekdays"});
+
+    // Slots: 09:00-10:30 starts in the 09:00 slot only, runs at 09:30 and 10:00.
+    row("starts at 08:00 (recurring)", S, {2021, 5, 12}, 16, {"weekdays"});
+    row("starts at 08:30", S, {2021, 5, 12}, 17, {});
+    row("starts at 09:00", S, {2021, 5, 12}, 18, {"timed 9-10:30"});
+    row("starts at 09:30", S, {2021, 5, 12}, 19, {});
+    row("running at 09:00", R, {2021, 5, 12}, 18, {});
+    row("running at 09:30", R, {2021, 5, 12}, 19, {"timed 9-10:30"});
+    row("running at 10:00", R, {2021, 5, 12}, 20, {"timed 9-10:30"});
+    row("running at 10:30", R, {2021, 5, 12}, 21, {});
+    row("running at 08:00 (recurring ends 08:30)", R, {2021, 5, 12}, 16, {});
+    row("all-day never in a slot", S, {2021, 5, 12}, 0, {});
+
+    // Zero length at 09:00: starts in its slot, runs in none.
+    row("zero length starts at 09:00", S, {2021, 5, 13}, 18, {"zero length"});
+    row("zero length not running at 09:00", R, {2021, 5, 13}, 18, {});
+    row("zero length not running at 09:30", R, {2021, 5, 13}, 19, {});
+}
+
+void TestOccurrenceRules::rules()
+{
+    QFETCH(int, rule);
+    QFETCH(QDate, date);
+    QFETCH(int, slot);
+    QFETCH(QStringList, expected);
+
+    switch (Rule(rule)) {
+    case Rule::General: OccurrenceRules::occursOn(m_cursor, date); break;
+    case Rule::Timed: OccurrenceRules::timedOn(m_cursor, date); break;
+    case Rule::AllDay: OccurrenceRules::allDayOn(m_cursor, date); break;
+    case Rule::SlotStart: OccurrenceRules::startingInSlot(m_cursor, date, slot); break;
+    case Rule::Running: OccurrenceRules::runningAtSlot(m_cursor, date, slot); break;
+    }
+    QVERIFY(m_cursor.filtered());
+    QStringList got;
+    for (m_cursor.first(); !m_cursor.eof(); m_cursor.next())
+        got << m_cursor.asText("Subject");
+    QCOMPARE(m_cursor.recordCount(), got.size());
+    got.sort();
+    QCOMPARE(got, expected);
+}
+
+void TestOccurrenceRules::lookAheadMatchesSlotStart()
+{
+    // The reordered look-ahead text must give the slot-start rows, slot by slot.
+    Cursor other(QStringLiteral("other"));
+    other.setTableFile(m_dir.path(), "rules.db", calendarSchema());
+    other.setIndexName("sta");
+    QVERIFY(other.open());
+    int rowsSeen = 0;
+    for (const QDate &date : {QDate(2021, 5, 12), QDate(2021, 5, 13), QDate(2021, 5, 10)}) {
+        for (int slot = 0; slot < 48; ++slot) {
+            OccurrenceRules::startingInSlot(m_cursor, date, slot);
+            OccurrenceRules::lookAheadInSlot(other, date, slot);
+            QCOMPARE(other.recordCount(), m_cursor.recordCount());
+            for (m_cursor.first(), other.first(); !m_cursor.eof(); m_cursor.next(), other.next())
+                QCOMPARE(other.currentId(), m_cursor.currentId());
+            rowsSeen += m_cursor.recordCount();
+        }
+    }
+    QVERIFY(rowsSeen >= 4);
+}
+
+void TestOccurrenceRules::filterTexts_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("expected");
+    // The texts as the calendar has always written them, for Monday 3 May
+    // 2021 and the 9:00 slot, in English (United States).
+    const QString t1 = LocaleFormats::formatTime(QTime(9, 0));
+    const QString t2 = LocaleFormats::formatTime(QTime(9, 29));
+    QTest::newRow("general") << OccurrenceRules::generalFilter(QDate(2021, 5, 3))
+                             << "S <='5/3/2021'and E >= '5/3/2021' and Ta<>'True' or Re = 'True' and  Mon = 'True' "
+                                "and S < '5/3/2021' or Re = 'True' and Ret='3' and D = '3' and S < '5/3/2021' or "
+                                "Re = 'True' and  D = '3' and M = '5' and S < '5/3/2021'";
+    QTest::newRow("running") << OccurrenceRules::runningFilter(QDate(2021, 5, 3), QTime(9, 0))
+                             << "S ='5/3/2021' and Md ='0' and St < '" + t1 + "' and Et > '" + t1
+                                    + "' or Re = 'True' and  Mon = 'True' and S < '5/3/2021' and St < '" + t1
+                                    + "' and Et > '" + t1 + "' or Re = 'True' and Ret='3' and D = '3' and S < "
+                                      "'5/3/2021' and St < '" + t1 + "' and Et > '" + t1
+                                    + "' or Re = 'True' and  D = '3' and M = '5' and S < '5/3/2021' and St < '" + t1
+                                    + "' and Et > '" + t1 + "'";
+    QTest::newRow("slot start, t2 is 29 minutes on")
+        << OccurrenceRules::slotStartFilter(QDate(2021, 5, 3), QTime(9, 0)).section(" or ", 0, 0)
+        << "S ='5/3/2021' and Md ='0' and St >= '" + t1 + "' and St <= '" + t2 + "'";
+}
+
+void TestOccurrenceRules::filterTexts()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, expected);
+    QCOMPARE(text, expected);
+}
+
+QTEST_GUILESS_MAIN(TestOccurrenceRules)
+#include "test_occurrence_rules.moc"

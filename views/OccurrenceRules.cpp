@@ -1,0 +1,152 @@
+#include "OccurrenceRules.h"
+
+#include "Cursor.h"
+#include "LocaleFormats.h"
+
+#include <QtGlobal>
+
+// The texts keep their uneven spacing on purpose: they are the filters the
+// calendar has always been read with, and the store's parser takes them as
+// they stand.
+
+namespace OccurrenceRules {
+
+namespace {
+
+// The pieces every rule is built from.
+struct DateParts
+{
+    QString D; // the date in the locale's short date format
+    QString d; // day of month, no leading zero
+    QString m; // month, no leading zero
+    QString W; // name of the weekday field
+};
+
+DateParts partsOf(const QDate &date)
+{
+    static const char *const weekdayFields[] = {"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"};
+    return {LocaleFormats::formatDate(date), QString::number(date.day()),
+            QString::number(date.month()),
+            QLatin1String(weekdayFields[(date.dayOfWeek() + 6) % 7])};
+}
+
+QString slotEnd(const QTime &t1)
+{
+    return LocaleFormats::formatTime(t1.addSecs(29 * 60));
+}
+
+void apply(Cursor &cursor, const QString &text)
+{
+    const bool parsed = cursor.setFilter(text);
+    Q_ASSERT_X(parsed, "OccurrenceRules", qPrintable(cursor.lastError()));
+    if (!parsed)
+        qWarning("OccurrenceRules: %s", qPrintable(cursor.lastError()));
+    cursor.setFiltered(true);
+}
+
+} // namespace
+
+QString generalFilter(const QDate &date)
+{
+    const DateParts p = partsOf(date);
+    return "S <='" + p.D + "'and E >= '" + p.D + "' and Ta<>'True' or Re = 'True' and  " + p.W
+        + " = 'True' and S < '" + p.D + "' or Re = 'True' and Ret='3' and D = '" + p.d
+        + "' and S < '" + p.D + "' or Re = 'True' and  D = '" + p.d + "' and M = '" + p.m
+        + "' and S < '" + p.D + "'";
+}
+
+QString timedFilter(const QDate &date)
+{
+    const DateParts p = partsOf(date);
+    return "S ='" + p.D + "' and A <> 'True' and Md ='0' or Re = 'True' and  " + p.W
+        + " = 'True' and A <> 'True' and S < '" + p.D
+        + "' or Re = 'True' and Ret='3' and A <> 'True' and D = '" + p.d + "' and S < '" + p.D
+        + "' or Re = 'True' and  D = '" + p.d + "' and M = '" + p.m
+        + "' and A <> 'True' and S < '" + p.D + "'";
+}
+
+QString allDayFilter(const QDate &date)
+{
+    const DateParts p = partsOf(date);
+    return "S ='" + p.D + "' and A = 'True' or S <='" + p.D + "' and Md<>'0' and E >= '" + p.D
+        + "' and Ta<>'True' or Re = 'True' and  " + p.W + " = 'True' and A = 'True' and S < '"
+        + p.D + "' or Re = 'True' and Ret='3' and D = '" + p.d + "' and A = 'True' and S < '"
+        + p.D + "' or Re = 'True' and  D = '" + p.d + "' and M = '" + p.m
+        + "' and A = 'True' and S < '" + p.D + "'";
+}
+
+QString slotStartFilter(const QDate &date, const QTime &slotStart)
+{
+    const DateParts p = partsOf(date);
+    const QString t1 = LocaleFormats::formatTime(slotStart);
+    const QString t2 = slotEnd(slotStart);
+    return "S ='" + p.D + "' and Md ='0' and St >= '" + t1 + "' and St <= '" + t2
+        + "' or Re = 'True' and  " + p.W + " = 'True' and S < '" + p.D + "' and St >= '" + t1
+        + "' and St <= '" + t2 + "' or Re = 'True' and Ret='3' and D = '" + p.d + "' and S < '"
+        + p.D + "' and St >= '" + t1 + "' and St <= '" + t2 + "' or Re = 'True' and  D = '" + p.d
+        + "' and M = '" + p.m + "' and S < '" + p.D + "' and St >= '" + t1 + "' and St <= '" + t2
+        + "'";
+}
+
+QString lookAheadFilter(const QDate &date, const QTime &slotStart)
+{
+    const DateParts p = partsOf(date);
+    const QString t1 = LocaleFormats::formatTime(slotStart);
+    const QString t2 = slotEnd(slotStart);
+    return "S ='" + p.D + "' and St >= '" + t1 + "' and Md ='0' and St <= '" + t2
+        + "' or Re = 'True' and  " + p.W + " = 'True' and St >= '" + t1 + "' and S < '" + p.D
+        + "' and St <= '" + t2 + "' or Re = 'True' and Ret='3' and D = '" + p.d + "' and St >= '"
+        + t1 + "' and S < '" + p.D + "' and St <= '" + t2 + "' or Re = 'True' and  D = '" + p.d
+        + "' and M = '" + p.m + "' and St >= '" + t1 + "' and S < '" + p.D + "' and St <= '" + t2
+        + "'";
+}
+
+QString runningFilter(const QDate &date, const QTime &slotStart)
+{
+    const DateParts p = partsOf(date);
+    const QString t1 = LocaleFormats::formatTime(slotStart);
+    return "S ='" + p.D + "' and Md ='0' and St < '" + t1 + "' and Et > '" + t1
+        + "' or Re = 'True' and  " + p.W + " = 'True' and S < '" + p.D + "' and St < '" + t1
+        + "' and Et > '" + t1 + "' or Re = 'True' and Ret='3' and D = '" + p.d + "' and S < '"
+        + p.D + "' and St < '" + t1 + "' and Et > '" + t1 + "' or Re = 'True' and  D = '" + p.d
+        + "' and M = '" + p.m + "' and S < '" + p.D + "' and St < '" + t1 + "' and Et > '" + t1
+        + "'";
+}
+
+QTime slotStart(int slot)
+{
+    Q_ASSERT(slot >= 0 && slot < 48);
+    return QTime(slot / 2, (slot % 2) * 30);
+}
+
+void occursOn(Cursor &cursor, const QDate &d)
+{
+    apply(cursor, generalFilter(d));
+}
+
+void timedOn(Cursor &cursor, const QDate &d)
+{
+    apply(cursor, timedFilter(d));
+}
+
+void allDayOn(Cursor &cursor, const QDate &d)
+{
+    apply(cursor, allDayFilter(d));
+}
+
+void startingInSlot(Cursor &cursor, const QDate &d, int slot)
+{
+    apply(cursor, slotStartFilter(d, slotStart(slot)));
+}
+
+void lookAheadInSlot(Cursor &cursor, const QDate &d, int slot)
+{
+    apply(cursor, lookAheadFilter(d, slotStart(slot)));
+}
+
+void runningAtSlot(Cursor &cursor, const QDate &d, int slot)
+{
+    apply(cursor, runningFilter(d, slotStart(slot)));
+}
+
+} // namespace OccurrenceRules

@@ -1,0 +1,757 @@
+#include "Unit3.h"
+
+#include "BoxText.h"
+#include "CalendarDropDown.h"
+#include "Clock.h"
+#include "Cursor.h"
+#include "DayViewOps.h"
+#include "DropDownList.h"
+#include "DropDownWatcher.h"
+#include "HalfHourPicker.h"
+#include "OptionLists.h"
+#include "OptionsRecord.h"
+#include "RecurrencePanel.h"
+#include "ToggleButton.h"
+#include "TypeColors.h"
+#include "Unit2.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QToolButton>
+
+#include <algorithm>
+
+using RecurrencePattern::Kind;
+
+namespace {
+
+// Layout of the dialog, in pixels from its client area's top left.
+constexpr int labelLeft = 8;
+constexpr int boxLeft = 72;
+constexpr int subjectTop = 8;
+constexpr int locationTop = 34;
+constexpr int typeTop = 60;
+constexpr int startTop = 124;
+constexpr int endTop = 162;
+constexpr int reminderTop = 196;
+constexpr int recurrenceTop = 228;
+constexpr int patternTop = 256;
+constexpr int notesTopPlain = 256;
+constexpr int notesTopRecurring = 352;
+constexpr int buttonsTopPlain = 368;
+constexpr int buttonsTopRecurring = 464;
+constexpr int boxHeight = 21;
+constexpr int dateBoxWidth = 90;
+constexpr int timeBoxLeft = 190;
+constexpr int timeBoxWidth = 70;
+constexpr int pickerButtonWidth = 18;
+constexpr int notesHeight = 104;
+
+const QString fieldS = QStringLiteral("S");
+const QString fieldE = QStringLiteral("E");
+const QString fieldSt = QStringLiteral("St");
+const QString fieldEt = QStringLiteral("Et");
+const QString fieldRet = QStringLiteral("Ret");
+const QString fieldRe = QStringLiteral("Re");
+
+QLabel *addLabel(QWidget *parent, const QString &text, int top)
+{
+    auto *label = new QLabel(text, parent);
+    label->setGeometry(labelLeft, top + 3, boxLeft - labelLeft - 2, 16);
+    return label;
+}
+
+QLineEdit *addBox(QWidget *parent, const QString &name, const QRect &geometry)
+{
+    auto *box = new QLineEdit(parent);
+    box->setObjectName(name);
+    box->setGeometry(geometry);
+    return box;
+}
+
+QToolButton *addPickerButton(QWidget *parent, const QString &name, int left, int top)
+{
+    auto *button = new QToolButton(parent);
+    button->setObjectName(name);
+    button->setArrowType(Qt::DownArrow);
+    button->setFocusPolicy(Qt::NoFocus); // the served box keeps the focus
+    button->setGeometry(left, top, pickerButtonWidth, boxHeight);
+    return button;
+}
+
+void showMessageBox(QWidget *parent, TForm3::MessageKind kind, const QString &text)
+{
+    const bool validation = kind == TForm3::MessageKind::Validation;
+    QMessageBox box(validation ? QMessageBox::Information : QMessageBox::Warning,
+                    validation ? QStringLiteral("Information") : QStringLiteral("Daybrook Planner"), text,
+                    QMessageBox::Ok, parent);
+    box.exec();
+}
+
+} // namespace
+
+TForm3::TForm3(TDataModule2 &data, DayViewOps *dayView, QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+    , m_data(data)
+    , m_dayView(dayView)
+    , m_reporter(showMessageBox)
+{
+    setObjectName(QStringLiteral("TForm3"));
+    setWindowTitle(QStringLiteral("Edit Event"));
+    QFont dialogFont;
+    dialogFont.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
+                            QStringLiteral("DejaVu Sans")});
+    dialogFont.setPixelSize(11);
+    setFont(dialogFont);
+    setFixedSize(clientWidth, plainHeight);
+
+    buildControls();
+    buildPickers();
+    connectHandlers();
+    applyRecurrenceLayout(false);
+}
+
+TForm3::~TForm3() = default;
+
+void TForm3::setMessageReporter(MessageReporter reporter)
+{
+    m_reporter = reporter ? std::move(reporter) : MessageReporter(showMessageBox);
+}
+
+// --- building ------------------------------------------------------------
+
+void TForm3::buildControls()
+{
+    addLabel(this, QStringLiteral("Subject:"), subjectTop);
+    m_subject = addBox(this, QStringLiteral("subjectBox"), QRect(boxLeft, subjectTop, 487, boxHeight));
+    m_subject->setMaxLength(150);
+    addLabel(this, QStringLiteral("Location:"), locationTop);
+    m_location = addBox(this, QStringLiteral("locationBox"), QRect(boxLeft, locationTop, 487, boxHeight));
+    m_location->setMaxLength(100);
+
+    addLabel(this, QStringLiteral("Type:"), typeTop);
+    m_typeList = new QComboBox(this);
+    m_typeList->setObjectName(QStringLiteral("typeList"));
+    m_typeList->setGeometry(boxLeft, typeTop, 200, 22);
+    m_typeList->setIconSize(QSize(16, 16));
+    m_typeList->setMaxVisibleItems(TypeColors::typeCount);
+    for (int type = 0; type < TypeColors::typeCount; ++type)
+        m_typeList->addItem(TypeColors::swatchIcon(type), QString());
+
+    auto *rule = new QFrame(this);
+    rule->setFrameShape(QFrame::HLine);
+    rule->setFrameShadow(QFrame::Sunken);
+    rule->setGeometry(labelLeft, 100, clientWidth - 2 * labelLeft, 2);
+
+    addLabel(this, QStringLiteral("Start time:"), startTop);
+    m_startDate = addBox(this, QStringLiteral("startDateBox"), QRect(boxLeft, startTop, dateBoxWidth, boxHeight));
+    m_startCalendarButton = addPickerButton(this, QStringLiteral("startCalendarButton"), boxLeft + dateBoxWidth + 1, startTop);
+    m_startTime = addBox(this, QStringLiteral("startTimeBox"), QRect(timeBoxLeft, startTop, timeBoxWidth, boxHeight));
+    m_startListButton = addPickerButton(this, QStringLiteral("startListButton"), timeBoxLeft + timeBoxWidth + 1, startTop);
+    m_allDay = new ToggleButton(QStringLiteral("All day event"), this);
+    m_allDay->setObjectName(QStringLiteral("allDayToggle"));
+    m_allDay->setGeometry(300, startTop - 1, 120, 23);
+
+    m_endLabel = addLabel(this, QStringLiteral("End time:"), endTop);
+    m_endDate = addBox(this, QStringLiteral("endDateBox"), QRect(boxLeft, endTop, dateBoxWidth, boxHeight));
+    m_endCalendarButton = addPickerButton(this, QStringLiteral("endCalendarButton"), boxLeft + dateBoxWidth + 1, endTop);
+    m_endTime = addBox(this, QStringLiteral("endTimeBox"), QRect(timeBoxLeft, endTop, timeBoxWidth, boxHeight));
+    m_endListButton = addPickerButton(this, QStringLiteral("endListButton"), timeBoxLeft + timeBoxWidth + 1, endTop);
+
+    m_reminder = new ToggleButton(QStringLiteral("Reminder"), this);
+    m_reminder->setObjectName(QStringLiteral("reminderToggle"));
+    m_reminder->setGeometry(boxLeft, reminderTop - 1, 100, 23);
+    m_leadBox = addBox(this, QStringLiteral("leadBox"), QRect(timeBoxLeft, reminderTop, 36, boxHeight));
+    m_leadBox->setMaxLength(3);
+    m_unitLabel = new QLabel(this);
+    m_unitLabel->setObjectName(QStringLiteral("unitLabel"));
+    m_unitLabel->setGeometry(timeBoxLeft + 40, reminderTop + 3, 56, 16);
+    m_leadListButton = addPickerButton(this, QStringLiteral("leadListButton"), timeBoxLeft + 98, reminderTop);
+
+    m_recurrence = new ToggleButton(QStringLiteral("Recurence"), this);
+    m_recurrence->setObjectName(QStringLiteral("recurrenceToggle"));
+    m_recurrence->setGeometry(boxLeft, recurrenceTop - 1, 100, 23);
+    m_pattern = new RecurrencePanel(this);
+    m_pattern->setObjectName(QStringLiteral("patternArea"));
+    m_pattern->move(boxLeft, patternTop);
+
+    m_notes = new QPlainTextEdit(this);
+    m_notes->setObjectName(QStringLiteral("notesBox"));
+    m_notes->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_notes->setTabChangesFocus(true);
+
+    m_ok = new QPushButton(QStringLiteral("OK"), this);
+    m_ok->setObjectName(QStringLiteral("okButton"));
+    m_ok->setDefault(true);
+    m_cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    m_cancel->setObjectName(QStringLiteral("cancelButton"));
+
+    setTabOrder(m_subject, m_location);
+    setTabOrder(m_location, m_typeList);
+    setTabOrder(m_typeList, m_startDate);
+    setTabOrder(m_startDate, m_startTime);
+    setTabOrder(m_startTime, m_allDay);
+    setTabOrder(m_allDay, m_endDate);
+    setTabOrder(m_endDate, m_endTime);
+    setTabOrder(m_endTime, m_reminder);
+    setTabOrder(m_reminder, m_leadBox);
+    setTabOrder(m_leadBox, m_recurrence);
+    setTabOrder(m_recurrence, m_notes);
+    setTabOrder(m_notes, m_ok);
+    setTabOrder(m_ok, m_cancel);
+}
+
+void TForm3::buildPickers()
+{
+    m_halfHour = new HalfHourPicker(this);
+    m_calendarDrop = new CalendarDropDown(this);
+    m_leadList = new DropDownList(this);
+    m_leadList->setObjectName(QStringLiteral("leadList"));
+    m_leadList->setVisibleRows(11, 100);
+    QStringList leadTexts;
+    for (const Lead &lead : LeadList::entries())
+        leadTexts << lead.text;
+    m_leadList->setEntries(leadTexts);
+
+    m_watcher = new DropDownWatcher(this);
+    m_watcher->watch([this] { return m_calendarDrop->isVisible() && m_calendarDrop->calendarHasFocus(); },
+                     [this] { m_calendarDrop->close(); });
+    m_watcher->watch([this] { return m_halfHour->served() && m_halfHour->served()->hasFocus(); },
+                     [this] { m_halfHour->close(); });
+    m_watcher->watch([this] { return m_leadBox->hasFocus(); }, [this] { m_leadList->hide(); });
+}
+
+void TForm3::connectHandlers()
+{
+    connect(m_ok, &QPushButton::clicked, this, &TForm3::save);
+    connect(m_cancel, &QPushButton::clicked, this, &TForm3::cancelEdit);
+    connect(m_typeList, &QComboBox::activated, this, &TForm3::typeChosen);
+    connect(m_allDay, &ToggleButton::clicked, this, &TForm3::allDayToggled);
+    connect(m_reminder, &ToggleButton::clicked, this, &TForm3::reminderToggled);
+    connect(m_recurrence, &ToggleButton::clicked, this, &TForm3::recurrenceToggled);
+
+    connect(m_pattern, &RecurrencePanel::choiceMade, this, &TForm3::patternChosen);
+    connect(m_pattern, &RecurrencePanel::everyDayChosen, this, &TForm3::everyDayChosen);
+    connect(m_pattern, &RecurrencePanel::everyWeekdayChosen, this, &TForm3::everyWeekdayChosen);
+    connect(m_pattern, &RecurrencePanel::weekdayTicked, this, [this](int flag, bool ticked) {
+        writeField(RecurrencePattern::weekdayFields().at(flag), ticked);
+    });
+
+    connect(m_startCalendarButton, &QToolButton::clicked, this, [this] { openCalendar(m_startDate); });
+    connect(m_endCalendarButton, &QToolButton::clicked, this, [this] { openCalendar(m_endDate); });
+    connect(m_calendarDrop, &CalendarDropDown::datePicked, this, &TForm3::calendarDatePicked);
+    connect(m_calendarDrop, &CalendarDropDown::todayChosen, this, [](QLineEdit *served) {
+        if (served)
+            served->setText(BoxText::date(Clock::today()));
+    });
+
+    connect(m_startListButton, &QToolButton::clicked, this, [this] { openHalfHourList(m_startTime); });
+    connect(m_endListButton, &QToolButton::clicked, this, [this] { openHalfHourList(m_endTime); });
+    connect(m_halfHour, &HalfHourPicker::entryChosen, this, &TForm3::halfHourEntryChosen);
+    connect(m_halfHour, &HalfHourPicker::minuteChosen, this, [this](QLineEdit *served, const QTime &time) {
+        if (served)
+            served->setText(BoxText::time(time, use24Hour()));
+    });
+
+    connect(m_leadListButton, &QToolButton::clicked, this, &TForm3::openLeadList);
+    connect(m_leadList, &DropDownList::entryClicked, this, &TForm3::chooseLead);
+}
+
+// --- the row -------------------------------------------------------------
+
+Cursor &TForm3::row() const
+{
+    return m_data.Table50();
+}
+
+OptionsRecord &TForm3::options() const
+{
+    return m_data.options();
+}
+
+bool TForm3::use24Hour() const
+{
+    return options().boolField(30);
+}
+
+void TForm3::writeField(const QString &field, const QVariant &value)
+{
+    // Writes that are made at once still join the pending insert or edit,
+    // so that "Cancel" drops them with the rest.
+    if (row().state() == Cursor::State::Browse && !row().edit())
+        return;
+    row().setValue(field, value);
+}
+
+void TForm3::writeChanges(const FieldChanges &changes)
+{
+    for (const auto &[field, value] : changes.list())
+        writeField(field, value);
+}
+
+// --- commands ------------------------------------------------------------
+
+void TForm3::newAppointment()
+{
+    if (isVisible())
+        cancelEdit();
+    startNewItem(NewEvent::Kind::Appointment);
+}
+
+void TForm3::newAllDayEvent()
+{
+    startNewItem(NewEvent::Kind::AllDayEvent);
+}
+
+void TForm3::newRecurringAppointment()
+{
+    startNewItem(NewEvent::Kind::RecurringAppointment);
+}
+
+void TForm3::startNewItem(NewEvent::Kind kind)
+{
+    // An edit still open (the dialog is modal, so only an outside caller
+    // gets here) is dropped rather than posted unchecked.
+    if (isVisible())
+        cancelEdit();
+    const QDate date = m_dayView ? m_dayView->shownDate() : Clock::today();
+    const int startRow = m_dayView ? m_dayView->selectionStartRow() : 16;
+    const int endRow = m_dayView ? m_dayView->selectionEndRow() : 16;
+    row().insert();
+    const FieldChanges fields = NewEvent::fields(kind, date, startRow, endRow, options().boolField(1));
+    writeChanges(fields);
+    m_startDate->setText(BoxText::date(date));
+    m_endDate->setText(BoxText::date(date));
+    fillTimeBoxes(fields.value(fieldSt).toTime(), fields.value(fieldEt).toTime());
+    m_typeList->setCurrentIndex(0);
+    showModal();
+}
+
+bool TForm3::editItem(qint64 no)
+{
+    if (isVisible())
+        cancelEdit();
+    if (!row().locate(QStringLiteral("No"), no) || !row().edit())
+        return false;
+    showModal();
+    return true;
+}
+
+void TForm3::showModal()
+{
+    fillFromRow();
+    setWindowModality(Qt::ApplicationModal);
+    show();
+    raise();
+    activateWindow();
+    m_subject->setFocus();
+}
+
+// --- opening -------------------------------------------------------------
+
+void TForm3::fillFromRow()
+{
+    m_watcher->closeAll();
+    m_subject->setText(row().asText(QStringLiteral("Subject")));
+    m_location->setText(row().asText(QStringLiteral("Loc")));
+    m_notes->setPlainText(row().asText(QStringLiteral("N")));
+
+    m_pattern->setChoice(Kind::None);                                            // step 1
+    m_startDate->setText(BoxText::date(row().asDate(fieldS)));                    // step 2
+    m_endDate->setText(BoxText::date(row().asDate(fieldE)));
+    if (!row().isBlank(fieldSt))                                                  // step 3
+        fillTimeBoxes(row().asTime(fieldSt), row().asTime(fieldEt));
+    m_leadBox->setText(row().asText(QStringLiteral("Tr")));                       // step 4
+    m_unitLabel->setText(row().asText(QStringLiteral("Tm")));
+    if (m_unitLabel->text().isEmpty())                                            // step 5
+        chooseLead(std::clamp(options().intField(2), 0, int(LeadList::entries().size()) - 1));
+    fillPatternChoice();                                                          // step 6
+
+    QStringList halfHours;                                                        // step 7
+    for (int i = 0; i < HalfHourList::count; ++i)
+        halfHours << BoxText::time(HalfHourList::time(i), use24Hour());
+    m_halfHour->setEntries(halfHours);
+
+    applyRecurrenceLayout(row().asBool(fieldRe));                                 // step 8
+    applyAllDayLayout(row().asBool(QStringLiteral("A")));                         // step 9
+    applyReminderState(row().asBool(QStringLiteral("R")));                        // step 10
+    fillPatternBoxes();                                                           // step 11
+    fillTypeList();                                                               // step 12
+    m_calendarDrop->setFirstDayOfWeek(options().intField(45) == 0 ? Qt::Sunday : Qt::Monday);
+    m_watcher->start();                                                           // step 13
+}
+
+void TForm3::fillTimeBoxes(const QTime &start, const QTime &end)
+{
+    m_startTime->setText(BoxText::time(start, use24Hour()));
+    m_endTime->setText(BoxText::time(end, use24Hour()));
+}
+
+void TForm3::fillPatternChoice()
+{
+    const Kind kind = RecurrencePattern::fromRetCode(row().asText(fieldRet));
+    if (kind == Kind::None)
+        return;
+    m_pattern->setChoice(kind);
+    if (kind == Kind::Daily)
+        m_pattern->setEveryDay(row().asBool(QStringLiteral("Sun")));
+}
+
+void TForm3::fillPatternBoxes()
+{
+    const QString d = row().asText(QStringLiteral("D"));
+    m_pattern->yearlyDayBox()->setText(d);
+    m_pattern->monthlyDayBox()->setText(d);
+    bool ok = false;
+    const int month = row().asText(QStringLiteral("M")).toInt(&ok);
+    if (ok && month >= 1 && month <= 12)
+        m_pattern->monthList()->setCurrentIndex(month - 1);
+    showWeekFlags();
+    const Kind kind = m_pattern->choice();
+    m_pattern->showPanel(kind);
+}
+
+void TForm3::fillTypeList()
+{
+    for (int type = 0; type < TypeColors::typeCount; ++type)
+        m_typeList->setItemText(type, options().typeName(type));
+    m_typeList->setCurrentIndex(std::clamp(row().asInt(QStringLiteral("T")), 0, TypeColors::typeCount - 1));
+}
+
+void TForm3::applyRecurrenceLayout(bool recurring)
+{
+    const int notesTop = recurring ? notesTopRecurring : notesTopPlain;
+    const int buttonsTop = recurring ? buttonsTopRecurring : buttonsTopPlain;
+    m_notes->setGeometry(labelLeft, notesTop, clientWidth - 2 * labelLeft, notesHeight);
+    m_notes->raise();
+    m_ok->setGeometry(clientWidth - 2 * 83 - 2, buttonsTop, 75, 25);
+    m_cancel->setGeometry(clientWidth - 83, buttonsTop, 75, 25);
+    setFixedSize(clientWidth, recurring ? recurringHeight : plainHeight);
+    m_pattern->setVisible(recurring);
+    m_recurrence->setChecked(recurring);
+    m_endLabel->setVisible(!recurring);
+    m_endDate->setVisible(!recurring);
+    m_endCalendarButton->setVisible(!recurring);
+}
+
+void TForm3::applyAllDayLayout(bool allDay)
+{
+    m_allDay->setChecked(allDay);
+    for (QWidget *w : {static_cast<QWidget *>(m_startTime), static_cast<QWidget *>(m_startListButton),
+                       static_cast<QWidget *>(m_endTime), static_cast<QWidget *>(m_endListButton)})
+        w->setVisible(!allDay);
+}
+
+void TForm3::applyReminderState(bool on)
+{
+    m_reminder->setChecked(on);
+    m_leadBox->setEnabled(on);
+    m_unitLabel->setEnabled(on);
+    m_leadListButton->setEnabled(on);
+}
+
+// --- saving --------------------------------------------------------------
+
+EventEntry TForm3::currentEntry() const
+{
+    EventEntry entry;
+    entry.startDate = m_startDate->text();
+    entry.endDate = m_endDate->text();
+    entry.startTime = m_startTime->text();
+    entry.endTime = m_endTime->text();
+    entry.lead = m_leadBox->text();
+    entry.unit = m_unitLabel->text();
+    entry.allDay = m_allDay->isChecked();
+    entry.recurring = m_recurrence->isChecked();
+    entry.pattern = m_pattern->choice();
+    entry.monthlyDay = m_pattern->monthlyDayBox()->text();
+    entry.yearlyDay = m_pattern->yearlyDayBox()->text();
+    entry.monthIndex = m_pattern->monthList()->currentIndex();
+    return entry;
+}
+
+void TForm3::showEntry(const EventEntry &entry)
+{
+    m_startDate->setText(entry.startDate);
+    m_endDate->setText(entry.endDate);
+}
+
+void TForm3::report(MessageKind kind, const QString &text)
+{
+    m_reporter(this, kind, text);
+}
+
+bool TForm3::save()
+{
+    if (row().state() == Cursor::State::Browse)
+        return false;
+    writeField(QStringLiteral("Subject"), m_subject->text());
+    writeField(QStringLiteral("Loc"), m_location->text());
+    writeField(QStringLiteral("N"), m_notes->toPlainText());
+
+    EventEntry entry = currentEntry();
+    const EventSave::Outcome outcome = EventSave::run(entry);
+    writeChanges(outcome.changes);
+    showEntry(entry);
+    if (!outcome.ok()) {
+        report(MessageKind::Validation, outcome.message);
+        return false;
+    }
+
+    const bool isNew = row().state() == Cursor::State::Insert;
+    const qint64 no = isNew ? 0 : row().asInt(QStringLiteral("No"));
+    const bool dayViewShowing = m_dayView && m_dayView->isShowing();
+    const bool heldBefore = isNew || (dayViewShowing && m_data.Table46().locate(QStringLiteral("No"), no));
+    if (!row().post()) {
+        report(MessageKind::StoreError, row().lastError());
+        return false;
+    }
+    finishEdit(QDialog::Accepted);
+    dayViewFollowUp(isNew, no, heldBefore);
+    return true;
+}
+
+void TForm3::dayViewFollowUp(bool isNew, qint64 no, bool heldBefore)
+{
+    Cursor &dayList = m_data.Table46();
+    dayList.refresh();
+    m_data.Table49().refresh();
+    if (!m_dayView || !m_dayView->isShowing())
+        return;
+
+    const bool heldAfter = isNew || dayList.locate(QStringLiteral("No"), no);
+    if (!isNew && heldBefore && !heldAfter) {
+        // The day view removes blocks only all at once; the rebuild brings
+        // back every block that still belongs to the day.
+        m_dayView->removeAllBlocks();
+        m_dayView->rebuild();
+        return;
+    }
+    if (!isNew && !heldBefore && heldAfter)
+        m_dayView->addBlock(no);
+    m_data.Table43().refresh();
+    m_data.Table44().refresh();
+    m_data.Table45().refresh();
+    if (isNew) {
+        const qint64 newNo = row().currentId();
+        if (newNo != 0 && dayList.locate(QStringLiteral("No"), newNo))
+            m_dayView->addBlock(newNo);
+    }
+    // Also with no blocks: the re-layout sets the all-day strip's height.
+    m_dayView->relayoutBlocks();
+}
+
+void TForm3::finishEdit(int result)
+{
+    m_watcher->stop();
+    m_watcher->closeAll();
+    m_leaving = true;
+    done(result);
+    m_leaving = false;
+}
+
+void TForm3::cancelEdit()
+{
+    row().cancel();
+    finishEdit(QDialog::Rejected);
+}
+
+void TForm3::reject()
+{
+    cancelEdit();
+}
+
+void TForm3::closeEvent(QCloseEvent *event)
+{
+    // The window has no close box; "OK" and "Cancel" are the only ways out.
+    if (!m_leaving && isVisible())
+        event->ignore();
+}
+
+void TForm3::mousePressEvent(QMouseEvent *event)
+{
+    m_watcher->closeAll();
+    QDialog::mousePressEvent(event);
+}
+
+// --- handlers ------------------------------------------------------------
+
+void TForm3::typeChosen(int index)
+{
+    writeField(QStringLiteral("T"), index);
+}
+
+void TForm3::allDayToggled(bool on)
+{
+    writeField(QStringLiteral("A"), on);
+    applyAllDayLayout(on);
+    if (on)
+        return;
+    QTime start = row().asTime(fieldSt);
+    QTime end = row().asTime(fieldEt);
+    if (!start.isValid()) {
+        start = QTime(8, 0);
+        end = QTime(8, 30);
+        writeField(fieldSt, start);
+        writeField(fieldEt, end);
+    }
+    m_startTime->setText(BoxText::timeWithLocaleAmPm(start, use24Hour()));
+    m_endTime->setText(BoxText::timeWithLocaleAmPm(end, use24Hour()));
+}
+
+void TForm3::reminderToggled(bool on)
+{
+    writeField(QStringLiteral("R"), on);
+    applyReminderState(on);
+    (on ? m_leadBox : m_subject)->setFocus();
+}
+
+void TForm3::recurrenceToggled(bool on)
+{
+    if (on) {
+        writeField(RecurrencePattern::weekdayFields().at(RecurrencePattern::weekdayNumber(row().asDate(fieldS)) - 1),
+                   true);
+        writeField(fieldRe, true);
+        m_pattern->setChoice(Kind::Weekly);
+        patternChosen(Kind::Weekly);
+    } else {
+        writeField(fieldRet, QVariant());
+        writeWeekFlags(RecurrencePattern::noDays());
+        writeField(fieldRe, false);
+    }
+    applyRecurrenceLayout(on);
+    m_subject->setFocus();
+}
+
+void TForm3::patternChosen(Kind kind)
+{
+    const QDate start = row().asDate(fieldS);
+    switch (kind) {
+    case Kind::Daily:
+        m_pattern->setEveryDay(true);
+        everyDayChosen();
+        break;
+    case Kind::Weekly:
+        writeWeekFlags(RecurrencePattern::onlyWeekdayOf(start));
+        break;
+    case Kind::Monthly:
+        writeWeekFlags(RecurrencePattern::noDays());
+        m_pattern->monthlyDayBox()->setText(QString::number(start.day()));
+        m_pattern->yearlyDayBox()->clear();
+        break;
+    case Kind::Yearly:
+        writeWeekFlags(RecurrencePattern::noDays());
+        m_pattern->yearlyDayBox()->setText(QString::number(start.day()));
+        m_pattern->monthList()->setCurrentIndex(start.month() - 1);
+        m_pattern->monthlyDayBox()->clear();
+        break;
+    case Kind::None:
+        return;
+    }
+    writeField(fieldRet, RecurrencePattern::retCode(kind));
+    m_pattern->showPanel(kind);
+}
+
+void TForm3::everyDayChosen()
+{
+    writeWeekFlags(RecurrencePattern::everyDay());
+}
+
+void TForm3::everyWeekdayChosen()
+{
+    writeWeekFlags(RecurrencePattern::everyWeekday());
+}
+
+void TForm3::writeWeekFlags(const RecurrencePattern::WeekFlags &flags)
+{
+    for (int flag = 0; flag < 7; ++flag)
+        writeField(RecurrencePattern::weekdayFields().at(flag), flags[flag]);
+    showWeekFlags();
+}
+
+void TForm3::showWeekFlags()
+{
+    RecurrencePattern::WeekFlags flags = RecurrencePattern::noDays();
+    for (int flag = 0; flag < 7; ++flag)
+        flags[flag] = row().asBool(RecurrencePattern::weekdayFields().at(flag));
+    m_pattern->setWeekFlags(flags);
+}
+
+void TForm3::openCalendar(QLineEdit *served)
+{
+    m_watcher->closeAll();
+    const bool start = served == m_startDate;
+    m_calendarDrop->openFor(served, start ? startRowBottom : endRowBottom, row().asDate(start ? fieldS : fieldE));
+}
+
+void TForm3::calendarDatePicked(QLineEdit *served, const QDate &date)
+{
+    if (!served)
+        return;
+    served->setText(BoxText::date(date));
+    writeField(served == m_startDate ? fieldS : fieldE, date);
+}
+
+void TForm3::openHalfHourList(QLineEdit *served)
+{
+    m_watcher->closeAll();
+    const bool start = served == m_startTime;
+    QTime time = BoxText::readTime(served->text());
+    if (!time.isValid())
+        time = row().asTime(start ? fieldSt : fieldEt);
+    m_halfHour->open(served, start ? startRowBottom : endRowBottom, time);
+}
+
+void TForm3::halfHourEntryChosen(QLineEdit *served, int index)
+{
+    if (!served)
+        return;
+    served->setText(m_halfHour->list()->entries().value(index));
+    // Keep the start from ending up after the end. Only an item on one date
+    // is checked: on a multi-date item an end time before the start time is
+    // an ordinary case, not a slip.
+    const QTime start = BoxText::readTime(m_startTime->text());
+    const QTime end = BoxText::readTime(m_endTime->text());
+    if (!start.isValid() || !end.isValid() || end >= start)
+        return;
+    const bool oneDate = m_recurrence->isChecked()
+                         || BoxText::readDate(m_startDate->text()) == BoxText::readDate(m_endDate->text());
+    if (!oneDate)
+        return;
+    if (served == m_endTime)
+        m_startTime->setText(m_endTime->text());
+    else
+        m_endTime->setText(m_startTime->text());
+}
+
+void TForm3::openLeadList()
+{
+    m_watcher->closeAll();
+    bool ok = false;
+    const int amount = m_leadBox->text().toInt(&ok);
+    const int current = ok ? LeadList::indexOf(amount, m_unitLabel->text()) : -1;
+    m_leadList->setTopIndex(std::max(0, current));
+    m_leadList->setCurrentIndex(current);
+    m_leadList->move(m_leadBox->x(), leadListTop);
+    m_leadList->show();
+    m_leadList->raise();
+    m_leadBox->setFocus();
+}
+
+void TForm3::chooseLead(int index)
+{
+    if (index < 0 || index >= LeadList::entries().size())
+        return;
+    if (row().state() == Cursor::State::Browse && !row().edit())
+        return;
+    const Lead &lead = LeadList::entries().at(index);
+    m_leadBox->setText(QString::number(lead.amount));
+    m_unitLabel->setText(lead.unitText());
+    m_leadList->hide();
+}

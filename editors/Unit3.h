@@ -1,0 +1,195 @@
+#pragma once
+
+#include "EventSave.h"
+#include "NewEvent.h"
+#include "RecurrencePattern.h"
+
+#include <QDialog>
+
+#include <functional>
+
+class CalendarDropDown;
+class Cursor;
+class DayViewOps;
+class DropDownList;
+class DropDownWatcher;
+class HalfHourPicker;
+class OptionsRecord;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QToolButton;
+class RecurrencePanel;
+class TDataModule2;
+class ToggleButton;
+
+// TForm3: the event editor "Edit Event", in which every appointment,
+// all-day event and recurring appointment is created and changed. It edits
+// the row of the edit cursor Table50: whoever opens it first puts that
+// cursor on a new row or into edit mode on an item. "OK" checks, derives
+// and posts the row, "Cancel" drops it; the dialog is left no other way.
+// Created once and reused, so boxes that opening does not refill keep
+// their text from the last use.
+class TForm3 : public QDialog
+{
+    Q_OBJECT
+public:
+    static constexpr int clientWidth = 567;
+    static constexpr int plainHeight = 439;     // Recurrence toggle off
+    static constexpr int recurringHeight = 534; // Recurrence toggle on
+
+    enum class MessageKind { Validation, StoreError };
+    // Shows a message to the user and returns when it has been seen. Tests
+    // put a recorder here in place of the modal box.
+    using MessageReporter = std::function<void(QWidget *parent, MessageKind kind, const QString &text)>;
+
+    explicit TForm3(TDataModule2 &data, DayViewOps *dayView = nullptr, QWidget *parent = nullptr);
+    ~TForm3() override;
+
+    // The day view that supplies date and selection of new items and is
+    // kept in step after a save; without one, new items start today at 8:00.
+    void setDayView(DayViewOps *dayView) { m_dayView = dayView; }
+    void setMessageReporter(MessageReporter reporter);
+
+    // --- commands -------------------------------------------------------
+    // "New Appointment": drops an edit in progress, then a new item from
+    // the day view's shown date and selected rows.
+    void newAppointment();
+    // "New All Day Event".
+    void newAllDayEvent();
+    // "New Recurring Appointment": weekly on the shown date's weekday.
+    void newRecurringAppointment();
+    // Opens the item `no` (Table50 is located on it and put into edit
+    // mode). False, and nothing shown, when Table50 does not hold it.
+    bool editItem(qint64 no);
+    // Shows the dialog modally for the row Table50 already holds in insert
+    // or edit mode. Returns at once; the dialog blocks the other windows
+    // until "OK" or "Cancel" closes it.
+    void showModal();
+    // What "Cancel" does: drops the row's changes and closes the dialog.
+    void cancelEdit();
+    // What "OK" does: checks, derives, posts and updates the day view. True
+    // when the row was posted and the dialog closed.
+    bool save();
+
+    // --- controls, for the tests and the screenshots --------------------
+    QLineEdit *subjectBox() const { return m_subject; }
+    QLineEdit *locationBox() const { return m_location; }
+    QComboBox *typeList() const { return m_typeList; }
+    QLineEdit *startDateBox() const { return m_startDate; }
+    QLineEdit *endDateBox() const { return m_endDate; }
+    QLineEdit *startTimeBox() const { return m_startTime; }
+    QLineEdit *endTimeBox() const { return m_endTime; }
+    QToolButton *startCalendarButton() const { return m_startCalendarButton; }
+    QToolButton *endCalendarButton() const { return m_endCalendarButton; }
+    QToolButton *startListButton() const { return m_startListButton; }
+    QToolButton *endListButton() const { return m_endListButton; }
+    QLabel *endLabel() const { return m_endLabel; }
+    ToggleButton *allDayToggle() const { return m_allDay; }
+    ToggleButton *reminderToggle() const { return m_reminder; }
+    ToggleButton *recurrenceToggle() const { return m_recurrence; }
+    QLineEdit *leadBox() const { return m_leadBox; }
+    QLabel *unitLabel() const { return m_unitLabel; }
+    QToolButton *leadListButton() const { return m_leadListButton; }
+    RecurrencePanel *patternArea() const { return m_pattern; }
+    QPlainTextEdit *notesBox() const { return m_notes; }
+    QPushButton *okButton() const { return m_ok; }
+    QPushButton *cancelButton() const { return m_cancel; }
+    HalfHourPicker *halfHourPicker() const { return m_halfHour; }
+    CalendarDropDown *calendarDropDown() const { return m_calendarDrop; }
+    DropDownList *leadList() const { return m_leadList; }
+    DropDownWatcher *dropDownWatcher() const { return m_watcher; }
+
+    // Where the pickers open, from the dialog's top.
+    static constexpr int startRowBottom = 148;
+    static constexpr int endRowBottom = 186;
+    static constexpr int leadListTop = 220;
+
+public slots:
+    void reject() override; // Escape is "Cancel"
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+
+private:
+    void buildControls();
+    void buildPickers();
+    void connectHandlers();
+
+    Cursor &row() const;
+    OptionsRecord &options() const;
+    bool use24Hour() const;
+    void writeField(const QString &field, const QVariant &value);
+    void writeChanges(const FieldChanges &changes);
+    void startNewItem(NewEvent::Kind kind);
+
+    // Opening, the steps that fill the dialog from the row.
+    void fillFromRow();
+    void fillTimeBoxes(const QTime &start, const QTime &end);
+    void fillPatternChoice();
+    void fillPatternBoxes();
+    void fillTypeList();
+    void applyRecurrenceLayout(bool recurring);
+    void applyAllDayLayout(bool allDay);
+    void applyReminderState(bool on);
+
+    // Saving.
+    EventEntry currentEntry() const;
+    void showEntry(const EventEntry &entry);
+    void report(MessageKind kind, const QString &text);
+    void dayViewFollowUp(bool isNew, qint64 no, bool heldBefore);
+    void finishEdit(int result);
+
+    // Handlers of the controls.
+    void typeChosen(int index);
+    void allDayToggled(bool on);
+    void reminderToggled(bool on);
+    void recurrenceToggled(bool on);
+    void patternChosen(RecurrencePattern::Kind kind);
+    void everyDayChosen();
+    void everyWeekdayChosen();
+    void writeWeekFlags(const RecurrencePattern::WeekFlags &flags);
+    void showWeekFlags();
+    void openCalendar(QLineEdit *served);
+    void calendarDatePicked(QLineEdit *served, const QDate &date);
+    void openHalfHourList(QLineEdit *served);
+    void halfHourEntryChosen(QLineEdit *served, int index);
+    void openLeadList();
+    void chooseLead(int index);
+
+    TDataModule2 &m_data;
+    DayViewOps *m_dayView;
+    MessageReporter m_reporter;
+    bool m_leaving = false; // OK or Cancel is closing the dialog
+
+    QLineEdit *m_subject = nullptr;
+    QLineEdit *m_location = nullptr;
+    QComboBox *m_typeList = nullptr;
+    QLineEdit *m_startDate = nullptr;
+    QToolButton *m_startCalendarButton = nullptr;
+    QLineEdit *m_startTime = nullptr;
+    QToolButton *m_startListButton = nullptr;
+    ToggleButton *m_allDay = nullptr;
+    QLabel *m_endLabel = nullptr;
+    QLineEdit *m_endDate = nullptr;
+    QToolButton *m_endCalendarButton = nullptr;
+    QLineEdit *m_endTime = nullptr;
+    QToolButton *m_endListButton = nullptr;
+    ToggleButton *m_reminder = nullptr;
+    QLineEdit *m_leadBox = nullptr;
+    QLabel *m_unitLabel = nullptr;
+    QToolButton *m_leadListButton = nullptr;
+    ToggleButton *m_recurrence = nullptr;
+    RecurrencePanel *m_pattern = nullptr;
+    QPlainTextEdit *m_notes = nullptr;
+    QPushButton *m_ok = nullptr;
+    QPushButton *m_cancel = nullptr;
+
+    HalfHourPicker *m_halfHour = nullptr;
+    CalendarDropDown *m_calendarDrop = nullptr;
+    DropDownList *m_leadList = nullptr;
+    DropDownWatcher *m_watcher = nullptr;
+};

@@ -41,6 +41,8 @@ DayView::DayView(TDataModule2 &data, QWidget *parent)
 {
     m_strip = new ItemCellList(data.Table49(), m_stripPainter, this);
     m_strip->setObjectName(QStringLiteral("DBGrid52"));
+    // The strip highlights its current row only once the user clicks it.
+    m_strip->setFocusPolicy(Qt::ClickFocus);
     m_strip->setContextProvider([this] {
         CellContext context;
         context.date = m_date;

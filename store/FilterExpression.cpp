@@ -6,6 +6,8 @@
 #include <QLocale>
 #include <QMutex>
 
+#include <limits>
+
 namespace {
 
 struct Token
@@ -117,6 +119,43 @@ FilterExpression::Op operatorFor(const QString &text)
     return FilterExpression::Op::Ge;
 }
 
+// Date and time literals repeat across the views' filters; read each once.
+// Only used under the filter cache's lock, and cleared with it.
+QHash<QString, qint64> &dateLiterals()
+{
+    static QHash<QString, qint64> values;
+    return values;
+}
+QHash<QString, qint64> &timeLiterals()
+{
+    static QHash<QString, qint64> values;
+    return values;
+}
+
+bool cachedNumber(QHash<QString, qint64> &cache, const QString &literal, qint64 *number, qint64 (*read)(const QString &))
+{
+    auto it = cache.constFind(literal);
+    if (it == cache.constEnd()) {
+        if (cache.size() > 4096)
+            cache.clear();
+        it = cache.insert(literal, read(literal));
+    }
+    *number = *it;
+    return *it != std::numeric_limits<qint64>::min();
+}
+
+qint64 readDate(const QString &literal)
+{
+    const QDate date = LocaleFormats::parseDate(literal);
+    return date.isValid() ? date.toJulianDay() : std::numeric_limits<qint64>::min();
+}
+
+qint64 readTime(const QString &literal)
+{
+    const QTime time = LocaleFormats::parseTime(literal);
+    return time.isValid() ? time.msecsSinceStartOfDay() : std::numeric_limits<qint64>::min();
+}
+
 // Converts a literal to the field's type; false when it is no such value.
 bool convertLiteral(const FieldDef &field, const QString &literal, FilterExpression::Test *test)
 {
@@ -125,16 +164,10 @@ bool convertLiteral(const FieldDef &field, const QString &literal, FilterExpress
     case FieldType::Memo:
         test->text = literal;
         return true;
-    case FieldType::Date: {
-        const QDate date = LocaleFormats::parseDate(literal);
-        test->number = date.toJulianDay();
-        return date.isValid();
-    }
-    case FieldType::Time: {
-        const QTime time = LocaleFormats::parseTime(literal);
-        test->number = time.msecsSinceStartOfDay();
-        return time.isValid();
-    }
+    case FieldType::Date:
+        return cachedNumber(dateLiterals(), literal, &test->number, readDate);
+    case FieldType::Time:
+        return cachedNumber(timeLiterals(), literal, &test->number, readTime);
     case FieldType::Boolean:
         if (literal.trimmed().compare(QLatin1String("True"), Qt::CaseInsensitive) == 0) {
             test->number = 1;
@@ -149,7 +182,7 @@ bool convertLiteral(const FieldDef &field, const QString &literal, FilterExpress
     case FieldType::AutoIncrement: {
         bool ok = false;
         test->number = literal.trimmed().toLongLong(&ok);
-        return ok;
+        return ok && test->number != std::numeric_limits<qint64>::min(); // that value marks a blank
     }
     }
     return false;
@@ -290,19 +323,18 @@ std::shared_ptr<const FilterExpression> FilterExpression::parse(const QString &t
     constexpr int cacheLimit = 2048;
 
     const QString key = schema.sqlTable + QLatin1Char('\n') + text;
-    {
-        QMutexLocker lock(&cache.mutex);
-        const QString localeName = QLocale().name();
+    QMutexLocker lock(&cache.mutex);
+    const QString localeName = QLocale().name();
         if (cache.localeName != localeName) {
             cache.entries.clear();
+            dateLiterals().clear();
+            timeLiterals().clear();
             cache.localeName = localeName;
         }
         if (auto it = cache.entries.constFind(key); it != cache.entries.constEnd() && &(*it)->schema() == &schema)
             return *it;
-    }
     auto parsed = parseUncached(text, schema, error);
     if (parsed) {
-        QMutexLocker lock(&cache.mutex);
         if (cache.entries.size() >= cacheLimit)
             cache.entries.clear();
         cache.entries.insert(key, parsed);

@@ -5,21 +5,45 @@
 
 namespace LocaleFormats {
 
+namespace {
+
+struct Formats
+{
+    QString localeName;
+    QString date;
+    QString time;
+};
+
+// Filters write and read thousands of dates a second; work the formats out
+// once per locale.
+const Formats &formats()
+{
+    thread_local Formats cached;
+    const QLocale locale;
+    if (cached.localeName != locale.name() || cached.date.isEmpty()) {
+        cached.localeName = locale.name();
+        cached.date = locale.dateFormat(QLocale::ShortFormat);
+        // Widen a two-digit year; a format that already has four digits stays.
+        if (!cached.date.contains(QLatin1String("yyyy")))
+            cached.date.replace(QRegularExpression(QStringLiteral("y+")), QStringLiteral("yyyy"));
+        cached.time = locale.timeFormat(QLocale::LongFormat);
+        // Drop the zone ("t", "tttt") together with the blank that leads to it.
+        cached.time.remove(QRegularExpression(QStringLiteral("\\s*t+")));
+        cached.time = cached.time.trimmed();
+    }
+    return cached;
+}
+
+} // namespace
+
 QString shortDateFormat()
 {
-    QString format = QLocale().dateFormat(QLocale::ShortFormat);
-    // Widen a two-digit year; a format that already has four digits stays.
-    if (!format.contains(QLatin1String("yyyy")))
-        format.replace(QRegularExpression(QStringLiteral("y+")), QStringLiteral("yyyy"));
-    return format;
+    return formats().date;
 }
 
 QString longTimeFormat()
 {
-    QString format = QLocale().timeFormat(QLocale::LongFormat);
-    // Drop the zone ("t", "tttt") together with the blank that leads to it.
-    format.remove(QRegularExpression(QStringLiteral("\\s*t+")));
-    return format.trimmed();
+    return formats().time;
 }
 
 QString formatDate(const QDate &date)

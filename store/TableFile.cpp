@@ -11,6 +11,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <array>
 
 namespace {
 
@@ -109,6 +110,18 @@ TableFile::TableFile(QString path, const TableSchema &schema, bool readOnly)
         if (schema.fields[i].type == FieldType::AutoIncrement)
             m_identityField = i;
     }
+    for (const IndexDef &index : schema.indexes) {
+        OrderPlan plan;
+        plan.index = &index;
+        plan.descending = index.descending;
+        plan.caseSensitivity = index.caseInsensitive ? Qt::CaseInsensitive : Qt::CaseSensitive;
+        for (const QString &name : index.fields) {
+            const int f = schema.fieldIndex(name);
+            if (f >= 0 && f != m_identityField) // the identity is the last key anyway
+                plan.fields.push_back(f);
+        }
+        m_orderPlans.push_back(std::move(plan));
+    }
 }
 
 TableFile::~TableFile()
@@ -159,7 +172,8 @@ bool TableFile::load(QString *error)
         *error = QStringLiteral("The file \"%1\" does not exist.").arg(native);
         return false;
     }
-    const int flags = m_readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
+    // One connection per file, used from the user-interface thread only.
+    const int flags = (m_readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
     if (sqlite3_open_v2(QFile::encodeName(m_path).constData(), &m_db, flags, nullptr) != SQLITE_OK) {
         *error = errorText(QStringLiteral("Cannot open the file"));
         return false;
@@ -225,22 +239,24 @@ bool TableFile::load(QString *error)
             }
             qint64 number = kBlank;
             if (type != SQLITE_NULL) {
-                const char *raw = reinterpret_cast<const char *>(sqlite3_column_text(select, col));
-                const int length = sqlite3_column_bytes(select, col);
+                // Texts are fetched only where the stored value is text: asking
+                // for an integer as text would make SQLite print it first.
+                auto raw = [&] { return reinterpret_cast<const char *>(sqlite3_column_text(select, col)); };
                 switch (m_schema.fields[f].type) {
                 case FieldType::Date:
-                    if (!parseIsoDate(raw, length, &number))
+                    if (type != SQLITE_TEXT || !parseIsoDate(raw(), sqlite3_column_bytes(select, col), &number))
                         number = kBlank;
                     break;
                 case FieldType::Time:
-                    if (!parseIsoTime(raw, length, &number))
+                    if (type != SQLITE_TEXT || !parseIsoTime(raw(), sqlite3_column_bytes(select, col), &number))
                         number = kBlank;
                     break;
                 case FieldType::Boolean:
                     if (type == SQLITE_INTEGER || type == SQLITE_FLOAT) {
                         number = sqlite3_column_int64(select, col) != 0 ? 1 : 0;
                     } else {
-                        const QByteArray word = QByteArray(raw, length).trimmed().toLower();
+                        const char *text = raw();
+                        const QByteArray word = QByteArray(text, sqlite3_column_bytes(select, col)).trimmed().toLower();
                         number = (word == "1" || word == "true") ? 1 : (word == "0" || word == "false") ? 0 : kBlank;
                     }
                     break;
@@ -399,71 +415,188 @@ std::vector<QVariant> TableFile::row(qint64 id) const
     return values;
 }
 
-bool TableFile::testHolds(int slot, const FilterExpression::Test &test) const
+namespace {
+
+// A field test bound to its column, so that testing a row is one load and
+// one comparison. Blank numbers hold the smallest value, so only < and <=
+// must rule them out by hand; a blank text is a null QString.
+struct BoundTest
 {
-    const Column &column = m_columns[test.field];
-    const bool blank = isBlank(slot, test.field);
-    if (test.isNull)
-        return (test.op == FilterExpression::Op::Eq) == blank;
-    if (blank)
-        return test.op == FilterExpression::Op::Ne;
-    int order;
-    if (column.numeric) {
-        const qint64 number = column.numbers[slot];
-        order = number < test.number ? -1 : (number > test.number ? 1 : 0);
-    } else {
-        order = column.texts[slot].compare(test.text);
+    const qint64 *numbers = nullptr;
+    const QString *texts = nullptr;
+    FilterExpression::Op op = FilterExpression::Op::Eq;
+    bool isNull = false;
+    qint64 number = 0;
+    const QString *text = nullptr;
+};
+
+constexpr qint64 kBlankNumber = std::numeric_limits<qint64>::min();
+
+inline bool holds(const BoundTest &test, int slot)
+{
+    using Op = FilterExpression::Op;
+    if (test.numbers) {
+        const qint64 value = test.numbers[slot];
+        if (test.isNull)
+            return (test.op == Op::Eq) == (value == kBlankNumber);
+        switch (test.op) {
+        case Op::Eq:
+            return value == test.number;
+        case Op::Ne:
+            return value != test.number;
+        case Op::Lt:
+            return value != kBlankNumber && value < test.number;
+        case Op::Le:
+            return value != kBlankNumber && value <= test.number;
+        case Op::Gt:
+            return value > test.number;
+        case Op::Ge:
+            return value >= test.number;
+        }
+        return false;
     }
+    const QString &value = test.texts[slot];
+    if (test.isNull)
+        return (test.op == Op::Eq) == value.isNull();
+    if (value.isNull())
+        return test.op == Op::Ne;
+    const int order = value.compare(*test.text);
     switch (test.op) {
-    case FilterExpression::Op::Eq:
+    case Op::Eq:
         return order == 0;
-    case FilterExpression::Op::Ne:
+    case Op::Ne:
         return order != 0;
-    case FilterExpression::Op::Lt:
+    case Op::Lt:
         return order < 0;
-    case FilterExpression::Op::Le:
+    case Op::Le:
         return order <= 0;
-    case FilterExpression::Op::Gt:
+    case Op::Gt:
         return order > 0;
-    case FilterExpression::Op::Ge:
+    case Op::Ge:
         return order >= 0;
     }
     return false;
 }
 
-bool TableFile::clauseHolds(int slot, const FilterExpression::Clause &clause) const
+inline bool allHold(const std::vector<BoundTest> &tests, int slot)
 {
-    for (const FilterExpression::Test &test : clause) {
-        if (!testHolds(slot, test))
+    for (const BoundTest &test : tests) {
+        if (!holds(test, slot))
             return false;
     }
     return true;
 }
 
+} // namespace
+
 int TableFile::compareInOrder(int slotA, int slotB, const IndexDef *order) const
 {
-    if (order) {
-        for (const QString &name : order->fields) {
-            const int f = m_schema.fieldIndex(name);
-            if (f < 0 || f == m_identityField)
-                continue;
-            const bool blankA = isBlank(slotA, f), blankB = isBlank(slotB, f);
+    const OrderPlan *plan = orderPlan(order);
+    if (plan) {
+        for (int f : plan->fields) {
+            const Column &column = m_columns[f];
             int result = 0;
-            if (blankA || blankB) {
-                result = blankA == blankB ? 0 : (blankA ? -1 : 1); // blanks first
-            } else if (m_columns[f].numeric) {
-                const qint64 a = m_columns[f].numbers[slotA], b = m_columns[f].numbers[slotB];
-                result = a < b ? -1 : (a > b ? 1 : 0);
+            if (column.numeric) {
+                const qint64 a = column.numbers[slotA], b = column.numbers[slotB];
+                result = a < b ? -1 : (a > b ? 1 : 0); // kBlank is the smallest: blanks first
             } else {
-                result = m_columns[f].texts[slotA].compare(m_columns[f].texts[slotB],
-                                                           order->caseInsensitive ? Qt::CaseInsensitive : Qt::CaseSensitive);
+                const QString &a = column.texts[slotA], &b = column.texts[slotB];
+                if (a.isNull() || b.isNull())
+                    result = a.isNull() == b.isNull() ? 0 : (a.isNull() ? -1 : 1);
+                else if (a.constData() != b.constData()) // shared texts are equal
+                    result = a.compare(b, plan->caseSensitivity);
             }
             if (result != 0)
-                return order->descending ? -result : result;
+                return plan->descending ? -result : result;
         }
     }
     const qint64 a = m_ids[slotA], b = m_ids[slotB];
     return a < b ? -1 : (a > b ? 1 : 0);
+}
+
+namespace {
+
+// A row's place in an order, worked out once per sort so that comparing
+// two rows is comparing numbers: numbers as they are, a text by its first
+// three characters (blank smallest). A text longer than that is marked
+// inexact and compared in full only when the leading characters tie.
+constexpr int kMaxSortFields = 6;
+struct SortKey
+{
+    std::array<qint64, kMaxSortFields> keys;
+    quint32 inexact = 0; // bit i: field i is a text longer than its key
+    int slot = 0;
+    qint64 id = 0;
+};
+
+qint64 textSortKey(const QString &text, Qt::CaseSensitivity sensitivity, bool *exact)
+{
+    qint64 key = 0;
+    for (int i = 0; i < 3; ++i) {
+        QChar c = i < text.size() ? text[i] : QChar();
+        if (sensitivity == Qt::CaseInsensitive)
+            c = c.toCaseFolded();
+        key = (key << 16) | c.unicode();
+    }
+    *exact = text.size() <= 3;
+    return key;
+}
+
+} // namespace
+
+void TableFile::sortSlots(std::vector<int> &slotList, const IndexDef *order) const
+{
+    const OrderPlan *plan = orderPlan(order);
+    if (plan && plan->fields.size() > size_t(kMaxSortFields)) {
+        std::sort(slotList.begin(), slotList.end(), [this, order](int a, int b) { return compareInOrder(a, b, order) < 0; });
+        return;
+    }
+    const std::vector<int> noFields;
+    const std::vector<int> &fields = plan ? plan->fields : noFields;
+    std::vector<SortKey> keys(slotList.size());
+    for (size_t i = 0; i < slotList.size(); ++i) {
+        SortKey &key = keys[i];
+        key.slot = slotList[i];
+        key.id = m_ids[key.slot];
+        for (size_t f = 0; f < fields.size(); ++f) {
+            const Column &column = m_columns[fields[f]];
+            if (column.numeric) {
+                key.keys[f] = column.numbers[key.slot];
+                continue;
+            }
+            const QString &text = column.texts[key.slot];
+            bool exact = true;
+            key.keys[f] = text.isNull() ? kBlank : textSortKey(text, plan->caseSensitivity, &exact);
+            if (!exact)
+                key.inexact |= 1u << f;
+        }
+    }
+    const bool descending = plan && plan->descending;
+    std::sort(keys.begin(), keys.end(), [&](const SortKey &a, const SortKey &b) {
+        for (size_t f = 0; f < fields.size(); ++f) {
+            int result = a.keys[f] < b.keys[f] ? -1 : (a.keys[f] > b.keys[f] ? 1 : 0);
+            if (result == 0 && ((a.inexact | b.inexact) & (1u << f))) {
+                const Column &column = m_columns[fields[f]];
+                result = column.texts[a.slot].compare(column.texts[b.slot], plan->caseSensitivity);
+            }
+            if (result != 0)
+                return descending ? result > 0 : result < 0;
+        }
+        return a.id < b.id;
+    });
+    for (size_t i = 0; i < keys.size(); ++i)
+        slotList[i] = keys[i].slot;
+}
+
+const TableFile::OrderPlan *TableFile::orderPlan(const IndexDef *order) const
+{
+    if (!order)
+        return nullptr;
+    for (const OrderPlan &plan : m_orderPlans) {
+        if (plan.index == order)
+            return &plan;
+    }
+    return nullptr;
 }
 
 bool TableFile::lessInOrder(qint64 a, qint64 b, const IndexDef *order) const
@@ -474,19 +607,36 @@ bool TableFile::lessInOrder(qint64 a, qint64 b, const IndexDef *order) const
     return compareInOrder(slotA, slotB, order) < 0;
 }
 
-const std::vector<int> &TableFile::orderedSlots(const IndexDef *order)
+TableFile::OrderCache &TableFile::orderCache(const IndexDef *order)
 {
     auto it = m_orders.find(order);
     if (it != m_orders.end())
         return it->second;
-    std::vector<int> slotList;
-    slotList.reserve(m_slotById.size());
+    OrderCache cache;
+    cache.sorted.reserve(m_slotById.size());
     for (int slot = 0; slot < int(m_ids.size()); ++slot) {
         if (m_ids[slot] != 0)
-            slotList.push_back(slot);
+            cache.sorted.push_back(slot);
     }
-    std::sort(slotList.begin(), slotList.end(), [this, order](int a, int b) { return compareInOrder(a, b, order) < 0; });
-    return m_orders.emplace(order, std::move(slotList)).first->second;
+    sortSlots(cache.sorted, order);
+    return m_orders.emplace(order, std::move(cache)).first->second;
+}
+
+const std::vector<int> &TableFile::orderedSlots(const IndexDef *order)
+{
+    return orderCache(order).sorted;
+}
+
+const std::vector<int> &TableFile::ranks(const IndexDef *order)
+{
+    OrderCache &cache = orderCache(order);
+    if (cache.rankDirty) {
+        cache.rank.assign(m_ids.size(), -1);
+        for (int position = 0; position < int(cache.sorted.size()); ++position)
+            cache.rank[cache.sorted[position]] = position;
+        cache.rankDirty = false;
+    }
+    return cache.rank;
 }
 
 qint64 TableFile::textKey(const QString &text)
@@ -591,9 +741,8 @@ std::vector<qint64> TableFile::select(const FilterExpression *filter, const Inde
     std::vector<qint64> ids;
     if (!filter || filter->clauses().empty()) {
         const std::vector<int> &slotList = orderedSlots(order);
-        ids.reserve(slotList.size());
-        for (int slot : slotList)
-            ids.push_back(m_ids[slot]);
+        ids.resize(slotList.size());
+        std::transform(slotList.begin(), slotList.end(), ids.begin(), [this](int slot) { return m_ids[slot]; });
         return ids;
     }
     if (m_marks.size() < m_ids.size())
@@ -603,25 +752,39 @@ std::vector<qint64> TableFile::select(const FilterExpression *filter, const Inde
         m_markStamp = 1;
     }
     std::vector<int> passed;
-    auto consider = [&](int slot, const FilterExpression::Clause &clause) {
-        if (m_marks[slot] != m_markStamp && clauseHolds(slot, clause)) {
+    std::vector<BoundTest> bound;
+    auto consider = [&](int slot) {
+        if (m_marks[slot] != m_markStamp && allHold(bound, slot)) {
             m_marks[slot] = m_markStamp;
             passed.push_back(slot);
         }
     };
     for (const FilterExpression::Clause &clause : filter->clauses()) {
+        bound.clear();
+        for (const FilterExpression::Test &test : clause) {
+            BoundTest b;
+            if (m_columns[test.field].numeric)
+                b.numbers = m_columns[test.field].numbers.data();
+            else
+                b.texts = m_columns[test.field].texts.data();
+            b.op = test.op;
+            b.isNull = test.isNull;
+            b.number = test.number;
+            b.text = &test.text;
+            bound.push_back(b);
+        }
         std::vector<const std::vector<int> *> lists;
         bool scanAll = false;
         candidatesFor(clause, &lists, &scanAll);
         if (scanAll) {
             for (int slot = 0; slot < int(m_ids.size()); ++slot) {
                 if (m_ids[slot] != 0)
-                    consider(slot, clause);
+                    consider(slot);
             }
         } else {
             for (const std::vector<int> *list : lists) {
                 for (int slot : *list)
-                    consider(slot, clause);
+                    consider(slot);
             }
         }
     }
@@ -633,7 +796,8 @@ std::vector<qint64> TableFile::select(const FilterExpression *filter, const Inde
         }
         return ids;
     }
-    std::sort(passed.begin(), passed.end(), [this, order](int a, int b) { return compareInOrder(a, b, order) < 0; });
+    const std::vector<int> &rank = ranks(order);
+    std::sort(passed.begin(), passed.end(), [&rank](int a, int b) { return rank[a] < rank[b]; });
     ids.reserve(passed.size());
     for (int slot : passed)
         ids.push_back(m_ids[slot]);
@@ -820,6 +984,12 @@ void TableFile::storeRow(int slot, const std::vector<QVariant> &values)
 
 void TableFile::indexSlot(int slot)
 {
+    for (auto &[order, cache] : m_orders) {
+        const auto at = std::lower_bound(cache.sorted.begin(), cache.sorted.end(), slot,
+                                         [this, order = order](int a, int b) { return compareInOrder(a, b, order) < 0; });
+        cache.sorted.insert(at, slot);
+        cache.rankDirty = true;
+    }
     for (auto &[field, index] : m_equality) {
         const qint64 key = equalityKey(slot, field);
         if (key != kBlank)
@@ -843,6 +1013,12 @@ void TableFile::unindexSlot(int slot)
         if (slotList.empty())
             buckets.erase(it);
     };
+    for (auto &[order, cache] : m_orders) {
+        const auto at = std::find(cache.sorted.begin(), cache.sorted.end(), slot);
+        if (at != cache.sorted.end())
+            cache.sorted.erase(at);
+        cache.rankDirty = true;
+    }
     for (auto &[field, index] : m_equality) {
         const qint64 key = equalityKey(slot, field);
         if (key != kBlank)
@@ -860,11 +1036,6 @@ void TableFile::unindexSlot(int slot)
         for (qint64 month = first; month <= last; ++month)
             removeFrom(index.months, month);
     }
-}
-
-void TableFile::changed()
-{
-    m_orders.clear();
 }
 
 bool TableFile::insertRow(std::vector<QVariant> &values, qint64 *newId, QString *error)
@@ -906,7 +1077,6 @@ bool TableFile::insertRow(std::vector<QVariant> &values, qint64 *newId, QString 
         values[m_identityField] = qlonglong(id);
     storeRow(slot, values);
     indexSlot(slot);
-    changed();
     *newId = id;
     return true;
 }
@@ -935,7 +1105,6 @@ bool TableFile::updateRow(qint64 id, const std::vector<QVariant> &values, QStrin
     unindexSlot(slot);
     storeRow(slot, values);
     indexSlot(slot);
-    changed();
     return true;
 }
 
@@ -960,7 +1129,6 @@ bool TableFile::deleteRow(qint64 id, QString *error)
             column.texts[slot] = QString();
     }
     m_freeSlots.push_back(slot);
-    changed();
     for (Cursor *cursor : m_cursors)
         cursor->rowDeleted(id);
     return true;

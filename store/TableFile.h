@@ -103,6 +103,25 @@ private:
         std::unordered_map<qint64, std::vector<int>> months; // month number -> slots with start < end
     };
 
+    // The whole table in an index's order, built on first use and then kept
+    // in step row by row; rank[slot] is a row's position, so any subset
+    // sorts by comparing two integers.
+    struct OrderCache
+    {
+        std::vector<int> sorted;
+        std::vector<int> rank;
+        bool rankDirty = true;
+    };
+    // An index order resolved to field positions, compared without name lookups.
+    struct OrderPlan
+    {
+        const IndexDef *index = nullptr;
+        std::vector<int> fields;
+        bool descending = false;
+        Qt::CaseSensitivity caseSensitivity = Qt::CaseSensitive;
+    };
+    const OrderPlan *orderPlan(const IndexDef *order) const;
+
     int slotOf(qint64 id) const;
     bool isBlank(int slot, int field) const;
     qint64 equalityKey(int slot, int field) const;
@@ -110,9 +129,8 @@ private:
     bool validate(const std::vector<QVariant> &values, QString *error) const;
     void storeRow(int slot, const std::vector<QVariant> &values);
     QVariant cellValue(int slot, int field) const;
-    bool testHolds(int slot, const FilterExpression::Test &test) const;
-    bool clauseHolds(int slot, const FilterExpression::Clause &clause) const;
     int compareInOrder(int slotA, int slotB, const IndexDef *order) const;
+    void sortSlots(std::vector<int> &slotList, const IndexDef *order) const;
     const std::vector<int> &orderedSlots(const IndexDef *order);
     void candidatesFor(const FilterExpression::Clause &clause, std::vector<const std::vector<int> *> *lists, bool *scanAll);
 
@@ -121,7 +139,8 @@ private:
     void indexSlot(int slot);
     void unindexSlot(int slot);
     static void addToSpan(SpanIndex &index, int slot, qint64 start, qint64 end);
-    void changed();
+    OrderCache &orderCache(const IndexDef *order);
+    const std::vector<int> &ranks(const IndexDef *order);
 
     bool execute(const QString &sql, const std::vector<QVariant> &binds, QString *error, qint64 *insertedRowId = nullptr);
     QString errorText(const QString &what) const;
@@ -139,9 +158,10 @@ private:
     std::unordered_map<qint64, int> m_slotById;
     QSet<QString> m_textPool; // shares equal short texts (codes such as "0", "Normal")
 
+    std::vector<OrderPlan> m_orderPlans;
     std::map<int, EqualityIndex> m_equality;
     std::vector<SpanIndex> m_spans;
-    std::map<const IndexDef *, std::vector<int>> m_orders; // cached full orders
+    std::map<const IndexDef *, OrderCache> m_orders;
     std::vector<quint32> m_marks; // per slot, for de-duplicating a select
     quint32 m_markStamp = 0;
 

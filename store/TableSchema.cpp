@@ -2,11 +2,20 @@
 
 int TableSchema::fieldIndex(const QString &name) const
 {
+    // Fields are read by name on every cell the views paint: keep it a lookup.
+    auto it = m_fieldByName.constFind(name);
+    if (it == m_fieldByName.constEnd())
+        it = m_fieldByName.constFind(name.toLower());
+    return it == m_fieldByName.constEnd() ? -1 : *it;
+}
+
+void TableSchema::finishFields()
+{
+    m_fieldByName.clear();
     for (int i = 0; i < fields.size(); ++i) {
-        if (fields[i].name.compare(name, Qt::CaseInsensitive) == 0)
-            return i;
+        m_fieldByName.insert(fields[i].name, i);
+        m_fieldByName.insert(fields[i].name.toLower(), i);
     }
-    return -1;
 }
 
 const IndexDef *TableSchema::index(const QString &name) const
@@ -74,6 +83,7 @@ TableSchema makeCalendarSchema()
          false,
          true},
     };
+    s.finishFields();
     return s;
 }
 
@@ -114,6 +124,7 @@ TableSchema makeOptionsSchema()
     add(53, FieldType::Integer);
     add(54, FieldType::Integer);
     s.indexes = {{QString(), {}, false, false}}; // rowid order: the single row
+    s.finishFields();
     return s;
 }
 
@@ -132,6 +143,7 @@ TableSchema makeFoldersSchema()
         typed("8", FieldType::Integer),
     };
     s.indexes = {{QString(), {QStringLiteral("1")}, false, false}};
+    s.finishFields();
     return s;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -41,8 +42,14 @@ struct TableSchema
     QList<FieldDef> fields;
     QList<IndexDef> indexes;
 
-    int fieldIndex(const QString &name) const; // -1 when unknown
+    int fieldIndex(const QString &name) const; // -1 when unknown; any case
     const IndexDef *index(const QString &name) const; // nullptr when unknown
+
+    // Fills the name lookup; called once when the schema is built.
+    void finishFields();
+
+private:
+    QHash<QString, int> m_fieldByName; // exact and lower-case names
 };
 
 // The calendar item table: 36 fields from `No` to `Tm`, SQL table "items",

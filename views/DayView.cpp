@@ -174,6 +174,10 @@ void DayView::relayoutBlocks()
 {
     // The pending subject goes to the table first, so labels show it.
     closeSubjectEditor();
+    // Posts made through other cursors (the event editor's) become visible.
+    for (Cursor *cursor : {&dayList(), &m_data.Table49()})
+        if (cursor->isOpen() && cursor->state() == Cursor::State::Browse)
+            cursor->refresh();
     runLayout(false);
     updateStripHeight();
     m_grid->update();
@@ -242,8 +246,15 @@ void DayView::addBlockForCurrentRow()
 
 void DayView::addBlock(qint64 itemNo)
 {
-    if (locateItem(itemNo))
-        addBlockForCurrentRow();
+    Cursor &list = dayList();
+    // The item may have been posted through another cursor since the day
+    // list was last read.
+    if (!locateItem(itemNo) && list.state() == Cursor::State::Browse) {
+        list.refresh();
+        if (!locateItem(itemNo))
+            return;
+    }
+    addBlockForCurrentRow();
 }
 
 void DayView::removeBlock(qint64 itemNo)
@@ -369,6 +380,7 @@ void DayView::wheelEvent(QWheelEvent *event)
 void DayView::showSelection()
 {
     m_grid->setHighlightedRows(m_selStart, m_selEnd);
+    emit selectionChanged(selectionStartRow(), selectionEndRow());
 }
 
 void DayView::onGridPressed(int y)
@@ -413,8 +425,10 @@ void DayView::onCharacterTyped(const QString &text)
         return;
     if (list.recordCount() > 0)
         unselectCurrentBlock();
-    if (m_selEnd < m_selStart)
+    if (m_selEnd < m_selStart) {
         m_selEnd = m_selStart;
+        showSelection();
+    }
 
     list.insert();
     list.setValue(QStringLiteral("Md"), QStringLiteral("0"));

@@ -84,6 +84,7 @@ signals:
     void openItemRequested(qint64 itemNo);    // double click on a block; Table50 is on the item
     void blockMenuRequested(qint64 itemNo, const QPoint &globalPos); // right click on a block
     void captionChanged(const QString &caption);
+    void selectionChanged(int startRow, int endRow); // the selected half-hour rows, start <= end
     void storeError(const QString &message);  // a post failed; the store's own text
 
 protected:

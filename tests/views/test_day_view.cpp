@@ -50,6 +50,7 @@ private slots:
     void allDayStripAndCaption();
     void scrollingInWholeRows();
     void rebuildShowsEachBlockOnce();
+    void itemSavedElsewhereGetsABlock();
 
 private:
     qint64 addItem(const QString &subject, const QTime &start, const QTime &end, const QVariantMap &more = {});
@@ -613,6 +614,20 @@ void TestDayView::rebuildShowsEachBlockOnce()
     QCOMPARE(m_view->findChildren<DayBlock *>().size(), 2);
     m_view->removeAllBlocks();
     QCOMPARE(m_view->findChildren<DayBlock *>().size(), 0);
+}
+
+void TestDayView::itemSavedElsewhereGetsABlock()
+{
+    const qint64 a = addItem("A", QTime(9, 0), QTime(11, 0));
+    showDay(wednesday);
+    // What the event editor does after saving a new item of the shown date.
+    const qint64 b = addItem("B", QTime(10, 0), QTime(10, 30));
+    m_view->addBlock(b);
+    QVERIFY(m_view->block(b));
+    m_view->relayoutBlocks();
+    QCOMPARE(m_view->block(a)->geometry(), QRect(0, 341, G / 2 - 3, 76));
+    QCOMPARE(m_view->block(b)->geometry(), QRect(G / 2, 379, G - G / 2, 19));
+    QCOMPARE(m_view->block(b)->label(), QString("10:00am-10:30am B"));
 }
 
 QTEST_MAIN(TestDayView)

@@ -1,0 +1,100 @@
+// Shows the day view on a throw-away data root with a few overlapping
+// appointments and all-day items, drags two blocks and saves screenshots:
+//   day_view_demo OUTDIR
+#include "Clock.h"
+#include "Cursor.h"
+#include "DayBlock.h"
+#include "DayView.h"
+#include "Unit2.h"
+
+#include <QApplication>
+#include <QLocale>
+#include <QMouseEvent>
+#include <QTemporaryDir>
+#include <QTimer>
+
+namespace {
+
+const QDate day(2024, 5, 1);
+
+qint64 add(Cursor &items, const QString &subject, const QVariantMap &fields)
+{
+    items.insert();
+    items.setValue("Subject", subject);
+    items.setValue("S", day);
+    items.setValue("E", day);
+    items.setValue("Md", "0");
+    for (auto it = fields.cbegin(); it != fields.cend(); ++it)
+        items.setValue(it.key(), it.value());
+    if (!items.post()) {
+        qWarning() << items.lastError();
+        items.cancel();
+        return 0;
+    }
+    return items.currentId();
+}
+
+void mouse(QWidget *w, QEvent::Type type, int y, Qt::MouseButton button, Qt::MouseButtons buttons)
+{
+    const QPoint pos(w->width() / 2, y);
+    QMouseEvent event(type, QPointF(pos), w->mapToGlobal(QPointF(pos)), button, buttons, Qt::NoModifier);
+    QApplication::sendEvent(w, &event);
+}
+
+// Presses at pressY and moves to each y, all relative to the block's top at the press.
+void drag(DayBlock *block, int pressY, const QList<int> &gridYs)
+{
+    mouse(block, QEvent::MouseButtonPress, pressY, Qt::LeftButton, Qt::LeftButton);
+    for (int y : gridYs)
+        mouse(block, QEvent::MouseMove, y - block->y(), Qt::NoButton, Qt::LeftButton);
+    mouse(block, QEvent::MouseButtonRelease, 10, Qt::LeftButton, Qt::NoButton);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
+    Clock::setNowForTesting(QDateTime(day, QTime(12, 0)));
+
+    QTemporaryDir home;
+    TDataModule2 data{DataRoot(home.path() + QLatin1Char('/'))};
+    if (!data.startUp()) {
+        qWarning() << data.startUpError();
+        return 1;
+    }
+    Cursor &items = data.Table50();
+    add(items, "Team meeting", {{"St", QTime(9, 0)}, {"Et", QTime(10, 0)}, {"T", 2}, {"R", true}});
+    add(items, "Design review", {{"St", QTime(9, 0)}, {"Et", QTime(11, 0)}, {"T", 1}, {"R", true}, {"Re", true},
+                                 {"Ret", "2"}, {"Wed", true}});
+    const qint64 call = add(items, "Call with Ana", {{"St", QTime(10, 0)}, {"Et", QTime(10, 30)}, {"T", 10}});
+    const qint64 lunch = add(items, "Lunch with Sam", {{"St", QTime(13, 0)}, {"Et", QTime(14, 30)}, {"T", 3}});
+    add(items, "Quick note", {{"St", QTime(15, 0)}, {"Et", QTime(15, 0)}});
+    add(items, "Holiday party", {{"A", true}, {"T", 8}});
+    add(items, "Trade fair", {{"A", true}, {"T", 6}, {"Md", QVariant()}, {"S", day.addDays(-1)}, {"E", day.addDays(1)}});
+
+    DayView view(data);
+    view.setWindowTitle("Daybrook Planner - day view");
+    view.resize(620, 560);
+    view.setShownDate(day);
+    view.show();
+    view.build();
+
+    QTimer::singleShot(300, [&] {
+        view.grab().save(out + "/day_view_1.png");
+        // Lengthen the call by one row and move lunch up one row.
+        DayBlock *callBlock = view.block(call);
+        drag(callBlock, callBlock->height() - 2, {callBlock->y() + callBlock->height() + 5});
+        DayBlock *lunchBlock = view.block(lunch);
+        drag(lunchBlock, 5, {lunchBlock->y() - 20});
+        view.grab().save(out + "/day_view_2.png");
+        if (!data.options().change({{30, true}}))
+            qWarning() << "options not written";
+        view.rebuild();
+        view.grab().save(out + "/day_view_3.png");
+        app.quit();
+    });
+    return app.exec();
+}

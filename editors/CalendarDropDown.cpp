@@ -74,6 +74,11 @@ bool CalendarDropDown::eventFilter(QObject *watched, QEvent *event)
     return QFrame::eventFilter(watched, event);
 }
 
+void CalendarDropDown::mousePressEvent(QMouseEvent *event)
+{
+    event->accept();
+}
+
 void CalendarDropDown::openFor(QLineEdit *served, int top, const QDate &shown)
 {
     m_served = served;

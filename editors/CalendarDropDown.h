@@ -38,6 +38,9 @@ signals:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    // Presses the calendar does not take stay here: passed on, they would
+    // reach the dialog as a click on its background, which closes pickers.
+    void mousePressEvent(QMouseEvent *event) override;
 
 private:
     QCalendarWidget *m_calendar;

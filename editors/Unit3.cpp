@@ -60,6 +60,8 @@ const QString fieldEt = QStringLiteral("Et");
 const QString fieldRet = QStringLiteral("Ret");
 const QString fieldRe = QStringLiteral("Re");
 
+const QString itemGoneMessage = QStringLiteral("The item has been deleted.");
+
 QLabel *addLabel(QWidget *parent, const QString &text, int top)
 {
     auto *label = new QLabel(text, parent);
@@ -282,9 +284,11 @@ bool TForm3::use24Hour() const
 
 void TForm3::writeField(const QString &field, const QVariant &value)
 {
-    // Writes that are made at once still join the pending insert or edit,
-    // so that "Cancel" drops them with the rest.
-    if (row().state() == Cursor::State::Browse && !row().edit())
+    // Writes that are made at once join the pending insert or edit, so that
+    // "Cancel" drops them with the rest. Should that edit have been ended
+    // under the dialog (the item deleted elsewhere), the cursor now stands
+    // on some other item, which must not receive this dialog's values.
+    if (row().state() == Cursor::State::Browse)
         return;
     row().setValue(field, value);
 }
@@ -337,6 +341,7 @@ bool TForm3::editItem(qint64 no)
 {
     if (isVisible())
         cancelEdit();
+    row().refresh(); // an item posted through another cursor since
     if (!row().locate(QStringLiteral("No"), no) || !row().edit())
         return false;
     showModal();
@@ -348,7 +353,6 @@ void TForm3::showModal()
     fillFromRow();
     setWindowModality(Qt::ApplicationModal);
     show();
-    raise();
     activateWindow();
     m_subject->setFocus();
 }
@@ -489,8 +493,10 @@ void TForm3::report(MessageKind kind, const QString &text)
 
 bool TForm3::save()
 {
-    if (row().state() == Cursor::State::Browse)
+    if (row().state() == Cursor::State::Browse) {
+        report(MessageKind::StoreError, itemGoneMessage);
         return false;
+    }
     writeField(QStringLiteral("Subject"), m_subject->text());
     writeField(QStringLiteral("Loc"), m_location->text());
     writeField(QStringLiteral("N"), m_notes->toPlainText());
@@ -747,8 +753,6 @@ void TForm3::openLeadList()
 void TForm3::chooseLead(int index)
 {
     if (index < 0 || index >= LeadList::entries().size())
-        return;
-    if (row().state() == Cursor::State::Browse && !row().edit())
         return;
     const Lead &lead = LeadList::entries().at(index);
     m_leadBox->setText(QString::number(lead.amount));

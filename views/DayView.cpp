@@ -166,6 +166,9 @@ void DayView::build()
 
 void DayView::rebuild()
 {
+    // Editors call this after a save; another current view stays untouched.
+    if (!m_showing)
+        return;
     removeAllBlocks();
     build();
 }
@@ -246,6 +249,8 @@ void DayView::addBlockForCurrentRow()
 
 void DayView::addBlock(qint64 itemNo)
 {
+    if (!m_showing)
+        return;
     Cursor &list = dayList();
     // The item may have been posted through another cursor since the day
     // list was last read.
@@ -602,6 +607,14 @@ void DayView::onBlockDoubleClicked(DayBlock *b)
     m_afterDoubleClick = true;
     closeSubjectEditor();
     const qint64 no = b->itemNo();
-    if (m_data.Table50().state() == Cursor::State::Browse && m_data.Table50().locate(No, no))
-        emit openItemRequested(no);
+    Cursor &edit = m_data.Table50();
+    if (edit.state() != Cursor::State::Browse)
+        return;
+    if (!edit.locate(No, no)) {
+        // Another part may have given the edit cursor its own filter.
+        OccurrenceRules::occursOn(edit, m_date);
+        if (!edit.locate(No, no))
+            return;
+    }
+    emit openItemRequested(no);
 }

@@ -46,10 +46,12 @@ public:
 
     // Build for the shown date: filters, blocks, strip, caption.
     void build();
+    // Removes the blocks and builds again; nothing while another view is current.
     void rebuild() override;
     // Moves every existing block to where its item's times put it.
     void relayoutBlocks() override;
-    // A block for the item, which must be a row of the day list.
+    // A block for the item, which must be a row of the day list (nothing
+    // while another view is current).
     void addBlock(qint64 itemNo) override;
     void addBlockForCurrentRow();
     void removeBlock(qint64 itemNo);

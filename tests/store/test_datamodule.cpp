@@ -102,7 +102,11 @@ class TestDataModule : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { pinTestLocale(); }
+    void initTestCase()
+    {
+        pinTestLocale();
+        QVERIFY(firstStart(m_firstStarted.path()));
+    }
     void cleanup() { Clock::setNowForTesting(QDateTime()); }
 
     void firstStartCreatesTheDataRoot();
@@ -128,6 +132,8 @@ private slots:
     void missingSettingsTableIsCreated_data();
     void missingSettingsTableIsCreated();
 
+    void emptySettingsTablesGetDefaults();
+
     void purgeOldItems_data();
     void purgeOldItems();
 
@@ -140,6 +146,8 @@ private slots:
     void closeAllClosesEveryCursor();
 
 private:
+    TempHome m_firstStarted; // a data root after its first start, only read
+
     // Runs a first start on home and closes the module again.
     static bool firstStart(const QString &home);
     // Adds a folder row naming dir + file (creating that calendar) and
@@ -210,12 +218,11 @@ void TestDataModule::firstStartOptions()
 {
     QFETCH(int, field);
     QFETCH(QVariant, expected);
-    TempHome home;
-    TDataModule2 dm{DataRoot(home.path())};
-    QVERIFY2(dm.startUp(), qPrintable(dm.startUpError()));
+    TDataModule2 dm{DataRoot(m_firstStarted.path())};
+    QVERIFY2(dm.openForReading(), qPrintable(dm.startUpError()));
     QCOMPARE(dm.Table60().value(QString::number(field)), expected);
     QCOMPARE(dm.Table60().recordCount(), 1);
-    QCOMPARE(dm.options().textField(22), home.path() + "daybrook1.wav");
+    QCOMPARE(dm.options().textField(22), m_firstStarted.path() + "daybrook1.wav");
     QCOMPARE(dm.options().colorField(48, Qt::black), QColor(153, 204, 255));
 }
 
@@ -436,14 +443,18 @@ void TestDataModule::damagedCalendarAtStartUp()
         TDataModule2 dm{DataRoot(home.path())};
         QVERIFY(dm.startUp());
         QVERIFY(addActiveFolder(dm, "Work", home.path() + "Work/", "bad.db") > 0);
-        if (truncate) {
-            // Enough rows for several pages, so that cutting the file loses rows.
-            Cursor cursor;
-            cursor.setTableFile(home.path() + "Work/", "bad.db", calendarSchema());
-            QVERIFY(cursor.open());
-            for (int i = 0; i < 400; ++i)
-                QVERIFY(addRow(cursor, appointment(QString("item %1 ").arg(i).repeated(4), QDate(2025, 3, 3))) > 0);
-        }
+    }
+    if (truncate) {
+        // Enough rows for many pages, so that cutting the file loses rows.
+        sqlite3 *db = nullptr;
+        QCOMPARE(sqlite3_open(bad.toUtf8().constData(), &db), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(db,
+                              "WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < 2000) "
+                              "INSERT INTO items (Subject, S, E, Md) "
+                              "SELECT 'item number ' || x, '2025-03-03', '2025-03-03', '0' FROM n",
+                              nullptr, nullptr, nullptr),
+                 SQLITE_OK);
+        sqlite3_close(db);
     }
     if (truncate) {
         const QByteArray whole = readBytes(bad);
@@ -560,6 +571,28 @@ void TestDataModule::missingSettingsTableIsCreated()
         QCOMPARE(dm.Table61().asText("2"), QString("Personal Calendar"));
     }
     QCOMPARE(dm.table(1).filePath(), home.path() + "Personal Calendar/Personal Calendar.db");
+}
+
+void TestDataModule::emptySettingsTablesGetDefaults()
+{
+    TempHome home;
+    QVERIFY(firstStart(home.path()));
+    {
+        TDataModule2 dm{DataRoot(home.path())};
+        QVERIFY(dm.startUp());
+        for (Cursor *cursor : {&dm.Table60(), &dm.Table61()}) {
+            cursor->first();
+            while (!cursor->eof())
+                QVERIFY(cursor->deleteRow());
+        }
+    }
+    TDataModule2 dm{DataRoot(home.path())};
+    QVERIFY2(dm.startUp(), qPrintable(dm.startUpError()));
+    QCOMPARE(dm.Table60().recordCount(), 1);
+    QCOMPARE(dm.options().typeName(1), QString("Important"));
+    QCOMPARE(dm.Table61().recordCount(), 1);
+    QCOMPARE(dm.Table61().asText("2"), QString("Personal Calendar"));
+    QCOMPARE(dm.options().intField(46), dm.Table61().asInt("1"));
 }
 
 void TestDataModule::purgeOldItems_data()

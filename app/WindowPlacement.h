@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QList>
+#include <QRect>
+#include <QSize>
+
+// The main window's remembered placement (options "11" to "15"): whether it
+// was maximised and its normal bounds.
+struct WindowPlacement
+{
+    bool maximized = false; // "11"
+    QRect normalBounds;     // left "12", top "13", height "14", width "15"
+
+    // The bounds to open the window with. A stored size too small to use
+    // keeps the initial size; bounds that no longer meet any screen (a
+    // monitor was removed) are moved onto the first screen, so the window can
+    // never open where nobody can see it.
+    static QRect boundsToApply(const QRect &stored, const QList<QRect> &screens, const QSize &initialSize);
+};

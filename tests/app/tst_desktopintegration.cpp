@@ -1,0 +1,138 @@
+// Starting with the session (the XDG autostart entry) and the bundled help.
+
+#include "Autostart.h"
+#include "DaybrookResources.h"
+#include "TestSupport.h"
+
+#include <QDirIterator>
+#include <QFile>
+#include <QRegularExpression>
+#include <QtTest>
+
+class DesktopIntegrationTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+
+    void registerWritesTheProgramPath_data();
+    void registerWritesTheProgramPath();
+    void registerAgainRewritesThePath();
+    void removeDeletesTheEntryAndIgnoresAbsence();
+    void unwritableEntryIsReported();
+    void noPlaceForEntriesIsSilent();
+    void everyHelpLinkLeadsToABundledPage();
+
+private:
+    QString configHome() const { return m_config->path(); }
+    std::unique_ptr<QTemporaryDir> m_config;
+};
+
+void DesktopIntegrationTest::initTestCase()
+{
+    pinTestLocale();
+    initDaybrookResources();
+}
+
+void DesktopIntegrationTest::init()
+{
+    m_config = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_config->isValid());
+    qputenv("XDG_CONFIG_HOME", configHome().toUtf8());
+    QCOMPARE(Autostart::xdgEntryPath(), configHome() + QStringLiteral("/autostart/daybrook-planner.desktop"));
+}
+
+void DesktopIntegrationTest::registerWritesTheProgramPath_data()
+{
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<QString>("execLine");
+    QTest::newRow("plain path") << QStringLiteral("/opt/daybrook/bin/daybrook")
+                                << QStringLiteral("Exec=/opt/daybrook/bin/daybrook");
+    QTest::newRow("a space is quoted") << QStringLiteral("/home/ann/My Apps/daybrook")
+                                       << QStringLiteral("Exec=\"/home/ann/My Apps/daybrook\"");
+    QTest::newRow("dollar, backslash and percent are escaped")
+        << QStringLiteral("/tmp/a$b\\c%d/daybrook") << QStringLiteral("Exec=\"/tmp/a\\\\$b\\\\\\\\c%%d/daybrook\"");
+}
+
+void DesktopIntegrationTest::registerWritesTheProgramPath()
+{
+    QFETCH(QString, program);
+    QFETCH(QString, execLine);
+    QVERIFY(!Autostart::isRegistered());
+    QCOMPARE(Autostart::registerProgram(program), std::nullopt);
+    QVERIFY(Autostart::isRegistered());
+    QCOMPARE(Autostart::registeredProgram(), program);
+
+    QFile entry(Autostart::xdgEntryPath());
+    QVERIFY(entry.open(QIODevice::ReadOnly | QIODevice::Text));
+    const QStringList lines = QString::fromUtf8(entry.readAll()).split(QLatin1Char('\n'));
+    QCOMPARE(lines.first(), QStringLiteral("[Desktop Entry]"));
+    QVERIFY(lines.contains(QStringLiteral("Type=Application")));
+    QVERIFY(lines.contains(QStringLiteral("Name=Daybrook Planner")));
+    QVERIFY2(lines.contains(execLine), qPrintable(lines.join(QLatin1Char('|'))));
+}
+
+void DesktopIntegrationTest::registerAgainRewritesThePath()
+{
+    QCOMPARE(Autostart::registerProgram(QStringLiteral("/old/place/daybrook")), std::nullopt);
+    QCOMPARE(Autostart::registerProgram(QStringLiteral("/new/place/daybrook")), std::nullopt);
+    QCOMPARE(Autostart::registeredProgram(), QStringLiteral("/new/place/daybrook"));
+}
+
+void DesktopIntegrationTest::removeDeletesTheEntryAndIgnoresAbsence()
+{
+    QCOMPARE(Autostart::registerProgram(QStringLiteral("/opt/daybrook/bin/daybrook")), std::nullopt);
+    Autostart::removeProgram();
+    QVERIFY(!QFile::exists(Autostart::xdgEntryPath()));
+    QVERIFY(!Autostart::isRegistered());
+    Autostart::removeProgram();
+    QVERIFY(!Autostart::isRegistered());
+}
+
+void DesktopIntegrationTest::unwritableEntryIsReported()
+{
+    // A directory where the entry file belongs cannot be replaced by a file,
+    // whoever runs the test.
+    QVERIFY(QDir().mkpath(Autostart::xdgEntryPath()));
+    QCOMPARE(Autostart::registerProgram(QStringLiteral("/opt/daybrook/bin/daybrook")),
+             std::optional<QString>(QStringLiteral("Failed to set data for 'Daybrook Planner'")));
+}
+
+void DesktopIntegrationTest::noPlaceForEntriesIsSilent()
+{
+    // A file named like the autostart folder: the folder cannot be opened.
+    QFile blocker(configHome() + QStringLiteral("/autostart"));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    QCOMPARE(Autostart::registerProgram(QStringLiteral("/opt/daybrook/bin/daybrook")), std::nullopt);
+    QVERIFY(!Autostart::isRegistered());
+}
+
+void DesktopIntegrationTest::everyHelpLinkLeadsToABundledPage()
+{
+    const QStringList required = {QStringLiteral("contents"), QStringLiteral("views"), QStringLiteral("items"),
+                                  QStringLiteral("tasks"),    QStringLiteral("reminders"), QStringLiteral("calendars"),
+                                  QStringLiteral("options"),  QStringLiteral("printing")};
+    for (const QString &page : required)
+        QVERIFY2(QFile::exists(QStringLiteral(":/help/%1.html").arg(page)), qPrintable(page));
+
+    const QRegularExpression link(QStringLiteral("href=\"([^\"#:]+)\""));
+    int links = 0;
+    QDirIterator pages(QStringLiteral(":/help"), {QStringLiteral("*.html")});
+    while (pages.hasNext()) {
+        const QString path = pages.next();
+        QFile page(path);
+        QVERIFY(page.open(QIODevice::ReadOnly));
+        const QString html = QString::fromUtf8(page.readAll());
+        for (const auto &match : link.globalMatch(html)) {
+            ++links;
+            QVERIFY2(QFile::exists(QStringLiteral(":/help/") + match.captured(1)),
+                     qPrintable(path + QStringLiteral(" -> ") + match.captured(1)));
+        }
+    }
+    QVERIFY(links > required.size());
+}
+
+QTEST_GUILESS_MAIN(DesktopIntegrationTest)
+#include "tst_desktopintegration.moc"

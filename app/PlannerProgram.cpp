@@ -1,0 +1,72 @@
+#include "PlannerProgram.h"
+
+#include "Unit1.h"
+#include "Unit2.h"
+
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QSystemTrayIcon>
+
+#include <cstdio>
+
+PlannerProgram::PlannerProgram(Settings settings)
+    : m_settings(std::move(settings))
+{
+    if (!m_settings.trayAvailable)
+        m_settings.trayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
+    if (!m_settings.showMessage)
+        m_settings.showMessage = defaultMessageSink();
+}
+
+PlannerProgram::~PlannerProgram()
+{
+    // The window talks to the data module until it goes.
+    m_mainWindow.reset();
+    m_dataModule.reset();
+}
+
+PlannerProgram::MessageSink PlannerProgram::defaultMessageSink()
+{
+    return [](const QString &text) {
+        const QString platform = QGuiApplication::platformName();
+        if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal")) {
+            std::fprintf(stderr, "%s\n", qPrintable(text));
+            return;
+        }
+        QMessageBox::warning(nullptr, QStringLiteral("Daybrook Planner"), text);
+    };
+}
+
+bool PlannerProgram::start()
+{
+    m_dataModule = std::make_unique<TDataModule2>(m_settings.root);
+    m_mainWindow = std::make_unique<TForm1>(*m_dataModule, m_settings.trayAvailable);
+    m_dataModule->setHost(m_mainWindow.get());
+    connect(m_dataModule.get(), &TDataModule2::storeMessage, this, [this](const QString &text) { showMessage(text); });
+    connect(m_mainWindow.get(), &TForm1::storeError, this, [this](const QString &text) { showMessage(text); });
+    connect(m_mainWindow.get(), &TForm1::exitRequested, this, &PlannerProgram::exit);
+    for (const Part &part : m_mainWindowParts)
+        part(*this);
+
+    if (!m_dataModule->startUp()) {
+        m_startUpError = m_dataModule->startUpError();
+        return false;
+    }
+
+    // Without a notification area a window hidden at start could never be
+    // reached, so it is shown whatever "Hide main window on startup" says.
+    const bool hideAtStart = m_dataModule->options().boolField(17) && m_settings.trayAvailable();
+    if (!hideAtStart)
+        m_mainWindow->show();
+
+    for (const Part &window : m_hiddenWindows)
+        window(*this);
+    return true;
+}
+
+void PlannerProgram::exit()
+{
+    m_dataModule->closeAll();
+    m_exited = true;
+    emit finished(0);
+}

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "DataRoot.h"
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+class TDataModule2;
+class TForm1;
+
+// The planner's life after the single-instance guard: the main window, the
+// data module's start-up (which configures the window), showing the window,
+// the other windows created hidden, and Exit.
+class PlannerProgram : public QObject
+{
+    Q_OBJECT
+public:
+    using Part = std::function<void(PlannerProgram &)>;
+    using MessageSink = std::function<void(const QString &)>;
+
+    struct Settings
+    {
+        DataRoot root;
+        // Asked whenever it matters; the desktop's own answer by default.
+        std::function<bool()> trayAvailable;
+        // Where messages for the user go; a message box by default (standard
+        // error on a platform without a screen).
+        MessageSink showMessage;
+    };
+
+    explicit PlannerProgram(Settings settings);
+    ~PlannerProgram() override;
+
+    // Installed into the new main window before the data module starts (the
+    // views, the folder list, the task pad), in the order added.
+    void addMainWindowPart(Part part) { m_mainWindowParts.push_back(std::move(part)); }
+    // Creates one of the windows that wait hidden until used (editors,
+    // options, reminders, folder editor, about box, report layouts), in the
+    // order added, after the main window is shown.
+    void addHiddenWindow(Part part) { m_hiddenWindows.push_back(std::move(part)); }
+
+    // Main window, data module start-up, show unless hidden at start, the
+    // hidden windows. False when the store could not start; startUpError()
+    // says why and nothing is shown.
+    [[nodiscard]] bool start();
+    QString startUpError() const { return m_startUpError; }
+
+    // Exit: closes the calendar, the folders list and the options, then
+    // announces that the program is over (main ends the event loop with 0).
+    void exit();
+    bool hasExited() const { return m_exited; }
+
+    TForm1 &mainWindow() { return *m_mainWindow; }
+    TDataModule2 &dataModule() { return *m_dataModule; }
+    void showMessage(const QString &text) const { m_settings.showMessage(text); }
+
+    // The message sink a program run uses when none is given.
+    static MessageSink defaultMessageSink();
+
+signals:
+    void finished(int exitCode);
+
+private:
+    Settings m_settings;
+    std::unique_ptr<TDataModule2> m_dataModule;
+    std::unique_ptr<TForm1> m_mainWindow;
+    std::vector<Part> m_mainWindowParts;
+    std::vector<Part> m_hiddenWindows;
+    QString m_startUpError;
+    bool m_exited = false;
+};

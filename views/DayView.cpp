@@ -147,6 +147,7 @@ void DayView::build()
     // Each item gets exactly one block, even when the caller did not remove
     // the blocks of the previous build.
     removeAllBlocks();
+    m_date = shownDate();
     m_showing = true;
     m_drag = BlockDrag::State();
     updateShading();

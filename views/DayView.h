@@ -11,6 +11,8 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <functional>
+
 class Cursor;
 class DayBlock;
 class DayGrid;
@@ -38,7 +40,11 @@ public:
 
     // The date of the month navigator. Takes effect at the next build.
     void setShownDate(const QDate &date);
-    QDate shownDate() const override { return m_date; }
+    // Lets shownDate() follow the navigator live, so that commands started
+    // from another view (New Appointment) see the navigator's date; each
+    // build then shows that date.
+    void setShownDateSource(std::function<QDate()> source) { m_dateSource = std::move(source); }
+    QDate shownDate() const override { return m_dateSource ? m_dateSource() : m_date; }
 
     // Whether the day view is the current view; build() sets it.
     bool isShowing() const override { return m_showing; }
@@ -135,7 +141,8 @@ private:
     bool post(Cursor &cursor);
 
     TDataModule2 &m_data;
-    QDate m_date;
+    QDate m_date; // the date the view was last built for
+    std::function<QDate()> m_dateSource;
     bool m_showing = false;
     bool m_creatingBlocks = false;
 

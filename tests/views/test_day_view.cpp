@@ -51,6 +51,7 @@ private slots:
     void scrollingInWholeRows();
     void rebuildShowsEachBlockOnce();
     void itemSavedElsewhereGetsABlock();
+    void followsTheNavigatorDate();
 
 private:
     qint64 addItem(const QString &subject, const QTime &start, const QTime &end, const QVariantMap &more = {});
@@ -633,6 +634,20 @@ void TestDayView::itemSavedElsewhereGetsABlock()
     QCOMPARE(m_view->block(a)->geometry(), QRect(0, 341, G / 2 - 3, 76));
     QCOMPARE(m_view->block(b)->geometry(), QRect(G / 2, 379, G - G / 2, 19));
     QCOMPARE(m_view->block(b)->label(), QString("10:00am-10:30am B"));
+}
+
+void TestDayView::followsTheNavigatorDate()
+{
+    QDate navigator = sunday;
+    m_view->setShownDateSource([&navigator] { return navigator; });
+    QCOMPARE(m_view->shownDate(), sunday);
+    m_view->build();
+    QCOMPARE(m_view->caption(), QString("Sunday, May 5, 2024"));
+    // Without a build the blocks stay, but commands see the new date.
+    navigator = wednesday;
+    QCOMPARE(m_view->shownDate(), wednesday);
+    QCOMPARE(m_view->caption(), QString("Sunday, May 5, 2024"));
+    m_view->setShownDateSource({});
 }
 
 QTEST_MAIN(TestDayView)

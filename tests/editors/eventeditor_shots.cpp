@@ -1,0 +1,82 @@
+// Draws the event editor in its states into PNG files, for looking at:
+//   eventeditor_shots OUTPUT_DIR
+// Not a test; it shows what the tests check by numbers.
+
+#include "CalendarDropDown.h"
+#include "Clock.h"
+#include "DropDownList.h"
+#include "HalfHourPicker.h"
+#include "RecurrencePanel.h"
+#include "TestSupport.h"
+#include "ToggleButton.h"
+#include "Unit2.h"
+#include "Unit3.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QTest>
+#include <QToolButton>
+
+namespace {
+
+void shoot(QWidget *widget, const QString &path)
+{
+    QTest::qWait(50);
+    widget->grab().save(path);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    pinTestLocale();
+    const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
+    QDir().mkpath(out);
+    Clock::setNowForTesting(QDateTime(QDate(2024, 5, 8), QTime(12, 0)));
+
+    TempHome home;
+    TDataModule2 data{DataRoot(home.path())};
+    if (!data.startUp())
+        return 1;
+    TForm3 form(data);
+    form.setMessageReporter([](QWidget *, TForm3::MessageKind, const QString &) {});
+
+    form.newAppointment();
+    QTest::qWaitForWindowExposed(&form);
+    form.subjectBox()->setText(QStringLiteral("Dentist"));
+    form.locationBox()->setText(QStringLiteral("Main Street 4"));
+    form.notesBox()->setPlainText(QStringLiteral("Bring the insurance card."));
+    form.reminderToggle()->click();
+    shoot(&form, out + QStringLiteral("/editor_plain.png"));
+
+    form.typeList()->showPopup();
+    shoot(form.typeList()->view()->window(), out + QStringLiteral("/editor_typelist.png"));
+    form.typeList()->hidePopup();
+
+    form.startListButton()->click();
+    shoot(&form, out + QStringLiteral("/editor_halfhour.png"));
+    form.halfHourPicker()->close();
+
+    form.leadListButton()->click();
+    shoot(&form, out + QStringLiteral("/editor_leadlist.png"));
+    form.leadList()->hide();
+
+    form.recurrenceToggle()->click();
+    shoot(&form, out + QStringLiteral("/editor_recurring.png"));
+
+    form.startCalendarButton()->click();
+    shoot(&form, out + QStringLiteral("/editor_calendar.png"));
+    form.calendarDropDown()->close();
+
+    form.patternArea()->choiceButton(RecurrencePattern::Kind::Yearly)->click();
+    form.allDayToggle()->click();
+    shoot(&form, out + QStringLiteral("/editor_yearly_allday.png"));
+    form.cancelEdit();
+    return 0;
+}

@@ -68,6 +68,7 @@ DayView::DayView(TDataModule2 &data, QWidget *parent)
     m_editor->setFrame(false);
     m_editor->setMaxLength(150); // the capacity of `Subject`
     m_editor->setFont(ViewFonts::cellFont());
+    m_editor->setAlignment(Qt::AlignLeft | Qt::AlignTop); // where the block's label stood
     m_editor->hide();
     connect(m_editor, &QLineEdit::textEdited, this, &DayView::onSubjectEdited);
     // Typed text is written as soon as the editor loses the focus, so that

@@ -4,10 +4,13 @@
 #include "Clock.h"
 #include "Cursor.h"
 #include "DayBlock.h"
+#include "DayGrid.h"
 #include "DayView.h"
 #include "Unit2.h"
 
 #include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QLocale>
 #include <QMouseEvent>
 #include <QTemporaryDir>
@@ -94,6 +97,17 @@ int main(int argc, char **argv)
             qWarning() << "options not written";
         view.rebuild();
         view.grab().save(out + "/day_view_3.png");
+        // Select 16:00-17:00 and type an appointment into the rows.
+        QWidget *grid = view.grid();
+        mouse(grid, QEvent::MouseButtonPress, 32 * 19 + 5, Qt::LeftButton, Qt::LeftButton);
+        mouse(grid, QEvent::MouseButtonRelease, 33 * 19 + 5, Qt::LeftButton, Qt::NoButton);
+        QWidget *target = grid;
+        for (const QChar c : QStringLiteral("Dentist")) {
+            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(target, &press);
+            target = view.subjectEditor();
+        }
+        view.grab().save(out + "/day_view_4.png");
         app.quit();
     });
     return app.exec();

@@ -48,7 +48,8 @@ int main(int argc, char **argv)
     form.setMessageReporter([](QWidget *, TForm3::MessageKind, const QString &) {});
 
     form.newAppointment();
-    QTest::qWaitForWindowExposed(&form);
+    if (!QTest::qWaitForWindowExposed(&form))
+        return 1;
     form.subjectBox()->setText(QStringLiteral("Dentist"));
     form.locationBox()->setText(QStringLiteral("Main Street 4"));
     form.notesBox()->setPlainText(QStringLiteral("Bring the insurance card."));

@@ -100,11 +100,12 @@ int runAgenda(const QStringList &arguments, QTextStream &out, QTextStream &err)
     if (from.daysTo(to) + 1 > maxDays)
         return fail(err, QStringLiteral("agenda: the range is longer than %1 days").arg(maxDays));
 
+    // One cursor in `sta` order, like a month cell, is all the agenda reads.
     TDataModule2 store(DataRoot::resolve(arguments));
-    if (!store.openForReading())
+    if (!store.openForReading(1))
         return fail(err, QStringLiteral("agenda: %1").arg(store.startUpError()));
 
-    Cursor &day = store.table(1); // `sta` order, like a month cell
+    Cursor &day = store.table(1);
     for (QDate date = from; date <= to; date = date.addDays(1)) {
         out << date.toString(Qt::ISODate) << '\n';
         OccurrenceRules::occursOn(day, date);

@@ -16,10 +16,13 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLocale>
+#include <QMap>
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <stdlib.h>
 #include <sys/resource.h>
+#include <time.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -39,13 +42,31 @@ double median(std::vector<double> values)
     return n == 0 ? 0 : n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
-double millisecondsOf(const std::function<void()> &work)
+double cpuMilliseconds()
 {
-    QElapsedTimer timer;
-    timer.start();
-    work();
-    return double(timer.nsecsElapsed()) / 1e6;
+    timespec now {};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
 }
+
+// Wall and CPU time of repeated runs. The machine is shared, so the CPU
+// time shows the work itself when other processes crowd the cores.
+struct Samples
+{
+    std::vector<double> wall, cpu;
+
+    void time(const std::function<void()> &work)
+    {
+        QElapsedTimer timer;
+        const double cpuStart = cpuMilliseconds();
+        timer.start();
+        work();
+        wall.push_back(double(timer.nsecsElapsed()) / 1e6);
+        cpu.push_back(cpuMilliseconds() - cpuStart);
+    }
+    double medianWall() const { return median(wall); }
+    double medianCpu() const { return median(cpu); }
+};
 
 // Reads every row the cursor shows, as a cell painter would; returns the
 // number of rows (the sum keeps the reads from being optimised away).
@@ -82,13 +103,9 @@ QString dueItemFilter(const QDateTime &now)
         + T + "' and Sn <= '" + N + "'";
 }
 
-struct Figures
-{
-    double open = 0, firstMonth = 0, month = 0, day = 0, reminder = 0;
-    long monthRows = 0, dayRows = 0, reminderRows = 0, items = 0;
-    long peakRssKb = 0;
-    qint64 checksum = 0; // of the values read, printed so that no read is skipped
-};
+// The figures of one size, by name; the measuring child prints them as
+// "name=value" pairs and the parent reads them back.
+using Figures = QMap<QString, double>;
 
 Figures measure(const QString &home, int runs)
 {
@@ -96,131 +113,132 @@ Figures measure(const QString &home, int runs)
     qint64 checksum = 0;
     const DataRoot root(home);
 
-    std::vector<double> opens;
+    Samples open;
     for (int i = 0; i < runs; ++i) {
         TDataModule2 dm(root);
         bool ok = false;
-        opens.push_back(millisecondsOf([&] { ok = dm.startUp(); }));
+        open.time([&] { ok = dm.startUp(); });
         if (!ok)
             qFatal("cannot open %s: %s", qPrintable(home), qPrintable(dm.startUpError()));
     }
-    f.open = median(opens);
 
     TDataModule2 dm(root);
     if (!dm.startUp())
         qFatal("cannot open %s", qPrintable(home));
     dm.Table50().setFiltered(false);
-    f.items = dm.Table50().recordCount();
+    f["items"] = dm.Table50().recordCount();
 
     auto fillMonth = [&] {
-        f.monthRows = 0;
+        long rows = 0;
         for (int cell = 1; cell <= 42; ++cell) {
             OccurrenceRules::occursOn(dm.table(cell), monthGridStart.addDays(cell - 1));
-            f.monthRows += readAll(dm.table(cell), &checksum);
+            rows += readAll(dm.table(cell), &checksum);
         }
+        f["month_rows"] = rows;
     };
-    f.firstMonth = millisecondsOf(fillMonth);
-    std::vector<double> months;
+    Samples firstMonth, month;
+    firstMonth.time(fillMonth); // builds the store's lookup structures
     for (int i = 0; i < runs; ++i)
-        months.push_back(millisecondsOf(fillMonth));
-    f.month = median(months);
+        month.time(fillMonth);
 
     auto fillDay = [&] {
-        f.dayRows = 0;
+        long rows = 0;
         OccurrenceRules::timedOn(dm.Table46(), dayViewDate);
-        f.dayRows += readAll(dm.Table46(), &checksum);
+        rows += readAll(dm.Table46(), &checksum);
         OccurrenceRules::allDayOn(dm.Table49(), dayViewDate);
-        f.dayRows += readAll(dm.Table49(), &checksum);
+        rows += readAll(dm.Table49(), &checksum);
         for (int slot = 0; slot < 48; ++slot) {
             OccurrenceRules::startingInSlot(dm.Table43(), dayViewDate, slot);
-            f.dayRows += readAll(dm.Table43(), &checksum);
+            rows += readAll(dm.Table43(), &checksum);
             OccurrenceRules::runningAtSlot(dm.Table44(), dayViewDate, slot);
-            f.dayRows += readAll(dm.Table44(), &checksum);
+            rows += readAll(dm.Table44(), &checksum);
         }
+        f["day_rows"] = rows;
     };
-    fillDay(); // the day view's indexes are built once, like the month's
-    std::vector<double> days;
+    Samples day;
+    fillDay();
     for (int i = 0; i < runs; ++i)
-        days.push_back(millisecondsOf(fillDay));
-    f.day = median(days);
+        day.time(fillDay);
 
     const QString due = dueItemFilter(reminderNow);
     auto requery = [&] {
         if (!dm.Table48().setFilter(due))
             qFatal("reminder filter: %s", qPrintable(dm.Table48().lastError()));
         dm.Table48().setFiltered(true);
-        f.reminderRows = readAll(dm.Table48(), &checksum);
+        f["reminder_rows"] = readAll(dm.Table48(), &checksum);
     };
+    Samples reminder;
     requery();
-    std::vector<double> reminders;
     for (int i = 0; i < runs; ++i)
-        reminders.push_back(millisecondsOf(requery));
-    f.reminder = median(reminders);
+        reminder.time(requery);
 
+    for (const auto &[name, samples] : {std::pair{"open", &open}, {"first_month", &firstMonth}, {"month", &month},
+                                        {"day", &day}, {"reminder", &reminder}}) {
+        f[QLatin1String(name)] = samples->medianWall();
+        f[QLatin1String(name) + QLatin1String("_cpu")] = samples->medianCpu();
+    }
     struct rusage usage {};
     getrusage(RUSAGE_SELF, &usage);
-    f.peakRssKb = usage.ru_maxrss;
-    f.checksum = checksum;
+    f["rss_kb"] = usage.ru_maxrss;
+    f["checksum"] = double(checksum % 1000000); // printed so that no read is skipped
     return f;
 }
 
 QString figuresLine(const Figures &f)
 {
-    return QStringLiteral("items=%1 open=%2 first_month=%3 month=%4 day=%5 reminder=%6 month_rows=%7 day_rows=%8 "
-                          "reminder_rows=%9 rss_kb=%10 checksum=%11")
-        .arg(f.items)
-        .arg(f.open, 0, 'f', 3)
-        .arg(f.firstMonth, 0, 'f', 3)
-        .arg(f.month, 0, 'f', 3)
-        .arg(f.day, 0, 'f', 3)
-        .arg(f.reminder, 0, 'f', 3)
-        .arg(f.monthRows)
-        .arg(f.dayRows)
-        .arg(f.reminderRows)
-        .arg(f.peakRssKb)
-        .arg(f.checksum);
+    QStringList pairs;
+    for (auto it = f.cbegin(); it != f.cend(); ++it)
+        pairs << it.key() + QLatin1Char('=') + QString::number(it.value(), 'f', 3);
+    return pairs.join(QLatin1Char(' '));
 }
 
 Figures parseFigures(const QString &line)
 {
     Figures f;
-    for (const QString &pair : line.trimmed().split(QLatin1Char(' '))) {
-        const QString key = pair.section(QLatin1Char('='), 0, 0);
-        const double value = pair.section(QLatin1Char('='), 1).toDouble();
-        if (key == QLatin1String("items")) f.items = long(value);
-        else if (key == QLatin1String("open")) f.open = value;
-        else if (key == QLatin1String("first_month")) f.firstMonth = value;
-        else if (key == QLatin1String("month")) f.month = value;
-        else if (key == QLatin1String("day")) f.day = value;
-        else if (key == QLatin1String("reminder")) f.reminder = value;
-        else if (key == QLatin1String("month_rows")) f.monthRows = long(value);
-        else if (key == QLatin1String("day_rows")) f.dayRows = long(value);
-        else if (key == QLatin1String("reminder_rows")) f.reminderRows = long(value);
-        else if (key == QLatin1String("rss_kb")) f.peakRssKb = long(value);
-    }
+    for (const QString &pair : line.trimmed().split(QLatin1Char(' ')))
+        f[pair.section(QLatin1Char('='), 0, 0)] = pair.section(QLatin1Char('='), 1).toDouble();
     return f;
 }
 
-// Median wall time of the whole agenda process over the month grid.
-double timeAgenda(const QString &program, const QString &home, int runs, QString *problem)
+double childCpuMilliseconds(long *peakRssKb)
+{
+    struct rusage usage {};
+    getrusage(RUSAGE_CHILDREN, &usage);
+    *peakRssKb = usage.ru_maxrss;
+    return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3
+        + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
+}
+
+// The whole agenda process over the month grid: median wall and CPU time.
+// Its peak memory is that of the largest child so far, so sizes run in
+// ascending order.
+Samples timeAgenda(const QString &program, const QString &home, int runs, long *peakRssKb, QString *problem)
 {
     const QStringList args{QStringLiteral("--home"), home, QStringLiteral("--agenda"),
                            monthGridStart.toString(Qt::ISODate), monthGridStart.addDays(41).toString(Qt::ISODate)};
-    std::vector<double> times;
+    Samples samples;
     for (int i = 0; i < runs; ++i) {
         QProcess process;
-        process.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
         bool finished = false;
-        times.push_back(millisecondsOf([&] {
-            process.start(program, args);
-            finished = process.waitForFinished(60000);
-        }));
+        const double cpuBefore = childCpuMilliseconds(peakRssKb);
+        QElapsedTimer timer;
+        timer.start();
+        process.start(program, args);
+        finished = process.waitForFinished(60000);
+        samples.wall.push_back(double(timer.nsecsElapsed()) / 1e6);
+        samples.cpu.push_back(childCpuMilliseconds(peakRssKb) - cpuBefore);
         if (!finished || process.exitCode() != 0 || process.readAllStandardOutput().count('\n') < 42) {
             *problem = QStringLiteral("%1 failed: %2").arg(program, QString::fromLocal8Bit(process.readAllStandardError()));
-            return 0;
+            break;
         }
     }
-    return median(times);
+    return samples;
+}
+
+double loadAverage()
+{
+    double load[1] = {0};
+    return getloadavg(load, 1) == 1 ? load[0] : -1;
 }
 
 int runAll(const QStringList &args)
@@ -233,12 +251,14 @@ int runAll(const QStringList &args)
     const qulonglong seed = option("--seed", QStringLiteral("1")).toULongLong();
     const QString exeDir = QCoreApplication::applicationDirPath();
     const QString agendaProgram = option("--daybrook", exeDir + QStringLiteral("/daybrook_agenda"));
-    const QStringList sizes = option("--sizes", QStringLiteral("1000,10000,100000")).split(QLatin1Char(','));
+    QStringList sizes = option("--sizes", QStringLiteral("1000,10000,100000")).split(QLatin1Char(','));
+    std::sort(sizes.begin(), sizes.end(), [](const QString &a, const QString &b) { return a.toInt() < b.toInt(); });
 
-    std::printf("Median of %d runs, times in ms; seed %llu; agenda program %s\n\n", runs, seed,
-                qPrintable(QFileInfo(agendaProgram).fileName()));
+    std::printf("Median of %d runs; wall time in ms, CPU time in brackets; seed %llu; agenda program %s; "
+                "load average %.2f at start\n\n",
+                runs, seed, qPrintable(QFileInfo(agendaProgram).fileName()), loadAverage());
     std::printf("| N | open calendar | first month fill | month fill | day filters | reminder re-query "
-                "| agenda process | peak RSS MB | rows month / day / reminders |\n");
+                "| agenda process | peak RSS MB (bench / agenda) | rows month / day / reminders |\n");
     std::printf("|---|---|---|---|---|---|---|---|---|\n");
     for (const QString &size : sizes) {
         QTemporaryDir dir;
@@ -255,13 +275,21 @@ int runAll(const QStringList &args)
             return 1;
         }
         const Figures f = parseFigures(QString::fromLatin1(child.readAllStandardOutput()));
+        long agendaRssKb = 0;
         QString problem;
-        const double agenda = timeAgenda(agendaProgram, dir.path(), runs, &problem);
+        const Samples agenda = timeAgenda(agendaProgram, dir.path(), runs, &agendaRssKb, &problem);
         if (!problem.isEmpty())
             std::fprintf(stderr, "%s\n", qPrintable(problem));
-        std::printf("| %s | %.1f | %.2f | %.2f | %.2f | %.3f | %.0f | %.1f | %ld / %ld / %ld |\n",
-                    qPrintable(QLocale(QLocale::English).toString(size.toInt())), f.open, f.firstMonth, f.month, f.day,
-                    f.reminder, agenda, f.peakRssKb / 1024.0, f.monthRows, f.dayRows, f.reminderRows);
+        auto both = [&f](const char *name) {
+            return QStringLiteral("%1 (%2)")
+                .arg(f.value(QLatin1String(name)), 0, 'f', 2)
+                .arg(f.value(QLatin1String(name) + QLatin1String("_cpu")), 0, 'f', 2);
+        };
+        std::printf("| %s | %s | %s | %s | %s | %s | %.0f (%.0f) | %.1f / %.1f | %.0f / %.0f / %.0f |\n",
+                    qPrintable(QLocale(QLocale::English).toString(size.toInt())), qPrintable(both("open")),
+                    qPrintable(both("first_month")), qPrintable(both("month")), qPrintable(both("day")),
+                    qPrintable(both("reminder")), agenda.medianWall(), agenda.medianCpu(), f.value("rss_kb") / 1024.0,
+                    agendaRssKb / 1024.0, f.value("month_rows"), f.value("day_rows"), f.value("reminder_rows"));
         std::fflush(stdout);
     }
     return 0;

@@ -8,6 +8,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int calendarCursorCount = 50;
@@ -109,6 +111,7 @@ bool TDataModule2::startUp()
 {
     m_startUpError.clear();
     m_readOnly = false;
+    m_calendarCursorsToOpen = calendarCursorCount;
     if (!m_root.isValid())
         return failStartUp(tr("No data directory was given."));
 
@@ -126,10 +129,11 @@ bool TDataModule2::startUp()
     return true;
 }
 
-bool TDataModule2::openForReading()
+bool TDataModule2::openForReading(int calendarCursors)
 {
     m_startUpError.clear();
     m_readOnly = true;
+    m_calendarCursorsToOpen = std::clamp(calendarCursors, 1, calendarCursorCount);
     if (!m_root.isValid())
         return failStartUp(tr("No data directory was given."));
     if (!openSettingsTables(true))
@@ -346,7 +350,7 @@ bool TDataModule2::openCalendar(const QString &dir, const QString &fileName, boo
         return false;
     }
     closeCalendarCursors();
-    for (int number = 1; number <= calendarCursorCount; ++number) {
+    for (int number = 1; number <= m_calendarCursorsToOpen; ++number) {
         Cursor &cursor = table(number);
         cursor.setTableFile(dir, fileName, calendarSchema());
         cursor.setReadOnly(readOnly);

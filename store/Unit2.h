@@ -45,10 +45,11 @@ public:
     QString startUpError() const { return m_startUpError; }
 
     // For tools that only read (the agenda command): opens the options and
-    // folders tables and the active folder's calendar (or the default
-    // calendar) read-only, creating, repairing and purging nothing. False
-    // with startUpError() when any of them is missing or unreadable.
-    [[nodiscard]] bool openForReading();
+    // folders tables and, on the active folder's calendar (or the default
+    // calendar), the cursors Table1 up to Table<calendarCursors>, all
+    // read-only; creates, repairs and purges nothing. False with
+    // startUpError() when any of them is missing or unreadable.
+    [[nodiscard]] bool openForReading(int calendarCursors = 50);
 
     // Points Table1..Table50 at the folder of the current Table61 row (or
     // the default calendar when its file does not exist). A calendar file
@@ -128,6 +129,7 @@ private:
     OptionsRecord m_options;
     bool m_folderFileOpened = false;
     bool m_readOnly = false; // opened by openForReading(): never writes
+    int m_calendarCursorsToOpen = 50; // fewer only for a reader that needs fewer
     QString m_calendarError; // why the last calendar file did not open
     QString m_startUpError;
 };

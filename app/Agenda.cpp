@@ -5,11 +5,13 @@
 #include "OccurrenceRules.h"
 #include "Unit2.h"
 
+#include <QCoreApplication>
 #include <QDate>
 #include <QRegularExpression>
 #include <QTextStream>
 
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -75,6 +77,15 @@ int fail(QTextStream &err, const QString &line)
 
 int runAgenda(const QStringList &arguments)
 {
+    // The data root may be the executable's own directory, which only an
+    // application object knows; the planner calls this before it has one.
+    std::unique_ptr<QCoreApplication> app;
+    if (!QCoreApplication::instance()) {
+        static int argc = 1;
+        static char name[] = "daybrook";
+        static char *argv[] = {name, nullptr};
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
     QTextStream out(stdout);
     QTextStream err(stderr);
     const int code = runAgenda(arguments, out, err);

@@ -25,45 +25,76 @@ QDate parseIsoDate(const QString &text)
     return QDate::fromString(text, Qt::ISODate);
 }
 
-QString dateText(const QDate &date)
+// Appends n as exactly `width` decimal digits (0 <= n < 10^width).
+void appendDigits(QString &line, int n, int width)
 {
-    return date.isValid() ? date.toString(Qt::ISODate) : QString();
+    char digits[4];
+    for (int i = width - 1; i >= 0; --i, n /= 10)
+        digits[i] = char('0' + n % 10);
+    line.append(QLatin1String(digits, width));
 }
 
-QString timeText(const QTime &time)
+void appendDate(QString &line, const QDate &date)
 {
-    return time.isValid() ? time.toString(QStringLiteral("HH:mm")) : QString();
+    if (!date.isValid())
+        return;
+    if (date.year() < 1 || date.year() > 9999) {
+        line += date.toString(Qt::ISODate);
+        return;
+    }
+    appendDigits(line, date.year(), 4);
+    line += QLatin1Char('-');
+    appendDigits(line, date.month(), 2);
+    line += QLatin1Char('-');
+    appendDigits(line, date.day(), 2);
 }
 
-QString flag(const Cursor &cursor, const QString &field)
+void appendTime(QString &line, const QTime &time)
 {
-    return cursor.asBool(field) ? QStringLiteral("1") : QStringLiteral("0");
+    if (!time.isValid())
+        return;
+    appendDigits(line, time.hour(), 2);
+    line += QLatin1Char(':');
+    appendDigits(line, time.minute(), 2);
 }
 
 // A subject may hold tabs or line breaks typed by the user; they would
 // split the line, so each becomes a blank.
-QString oneLine(QString text)
+void appendOneLine(QString &line, const QString &text)
 {
-    for (QChar &c : text) {
+    const qsizetype from = line.size();
+    line += text;
+    for (qsizetype i = from; i < line.size(); ++i) {
+        const QChar c = line.at(i);
         if (c == QLatin1Char('\t') || c == QLatin1Char('\n') || c == QLatin1Char('\r'))
-            c = QLatin1Char(' ');
+            line[i] = QLatin1Char(' ');
     }
-    return text;
 }
 
-void writeItem(const Cursor &c, QTextStream &out)
+// One item: No, S, E, St, Et, A, Re, Ta, T, Subject, tab-separated. The
+// agenda may print tens of thousands of these, so the line is built by hand.
+void appendItem(QString &page, const Cursor &c)
 {
-    const QChar tab = QLatin1Char('\t');
-    out << c.value(QStringLiteral("No")).toLongLong() << tab
-        << dateText(c.asDate(QStringLiteral("S"))) << tab
-        << dateText(c.asDate(QStringLiteral("E"))) << tab
-        << timeText(c.asTime(QStringLiteral("St"))) << tab
-        << timeText(c.asTime(QStringLiteral("Et"))) << tab
-        << flag(c, QStringLiteral("A")) << tab
-        << flag(c, QStringLiteral("Re")) << tab
-        << flag(c, QStringLiteral("Ta")) << tab
-        << (c.isBlank(QStringLiteral("T")) ? QString() : QString::number(c.asInt(QStringLiteral("T")))) << tab
-        << oneLine(c.asText(QStringLiteral("Subject"))) << '\n';
+    const QLatin1Char tab('\t');
+    page += QString::number(c.value(QStringLiteral("No")).toLongLong());
+    page += tab;
+    appendDate(page, c.asDate(QStringLiteral("S")));
+    page += tab;
+    appendDate(page, c.asDate(QStringLiteral("E")));
+    page += tab;
+    appendTime(page, c.asTime(QStringLiteral("St")));
+    page += tab;
+    appendTime(page, c.asTime(QStringLiteral("Et")));
+    for (const char *flag : {"A", "Re", "Ta"}) {
+        page += tab;
+        page += c.asBool(QLatin1String(flag)) ? QLatin1Char('1') : QLatin1Char('0');
+    }
+    page += tab;
+    if (!c.isBlank(QStringLiteral("T")))
+        page += QString::number(c.asInt(QStringLiteral("T")));
+    page += tab;
+    appendOneLine(page, c.asText(QStringLiteral("Subject")));
+    page += QLatin1Char('\n');
 }
 
 int fail(QTextStream &err, const QString &line)
@@ -117,11 +148,15 @@ int runAgenda(const QStringList &arguments, QTextStream &out, QTextStream &err)
         return fail(err, QStringLiteral("agenda: %1").arg(store.startUpError()));
 
     Cursor &day = store.table(1);
+    QString page;
     for (QDate date = from; date <= to; date = date.addDays(1)) {
-        out << date.toString(Qt::ISODate) << '\n';
+        page.clear();
+        appendDate(page, date);
+        page += QLatin1Char('\n');
         OccurrenceRules::occursOn(day, date);
         for (day.first(); !day.eof(); day.next())
-            writeItem(day, out);
+            appendItem(page, day);
+        out << page;
     }
     return 0;
 }

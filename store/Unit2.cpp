@@ -139,14 +139,18 @@ bool TDataModule2::openForReading(int calendarCursors)
     if (!openSettingsTables(true))
         return false;
     locateActiveFolder();
-    QString error;
-    const QString ownPath = folderFilePath(Table61().asText(QStringLiteral("3")), Table61().asText(QStringLiteral("4")));
-    if (QFileInfo(ownPath).isFile()) {
-        m_folderFileOpened = openCalendar(QFileInfo(ownPath).path(), QFileInfo(ownPath).fileName(), true, &error);
-        return m_folderFileOpened || failStartUp(error);
-    }
-    m_folderFileOpened = false;
-    return openDefaultCalendar(true, &error) || failStartUp(error);
+    const bool folderFileExists = QFileInfo(currentFolderFilePath()).isFile();
+    openCalendarFolder();
+    // A reader must not quietly show another calendar in place of a folder
+    // file that exists but cannot be read.
+    if (!table(1).isOpen() || (folderFileExists && !m_folderFileOpened))
+        return failStartUp(m_calendarError);
+    return true;
+}
+
+QString TDataModule2::currentFolderFilePath()
+{
+    return folderFilePath(Table61().asText(QStringLiteral("3")), Table61().asText(QStringLiteral("4")));
 }
 
 // Opens options and folders. Every existing table is opened before anything
@@ -298,9 +302,9 @@ void TDataModule2::locateActiveFolder()
 
 bool TDataModule2::openCalendarFolder()
 {
-    Cursor &folders = Table61();
-    m_host->showFolderName(folders.asText(QStringLiteral("2")));
-    const QFileInfo own(folderFilePath(folders.asText(QStringLiteral("3")), folders.asText(QStringLiteral("4"))));
+    m_calendarError.clear();
+    m_host->showFolderName(Table61().asText(QStringLiteral("2")));
+    const QFileInfo own(currentFolderFilePath());
 
     QString error;
     if (own.isFile()) {
@@ -323,8 +327,7 @@ bool TDataModule2::openCalendarFolder()
 bool TDataModule2::rewriteMissingFolderFile()
 {
     Cursor &folders = Table61();
-    const QString own = folderFilePath(folders.asText(QStringLiteral("3")), folders.asText(QStringLiteral("4")));
-    if (m_readOnly || folders.eof() || QFileInfo(own).isFile())
+    if (m_readOnly || folders.eof() || QFileInfo(currentFolderFilePath()).isFile())
         return false;
     if (!folders.edit())
         return false;

@@ -117,6 +117,7 @@ private:
     bool insertDefaultOptions();
     void fillDefaultSound();
     void locateActiveFolder();
+    QString currentFolderFilePath(); // of the current Table61 row
     bool openCalendar(const QString &dir, const QString &fileName, bool readOnly, QString *error);
     bool openDefaultCalendar(bool readOnly, QString *error);
     void closeCalendarCursors();

@@ -149,7 +149,7 @@ void TestAgenda::longestRangeIsAccepted()
 
 void TestAgenda::badInput_data()
 {
-    QTest::addColumn<QString>("home"); // "good", "missing", "empty" or "broken"
+    QTest::addColumn<QString>("home"); // "good", "missing", "empty", "broken" or "damaged"
     QTest::addColumn<QStringList>("range");
 
     QTest::newRow("month 13") << "good" << QStringList{"2021-13-01", "2021-12-31"};
@@ -162,6 +162,7 @@ void TestAgenda::badInput_data()
     QTest::newRow("data root does not exist") << "missing" << QStringList{"2021-05-01", "2021-05-07"};
     QTest::newRow("data root never set up") << "empty" << QStringList{"2021-05-01", "2021-05-07"};
     QTest::newRow("options unreadable") << "broken" << QStringList{"2021-05-01", "2021-05-07"};
+    QTest::newRow("calendar file damaged") << "damaged" << QStringList{"2021-05-01", "2021-05-07"};
 }
 
 void TestAgenda::badInput()
@@ -181,6 +182,15 @@ void TestAgenda::badInput()
         QFile options(root + "/Data/options.db");
         QVERIFY(options.open(QIODevice::WriteOnly));
         options.write("not a table\n");
+    } else if (home == "damaged") {
+        root = scratch.path();
+        {
+            TDataModule2 dm{DataRoot(root)};
+            QVERIFY(dm.startUp());
+        }
+        QFile calendar(root + "/Personal Calendar/Personal Calendar.db");
+        QVERIFY(calendar.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        calendar.write("not a calendar\n");
     }
     const auto before = snapshot(scratch.path());
 

@@ -133,6 +133,7 @@ private slots:
     void missingSettingsTableIsCreated();
 
     void emptySettingsTablesGetDefaults();
+    void optionChangeDuringDialogJoinsItsEdit();
 
     void purgeOldItems_data();
     void purgeOldItems();
@@ -593,6 +594,30 @@ void TestDataModule::emptySettingsTablesGetDefaults()
     QCOMPARE(dm.Table61().recordCount(), 1);
     QCOMPARE(dm.Table61().asText("2"), QString("Personal Calendar"));
     QCOMPARE(dm.options().intField(46), dm.Table61().asInt("1"));
+}
+
+void TestDataModule::optionChangeDuringDialogJoinsItsEdit()
+{
+    TempHome home;
+    TDataModule2 dm{DataRoot(home.path())};
+    QVERIFY(dm.startUp());
+    // The options dialog holds the row in edit mode; a writer meanwhile
+    // neither posts the dialog's changes nor its own.
+    QVERIFY(dm.Table60().edit());
+    dm.Table60().setValue("30", true);
+    QVERIFY(dm.options().change({{18, 222}}));
+    QCOMPARE(dm.Table60().state(), Cursor::State::Edit);
+    QCOMPARE(dm.options().intField(18), 222);
+    dm.Table60().cancel();
+    QCOMPARE(dm.options().intField(18), 150);
+    QVERIFY(!dm.options().boolField(30));
+
+    // Outside the dialog a change is posted at once.
+    QVERIFY(dm.options().change({{18, 240}}));
+    QCOMPARE(dm.Table60().state(), Cursor::State::Browse);
+    TDataModule2 reader{DataRoot(home.path())};
+    QVERIFY(reader.openForReading());
+    QCOMPARE(reader.options().intField(18), 240);
 }
 
 void TestDataModule::purgeOldItems_data()

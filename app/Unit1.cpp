@@ -285,8 +285,7 @@ void TForm1::configureWindow()
 
     emit taskPadViewRequested(folderField(8));
     applyPlacement();
-    if (m_currentView != View::Month)
-        setNavigatorHeight(folderField(6));
+    setNavigatorHeight(folderField(6));
     applyTypeNames();
     m_configured = true;
     runResizeHandling();
@@ -354,11 +353,12 @@ void TForm1::showView(View view)
 
 void TForm1::buildCurrentView()
 {
-    if (m_currentView == View::Month) {
-        setRightPaneWidth(PaneSizes::CollapsedWidth);
-    } else {
-        applyRightPaneFromFolder();
-    }
+    // The month view takes the right pane's width; the pane stays folded
+    // (and its divider still) until another view gives it back.
+    const bool month = m_currentView == View::Month;
+    setRightPaneWidth(month ? PaneSizes::CollapsedWidth : std::max(folderField(5), PaneSizes::CollapsedWidth));
+    setNavigatorHeight(folderField(6));
+    m_rightPaneDivider->setEnabled(!month);
     if (m_currentView != View::Day)
         setDaySelection(FirstSelectedRow, FirstSelectedRow);
     writeFolderField(7, viewIndex(m_currentView));
@@ -482,12 +482,6 @@ void TForm1::applyFolderPane(bool open)
     m_folderDivider->setEnabled(open);
 }
 
-void TForm1::applyRightPaneFromFolder()
-{
-    setRightPaneWidth(std::max(folderField(5), PaneSizes::CollapsedWidth));
-    setNavigatorHeight(folderField(6));
-}
-
 void TForm1::setRightPaneWidth(int width)
 {
     m_rightPaneWidth = width;
@@ -523,6 +517,8 @@ void TForm1::dragFolderDivider(int proposedWidth)
 
 void TForm1::dragRightPaneDivider(int proposedWidth)
 {
+    if (m_currentView == View::Month)
+        return;
     const int room = availableRightPaneWidth();
     int width = PaneSizes::snapRightPaneWidth(std::min(proposedWidth, room));
     if (width > room)

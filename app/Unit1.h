@@ -190,7 +190,6 @@ private:
     void buildCurrentView();
     void refreshCaption();
     void applyFolderPane(bool open);
-    void applyRightPaneFromFolder();
     void setRightPaneWidth(int width);
     void setNavigatorHeight(int height);
     void applyPlacement();

@@ -7,6 +7,7 @@
 #include "MonthNavigator.h"
 #include "PaneDivider.h"
 #include "PlannerProgram.h"
+#include "ShortcutBar.h"
 #include "TestSupport.h"
 #include "TopBar.h"
 #include "Unit1.h"
@@ -142,6 +143,7 @@ private slots:
     void menusCarryTheirCaptions();
     void trayMenuCarriesItsCaptions();
     void configuresFromOptionsAndFolder();
+    void regionsAreLaidOutAcrossTheWindow();
     void folderPaneFromOptions_data();
     void folderPaneFromOptions();
     void foldersButtonClosesAndReopens();
@@ -307,6 +309,38 @@ void MainWindowTest::configuresFromOptionsAndFolder()
     QCOMPARE(run.window().selectionEndRow(), 16);
 }
 
+void MainWindowTest::regionsAreLaidOutAcrossTheWindow()
+{
+    Run run(m_home->path());
+    QVERIFY(run.start());
+    TForm1 &window = run.window();
+    window.resize(1000, 700);
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    const auto placed = [&window](const QWidget *widget) {
+        return QRect(widget->mapTo(&window, QPoint(0, 0)), widget->size());
+    };
+    const int menuBottom = placed(window.menuBar()).bottom();
+    const QRect top = placed(window.topBar());
+    QCOMPARE(top, QRect(0, menuBottom + 1, 1000, 60));
+    const QWidget *strip = window.topBar()->foldersButton()->parentWidget();
+    QCOMPARE(placed(strip), QRect(0, top.bottom() - 23, 1000, 24));
+    const QImage picture = window.grab().toImage();
+    QCOMPARE(picture.pixel(500, top.bottom() - 2), strip->palette().color(QPalette::Dark).rgb());
+
+    const int bodyTop = top.bottom() + 1;
+    const int bodyHeight = 700 - bodyTop;
+    QCOMPARE(placed(window.shortcutBar()), QRect(0, bodyTop, 100, bodyHeight));
+    // Folder pane 150 wide (the new data root's width) and a 3-pixel divider.
+    const QRect view = placed(window.viewWidget(View::Day));
+    QCOMPARE(view.left(), 100 + 150 + 3);
+    QCOMPARE(view.top(), bodyTop);
+    const QRect navigator = placed(window.navigator());
+    QCOMPARE(navigator, QRect(1000 - 194, bodyTop, 194, 148));
+    QCOMPARE(view.right() + 1 + 3, navigator.left());
+    const QRect taskPad = placed(window.taskPadArea());
+    QCOMPARE(taskPad, QRect(1000 - 194, navigator.bottom() + 1 + 3, 194, 700 - navigator.bottom() - 4));
+}
+
 void MainWindowTest::folderPaneFromOptions_data()
 {
     QTest::addColumn<bool>("shown");
@@ -392,6 +426,10 @@ void MainWindowTest::showViewPressesButtonsAndRecordsTheView()
     QCOMPARE(window.topBar()->pressedView(), View::Month);
     QCOMPARE(run.folderField(7), 3);
     QCOMPARE(window.rightPaneWidth(), 1);
+    const int storedWidth = run.folderField(5);
+    window.dragRightPaneDivider(600); // the folded pane stays folded in the month view
+    QCOMPARE(window.rightPaneWidth(), 1);
+    QCOMPARE(run.folderField(5), storedWidth);
 
     menuEntry(window.menuBar(), QStringLiteral("View "), QStringLiteral("Day                           "))->trigger();
     QCOMPARE(window.currentView(), View::Day);

@@ -15,7 +15,6 @@
 #include "WindowPlacement.h"
 
 #include <QAction>
-#include <QActionGroup>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -179,14 +178,12 @@ void TForm1::createMenus()
     actions->addAction(QStringLiteral("New Task"), this, &TForm1::newTaskRequested);
 
     QMenu *view = bar->addMenu(QStringLiteral("View "));
-    m_viewActionGroup = new QActionGroup(this);
+    // Check marks, not radio bullets: showView keeps exactly one checked.
     const auto addViewEntry = [&](View which, const QString &caption) {
         QAction *action = view->addAction(caption, this, [this, which] { showView(which); });
         action->setCheckable(true);
-        m_viewActionGroup->addAction(action);
         m_viewActions[viewIndex(which)] = action;
     };
-    m_viewActionGroup->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
     addViewEntry(View::Day, QStringLiteral("Day                           "));
     view->addSeparator();
     addViewEntry(View::Week, QStringLiteral("Week"));

@@ -14,7 +14,6 @@ class HelpWindow;
 class MonthNavigator;
 class PaneDivider;
 class QAction;
-class QActionGroup;
 class QMenu;
 class QStackedWidget;
 class QTimer;
@@ -219,7 +218,6 @@ private:
     QMenu *m_blockMenu = nullptr;
     std::array<QAction *, 11> m_blockTypeActions {};
     std::array<QAction *, 4> m_viewActions {}; // by View; [0] unused
-    QActionGroup *m_viewActionGroup = nullptr;
     QTimer *m_previewTimer = nullptr;
 
     std::array<InstalledView, 4> m_views; // by View; [0] is the empty area of no view

@@ -1,3 +1,4 @@
+#include "AppIcons.h"
 #include "DataRoot.h"
 #include "DaybrookResources.h"
 #include "PlannerProgram.h"
@@ -29,6 +30,16 @@ QStringList argumentList(int argc, char *argv[])
 void applyLook(QApplication &app)
 {
     app.setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    // Flat menus: white, a pale blue bar in a selection-blue frame under the
+    // mouse, check marks without empty boxes.
+    app.setStyleSheet(QStringLiteral(
+        "QMenu { background: white; border: 1px solid rgb(160,160,164); padding: 2px; }"
+        "QMenu::item { padding: 3px 24px 3px 24px; border: 1px solid transparent; }"
+        "QMenu::item:selected { background: rgb(223,233,247); border-color: rgb(49,106,197); color: black; }"
+        "QMenu::separator { height: 1px; background: rgb(212,208,200); margin: 3px 2px; }"
+        "QMenu::indicator { width: 13px; height: 13px; left: 5px; }"
+        "QMenu::indicator:non-exclusive:unchecked { image: none; }"
+        "QMenuBar::item:selected { background: rgb(223,233,247); border: 1px solid rgb(49,106,197); }"));
     // The dialogs are laid out for an 11-pixel sans-serif font.
     QFont font(QStringLiteral("Liberation Sans"));
     font.setStyleHint(QFont::SansSerif);
@@ -58,6 +69,8 @@ int main(int argc, char *argv[])
     app.setQuitOnLastWindowClosed(false); // the planner lives on in the notification area
     initDaybrookResources();
     applyLook(app);
+    app.setWindowIcon(AppIcons::icon(QStringLiteral("daybrook-planner")));
+    app.setDesktopFileName(QStringLiteral("daybrook-planner")); // ties the windows to the installed entry
 
     PlannerProgram::Settings settings;
     settings.root = DataRoot::resolve(arguments);

@@ -58,7 +58,7 @@ void Cursor::close()
         return;
     m_table->detach(this);
     m_table.reset();
-    m_rows.clear();
+    m_rows.reset();
     m_pos = 0;
     m_state = State::Browse;
     m_buffer.clear();
@@ -103,9 +103,9 @@ void Cursor::rebuildRows(qint64 keepId)
     m_rows = m_table->select(m_filtered ? m_filterExpr.get() : nullptr, order);
     m_pos = 0;
     if (keepId != 0) {
-        const auto it = std::find(m_rows.begin(), m_rows.end(), keepId);
-        if (it != m_rows.end())
-            m_pos = int(it - m_rows.begin());
+        const auto it = std::find(m_rows->begin(), m_rows->end(), keepId);
+        if (it != m_rows->end())
+            m_pos = int(it - m_rows->begin());
     }
 }
 
@@ -120,18 +120,18 @@ void Cursor::next()
 {
     if (inEdit())
         cancel();
-    if (m_pos < int(m_rows.size()))
+    if (m_pos < rowCount())
         ++m_pos;
 }
 
 bool Cursor::eof() const
 {
-    return m_pos >= int(m_rows.size());
+    return m_pos >= rowCount();
 }
 
 int Cursor::recordCount() const
 {
-    return int(m_rows.size());
+    return rowCount();
 }
 
 void Cursor::refresh()
@@ -155,8 +155,8 @@ bool Cursor::locate(const QString &field, const QVariant &wanted)
     QVariant value;
     if (f < 0 || !TableFile::coerce(m_schema->fields[f], wanted, &value) || !value.isValid())
         return false;
-    for (int pos = 0; pos < int(m_rows.size()); ++pos) {
-        if (m_table->value(m_rows[pos], f) == value) {
+    for (int pos = 0; pos < rowCount(); ++pos) {
+        if (m_table->value(idAt(pos), f) == value) {
             if (inEdit())
                 cancel();
             m_pos = pos;
@@ -214,10 +214,11 @@ bool Cursor::post()
             return fail(error);
         // The new row becomes current, at its place in this cursor's order.
         const IndexDef *order = m_schema->index(m_indexName);
-        const auto at = std::lower_bound(m_rows.begin(), m_rows.end(), id,
+        std::vector<qint64> &rows = ownRows();
+        const auto at = std::lower_bound(rows.begin(), rows.end(), id,
                                          [this, order](qint64 a, qint64 b) { return m_table->lessInOrder(a, b, order); });
-        m_pos = int(at - m_rows.begin());
-        m_rows.insert(at, id);
+        m_pos = int(at - rows.begin());
+        rows.insert(at, id);
     } else {
         if (!m_table->updateRow(currentId(), m_buffer, &error))
             return fail(error);
@@ -256,15 +257,35 @@ bool Cursor::deleteRow()
     return true;
 }
 
-void Cursor::rowDeleted(qint64 id)
+std::vector<qint64> &Cursor::ownRows()
 {
-    const auto it = std::find(m_rows.begin(), m_rows.end(), id);
-    if (it == m_rows.end())
+    if (!m_rows)
+        m_rows = std::make_shared<std::vector<qint64>>();
+    else if (m_rows.use_count() > 1)
+        m_rows = std::make_shared<std::vector<qint64>>(*m_rows);
+    return *m_rows;
+}
+
+void Cursor::rowDeleted(qint64 id, std::unordered_map<const std::vector<qint64> *, int> &erasedAt)
+{
+    if (!m_rows)
         return;
-    const int pos = int(it - m_rows.begin());
+    // A list shared with other cursors loses the row once, by whoever comes first.
+    auto known = erasedAt.find(m_rows.get());
+    int pos;
+    if (known != erasedAt.end()) {
+        pos = known->second;
+    } else {
+        const auto it = std::find(m_rows->begin(), m_rows->end(), id);
+        pos = it == m_rows->end() ? -1 : int(it - m_rows->begin());
+        if (it != m_rows->end())
+            m_rows->erase(it);
+        erasedAt[m_rows.get()] = pos;
+    }
+    if (pos < 0)
+        return;
     if (m_state == State::Edit && pos == m_pos)
         cancel();
-    m_rows.erase(it);
     if (pos < m_pos)
         --m_pos;
 }

@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 class TableFile;
@@ -117,10 +118,12 @@ public:
 
 private:
     friend class TableFile;
-    void rowDeleted(qint64 id);
+    void rowDeleted(qint64 id, std::unordered_map<const std::vector<qint64> *, int> &erasedAt);
+    std::vector<qint64> &ownRows(); // copies a shared list before this cursor changes it
     void rebuildRows(qint64 keepId);
     int fieldIndex(const QString &field) const;
-    qint64 idAt(int pos) const { return pos >= 0 && pos < int(m_rows.size()) ? m_rows[pos] : 0; }
+    int rowCount() const { return m_rows ? int(m_rows->size()) : 0; }
+    qint64 idAt(int pos) const { return pos >= 0 && pos < rowCount() ? (*m_rows)[pos] : 0; }
     bool inEdit() const { return m_state != State::Browse; }
     bool fail(const QString &message);
 
@@ -134,7 +137,7 @@ private:
     QString m_filterText;
     std::shared_ptr<const FilterExpression> m_filterExpr;
     bool m_filtered = false;
-    std::vector<qint64> m_rows; // ids of the visible rows in index order
+    std::shared_ptr<std::vector<qint64>> m_rows; // ids of the visible rows in index order (may be shared)
     int m_pos = 0;              // index into m_rows; == size() at end of data
     State m_state = State::Browse;
     std::vector<QVariant> m_buffer; // edit buffer, one value per field

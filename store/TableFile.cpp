@@ -350,6 +350,9 @@ bool TableFile::create(const QString &path, const TableSchema &schema, QString *
     sqlite3_close(db);
     if (ok && exists(absolute))
         ok = QFile::remove(absolute);
+    // A journal left beside the old file would be played into the new one.
+    for (const char *suffix : {"-journal", "-wal", "-shm"})
+        QFile::remove(absolute + QLatin1String(suffix));
     ok = ok && QFile::rename(temporary, absolute);
     if (!ok) {
         QFile::remove(temporary);
@@ -736,15 +739,19 @@ void TableFile::candidatesFor(const FilterExpression::Clause &clause, std::vecto
     *scanAll = best == std::numeric_limits<size_t>::max();
 }
 
-std::vector<qint64> TableFile::select(const FilterExpression *filter, const IndexDef *order)
+std::shared_ptr<TableFile::RowList> TableFile::select(const FilterExpression *filter, const IndexDef *order)
 {
-    std::vector<qint64> ids;
     if (!filter || filter->clauses().empty()) {
-        const std::vector<int> &slotList = orderedSlots(order);
-        ids.resize(slotList.size());
-        std::transform(slotList.begin(), slotList.end(), ids.begin(), [this](int slot) { return m_ids[slot]; });
-        return ids;
+        std::shared_ptr<RowList> &all = m_allRows[order];
+        if (!all) {
+            const std::vector<int> &slotList = orderedSlots(order);
+            all = std::make_shared<RowList>(slotList.size());
+            std::transform(slotList.begin(), slotList.end(), all->begin(), [this](int slot) { return m_ids[slot]; });
+        }
+        return all;
     }
+    auto result = std::make_shared<RowList>();
+    RowList &ids = *result;
     if (m_marks.size() < m_ids.size())
         m_marks.resize(m_ids.size(), 0);
     if (++m_markStamp == 0) {
@@ -794,14 +801,14 @@ std::vector<qint64> TableFile::select(const FilterExpression *filter, const Inde
             if (m_marks[slot] == m_markStamp)
                 ids.push_back(m_ids[slot]);
         }
-        return ids;
+        return result;
     }
     const std::vector<int> &rank = ranks(order);
     std::sort(passed.begin(), passed.end(), [&rank](int a, int b) { return rank[a] < rank[b]; });
     ids.reserve(passed.size());
     for (int slot : passed)
         ids.push_back(m_ids[slot]);
-    return ids;
+    return result;
 }
 
 // --- writing ------------------------------------------------------------
@@ -984,6 +991,7 @@ void TableFile::storeRow(int slot, const std::vector<QVariant> &values)
 
 void TableFile::indexSlot(int slot)
 {
+    m_allRows.clear(); // cursors keep theirs until they refresh
     for (auto &[order, cache] : m_orders) {
         const auto at = std::lower_bound(cache.sorted.begin(), cache.sorted.end(), slot,
                                          [this, order = order](int a, int b) { return compareInOrder(a, b, order) < 0; });
@@ -1129,8 +1137,15 @@ bool TableFile::deleteRow(qint64 id, QString *error)
             column.texts[slot] = QString();
     }
     m_freeSlots.push_back(slot);
+    ErasedAt erasedAt;
+    for (auto &[order, all] : m_allRows) {
+        const auto at = std::find(all->begin(), all->end(), id);
+        erasedAt[all.get()] = at == all->end() ? -1 : int(at - all->begin());
+        if (at != all->end())
+            all->erase(at);
+    }
     for (Cursor *cursor : m_cursors)
-        cursor->rowDeleted(id);
+        cursor->rowDeleted(id, erasedAt);
     return true;
 }
 

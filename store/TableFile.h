@@ -60,9 +60,17 @@ public:
     QVariant value(qint64 id, int field) const;      // invalid QVariant = blank / no row
     std::vector<QVariant> row(qint64 id) const;      // one value per field
 
-    // Ids of the rows that pass the filter (all rows for null), in the
-    // order of the index (the primary index for null).
-    std::vector<qint64> select(const FilterExpression *filter, const IndexDef *order);
+    // Ids of visible rows in an index's order. Cursors without a filter share
+    // one list per order (kept until the next insert or edit), so fifty
+    // cursors on one file hold the table's ids once.
+    using RowList = std::vector<qint64>;
+    // Where each shared list lost the deleted row, so that every cursor on
+    // the list erases it once between them and adjusts its position.
+    using ErasedAt = std::unordered_map<const RowList *, int>;
+
+    // The rows that pass the filter (all rows for null), in the order of the
+    // index (the primary index for null).
+    std::shared_ptr<RowList> select(const FilterExpression *filter, const IndexDef *order);
     // Whether row a comes before row b in the order.
     bool lessInOrder(qint64 a, qint64 b, const IndexDef *order) const;
 
@@ -162,6 +170,7 @@ private:
     std::map<int, EqualityIndex> m_equality;
     std::vector<SpanIndex> m_spans;
     std::map<const IndexDef *, OrderCache> m_orders;
+    std::map<const IndexDef *, std::shared_ptr<RowList>> m_allRows; // shared unfiltered lists
     std::vector<quint32> m_marks; // per slot, for de-duplicating a select
     quint32 m_markStamp = 0;
 

@@ -191,6 +191,34 @@ private slots:
         QCOMPARE(b.recordCount(), 0);
     }
 
+    void deleteReachesCursorsThatShareTheirRows()
+    {
+        const QString file = newCalendar();
+        {
+            Cursor writer;
+            openOn(writer, file);
+            for (const char *subject : {"a", "b", "c", "d"})
+                addItem(writer, {{"Subject", QString::fromLatin1(subject)}});
+        }
+        // Unfiltered cursors opened together read one shared list of rows.
+        Cursor first, second, deleter;
+        openOn(first, file);
+        openOn(second, file);
+        openOn(deleter, file);
+        first.next();
+        first.next(); // on "c"
+        QVERIFY(deleter.setFilter(QStringLiteral("Subject = 'a' or Subject = 'c'")));
+        deleter.setFiltered(true);
+        QVERIFY(deleter.deleteRow()); // "a", before both positions
+        QCOMPARE(first.asText(QStringLiteral("Subject")), QStringLiteral("c"));
+        QCOMPARE(first.recordCount(), 3);
+        QCOMPARE(subjects(second), (QStringList{"b", "c", "d"}));
+        QVERIFY(deleter.deleteRow()); // "c", where the first cursor stands: it moves on
+        QCOMPARE(first.asText(QStringLiteral("Subject")), QStringLiteral("d"));
+        QCOMPARE(subjects(second), (QStringList{"b", "d"}));
+        QCOMPARE(deleter.recordCount(), 0);
+    }
+
     void editCancelAndPost()
     {
         const QString file = newCalendar();

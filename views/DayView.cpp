@@ -290,6 +290,35 @@ void DayView::removeAllBlocks()
     m_selectedNo = 0;
 }
 
+bool DayView::setCurrentItemType(int type)
+{
+    Cursor &list = dayList();
+    const qint64 no = list.currentId();
+    if (no == 0 || !list.edit())
+        return false;
+    list.setValue(QStringLiteral("T"), type);
+    if (!post(list))
+        return false;
+    if (DayBlock *b = block(no))
+        applyAppearance(b, list);
+    return true;
+}
+
+bool DayView::deleteCurrentItem()
+{
+    Cursor &list = dayList();
+    const qint64 no = list.currentId();
+    if (no == 0)
+        return false;
+    if (!list.deleteRow()) {
+        emit storeError(list.lastError());
+        return false;
+    }
+    removeBlock(no);
+    rebuild();
+    return true;
+}
+
 bool DayView::locateItem(qint64 itemNo)
 {
     Cursor &list = dayList();
@@ -568,14 +597,39 @@ void DayView::onBlockDragged(DayBlock *b, int y)
     relayoutBlocks();
 }
 
+namespace {
+
+// A reminder is its lead before the start: when a drag moves the start, the
+// reminder moves with it, or it would ring at the old time.
+void moveReminderWithStart(Cursor &row, const QTime &oldStart)
+{
+    const QTime newStart = row.asTime(QStringLiteral("St"));
+    if (!oldStart.isValid() || !newStart.isValid() || oldStart == newStart || row.isBlank(QStringLiteral("Rs"))
+        || row.isBlank(QStringLiteral("Rt")))
+        return;
+    const QDateTime due = QDateTime(row.asDate(QStringLiteral("Rs")), row.asTime(QStringLiteral("Rt")), Qt::UTC)
+                              .addSecs(oldStart.secsTo(newStart));
+    row.setValue(QStringLiteral("Rs"), due.date());
+    row.setValue(QStringLiteral("Rt"), due.time());
+    // Monthly and yearly series keep the reminder's day (and month) beside it.
+    if (!row.isBlank(QStringLiteral("Rd")))
+        row.setValue(QStringLiteral("Rd"), QString::number(due.date().day()));
+    if (!row.isBlank(QStringLiteral("Rm")))
+        row.setValue(QStringLiteral("Rm"), QString::number(due.date().month()));
+}
+
+} // namespace
+
 bool DayView::writeDragStep(qint64 itemNo, const QList<BlockDrag::Writes> &posts)
 {
     Cursor &list = dayList();
     for (const BlockDrag::Writes &writes : posts) {
         if (!locateItem(itemNo) || !list.edit())
             return false;
+        const QTime oldStart = list.asTime(St);
         for (const auto &[field, time] : writes)
             list.setValue(field, time);
+        moveReminderWithStart(list, oldStart);
         if (!post(list))
             return false;
     }

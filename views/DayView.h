@@ -63,6 +63,13 @@ public:
     void removeBlock(qint64 itemNo);
     void removeAllBlocks() override;
 
+    // The block menu, on the item of the last pressed block (Table46's
+    // current row): the item takes event type `type` and its block the
+    // type's colour at once; or the item is deleted, its block removed and
+    // the day built anew. False (nothing changed) when the store refused.
+    bool setCurrentItemType(int type);
+    bool deleteCurrentItem();
+
     // The rows the user selected; both 16 at start and after a week or
     // month build (resetSelection).
     int selectionStartRow() const override { return m_selStart; }

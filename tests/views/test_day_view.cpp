@@ -46,6 +46,8 @@ private slots:
     void dragging_data();
     void dragging();
     void layoutFollowsADrag();
+    void reminderMovesWithTheStart();
+    void blockMenuRetypesAndDeletes();
     void pointerShapes();
     void allDayStripAndCaption();
     void scrollingInWholeRows();
@@ -545,6 +547,55 @@ void TestDayView::layoutFollowsADrag()
     dragBlock(m_view->block(b), 418, {377});
     QCOMPARE(m_view->block(b)->geometry(), QRect(G / 2, 360, G - G / 2, 95));
     QCOMPARE(m_view->block(a)->geometry(), QRect(0, 341, G / 2 - 3, 38));
+}
+
+void TestDayView::reminderMovesWithTheStart()
+{
+    // 15 minutes before 09:00; the body dragged down one row moves the item
+    // to 09:30, so the reminder must follow to 09:15.
+    const qint64 no = addItem("Dentist", QTime(9, 0), QTime(10, 0),
+                              {{"R", true}, {"Rs", wednesday}, {"Rt", QTime(8, 45)}, {"Tr", "15"}, {"Tm", "minute(s)"}});
+    const qint64 early = addItem("Early", QTime(0, 0), QTime(1, 0),
+                                 {{"R", true}, {"Rs", wednesday.addDays(-1)}, {"Rt", QTime(23, 0)}, {"Tr", "1"}, {"Tm", "hour(s)"}});
+    showDay(wednesday);
+    dragBlock(m_view->block(no), 350, {369});
+    // Shrinking from the bottom leaves the start, and so the reminder, alone.
+    dragBlock(m_view->block(early), 36, {20});
+    Cursor &stored = items();
+    stored.setFiltered(false);
+    stored.refresh();
+    QVERIFY(stored.locate("No", no));
+    QCOMPARE(stored.asTime("St"), QTime(9, 30));
+    QCOMPARE(stored.asDate("Rs"), wednesday);
+    QCOMPARE(stored.asTime("Rt"), QTime(9, 15));
+    QVERIFY(stored.locate("No", early));
+    QCOMPARE(stored.asTime("St"), QTime(0, 0));
+    QCOMPARE(stored.asDate("Rs"), wednesday.addDays(-1));
+    QCOMPARE(stored.asTime("Rt"), QTime(23, 0));
+}
+
+void TestDayView::blockMenuRetypesAndDeletes()
+{
+    const qint64 keep = addItem("Keep", QTime(9, 0), QTime(10, 0));
+    const qint64 gone = addItem("Gone", QTime(9, 0), QTime(10, 0));
+    showDay(wednesday);
+    QCOMPARE(m_view->block(keep)->width(), G / 2 - 3); // side by side
+
+    dragBlock(m_view->block(keep), 350, {}); // a press makes it the menu's item
+    QVERIFY(m_view->setCurrentItemType(9));
+    const QImage keepBlock = m_view->block(keep)->grab().toImage();
+    QCOMPARE(keepBlock.pixelColor(keepBlock.width() / 2, keepBlock.height() - 6), QColor(102, 204, 153));
+
+    dragBlock(m_view->block(gone), 350, {});
+    QVERIFY(m_view->deleteCurrentItem());
+    QVERIFY(!m_view->block(gone));
+    QCOMPARE(m_view->block(keep)->width(), G - 3); // alone again
+    Cursor &stored = items();
+    stored.setFiltered(false);
+    stored.refresh();
+    QVERIFY(!stored.locate("No", gone));
+    QVERIFY(stored.locate("No", keep));
+    QCOMPARE(stored.asInt("T"), 9);
 }
 
 void TestDayView::pointerShapes()

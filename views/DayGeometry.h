@@ -15,6 +15,7 @@ constexpr int rulerWidth = 55;
 constexpr int scrollBarWidth = 16;
 constexpr int stripRowHeight = 18;
 constexpr int blockGap = 3;         // between blocks that share a slot
+constexpr int minimumBlockWidth = 8; // narrower blocks could not be seen or grabbed
 constexpr int edgeZone = 4;         // resize zone at a block's top and bottom
 constexpr int lastRowLimit = 893;   // an edge beyond it stands for the end of the day
 constexpr int initialScroll = 367;  // shows 09:30 at the top once rounded to whole rows

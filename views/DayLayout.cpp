@@ -75,18 +75,27 @@ int DayLayout::lookAheadCount(const QDate &d, int slot, int rawHeight)
 void DayLayout::run(const QDate &d, int gridWidth, Blocks &blocks)
 {
     for (int slot = 0; slot < rowCount; ++slot) {
-        const int running = runningRightEdge(d, slot, blocks);
-        int x = (running == 0) ? 0 : running + blockGap;
-
         OccurrenceRules::startingInSlot(m_slot, d, slot);
         const int starting = m_slot.recordCount();
+        if (starting == 0)
+            continue;
+        int running = runningRightEdge(d, slot, blocks);
+        // A long chain of overlaps can use up the width; the slot's blocks
+        // then start again at the left, over the older ones, instead of
+        // falling off the grid where nobody could see or reach them.
+        if (gridWidth - running < minimumBlockWidth + blockGap)
+            running = 0;
+        int x = (running == 0) ? 0 : running + blockGap;
+
         int lookAhead = 0; // grows over the rows of this slot, never reset within it
         for (m_slot.first(); !m_slot.eof(); m_slot.next()) {
             const int rawHeight = rawExtent(m_slot).second;
             lookAhead = qMax(lookAhead, lookAheadCount(d, slot, rawHeight));
             const QRect extent = verticalExtent(m_slot);
-            const int share = (gridWidth - running) / (starting + lookAhead);
-            blocks.place(m_slot, QRect(x, extent.y(), qMax(0, share - blockGap), extent.height()));
+            const int share = qMax((gridWidth - running) / (starting + lookAhead), minimumBlockWidth + blockGap);
+            if (x + share - blockGap > gridWidth && x > 0)
+                x = 0;
+            blocks.place(m_slot, QRect(x, extent.y(), share - blockGap, extent.height()));
             x += share;
         }
         m_slot.first();

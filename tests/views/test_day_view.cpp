@@ -48,6 +48,7 @@ private slots:
     void layoutFollowsADrag();
     void reminderMovesWithTheStart();
     void blockMenuRetypesAndDeletes();
+    void crowdedDayKeepsEveryBlockOnTheGrid();
     void pointerShapes();
     void allDayStripAndCaption();
     void scrollingInWholeRows();
@@ -596,6 +597,23 @@ void TestDayView::blockMenuRetypesAndDeletes()
     QVERIFY(!stored.locate("No", gone));
     QVERIFY(stored.locate("No", keep));
     QCOMPARE(stored.asInt("T"), 9);
+}
+
+void TestDayView::crowdedDayKeepsEveryBlockOnTheGrid()
+{
+    // A chain of overlaps that never ends would push later blocks past the
+    // right edge; every block must stay on the grid and wide enough to grab.
+    QList<qint64> numbers;
+    for (int i = 0; i < 40; ++i)
+        numbers << addItem(QStringLiteral("Item %1").arg(i), QTime(7, 0).addSecs(i * 15 * 60), QTime(9, 0).addSecs(i * 15 * 60));
+    for (int i = 0; i < 60; ++i)
+        numbers << addItem(QStringLiteral("Same %1").arg(i), QTime(20, 0), QTime(21, 0));
+    showDay(wednesday);
+    for (qint64 no : numbers) {
+        const QRect geometry = m_view->block(no)->geometry();
+        QVERIFY2(geometry.left() >= 0 && geometry.right() < G && geometry.width() >= 8,
+                 qPrintable(QStringLiteral("item %1 at %2,%3 width %4").arg(no).arg(geometry.x()).arg(geometry.y()).arg(geometry.width())));
+    }
 }
 
 void TestDayView::pointerShapes()

@@ -37,8 +37,13 @@ class TForm3 : public QDialog
     Q_OBJECT
 public:
     static constexpr int clientWidth = 567;
-    static constexpr int plainHeight = 439;     // Recurrence toggle off
-    static constexpr int recurringHeight = 534; // Recurrence toggle on
+    // The dialog is 439 pixels tall with the Recurrence toggle off and 534
+    // with it on, title bar and borders included; the client area is that
+    // less the frame of a fixed dialog, so that the buttons sit a margin
+    // above the bottom edge and not a title bar's height.
+    static constexpr int frameHeight = 34;
+    static constexpr int plainHeight = 439 - frameHeight;     // Recurrence toggle off
+    static constexpr int recurringHeight = 534 - frameHeight; // Recurrence toggle on
 
     enum class MessageKind { Validation, StoreError };
     // Shows a message to the user and returns when it has been seen. Tests

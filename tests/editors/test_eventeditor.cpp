@@ -253,7 +253,7 @@ void TestEventEditor::windowAndLayout()
 {
     openNew(&TForm3::newAppointment);
     QCOMPARE(m_form->windowTitle(), QString("Edit Event"));
-    QCOMPARE(m_form->size(), QSize(567, 439));
+    QCOMPARE(m_form->size(), QSize(567, TForm3::plainHeight));
     QVERIFY(m_form->isModal() || m_form->windowModality() != Qt::NonModal);
     QVERIFY(!(m_form->windowFlags() & Qt::WindowCloseButtonHint));
     QCOMPARE(m_form->notesBox()->y(), 256);
@@ -293,7 +293,7 @@ void TestEventEditor::recurrenceToggleChangesLayoutAndPattern()
 
     click(m_form->recurrenceToggle());
     QVERIFY(m_form->recurrenceToggle()->isChecked());
-    QCOMPARE(m_form->size(), QSize(567, 534));
+    QCOMPARE(m_form->size(), QSize(567, TForm3::recurringHeight));
     QCOMPARE(m_form->notesBox()->y(), 352);
     QCOMPARE(m_form->okButton()->y(), 464);
     QVERIFY(pattern->isVisible());
@@ -316,7 +316,7 @@ void TestEventEditor::recurrenceToggleChangesLayoutAndPattern()
     click(pattern->choiceButton(Kind::Monthly));
     QCOMPARE(pattern->monthlyDayBox()->text(), QString("8"));
     click(m_form->recurrenceToggle());
-    QCOMPARE(m_form->size(), QSize(567, 439));
+    QCOMPARE(m_form->size(), QSize(567, TForm3::plainHeight));
     QCOMPARE(m_form->notesBox()->y(), 256);
     QCOMPARE(m_form->okButton()->y(), 368);
     QVERIFY(!pattern->isVisible());
@@ -384,7 +384,7 @@ void TestEventEditor::commands()
     QCOMPARE(m_form->startTimeBox()->isVisible(), command != 1);
     QCOMPARE(m_form->endListButton()->isVisible(), command != 1);
     QCOMPARE(m_form->recurrenceToggle()->isChecked(), command == 2);
-    QCOMPARE(m_form->height(), command == 2 ? 534 : 439);
+    QCOMPARE(m_form->height(), command == 2 ? TForm3::recurringHeight : TForm3::plainHeight);
     if (command == 2) {
         QCOMPARE(row.asText("Ret"), QString("2"));
         QCOMPARE(m_form->patternArea()->choice(), Kind::Weekly);
@@ -785,7 +785,7 @@ void TestEventEditor::reopeningShowsThePattern()
     QCOMPARE(pattern->choice(), choice);
     QCOMPARE(pattern->shownPanel(), choice);
     QVERIFY(pattern->isVisible());
-    QCOMPARE(m_form->height(), 534);
+    QCOMPARE(m_form->height(), TForm3::recurringHeight);
     if (choice == Kind::Daily) {
         QCOMPARE(pattern->everyDayButton()->isChecked(), everyDay);
         QCOMPARE(pattern->everyWeekdayButton()->isChecked(), !everyDay);

@@ -1,14 +1,10 @@
+#include "Agenda.h"
 #include "AppIcons.h"
 #include "DataRoot.h"
 #include "DaybrookResources.h"
 #include "PlannerProgram.h"
 #include "SingleInstanceGuard.h"
 #include "Subsystems.h"
-
-#if __has_include("Agenda.h")
-#include "Agenda.h"
-#define DAYBROOK_HAS_AGENDA 1
-#endif
 
 #include <QApplication>
 #include <QFont>
@@ -55,11 +51,9 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationVersion(QStringLiteral(DAYBROOK_VERSION));
     const QStringList arguments = argumentList(argc, argv);
 
-#ifdef DAYBROOK_HAS_AGENDA
     // A terminal command: it prints and ends, whether or not a planner runs.
     if (arguments.contains(QStringLiteral("--agenda")))
         return runAgenda(arguments);
-#endif
 
     SingleInstanceGuard guard;
     if (!guard.acquire())

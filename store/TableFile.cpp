@@ -12,6 +12,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
+#include <thread>
 
 namespace {
 
@@ -39,7 +41,9 @@ bool isNumeric(FieldType type)
     return type != FieldType::Text && type != FieldType::Memo;
 }
 
-// "YYYY-MM-DD" -> Julian day; kBlank-like false when it is not a date.
+constexpr qint64 kBlankValue = std::numeric_limits<qint64>::min(); // TableFile::kBlank
+
+// "YYYY-MM-DD" -> Julian day; false when it is not a date.
 bool parseIsoDate(const char *text, int length, qint64 *julian)
 {
     if (length < 10 || text[4] != '-' || text[7] != '-')
@@ -211,69 +215,276 @@ bool TableFile::load(QString *error)
     QStringList names;
     for (const FieldDef &field : m_schema.fields)
         names << quoted(field.name);
-    const QByteArray selectSql =
-        QStringLiteral("SELECT rowid, %1 FROM %2 ORDER BY rowid").arg(names.join(QLatin1String(", ")), quoted(m_schema.sqlTable)).toUtf8();
-    sqlite3_stmt *select = nullptr;
-    if (sqlite3_prepare_v2(m_db, selectSql.constData(), -1, &select, nullptr) != SQLITE_OK) {
-        *error = errorText(QStringLiteral("Cannot read the file"));
+    const QByteArray selectSql = QStringLiteral("SELECT rowid, %1 FROM %2 WHERE rowid BETWEEN ?1 AND ?2 ORDER BY rowid")
+                                     .arg(names.join(QLatin1String(", ")), quoted(m_schema.sqlTable))
+                                     .toUtf8();
+    QString readError;
+    if (!readAllRows(selectSql, &readError)) {
+        *error = readError.isEmpty() ? errorText(QStringLiteral("Cannot read the file")) : readError;
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
         return false;
     }
-    const int fieldCount = m_schema.fields.size();
-    while ((rc = sqlite3_step(select)) == SQLITE_ROW) {
-        const int slot = int(m_ids.size());
-        m_ids.push_back(sqlite3_column_int64(select, 0));
-        for (int f = 0; f < fieldCount; ++f) {
-            Column &column = m_columns[f];
-            const int col = f + 1;
-            const int type = sqlite3_column_type(select, col);
-            if (!column.numeric) {
-                QString text;
-                if (type != SQLITE_NULL) {
-                    text = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(select, col)),
-                                             sqlite3_column_bytes(select, col));
-                    if (m_schema.fields[f].type == FieldType::Text && m_schema.fields[f].size <= 50)
-                        text = internText(text);
-                }
-                column.texts.push_back(text);
-                continue;
-            }
-            qint64 number = kBlank;
-            if (type != SQLITE_NULL) {
-                // Texts are fetched only where the stored value is text: asking
-                // for an integer as text would make SQLite print it first.
-                auto raw = [&] { return reinterpret_cast<const char *>(sqlite3_column_text(select, col)); };
-                switch (m_schema.fields[f].type) {
-                case FieldType::Date:
-                    if (type != SQLITE_TEXT || !parseIsoDate(raw(), sqlite3_column_bytes(select, col), &number))
-                        number = kBlank;
-                    break;
-                case FieldType::Time:
-                    if (type != SQLITE_TEXT || !parseIsoTime(raw(), sqlite3_column_bytes(select, col), &number))
-                        number = kBlank;
-                    break;
-                case FieldType::Boolean:
-                    if (type == SQLITE_INTEGER || type == SQLITE_FLOAT) {
-                        number = sqlite3_column_int64(select, col) != 0 ? 1 : 0;
-                    } else {
-                        const char *text = raw();
-                        const QByteArray word = QByteArray(text, sqlite3_column_bytes(select, col)).trimmed().toLower();
-                        number = (word == "1" || word == "true") ? 1 : (word == "0" || word == "false") ? 0 : kBlank;
-                    }
-                    break;
-                default:
-                    number = sqlite3_column_int64(select, col);
-                    break;
-                }
-            }
-            column.numbers.push_back(number);
+    sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
+    return true;
+}
+
+namespace TableLoading {
+
+// How a stored value becomes a column value, worked out once per table.
+enum class Decode : quint8 { Text, Code, Date, Time, Boolean, Integer };
+
+std::vector<Decode> decodersFor(const TableSchema &schema)
+{
+    std::vector<Decode> decode;
+    for (const FieldDef &field : schema.fields) {
+        switch (field.type) {
+        case FieldType::Text:
+            // Short texts are codes such as "0" or "Normal": shared, not copied per row.
+            decode.push_back(field.size <= 50 ? Decode::Code : Decode::Text);
+            break;
+        case FieldType::Memo:
+            decode.push_back(Decode::Text);
+            break;
+        case FieldType::Date:
+            decode.push_back(Decode::Date);
+            break;
+        case FieldType::Time:
+            decode.push_back(Decode::Time);
+            break;
+        case FieldType::Boolean:
+            decode.push_back(Decode::Boolean);
+            break;
+        case FieldType::Integer:
+        case FieldType::AutoIncrement:
+            decode.push_back(Decode::Integer);
+            break;
         }
-        m_slotById.emplace(m_ids[slot], slot);
     }
-    sqlite3_finalize(select);
-    if (rc != SQLITE_DONE) {
-        *error = errorText(QStringLiteral("Cannot read the file"));
+    return decode;
+}
+
+// Where one reader puts its rows: a run of rows of the columns, from the
+// row the pointers point at, capacity rows long.
+struct RowSink
+{
+    qint64 *ids = nullptr;
+    std::vector<qint64 *> numbers; // per field; null for texts
+    std::vector<QString *> texts;  // per field; null for numbers
+    size_t capacity = 0;
+    size_t filled = 0;
+    QHash<QByteArray, QString> codes; // each distinct short text, converted once
+};
+
+// The last code read in a field: consecutive rows mostly repeat it.
+struct LastCode
+{
+    QByteArray bytes;
+    QString text;
+};
+
+const char *textOf(sqlite3_value *value)
+{
+    return reinterpret_cast<const char *>(sqlite3_value_text(value));
+}
+
+// A stored value of a numeric field, read tolerantly: a value of the wrong
+// kind is blank, as it would be for a row the program wrote itself.
+qint64 decodeNumber(Decode decode, sqlite3_value *value, int type)
+{
+    qint64 number = kBlankValue;
+    switch (decode) {
+    case Decode::Date:
+        if (type != SQLITE_TEXT || !parseIsoDate(textOf(value), sqlite3_value_bytes(value), &number))
+            number = kBlankValue;
+        break;
+    case Decode::Time:
+        if (type != SQLITE_TEXT || !parseIsoTime(textOf(value), sqlite3_value_bytes(value), &number))
+            number = kBlankValue;
+        break;
+    case Decode::Boolean:
+        if (type == SQLITE_INTEGER || type == SQLITE_FLOAT) {
+            number = sqlite3_value_int64(value) != 0 ? 1 : 0;
+        } else {
+            const char *text = textOf(value);
+            const QByteArray word = QByteArray(text, sqlite3_value_bytes(value)).trimmed().toLower();
+            number = (word == "1" || word == "true") ? 1 : (word == "0" || word == "false") ? 0 : kBlankValue;
+        }
+        break;
+    default:
+        number = sqlite3_value_int64(value);
+        break;
+    }
+    return number;
+}
+
+QString decodeCode(sqlite3_value *value, LastCode &last, QHash<QByteArray, QString> &codes)
+{
+    const char *text = textOf(value);
+    const int size = sqlite3_value_bytes(value);
+    if (size == last.bytes.size() && std::memcmp(text, last.bytes.constData(), size_t(size)) == 0)
+        return last.text;
+    auto it = codes.constFind(QByteArray::fromRawData(text, size));
+    if (it == codes.constEnd())
+        it = codes.insert(QByteArray(text, size), QString::fromUtf8(text, size));
+    last.bytes = it.key();
+    last.text = it.value();
+    return last.text;
+}
+
+// Reads the rows with from <= rowid <= to through select (which takes the
+// two bounds as parameters) into sink. False on a read error, or when there
+// are more rows than the sink holds.
+bool readRange(sqlite3 *db, const QByteArray &select, const std::vector<Decode> &decode, qint64 from, qint64 to, RowSink *sink)
+{
+    sqlite3_stmt *statement = nullptr;
+    if (sqlite3_prepare_v2(db, select.constData(), int(select.size()), &statement, nullptr) != SQLITE_OK)
         return false;
+    sqlite3_bind_int64(statement, 1, from);
+    sqlite3_bind_int64(statement, 2, to);
+    const int fieldCount = int(decode.size());
+    std::vector<LastCode> lastCodes(fieldCount);
+    sink->filled = 0;
+    int rc;
+    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
+        const size_t row = sink->filled;
+        if (row == sink->capacity) {
+            rc = SQLITE_ERROR;
+            break;
+        }
+        sink->ids[row] = sqlite3_column_int64(statement, 0);
+        for (int f = 0; f < fieldCount; ++f) {
+            sqlite3_value *value = sqlite3_column_value(statement, f + 1);
+            const int type = sqlite3_value_type(value);
+            switch (decode[f]) {
+            case Decode::Text:
+                if (type != SQLITE_NULL)
+                    sink->texts[f][row] = QString::fromUtf8(textOf(value), sqlite3_value_bytes(value));
+                break;
+            case Decode::Code:
+                if (type != SQLITE_NULL)
+                    sink->texts[f][row] = decodeCode(value, lastCodes[f], sink->codes);
+                break;
+            default:
+                sink->numbers[f][row] = type == SQLITE_NULL ? kBlankValue : decodeNumber(decode[f], value, type);
+                break;
+            }
+        }
+        ++sink->filled;
     }
+    sqlite3_finalize(statement);
+    return rc == SQLITE_DONE;
+}
+
+// Runs one query that yields one integer; false when it fails or yields no row.
+bool queryNumber(sqlite3 *db, const QByteArray &sql, qint64 parameter, qint64 *result)
+{
+    sqlite3_stmt *statement = nullptr;
+    if (sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), &statement, nullptr) != SQLITE_OK)
+        return false;
+    if (sql.contains('?'))
+        sqlite3_bind_int64(statement, 1, parameter);
+    const bool found = sqlite3_step(statement) == SQLITE_ROW;
+    if (found)
+        *result = sqlite3_column_int64(statement, 0);
+    sqlite3_finalize(statement);
+    return found;
+}
+
+// Below this many rows a second reader costs more than it saves.
+constexpr qint64 kSplitRows = 8192;
+
+} // namespace TableLoading
+
+using namespace TableLoading;
+
+bool TableFile::readAllRows(const QByteArray &select, QString *error)
+{
+    // A read transaction keeps the file as it is now for every connection
+    // that reads it below: no other writer can commit while it lasts.
+    if (sqlite3_exec(m_db, "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK)
+        return false;
+    const QByteArray table = quoted(m_schema.sqlTable).toUtf8();
+    qint64 count = 0;
+    if (!queryNumber(m_db, "SELECT count(*) FROM " + table, 0, &count))
+        return false;
+    const std::vector<Decode> decode = decodersFor(m_schema);
+    constexpr qint64 lowest = std::numeric_limits<qint64>::min(), highest = std::numeric_limits<qint64>::max();
+
+    // The columns get their final size at once; each reader fills its run.
+    m_ids.resize(size_t(count));
+    for (Column &column : m_columns) {
+        if (column.numeric)
+            column.numbers.resize(size_t(count));
+        else
+            column.texts.resize(size_t(count));
+    }
+    auto sinkAt = [this, &decode](size_t first, size_t capacity) {
+        RowSink sink;
+        sink.ids = m_ids.data() + first;
+        sink.capacity = capacity;
+        for (size_t f = 0; f < decode.size(); ++f) {
+            sink.numbers.push_back(m_columns[f].numeric ? m_columns[f].numbers.data() + first : nullptr);
+            sink.texts.push_back(m_columns[f].numeric ? nullptr : m_columns[f].texts.data() + first);
+        }
+        return sink;
+    };
+    auto countMismatch = [error, this] {
+        *error = QStringLiteral("Cannot read the file \"%1\": its table does not hold the rows it counts.")
+                     .arg(QDir::toNativeSeparators(m_path));
+        return false;
+    };
+
+    // A large table is read in two halves at once: the later half on a
+    // second, read-only connection in a helper thread. In WAL mode another
+    // connection could see a newer state of the file, so it is read whole.
+    qint64 median = 0;
+    QByteArray journalMode;
+    if (count >= kSplitRows && sqlite3_threadsafe() != 0) {
+        sqlite3_stmt *mode = nullptr;
+        if (sqlite3_prepare_v2(m_db, "PRAGMA journal_mode", -1, &mode, nullptr) == SQLITE_OK && sqlite3_step(mode) == SQLITE_ROW)
+            journalMode = QByteArray(reinterpret_cast<const char *>(sqlite3_column_text(mode, 0))).toLower();
+        sqlite3_finalize(mode);
+    }
+    const bool split = !journalMode.isEmpty() && journalMode != "wal"
+                       && queryNumber(m_db, "SELECT rowid FROM " + table + " ORDER BY rowid LIMIT 1 OFFSET ?", count / 2, &median);
+    std::vector<RowSink> sinks;
+    if (!split) {
+        sinks.push_back(sinkAt(0, size_t(count)));
+        if (!readRange(m_db, select, decode, lowest, highest, &sinks[0]))
+            return false;
+        if (sinks[0].filled != size_t(count))
+            return countMismatch();
+    } else {
+        const size_t firstHalf = size_t(count / 2);
+        sinks.push_back(sinkAt(0, firstHalf));
+        sinks.push_back(sinkAt(firstHalf, size_t(count) - firstHalf));
+        const QByteArray path = QFile::encodeName(m_path);
+        bool helperRead = false;
+        std::thread helper([&] {
+            sqlite3 *db = nullptr;
+            if (sqlite3_open_v2(path.constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr) == SQLITE_OK) {
+                // Give up quickly when the file is busy: the main connection reads it then.
+                sqlite3_busy_timeout(db, 100);
+                helperRead = readRange(db, select, decode, median, highest, &sinks[1]);
+            }
+            sqlite3_close(db);
+        });
+        const bool firstRead = readRange(m_db, select, decode, lowest, median - 1, &sinks[0]);
+        helper.join();
+        if (!firstRead)
+            return false;
+        if (!helperRead && !readRange(m_db, select, decode, median, highest, &sinks[1]))
+            return false;
+        if (sinks[0].filled != sinks[0].capacity || sinks[1].filled != sinks[1].capacity)
+            return countMismatch();
+    }
+    for (const RowSink &sink : sinks) {
+        for (const QString &code : sink.codes)
+            m_textPool.insert(code);
+    }
+    m_slotById.reserve(m_ids.size());
+    for (int slot = 0; slot < int(m_ids.size()); ++slot)
+        m_slotById.emplace(m_ids[slot], slot);
     return true;
 }
 

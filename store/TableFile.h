@@ -91,6 +91,7 @@ public:
 private:
     TableFile(QString path, const TableSchema &schema, bool readOnly);
     bool load(QString *error);
+    bool readAllRows(const QByteArray &select, QString *error);
 
     struct Column
     {

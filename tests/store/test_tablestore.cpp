@@ -138,6 +138,80 @@ private slots:
         QCOMPARE(cursor.value(QStringLiteral("Ta")), QVariant(false));
     }
 
+    // A large file is read in two halves at once (one on a second
+    // connection); every row must still come back once, in order, and
+    // decoded as a small file's rows are, in either journal mode.
+    void largeFileReadsEveryRowAlike_data()
+    {
+        QTest::addColumn<QByteArray>("journal");
+        QTest::newRow("rollback journal") << QByteArray("DELETE");
+        QTest::newRow("write-ahead log") << QByteArray("WAL");
+    }
+
+    void largeFileReadsEveryRowAlike()
+    {
+        QFETCH(QByteArray, journal);
+        constexpr int rows = 20000;
+        const QDate origin(2024, 1, 1);
+        // Identities with gaps, denser in the first half than in the second.
+        auto idOf = [](int i) { return qint64(3 + i * 5 + (i > rows / 3 ? 1000000 : 0)); };
+        const QString file = newCalendar();
+        sqlite3 *db = nullptr;
+        QCOMPARE(sqlite3_open(QFile::encodeName(m_dir.filePath(file)).constData(), &db), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(db, "PRAGMA journal_mode=" + journal, nullptr, nullptr, nullptr), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_stmt *insert = nullptr;
+        QCOMPARE(sqlite3_prepare_v2(db, "INSERT INTO items (No, Subject, S, St, A, T, Md) VALUES (?, ?, ?, ?, ?, ?, ?)", -1,
+                                    &insert, nullptr),
+                 SQLITE_OK);
+        const char *const flags[] = {"1", "0", "True", " false ", nullptr};
+        const char *const codes[] = {"0", nullptr, "x"};
+        for (int i = 0; i < rows; ++i) {
+            const QByteArray subject = QStringLiteral("Row %1 \u00fc").arg(i).toUtf8();
+            const QByteArray date = origin.addDays(i % 400).toString(Qt::ISODate).toUtf8();
+            const QByteArray time = QTime(0, 0).addSecs(60 * (i % 1440)).toString(QStringLiteral("HH:mm:ss")).toLatin1();
+            sqlite3_bind_int64(insert, 1, idOf(i));
+            sqlite3_bind_text(insert, 2, subject.constData(), -1, SQLITE_TRANSIENT);
+            if (i % 4 == 0)
+                sqlite3_bind_int(insert, 3, 20240101); // no ISO date: blank
+            else
+                sqlite3_bind_text(insert, 3, date.constData(), -1, SQLITE_TRANSIENT);
+            if (i % 3 == 0)
+                sqlite3_bind_null(insert, 4);
+            else
+                sqlite3_bind_text(insert, 4, time.constData(), -1, SQLITE_TRANSIENT);
+            sqlite3_bind_text(insert, 5, flags[i % 5], -1, SQLITE_STATIC);
+            sqlite3_bind_int(insert, 6, i % 11);
+            sqlite3_bind_text(insert, 7, codes[i % 3], -1, SQLITE_STATIC);
+            QCOMPARE(sqlite3_step(insert), SQLITE_DONE);
+            sqlite3_reset(insert);
+        }
+        sqlite3_finalize(insert);
+        QCOMPARE(sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(db);
+
+        Cursor cursor;
+        openOn(cursor, file);
+        QCOMPARE(cursor.recordCount(), rows);
+        const QVariant flagValues[] = {true, false, true, false, QVariant()};
+        int i = 0;
+        for (cursor.first(); !cursor.eof(); cursor.next(), ++i) {
+            const QDate date = i % 4 == 0 ? QDate() : origin.addDays(i % 400);
+            const QTime time = i % 3 == 0 ? QTime() : QTime(0, 0).addSecs(60 * (i % 1440));
+            const QString code = codes[i % 3] ? QString::fromLatin1(codes[i % 3]) : QString();
+            const bool alike = cursor.value(QStringLiteral("No")).toLongLong() == idOf(i)
+                               && cursor.asText(QStringLiteral("Subject")) == QStringLiteral("Row %1 \u00fc").arg(i)
+                               && cursor.asDate(QStringLiteral("S")) == date && cursor.asTime(QStringLiteral("St")) == time
+                               && cursor.value(QStringLiteral("A")) == flagValues[i % 5]
+                               && cursor.asInt(QStringLiteral("T")) == i % 11
+                               && cursor.value(QStringLiteral("Md")) == (code.isNull() ? QVariant() : QVariant(code))
+                               && cursor.isBlank(QStringLiteral("E"));
+            if (!alike)
+                QFAIL(qPrintable(QStringLiteral("row %1 (No %2) reads differently").arg(i).arg(cursor.currentId())));
+        }
+        QCOMPARE(i, rows);
+    }
+
     void indexOrders()
     {
         const QString file = newCalendar();

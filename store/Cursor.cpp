@@ -60,6 +60,7 @@ void Cursor::close()
     m_table.reset();
     m_rows.reset();
     m_pos = 0;
+    m_slot = -1;
     m_state = State::Browse;
     m_buffer.clear();
 }
@@ -107,6 +108,13 @@ void Cursor::rebuildRows(qint64 keepId)
         if (it != m_rows->end())
             m_pos = int(it - m_rows->begin());
     }
+    findCurrentSlot();
+}
+
+void Cursor::findCurrentSlot()
+{
+    const qint64 id = idAt(m_pos);
+    m_slot = id != 0 && m_table ? m_table->slotOf(id) : -1;
 }
 
 void Cursor::first()
@@ -114,6 +122,7 @@ void Cursor::first()
     if (inEdit())
         cancel();
     m_pos = 0;
+    findCurrentSlot();
 }
 
 void Cursor::next()
@@ -122,6 +131,7 @@ void Cursor::next()
         cancel();
     if (m_pos < rowCount())
         ++m_pos;
+    findCurrentSlot();
 }
 
 bool Cursor::eof() const
@@ -160,6 +170,7 @@ bool Cursor::locate(const QString &field, const QVariant &wanted)
             if (inEdit())
                 cancel();
             m_pos = pos;
+            findCurrentSlot();
             return true;
         }
     }
@@ -219,6 +230,7 @@ bool Cursor::post()
                                          [this, order](qint64 a, qint64 b) { return m_table->lessInOrder(a, b, order); });
         m_pos = int(at - rows.begin());
         rows.insert(at, id);
+        findCurrentSlot();
     } else {
         if (!m_table->updateRow(currentId(), m_buffer, &error))
             return fail(error);
@@ -288,41 +300,82 @@ void Cursor::rowDeleted(qint64 id, std::unordered_map<const std::vector<qint64> 
         cancel();
     if (pos < m_pos)
         --m_pos;
+    findCurrentSlot();
 }
 
 QVariant Cursor::value(const QString &field) const
 {
-    const int f = fieldIndex(field);
+    return valueOf(fieldIndex(field));
+}
+
+QVariant Cursor::valueOf(int f) const
+{
     if (f < 0 || !isOpen())
         return {};
     if (inEdit())
         return m_buffer[f];
-    return m_table->value(idAt(m_pos), f);
+    return m_table->valueAt(m_slot, f);
+}
+
+// The typed reads below go straight to the column where the field has the
+// type asked for, and through the QVariant otherwise; both give the same.
+bool Cursor::isBlank(const QString &field) const
+{
+    const int f = fieldIndex(field);
+    if (f >= 0 && m_slot >= 0 && m_state == State::Browse) {
+        const FieldType type = m_schema->fields[f].type;
+        return type == FieldType::Text || type == FieldType::Memo ? m_table->textAt(m_slot, f).isNull()
+                                                                  : m_table->numberAt(m_slot, f) == TableFile::kBlank;
+    }
+    return !valueOf(f).isValid();
 }
 
 bool Cursor::asBool(const QString &field) const
 {
-    return value(field).toBool();
+    const int f = fieldIndex(field);
+    if (readsStored(f, FieldType::Boolean)) {
+        const qint64 number = m_table->numberAt(m_slot, f);
+        return number != TableFile::kBlank && number != 0;
+    }
+    return valueOf(f).toBool();
 }
 
 int Cursor::asInt(const QString &field) const
 {
-    return value(field).toInt();
+    const int f = fieldIndex(field);
+    if (readsStored(f, FieldType::Integer)) {
+        const qint64 number = m_table->numberAt(m_slot, f);
+        return number == TableFile::kBlank ? 0 : int(number);
+    }
+    return valueOf(f).toInt();
 }
 
 QDate Cursor::asDate(const QString &field) const
 {
-    return value(field).toDate();
+    const int f = fieldIndex(field);
+    if (readsStored(f, FieldType::Date)) {
+        const qint64 number = m_table->numberAt(m_slot, f);
+        return number == TableFile::kBlank ? QDate() : QDate::fromJulianDay(number);
+    }
+    return valueOf(f).toDate();
 }
 
 QTime Cursor::asTime(const QString &field) const
 {
-    return value(field).toTime();
+    const int f = fieldIndex(field);
+    if (readsStored(f, FieldType::Time)) {
+        const qint64 number = m_table->numberAt(m_slot, f);
+        return number == TableFile::kBlank ? QTime() : QTime::fromMSecsSinceStartOfDay(int(number));
+    }
+    return valueOf(f).toTime();
 }
 
 QString Cursor::asText(const QString &field) const
 {
-    const QVariant v = value(field);
+    const int f = fieldIndex(field);
+    if (readsStored(f, FieldType::Text) || readsStored(f, FieldType::Memo))
+        return m_table->textAt(m_slot, f);
+    const QVariant v = valueOf(f);
     switch (v.typeId()) {
     case QMetaType::UnknownType:
         return {};

@@ -93,7 +93,7 @@ public:
     // Reading an unknown field name is a programming error (asserts) and
     // reads as blank.
     QVariant value(const QString &field) const;
-    bool isBlank(const QString &field) const { return !value(field).isValid(); }
+    bool isBlank(const QString &field) const;
     bool asBool(const QString &field) const;    // blank -> false
     int asInt(const QString &field) const;      // blank -> 0
     QDate asDate(const QString &field) const;   // blank -> invalid
@@ -122,6 +122,17 @@ private:
     std::vector<qint64> &ownRows(); // copies a shared list before this cursor changes it
     void rebuildRows(qint64 keepId);
     int fieldIndex(const QString &field) const;
+    // Looks up the current row's slot in the table; called whenever the
+    // position or the visible rows change, so that field reads go straight
+    // to the columns.
+    void findCurrentSlot();
+    QVariant valueOf(int field) const;
+    // Whether field f of the current row can be read from its column as a
+    // value of that type (not in edit, on a row, the field of that type).
+    bool readsStored(int f, FieldType type) const
+    {
+        return f >= 0 && m_slot >= 0 && m_state == State::Browse && m_schema->fields[f].type == type;
+    }
     int rowCount() const { return m_rows ? int(m_rows->size()) : 0; }
     qint64 idAt(int pos) const { return pos >= 0 && pos < rowCount() ? (*m_rows)[pos] : 0; }
     bool inEdit() const { return m_state != State::Browse; }
@@ -139,6 +150,7 @@ private:
     bool m_filtered = false;
     std::shared_ptr<std::vector<qint64>> m_rows; // ids of the visible rows in index order (may be shared)
     int m_pos = 0;              // index into m_rows; == size() at end of data
+    int m_slot = -1;            // the table slot of the row at m_pos; -1 at end of data
     State m_state = State::Browse;
     std::vector<QVariant> m_buffer; // edit buffer, one value per field
     std::function<void()> m_afterPost;

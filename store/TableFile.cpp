@@ -613,11 +613,15 @@ QVariant TableFile::cellValue(int slot, int field) const
 
 QVariant TableFile::value(qint64 id, int field) const
 {
-    const int slot = slotOf(id);
+    return valueAt(slotOf(id), field);
+}
+
+QVariant TableFile::valueAt(int slot, int field) const
+{
     if (slot < 0 || field < 0 || field >= int(m_columns.size()))
         return {};
     if (field == m_identityField)
-        return qlonglong(id);
+        return qlonglong(m_ids[slot]);
     return cellValue(slot, field);
 }
 

@@ -60,6 +60,21 @@ public:
     QVariant value(qint64 id, int field) const;      // invalid QVariant = blank / no row
     std::vector<QVariant> row(qint64 id) const;      // one value per field
 
+    // Where a row lives in the columns, -1 for none. A row keeps its slot
+    // until it is deleted; only then may another row take it.
+    int slotOf(qint64 id) const;
+    // A field of the row in a slot, without looking the row up by id.
+    QVariant valueAt(int slot, int field) const;
+    // The stored form of a numeric field (Date: Julian day, Time: ms of the
+    // day, Boolean: 0 or 1; the identity's id) or kBlank; and a text field's
+    // text (null when blank).
+    qint64 numberAt(int slot, int field) const
+    {
+        return field == m_identityField ? m_ids[slot] : m_columns[field].numbers[slot];
+    }
+    const QString &textAt(int slot, int field) const { return m_columns[field].texts[slot]; }
+    static constexpr qint64 kBlank = std::numeric_limits<qint64>::min();
+
     // Ids of visible rows in an index's order. Cursors without a filter share
     // one list per order (kept until the next insert or edit), so fifty
     // cursors on one file hold the table's ids once.
@@ -99,8 +114,6 @@ private:
         std::vector<qint64> numbers; // blank = kBlank
         std::vector<QString> texts;  // blank = null QString
     };
-    static constexpr qint64 kBlank = std::numeric_limits<qint64>::min();
-
     struct EqualityIndex
     {
         std::unordered_map<qint64, std::vector<int>> buckets; // key -> slots
@@ -131,7 +144,6 @@ private:
     };
     const OrderPlan *orderPlan(const IndexDef *order) const;
 
-    int slotOf(qint64 id) const;
     bool isBlank(int slot, int field) const;
     qint64 equalityKey(int slot, int field) const;
     static qint64 textKey(const QString &text);

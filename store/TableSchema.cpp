@@ -1,8 +1,9 @@
 #include "TableSchema.h"
 
-int TableSchema::fieldIndex(const QString &name) const
+#include <algorithm>
+
+int TableSchema::fieldIndexByHash(const QString &name) const
 {
-    // Fields are read by name on every cell the views paint: keep it a lookup.
     auto it = m_fieldByName.constFind(name);
     if (it == m_fieldByName.constEnd())
         it = m_fieldByName.constFind(name.toLower());
@@ -15,6 +16,20 @@ void TableSchema::finishFields()
     for (int i = 0; i < fields.size(); ++i) {
         m_fieldByName.insert(fields[i].name, i);
         m_fieldByName.insert(fields[i].name.toLower(), i);
+    }
+    // Try multipliers until every name has a slot of its own; without one,
+    // every lookup goes through the hash.
+    m_quickReady = false;
+    const bool named = std::none_of(fields.cbegin(), fields.cend(), [](const FieldDef &field) { return field.name.isEmpty(); });
+    for (quint64 seed = 1; named && seed < 4096 && !m_quickReady; ++seed) {
+        m_quickMultiplier = (seed * 0x9E3779B97F4A7C15ull) | 1;
+        m_quick.fill(-1);
+        m_quickReady = true;
+        for (int i = 0; i < fields.size() && m_quickReady; ++i) {
+            qint16 &slot = m_quick[quickSlot(fields[i].name, m_quickMultiplier)];
+            m_quickReady = slot < 0;
+            slot = qint16(i);
+        }
     }
 }
 

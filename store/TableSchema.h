@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <array>
+
 // Logical field types of the table store. Blank (SQL NULL) is a value of
 // every type.
 enum class FieldType {
@@ -42,14 +44,50 @@ struct TableSchema
     QList<FieldDef> fields;
     QList<IndexDef> indexes;
 
-    int fieldIndex(const QString &name) const; // -1 when unknown; any case
+    // -1 when unknown; any case. Fields are read by name in every cell the
+    // views paint, so an exact name is found without hashing the text.
+    int fieldIndex(const QString &name) const
+    {
+        if (m_quickReady && !name.isEmpty()) {
+            const int candidate = m_quick[quickSlot(name, m_quickMultiplier)];
+            if (candidate >= 0 && sameText(fields[candidate].name, name))
+                return candidate;
+        }
+        return fieldIndexByHash(name);
+    }
     const IndexDef *index(const QString &name) const; // nullptr when unknown
 
     // Fills the name lookup; called once when the schema is built.
     void finishFields();
 
 private:
+    static constexpr int kQuickSize = 256;
+    // Length, first and last character tell the fields of every table
+    // apart; the multiplier spreads them over the slots.
+    static int quickSlot(const QString &name, quint64 multiplier)
+    {
+        const quint64 key = (quint64(name.front().unicode()) << 32) | (quint64(name.back().unicode()) << 16) | quint16(name.size());
+        return int((key * multiplier) >> 56) % kQuickSize;
+    }
+    static bool sameText(const QString &a, const QString &b)
+    {
+        if (a.size() != b.size())
+            return false;
+        const QChar *x = a.constData(), *y = b.constData();
+        for (qsizetype i = 0; i < a.size(); ++i) {
+            if (x[i] != y[i])
+                return false;
+        }
+        return true;
+    }
+    int fieldIndexByHash(const QString &name) const;
+
     QHash<QString, int> m_fieldByName; // exact and lower-case names
+    // Exact names by slot, with a multiplier chosen so that no two fields
+    // share one.
+    std::array<qint16, kQuickSize> m_quick{};
+    quint64 m_quickMultiplier = 0;
+    bool m_quickReady = false;
 };
 
 // The calendar item table: 36 fields from `No` to `Tm`, SQL table "items",

@@ -212,6 +212,34 @@ private slots:
         QCOMPARE(i, rows);
     }
 
+    // Field names are looked up on every cell read; whatever path a lookup
+    // takes, each name finds its own field in any case and a near miss none.
+    void fieldNamesFindTheirFields_data()
+    {
+        QTest::addColumn<int>("table");
+        QTest::newRow("calendar") << 0;
+        QTest::newRow("options") << 1;
+        QTest::newRow("folders") << 2;
+    }
+
+    void fieldNamesFindTheirFields()
+    {
+        QFETCH(int, table);
+        const TableSchema *schema = std::array{&calendarSchema(), &optionsSchema(), &foldersSchema()}[table];
+        for (int f = 0; f < schema->fields.size(); ++f) {
+            const QString name = schema->fields[f].name;
+            QCOMPARE(schema->fieldIndex(name), f);
+            QCOMPARE(schema->fieldIndex(name.toLower()), f);
+            QCOMPARE(schema->fieldIndex(name.toUpper()), f);
+            for (const QString &miss : {name + QLatin1Char('x'), QLatin1Char('x') + name, name.left(1) + QLatin1String("q") + name.mid(1)}) {
+                if (schema->fieldIndex(miss) >= 0)
+                    QCOMPARE(schema->fields[schema->fieldIndex(miss)].name.compare(miss, Qt::CaseInsensitive), 0);
+            }
+        }
+        QCOMPARE(schema->fieldIndex(QString()), -1);
+        QCOMPARE(schema->fieldIndex(QStringLiteral("Nope")), -1);
+    }
+
     void indexOrders()
     {
         const QString file = newCalendar();

@@ -635,44 +635,78 @@ std::vector<QVariant> TableFile::row(qint64 id) const
 
 namespace {
 
-// A field test bound to its column, so that testing a row is one load and
-// one comparison. Blank numbers hold the smallest value, so only < and <=
-// must rule them out by hand; a blank text is a null QString.
-struct BoundTest
+// A text test bound to its column; a blank text is a null QString.
+struct TextTest
 {
-    const qint64 *numbers = nullptr;
     const QString *texts = nullptr;
     FilterExpression::Op op = FilterExpression::Op::Eq;
     bool isNull = false;
-    qint64 number = 0;
     const QString *text = nullptr;
 };
 
 constexpr qint64 kBlankNumber = std::numeric_limits<qint64>::min();
 
-inline bool holds(const BoundTest &test, int slot)
+// A numeric test bound to its column as a range of stored values: it holds
+// when the value lies in [low, low + span] (or outside it, for <>). Blanks
+// hold the smallest value, so the ranges of <, <=, > and >= leave them out
+// and that of "= Null" is the blank alone.
+struct NumberTest
+{
+    const qint64 *numbers = nullptr;
+    quint64 low = 0;
+    quint64 span = 0;
+    bool outside = false;
+
+    bool holds(int slot) const { return (quint64(numbers[slot]) - low <= span) != outside; }
+};
+
+// Binds test to the numbers of its column; false when no value can pass it.
+bool bindNumberTest(const FilterExpression::Test &test, const qint64 *numbers, NumberTest *bound)
 {
     using Op = FilterExpression::Op;
-    if (test.numbers) {
-        const qint64 value = test.numbers[slot];
-        if (test.isNull)
-            return (test.op == Op::Eq) == (value == kBlankNumber);
+    constexpr qint64 highest = std::numeric_limits<qint64>::max();
+    qint64 low = test.number, high = test.number;
+    bool outside = false;
+    if (test.isNull) {
+        low = high = kBlankNumber;
+        outside = test.op == Op::Ne;
+    } else {
         switch (test.op) {
         case Op::Eq:
-            return value == test.number;
+            break;
         case Op::Ne:
-            return value != test.number;
+            outside = true;
+            break;
         case Op::Lt:
-            return value != kBlankNumber && value < test.number;
+            if (test.number <= kBlankNumber + 1)
+                return false;
+            low = kBlankNumber + 1;
+            high = test.number - 1;
+            break;
         case Op::Le:
-            return value != kBlankNumber && value <= test.number;
+            low = kBlankNumber + 1;
+            break;
         case Op::Gt:
-            return value > test.number;
+            if (test.number == highest)
+                return false;
+            low = test.number + 1;
+            high = highest;
+            break;
         case Op::Ge:
-            return value >= test.number;
+            high = highest;
+            break;
         }
-        return false;
     }
+    bound->numbers = numbers;
+    bound->low = quint64(low);
+    bound->span = quint64(high) - quint64(low);
+    bound->outside = outside;
+    return true;
+}
+
+inline bool textHolds(const TextTest &test, int slot)
+{
+    using Op = FilterExpression::Op;
     const QString &value = test.texts[slot];
     if (test.isNull)
         return (test.op == Op::Eq) == value.isNull();
@@ -696,14 +730,25 @@ inline bool holds(const BoundTest &test, int slot)
     return false;
 }
 
-inline bool allHold(const std::vector<BoundTest> &tests, int slot)
+// One clause bound to the columns: numeric tests first, as they are cheap.
+struct BoundClause
 {
-    for (const BoundTest &test : tests) {
-        if (!holds(test, slot))
-            return false;
+    std::vector<NumberTest> numbers;
+    std::vector<TextTest> texts;
+
+    bool holds(int slot) const
+    {
+        for (const NumberTest &test : numbers) {
+            if (!test.holds(slot))
+                return false;
+        }
+        for (const TextTest &test : texts) {
+            if (!textHolds(test, slot))
+                return false;
+        }
+        return true;
     }
-    return true;
-}
+};
 
 } // namespace
 
@@ -915,14 +960,17 @@ TableFile::SpanIndex &TableFile::spanIndex(int startField, int endField)
     return index;
 }
 
-void TableFile::candidatesFor(const FilterExpression::Clause &clause, std::vector<const std::vector<int> *> *lists, bool *scanAll)
+void TableFile::candidatesFor(const FilterExpression::Clause &clause, std::vector<const std::vector<int> *> *lists, bool *scanAll,
+                              int *impliedTest)
 {
     size_t best = std::numeric_limits<size_t>::max();
+    *impliedTest = -1;
     auto bucket = [](const std::unordered_map<qint64, std::vector<int>> &buckets, qint64 key) -> const std::vector<int> * {
         const auto it = buckets.find(key);
         return it == buckets.end() ? &kNoSlots : &it->second;
     };
-    for (const FilterExpression::Test &test : clause) {
+    for (int t = 0; t < int(clause.size()); ++t) {
+        const FilterExpression::Test &test = clause[t];
         if (test.op != FilterExpression::Op::Eq || test.isNull)
             continue;
         const bool numeric = m_columns[test.field].numeric;
@@ -930,6 +978,9 @@ void TableFile::candidatesFor(const FilterExpression::Clause &clause, std::vecto
         if (slotList->size() < best) {
             best = slotList->size();
             lists->assign(1, slotList);
+            // A number's bucket holds exactly the rows that pass its test;
+            // a text's bucket is keyed by a hash and is only a superset.
+            *impliedTest = numeric ? t : -1;
         }
     }
     // "start <= X and end >= X" on two date fields: the rows whose span covers X.
@@ -948,6 +999,7 @@ void TableFile::candidatesFor(const FilterExpression::Clause &clause, std::vecto
             if (size < best) {
                 best = size;
                 *lists = {sameDay, month, longSpans};
+                *impliedTest = -1;
             }
         }
     }
@@ -974,30 +1026,36 @@ std::shared_ptr<TableFile::RowList> TableFile::select(const FilterExpression *fi
         m_markStamp = 1;
     }
     std::vector<int> passed;
-    std::vector<BoundTest> bound;
+    BoundClause bound;
     auto consider = [&](int slot) {
-        if (m_marks[slot] != m_markStamp && allHold(bound, slot)) {
+        if (m_marks[slot] != m_markStamp && bound.holds(slot)) {
             m_marks[slot] = m_markStamp;
             passed.push_back(slot);
         }
     };
     for (const FilterExpression::Clause &clause : filter->clauses()) {
-        bound.clear();
-        for (const FilterExpression::Test &test : clause) {
-            BoundTest b;
-            if (m_columns[test.field].numeric)
-                b.numbers = m_columns[test.field].numbers.data();
-            else
-                b.texts = m_columns[test.field].texts.data();
-            b.op = test.op;
-            b.isNull = test.isNull;
-            b.number = test.number;
-            b.text = &test.text;
-            bound.push_back(b);
-        }
         std::vector<const std::vector<int> *> lists;
         bool scanAll = false;
-        candidatesFor(clause, &lists, &scanAll);
+        int impliedTest = -1;
+        candidatesFor(clause, &lists, &scanAll, &impliedTest);
+        bound.numbers.clear();
+        bound.texts.clear();
+        bool possible = true;
+        for (int t = 0; t < int(clause.size()) && possible; ++t) {
+            const FilterExpression::Test &test = clause[t];
+            const Column &column = m_columns[test.field];
+            if (t == impliedTest)
+                continue;
+            if (column.numeric) {
+                NumberTest number;
+                possible = bindNumberTest(test, column.numbers.data(), &number);
+                bound.numbers.push_back(number);
+            } else {
+                bound.texts.push_back({column.texts.data(), test.op, test.isNull, &test.text});
+            }
+        }
+        if (!possible)
+            continue;
         if (scanAll) {
             for (int slot = 0; slot < int(m_ids.size()); ++slot) {
                 if (m_ids[slot] != 0)

@@ -153,7 +153,10 @@ private:
     int compareInOrder(int slotA, int slotB, const IndexDef *order) const;
     void sortSlots(std::vector<int> &slotList, const IndexDef *order) const;
     const std::vector<int> &orderedSlots(const IndexDef *order);
-    void candidatesFor(const FilterExpression::Clause &clause, std::vector<const std::vector<int> *> *lists, bool *scanAll);
+    // The smallest candidate lists for a clause (or scanAll), and the test
+    // that every candidate passes by construction (-1 for none).
+    void candidatesFor(const FilterExpression::Clause &clause, std::vector<const std::vector<int> *> *lists, bool *scanAll,
+                       int *impliedTest);
 
     EqualityIndex &equalityIndex(int field);
     SpanIndex &spanIndex(int startField, int endField);

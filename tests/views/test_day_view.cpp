@@ -198,8 +198,8 @@ void TestDayView::blockGeometry()
     QFETCH(QList<QRect>, expected);
 
     QStringList subjects;
-    for (const QString &spec : itemsText.split(';')) {
-        const QStringList parts = spec.trimmed().split(' ');
+    for (const QString &entry : itemsText.split(';')) {
+        const QStringList parts = entry.trimmed().split(' ');
         const QStringList times = parts[0].split('-');
         subjects << parts[1];
         QVERIFY(addItem(parts[1], QTime::fromString(times[0], "hh:mm"), QTime::fromString(times[1], "hh:mm")));

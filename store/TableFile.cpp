@@ -581,12 +581,6 @@ int TableFile::slotOf(qint64 id) const
     return it == m_slotById.end() ? -1 : it->second;
 }
 
-bool TableFile::isBlank(int slot, int field) const
-{
-    const Column &column = m_columns[field];
-    return column.numeric ? column.numbers[slot] == kBlank : column.texts[slot].isNull();
-}
-
 QVariant TableFile::cellValue(int slot, int field) const
 {
     const Column &column = m_columns[field];

@@ -144,7 +144,6 @@ private:
     };
     const OrderPlan *orderPlan(const IndexDef *order) const;
 
-    bool isBlank(int slot, int field) const;
     qint64 equalityKey(int slot, int field) const;
     static qint64 textKey(const QString &text);
     bool validate(const std::vector<QVariant> &values, QString *error) const;

@@ -7,6 +7,7 @@
 #include "Unit3.h"
 
 #include "DayView.h"
+#include "TimeRuler.h"
 #include "TypeColors.h"
 
 #include <QMenu>
@@ -51,7 +52,9 @@ void installDayView(PlannerProgram &p, Parts &parts)
 
     QObject::connect(day, &DayView::captionChanged, &form, &TForm1::setDateCaption);
     QObject::connect(day, &DayView::selectionChanged, &form, &TForm1::setDaySelection);
-    QObject::connect(&form, &TForm1::clockFormatApplied, day, [day](bool) { day->build(); });
+    // Start-up relabels the ruler before any view is built; building then
+    // follows the option by itself.
+    QObject::connect(&form, &TForm1::clockFormatApplied, day, [day](bool on) { day->ruler()->setUse24Hour(on); });
     QObject::connect(day, &DayView::blockMenuRequested, &form,
                      [&form](qint64, const QPoint &at) { form.blockMenu()->popup(at); });
     QObject::connect(day, &DayView::storeError, &p, [&p](const QString &message) { p.showMessage(message); });

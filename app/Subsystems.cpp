@@ -1,16 +1,26 @@
 #include "Subsystems.h"
 
 #include "AboutBox.h"
+#include "Clock.h"
 #include "PlannerProgram.h"
 #include "Unit1.h"
 #include "Unit2.h"
 #include "Unit3.h"
+#include "Unit4.h"
+
+#include "CalendarDropDown.h"
+#include "MonthNavigator.h"
+#include "TaskPad.h"
+#include "TaskPictures.h"
+#include "ViewDates.h"
 
 #include "DayView.h"
 #include "TimeRuler.h"
 #include "TypeColors.h"
 
+#include <QAction>
 #include <QMenu>
+#include <QPixmap>
 
 #include <memory>
 
@@ -22,6 +32,7 @@ struct Parts
 {
     DayView *day = nullptr;
     TForm3 *eventEditor = nullptr;
+    TaskPad *taskPad = nullptr;
 };
 
 void installDayView(PlannerProgram &p, Parts &parts)
@@ -84,6 +95,70 @@ void installEventEditor(PlannerProgram &p, Parts &parts)
     }
 }
 
+// The dates the task pad's views 3 and 4 are computed from. The week and
+// month views start on the Monday on or before the navigator's date and the
+// first of its month.
+TaskPadViews::Dates taskPadDates(const TForm1 &form)
+{
+    TaskPadViews::Dates dates;
+    dates.current = form.currentView();
+    dates.today = Clock::today();
+    dates.navigator = form.shownDate();
+    dates.weekFirstDate = ViewDates::weekFirstDate(dates.navigator);
+    dates.monthFirstDate = ViewDates::weekFirstDate(QDate(dates.navigator.year(), dates.navigator.month(), 1));
+    return dates;
+}
+
+void markTaskPadView(TForm1 &form, int chosen)
+{
+    static const QIcon tick(QPixmap::fromImage(TaskPictures::tick()));
+    static const QIcon blank = [] {
+        QPixmap empty(TaskPictures::tick().size());
+        empty.fill(Qt::transparent);
+        return QIcon(empty);
+    }();
+    for (int view = 1; view <= TaskPadViews::count; ++view) {
+        QAction *action = form.taskPadViewAction(view);
+        action->setChecked(view == chosen);
+        action->setIcon(view == chosen ? tick : blank);
+    }
+}
+
+// The task pad goes in below the navigator before the store starts, so
+// that the window's configuration applies the folder's task pad view.
+void installTaskPad(PlannerProgram &p, Parts &parts)
+{
+    TForm1 &form = p.mainWindow();
+    auto *pad = new TaskPad(p.dataModule());
+    parts.taskPad = pad;
+    pad->setDatesSource([&form] { return taskPadDates(form); });
+    form.installTaskPad(pad);
+    QObject::connect(&form, &TForm1::taskPadViewRequested, pad, &TaskPad::applyView);
+    QObject::connect(pad, &TaskPad::viewApplied, &form, [&form](int view) { markTaskPadView(form, view); });
+    QObject::connect(pad, &TaskPad::storeError, &p, [&p](const QString &message) { p.showMessage(message); });
+}
+
+void installTaskEditor(PlannerProgram &p, Parts &parts)
+{
+    TForm1 &form = p.mainWindow();
+    auto *editor = new TForm4(p.dataModule(), &form);
+    QObject::connect(&form, &TForm1::newTaskRequested, editor, &TForm4::newTask);
+    if (TaskPad *pad = parts.taskPad) {
+        QObject::connect(pad, &TaskPad::openTaskRequested, editor, &TForm4::editCurrentTask);
+        QObject::connect(editor, &TForm4::editEnded, pad, &TaskPad::applyStoredView);
+    }
+
+    // The task editor sets the first day of the week of every month
+    // calendar of the program: the navigator, the event editor's drop-down
+    // and its own.
+    QObject::connect(editor, &TForm4::firstDayOfWeekApplied, form.navigator(), &MonthNavigator::setFirstDayOfWeek);
+    if (TForm3 *eventEditor = parts.eventEditor) {
+        QObject::connect(editor, &TForm4::firstDayOfWeekApplied, eventEditor->calendarDropDown(),
+                         &CalendarDropDown::setFirstDayOfWeek);
+    }
+    editor->applyFirstDayOfWeek();
+}
+
 } // namespace
 
 void installSubsystems(PlannerProgram &program)
@@ -93,11 +168,13 @@ void installSubsystems(PlannerProgram &program)
     // Views go into the main window before the store starts, so that the
     // window's configuration builds the folder's last view.
     program.addMainWindowPart([parts](PlannerProgram &p) { installDayView(p, *parts); });
+    program.addMainWindowPart([parts](PlannerProgram &p) { installTaskPad(p, *parts); });
 
     // Hidden windows in their start-up order: event editor, task editor,
     // options dialog, reminders window, folder editor, about box, then the
     // month, week and day report layouts.
     program.addHiddenWindow([parts](PlannerProgram &p) { installEventEditor(p, *parts); });
+    program.addHiddenWindow([parts](PlannerProgram &p) { installTaskEditor(p, *parts); });
     program.addHiddenWindow([](PlannerProgram &p) {
         p.mainWindow().setAboutBox(new AboutBox(&p.mainWindow()));
     });

@@ -196,8 +196,10 @@ void TForm1::createMenus()
     const QStringList taskPadViews = {QStringLiteral("All Tasks"), QStringLiteral("Today's Tasks"),
                                       QStringLiteral("Active Tasks for Selected Days"),
                                       QStringLiteral("Tasks for Next Seven Days"), QStringLiteral("Overdue Tasks")};
-    for (int i = 0; i < taskPadViews.size(); ++i)
-        taskPad->addAction(taskPadViews.at(i), this, [this, i] { emit taskPadViewRequested(i + 1); });
+    for (int i = 0; i < taskPadViews.size(); ++i) {
+        m_taskPadViewActions[i] = taskPad->addAction(taskPadViews.at(i), this, [this, i] { emit taskPadViewRequested(i + 1); });
+        m_taskPadViewActions[i]->setCheckable(true);
+    }
 
     QMenu *tools = bar->addMenu(QStringLiteral("Tools "));
     tools->addAction(QStringLiteral("Options                   "), this, &TForm1::optionsRequested);
@@ -327,6 +329,11 @@ QWidget *TForm1::viewWidget(View view) const
 QAction *TForm1::viewMenuAction(View view) const
 {
     return m_viewActions[viewIndex(view)];
+}
+
+QAction *TForm1::taskPadViewAction(int view) const
+{
+    return view >= 1 && view <= int(m_taskPadViewActions.size()) ? m_taskPadViewActions[view - 1] : nullptr;
 }
 
 QMenu *TForm1::trayMenu() const

@@ -136,6 +136,7 @@ public:
     void startDeferredPreview();
 
     QAction *viewMenuAction(View view) const;
+    QAction *taskPadViewAction(int view) const; // "TaskPad View" entry 1..5
     QMenu *trayMenu() const;
     TopBar *topBar() const { return m_topBar; }
     ShortcutBar *shortcutBar() const { return m_shortcutBar; }
@@ -218,6 +219,7 @@ private:
     QMenu *m_blockMenu = nullptr;
     std::array<QAction *, 11> m_blockTypeActions {};
     std::array<QAction *, 4> m_viewActions {}; // by View; [0] unused
+    std::array<QAction *, 5> m_taskPadViewActions {}; // views 1..5 at [0]..[4]
     QTimer *m_previewTimer = nullptr;
 
     std::array<InstalledView, 4> m_views; // by View; [0] is the empty area of no view

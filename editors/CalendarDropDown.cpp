@@ -9,9 +9,10 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTextCharFormat>
+#include <QHBoxLayout>
 #include <QVBoxLayout>
 
-CalendarDropDown::CalendarDropDown(QWidget *dialog)
+CalendarDropDown::CalendarDropDown(QWidget *dialog, Buttons buttons)
     : QFrame(dialog)
     , m_calendar(new QCalendarWidget(this))
     , m_today(new QPushButton(QStringLiteral("Today"), this))
@@ -43,7 +44,23 @@ CalendarDropDown::CalendarDropDown(QWidget *dialog)
     layout->setSpacing(0);
     layout->addWidget(m_calendar);
     layout->addWidget(line);
-    layout->addWidget(m_today);
+    if (buttons == Buttons::TodayAndNone) {
+        m_none = new QPushButton(QStringLiteral("None"), this);
+        m_none->setFocusPolicy(Qt::NoFocus);
+        m_none->setFlat(true);
+        auto *row = new QHBoxLayout;
+        row->setSpacing(0);
+        row->addWidget(m_today);
+        row->addWidget(m_none);
+        layout->addLayout(row);
+        connect(m_none, &QPushButton::clicked, this, [this] {
+            QLineEdit *served = m_served;
+            close();
+            emit noneChosen(served);
+        });
+    } else {
+        layout->addWidget(m_today);
+    }
     setFixedSize(220, 200);
 
     // The press position decides whether a click picks; presses anywhere in

@@ -9,15 +9,18 @@ class QCalendarWidget;
 class QPushButton;
 
 // A month calendar that drops down below a date box, with a "Today" button
-// under a separating line. Clicks in its top 48 pixels (the month title
-// and its arrows) only navigate; a click further down picks a date.
+// (and, for boxes that may stay empty, a "None" button beside it) under a
+// separating line. Clicks in its top 48 pixels (the month title and its
+// arrows) only navigate; a click further down picks a date.
 class CalendarDropDown : public QFrame
 {
     Q_OBJECT
 public:
     static constexpr int titleZone = 48;
 
-    explicit CalendarDropDown(QWidget *dialog);
+    enum class Buttons { Today, TodayAndNone };
+
+    explicit CalendarDropDown(QWidget *dialog, Buttons buttons = Buttons::Today);
 
     // Opens at the served box's left below `top` (dialog coordinates),
     // showing `shown`; the calendar takes the focus.
@@ -31,10 +34,12 @@ public:
 
     QCalendarWidget *calendar() const { return m_calendar; }
     QPushButton *todayButton() const { return m_today; }
+    QPushButton *noneButton() const { return m_none; } // null without one
 
 signals:
     void datePicked(QLineEdit *served, const QDate &date);
     void todayChosen(QLineEdit *served);
+    void noneChosen(QLineEdit *served);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -45,6 +50,7 @@ protected:
 private:
     QCalendarWidget *m_calendar;
     QPushButton *m_today;
+    QPushButton *m_none = nullptr;
     QPointer<QLineEdit> m_served;
     int m_pressY = 0; // last press, from the drop-down's top edge
 };

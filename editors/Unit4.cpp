@@ -1,0 +1,483 @@
+#include "Unit4.h"
+
+#include "BoxText.h"
+#include "CalendarDropDown.h"
+#include "Clock.h"
+#include "Cursor.h"
+#include "DropDownList.h"
+#include "DropDownWatcher.h"
+#include "HalfHourPicker.h"
+#include "OptionLists.h"
+#include "OptionsRecord.h"
+#include "TaskSave.h"
+#include "ToggleButton.h"
+#include "Unit2.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QToolButton>
+
+namespace {
+
+// Layout of the dialog, in pixels from its client area's top left. Each
+// date row ends where its drop-down opens.
+constexpr int labelLeft = 8;
+constexpr int boxLeft = 72;
+constexpr int boxHeight = 21;
+constexpr int subjectTop = 10;
+constexpr int priorityRowTop = 44;
+constexpr int dueTop = TForm4::dueRowBottom - boxHeight;
+constexpr int startTop = TForm4::startRowBottom - boxHeight;
+constexpr int reminderTop = TForm4::reminderRowBottom - boxHeight;
+constexpr int dateBoxWidth = 90;
+constexpr int pickerButtonWidth = 18;
+constexpr int reminderDateLeft = 104;
+constexpr int reminderTimeLeft = 222;
+constexpr int timeBoxWidth = 70;
+constexpr int notesTop = 210;
+constexpr int notesHeight = 128;
+constexpr int buttonsTop = 350;
+
+const QString fieldC = QStringLiteral("C");
+const QString fieldP = QStringLiteral("P");
+const QString fieldR = QStringLiteral("R");
+
+const QStringList priorities = {QStringLiteral("Low"), QStringLiteral("Normal"), QStringLiteral("High")};
+
+const QString itemGoneMessage = QStringLiteral("The item has been deleted.");
+
+QLabel *addLabel(QWidget *parent, const QString &text, int left, int top)
+{
+    auto *label = new QLabel(text, parent);
+    label->setGeometry(left, top + 3, boxLeft - labelLeft - 2, 16);
+    return label;
+}
+
+QLineEdit *addBox(QWidget *parent, const QString &name, const QRect &geometry)
+{
+    auto *box = new QLineEdit(parent);
+    box->setObjectName(name);
+    box->setGeometry(geometry);
+    return box;
+}
+
+QToolButton *addPickerButton(QWidget *parent, const QString &name, const QLineEdit *box)
+{
+    auto *button = new QToolButton(parent);
+    button->setObjectName(name);
+    button->setArrowType(Qt::DownArrow);
+    button->setFocusPolicy(Qt::NoFocus); // the served box keeps the focus
+    button->setGeometry(box->geometry().right() + 2, box->y(), pickerButtonWidth, boxHeight);
+    return button;
+}
+
+void showMessageBox(QWidget *parent, TForm4::MessageKind kind, const QString &text)
+{
+    const bool validation = kind == TForm4::MessageKind::Validation;
+    QMessageBox box(validation ? QMessageBox::Information : QMessageBox::Warning,
+                    validation ? QStringLiteral("Information") : QStringLiteral("Daybrook Planner"), text,
+                    QMessageBox::Ok, parent);
+    box.exec();
+}
+
+QString dateText(const QDate &date)
+{
+    return date.isValid() ? BoxText::date(date) : TaskSave::noneText;
+}
+
+} // namespace
+
+TForm4::TForm4(TDataModule2 &data, QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+    , m_data(data)
+    , m_reporter(showMessageBox)
+{
+    setObjectName(QStringLiteral("TForm4"));
+    setWindowTitle(QStringLiteral("Edit Task"));
+    QFont dialogFont;
+    dialogFont.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
+                            QStringLiteral("DejaVu Sans")});
+    dialogFont.setPixelSize(11);
+    setFont(dialogFont);
+    setFixedSize(clientWidth, clientHeight);
+
+    buildControls();
+    buildPickers();
+    connectHandlers();
+}
+
+TForm4::~TForm4() = default;
+
+void TForm4::setMessageReporter(MessageReporter reporter)
+{
+    m_reporter = reporter ? std::move(reporter) : MessageReporter(showMessageBox);
+}
+
+// --- building ------------------------------------------------------------
+
+void TForm4::buildControls()
+{
+    addLabel(this, QStringLiteral("Subject:"), labelLeft, subjectTop);
+    m_subject = addBox(this, QStringLiteral("subjectBox"),
+                       QRect(boxLeft, subjectTop, clientWidth - boxLeft - labelLeft, boxHeight));
+    m_subject->setMaxLength(150);
+
+    m_completed = new QCheckBox(QStringLiteral("Completed"), this);
+    m_completed->setObjectName(QStringLiteral("completedBox"));
+    m_completed->setGeometry(boxLeft, priorityRowTop, 100, boxHeight);
+    addLabel(this, QStringLiteral("Priority:"), 220, priorityRowTop);
+    m_priority = new QComboBox(this);
+    m_priority->setObjectName(QStringLiteral("priorityList"));
+    m_priority->addItems(priorities);
+    m_priority->setGeometry(276, priorityRowTop, 100, 22);
+
+    addLabel(this, QStringLiteral("Due date:"), labelLeft, dueTop);
+    m_dueDate = addBox(this, QStringLiteral("dueDateBox"), QRect(boxLeft, dueTop, dateBoxWidth, boxHeight));
+    m_dueButton = addPickerButton(this, QStringLiteral("dueCalendarButton"), m_dueDate);
+    addLabel(this, QStringLiteral("Start date:"), labelLeft, startTop);
+    m_startDate = addBox(this, QStringLiteral("startDateBox"), QRect(boxLeft, startTop, dateBoxWidth, boxHeight));
+    m_startButton = addPickerButton(this, QStringLiteral("startCalendarButton"), m_startDate);
+
+    m_reminder = new ToggleButton(QStringLiteral("Reminder"), this);
+    m_reminder->setObjectName(QStringLiteral("reminderToggle"));
+    m_reminder->setGeometry(labelLeft, reminderTop - 1, 90, 23);
+    m_reminderDate = addBox(this, QStringLiteral("reminderDateBox"),
+                            QRect(reminderDateLeft, reminderTop, dateBoxWidth, boxHeight));
+    m_reminderDateButton = addPickerButton(this, QStringLiteral("reminderCalendarButton"), m_reminderDate);
+    m_reminderTime = addBox(this, QStringLiteral("reminderTimeBox"),
+                            QRect(reminderTimeLeft, reminderTop, timeBoxWidth, boxHeight));
+    m_reminderTimeButton = addPickerButton(this, QStringLiteral("reminderListButton"), m_reminderTime);
+
+    m_notes = new QPlainTextEdit(this);
+    m_notes->setObjectName(QStringLiteral("notesBox"));
+    m_notes->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_notes->setTabChangesFocus(true);
+    m_notes->setGeometry(labelLeft, notesTop, clientWidth - 2 * labelLeft, notesHeight);
+
+    m_ok = new QPushButton(QStringLiteral("OK"), this);
+    m_ok->setObjectName(QStringLiteral("okButton"));
+    m_ok->setDefault(true);
+    m_ok->setGeometry(clientWidth - 2 * 83 - 2, buttonsTop, 75, 25);
+    m_cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    m_cancel->setObjectName(QStringLiteral("cancelButton"));
+    m_cancel->setGeometry(clientWidth - 83, buttonsTop, 75, 25);
+
+    setTabOrder(m_subject, m_completed);
+    setTabOrder(m_completed, m_priority);
+    setTabOrder(m_priority, m_dueDate);
+    setTabOrder(m_dueDate, m_startDate);
+    setTabOrder(m_startDate, m_reminder);
+    setTabOrder(m_reminder, m_reminderDate);
+    setTabOrder(m_reminderDate, m_reminderTime);
+    setTabOrder(m_reminderTime, m_notes);
+    setTabOrder(m_notes, m_ok);
+    setTabOrder(m_ok, m_cancel);
+}
+
+void TForm4::buildPickers()
+{
+    m_calendarDrop = new CalendarDropDown(this, CalendarDropDown::Buttons::TodayAndNone);
+    m_halfHour = new HalfHourPicker(this);
+    m_watcher = new DropDownWatcher(this);
+    m_watcher->watch([this] { return m_calendarDrop->isVisible() && m_calendarDrop->calendarHasFocus(); },
+                     [this] { m_calendarDrop->close(); });
+    m_watcher->watch([this] { return m_reminderTime->hasFocus(); }, [this] { m_halfHour->close(); });
+}
+
+void TForm4::connectHandlers()
+{
+    connect(m_ok, &QPushButton::clicked, this, &TForm4::save);
+    connect(m_cancel, &QPushButton::clicked, this, &TForm4::cancelEdit);
+    connect(m_completed, &QCheckBox::clicked, this, [this](bool ticked) { writeField(fieldC, ticked); });
+    connect(m_priority, &QComboBox::activated, this, &TForm4::priorityChosen);
+    connect(m_reminder, &ToggleButton::clicked, this, &TForm4::reminderToggled);
+
+    connect(m_dueButton, &QToolButton::clicked, this, [this] { openCalendar(m_dueDate); });
+    connect(m_startButton, &QToolButton::clicked, this, [this] { openCalendar(m_startDate); });
+    connect(m_reminderDateButton, &QToolButton::clicked, this, [this] { openCalendar(m_reminderDate); });
+    connect(m_calendarDrop, &CalendarDropDown::datePicked, this, &TForm4::calendarDatePicked);
+    connect(m_calendarDrop, &CalendarDropDown::todayChosen, this, [](QLineEdit *served) {
+        if (served)
+            served->setText(BoxText::date(Clock::today()));
+    });
+    connect(m_calendarDrop, &CalendarDropDown::noneChosen, this, &TForm4::calendarNoneChosen);
+
+    connect(m_reminderTimeButton, &QToolButton::clicked, this, &TForm4::openHalfHourList);
+    connect(m_halfHour, &HalfHourPicker::entryChosen, this, [this](QLineEdit *served, int index) {
+        if (served)
+            served->setText(m_halfHour->list()->entries().value(index));
+    });
+    connect(m_halfHour, &HalfHourPicker::minuteChosen, this, [this](QLineEdit *served, const QTime &time) {
+        if (served)
+            served->setText(BoxText::time(time, use24Hour()));
+    });
+}
+
+// --- the row -------------------------------------------------------------
+
+Cursor &TForm4::row() const
+{
+    return m_data.Table47();
+}
+
+OptionsRecord &TForm4::options() const
+{
+    return m_data.options();
+}
+
+bool TForm4::use24Hour() const
+{
+    return options().boolField(30);
+}
+
+QString TForm4::taskReminderTimeText() const
+{
+    // A row without the option still proposes a time rather than an empty box.
+    QTime time = options().timeField(44);
+    if (!time.isValid())
+        time = QTime(8, 0);
+    return BoxText::timeWithLocaleAmPm(time, use24Hour());
+}
+
+void TForm4::writeField(const QString &field, const QVariant &value)
+{
+    // Immediate writes join the pending insert or edit, so "Cancel" drops
+    // them with the rest; with no edit (the task deleted under the dialog)
+    // the cursor stands on another task, which must not receive them.
+    if (row().state() == Cursor::State::Browse)
+        return;
+    row().setValue(field, value);
+}
+
+void TForm4::report(MessageKind kind, const QString &text)
+{
+    m_reporter(this, kind, text);
+}
+
+void TForm4::applyFirstDayOfWeek()
+{
+    const Qt::DayOfWeek day = options().intField(45) == 0 ? Qt::Sunday : Qt::Monday;
+    m_calendarDrop->setFirstDayOfWeek(day);
+    emit firstDayOfWeekApplied(day);
+}
+
+// --- commands ------------------------------------------------------------
+
+void TForm4::newTask()
+{
+    if (isVisible())
+        cancelEdit();
+    row().insert();
+    writeField(fieldC, false);
+    writeField(fieldR, false);
+    writeField(fieldP, QStringLiteral("Normal"));
+    showModal();
+}
+
+bool TForm4::editCurrentTask()
+{
+    if (isVisible())
+        cancelEdit();
+    if (row().recordCount() == 0 || row().eof() || !row().edit())
+        return false;
+    showModal();
+    return true;
+}
+
+bool TForm4::editTask(qint64 no)
+{
+    if (isVisible())
+        cancelEdit();
+    // The task may lie outside the task pad's view; the view comes back
+    // when the dialog closes.
+    if (!row().setFilter(QStringLiteral("Ta='True'")))
+        return false;
+    row().refresh();
+    if (!row().locate(QStringLiteral("No"), no) || !row().edit()) {
+        emit editEnded();
+        return false;
+    }
+    showModal();
+    return true;
+}
+
+void TForm4::showModal()
+{
+    fillFromRow();
+    setWindowModality(Qt::ApplicationModal);
+    show();
+    activateWindow();
+    m_subject->setFocus();
+}
+
+// --- opening -------------------------------------------------------------
+
+void TForm4::fillFromRow()
+{
+    m_watcher->closeAll();
+    m_subject->setText(row().asText(QStringLiteral("Subject")));
+    m_notes->setPlainText(row().asText(QStringLiteral("N")));
+    m_completed->setChecked(row().asBool(fieldC));
+
+    QStringList halfHours;                                                 // step 1
+    for (int i = 0; i < HalfHourList::count; ++i)
+        halfHours << BoxText::time(HalfHourList::time(i), use24Hour());
+    m_halfHour->setEntries(halfHours);
+
+    m_dueDate->setText(dateText(row().asDate(QStringLiteral("E"))));       // step 2
+    m_startDate->setText(dateText(row().asDate(QStringLiteral("S"))));
+    m_reminderDate->setText(dateText(row().asDate(QStringLiteral("Rs"))));
+    const QTime reminderTime = row().asTime(QStringLiteral("Rt"));         // step 3
+    m_reminderTime->setText(reminderTime.isValid() ? BoxText::time(reminderTime, use24Hour()) : TaskSave::noneText);
+    applyReminderState(row().asBool(fieldR));                              // step 4
+    const int priority = priorities.indexOf(row().asText(fieldP));         // step 5
+    if (priority >= 0)
+        m_priority->setCurrentIndex(priority);
+    m_watcher->start();                                                    // step 6
+}
+
+void TForm4::applyReminderState(bool on)
+{
+    m_reminder->setChecked(on);
+    for (QWidget *w : {static_cast<QWidget *>(m_reminderDate), static_cast<QWidget *>(m_reminderDateButton),
+                       static_cast<QWidget *>(m_reminderTime), static_cast<QWidget *>(m_reminderTimeButton)})
+        w->setEnabled(on);
+}
+
+// --- saving --------------------------------------------------------------
+
+bool TForm4::save()
+{
+    if (row().state() == Cursor::State::Browse) {
+        report(MessageKind::StoreError, itemGoneMessage);
+        return false;
+    }
+    const TaskSave::Outcome outcome = TaskSave::run(
+        {m_dueDate->text(), m_startDate->text(), m_reminderDate->text(), m_reminderTime->text()});
+    if (!outcome.ok()) {
+        report(MessageKind::Validation, outcome.message);
+        return false;
+    }
+    writeField(QStringLiteral("Subject"), m_subject->text());
+    writeField(QStringLiteral("N"), m_notes->toPlainText());
+    for (const auto &[field, value] : outcome.changes.list())
+        writeField(field, value);
+    writeField(QStringLiteral("Ta"), true);
+    // A refused post keeps the row in its edit, so nothing typed is lost and
+    // the user can mend what the store objected to.
+    if (!row().post()) {
+        report(MessageKind::StoreError, row().lastError());
+        return false;
+    }
+    row().refresh();
+    finishEdit(QDialog::Accepted);
+    return true;
+}
+
+void TForm4::finishEdit(int result)
+{
+    m_watcher->stop();
+    m_watcher->closeAll();
+    m_leaving = true;
+    done(result);
+    m_leaving = false;
+    emit editEnded();
+}
+
+void TForm4::cancelEdit()
+{
+    row().cancel();
+    finishEdit(QDialog::Rejected);
+}
+
+void TForm4::reject()
+{
+    cancelEdit();
+}
+
+void TForm4::closeEvent(QCloseEvent *event)
+{
+    // The window has no close box; "OK" and "Cancel" are the only ways out.
+    if (!m_leaving && isVisible())
+        event->ignore();
+}
+
+void TForm4::mousePressEvent(QMouseEvent *event)
+{
+    m_watcher->closeAll();
+    QDialog::mousePressEvent(event);
+}
+
+// --- handlers ------------------------------------------------------------
+
+void TForm4::priorityChosen(int index)
+{
+    writeField(fieldP, priorities.value(index));
+}
+
+void TForm4::reminderToggled(bool on)
+{
+    applyReminderState(on);
+    writeField(fieldR, on);
+    if (on) {
+        if (TaskSave::isNone(m_reminderTime->text()))
+            m_reminderTime->setText(taskReminderTimeText());
+        if (TaskSave::isNone(m_reminderDate->text()))
+            m_reminderDate->setText(BoxText::date(Clock::today()));
+        return;
+    }
+    // Switched off, the boxes still get values that save: the reminder
+    // boxes are checked whether the reminder is on or off.
+    if (!BoxText::readDate(m_reminderDate->text()).isValid())
+        m_reminderDate->setText(BoxText::date(Clock::today()));
+    if (!BoxText::readTime(m_reminderTime->text()).isValid())
+        m_reminderTime->setText(taskReminderTimeText());
+}
+
+void TForm4::openCalendar(QLineEdit *served)
+{
+    m_watcher->closeAll();
+    const int top = served == m_dueDate ? dueRowBottom : served == m_startDate ? startRowBottom : reminderRowBottom;
+    m_calendarDrop->openFor(served, top, BoxText::readDate(served->text()));
+}
+
+void TForm4::calendarDatePicked(QLineEdit *served, const QDate &date)
+{
+    if (!served)
+        return;
+    const QString text = BoxText::date(date);
+    served->setText(text);
+    // Only an erased due date follows the start; "None" is a choice.
+    if (served == m_startDate && m_dueDate->text().isEmpty()) {
+        m_dueDate->setText(text);
+        m_reminderDate->setText(text);
+    }
+}
+
+void TForm4::calendarNoneChosen(QLineEdit *served)
+{
+    if (!served)
+        return;
+    served->setText(TaskSave::noneText);
+    // Without a due date the start date means nothing either.
+    if (served == m_dueDate)
+        m_startDate->setText(TaskSave::noneText);
+}
+
+void TForm4::openHalfHourList()
+{
+    m_watcher->closeAll();
+    QTime time = BoxText::readTime(m_reminderTime->text());
+    if (!time.isValid()) {
+        time = options().timeField(44);
+        if (!time.isValid())
+            time = QTime(8, 0);
+    }
+    m_halfHour->open(m_reminderTime, reminderRowBottom, time);
+}

@@ -2,6 +2,7 @@
 
 #include "AboutBox.h"
 #include "Clock.h"
+#include "IcsWindowCommands.h"
 #include "PlannerProgram.h"
 #include "Unit1.h"
 #include "Unit2.h"
@@ -159,6 +160,30 @@ void installTaskEditor(PlannerProgram &p, Parts &parts)
     editor->applyFirstDayOfWeek();
 }
 
+// The iCalendar commands of the File menu. An import writes the calendar
+// file through a connection of its own; re-reading a cursor brings the new
+// rows into every cursor, and the current view is built again.
+void installCalendarTransfer(PlannerProgram &p)
+{
+    TForm1 &form = p.mainWindow();
+    TDataModule2 &store = p.dataModule();
+    IcsWindowCommands::Hooks hooks;
+    hooks.calendarPath = [&store] { return store.Table50().filePath(); };
+    hooks.typeNames = [&store] {
+        QStringList names;
+        for (int type = 0; type < TypeColors::typeCount; ++type)
+            names << store.options().typeName(type);
+        return names;
+    };
+    hooks.calendarChanged = [&store, &form] {
+        store.Table50().refresh();
+        form.pickDate(form.shownDate());
+    };
+    auto *commands = new IcsWindowCommands(&form, std::move(hooks), &form);
+    QObject::connect(&form, &TForm1::importCalendarRequested, commands, &IcsWindowCommands::importCalendar);
+    QObject::connect(&form, &TForm1::exportCalendarRequested, commands, &IcsWindowCommands::exportCalendar);
+}
+
 } // namespace
 
 void installSubsystems(PlannerProgram &program)
@@ -178,4 +203,5 @@ void installSubsystems(PlannerProgram &program)
     program.addHiddenWindow([](PlannerProgram &p) {
         p.mainWindow().setAboutBox(new AboutBox(&p.mainWindow()));
     });
+    program.addHiddenWindow([](PlannerProgram &p) { installCalendarTransfer(p); });
 }

@@ -163,6 +163,9 @@ void TForm1::createMenus()
     file->addSeparator();
     file->addAction(QStringLiteral("New Calendar       "), this, &TForm1::newCalendarRequested);
     file->addSeparator();
+    file->addAction(QStringLiteral("Import iCalendar..."), this, &TForm1::importCalendarRequested);
+    file->addAction(QStringLiteral("Export iCalendar..."), this, &TForm1::exportCalendarRequested);
+    file->addSeparator();
     file->addAction(QStringLiteral("Print Preview"), this, &TForm1::printPreviewRequested);
     file->addSeparator();
     file->addAction(QStringLiteral("Minimize in sistem tray"), this, &TForm1::minimizeToTray);

@@ -146,6 +146,8 @@ signals:
     void newFolderRequested();
     void newCalendarRequested();
     void printPreviewRequested();
+    void importCalendarRequested(); // an .ics file into the active calendar
+    void exportCalendarRequested(); // the active calendar to an .ics file
     void newAppointmentRequested();
     void newAllDayEventRequested();
     void newRecurringAppointmentRequested();

@@ -2,6 +2,7 @@
 #include "AppIcons.h"
 #include "DataRoot.h"
 #include "DaybrookResources.h"
+#include "IcsCommand.h"
 #include "PlannerProgram.h"
 #include "SingleInstanceGuard.h"
 #include "Subsystems.h"
@@ -54,6 +55,8 @@ int main(int argc, char *argv[])
     // A terminal command: it prints and ends, whether or not a planner runs.
     if (arguments.contains(QStringLiteral("--agenda")))
         return runAgenda(arguments);
+    if (isIcsCommand(arguments))
+        return runIcsCommand(arguments);
 
     SingleInstanceGuard guard;
     if (!guard.acquire())

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QStringList>
+
+class QTextStream;
+
+// The iCalendar commands for scripts:
+//   daybrook [--home DIR] --import FILE.ics [--force]
+//   daybrook [--home DIR] --export FILE.ics [FROM TO]
+// on the active folder's calendar. Prints the summary and returns 0, or
+// one line on the error stream and 2. --force imports the items that can
+// be stored when some cannot (they are named in the summary).
+int runIcsCommand(const QStringList &arguments);
+int runIcsCommand(const QStringList &arguments, QTextStream &out, QTextStream &err);
+
+// Whether the arguments ask for one of these commands.
+bool isIcsCommand(const QStringList &arguments);

@@ -1,0 +1,242 @@
+#include "IcsExporter.h"
+
+#include "IcsZone.h"
+
+#include "store/Clock.h"
+#include "store/Cursor.h"
+
+#include <QUuid>
+
+#include <libical/ical.h>
+
+namespace {
+
+const char *const weekdayFields[7] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+const char *const weekdayCodes[7] = {"SU", "MO", "TU", "WE", "TH", "FR", "SA"};
+
+QString field(const char *name)
+{
+    return QString::fromLatin1(name);
+}
+
+void addText(icalcomponent *component, icalproperty *(*make)(const char *), const QString &text)
+{
+    if (!text.isEmpty())
+        icalcomponent_add_property(component, make(text.toUtf8().constData()));
+}
+
+// The RRULE of a recurring item, or empty when the item occurs on its
+// first date only (a weekly pattern without weekdays).
+QString recurrenceRule(const Cursor &item)
+{
+    const QString kind = item.asText(field("Ret"));
+    QStringList days;
+    for (int d = 0; d < 7; ++d) {
+        if (item.asBool(field(weekdayFields[d])))
+            days << QString::fromLatin1(weekdayCodes[d]);
+    }
+    if (kind == QLatin1String("1") || kind == QLatin1String("2")) {
+        if (days.isEmpty())
+            return QString();
+        if (kind == QLatin1String("1") && days.size() == 7)
+            return QStringLiteral("FREQ=DAILY");
+        return QStringLiteral("FREQ=%1;BYDAY=%2").arg(kind == QLatin1String("1") ? "DAILY" : "WEEKLY", days.join(QLatin1Char(',')));
+    }
+    if (kind == QLatin1String("3"))
+        return QStringLiteral("FREQ=MONTHLY;BYMONTHDAY=%1").arg(item.asText(field("D")));
+    if (kind == QLatin1String("4"))
+        return QStringLiteral("FREQ=YEARLY;BYMONTH=%1;BYMONTHDAY=%2").arg(item.asText(field("M")), item.asText(field("D")));
+    return QString();
+}
+
+// The lead of an event's reminder as a trigger before its start, from the
+// lead fields; null when they hold no usable lead.
+bool leadTrigger(const Cursor &item, icaltriggertype *trigger)
+{
+    bool ok = false;
+    const int amount = item.asText(field("Tr")).trimmed().toInt(&ok);
+    if (!ok || amount < 0)
+        return false;
+    const QString unit = item.asText(field("Tm"));
+    int seconds;
+    if (unit == QLatin1String("minute(s)"))
+        seconds = amount * 60;
+    else if (unit == QLatin1String("hour(s)"))
+        seconds = amount * 3600;
+    else if (unit == QLatin1String("day(s)"))
+        seconds = amount * 86400;
+    else
+        return false;
+    *trigger = icaltriggertype_from_int(-seconds);
+    return true;
+}
+
+icalcomponent *newAlarm(const QString &subject, const icaltriggertype &trigger)
+{
+    icalcomponent *alarm = icalcomponent_new(ICAL_VALARM_COMPONENT);
+    icalcomponent_add_property(alarm, icalproperty_new_action(ICAL_ACTION_DISPLAY));
+    icalcomponent_add_property(alarm, icalproperty_new_description(subject.isEmpty() ? "Reminder" : subject.toUtf8().constData()));
+    icalcomponent_add_property(alarm, icalproperty_new_trigger(trigger));
+    return alarm;
+}
+
+// A reminder as the planner keeps it for tasks: a moment, Rs at Rt.
+bool absoluteTrigger(const Cursor &item, icaltriggertype *trigger)
+{
+    const QDate date = item.asDate(field("Rs"));
+    if (!date.isValid())
+        return false;
+    QTime time = item.asTime(field("Rt"));
+    if (!time.isValid())
+        time = QTime(0, 0);
+    *trigger = icaltriggertype_from_int(0);
+    trigger->time = IcsZone::utcValue(QDateTime(date, time, Qt::LocalTime));
+    return true;
+}
+
+void addCommon(icalcomponent *component, const Cursor &item, const QString &uid, const icaltimetype &stamp)
+{
+    icalcomponent_add_property(component, icalproperty_new_uid(uid.toUtf8().constData()));
+    icalcomponent_add_property(component, icalproperty_new_dtstamp(stamp));
+    addText(component, icalproperty_new_summary, item.asText(field("Subject")));
+    addText(component, icalproperty_new_description, item.asText(field("N")));
+}
+
+icalcomponent *eventComponent(const Cursor &item, const IcsZone &zone, const QStringList &typeNames)
+{
+    const QDate start = item.asDate(field("S"));
+    QDate end = item.asDate(field("E"));
+    if (!end.isValid() || end < start)
+        end = start;
+    const bool recurring = item.asBool(field("Re"));
+    const QString rule = recurring ? recurrenceRule(item) : QString();
+    if (recurring)
+        end = start; // a series is one date long
+    const QTime startTime = item.asTime(field("St"));
+    const bool allDay = item.asBool(field("A")) || !startTime.isValid();
+
+    icalcomponent *event = icalcomponent_new(ICAL_VEVENT_COMPONENT);
+    if (allDay) {
+        icalcomponent_add_property(event, icalproperty_new_dtstart(IcsZone::dateValue(start)));
+        icalcomponent_add_property(event, icalproperty_new_dtend(IcsZone::dateValue(end.addDays(1))));
+    } else {
+        QTime endTime = item.asTime(field("Et"));
+        if (!endTime.isValid() || (end == start && endTime < startTime))
+            endTime = startTime;
+        auto withZone = [&zone](icalproperty *p) {
+            if (!zone.tzid().isEmpty())
+                icalproperty_add_parameter(p, icalparameter_new_tzid(zone.tzid().toUtf8().constData()));
+            return p;
+        };
+        const icaltimetype s = zone.localTime(start, startTime);
+        const icaltimetype e = zone.localTime(end, endTime);
+        icalcomponent_add_property(event, withZone(icalproperty_new_dtstart(s)));
+        icalcomponent_add_property(event, withZone(icalproperty_new_dtend(e)));
+    }
+    if (!rule.isEmpty())
+        icalcomponent_add_property(event, icalproperty_new_rrule(icalrecurrencetype_from_string(rule.toLatin1().constData())));
+    addText(event, icalproperty_new_location, item.asText(field("Loc")));
+    const int type = item.isBlank(field("T")) ? 0 : item.asInt(field("T"));
+    if (type >= 0 && type < typeNames.size())
+        addText(event, icalproperty_new_categories, typeNames.at(type));
+    icaltriggertype trigger;
+    if (item.asBool(field("R")) && (leadTrigger(item, &trigger) || absoluteTrigger(item, &trigger)))
+        icalcomponent_add_component(event, newAlarm(item.asText(field("Subject")), trigger));
+    return event;
+}
+
+icalcomponent *taskComponent(const Cursor &item)
+{
+    icalcomponent *todo = icalcomponent_new(ICAL_VTODO_COMPONENT);
+    const QDate start = item.asDate(field("S"));
+    const QDate due = item.asDate(field("E"));
+    if (start.isValid())
+        icalcomponent_add_property(todo, icalproperty_new_dtstart(IcsZone::dateValue(start)));
+    if (due.isValid())
+        icalcomponent_add_property(todo, icalproperty_new_due(IcsZone::dateValue(due.isValid() && start.isValid() && due < start ? start : due)));
+    const QString priority = item.asText(field("P"));
+    icalcomponent_add_property(todo, icalproperty_new_priority(priority == QLatin1String("High")  ? 1
+                                                               : priority == QLatin1String("Low") ? 9
+                                                                                                  : 5));
+    if (item.asBool(field("C"))) {
+        icalcomponent_add_property(todo, icalproperty_new_status(ICAL_STATUS_COMPLETED));
+        // The planner keeps no moment of completion; the due (or start) date
+        // stands for it, so that exporting twice writes the same value.
+        const QDate done = due.isValid() ? due : start.isValid() ? start : Clock::today();
+        icalcomponent_add_property(todo, icalproperty_new_completed(IcsZone::utcValue(QDateTime(done, QTime(0, 0), Qt::LocalTime))));
+    } else {
+        icalcomponent_add_property(todo, icalproperty_new_status(ICAL_STATUS_NEEDSACTION));
+    }
+    icaltriggertype trigger;
+    if (item.asBool(field("R")) && absoluteTrigger(item, &trigger))
+        icalcomponent_add_component(todo, newAlarm(item.asText(field("Subject")), trigger));
+    return todo;
+}
+
+} // namespace
+
+IcsExporter::IcsExporter(QStringList typeNames) : m_typeNames(std::move(typeNames)) {}
+
+void IcsExporter::setRange(const QDate &from, const QDate &to)
+{
+    m_from = from;
+    m_to = to;
+}
+
+bool IcsExporter::inRange(const Cursor &item) const
+{
+    if (!m_from.isValid())
+        return true;
+    const QDate start = item.asDate(field("S"));
+    const QDate end = item.asDate(field("E"));
+    if (item.asBool(field("Ta"))) {
+        const QDate when = end.isValid() ? end : start;
+        return when.isValid() && when >= m_from && when <= m_to;
+    }
+    if (!start.isValid() || start > m_to)
+        return false;
+    if (item.asBool(field("Re")))
+        return true; // a series has no end
+    return (end.isValid() ? end : start) >= m_from;
+}
+
+QByteArray IcsExporter::exportItems(Cursor &items, const QHash<qint64, QString> &uids, QHash<qint64, QString> *newUids,
+                                    Counts *counts, const std::function<bool(int, int)> &progress)
+{
+    const IcsZone zone;
+    icalcomponent *calendar = icalcomponent_new(ICAL_VCALENDAR_COMPONENT);
+    icalcomponent_add_property(calendar, icalproperty_new_version("2.0"));
+    icalcomponent_add_property(calendar, icalproperty_new_prodid("-//Daybrook//Daybrook Planner//EN"));
+    icalcomponent_add_property(calendar, icalproperty_new_calscale("GREGORIAN"));
+    if (icalcomponent *definition = zone.newTimezoneComponent())
+        icalcomponent_add_component(calendar, definition);
+
+    const icaltimetype stamp = IcsZone::utcValue(Clock::now());
+    const int total = items.recordCount();
+    int done = 0;
+    *counts = Counts();
+    for (items.first(); !items.eof(); items.next(), ++done) {
+        if (progress && done % 256 == 0 && !progress(done, total)) {
+            icalcomponent_free(calendar);
+            return QByteArray();
+        }
+        const bool task = items.asBool(field("Ta"));
+        if (!inRange(items) || (!task && !items.asDate(field("S")).isValid()))
+            continue;
+        const qint64 no = items.currentId();
+        QString uid = uids.value(no);
+        if (uid.isEmpty()) {
+            uid = QUuid::createUuid().toString(QUuid::WithoutBraces) + QStringLiteral("@daybrook");
+            newUids->insert(no, uid);
+        }
+        icalcomponent *component = task ? taskComponent(items) : eventComponent(items, zone, m_typeNames);
+        addCommon(component, items, uid, stamp);
+        icalcomponent_add_component(calendar, component);
+        ++(task ? counts->tasks : counts->events);
+    }
+    char *text = icalcomponent_as_ical_string_r(calendar);
+    QByteArray result(text);
+    free(text);
+    icalcomponent_free(calendar);
+    return result;
+}

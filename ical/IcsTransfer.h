@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+// Import and export of one calendar file as whole operations, for the
+// window and the command line alike. Each returns a result that carries
+// the summary or the reason it failed.
+namespace IcsTransfer {
+
+// done, total; returns false to cancel.
+using Progress = std::function<bool(int, int)>;
+
+struct ImportResult
+{
+    bool ok = false;
+    bool cancelled = false;
+    QString message;             // the summary, or why nothing was imported
+    QStringList unstorable;      // "name: reason" of items that cannot be stored
+    bool needsConsent = false;   // unstorable items stopped the import; ask, then call again with force
+};
+
+// Reads icsPath and adds its items to the calendar file in one
+// transaction. Items whose UID the calendar already holds are left out.
+// Items that cannot be stored stop the import (needsConsent) unless force
+// is set, when the rest go in and the summary names them.
+ImportResult importFile(const QString &calendarPath, const QString &icsPath, const QStringList &typeNames, const QDate &today,
+                        bool force, const Progress &progress = {});
+
+struct ExportResult
+{
+    bool ok = false;
+    bool cancelled = false;
+    QString message; // the summary, or why nothing was written
+};
+
+// Writes the calendar's items (those lying on from..to, when both are
+// valid) to icsPath through a save file, so a failure leaves any earlier
+// file as it was.
+ExportResult exportFile(const QString &calendarPath, const QString &icsPath, const QStringList &typeNames, const QDate &from,
+                        const QDate &to, const Progress &progress = {});
+
+// The closing summary, e.g. "Imported 1,204 events and 37 tasks; 3
+// recurring events were imported as single dates: A, B, C."
+QString importSummary(int events, int tasks, const QStringList &expanded, int rounded, int alreadyThere, const QStringList &leftOut);
+
+} // namespace IcsTransfer

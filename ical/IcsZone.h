@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QDate>
+#include <QDateTime>
+#include <QString>
+#include <QTime>
+
+#include <libical/ical.h>
+
+// The planner keeps local wall times. This is the bridge to iCalendar
+// times: the system's zone as a TZID with its VTIMEZONE for writing, and
+// any iCalendar time (a date, floating, UTC or with a TZID) turned into a
+// local wall time for reading.
+class IcsZone
+{
+public:
+    // The system zone as libical knows it; UTC when libical has no rules
+    // for it, so that every written time still means one moment.
+    IcsZone();
+    ~IcsZone();
+    IcsZone(const IcsZone &) = delete;
+    IcsZone &operator=(const IcsZone &) = delete;
+
+    // The TZID written beside local times; empty when times go out in UTC.
+    QString tzid() const { return m_tzid; }
+    // A copy of the VTIMEZONE to put into the calendar; null for UTC.
+    icalcomponent *newTimezoneComponent() const;
+
+    // A local wall time as it is written: with the TZID, or in UTC.
+    icaltimetype localTime(const QDate &date, const QTime &time) const;
+    static icaltimetype dateValue(const QDate &date);
+    static icaltimetype utcValue(const QDateTime &moment);
+
+    // The local wall time of an iCalendar time. A date stays a date (time
+    // invalid); a floating time is taken as it stands; a TZID that neither
+    // the file nor libical defines is looked up by its IANA or Windows
+    // name before it is taken as floating.
+    static QDateTime toLocal(const icaltimetype &value, const char *tzidParameter = nullptr);
+    static bool isDate(const icaltimetype &value) { return value.is_date != 0; }
+    static QDate toDate(const icaltimetype &value) { return QDate(value.year, value.month, value.day); }
+
+private:
+    icaltimezone *m_zone = nullptr; // owned copy whose TZID is the plain zone name
+    QString m_tzid;
+};

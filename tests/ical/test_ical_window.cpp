@@ -1,0 +1,145 @@
+#include "IcalTestSupport.h"
+#include "TestSupport.h"
+
+#include "IcsWindowCommands.h"
+
+#include "store/DataRoot.h"
+#include "store/Unit2.h"
+
+#include <QFile>
+#include <QWidget>
+#include <QtTest>
+
+// The File menu's iCalendar commands with their dialogs replaced: what the
+// user is asked and told, and that the views hear of an import.
+class TestIcalWindow : public QObject
+{
+    Q_OBJECT
+
+    struct Seen
+    {
+        QStringList told;
+        QStringList asked;
+        int changed = 0;
+        bool answer = false;
+    };
+
+    IcsWindowCommands::Hooks hooks(const QString &calendar, const QString &importFile, const QString &exportFile, Seen &seen)
+    {
+        IcsWindowCommands::Hooks h;
+        h.calendarPath = [calendar] { return calendar; };
+        h.typeNames = [] { return QStringList{"Standard", "Important", "Business", "Personal", "Vacation", "Must Attend",
+                                              "Travel Required", "Needs Preparation", "Birthday", "Anniversary", "Phone Call"}; };
+        h.calendarChanged = [&seen] { ++seen.changed; };
+        h.chooseImportFile = [importFile](QWidget *, const QString &) { return importFile; };
+        h.chooseExportFile = [exportFile](QWidget *, const QString &) { return exportFile; };
+        h.ask = [&seen](QWidget *, const QString &question) {
+            seen.asked << question;
+            return seen.answer;
+        };
+        h.tell = [&seen](QWidget *, const QString &text, bool failure) { seen.told << (failure ? "failure: " : "") + text; };
+        return h;
+    }
+
+    QString makeCalendar(TempHome &home)
+    {
+        TDataModule2 store(DataRoot::resolve({"daybrook", "--home", home.path()}));
+        if (!store.startUp())
+            return QString();
+        const QString path = store.Table50().filePath();
+        store.closeAll();
+        return path;
+    }
+
+private slots:
+    void initTestCase() { pinTestLocale(); }
+
+    void importTellsTheSummaryAndRebuilds()
+    {
+        TempHome home;
+        const QString calendar = makeCalendar(home);
+        QVERIFY(!calendar.isEmpty());
+        const QString file = home.path() + "one.ics";
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("BEGIN:VCALENDAR\nVERSION:2.0\nBEGIN:VEVENT\nUID:a\nDTSTART:20250310T090000\nDTEND:20250310T100000\n"
+                "SUMMARY:Dentist\nEND:VEVENT\nEND:VCALENDAR\n");
+        f.close();
+        Seen seen;
+        QWidget window;
+        IcsWindowCommands commands(&window, hooks(calendar, file, QString(), seen));
+        commands.importCalendar();
+        QCOMPARE(seen.told, QStringList{"Imported 1 event and 0 tasks."});
+        QCOMPARE(seen.changed, 1);
+        QCOMPARE(itemLines(calendar).size(), 1);
+
+        // A file dialog left with Cancel does nothing at all.
+        Seen none;
+        IcsWindowCommands cancelled(&window, hooks(calendar, QString(), QString(), none));
+        cancelled.importCalendar();
+        QVERIFY(none.told.isEmpty());
+        QCOMPARE(none.changed, 0);
+    }
+
+    void itemsThatCannotBeStoredAreAskedAbout_data()
+    {
+        QTest::addColumn<bool>("answer");
+        QTest::addColumn<QString>("told");
+        QTest::addColumn<int>("stored");
+        QTest::newRow("No: nothing") << false << "Nothing was imported." << 0;
+        QTest::newRow("Yes: the rest") << true << "Imported 1 event and 0 tasks; 1 item that cannot be stored was left out: \"" << 1;
+    }
+    void itemsThatCannotBeStoredAreAskedAbout()
+    {
+        QFETCH(bool, answer);
+        QFETCH(QString, told);
+        QFETCH(int, stored);
+        TempHome home;
+        const QString calendar = makeCalendar(home);
+        const QString file = home.path() + "long.ics";
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("BEGIN:VCALENDAR\nVERSION:2.0\nBEGIN:VEVENT\nUID:a\nDTSTART:20250310T090000\nLOCATION:" + QByteArray(101, 'L')
+                + "\nSUMMARY:Far away\nEND:VEVENT\nBEGIN:VEVENT\nUID:b\nDTSTART:20250311T090000\nSUMMARY:Near\nEND:VEVENT\nEND:VCALENDAR\n");
+        f.close();
+        Seen seen;
+        seen.answer = answer;
+        QWidget window;
+        IcsWindowCommands commands(&window, hooks(calendar, file, QString(), seen));
+        commands.importCalendar();
+        QCOMPARE(seen.asked.size(), 1);
+        QCOMPARE(seen.asked.first(), QStringLiteral("1 item cannot be stored:\n\n\"Far away\": The field Loc holds at most 100 characters; "
+                                                    "the value has 101.\n\nImport the other items without them?"));
+        QCOMPARE(seen.told.size(), 1);
+        QVERIFY2(seen.told.first().startsWith(told), qPrintable(seen.told.first()));
+        QCOMPARE(itemLines(calendar).size(), stored);
+        QCOMPARE(seen.changed, stored);
+    }
+
+    void exportAddsTheSuffix()
+    {
+        TempHome home;
+        const QString calendar = makeCalendar(home);
+        Seen seen;
+        QWidget window;
+        IcsWindowCommands commands(&window, hooks(calendar, QString(), home.path() + "backup", seen));
+        commands.exportCalendar();
+        QCOMPARE(seen.told, QStringList{QStringLiteral("Exported 0 events and 0 tasks to \"%1backup.ics\".").arg(home.path())});
+        QVERIFY(QFile::exists(home.path() + "backup.ics"));
+    }
+
+    void exportToAnUnwritablePlaceFails()
+    {
+        TempHome home;
+        const QString calendar = makeCalendar(home);
+        Seen seen;
+        QWidget window;
+        IcsWindowCommands commands(&window, hooks(calendar, QString(), "/nonexistent/dir/x.ics", seen));
+        commands.exportCalendar();
+        QCOMPARE(seen.told.size(), 1);
+        QVERIFY2(seen.told.first().startsWith("failure: Cannot write \"/nonexistent/dir/x.ics\""), qPrintable(seen.told.first()));
+    }
+};
+
+QTEST_MAIN(TestIcalWindow)
+#include "test_ical_window.moc"

@@ -1,15 +1,21 @@
 #include "Subsystems.h"
 
 #include "AboutBox.h"
+#include "Autostart.h"
+#include "MonthNavigator.h"
 #include "PlannerProgram.h"
 #include "Unit1.h"
 #include "Unit2.h"
 #include "Unit3.h"
+#include "Unit5.h"
+
+#include "CalendarDropDown.h"
 
 #include "DayView.h"
 #include "TimeRuler.h"
 #include "TypeColors.h"
 
+#include <QCoreApplication>
 #include <QMenu>
 
 #include <memory>
@@ -22,6 +28,7 @@ struct Parts
 {
     DayView *day = nullptr;
     TForm3 *eventEditor = nullptr;
+    TForm5 *optionsDialog = nullptr;
 };
 
 void installDayView(PlannerProgram &p, Parts &parts)
@@ -84,6 +91,35 @@ void installEventEditor(PlannerProgram &p, Parts &parts)
     }
 }
 
+// The options dialog's "OK" hands each setting to the window that shows
+// it. Parts built later follow TForm5::firstDayOfWeekApplied (their month
+// calendars) and TForm5::optionsApplied (whatever paints times or colours).
+void installOptionsDialog(PlannerProgram &p, Parts &parts)
+{
+    TForm1 &form = p.mainWindow();
+    auto *dialog = new TForm5(p.dataModule(), &form);
+    parts.optionsDialog = dialog;
+    dialog->setStartWithSystem([](bool on) -> std::optional<QString> {
+        if (on)
+            return Autostart::registerProgram(QCoreApplication::applicationFilePath());
+        Autostart::removeProgram();
+        return std::nullopt;
+    });
+
+    QObject::connect(&form, &TForm1::optionsRequested, dialog, &TForm5::openOptions);
+    // The ruler is relabelled exactly as at start-up.
+    QObject::connect(dialog, &TForm5::clockFormatApplied, &form, &TForm1::clockFormatApplied);
+    QObject::connect(dialog, &TForm5::firstDayOfWeekApplied, &form,
+                     [&form](Qt::DayOfWeek day) { form.navigator()->setFirstDayOfWeek(day); });
+    if (TForm3 *editor = parts.eventEditor)
+        QObject::connect(dialog, &TForm5::firstDayOfWeekApplied, editor->calendarDropDown(),
+                         &CalendarDropDown::setFirstDayOfWeek);
+    QObject::connect(dialog, &TForm5::typeNamesApplied, &form, &TForm1::applyTypeNames);
+    // Rebuilding takes the working hours, colours and clock format anew.
+    if (DayView *day = parts.day)
+        QObject::connect(dialog, &TForm5::optionsApplied, day, [day] { day->rebuild(); });
+}
+
 } // namespace
 
 void installSubsystems(PlannerProgram &program)
@@ -98,6 +134,7 @@ void installSubsystems(PlannerProgram &program)
     // options dialog, reminders window, folder editor, about box, then the
     // month, week and day report layouts.
     program.addHiddenWindow([parts](PlannerProgram &p) { installEventEditor(p, *parts); });
+    program.addHiddenWindow([parts](PlannerProgram &p) { installOptionsDialog(p, *parts); });
     program.addHiddenWindow([](PlannerProgram &p) {
         p.mainWindow().setAboutBox(new AboutBox(&p.mainWindow()));
     });

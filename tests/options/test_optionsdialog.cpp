@@ -81,6 +81,7 @@ private slots:
     void cleanup();
 
     void windowAndTabs();
+    void typeSwatchesBesideTheirNames();
     void openingInBothClockFormats_data();
     void openingInBothClockFormats();
     void positionOutsideItsListStaysStored();
@@ -224,6 +225,25 @@ void TestOptionsDialog::windowAndTabs()
     open();
     QCOMPARE(m_form->currentPage(), TForm5::Page::Calendar);
     QVERIFY(m_form->tabButton(TForm5::Page::Calendar)->isChecked());
+}
+
+void TestOptionsDialog::typeSwatchesBesideTheirNames()
+{
+    setOption(32, "Work");
+    open();
+    QWidget *page = m_form->page(TForm5::Page::EventTypes);
+    showPageOf(control<QLineEdit>(32));
+    QCOMPARE(control<QLineEdit>(32)->text(), QString("Work"));
+    QCOMPARE(control<QLineEdit>(41)->geometry(), QRect(64, 24 + 32 * 10, 225, 21));
+    const QImage shot = page->grab().toImage();
+    const QColor face = page->palette().color(QPalette::Button);
+    // Swatch t at (24 + 2, 26 + 32 t): its top and left edge in the face
+    // colour, the type's colour inside, the black outline on the other sides.
+    QCOMPARE(shot.pixelColor(24 + 2, 26 + 32), face);
+    QCOMPARE(shot.pixelColor(24 + 2 + 8, 26 + 32), face);
+    QCOMPARE(shot.pixelColor(24 + 2 + 8, 26 + 32 + 8), QColor(255, 153, 153));
+    QCOMPARE(shot.pixelColor(24 + 2 + 8, 26 + 32 * 10 + 8), QColor(255, 255, 153));
+    QCOMPARE(shot.pixelColor(24 + 2 + 8, 26 + 32 + 14), QColor(Qt::black));
 }
 
 void TestOptionsDialog::openingInBothClockFormats_data()

@@ -3,6 +3,8 @@
 #include "AboutBox.h"
 #include "Clock.h"
 #include "IcsWindowCommands.h"
+#include "Autostart.h"
+#include "MonthNavigator.h"
 #include "PlannerProgram.h"
 #include "Unit1.h"
 #include "Unit2.h"
@@ -14,12 +16,16 @@
 #include "TaskPad.h"
 #include "TaskPictures.h"
 #include "ViewDates.h"
+#include "Unit5.h"
+
+#include "CalendarDropDown.h"
 
 #include "DayView.h"
 #include "TimeRuler.h"
 #include "TypeColors.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QMenu>
 #include <QPixmap>
 
@@ -34,6 +40,7 @@ struct Parts
     DayView *day = nullptr;
     TForm3 *eventEditor = nullptr;
     TaskPad *taskPad = nullptr;
+    TForm5 *optionsDialog = nullptr;
 };
 
 void installDayView(PlannerProgram &p, Parts &parts)
@@ -184,6 +191,35 @@ void installCalendarTransfer(PlannerProgram &p)
     QObject::connect(&form, &TForm1::exportCalendarRequested, commands, &IcsWindowCommands::exportCalendar);
 }
 
+// The options dialog's "OK" hands each setting to the window that shows
+// it. Parts built later follow TForm5::firstDayOfWeekApplied (their month
+// calendars) and TForm5::optionsApplied (whatever paints times or colours).
+void installOptionsDialog(PlannerProgram &p, Parts &parts)
+{
+    TForm1 &form = p.mainWindow();
+    auto *dialog = new TForm5(p.dataModule(), &form);
+    parts.optionsDialog = dialog;
+    dialog->setStartWithSystem([](bool on) -> std::optional<QString> {
+        if (on)
+            return Autostart::registerProgram(QCoreApplication::applicationFilePath());
+        Autostart::removeProgram();
+        return std::nullopt;
+    });
+
+    QObject::connect(&form, &TForm1::optionsRequested, dialog, &TForm5::openOptions);
+    // The ruler is relabelled exactly as at start-up.
+    QObject::connect(dialog, &TForm5::clockFormatApplied, &form, &TForm1::clockFormatApplied);
+    QObject::connect(dialog, &TForm5::firstDayOfWeekApplied, &form,
+                     [&form](Qt::DayOfWeek day) { form.navigator()->setFirstDayOfWeek(day); });
+    if (TForm3 *editor = parts.eventEditor)
+        QObject::connect(dialog, &TForm5::firstDayOfWeekApplied, editor->calendarDropDown(),
+                         &CalendarDropDown::setFirstDayOfWeek);
+    QObject::connect(dialog, &TForm5::typeNamesApplied, &form, &TForm1::applyTypeNames);
+    // Rebuilding takes the working hours, colours and clock format anew.
+    if (DayView *day = parts.day)
+        QObject::connect(dialog, &TForm5::optionsApplied, day, [day] { day->rebuild(); });
+}
+
 } // namespace
 
 void installSubsystems(PlannerProgram &program)
@@ -200,6 +236,7 @@ void installSubsystems(PlannerProgram &program)
     // month, week and day report layouts.
     program.addHiddenWindow([parts](PlannerProgram &p) { installEventEditor(p, *parts); });
     program.addHiddenWindow([parts](PlannerProgram &p) { installTaskEditor(p, *parts); });
+    program.addHiddenWindow([parts](PlannerProgram &p) { installOptionsDialog(p, *parts); });
     program.addHiddenWindow([](PlannerProgram &p) {
         p.mainWindow().setAboutBox(new AboutBox(&p.mainWindow()));
     });

@@ -63,6 +63,7 @@ void Cursor::close()
     m_slot = -1;
     m_state = State::Browse;
     m_buffer.clear();
+    m_changed.clear();
 }
 
 void Cursor::setIndexName(const QString &name)
@@ -191,6 +192,7 @@ void Cursor::insert()
     if (inEdit())
         cancel();
     m_buffer.assign(m_schema->fields.size(), QVariant());
+    m_changed.assign(m_schema->fields.size(), false);
     m_bufferError.clear();
     m_state = State::Insert;
 }
@@ -205,6 +207,7 @@ bool Cursor::edit()
     if (id == 0 || !m_table->contains(id))
         return fail(QStringLiteral("There is no current row to edit."));
     m_buffer = m_table->row(id);
+    m_changed.assign(m_buffer.size(), false);
     m_bufferError.clear();
     m_state = State::Edit;
     return true;
@@ -237,6 +240,7 @@ bool Cursor::post()
     }
     m_state = State::Browse;
     m_buffer.clear();
+    m_changed.clear();
     m_bufferError.clear();
     m_lastError.clear();
     if (m_afterPost)
@@ -248,7 +252,44 @@ void Cursor::cancel()
 {
     m_state = State::Browse;
     m_buffer.clear();
+    m_changed.clear();
     m_bufferError.clear();
+}
+
+bool Cursor::postBesideEdit(const std::vector<std::pair<QString, QVariant>> &values)
+{
+    if (!isOpen())
+        return fail(QStringLiteral("The table is not open."));
+    if (m_state == State::Insert)
+        return fail(QStringLiteral("The row is not yet posted."));
+    const qint64 id = currentId();
+    if (id == 0 || !m_table->contains(id))
+        return fail(QStringLiteral("There is no current row to edit."));
+    std::vector<QVariant> stored = m_table->row(id);
+    std::vector<std::pair<int, QVariant>> written;
+    for (const auto &[field, value] : values) {
+        const int f = fieldIndex(field);
+        if (f < 0)
+            return fail(QStringLiteral("Unknown field %1.").arg(field));
+        QVariant coerced;
+        if (!TableFile::coerce(m_schema->fields[f], value, &coerced))
+            return fail(QStringLiteral("'%1' is not a valid value for the field %2.").arg(value.toString(), field));
+        stored[f] = coerced;
+        written.emplace_back(f, coerced);
+    }
+    QString error;
+    if (!m_table->updateRow(id, stored, &error))
+        return fail(error);
+    if (m_state == State::Edit) {
+        for (const auto &[f, value] : written) {
+            if (!m_changed[f])
+                m_buffer[f] = value;
+        }
+    }
+    m_lastError.clear();
+    if (m_afterPost)
+        m_afterPost();
+    return true;
 }
 
 bool Cursor::deleteRow()
@@ -403,6 +444,7 @@ void Cursor::setValue(const QString &field, const QVariant &value)
         return;
     }
     m_buffer[f] = coerced;
+    m_changed[f] = true;
 }
 
 bool Cursor::setText(const QString &field, const QString &text)
@@ -416,5 +458,6 @@ bool Cursor::setText(const QString &field, const QString &text)
     if (!TableFile::coerce(m_schema->fields[f], text, &coerced))
         return fail(QStringLiteral("'%1' is not a valid value for the field %2.").arg(text, field));
     m_buffer[f] = coerced;
+    m_changed[f] = true;
     return true;
 }

@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 class TableFile;
@@ -84,6 +85,12 @@ public:
     [[nodiscard]] bool post(); // writes the row durably, then runs the after-post hook
     void cancel();
     [[nodiscard]] bool deleteRow(); // the current row
+    // Posts the given fields of the current row at once, beside an edit in
+    // progress on it: the edit keeps its own changes (what setValue and
+    // setText wrote) and takes the new values of the fields it left alone,
+    // so that neither its later post nor its cancel undoes this one. In
+    // browse state it is an ordinary edit and post. Runs the after-post hook.
+    [[nodiscard]] bool postBesideEdit(const std::vector<std::pair<QString, QVariant>> &values);
     State state() const { return m_state; }
 
     // Runs after every successful post on this cursor.
@@ -153,6 +160,7 @@ private:
     int m_slot = -1;            // the table slot of the row at m_pos; -1 at end of data
     State m_state = State::Browse;
     std::vector<QVariant> m_buffer; // edit buffer, one value per field
+    std::vector<bool> m_changed;    // per field: written since edit or insert began
     std::function<void()> m_afterPost;
     QString m_lastError;
     QString m_bufferError; // a value setValue could not take; post refuses with it

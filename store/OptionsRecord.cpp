@@ -42,19 +42,11 @@ QString OptionsRecord::typeName(int type) const
 
 bool OptionsRecord::change(std::initializer_list<std::pair<int, QVariant>> values)
 {
-    // While the options dialog holds the row in edit mode the values join
-    // its edit, and its OK or Cancel decides; posting here would commit the
-    // user's unconfirmed changes behind the dialog's back.
-    const bool ownEdit = m_table.state() == Cursor::State::Browse;
-    if (ownEdit && !m_table.edit())
-        return false;
+    // Posted at once even while the options dialog holds the row in edit
+    // mode: its Cancel must not throw this value away, nor its OK write an
+    // older one over it (window placement stored on Exit, pane widths).
+    std::vector<std::pair<QString, QVariant>> fields;
     for (const auto &[field, value] : values)
-        m_table.setValue(fieldName(field), value);
-    if (!ownEdit)
-        return true;
-    if (!m_table.post()) {
-        m_table.cancel();
-        return false;
-    }
-    return true;
+        fields.emplace_back(fieldName(field), value);
+    return m_table.postBesideEdit(fields);
 }

@@ -25,8 +25,10 @@ public:
     QColor colorField(int field, const QColor &fallback) const;
 
     // Edit, set the fields, post: the one-step change every writer other
-    // than the options dialog uses. False (the row unchanged) when the post
-    // fails; the cursor's lastError() says why.
+    // than the options dialog uses. While the dialog edits the row the
+    // fields are posted beside its edit, which keeps only its own changes.
+    // False (the row unchanged) when the post fails; the cursor's
+    // lastError() says why.
     [[nodiscard]] bool change(std::initializer_list<std::pair<int, QVariant>> values);
 
     // Display name of event type t (0..10): field 31 + t.

@@ -138,6 +138,8 @@ TableSchema makeOptionsSchema()
     add(52, FieldType::Boolean);
     add(53, FieldType::Integer);
     add(54, FieldType::Integer);
+    // Set reminders on tasks with due dates; older option files lack it.
+    s.fields.append({QStringLiteral("55"), FieldType::Boolean, 0, true});
     s.indexes = {{QString(), {}, false, false}}; // rowid order: the single row
     s.finishFields();
     return s;

@@ -24,6 +24,9 @@ struct FieldDef
     QString name;
     FieldType type = FieldType::Text;
     int size = 0; // capacity of a Text field; declared size of a Memo
+    // A field newer than files already in use: a file without its column
+    // gets it added when opened for writing and reads it as blank otherwise.
+    bool addedLater = false;
 };
 
 struct IndexDef
@@ -94,7 +97,8 @@ private:
 // indexes primary (`No`), `end` (`Et` descending), `sta` (`Md`, `St`, `Et`,
 // `S`, `Subject`, case-insensitive).
 const TableSchema &calendarSchema();
-// The options record: fields "1".."22", "30".."50", "52".."54", table "options".
+// The options record: fields "1".."22", "30".."50", "52".."55", table
+// "options"; "55" came later (see FieldDef::addedLater).
 const TableSchema &optionsSchema();
 // The folders list: fields "1".."8", table "folders".
 const TableSchema &foldersSchema();

@@ -276,6 +276,7 @@ bool TDataModule2::insertDefaultOptions()
     set(52, false);                     // no purge
     set(53, 0);                         // daily print from 12:00 AM
     set(54, 30);
+    set(55, false);                     // no reminders set on tasks by themselves
     if (options.post())
         return true;
     options.cancel();
@@ -391,10 +392,11 @@ void TDataModule2::closeCalendarCursors()
 
 void TDataModule2::purgeOldItems()
 {
-    // A negative age would reach into today and the future.
+    // A negative age would reach into today and the future, and a blank one
+    // would read as 0 and take everything before today.
     const int age = m_options.intField(54);
     Cursor &cursor = Table50();
-    if (m_readOnly || age < 0 || !cursor.isOpen())
+    if (m_readOnly || age < 0 || Table60().isBlank(QStringLiteral("54")) || !cursor.isOpen())
         return;
     const QString limit = LocaleFormats::formatDate(Clock::today().addDays(-age));
     if (!cursor.setFilter("S < '" + limit + "' and Re<>'True' and Ta<>'True'"))

@@ -133,7 +133,9 @@ private slots:
     void missingSettingsTableIsCreated();
 
     void emptySettingsTablesGetDefaults();
-    void optionChangeDuringDialogJoinsItsEdit();
+    void optionChangeDuringDialogIsPostedBesideItsEdit_data();
+    void optionChangeDuringDialogIsPostedBesideItsEdit();
+    void optionsFileWithoutTaskReminderFieldOpens();
 
     void purgeOldItems_data();
     void purgeOldItems();
@@ -596,51 +598,108 @@ void TestDataModule::emptySettingsTablesGetDefaults()
     QCOMPARE(dm.options().intField(46), dm.Table61().asInt("1"));
 }
 
-void TestDataModule::optionChangeDuringDialogJoinsItsEdit()
+void TestDataModule::optionChangeDuringDialogIsPostedBesideItsEdit_data()
 {
+    QTest::addColumn<bool>("confirm");
+    QTest::newRow("dialog cancelled") << false;
+    QTest::newRow("dialog confirmed") << true;
+}
+
+// While the options dialog holds the row in edit mode, a writer such as
+// Exit (window placement) or the folder divider posts its own fields at
+// once; the dialog's OK or Cancel decides only about the dialog's changes.
+void TestDataModule::optionChangeDuringDialogIsPostedBesideItsEdit()
+{
+    QFETCH(bool, confirm);
     TempHome home;
     TDataModule2 dm{DataRoot(home.path())};
     QVERIFY(dm.startUp());
-    // The options dialog holds the row in edit mode; a writer meanwhile
-    // neither posts the dialog's changes nor its own.
     QVERIFY(dm.Table60().edit());
     dm.Table60().setValue("30", true);
-    QVERIFY(dm.options().change({{18, 222}}));
-    QCOMPARE(dm.Table60().state(), Cursor::State::Edit);
-    QCOMPARE(dm.options().intField(18), 222);
-    dm.Table60().cancel();
-    QCOMPARE(dm.options().intField(18), 150);
-    QVERIFY(!dm.options().boolField(30));
+    dm.Table60().setValue("18", 300); // a field both write: the edit keeps its own value
 
-    // Outside the dialog a change is posted at once.
-    QVERIFY(dm.options().change({{18, 240}}));
-    QCOMPARE(dm.Table60().state(), Cursor::State::Browse);
-    TDataModule2 reader{DataRoot(home.path())};
-    QVERIFY(reader.openForReading());
-    QCOMPARE(reader.options().intField(18), 240);
+    QVERIFY(dm.options().change({{11, false}, {12, 40}, {18, 222}}));
+    QCOMPARE(dm.Table60().state(), Cursor::State::Edit);
+    QCOMPARE(dm.options().intField(12), 40);
+    QVERIFY(dm.options().boolField(30)); // the dialog's change is still its own
+    {
+        TDataModule2 onDisk{DataRoot(home.path())};
+        QVERIFY(onDisk.openForReading(1));
+        QCOMPARE(onDisk.options().intField(12), 40);
+        QCOMPARE(onDisk.options().intField(18), 222);
+        QVERIFY(!onDisk.options().boolField(30));
+    }
+
+    if (confirm)
+        QVERIFY(dm.Table60().post());
+    else
+        dm.Table60().cancel();
+    TDataModule2 after{DataRoot(home.path())};
+    QVERIFY(after.openForReading(1));
+    QCOMPARE(after.options().intField(12), 40);
+    QCOMPARE(after.options().boolField(30), confirm);
+    // The dialog's own write of 18 goes with its OK, the writer's stays on Cancel.
+    QCOMPARE(after.options().intField(18), confirm ? 300 : 222);
+}
+
+// Option files from before "Set reminders on tasks with due dates" have no
+// column "55": a reader sees it blank and leaves the file alone, start-up
+// adds the column and keeps every other setting.
+void TestDataModule::optionsFileWithoutTaskReminderFieldOpens()
+{
+    TempHome home;
+    QVERIFY(firstStart(home.path()));
+    const QString optionsFile = home.path() + "Data/options.db";
+    sqlite3 *db = nullptr;
+    QCOMPARE(sqlite3_open(optionsFile.toUtf8().constData(), &db), SQLITE_OK);
+    QCOMPARE(sqlite3_exec(db, "ALTER TABLE options DROP COLUMN \"55\"; UPDATE options SET \"54\" = 45", nullptr, nullptr,
+                          nullptr),
+             SQLITE_OK);
+    sqlite3_close(db);
+    const QByteArray before = readBytes(optionsFile);
+
+    {
+        TDataModule2 reader{DataRoot(home.path())};
+        QVERIFY2(reader.openForReading(1), qPrintable(reader.startUpError()));
+        QVERIFY(!reader.options().boolField(55));
+        QCOMPARE(reader.options().intField(54), 45);
+    }
+    QCOMPARE(readBytes(optionsFile), before);
+
+    {
+        TDataModule2 dm{DataRoot(home.path())};
+        QVERIFY2(dm.startUp(), qPrintable(dm.startUpError()));
+        QCOMPARE(dm.options().intField(54), 45);
+        QVERIFY(dm.options().change({{55, true}}));
+    }
+    TDataModule2 again{DataRoot(home.path())};
+    QVERIFY(again.openForReading(1));
+    QVERIFY(again.options().boolField(55));
+    QCOMPARE(again.options().intField(54), 45);
 }
 
 void TestDataModule::purgeOldItems_data()
 {
     QTest::addColumn<bool>("purgeOn");
-    QTest::addColumn<int>("age");
+    QTest::addColumn<QVariant>("age"); // invalid: blank
     QTest::addColumn<QStringList>("kept");
 
     const QStringList all{"1 March", "28 February", "blank-start task", "dated task", "multi-date 20 Feb - 5 Mar",
                           "recurring from last year", "today"};
     QTest::newRow("age 30 on 31 March")
-        << true << 30
+        << true << QVariant(30)
         << QStringList{"1 March", "blank-start task", "dated task", "recurring from last year", "today"};
-    QTest::newRow("switched off") << false << 30 << all;
-    QTest::newRow("negative age deletes nothing") << true << -5 << all;
+    QTest::newRow("switched off") << false << QVariant(30) << all;
+    QTest::newRow("negative age deletes nothing") << true << QVariant(-5) << all;
+    QTest::newRow("blank age deletes nothing") << true << QVariant() << all;
     QTest::newRow("age 0 keeps today")
-        << true << 0 << QStringList{"blank-start task", "dated task", "recurring from last year", "today"};
+        << true << QVariant(0) << QStringList{"blank-start task", "dated task", "recurring from last year", "today"};
 }
 
 void TestDataModule::purgeOldItems()
 {
     QFETCH(bool, purgeOn);
-    QFETCH(int, age);
+    QFETCH(QVariant, age);
     QFETCH(QStringList, kept);
     TempHome home;
     QVERIFY(firstStart(home.path()));

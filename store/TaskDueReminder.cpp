@@ -1,0 +1,33 @@
+#include "TaskDueReminder.h"
+
+#include "Cursor.h"
+#include "OptionsRecord.h"
+
+namespace TaskDueReminder {
+
+std::optional<Reminder> proposed(const Task &task, bool optionOn, const QTime &taskReminderTime)
+{
+    if (!optionOn || !task.due.isValid() || task.completed)
+        return std::nullopt;
+    const bool hadReminder = task.reminderOn || task.reminderDate.isValid() || task.reminderTime.isValid();
+    if (hadReminder)
+        return std::nullopt;
+    return Reminder{task.due, taskReminderTime.isValid() ? taskReminderTime : fallbackTime()};
+}
+
+bool apply(const OptionsRecord &options, Cursor &task)
+{
+    if (task.state() == Cursor::State::Browse)
+        return false;
+    const Task read{task.asDate(QStringLiteral("E")), task.asBool(QStringLiteral("C")), task.asBool(QStringLiteral("R")),
+                    task.asDate(QStringLiteral("Rs")), task.asTime(QStringLiteral("Rt"))};
+    const std::optional<Reminder> reminder = proposed(read, options.boolField(optionField), options.timeField(44));
+    if (!reminder)
+        return false;
+    task.setValue(QStringLiteral("R"), true);
+    task.setValue(QStringLiteral("Rs"), reminder->date);
+    task.setValue(QStringLiteral("Rt"), reminder->time);
+    return true;
+}
+
+} // namespace TaskDueReminder

@@ -46,7 +46,7 @@ Cursor &CellsView::cursorOf(int index)
 
 bool CellsView::use24Hour() const
 {
-    return const_cast<TDataModule2 &>(m_data).options().boolField(30);
+    return m_data.options().boolField(30); // read at every paint: the option may change meanwhile
 }
 
 int CellsView::selectedIndex() const

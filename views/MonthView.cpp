@@ -20,15 +20,25 @@ MonthView::MonthView(TDataModule2 &data, ViewState &state, QWidget *parent)
     m_header = new MonthHeaderStrip(this);
     m_area = new QWidget(this);
     for (int n = 1; n <= cellCountInMonth; ++n) {
-        const int weekday = monthWeekday(n);
-        const RowPainter &painter = weekday == 0 ? static_cast<const RowPainter &>(m_monday)
-            : weekday == 5                       ? static_cast<const RowPainter &>(m_saturday)
-            : weekday == 6                       ? static_cast<const RowPainter &>(m_sunday)
-                                                 : static_cast<const RowPainter &>(m_midweek);
-        ItemCellList *cell = addCell(m_area, painter);
+        ItemCellList *cell = addCell(m_area, painterFor(monthWeekday(n)));
         cell->setObjectName(QStringLiteral("DBGrid%1").arg(n));
     }
     setSeparatorLines(new SeparatorLines(m_area));
+}
+
+const RowPainter &MonthView::painterFor(int weekday) const
+{
+    // Each column kind joins its bands to its neighbours in its own way.
+    switch (weekday) {
+    case 0:
+        return m_monday;
+    case 5:
+        return m_saturday;
+    case 6:
+        return m_sunday;
+    default:
+        return m_midweek;
+    }
 }
 
 QString MonthView::titleText(const QDate &date, int cellNumber)

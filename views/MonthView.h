@@ -39,6 +39,7 @@ protected:
     CellContext cellContext(int index) const override;
 
 private:
+    const RowPainter &painterFor(int weekday) const;
     void layoutCells();
     void placeLines();
     QColor dayBackground(int index) const;

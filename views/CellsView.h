@@ -34,6 +34,11 @@ public:
     // The date cell i shows.
     QDate cellDate(int index) const { return firstDate().addDays(index); }
 
+    // Every row of a cell, its title row included, is 18 pixels high by
+    // construction; what is left of resetting the row heights is painting
+    // the cells anew, which the build and the refill end with.
+    void resetRowHeights() { repaintCells(); }
+
     // The cursors were re-read after a post or a delete: repaint every cell
     // (and place what depends on the row counts).
     virtual void cellsRefreshed();

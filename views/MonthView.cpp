@@ -75,7 +75,7 @@ void MonthView::refill(const QDate &navigatorDate)
     s.SelectedCellNo = selected + 1;
     markDay(selected, true);
     s.SelectedItemNo = QStringLiteral("0");
-    repaintCells();
+    resetRowHeights();
 }
 
 void MonthView::cellsRefreshed()

@@ -56,7 +56,7 @@ void WeekView::build(const QDate &navigatorDate)
     const int selected = int(s.WeekFirstDate.daysTo(navigatorDate));
     markDay(selected, true);
     s.SelectedCellNo = selected + 43;
-    repaintCells();
+    resetRowHeights();
 }
 
 void WeekView::markDay(int index, bool selected)

@@ -38,6 +38,8 @@ private slots:
     void backAndForward();
     void afterPostRefreshReachesTheCells_data();
     void afterPostRefreshReachesTheCells();
+    void resizingBuildsAgain_data();
+    void resizingBuildsAgain();
     void doubleClickOnAnEmptyDayProposesEightOClock();
     void blockMenuRecoloursAtOnce();
 
@@ -170,6 +172,36 @@ void ViewsWindowTest::afterPostRefreshReachesTheCells()
         const QSize area = month()->area()->size();
         QVERIFY(month()->separatorLines()->lines().contains(CellGeometry::monthColumnLine(31, 1, area)));
         QVERIFY(!month()->separatorLines()->lines().contains(CellGeometry::monthColumnLine(31, 0, area)));
+    }
+}
+
+void ViewsWindowTest::resizingBuildsAgain_data()
+{
+    afterPostRefreshReachesTheCells_data();
+}
+
+void ViewsWindowTest::resizingBuildsAgain()
+{
+    QFETCH(int, view);
+    const bool inMonth = View(view) == View::Month;
+    addItem("Dentist", QDate(2025, 1, 29), 1);
+    window().showView(View(view));
+    CellsView *cells = inMonth ? static_cast<CellsView *>(month()) : week();
+    ItemCellList *wednesday = cells->cell(inMonth ? 30 : 2);
+    QTest::mouseClick(wednesday, Qt::LeftButton, Qt::NoModifier, QPoint(30, 18 + 9));
+    const ViewState &state = window().viewState();
+    QVERIFY(state.hasSelectedItem());
+    QCOMPARE(window().shownDate(), QDate(2025, 1, 29));
+
+    window().resize(900, 640);
+    QCOMPARE(state.SelectedItemNo, QStringLiteral("0"));
+    QCOMPARE(cells->cellDate(inMonth ? 30 : 2), QDate(2025, 1, 29)); // the same days
+    QCOMPARE(state.SelectedCellNo, inMonth ? 31 : 45);
+    if (inMonth) {
+        const QSize area = month()->area()->size();
+        QCOMPARE(month()->cell(30)->geometry(), CellGeometry::monthCell(31, area));
+    } else {
+        QCOMPARE(week()->cell(2)->geometry(), CellGeometry::weekCell(3, week()->area()->size()));
     }
 }
 

@@ -21,8 +21,10 @@
 #include "CalendarDropDown.h"
 
 #include "DayView.h"
+#include "MonthView.h"
 #include "TimeRuler.h"
 #include "TypeColors.h"
+#include "WeekView.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -38,6 +40,8 @@ namespace {
 struct Parts
 {
     DayView *day = nullptr;
+    WeekView *week = nullptr;
+    MonthView *month = nullptr;
     TForm3 *eventEditor = nullptr;
     TaskPad *taskPad = nullptr;
     TForm5 *optionsDialog = nullptr;
@@ -85,6 +89,56 @@ void installDayView(PlannerProgram &p, Parts &parts)
         form.blockTypeAction(type)->setIcon(TypeColors::swatchIcon(type));
 }
 
+// What the week and month views share: a click moves the navigator, and
+// their commands reach the editor once it exists.
+void connectCellsView(PlannerProgram &p, CellsView *view)
+{
+    TForm1 &form = p.mainWindow();
+    view->setNavigatorMover([&form](const QDate &date) { form.setShownDate(date); });
+    QObject::connect(view, &CellsView::storeError, &p, [&p](const QString &message) { p.showMessage(message); });
+}
+
+void installWeekView(PlannerProgram &p, Parts &parts)
+{
+    TForm1 &form = p.mainWindow();
+    auto *week = new WeekView(p.dataModule(), form.viewState());
+    parts.week = week;
+    connectCellsView(p, week);
+
+    TForm1::ViewHooks hooks;
+    hooks.build = [week](const QDate &date) { week->build(date); };
+    hooks.datePicked = hooks.build;
+    // A resize builds the whole week again, selection included.
+    hooks.resized = [week, &form] { week->build(form.shownDate()); };
+    hooks.refreshed = [week] { week->cellsRefreshed(); };
+    form.installView(TForm1::View::Week, week, hooks);
+}
+
+void installMonthView(PlannerProgram &p, Parts &parts)
+{
+    TForm1 &form = p.mainWindow();
+    auto *month = new MonthView(p.dataModule(), form.viewState());
+    parts.month = month;
+    connectCellsView(p, month);
+
+    TForm1::ViewHooks hooks;
+    hooks.build = [month](const QDate &date) { month->build(date); };
+    // The navigator and the back and forward buttons keep the cells where
+    // they are and refill them.
+    hooks.datePicked = [month](const QDate &date) { month->refill(date); };
+    hooks.resized = [month, &form] { month->build(form.shownDate()); };
+    hooks.refreshed = [month] { month->cellsRefreshed(); };
+    form.installView(TForm1::View::Month, month, hooks);
+}
+
+void connectCellCommands(TForm3 *editor, CellsView *view)
+{
+    if (!view)
+        return;
+    QObject::connect(view, &CellsView::openItemRequested, editor, [editor](qint64 no) { editor->editItem(no); });
+    QObject::connect(view, &CellsView::newAppointmentRequested, editor, &TForm3::newAppointment);
+}
+
 void installEventEditor(PlannerProgram &p, Parts &parts)
 {
     TForm1 &form = p.mainWindow();
@@ -94,6 +148,8 @@ void installEventEditor(PlannerProgram &p, Parts &parts)
     QObject::connect(&form, &TForm1::newAppointmentRequested, editor, &TForm3::newAppointment);
     QObject::connect(&form, &TForm1::newAllDayEventRequested, editor, &TForm3::newAllDayEvent);
     QObject::connect(&form, &TForm1::newRecurringAppointmentRequested, editor, &TForm3::newRecurringAppointment);
+    connectCellCommands(editor, parts.week);
+    connectCellCommands(editor, parts.month);
     if (DayView *day = parts.day) {
         QObject::connect(day, &DayView::newAppointmentRequested, editor, &TForm3::newAppointment);
         QObject::connect(day, &DayView::openItemRequested, editor, [editor](qint64 no) { editor->editItem(no); });
@@ -230,6 +286,8 @@ void installSubsystems(PlannerProgram &program)
     // window's configuration builds the folder's last view.
     program.addMainWindowPart([parts](PlannerProgram &p) { installDayView(p, *parts); });
     program.addMainWindowPart([parts](PlannerProgram &p) { installTaskPad(p, *parts); });
+    program.addMainWindowPart([parts](PlannerProgram &p) { installWeekView(p, *parts); });
+    program.addMainWindowPart([parts](PlannerProgram &p) { installMonthView(p, *parts); });
 
     // Hidden windows in their start-up order: event editor, task editor,
     // options dialog, reminders window, folder editor, about box, then the

@@ -301,6 +301,13 @@ void TForm1::relayoutMonthFillers()
         month.hooks.refreshed();
 }
 
+void TForm1::weekCellsRefreshed()
+{
+    InstalledView &week = installed(View::Week);
+    if (week.hooks.refreshed)
+        week.hooks.refreshed();
+}
+
 // --- views -------------------------------------------------------------------
 
 TForm1::InstalledView &TForm1::installed(View view)

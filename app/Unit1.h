@@ -2,6 +2,7 @@
 
 #include "PaneSizes.h"
 #include "Unit2.h"
+#include "ViewState.h"
 
 #include <QDate>
 #include <QMainWindow>
@@ -64,6 +65,10 @@ public:
     void configureWindow() override;
     View activeView() const override { return m_currentView; }
     void relayoutMonthFillers() override;
+    void weekCellsRefreshed() override;
+
+    // The selection the week and month views, their painters and printing share.
+    ViewState &viewState() { return m_viewState; }
 
     // --- views ------------------------------------------------------------
     void installView(View view, QWidget *widget, ViewHooks hooks);
@@ -226,6 +231,7 @@ private:
 
     std::array<InstalledView, 4> m_views; // by View; [0] is the empty area of no view
     View m_currentView = View::None;
+    ViewState m_viewState;
     int m_selectionStartRow = FirstSelectedRow;
     int m_selectionEndRow = FirstSelectedRow;
     int m_rightPaneWidth = PaneSizes::NavigatorMonthWidth;

@@ -425,6 +425,7 @@ void TDataModule2::Table50AfterPost()
     case DataModuleHost::View::Week:
         for (int number = 1; number <= 7; ++number)
             table(number).refresh();
+        m_host->weekCellsRefreshed();
         break;
     default:
         break;

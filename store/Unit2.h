@@ -22,6 +22,7 @@ public:
     virtual void configureWindow() {}                 // last start-up step
     virtual View activeView() const { return View::None; }
     virtual void relayoutMonthFillers() {}            // after the month cells were refreshed
+    virtual void weekCellsRefreshed() {}              // after the week cells were refreshed
 };
 
 // The data module: the one owner of every cursor.

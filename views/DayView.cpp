@@ -88,6 +88,8 @@ DayView::DayView(TDataModule2 &data, QWidget *parent)
     });
     connect(m_grid, &DayGrid::characterTyped, this, &DayView::onCharacterTyped);
     connect(m_strip, &ItemCellList::rowPressed, this, [this] { m_clickTimer.stop(); });
+    connect(m_strip, &ItemCellList::doubleClicked, this, &DayView::onStripDoubleClicked);
+    connect(m_strip, &ItemCellList::keyPressed, this, &DayView::onStripKey);
 
     m_clickTimer.setSingleShot(true);
     connect(&m_clickTimer, &QTimer::timeout, this, &DayView::onClickTimeout);
@@ -673,4 +675,28 @@ void DayView::onBlockDoubleClicked(DayBlock *b)
             return;
     }
     emit openItemRequested(no);
+}
+
+// --- the all-day strip -------------------------------------------------------------
+
+void DayView::onStripDoubleClicked()
+{
+    Cursor &strip = m_data.Table49();
+    if (strip.isOpen() && strip.recordCount() > 0 && strip.currentId() != 0)
+        emit openItemRequested(strip.currentId());
+}
+
+void DayView::onStripKey(int key, Qt::KeyboardModifiers modifiers)
+{
+    // Ctrl+Delete would be the list's own record deletion: never reached.
+    if (key != Qt::Key_Delete || (modifiers & Qt::ControlModifier))
+        return;
+    Cursor &strip = m_data.Table49();
+    if (!strip.isOpen() || strip.recordCount() == 0)
+        return;
+    if (!strip.deleteRow()) {
+        emit storeError(strip.lastError());
+        return;
+    }
+    rebuild();
 }

@@ -144,6 +144,10 @@ private:
     void onBlockReleased(DayBlock *block, Qt::MouseButton button);
     void onBlockDoubleClicked(DayBlock *block);
     void onClickTimeout();
+    // The all-day strip: double click opens its current item, Delete
+    // deletes it.
+    void onStripDoubleClicked();
+    void onStripKey(int key, Qt::KeyboardModifiers modifiers);
     bool writeDragStep(qint64 itemNo, const QList<BlockDrag::Writes> &posts);
     bool post(Cursor &cursor);
 

@@ -1,6 +1,7 @@
 #include "ItemCellList.h"
 
 #include "Cursor.h"
+#include "ViewFonts.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -56,7 +57,27 @@ int ItemCellList::rowAt(int y) const
     return row < rowCount() ? row : -1;
 }
 
-QList<ItemRow> ItemCellList::readRows(qint64 *currentNo)
+void ItemCellList::setBackground(const QColor &color)
+{
+    m_background = color;
+    update();
+}
+
+void ItemCellList::setTitle(const QString &text, const QColor &textColor, const QColor &background)
+{
+    m_title = text;
+    m_titleText = textColor;
+    m_titleBackground = background;
+    update(0, 0, width(), m_topMargin);
+}
+
+int ItemCellList::visibleRowCapacity() const
+{
+    const int room = height() - m_topMargin;
+    return qMax(1, (room + rowHeight - 1) / rowHeight);
+}
+
+QList<ItemRow> ItemCellList::readRows(int maxRows, qint64 *currentNo)
 {
     QList<ItemRow> rows;
     *currentNo = 0;
@@ -64,19 +85,42 @@ QList<ItemRow> ItemCellList::readRows(qint64 *currentNo)
     if (!m_cursor.isOpen() || m_cursor.state() != Cursor::State::Browse)
         return rows;
     *currentNo = m_cursor.currentId();
-    for (m_cursor.first(); !m_cursor.eof(); m_cursor.next())
+    int currentIndex = -1;
+    for (m_cursor.first(); !m_cursor.eof() && rows.size() < maxRows; m_cursor.next()) {
         rows.append(ItemRow::fromCursor(m_cursor));
-    if (*currentNo == 0 || !m_cursor.locate(No, *currentNo))
+        if (rows.last().No == *currentNo)
+            currentIndex = int(rows.size()) - 1;
+    }
+    // Back to the row the cell had: a few steps when it is among the shown
+    // rows, a search only when it lies below them.
+    m_cursor.first();
+    if (currentIndex > 0) {
+        for (int i = 0; i < currentIndex; ++i)
+            m_cursor.next();
+    } else if (currentIndex < 0 && *currentNo != 0 && !m_cursor.locate(No, *currentNo)) {
         m_cursor.first();
+    }
     return rows;
+}
+
+void ItemCellList::paintTitle(QPainter &painter)
+{
+    if (m_topMargin <= 0 || m_title.isEmpty())
+        return;
+    const QRect title(0, 0, columnWidth(), m_topMargin);
+    painter.fillRect(title, m_titleBackground);
+    painter.setFont(ViewFonts::cellFont());
+    painter.setPen(m_titleText);
+    painter.drawText(title.adjusted(0, 0, -3, 0), Qt::AlignRight | Qt::AlignVCenter, m_title);
 }
 
 void ItemCellList::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    painter.fillRect(rect(), Qt::white);
+    painter.fillRect(rect(), m_background);
+    paintTitle(painter);
     qint64 currentNo = 0;
-    QList<ItemRow> rows = readRows(&currentNo);
+    QList<ItemRow> rows = readRows(visibleRowCapacity(), &currentNo);
     CellContext context = m_context();
     context.hasFocus = hasFocus();
     context.cursorEmpty = rows.isEmpty();

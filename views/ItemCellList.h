@@ -3,6 +3,7 @@
 #include "ItemRow.h"
 #include "RowPainter.h"
 
+#include <QColor>
 #include <QList>
 #include <QWidget>
 
@@ -32,6 +33,17 @@ public:
     int columnWidth() const;
     // Pixels above the first item row (a title row of month and week cells).
     void setTopMargin(int pixels);
+    // Colour of the cell below and beside its rows (month cells of a
+    // neighbouring month are grey).
+    void setBackground(const QColor &color);
+    QColor background() const { return m_background; }
+    // The text of the title row, right-aligned in the column; nothing is
+    // drawn there while it is empty.
+    void setTitle(const QString &text, const QColor &textColor, const QColor &background);
+    QString title() const { return m_title; }
+    QColor titleBackground() const { return m_titleBackground; }
+    // How many item rows the cell's height can show (at least one).
+    int visibleRowCapacity() const;
 
     int rowCount() const;
     // The item row under y; -1 above the rows or below the last one.
@@ -53,8 +65,10 @@ protected:
     void focusOutEvent(QFocusEvent *event) override;
 
 private:
-    // The rows as they stand now; the cursor is left on its current row.
-    QList<ItemRow> readRows(qint64 *currentNo);
+    // The first maxRows rows as they stand now (a cell never scrolls, so
+    // the rest cannot be seen); the cursor is left on its current row.
+    QList<ItemRow> readRows(int maxRows, qint64 *currentNo);
+    void paintTitle(QPainter &painter);
     void makeCurrent(int row);
 
     Cursor &m_cursor;
@@ -62,4 +76,8 @@ private:
     std::function<CellContext()> m_context;
     int m_columnWidth = -1; // -1: as wide as the cell
     int m_topMargin = 0;
+    QColor m_background = Qt::white;
+    QString m_title;
+    QColor m_titleText = Qt::black;
+    QColor m_titleBackground = Qt::white;
 };

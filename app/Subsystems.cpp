@@ -1,7 +1,9 @@
 #include "Subsystems.h"
 
 #include "AboutBox.h"
+#include "Clock.h"
 #include "PlannerProgram.h"
+#include "PrintPreview.h"
 #include "Unit1.h"
 #include "Unit2.h"
 #include "Unit3.h"
@@ -9,6 +11,7 @@
 #include "DayView.h"
 #include "TimeRuler.h"
 #include "TypeColors.h"
+#include "ViewDates.h"
 
 #include <QMenu>
 
@@ -84,6 +87,30 @@ void installEventEditor(PlannerProgram &p, Parts &parts)
     }
 }
 
+void installPrinting(PlannerProgram &p, Parts &parts)
+{
+    TForm1 &form = p.mainWindow();
+    auto *preview = new PrintPreview(p.dataModule(), &form);
+
+    QObject::connect(&form, &TForm1::printPreviewRequested, preview, [preview, &form, day = parts.day] {
+        PrintPreview::Request request;
+        request.view = form.currentView();
+        request.shownDate = form.shownDate();
+        request.title = form.dateCaption();
+        request.weekFirstDate = ViewDates::weekFirstDate(request.shownDate);
+        request.monthFirstDate =
+            ViewDates::weekFirstDate(QDate(request.shownDate.year(), request.shownDate.month(), 1));
+        request.now = Clock::now();
+        if (request.view == TForm1::View::Day)
+            request.dayBlocks = day ? DayPrintBlocks::fromDayView(*day)
+                                          : preview->layOutDay(request.shownDate);
+        if (preview->prepare(request))
+            form.startDeferredPreview();
+    });
+    QObject::connect(&form, &TForm1::deferredPreviewDue, preview,
+                     [preview, &form](TForm1::View view) { preview->openPreview(view, &form); });
+}
+
 } // namespace
 
 void installSubsystems(PlannerProgram &program)
@@ -101,4 +128,5 @@ void installSubsystems(PlannerProgram &program)
     program.addHiddenWindow([](PlannerProgram &p) {
         p.mainWindow().setAboutBox(new AboutBox(&p.mainWindow()));
     });
+    program.addHiddenWindow([parts](PlannerProgram &p) { installPrinting(p, *parts); });
 }

@@ -3,6 +3,7 @@
 #include "DataRoot.h"
 #include "DaybrookResources.h"
 #include "PlannerProgram.h"
+#include "PrintCommand.h"
 #include "SingleInstanceGuard.h"
 #include "Subsystems.h"
 
@@ -54,6 +55,8 @@ int main(int argc, char *argv[])
     // A terminal command: it prints and ends, whether or not a planner runs.
     if (arguments.contains(QStringLiteral("--agenda")))
         return runAgenda(arguments);
+    if (arguments.contains(QStringLiteral("--print")) || arguments.contains(QStringLiteral("--pdf")))
+        return runPrintCommand(arguments);
 
     SingleInstanceGuard guard;
     if (!guard.acquire())

@@ -5,12 +5,14 @@
 #include "OccurrenceRules.h"
 #include "TaskPadFilter.h"
 
+#include <QGuiApplication>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QSaveFile>
+#include <QScreen>
 
 namespace {
 
@@ -139,6 +141,11 @@ QPrintPreviewDialog *PrintPreview::openPreview(View view, QWidget *parent)
     auto *dialog = new QPrintPreviewDialog(printer, parent);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setWindowTitle(QStringLiteral("Print Preview"));
+    // Large enough to read the page at once, within the screen.
+    if (const QScreen *screen = parent ? parent->screen() : QGuiApplication::primaryScreen()) {
+        const QRect room = screen->availableGeometry();
+        dialog->resize(qMin(900, room.width() * 9 / 10), room.height() * 9 / 10);
+    }
     connect(dialog, &QObject::destroyed, dialog, [printer] { delete printer; });
     connect(dialog, &QPrintPreviewDialog::paintRequested, dialog, [target](QPrinter *device) {
         QPainter painter;

@@ -110,6 +110,8 @@ void ReportPage::paintPage(QPainter &painter) const
 {
     painter.save();
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    // Flat colours and small text: a lossy picture would smear both.
+    painter.setRenderHint(QPainter::LosslessImageRendering);
     painter.setPen(QPen(Qt::black, 1));
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(QRectF(m_headerBox).adjusted(0.5, 0.5, -0.5, -0.5));

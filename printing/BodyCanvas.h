@@ -33,8 +33,6 @@ public:
     int textWidth(const QString &text) const;
     void image(int x, int y, const QImage &image);
 
-    QPainter &painter() { return m_painter; }
-
 private:
     QPainter &m_painter;
     QFont m_font;

@@ -57,12 +57,19 @@ QString PrintPreview::printDateText(const QDateTime &now, bool use24Hour)
 
 void PrintPreview::filterDays(int count, const QDate &first)
 {
-    // The same rule the week and month views give their cells, so the page
-    // holds exactly the rows the screen lists.
+    // The week and month views keep their cells' cursors filtered on the
+    // days they show, and the page prints exactly those rows; filtering
+    // them again here would change what the screen lists under its titles
+    // (after a click in a neighbouring month's cell the navigator is in
+    // another month than the cells). Only a cursor that no view has
+    // filtered since the last page (a page printed from the command line,
+    // or a view not installed) gets the views' own rule here.
     for (int n = 1; n <= count; ++n) {
         Cursor &cursor = m_data.table(n);
-        if (cursor.isOpen())
-            OccurrenceRules::occursOn(cursor, first.addDays(n - 1));
+        if (!cursor.isOpen() || (cursor.filtered() && cursor.filter() != m_ownFilters[n]))
+            continue;
+        OccurrenceRules::occursOn(cursor, first.addDays(n - 1));
+        m_ownFilters[n] = cursor.filter();
     }
 }
 

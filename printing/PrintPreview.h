@@ -11,6 +11,8 @@
 #include <QObject>
 #include <QString>
 
+#include <array>
+
 class QPrintPreviewDialog;
 class QWidget;
 
@@ -70,6 +72,7 @@ private:
     void applyTaskPadView(const Request &request);
 
     TDataModule2 &m_data;
+    std::array<QString, 43> m_ownFilters; // by cursor number: the filter the last page set, if any
     TForm9 m_monthly;
     TForm10 m_weekly;
     TForm11 m_daily;

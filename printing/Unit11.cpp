@@ -60,7 +60,7 @@ void TForm11::drawGrid(BodyCanvas &canvas) const
 {
     const int right = appointmentRight();
     canvas.vline(62, 0, m_geometry.I);
-    for (int j = 0; j <= 2 * (PrintedHours); ++j) {
+    for (int j = 0; j <= 2 * PrintedHours; ++j) {
         const int y = GridTop + HalfHour * j;
         canvas.hline(AppointmentLeft, right, y);
         if (j % 2) {

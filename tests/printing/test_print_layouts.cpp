@@ -2,6 +2,7 @@
 #include "Cursor.h"
 #include "DayPrintBlocks.h"
 #include "DayView.h"
+#include "OccurrenceRules.h"
 #include "PrintPreview.h"
 #include "TestSupport.h"
 #include "TypeColors.h"
@@ -36,6 +37,8 @@ private slots:
     void monthCellHoldsFive();
     void bandFromThursdayToTuesday();
     void neighbouringMonthPrintsWhite();
+    void monthPrintsTheCellsAsTheViewFilteredThem();
+    void cursorsNoViewFilteredFollowTheNextPage();
     void taskPadPrintsFortyFour();
     void printDate_data();
     void printDate();
@@ -332,6 +335,24 @@ void TestPrintLayouts::monthCellHoldsFive()
     QCOMPARE(page.bodyPixel(satLeft + 20, rowTop + 18 * 3 + 9), white); // Sunday's title row
     // The grid is 960 wide on Letter; the rest of the picture stays white.
     QCOMPARE(page.bodyPixel(6 * J + 10, rowTop + 30), white);
+    // The drawing moved the cursor; it is set back to its first row.
+    Cursor &cell = m_data->table(17);
+    QCOMPARE(cell.asText("Subject"), QStringLiteral("W0"));
+}
+
+void TestPrintLayouts::monthPrintsTheCellsAsTheViewFilteredThem()
+{
+    // A month view that shows February (the navigator since moved into
+    // March by a click in a grey cell) keeps its cursors; the page prints
+    // its rows and leaves the filters alone.
+    const QDate february(2025, 2, 3);
+    addItem("February", QDate(2025, 2, 5), QDate(2025, 2, 5), QTime(9, 0), QTime(10, 0), 9);
+    for (int n = 1; n <= 42; ++n)
+        OccurrenceRules::occursOn(m_data->table(n), february.addDays(n - 1));
+    const QString viewFilter = m_data->table(3).filter();
+    QVERIFY(m_preview->prepare(request(PrintPreview::View::Month, QDate(2025, 3, 12))));
+    QCOMPARE(m_data->table(3).filter(), viewFilter);
+    QCOMPARE(m_preview->monthly().bodyPixel(2 * 160 + 100, 18 + 9), TypeColors::color(9));
 }
 
 void TestPrintLayouts::bandFromThursdayToTuesday()
@@ -364,6 +385,18 @@ void TestPrintLayouts::bandFromThursdayToTuesday()
     QVERIFY(hasInk(page, QRect(5 * J + 5, sundayV + 3, 20, 11)));
     QVERIFY(hasInk(page, QRect(5, V3 + 3, 20, 11)));
     QVERIFY(!hasInk(page, QRect(4 * J + 8, V1 + 3, 100, 11)));
+}
+
+void TestPrintLayouts::cursorsNoViewFilteredFollowTheNextPage()
+{
+    // Without a week view the page filters the day cursors itself, and
+    // again for the next week.
+    const QDate nextTuesday = tuesday.addDays(7);
+    addItem("Next week", nextTuesday, nextTuesday, QTime(), QTime(), 10);
+    QVERIFY(m_preview->prepare(request(PrintPreview::View::Week, tuesday)));
+    QCOMPARE(m_preview->weekly().bodyPixel(100, 275 + 18 + 8), white);
+    QVERIFY(m_preview->prepare(request(PrintPreview::View::Week, nextTuesday)));
+    QCOMPARE(m_preview->weekly().bodyPixel(100, 275 + 18 + 8), TypeColors::color(10));
 }
 
 void TestPrintLayouts::neighbouringMonthPrintsWhite()

@@ -55,6 +55,12 @@ QString PrintPreview::printDateText(const QDateTime &now, bool use24Hour)
     return LocaleFormats::formatDate(now.date()) + QLatin1Char(' ') + time;
 }
 
+bool PrintPreview::mayFilter(int number) const
+{
+    const Cursor &cursor = m_data.table(number);
+    return cursor.isOpen() && (!cursor.filtered() || cursor.filter() == m_ownFilters[number]);
+}
+
 void PrintPreview::filterDays(int count, const QDate &first)
 {
     // The week and month views keep their cells' cursors filtered on the
@@ -66,7 +72,7 @@ void PrintPreview::filterDays(int count, const QDate &first)
     // or a view not installed) gets the views' own rule here.
     for (int n = 1; n <= count; ++n) {
         Cursor &cursor = m_data.table(n);
-        if (!cursor.isOpen() || (cursor.filtered() && cursor.filter() != m_ownFilters[n]))
+        if (!mayFilter(n))
             continue;
         OccurrenceRules::occursOn(cursor, first.addDays(n - 1));
         m_ownFilters[n] = cursor.filter();
@@ -78,14 +84,16 @@ void PrintPreview::applyTaskPadView(const Request &request)
     // The task pad keeps its cursor filtered on its view; only a page
     // printed without it (from the command line) chooses the view itself.
     Cursor &tasks = m_data.Table47();
-    if (!tasks.isOpen() || tasks.filtered())
+    if (!mayFilter(47))
         return;
     const Cursor &folders = m_data.Table61();
     const int view = folders.isOpen() ? folders.asInt(QStringLiteral("8")) : TaskPadFilter::firstView;
     const TaskPadFilter::Dates dates {request.now.date(), request.shownDate, request.weekFirstDate,
                                       request.monthFirstDate};
-    if (tasks.setFilter(TaskPadFilter::text(view, request.view, dates)))
+    if (tasks.setFilter(TaskPadFilter::text(view, request.view, dates))) {
         tasks.setFiltered(true);
+        m_ownFilters[47] = tasks.filter();
+    }
 }
 
 DayPrintBlocks PrintPreview::layOutDay(const QDate &date)

@@ -68,11 +68,14 @@ public:
 
 private:
     PrintGeometry::Paper paper() const;
+    bool mayFilter(int number) const;
     void filterDays(int count, const QDate &first);
     void applyTaskPadView(const Request &request);
 
     TDataModule2 &m_data;
-    std::array<QString, 43> m_ownFilters; // by cursor number: the filter the last page set, if any
+    // By cursor number: the filter the last page set, if any. A cursor whose
+    // filter is unset or still this one has not been filtered by its view.
+    std::array<QString, 48> m_ownFilters;
     TForm9 m_monthly;
     TForm10 m_weekly;
     TForm11 m_daily;

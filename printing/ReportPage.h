@@ -55,7 +55,7 @@ public:
 protected:
     ReportPage(QPageLayout::Orientation orientation, QPoint bodyPos, QSize bodySize);
 
-    // Starts the body: a white picture and a painter in unit coordinates.
+    // Starts the body afresh: the kept picture, filled white.
     void clearBody();
     QImage &bodyImage() { return m_body; }
 

@@ -40,6 +40,7 @@ private slots:
     void monthPrintsTheCellsAsTheViewFilteredThem();
     void cursorsNoViewFilteredFollowTheNextPage();
     void taskPadPrintsFortyFour();
+    void taskPadPrintsTheTaskPadsView();
     void printDate_data();
     void printDate();
     void monthlyFrameFollowsThePaper_data();
@@ -425,6 +426,23 @@ void TestPrintLayouts::taskPadPrintsFortyFour()
     QCOMPARE(page.bodyPixel(x0 + 20, 18 * 44 + 2), QColor(0, 0, 255));
     QCOMPARE(page.bodyPixel(x0 + 20, 18 * 45 + 2), white);
     QVERIFY(hasInk(page, QRect(x0 + 40, 18 * 44 + 2, 40, 12)));
+}
+
+void TestPrintLayouts::taskPadPrintsTheTaskPadsView()
+{
+    setOptions({{49, true}});
+    addTask("Open", false);
+    addTask("Done", true);
+    // The task pad has its cursor on a view of its own; the page keeps it.
+    Cursor &tasks = m_data->Table47();
+    QVERIFY(tasks.setFilter("Ta='True' and C='True'"));
+    tasks.setFiltered(true);
+    QVERIFY(m_preview->prepare(request(PrintPreview::View::Day, tuesday)));
+    const TForm11 &page = m_preview->daily();
+    const int x0 = 720 - 170;
+    QVERIFY(hasInk(page, QRect(x0 + 40, 18 + 2, 40, 12)));
+    QVERIFY(!hasInk(page, QRect(x0 + 40, 36 + 2, 40, 12)));
+    QCOMPARE(tasks.filter(), QStringLiteral("Ta='True' and C='True'"));
 }
 
 void TestPrintLayouts::printDate_data()

@@ -6,6 +6,7 @@
 #include "Autostart.h"
 #include "MonthNavigator.h"
 #include "PlannerProgram.h"
+#include "PrintPreview.h"
 #include "Unit1.h"
 #include "Unit2.h"
 #include "Unit3.h"
@@ -25,6 +26,7 @@
 #include "TimeRuler.h"
 #include "TypeColors.h"
 #include "WeekView.h"
+#include "ViewDates.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -276,6 +278,30 @@ void installOptionsDialog(PlannerProgram &p, Parts &parts)
         QObject::connect(dialog, &TForm5::optionsApplied, day, [day] { day->rebuild(); });
 }
 
+void installPrinting(PlannerProgram &p, Parts &parts)
+{
+    TForm1 &form = p.mainWindow();
+    auto *preview = new PrintPreview(p.dataModule(), &form);
+
+    QObject::connect(&form, &TForm1::printPreviewRequested, preview, [preview, &form, day = parts.day] {
+        PrintPreview::Request request;
+        request.view = form.currentView();
+        request.shownDate = form.shownDate();
+        request.title = form.dateCaption();
+        request.weekFirstDate = ViewDates::weekFirstDate(request.shownDate);
+        request.monthFirstDate =
+            ViewDates::weekFirstDate(QDate(request.shownDate.year(), request.shownDate.month(), 1));
+        request.now = Clock::now();
+        if (request.view == TForm1::View::Day)
+            request.dayBlocks = day ? DayPrintBlocks::fromDayView(*day)
+                                          : preview->layOutDay(request.shownDate);
+        if (preview->prepare(request))
+            form.startDeferredPreview();
+    });
+    QObject::connect(&form, &TForm1::deferredPreviewDue, preview,
+                     [preview, &form](TForm1::View view) { preview->openPreview(view, &form); });
+}
+
 } // namespace
 
 void installSubsystems(PlannerProgram &program)
@@ -299,4 +325,5 @@ void installSubsystems(PlannerProgram &program)
         p.mainWindow().setAboutBox(new AboutBox(&p.mainWindow()));
     });
     program.addHiddenWindow([](PlannerProgram &p) { installCalendarTransfer(p); });
+    program.addHiddenWindow([parts](PlannerProgram &p) { installPrinting(p, *parts); });
 }

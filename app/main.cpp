@@ -4,6 +4,7 @@
 #include "DaybrookResources.h"
 #include "IcsCommand.h"
 #include "PlannerProgram.h"
+#include "PrintCommand.h"
 #include "SingleInstanceGuard.h"
 #include "Subsystems.h"
 
@@ -57,6 +58,8 @@ int main(int argc, char *argv[])
         return runAgenda(arguments);
     if (isIcsCommand(arguments))
         return runIcsCommand(arguments);
+    if (arguments.contains(QStringLiteral("--print")) || arguments.contains(QStringLiteral("--pdf")))
+        return runPrintCommand(arguments);
 
     SingleInstanceGuard guard;
     if (!guard.acquire())

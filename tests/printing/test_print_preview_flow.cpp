@@ -1,0 +1,112 @@
+#include "DaybrookResources.h"
+#include "PlannerProgram.h"
+#include "ShortcutBar.h"
+#include "Subsystems.h"
+#include "TestSupport.h"
+#include "Unit1.h"
+#include "Unit2.h"
+
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QToolButton>
+#include <QtTest>
+
+#include <memory>
+
+// Print Preview driven through the main window as a user does it: the
+// "Preview" button prepares the page at once and opens the preview half a
+// second later, for the view shown at that moment.
+class TestPrintPreviewFlow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void previewButtonOpensThePageOfTheView_data();
+    void previewButtonOpensThePageOfTheView();
+    void previewWaitsHalfASecond();
+
+private:
+    QPrintPreviewDialog *openDialog() const;
+
+    std::unique_ptr<TempHome> m_home;
+    std::unique_ptr<PlannerProgram> m_program;
+};
+
+void TestPrintPreviewFlow::initTestCase()
+{
+    pinTestLocale();
+    initDaybrookResources();
+}
+
+void TestPrintPreviewFlow::init()
+{
+    m_home = std::make_unique<TempHome>();
+    PlannerProgram::Settings settings;
+    settings.root = DataRoot(m_home->path());
+    settings.trayAvailable = [] { return false; };
+    settings.showMessage = [](const QString &text) { qWarning("%s", qPrintable(text)); };
+    m_program = std::make_unique<PlannerProgram>(std::move(settings));
+    installSubsystems(*m_program);
+    QVERIFY(m_program->start());
+}
+
+void TestPrintPreviewFlow::cleanup()
+{
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (qobject_cast<QPrintPreviewDialog *>(w))
+            w->close();
+    m_program.reset();
+    m_home.reset();
+}
+
+QPrintPreviewDialog *TestPrintPreviewFlow::openDialog() const
+{
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *dialog = qobject_cast<QPrintPreviewDialog *>(w); dialog && dialog->isVisible())
+            return dialog;
+    return nullptr;
+}
+
+void TestPrintPreviewFlow::previewButtonOpensThePageOfTheView_data()
+{
+    QTest::addColumn<int>("view");
+    QTest::addColumn<int>("orientation");
+    QTest::newRow("day") << int(TForm1::View::Day) << int(QPageLayout::Portrait);
+    QTest::newRow("week") << int(TForm1::View::Week) << int(QPageLayout::Portrait);
+    QTest::newRow("month") << int(TForm1::View::Month) << int(QPageLayout::Landscape);
+}
+
+void TestPrintPreviewFlow::previewButtonOpensThePageOfTheView()
+{
+    QFETCH(int, view);
+    QFETCH(int, orientation);
+    TForm1 &form = m_program->mainWindow();
+    form.showView(static_cast<TForm1::View>(view));
+    form.shortcutBar()->previewButton()->click();
+    QTRY_VERIFY_WITH_TIMEOUT(openDialog() != nullptr, 5000);
+    QPrintPreviewDialog *dialog = openDialog();
+    QCOMPARE(dialog->printer()->pageLayout().orientation(), QPageLayout::Orientation(orientation));
+    QCOMPARE(dialog->printer()->docName(), form.dateCaption());
+    auto *preview = dialog->findChild<QPrintPreviewWidget *>();
+    QVERIFY(preview);
+    QCOMPARE(preview->pageCount(), 1);
+}
+
+void TestPrintPreviewFlow::previewWaitsHalfASecond()
+{
+    TForm1 &form = m_program->mainWindow();
+    form.showView(TForm1::View::Day);
+    emit form.printPreviewRequested();
+    QTest::qWait(250);
+    QVERIFY(!openDialog());
+    // The view shown when the timer fires decides the page.
+    form.showView(TForm1::View::Month);
+    QTRY_VERIFY_WITH_TIMEOUT(openDialog() != nullptr, 5000);
+    QCOMPARE(openDialog()->printer()->pageLayout().orientation(), QPageLayout::Landscape);
+}
+
+QTEST_MAIN(TestPrintPreviewFlow)
+#include "test_print_preview_flow.moc"

@@ -1,6 +1,7 @@
 #include "Subsystems.h"
 
 #include "AboutBox.h"
+#include "FolderWiring.h"
 #include "PlannerProgram.h"
 #include "Unit1.h"
 #include "Unit2.h"
@@ -22,6 +23,7 @@ struct Parts
 {
     DayView *day = nullptr;
     TForm3 *eventEditor = nullptr;
+    FolderParts folders;
 };
 
 void installDayView(PlannerProgram &p, Parts &parts)
@@ -93,11 +95,13 @@ void installSubsystems(PlannerProgram &program)
     // Views go into the main window before the store starts, so that the
     // window's configuration builds the folder's last view.
     program.addMainWindowPart([parts](PlannerProgram &p) { installDayView(p, *parts); });
+    program.addMainWindowPart([parts](PlannerProgram &p) { installFolderList(p, parts->folders); });
 
     // Hidden windows in their start-up order: event editor, task editor,
     // options dialog, reminders window, folder editor, about box, then the
     // month, week and day report layouts.
     program.addHiddenWindow([parts](PlannerProgram &p) { installEventEditor(p, *parts); });
+    program.addHiddenWindow([parts](PlannerProgram &p) { installFolderEditor(p, parts->folders); });
     program.addHiddenWindow([](PlannerProgram &p) {
         p.mainWindow().setAboutBox(new AboutBox(&p.mainWindow()));
     });

@@ -49,7 +49,9 @@ void FolderCommands::newFolder()
 bool FolderCommands::newCalendar()
 {
     QWidget *parent = dialogParent();
-    QString chosen = m_dialogs.chooseNewCalendarFile ? m_dialogs.chooseNewCalendarFile(parent) : QString();
+    // The program's own directory, where the default calendar lives too.
+    const QString startDir = m_dm.root().programDir();
+    QString chosen = m_dialogs.chooseNewCalendarFile ? m_dialogs.chooseNewCalendarFile(parent, startDir) : QString();
     if (chosen.isEmpty())
         return false;
     // Every calendar file ends in ".db"; a name typed without it gets it.

@@ -12,10 +12,10 @@ const QString calendarFilter = QStringLiteral("Calendar database files (*.db)");
 FolderDialogs FolderDialogs::standard()
 {
     FolderDialogs dialogs;
-    dialogs.chooseNewCalendarFile = [](QWidget *parent) {
+    dialogs.chooseNewCalendarFile = [](QWidget *parent, const QString &startDir) {
         // The overwrite question is the New Calendar command's own, with its
         // own wording and a Cancel button.
-        return QFileDialog::getSaveFileName(parent, QString(), QString(), calendarFilter, nullptr,
+        return QFileDialog::getSaveFileName(parent, QString(), startDir, calendarFilter, nullptr,
                                             QFileDialog::DontConfirmOverwrite);
     };
     dialogs.chooseCalendarFile = [](QWidget *parent, const QString &startDir) {

@@ -13,9 +13,9 @@ class QWidget;
 // dialog waiting for a person.
 struct FolderDialogs
 {
-    // File-save dialog for a new calendar; "" when cancelled. Asks no
-    // question of its own about an existing file.
-    std::function<QString(QWidget *parent)> chooseNewCalendarFile;
+    // File-save dialog for a new calendar, starting in startDir; "" when
+    // cancelled. Asks no question of its own about an existing file.
+    std::function<QString(QWidget *parent, const QString &startDir)> chooseNewCalendarFile;
     // File-open dialog for a calendar, starting in startDir; "" when cancelled.
     std::function<QString(QWidget *parent, const QString &startDir)> chooseCalendarFile;
     // A confirmation with the buttons Yes, No and Cancel.

@@ -67,6 +67,9 @@ FolderPane::FolderPane(QWidget *parent)
     // folder), so the white area scrolls once the folders do not fit.
     m_area->setWidgetResizable(true);
     m_area->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // The viewport takes its parent's colours unless told otherwise.
+    paintWhite(m_area);
+    m_area->viewport()->setBackgroundRole(QPalette::Window);
     paintWhite(m_area->viewport());
     setList(m_list);
 

@@ -352,9 +352,12 @@ bool TDataModule2::openCalendarFolder()
         if (m_folderFileOpened)
             return true;
         m_calendarError = error;
-        emit storeMessage(error);
-        if (table(1).isOpen()) // a switch keeps the calendar it had
+        if (table(1).isOpen()) { // a switch keeps the calendar it had
+            emit storeMessage(tr("%1 is not a calendar that can be opened; the calendar in use stays open.\n\n%2")
+                                  .arg(QDir::toNativeSeparators(own.filePath()), error));
             return false;
+        }
+        emit storeMessage(error);
     }
     m_folderFileOpened = false;
     if (!openDefaultCalendar(m_readOnly, &error)) {

@@ -169,12 +169,16 @@ struct Answers
 
     QStringList questions;
     QStringList openStartDirs;
+    QStringList saveStartDirs;
     int editorRuns = 0;
 
     FolderDialogs dialogs()
     {
         FolderDialogs d;
-        d.chooseNewCalendarFile = [this](QWidget *) { return newCalendarFile; };
+        d.chooseNewCalendarFile = [this](QWidget *, const QString &startDir) {
+            saveStartDirs << startDir;
+            return newCalendarFile;
+        };
         d.chooseCalendarFile = [this](QWidget *, const QString &startDir) {
             openStartDirs << startDir;
             return calendarFile;
@@ -348,6 +352,9 @@ void FoldersTest::initTestCase()
     QFile::setPermissions(m_runtime.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     qputenv("XDG_RUNTIME_DIR", m_runtime.path().toUtf8());
     Clock::setNowForTesting(QDateTime(today, QTime(10, 0)));
+    // The program styles its menus with a style sheet, and a style sheet
+    // changes how widgets take their palette colours.
+    qApp->setStyleSheet("QMenu { background: white; }");
 }
 
 void FoldersTest::init()
@@ -470,7 +477,9 @@ void FoldersTest::folderFileThatIsNoCalendar()
     run.click("Other");
 
     QCOMPARE(run.messages.size(), 1);
-    QVERIFY2(run.messages.at(0).contains(QDir::toNativeSeparators(bad)), qPrintable(run.messages.at(0)));
+    QVERIFY2(run.messages.at(0).startsWith(QDir::toNativeSeparators(bad)
+                                           + " is not a calendar that can be opened; the calendar in use stays open."),
+             qPrintable(run.messages.at(0)));
     // The program stays on its calendar, in its view; the folder keeps its
     // file, and the file is as it was.
     QCOMPARE(run.calendarFile(), home() + "Personal Calendar/Personal Calendar.db");
@@ -741,6 +750,7 @@ void FoldersTest::newCalendar()
 
     run.fileMenu("New Calendar       ");
 
+    QCOMPARE(run.answers.saveStartDirs, QStringList{home()});
     QCOMPARE(run.answers.questions, questions);
     QCOMPARE(run.messages, messages);
     if (emptyCalendar != "Work/work.db")
@@ -886,6 +896,12 @@ void FoldersTest::currentRowColours()
     QCOMPARE(image.pixelColor(right, 16 + 8), colour);         // Work, the current row
     QCOMPARE(image.pixelColor(right, 8), QColor(Qt::white));    // Personal Calendar
     QCOMPARE(image.pixelColor(run.list().width() - 4, 16 + 8), QColor(Qt::white)); // beyond the column
+
+    // Below the folders the pane stays white.
+    auto *pane = qobject_cast<FolderPane *>(run.list().parentWidget()->parentWidget()->parentWidget());
+    QVERIFY(pane);
+    const QImage paneImage = pane->grab().toImage();
+    QCOMPARE(paneImage.pixelColor(10, FolderPane::HeaderHeight + 2 * 16 + 20), QColor(Qt::white));
 }
 
 QTEST_MAIN(FoldersTest)

@@ -90,10 +90,9 @@ int TForm7::editCurrentRow()
     return m_dialogs.runModal ? m_dialogs.runModal(*this) : exec();
 }
 
-void TForm7::writeBox(QLineEdit *box, const QString &text)
+void TForm7::writeBox(QLineEdit *box, int field, const QString &text)
 {
     box->setText(text);
-    const int field = box == m_name ? 2 : box == m_path ? 3 : 4;
     m_table.setValue(fieldName(field), text);
 }
 
@@ -108,8 +107,8 @@ void TForm7::openCalendarClicked()
     }
     const QFileInfo file(chosen);
     // The folders list keeps the directory with its separator at the end.
-    writeBox(m_path, QDir::toNativeSeparators(file.absolutePath() + QLatin1Char('/')));
-    writeBox(m_file, file.fileName());
+    writeBox(m_path, 3, QDir::toNativeSeparators(file.absolutePath() + QLatin1Char('/')));
+    writeBox(m_file, 4, file.fileName());
 }
 
 void TForm7::okClicked()

@@ -43,7 +43,7 @@ signals:
 private:
     QLineEdit *addBox(const QString &label, int top, int width, int field);
     QPushButton *addButton(const QString &caption, int left, int top, int width);
-    void writeBox(QLineEdit *box, const QString &text);
+    void writeBox(QLineEdit *box, int field, const QString &text); // as if typed
     void okClicked();
     void openCalendarClicked();
 

@@ -205,7 +205,6 @@ class Run
 {
 public:
     explicit Run(const QString &home)
-        : m_home(home)
     {
         PlannerProgram::Settings settings;
         settings.root = DataRoot(home);
@@ -291,8 +290,6 @@ private:
         }
         QObject::connect(&window, &TForm1::taskPadViewRequested, [this](int view) { taskPadViews << view; });
     }
-
-    QString m_home;
 };
 
 // Replaces the whole text of a box as a person would type it.

@@ -5,6 +5,7 @@
 #include "IcsWindowCommands.h"
 #include "Autostart.h"
 #include "MonthNavigator.h"
+#include "FolderWiring.h"
 #include "PlannerProgram.h"
 #include "PrintPreview.h"
 #include "Unit1.h"
@@ -47,6 +48,7 @@ struct Parts
     TForm3 *eventEditor = nullptr;
     TaskPad *taskPad = nullptr;
     TForm5 *optionsDialog = nullptr;
+    FolderParts folders;
 };
 
 void installDayView(PlannerProgram &p, Parts &parts)
@@ -314,6 +316,7 @@ void installSubsystems(PlannerProgram &program)
     program.addMainWindowPart([parts](PlannerProgram &p) { installTaskPad(p, *parts); });
     program.addMainWindowPart([parts](PlannerProgram &p) { installWeekView(p, *parts); });
     program.addMainWindowPart([parts](PlannerProgram &p) { installMonthView(p, *parts); });
+    program.addMainWindowPart([parts](PlannerProgram &p) { installFolderList(p, parts->folders); });
 
     // Hidden windows in their start-up order: event editor, task editor,
     // options dialog, reminders window, folder editor, about box, then the
@@ -321,6 +324,7 @@ void installSubsystems(PlannerProgram &program)
     program.addHiddenWindow([parts](PlannerProgram &p) { installEventEditor(p, *parts); });
     program.addHiddenWindow([parts](PlannerProgram &p) { installTaskEditor(p, *parts); });
     program.addHiddenWindow([parts](PlannerProgram &p) { installOptionsDialog(p, *parts); });
+    program.addHiddenWindow([parts](PlannerProgram &p) { installFolderEditor(p, parts->folders); });
     program.addHiddenWindow([](PlannerProgram &p) {
         p.mainWindow().setAboutBox(new AboutBox(&p.mainWindow()));
     });

@@ -365,6 +365,16 @@ void TForm1::showView(View view)
     buildCurrentView();
 }
 
+TForm1::View TForm1::releaseCurrentView()
+{
+    const View released = m_currentView;
+    InstalledView &view = installed(released);
+    if (view.hooks.leave)
+        view.hooks.leave();
+    m_currentView = View::None;
+    return released;
+}
+
 void TForm1::buildCurrentView()
 {
     // The month view takes the right pane's width; the pane stays folded

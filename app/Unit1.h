@@ -77,6 +77,11 @@ public:
     // already the current view.
     void showView(View view);
     View currentView() const { return m_currentView; }
+    // Before the calendar cursors close for a folder switch: the current view
+    // lets go of the calendar's rows (the day view drops its blocks) and is
+    // no longer current, so that showing a view afterwards builds it anew.
+    // Returns the view that was current.
+    View releaseCurrentView();
     QDate shownDate() const;
     // Moves the navigator to the date without touching the views (a click in
     // a month or week cell selects its day this way).

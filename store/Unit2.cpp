@@ -39,6 +39,15 @@ QString indexOfCalendarCursor(int number)
     return QString(); // 45..48, 50: primary
 }
 
+// Whether two paths name one file (through links and "..", when it exists).
+bool sameFile(const QString &a, const QString &b)
+{
+    const QFileInfo first(a), second(b);
+    if (first.exists() && second.exists())
+        return first.canonicalFilePath() == second.canonicalFilePath();
+    return QDir::cleanPath(first.absoluteFilePath()) == QDir::cleanPath(second.absoluteFilePath());
+}
+
 QString withSeparator(const QString &dir)
 {
     if (dir.isEmpty() || dir.endsWith(QLatin1Char('/')) || dir.endsWith(QLatin1Char('\\')))
@@ -301,8 +310,39 @@ void TDataModule2::locateActiveFolder()
 
 // --- calendar folder -------------------------------------------------------
 
+namespace {
+
+// Marks the calendar cursors as unusable for as long as it lives, so that
+// readers woken by a message box in between skip their turn.
+class ReopeningCalendar
+{
+public:
+    explicit ReopeningCalendar(bool &flag) : m_flag(flag), m_was(flag) { m_flag = true; }
+    ~ReopeningCalendar() { m_flag = m_was; }
+    ReopeningCalendar(const ReopeningCalendar &) = delete;
+    ReopeningCalendar &operator=(const ReopeningCalendar &) = delete;
+
+private:
+    bool &m_flag;
+    bool m_was;
+};
+
+} // namespace
+
+bool TDataModule2::calendarCursorsOpen() const
+{
+    if (m_reopeningCalendar)
+        return false;
+    for (int number = 1; number <= m_calendarCursorsToOpen; ++number) {
+        if (!m_cursors[slotOfCursor(number)]->isOpen())
+            return false;
+    }
+    return true;
+}
+
 bool TDataModule2::openCalendarFolder()
 {
+    const ReopeningCalendar reopening(m_reopeningCalendar);
     m_calendarError.clear();
     m_host->showFolderName(Table61().asText(QStringLiteral("2")));
     const QFileInfo own(currentFolderFilePath());
@@ -313,9 +353,12 @@ bool TDataModule2::openCalendarFolder()
         if (m_folderFileOpened)
             return true;
         m_calendarError = error;
-        emit storeMessage(error);
-        if (table(1).isOpen()) // a switch keeps the calendar it had
+        if (table(1).isOpen()) { // a switch keeps the calendar it had
+            emit storeMessage(tr("%1 is not a calendar that can be opened; the calendar in use stays open.\n\n%2")
+                                  .arg(QDir::toNativeSeparators(own.filePath()), error));
             return false;
+        }
+        emit storeMessage(error);
     }
     m_folderFileOpened = false;
     if (!openDefaultCalendar(m_readOnly, &error)) {
@@ -440,6 +483,15 @@ bool TDataModule2::createCalendarTable(const QString &dir, const QString &fileNa
     const QString openDir = table(1).directory();
     const QString openFile = table(1).fileName();
     const bool readOnly = m_readOnly;
+
+    // Closing the cursors would free the active calendar for replacing, and
+    // its rows would be gone while the program goes on showing its folder.
+    if (wasOpen && sameFile(folderFilePath(dir, fileName), table(1).filePath())) {
+        emit storeMessage(tr("The calendar file is in use"));
+        return false;
+    }
+
+    const ReopeningCalendar reopening(m_reopeningCalendar);
 
     closeCalendarCursors();
     QString error;

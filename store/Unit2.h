@@ -62,6 +62,12 @@ public:
     // Whether the last openCalendarFolder() opened the folder's own file.
     bool folderFileOpened() const { return m_folderFileOpened; }
 
+    // Whether Table1..Table50 are open and readable now. They are closed for
+    // a moment while a folder is switched or a calendar table is created, and
+    // a message box shown in that moment lets timers run: a timer that reads
+    // the calendar (the reminder scanner on Table48) asks this first.
+    bool calendarCursorsOpen() const;
+
     // When the current Table61 row names no existing calendar file, makes
     // it name the default calendar and posts (start-up step 5, and the same
     // step of a folder switch). Returns whether the row was rewritten.
@@ -80,6 +86,7 @@ public:
 
     // Replaces (or creates) the calendar table dir + fileName with an empty
     // one; the calendar cursors are closed around it and reopened as before.
+    // The file the calendar cursors read is refused without being touched.
     // On failure storeMessage() says "The calendar file is in use" and the
     // result is false.
     [[nodiscard]] bool createCalendarTable(const QString &dir, const QString &fileName);
@@ -131,6 +138,7 @@ private:
     OptionsRecord m_options;
     bool m_folderFileOpened = false;
     bool m_readOnly = false; // opened by openForReading(): never writes
+    bool m_reopeningCalendar = false; // the calendar cursors are being closed and reopened
     int m_calendarCursorsToOpen = 50; // fewer only for a reader that needs fewer
     QString m_calendarError; // why the last calendar file did not open
     QString m_startUpError;

@@ -144,7 +144,8 @@ private slots:
     void afterPostRefresh();
 
     void createCalendarTable();
-    void createCalendarReplacesActiveCalendar();
+    void createCalendarRefusesActiveCalendar_data();
+    void createCalendarRefusesActiveCalendar();
     void createCalendarFailsWhenFileIsInUse();
     void closeAllClosesEveryCursor();
 
@@ -793,15 +794,33 @@ void TestDataModule::createCalendarTable()
     QCOMPARE(allSubjects(dm.table(1)), QStringList{"mine"});
 }
 
-void TestDataModule::createCalendarReplacesActiveCalendar()
+void TestDataModule::createCalendarRefusesActiveCalendar_data()
 {
+    QTest::addColumn<QString>("dir"); // below the data root
+    QTest::addColumn<QString>("file");
+    QTest::newRow("the same path") << "Personal Calendar/" << "Personal Calendar.db";
+    QTest::newRow("no separator at the end") << "Personal Calendar" << "Personal Calendar.db";
+    QTest::newRow("through another folder") << "Data/../Personal Calendar/" << "Personal Calendar.db";
+}
+
+void TestDataModule::createCalendarRefusesActiveCalendar()
+{
+    QFETCH(QString, dir);
+    QFETCH(QString, file);
     TempHome home;
     TDataModule2 dm{DataRoot(home.path())};
     QVERIFY(dm.startUp());
     QVERIFY(addRow(dm.Table50(), appointment("mine", QDate(2025, 3, 3))) > 0);
-    QVERIFY(dm.createCalendarTable(home.path() + "Personal Calendar/", "Personal Calendar.db"));
-    QVERIFY(dm.table(1).isOpen());
-    QCOMPARE(allSubjects(dm.table(1)), QStringList());
+    const QString active = home.path() + "Personal Calendar/Personal Calendar.db";
+    const QByteArray before = readBytes(active);
+
+    QSignalSpy spy(&dm, &TDataModule2::storeMessage);
+    QVERIFY(!dm.createCalendarTable(home.path() + dir, file));
+    QCOMPARE(spy.count(), 1);
+    QCOMPARE(spy.at(0).at(0).toString(), QString("The calendar file is in use"));
+    QCOMPARE(readBytes(active), before);
+    QVERIFY(dm.calendarCursorsOpen());
+    QCOMPARE(allSubjects(dm.table(1)), QStringList{"mine"});
 }
 
 void TestDataModule::createCalendarFailsWhenFileIsInUse()
@@ -826,12 +845,19 @@ void TestDataModule::createCalendarFailsWhenFileIsInUse()
     QCOMPARE(sqlite3_exec(db, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
 
     QSignalSpy spy(&dm, &TDataModule2::storeMessage);
+    // A message box shown for the failure lets timers run; they must see
+    // the calendar as not there yet.
+    QList<bool> openWhileTelling;
+    connect(&dm, &TDataModule2::storeMessage, this, [&] { openWhileTelling << dm.calendarCursorsOpen(); });
+    QVERIFY(dm.calendarCursorsOpen());
     const bool created = dm.createCalendarTable(dir, "shared.db");
     sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
     sqlite3_close(db);
 
     QVERIFY(!created);
     QVERIFY(!spy.isEmpty());
+    QVERIFY(!openWhileTelling.contains(true));
+    QVERIFY(dm.calendarCursorsOpen());
     QCOMPARE(spy.last().at(0).toString(), QString("The calendar file is in use"));
     QCOMPARE(readBytes(dir + "shared.db"), before);
     QVERIFY(dm.Table50().isOpen());
@@ -845,6 +871,7 @@ void TestDataModule::closeAllClosesEveryCursor()
     TDataModule2 dm{DataRoot(home.path())};
     QVERIFY(dm.startUp());
     dm.closeAll();
+    QVERIFY(!dm.calendarCursorsOpen());
     for (int number : {1, 25, 50, 60, 61})
         QVERIFY2(!dm.table(number).isOpen(), qPrintable(dm.table(number).name()));
 }

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "FolderDialogs.h"
+
+#include <QDialog>
+
+class Cursor;
+class QLineEdit;
+class QPushButton;
+
+// "Edit Folder": edits the current row of Table61 in place. Its boxes write
+// straight into the row, which the caller has put in edit or insert mode;
+// only "OK" posts it, "Cancel" (or Escape) drops the changes, and an
+// inserted row with them.
+class TForm7 : public QDialog
+{
+    Q_OBJECT
+public:
+    TForm7(Cursor &table61, FolderDialogs dialogs, QWidget *parent = nullptr);
+
+    // Shows the row's fields "2".."4" and runs the dialog modally.
+    int editCurrentRow();
+
+    QLineEdit *nameBox() const { return m_name; }   // field "2"
+    QLineEdit *pathBox() const { return m_path; }   // field "3"
+    QLineEdit *fileBox() const { return m_file; }   // field "4"
+    QPushButton *newCalendarButton() const { return m_newCalendar; }
+    QPushButton *openCalendarButton() const { return m_openCalendar; }
+    QPushButton *okButton() const { return m_ok; }
+    QPushButton *cancelButton() const { return m_cancel; }
+
+    // Cancel: the row's changes are dropped and the dialog closes.
+    void reject() override;
+
+signals:
+    void newCalendarRequested();
+    // "OK" posted the row; the dialog is still open while this runs, so a
+    // switch made from here may take the already active folder again.
+    void posted();
+    void cancelled();
+    void storeError(const QString &message);
+
+private:
+    QLineEdit *addBox(const QString &label, int top, int width, int field);
+    QPushButton *addButton(const QString &caption, int left, int top, int width);
+    void writeBox(QLineEdit *box, int field, const QString &text); // as if typed
+    void okClicked();
+    void openCalendarClicked();
+
+    Cursor &m_table;
+    FolderDialogs m_dialogs;
+    QLineEdit *m_name;
+    QLineEdit *m_path;
+    QLineEdit *m_file;
+    QPushButton *m_newCalendar;
+    QPushButton *m_openCalendar;
+    QPushButton *m_ok;
+    QPushButton *m_cancel;
+};

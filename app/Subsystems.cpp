@@ -47,6 +47,7 @@ struct Parts
     MonthView *month = nullptr;
     TForm3 *eventEditor = nullptr;
     TaskPad *taskPad = nullptr;
+    TForm4 *taskEditor = nullptr;
     TForm5 *optionsDialog = nullptr;
     FolderParts folders;
 };
@@ -163,17 +164,27 @@ void installEventEditor(PlannerProgram &p, Parts &parts)
     }
 }
 
+// The first dates of the week and month the views show (the shared view
+// state once a view has been built), else those the navigator's date gives.
+void shownFirstDates(TForm1 &form, QDate *weekFirstDate, QDate *monthFirstDate)
+{
+    const QDate navigator = form.shownDate();
+    const ViewState &state = form.viewState();
+    *weekFirstDate = state.WeekFirstDate.isValid() ? state.WeekFirstDate : ViewDates::weekFirstDate(navigator);
+    *monthFirstDate = state.MonthFirstDate.isValid() ? state.MonthFirstDate
+                                                     : ViewDates::weekFirstDate(QDate(navigator.year(), navigator.month(), 1));
+}
+
 // The dates the task pad's views 3 and 4 are computed from. The week and
 // month views start on the Monday on or before the navigator's date and the
 // first of its month.
-TaskPadViews::Dates taskPadDates(const TForm1 &form)
+TaskPadViews::Dates taskPadDates(TForm1 &form)
 {
     TaskPadViews::Dates dates;
     dates.current = form.currentView();
     dates.today = Clock::today();
     dates.navigator = form.shownDate();
-    dates.weekFirstDate = ViewDates::weekFirstDate(dates.navigator);
-    dates.monthFirstDate = ViewDates::weekFirstDate(QDate(dates.navigator.year(), dates.navigator.month(), 1));
+    shownFirstDates(form, &dates.weekFirstDate, &dates.monthFirstDate);
     return dates;
 }
 
@@ -210,6 +221,7 @@ void installTaskEditor(PlannerProgram &p, Parts &parts)
 {
     TForm1 &form = p.mainWindow();
     auto *editor = new TForm4(p.dataModule(), &form);
+    parts.taskEditor = editor;
     QObject::connect(&form, &TForm1::newTaskRequested, editor, &TForm4::newTask);
     if (TaskPad *pad = parts.taskPad) {
         QObject::connect(pad, &TaskPad::openTaskRequested, editor, &TForm4::editCurrentTask);
@@ -278,6 +290,17 @@ void installOptionsDialog(PlannerProgram &p, Parts &parts)
     // Rebuilding takes the working hours, colours and clock format anew.
     if (DayView *day = parts.day)
         QObject::connect(dialog, &TForm5::optionsApplied, day, [day] { day->rebuild(); });
+    // The task editor passes the first day of the week on to its own
+    // calendar as well as the navigator's and the event editor's.
+    if (TForm4 *taskEditor = parts.taskEditor)
+        QObject::connect(dialog, &TForm5::firstDayOfWeekApplied, taskEditor, &TForm4::applyFirstDayOfWeek);
+    // The week and month cells paint times and colours from the options.
+    QObject::connect(dialog, &TForm5::optionsApplied, &form, [&form, pad = parts.taskPad] {
+        if (form.currentView() == TForm1::View::Week || form.currentView() == TForm1::View::Month)
+            form.pickDate(form.shownDate());
+        if (pad)
+            pad->update();
+    });
 }
 
 void installPrinting(PlannerProgram &p, Parts &parts)
@@ -290,9 +313,7 @@ void installPrinting(PlannerProgram &p, Parts &parts)
         request.view = form.currentView();
         request.shownDate = form.shownDate();
         request.title = form.dateCaption();
-        request.weekFirstDate = ViewDates::weekFirstDate(request.shownDate);
-        request.monthFirstDate =
-            ViewDates::weekFirstDate(QDate(request.shownDate.year(), request.shownDate.month(), 1));
+        shownFirstDates(form, &request.weekFirstDate, &request.monthFirstDate);
         request.now = Clock::now();
         if (request.view == TForm1::View::Day)
             request.dayBlocks = day ? DayPrintBlocks::fromDayView(*day)

@@ -9,6 +9,7 @@
 #include "HalfHourPicker.h"
 #include "OptionLists.h"
 #include "OptionsRecord.h"
+#include "TaskDueReminder.h"
 #include "TaskSave.h"
 #include "ToggleButton.h"
 #include "Unit2.h"
@@ -369,6 +370,9 @@ bool TForm4::save()
     for (const auto &[field, value] : outcome.changes.list())
         writeField(field, value);
     writeField(QStringLiteral("Ta"), true);
+    // "Set reminders on tasks with due dates" gives a due task without a
+    // reminder one before it is stored.
+    TaskDueReminder::apply(options(), row());
     // A refused post keeps the row in its edit, so nothing typed is lost and
     // the user can mend what the store objected to.
     if (!row().post()) {

@@ -78,6 +78,8 @@ private slots:
     void editTaskByNumberRestoresTheView();
     void firstDayOfWeek_data();
     void firstDayOfWeek();
+    void dueTaskGetsAReminderWhenTheOptionIsOn_data();
+    void dueTaskGetsAReminderWhenTheOptionIsOn();
 
 private:
     void openNew();
@@ -163,6 +165,32 @@ int TestTaskEditor::storedTasks()
 }
 
 // --- the window ----------------------------------------------------------------
+
+// "Set reminders on tasks with due dates": the editor's save applies it.
+void TestTaskEditor::dueTaskGetsAReminderWhenTheOptionIsOn_data()
+{
+    QTest::addColumn<bool>("optionOn");
+    QTest::addColumn<bool>("reminded");
+    QTest::newRow("option on") << true << true;
+    QTest::newRow("option off") << false << false;
+}
+
+void TestTaskEditor::dueTaskGetsAReminderWhenTheOptionIsOn()
+{
+    QFETCH(bool, optionOn);
+    QFETCH(bool, reminded);
+    setOption(55, optionOn);
+    setOption(44, QTime(7, 30));
+    openNew();
+    replaceText(m_form->dueDateBox(), "3/20/2025");
+    click(m_form->okButton());
+    QCOMPARE(m_messages, QStringList());
+    Cursor &task = stored(m_data->Table47().currentId());
+    QCOMPARE(task.asDate("E"), QDate(2025, 3, 20));
+    QCOMPARE(task.asBool("R"), reminded);
+    QCOMPARE(task.asDate("Rs"), reminded ? QDate(2025, 3, 20) : QDate());
+    QCOMPARE(task.asTime("Rt"), reminded ? QTime(7, 30) : QTime());
+}
 
 void TestTaskEditor::windowAndLayout()
 {

@@ -5,6 +5,7 @@
 #include "Unit1.h"
 #include "Unit2.h"
 #include "Unit3.h"
+#include "Unit6.h"
 
 #include "DayView.h"
 #include "TimeRuler.h"
@@ -84,6 +85,21 @@ void installEventEditor(PlannerProgram &p, Parts &parts)
     }
 }
 
+// The reminders window has no owner, so that it keeps a taskbar entry of
+// its own; it goes with the main window, while the data module still lives.
+void installReminders(PlannerProgram &p, Parts &parts)
+{
+    TForm1 &form = p.mainWindow();
+    auto *reminders = new TForm6(p.dataModule());
+    QObject::connect(&form, &QObject::destroyed, reminders, [reminders] { delete reminders; });
+    reminders->setMessageSink([&p](const QString &message) { p.showMessage(message); });
+
+    QObject::connect(&form, &TForm1::remindersRequested, reminders, &TForm6::showReminders);
+    if (TForm3 *editor = parts.eventEditor)
+        QObject::connect(reminders, &TForm6::openEventRequested, editor, [editor](qint64 no) { editor->editItem(no); });
+    reminders->start();
+}
+
 } // namespace
 
 void installSubsystems(PlannerProgram &program)
@@ -98,6 +114,7 @@ void installSubsystems(PlannerProgram &program)
     // options dialog, reminders window, folder editor, about box, then the
     // month, week and day report layouts.
     program.addHiddenWindow([parts](PlannerProgram &p) { installEventEditor(p, *parts); });
+    program.addHiddenWindow([parts](PlannerProgram &p) { installReminders(p, *parts); });
     program.addHiddenWindow([](PlannerProgram &p) {
         p.mainWindow().setAboutBox(new AboutBox(&p.mainWindow()));
     });

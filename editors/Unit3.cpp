@@ -362,6 +362,7 @@ void TForm3::showModal()
 void TForm3::fillFromRow()
 {
     m_watcher->closeAll();
+    m_reminderAtOpen = reminderOfRow();
     m_subject->setText(row().asText(QStringLiteral("Subject")));
     m_location->setText(row().asText(QStringLiteral("Loc")));
     m_notes->setPlainText(row().asText(QStringLiteral("N")));
@@ -389,6 +390,11 @@ void TForm3::fillFromRow()
     fillTypeList();                                                               // step 12
     m_calendarDrop->setFirstDayOfWeek(options().intField(45) == 0 ? Qt::Sunday : Qt::Monday);
     m_watcher->start();                                                           // step 13
+}
+
+TForm3::ReminderFields TForm3::reminderOfRow() const
+{
+    return {row().asBool(QStringLiteral("R")), row().asDate(QStringLiteral("Rs")), row().asTime(QStringLiteral("Rt"))};
 }
 
 void TForm3::fillTimeBoxes(const QTime &start, const QTime &end)
@@ -509,6 +515,11 @@ bool TForm3::save()
         report(MessageKind::Validation, outcome.message);
         return false;
     }
+
+    // A snooze belongs to the reminder it was set on; a moved or switched
+    // reminder is found again by its own date and time.
+    if (reminderOfRow() != m_reminderAtOpen && row().asBool(QStringLiteral("Sno")))
+        writeField(QStringLiteral("Sno"), false);
 
     const bool isNew = row().state() == Cursor::State::Insert;
     const qint64 no = isNew ? 0 : row().asInt(QStringLiteral("No"));

@@ -4,7 +4,9 @@
 #include "NewEvent.h"
 #include "RecurrencePattern.h"
 
+#include <QDate>
 #include <QDialog>
+#include <QTime>
 
 #include <functional>
 
@@ -131,6 +133,16 @@ private:
     void writeChanges(const FieldChanges &changes);
     void startNewItem(NewEvent::Kind kind);
 
+    // The reminder as the row holds it: on, date and time.
+    struct ReminderFields
+    {
+        bool on = false;
+        QDate date;
+        QTime time;
+        bool operator==(const ReminderFields &) const = default;
+    };
+    ReminderFields reminderOfRow() const;
+
     // Opening, the steps that fill the dialog from the row.
     void fillFromRow();
     void fillTimeBoxes(const QTime &start, const QTime &end);
@@ -169,6 +181,7 @@ private:
     DayViewOps *m_dayView;
     MessageReporter m_reporter;
     bool m_leaving = false; // OK or Cancel is closing the dialog
+    ReminderFields m_reminderAtOpen; // to tell whether a save moves the reminder
 
     QLineEdit *m_subject = nullptr;
     QLineEdit *m_location = nullptr;

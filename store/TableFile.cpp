@@ -41,6 +41,15 @@ bool isNumeric(FieldType type)
     return type != FieldType::Text && type != FieldType::Memo;
 }
 
+// The SQL type a field's column is declared with.
+QString columnType(FieldType type)
+{
+    if (type == FieldType::AutoIncrement)
+        return QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT");
+    return isNumeric(type) && type != FieldType::Date && type != FieldType::Time ? QStringLiteral("INTEGER")
+                                                                                  : QStringLiteral("TEXT");
+}
+
 constexpr qint64 kBlankValue = std::numeric_limits<qint64>::min(); // TableFile::kBlank
 
 // "YYYY-MM-DD" -> Julian day; false when it is not a date.
@@ -205,16 +214,30 @@ bool TableFile::load(QString *error)
         *error = QStringLiteral("The file \"%1\" holds no table \"%2\".").arg(native, m_schema.sqlTable);
         return false;
     }
+    QSet<QString> readAsBlank; // fields added later that a read-only file lacks
     for (const FieldDef &field : m_schema.fields) {
-        if (!columns.contains(field.name.toLower())) {
+        if (columns.contains(field.name.toLower()))
+            continue;
+        if (!field.addedLater) {
             *error = QStringLiteral("The table in \"%1\" has no field \"%2\".").arg(native, field.name);
+            return false;
+        }
+        if (m_readOnly) {
+            readAsBlank.insert(field.name);
+            continue;
+        }
+        const QByteArray alter = QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3")
+                                     .arg(quoted(m_schema.sqlTable), quoted(field.name), columnType(field.type))
+                                     .toUtf8();
+        if (sqlite3_exec(m_db, alter.constData(), nullptr, nullptr, nullptr) != SQLITE_OK) {
+            *error = errorText(QStringLiteral("Cannot add the field \"%1\" to the file").arg(field.name));
             return false;
         }
     }
 
     QStringList names;
     for (const FieldDef &field : m_schema.fields)
-        names << quoted(field.name);
+        names << (readAsBlank.contains(field.name) ? QStringLiteral("NULL") : quoted(field.name));
     const QByteArray selectSql = QStringLiteral("SELECT rowid, %1 FROM %2 WHERE rowid BETWEEN ?1 AND ?2 ORDER BY rowid")
                                      .arg(names.join(QLatin1String(", ")), quoted(m_schema.sqlTable))
                                      .toUtf8();
@@ -524,14 +547,8 @@ bool TableFile::create(const QString &path, const TableSchema &schema, QString *
     const QString temporary = absolute + QStringLiteral(".new");
     QFile::remove(temporary);
     QStringList columns;
-    for (const FieldDef &field : schema.fields) {
-        QString type = isNumeric(field.type) && field.type != FieldType::Date && field.type != FieldType::Time
-                           ? QStringLiteral("INTEGER")
-                           : QStringLiteral("TEXT");
-        if (field.type == FieldType::AutoIncrement)
-            type = QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT");
-        columns << quoted(field.name) + QLatin1Char(' ') + type;
-    }
+    for (const FieldDef &field : schema.fields)
+        columns << quoted(field.name) + QLatin1Char(' ') + columnType(field.type);
     QStringList statements;
     statements << QStringLiteral("CREATE TABLE %1 (%2)").arg(quoted(schema.sqlTable), columns.join(QLatin1String(", ")));
     for (const IndexDef &index : schema.indexes) {

@@ -138,6 +138,8 @@ TableSchema makeOptionsSchema()
     add(52, FieldType::Boolean);
     add(53, FieldType::Integer);
     add(54, FieldType::Integer);
+    // The moment of the reminder scanner's last scan, "yyyy-MM-ddTHH:mm:ss".
+    s.fields.append({QStringLiteral("55"), FieldType::Text, 19, true});
     s.indexes = {{QString(), {}, false, false}}; // rowid order: the single row
     s.finishFields();
     return s;

@@ -24,6 +24,10 @@ struct FieldDef
     QString name;
     FieldType type = FieldType::Text;
     int size = 0; // capacity of a Text field; declared size of a Memo
+    // A field that files made before it existed lack: opening such a file
+    // adds the column (blank in every row), or reads it as blank when the
+    // file is opened read-only.
+    bool addedLater = false;
 };
 
 struct IndexDef
@@ -94,7 +98,7 @@ private:
 // indexes primary (`No`), `end` (`Et` descending), `sta` (`Md`, `St`, `Et`,
 // `S`, `Subject`, case-insensitive).
 const TableSchema &calendarSchema();
-// The options record: fields "1".."22", "30".."50", "52".."54", table "options".
+// The options record: fields "1".."22", "30".."50", "52".."55", table "options".
 const TableSchema &optionsSchema();
 // The folders list: fields "1".."8", table "folders".
 const TableSchema &foldersSchema();

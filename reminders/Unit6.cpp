@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMetaMethod>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
@@ -99,6 +100,7 @@ void TForm6::buildControls()
     m_timeLine->setGeometry(32, 32, 473, 17);
 
     m_locationCaption = addLabel(this, QStringLiteral("Location:"), QPoint(32, 56));
+    m_locationCaption->resize(m_locationCaption->width(), 17); // on the line of the location text
     m_locationCaption->hide();
     m_location = new QLabel(this);
     m_location->setGeometry(80, 56, 409, 17);
@@ -338,6 +340,10 @@ void TForm6::openItem()
     if (no == 0)
         return;
     const bool task = reminders.asBool(QStringLiteral("Ta"));
+    // Without an editor for its kind the item cannot be opened; the window
+    // then stays as it is instead of minimising for nothing.
+    if (!isSignalConnected(QMetaMethod::fromSignal(task ? &TForm6::openTaskRequested : &TForm6::openEventRequested)))
+        return;
     // An edit left open in the editor's cursor is dropped, as the editor's
     // own Cancel would; the editor then opens the item afresh.
     Cursor &target = task ? m_data.Table47() : m_data.Table50();

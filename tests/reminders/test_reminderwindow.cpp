@@ -329,6 +329,11 @@ void TestReminderWindow::openItemOnATask()
     const qint64 no = m_fixture->add(with(oneOff("A task", monday, QTime(9, 0)), {{"Ta", true}}));
     makeForm();
     m_form->showReminders();
+    // No task editor listens yet: nothing happens.
+    m_form->openButton()->click();
+    QVERIFY(!m_form->isMinimized());
+    QCOMPARE(m_fixture->data().Table47().filter(), QString());
+
     QSignalSpy events(m_form.get(), &TForm6::openEventRequested);
     QSignalSpy tasks(m_form.get(), &TForm6::openTaskRequested);
     m_form->openButton()->click();

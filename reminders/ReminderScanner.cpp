@@ -38,6 +38,16 @@ Cursor &ReminderScanner::table() const
     return m_data.Table48();
 }
 
+// Item numbers mean nothing in another calendar: after a folder switch the
+// missed items of the old one are dropped.
+void ReminderScanner::forgetMissedOfOtherCalendar()
+{
+    if (table().filePath() != m_missedCalendar) {
+        m_missed.clear();
+        m_missedCalendar = table().filePath();
+    }
+}
+
 QString ReminderScanner::filterFor(const QDateTime &now, bool withMissed) const
 {
     QString text = DuePredicate::dueFilter(now.date(), now.time());
@@ -62,8 +72,10 @@ bool ReminderScanner::applyFilter(const QString &text)
 
 void ReminderScanner::requery()
 {
-    if (table().isOpen())
-        applyFilter(filterFor(Clock::now(), true));
+    if (!table().isOpen())
+        return;
+    forgetMissedOfOtherCalendar();
+    applyFilter(filterFor(Clock::now(), true));
 }
 
 bool ReminderScanner::start()
@@ -142,6 +154,7 @@ bool ReminderScanner::catchUp(const QDateTime &from, const QDateTime &lastMinute
     if (first > lastMinute)
         return false;
 
+    forgetMissedOfOtherCalendar();
     int found = 0;
     for (QDate day = first.date(); day <= lastMinute.date(); day = day.addDays(1)) {
         const QTime lo = day == first.date() ? first.time() : QTime(0, 0);

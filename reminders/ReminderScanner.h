@@ -70,6 +70,7 @@ private:
     bool catchUp(const QDateTime &from, const QDateTime &lastMinute);
     int collectMissed(const QString &filter, const char *timeField, const QDate &day);
     void rememberScan(const QDateTime &now);
+    void forgetMissedOfOtherCalendar();
 
     TDataModule2 &m_data;
     std::function<bool()> m_shown;
@@ -78,4 +79,5 @@ private:
     QDateTime m_previousTick;
     QDateTime m_storedScanMinute;
     std::map<qint64, QDateTime> m_missed; // item -> the moment its reminder was due
+    QString m_missedCalendar;             // the calendar file the missed items belong to
 };

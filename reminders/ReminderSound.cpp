@@ -76,8 +76,15 @@ void ReminderSound::report(const QString &path, const QString &why)
     if (m_lastMessage.isValid() && m_lastMessage.secsTo(now) < 60 && m_lastMessage <= now)
         return;
     m_lastMessage = now;
-    if (m_sink)
-        m_sink(tr("The reminder sound %1 cannot be played: %2").arg(path, why));
+    // Said after the alarm has run its course: a modal box inside the
+    // scanner's tick would hold the tick open while later ticks go on.
+    const QString text = tr("The reminder sound %1 cannot be played: %2").arg(path, why);
+    QMetaObject::invokeMethod(
+        this, [this, text] {
+            if (m_sink)
+                m_sink(text);
+        },
+        Qt::QueuedConnection);
 }
 
 bool ReminderSound::provideDefaultFile(const QString &path)

@@ -4,6 +4,7 @@
 
 #include "ReminderFixture.h"
 #include "ReminderScanner.h"
+#include "TableFile.h"
 
 #include <QSignalSpy>
 
@@ -37,6 +38,7 @@ private slots:
     void catchUpNeedsARememberedScan();
     void catchUpAfterAGapBetweenTicks();
     void lastScanWaitsForTheOptionsDialog();
+    void missedItemsStayWithTheirCalendar();
 };
 
 // items: fields of each item; ticks: the moments of successive ticks;
@@ -308,6 +310,33 @@ void TestReminderScanner::lastScanWaitsForTheOptionsDialog()
     Clock::setNowForTesting(at(monday, 10, 2, 0));
     scanner.tick();
     QCOMPARE(fixture.data().options().textField(ReminderScanner::lastScanField), QString("2024-05-20T10:02:00"));
+}
+
+// After a folder switch, the numbers of the old calendar's missed items
+// would name other items.
+void TestReminderScanner::missedItemsStayWithTheirCalendar()
+{
+    ReminderFixture fixture;
+    fixture.setOption(ReminderScanner::lastScanField, "2024-05-19T08:00:00");
+    fixture.add(oneOff("Yesterday", monday.addDays(-1), QTime(16, 0)));
+    Clock::setNowForTesting(at(monday, 10, 0));
+    ReminderScanner scanner(fixture.data());
+    QVERIFY(scanner.start());
+    QCOMPARE(fixture.listed(), QStringList{"Yesterday"});
+
+    const QString other = fixture.home() + "Other.db";
+    QString error;
+    QVERIFY2(TableFile::create(other, calendarSchema(), &error), qPrintable(error));
+    Cursor &reminders = fixture.data().Table48();
+    reminders.close();
+    reminders.setTableFile(fixture.home(), "Other.db", calendarSchema());
+    QVERIFY(reminders.open());
+    reminders.insert();
+    for (const auto &[field, value] : oneOff("Next week", monday.addDays(7), QTime(9, 0)).toStdMap())
+        reminders.setValue(field, value);
+    QVERIFY(reminders.post());
+    scanner.requery();
+    QCOMPARE(fixture.listed(), QStringList{});
 }
 
 QTEST_MAIN(TestReminderScanner)

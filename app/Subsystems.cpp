@@ -21,6 +21,7 @@
 #include "Unit5.h"
 
 #include "CalendarDropDown.h"
+#include "Unit6.h"
 
 #include "DayView.h"
 #include "MonthView.h"
@@ -325,6 +326,23 @@ void installPrinting(PlannerProgram &p, Parts &parts)
                      [preview, &form](TForm1::View view) { preview->openPreview(view, &form); });
 }
 
+// The reminders window has no owner, so that it keeps a taskbar entry of
+// its own; it goes with the main window, while the data module still lives.
+void installReminders(PlannerProgram &p, Parts &parts)
+{
+    TForm1 &form = p.mainWindow();
+    auto *reminders = new TForm6(p.dataModule());
+    QObject::connect(&form, &QObject::destroyed, reminders, [reminders] { delete reminders; });
+    reminders->setMessageSink([&p](const QString &message) { p.showMessage(message); });
+
+    QObject::connect(&form, &TForm1::remindersRequested, reminders, &TForm6::showReminders);
+    if (TForm3 *editor = parts.eventEditor)
+        QObject::connect(reminders, &TForm6::openEventRequested, editor, [editor](qint64 no) { editor->editItem(no); });
+    if (TForm4 *taskEditor = parts.taskEditor)
+        QObject::connect(reminders, &TForm6::openTaskRequested, taskEditor, &TForm4::editTask);
+    reminders->start();
+}
+
 } // namespace
 
 void installSubsystems(PlannerProgram &program)
@@ -345,6 +363,7 @@ void installSubsystems(PlannerProgram &program)
     program.addHiddenWindow([parts](PlannerProgram &p) { installEventEditor(p, *parts); });
     program.addHiddenWindow([parts](PlannerProgram &p) { installTaskEditor(p, *parts); });
     program.addHiddenWindow([parts](PlannerProgram &p) { installOptionsDialog(p, *parts); });
+    program.addHiddenWindow([parts](PlannerProgram &p) { installReminders(p, *parts); });
     program.addHiddenWindow([parts](PlannerProgram &p) { installFolderEditor(p, parts->folders); });
     program.addHiddenWindow([](PlannerProgram &p) {
         p.mainWindow().setAboutBox(new AboutBox(&p.mainWindow()));

@@ -362,6 +362,7 @@ void TForm3::showModal()
 void TForm3::fillFromRow()
 {
     m_watcher->closeAll();
+    m_reminderAtOpen = ReminderFields::of(row());
     m_subject->setText(row().asText(QStringLiteral("Subject")));
     m_location->setText(row().asText(QStringLiteral("Loc")));
     m_notes->setPlainText(row().asText(QStringLiteral("N")));
@@ -509,6 +510,11 @@ bool TForm3::save()
         report(MessageKind::Validation, outcome.message);
         return false;
     }
+
+    // A snooze belongs to the reminder it was set on; a moved or switched
+    // reminder is found again by its own date and time.
+    if (ReminderFields::of(row()) != m_reminderAtOpen && row().asBool(QStringLiteral("Sno")))
+        writeField(QStringLiteral("Sno"), false);
 
     const bool isNew = row().state() == Cursor::State::Insert;
     const qint64 no = isNew ? 0 : row().asInt(QStringLiteral("No"));

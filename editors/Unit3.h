@@ -3,8 +3,11 @@
 #include "EventSave.h"
 #include "NewEvent.h"
 #include "RecurrencePattern.h"
+#include "ReminderFields.h"
 
+#include <QDate>
 #include <QDialog>
+#include <QTime>
 
 #include <functional>
 
@@ -131,6 +134,8 @@ private:
     void writeChanges(const FieldChanges &changes);
     void startNewItem(NewEvent::Kind kind);
 
+    // The reminder as the row holds it: on, date and time.
+
     // Opening, the steps that fill the dialog from the row.
     void fillFromRow();
     void fillTimeBoxes(const QTime &start, const QTime &end);
@@ -169,6 +174,7 @@ private:
     DayViewOps *m_dayView;
     MessageReporter m_reporter;
     bool m_leaving = false; // OK or Cancel is closing the dialog
+    ReminderFields m_reminderAtOpen; // to tell whether a save moves the reminder
 
     QLineEdit *m_subject = nullptr;
     QLineEdit *m_location = nullptr;

@@ -322,6 +322,7 @@ void TForm4::showModal()
 void TForm4::fillFromRow()
 {
     m_watcher->closeAll();
+    m_reminderAtOpen = ReminderFields::of(row());
     m_subject->setText(row().asText(QStringLiteral("Subject")));
     m_notes->setPlainText(row().asText(QStringLiteral("N")));
     m_completed->setChecked(row().asBool(fieldC));
@@ -373,6 +374,10 @@ bool TForm4::save()
     // "Set reminders on tasks with due dates" gives a due task without a
     // reminder one before it is stored.
     TaskDueReminder::apply(options(), row());
+    // A snooze belongs to the reminder it was set on; a moved or switched
+    // reminder is found again by its own date and time.
+    if (ReminderFields::of(row()) != m_reminderAtOpen && row().asBool(QStringLiteral("Sno")))
+        writeField(QStringLiteral("Sno"), false);
     // A refused post keeps the row in its edit, so nothing typed is lost and
     // the user can mend what the store objected to.
     if (!row().post()) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ReminderFields.h"
+
 #include <QDialog>
 
 #include <functional>
@@ -124,6 +126,7 @@ private:
 
     TDataModule2 &m_data;
     MessageReporter m_reporter;
+    ReminderFields m_reminderAtOpen; // to tell whether a save moves the reminder
     bool m_leaving = false; // OK or Cancel is closing the dialog
 
     QLineEdit *m_subject = nullptr;

@@ -140,6 +140,8 @@ TableSchema makeOptionsSchema()
     add(54, FieldType::Integer);
     // Set reminders on tasks with due dates; older option files lack it.
     s.fields.append({QStringLiteral("55"), FieldType::Boolean, 0, true});
+    // The moment of the reminder scanner's last scan, "yyyy-MM-ddTHH:mm:ss".
+    s.fields.append({QStringLiteral("56"), FieldType::Text, 19, true});
     s.indexes = {{QString(), {}, false, false}}; // rowid order: the single row
     s.finishFields();
     return s;

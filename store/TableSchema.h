@@ -97,8 +97,8 @@ private:
 // indexes primary (`No`), `end` (`Et` descending), `sta` (`Md`, `St`, `Et`,
 // `S`, `Subject`, case-insensitive).
 const TableSchema &calendarSchema();
-// The options record: fields "1".."22", "30".."50", "52".."55", table
-// "options"; "55" came later (see FieldDef::addedLater).
+// The options record: fields "1".."22", "30".."50", "52".."56", table
+// "options"; "55" and "56" came later (see FieldDef::addedLater).
 const TableSchema &optionsSchema();
 // The folders list: fields "1".."8", table "folders".
 const TableSchema &foldersSchema();

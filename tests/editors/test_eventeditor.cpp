@@ -127,6 +127,8 @@ private slots:
     void storeRefusalShowsTheStoreText();
     void itemDeletedUnderTheDialog();
     void cancelDropsEveryWrite();
+    void movingTheReminderEndsItsSnooze_data();
+    void movingTheReminderEndsItsSnooze();
     void savedEncoding_data();
     void savedEncoding();
     void reopeningShowsThePattern_data();
@@ -617,6 +619,35 @@ void TestEventEditor::cancelDropsEveryWrite()
     QVERIFY(!item.asBool("R"));
     QVERIFY(!item.asBool("Re"));
     QVERIFY(item.isBlank("Ret"));
+}
+
+// A snoozed reminder that the user moves or switches off and on is no
+// longer the one that was snoozed; a save that leaves it alone keeps the snooze.
+void TestEventEditor::movingTheReminderEndsItsSnooze_data()
+{
+    QTest::addColumn<QString>("lead");
+    QTest::addColumn<QString>("startTime");
+    QTest::addColumn<bool>("snoozedAfter");
+    QTest::newRow("saved unchanged") << "15" << "9:00 AM" << true;
+    QTest::newRow("another lead") << "30" << "9:00 AM" << false;
+    QTest::newRow("another start") << "15" << "10:00 AM" << false;
+}
+
+void TestEventEditor::movingTheReminderEndsItsSnooze()
+{
+    QFETCH(QString, lead);
+    QFETCH(QString, startTime);
+    const qint64 no = addItem({{"Subject", "Gym"}, {"S", wednesday}, {"E", wednesday}, {"Md", "0"},
+                               {"St", QTime(9, 0)}, {"Et", QTime(11, 0)}, {"R", true}, {"Rs", wednesday},
+                               {"Rt", QTime(8, 45)}, {"Tr", "15"}, {"Tm", "minute(s)"}, {"Sno", true},
+                               {"Sns", wednesday}, {"Sn", QTime(8, 50)}});
+    openItem(no);
+    replaceText(m_form->leadBox(), lead);
+    replaceText(m_form->startTimeBox(), startTime);
+    QCOMPARE(saveAndGetNo(), no);
+    Cursor &item = stored(no);
+    QTEST(item.asBool("Sno"), "snoozedAfter");
+    QVERIFY(item.asBool("R"));
 }
 
 // How each kind of item is written, and that the occurrence rules then show

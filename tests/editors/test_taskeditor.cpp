@@ -78,6 +78,8 @@ private slots:
     void editTaskByNumberRestoresTheView();
     void firstDayOfWeek_data();
     void firstDayOfWeek();
+    void movedReminderEndsTheSnooze_data();
+    void movedReminderEndsTheSnooze();
     void dueTaskGetsAReminderWhenTheOptionIsOn_data();
     void dueTaskGetsAReminderWhenTheOptionIsOn();
 
@@ -165,6 +167,29 @@ int TestTaskEditor::storedTasks()
 }
 
 // --- the window ----------------------------------------------------------------
+
+// A snooze belongs to the reminder it was set on.
+void TestTaskEditor::movedReminderEndsTheSnooze_data()
+{
+    QTest::addColumn<QString>("reminderDate");
+    QTest::addColumn<bool>("snoozed");
+    QTest::newRow("reminder moved") << "3/21/2025" << false;
+    QTest::newRow("reminder kept") << "3/20/2025" << true;
+}
+
+void TestTaskEditor::movedReminderEndsTheSnooze()
+{
+    QFETCH(QString, reminderDate);
+    QFETCH(bool, snoozed);
+    const qint64 no = addTask({{"Subject", "Call bank"}, {"E", QDate(2025, 3, 20)}, {"R", true}, {"Rs", QDate(2025, 3, 20)},
+                               {"Rt", QTime(9, 0)}, {"Sno", true}, {"Sn", QTime(9, 5)}, {"Sns", QDate(2025, 3, 20)}});
+    QVERIFY(no);
+    QVERIFY(m_form->editTask(no));
+    replaceText(m_form->reminderDateBox(), reminderDate);
+    click(m_form->okButton());
+    QCOMPARE(m_messages, QStringList());
+    QCOMPARE(stored(no).asBool("Sno"), snoozed);
+}
 
 // "Set reminders on tasks with due dates": the editor's save applies it.
 void TestTaskEditor::dueTaskGetsAReminderWhenTheOptionIsOn_data()

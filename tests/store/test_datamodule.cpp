@@ -136,6 +136,7 @@ private slots:
     void optionChangeDuringDialogIsPostedBesideItsEdit_data();
     void optionChangeDuringDialogIsPostedBesideItsEdit();
     void optionsFileWithoutTaskReminderFieldOpens();
+    void optionsFromBeforeTheLastScanField();
 
     void purgeOldItems_data();
     void purgeOldItems();
@@ -597,6 +598,50 @@ void TestDataModule::emptySettingsTablesGetDefaults()
     QCOMPARE(dm.Table61().recordCount(), 1);
     QCOMPARE(dm.Table61().asText("2"), QString("Personal Calendar"));
     QCOMPARE(dm.options().intField(46), dm.Table61().asInt("1"));
+}
+
+// An options file made before field 56 existed opens as it is: a reader
+// sees the field blank and leaves the file alone; start-up adds the column.
+void TestDataModule::optionsFromBeforeTheLastScanField()
+{
+    TempHome home;
+    QVERIFY(firstStart(home.path()));
+    const QString file = home.path() + "Data/options.db";
+    auto columns = [&file] {
+        sqlite3 *db = nullptr;
+        QStringList names;
+        if (sqlite3_open_v2(QFile::encodeName(file).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
+            sqlite3_stmt *info = nullptr;
+            sqlite3_prepare_v2(db, "PRAGMA table_info(options)", -1, &info, nullptr);
+            while (sqlite3_step(info) == SQLITE_ROW)
+                names << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(info, 1)));
+            sqlite3_finalize(info);
+        }
+        sqlite3_close(db);
+        return names;
+    };
+    {
+        sqlite3 *db = nullptr;
+        QCOMPARE(sqlite3_open(QFile::encodeName(file).constData(), &db), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(db, "ALTER TABLE options DROP COLUMN \"55\"", nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(db);
+    }
+    QVERIFY(!columns().contains("56"));
+    {
+        TDataModule2 reader{DataRoot(home.path())};
+        QVERIFY2(reader.openForReading(1), qPrintable(reader.startUpError()));
+        QVERIFY(reader.options().textField(56).isEmpty());
+        QCOMPARE(reader.options().typeName(1), QString("Important"));
+    }
+    QVERIFY(!columns().contains("56"));
+
+    TDataModule2 dm{DataRoot(home.path())};
+    QVERIFY2(dm.startUp(), qPrintable(dm.startUpError()));
+    QVERIFY(columns().contains("56"));
+    QVERIFY(dm.options().textField(56).isEmpty());
+    QCOMPARE(dm.options().typeName(1), QString("Important"));
+    QVERIFY(dm.options().change({{56, "2024-05-20T10:00:20"}}));
+    QCOMPARE(dm.options().textField(56), QString("2024-05-20T10:00:20"));
 }
 
 void TestDataModule::optionChangeDuringDialogIsPostedBesideItsEdit_data()

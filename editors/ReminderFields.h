@@ -1,0 +1,22 @@
+#pragma once
+
+#include "Cursor.h"
+
+#include <QDate>
+#include <QTime>
+
+// An item's reminder as its row holds it. The editors take it when they
+// open a row, so that a save that moves or switches the reminder ends a
+// snooze set on the old one.
+struct ReminderFields
+{
+    bool on = false;
+    QDate date;
+    QTime time;
+    bool operator==(const ReminderFields &) const = default;
+
+    static ReminderFields of(const Cursor &row)
+    {
+        return {row.asBool(QStringLiteral("R")), row.asDate(QStringLiteral("Rs")), row.asTime(QStringLiteral("Rt"))};
+    }
+};

@@ -1,0 +1,207 @@
+#include "ReminderScanner.h"
+
+#include "DuePredicate.h"
+
+#include "Clock.h"
+#include "Cursor.h"
+#include "Unit2.h"
+
+namespace {
+
+const QString fieldNo = QStringLiteral("No");
+const QString fieldRt = QStringLiteral("Rt");
+const QString fieldSn = QStringLiteral("Sn");
+const QString fieldSno = QStringLiteral("Sno");
+const QString lastScanFormat = QStringLiteral("yyyy-MM-ddTHH:mm:ss");
+
+QDateTime minuteOf(const QDateTime &moment)
+{
+    const QTime t = moment.time();
+    return QDateTime(moment.date(), QTime(t.hour(), t.minute()));
+}
+
+} // namespace
+
+ReminderScanner::ReminderScanner(TDataModule2 &data, QObject *parent)
+    : QObject(parent), m_data(data)
+{
+}
+
+void ReminderScanner::setWindowState(std::function<bool()> shown, std::function<bool()> active)
+{
+    m_shown = std::move(shown);
+    m_active = std::move(active);
+}
+
+Cursor &ReminderScanner::table() const
+{
+    return m_data.Table48();
+}
+
+// Item numbers mean nothing in another calendar: after a folder switch the
+// missed items of the old one are dropped.
+void ReminderScanner::forgetMissedOfOtherCalendar()
+{
+    if (table().filePath() != m_missedCalendar) {
+        m_missed.clear();
+        m_missedCalendar = table().filePath();
+    }
+}
+
+QString ReminderScanner::filterFor(const QDateTime &now, bool withMissed) const
+{
+    QString text = DuePredicate::dueFilter(now.date(), now.time());
+    if (withMissed) {
+        for (const auto &entry : m_missed)
+            text += " or " + DuePredicate::missedClause(entry.first, now.date());
+    }
+    return text;
+}
+
+bool ReminderScanner::applyFilter(const QString &text)
+{
+    Cursor &cursor = table();
+    if (!cursor.setFilter(text)) {
+        qWarning("ReminderScanner: %s", qPrintable(cursor.lastError()));
+        return false;
+    }
+    cursor.setFiltered(true);
+    cursor.first();
+    return true;
+}
+
+void ReminderScanner::requery()
+{
+    if (!table().isOpen())
+        return;
+    forgetMissedOfOtherCalendar();
+    applyFilter(filterFor(Clock::now(), true));
+}
+
+bool ReminderScanner::start()
+{
+    const QDateTime now = Clock::now();
+    const QDateTime last = QDateTime::fromString(m_data.options().textField(lastScanField), lastScanFormat);
+    bool missed = false;
+    if (last.isValid() && last < now && table().isOpen())
+        missed = catchUp(last, minuteOf(now));
+    m_previousTick = now;
+    rememberScan(now);
+    requery();
+    if (missed)
+        m_lastAlarmMinute = minuteOf(now);
+    return missed;
+}
+
+void ReminderScanner::tick()
+{
+    const QDateTime now = Clock::now();
+    const QDateTime minute = minuteOf(now);
+
+    // A gap since the previous tick (sleep, a blocked loop): the minutes in
+    // between were never scanned. The present minute is this tick's own.
+    bool caughtUp = false;
+    if (m_previousTick.isValid() && m_previousTick.secsTo(now) > 60 && table().isOpen())
+        caughtUp = catchUp(m_previousTick, minute.addSecs(-60));
+    m_previousTick = now;
+    rememberScan(now);
+
+    if (minute == m_lastAlarmMinute && !caughtUp)                       // 1
+        return;
+    if (!table().isOpen())                                               // 2
+        return;
+    const bool userInWindow = m_shown && m_active && m_shown() && m_active();
+    qint64 matched = 0;
+    if (!userInWindow) {                                                 // 3
+        // Matches look at the due items only; missed ones already had their alarm.
+        if (applyFilter(filterFor(now, false)))                          // 4
+            matched = matchingRow(minute.time());
+        requery();
+        if (matched != 0)
+            table().locate(fieldNo, matched);
+    }
+    emit headerRefreshNeeded();                                          // 5
+    if (matched != 0 || caughtUp) {                                      // 6
+        m_lastAlarmMinute = minute;
+        emit alarmRaised();
+    }
+}
+
+// Match A (reminder time) and then match B (snooze time) on the current
+// minute; the later match wins, each taking the lowest `No` that fits.
+qint64 ReminderScanner::matchingRow(const QTime &minute) const
+{
+    Cursor &cursor = table();
+    qint64 reminderMatch = 0;
+    qint64 snoozeMatch = 0;
+    for (cursor.first(); !cursor.eof() && snoozeMatch == 0; cursor.next()) {
+        if (reminderMatch == 0 && cursor.asTime(fieldRt) == minute)
+            reminderMatch = cursor.currentId();
+        if (cursor.asBool(fieldSno) && cursor.asTime(fieldSn) == minute)
+            snoozeMatch = cursor.currentId();
+    }
+    return snoozeMatch != 0 ? snoozeMatch : reminderMatch;
+}
+
+// Lists every reminder due in the minutes after `from` up to and including
+// `lastMinute`, as the due-item predicate would have found it on each day.
+bool ReminderScanner::catchUp(const QDateTime &from, const QDateTime &lastMinute)
+{
+    QDateTime first = minuteOf(from).addSecs(60);
+    const QDateTime earliest(lastMinute.date().addDays(1 - catchUpDays), QTime(0, 0));
+    if (first < earliest)
+        first = earliest;
+    if (first > lastMinute)
+        return false;
+
+    forgetMissedOfOtherCalendar();
+    int found = 0;
+    for (QDate day = first.date(); day <= lastMinute.date(); day = day.addDays(1)) {
+        const QTime lo = day == first.date() ? first.time() : QTime(0, 0);
+        const QTime hi = day == lastMinute.date() ? lastMinute.time().addSecs(59) : QTime(23, 59, 59);
+        found += collectMissed(DuePredicate::regularOn(day, lo, hi), "Rt", day);
+        found += collectMissed(DuePredicate::snoozedOn(day, lo, hi), "Sn", day);
+    }
+    requery();
+    return found > 0;
+}
+
+int ReminderScanner::collectMissed(const QString &filter, const char *timeField, const QDate &day)
+{
+    if (!applyFilter(filter))
+        return 0;
+    Cursor &cursor = table();
+    int found = 0;
+    for (; !cursor.eof(); cursor.next()) {
+        const QDateTime moment(day, cursor.asTime(QLatin1String(timeField)));
+        QDateTime &known = m_missed[cursor.currentId()];
+        if (!known.isValid() || known < moment)
+            known = moment;
+        ++found;
+    }
+    return found;
+}
+
+QDateTime ReminderScanner::missedMoment(qint64 no) const
+{
+    const auto it = m_missed.find(no);
+    return it == m_missed.end() ? QDateTime() : it->second;
+}
+
+void ReminderScanner::forget(qint64 no)
+{
+    m_missed.erase(no);
+}
+
+// Written once a minute: the catch-up works in minutes. The options dialog
+// keeps the row in edit mode while it is open, and a post now would commit
+// its unfinished changes, so the moment waits for the next minute then.
+void ReminderScanner::rememberScan(const QDateTime &now)
+{
+    const QDateTime minute = minuteOf(now);
+    Cursor &options = m_data.Table60();
+    if (minute == m_storedScanMinute || !options.isOpen() || options.state() != Cursor::State::Browse)
+        return;
+    if (m_data.options().change({{lastScanField, now.toString(lastScanFormat)}}))
+        m_storedScanMinute = minute;
+}

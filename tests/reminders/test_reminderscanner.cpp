@@ -1,0 +1,343 @@
+// The reminder scanner over a fixed "now": which items the due-item
+// predicate lists, when a tick raises an alarm, and the catch-up of
+// reminders whose minute passed unseen.
+
+#include "ReminderFixture.h"
+#include "ReminderScanner.h"
+#include "TableFile.h"
+
+#include <QSignalSpy>
+
+namespace {
+
+const QDate monday(2024, 5, 20);   // a Monday
+const QDate the17th(2024, 6, 17);  // a Monday, the 17th
+
+QDateTime at(const QDate &date, int h, int m, int s = 0)
+{
+    return QDateTime(date, QTime(h, m, s));
+}
+
+} // namespace
+
+class TestReminderScanner : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { pinTestLocale(); }
+    void cleanup() { Clock::setNowForTesting({}); }
+
+    void ticks_data();
+    void ticks();
+    void activeWindowSkipsTheTick();
+    void closedCursorSkipsTheTick();
+    void filterIsLocaleFree();
+
+    void catchUpAtStartUp();
+    void catchUpNeedsARememberedScan();
+    void catchUpAfterAGapBetweenTicks();
+    void lastScanWaitsForTheOptionsDialog();
+    void missedItemsStayWithTheirCalendar();
+};
+
+// items: fields of each item; ticks: the moments of successive ticks;
+// then how many alarms were raised, what Table48 lists after the last
+// tick and which row is current.
+void TestReminderScanner::ticks_data()
+{
+    QTest::addColumn<QList<QVariantMap>>("items");
+    QTest::addColumn<QList<QDateTime>>("ticks");
+    QTest::addColumn<int>("alarms");
+    QTest::addColumn<QStringList>("listed");
+    QTest::addColumn<QString>("current");
+
+    const auto one = [](const QVariantMap &item) { return QList<QVariantMap>{item}; };
+    const QVariantMap at1430 = oneOff("Dentist", monday, QTime(14, 30));
+
+    QTest::newRow("one-off at 14:30 is listed from midnight without an alarm")
+        << one(at1430) << QList<QDateTime>{at(monday, 0, 0, 5)} << 0 << QStringList{"Dentist"} << "Dentist";
+    QTest::newRow("one-off at 14:30 raises one alarm in its minute")
+        << one(at1430) << QList<QDateTime>{at(monday, 14, 29, 55), at(monday, 14, 30, 5), at(monday, 14, 30, 15),
+                                           at(monday, 14, 30, 59), at(monday, 14, 31, 9)}
+        << 1 << QStringList{"Dentist"} << "Dentist";
+    QTest::newRow("one-off of tomorrow is not listed")
+        << one(oneOff("Later", monday.addDays(1), QTime(14, 30))) << QList<QDateTime>{at(monday, 14, 30)} << 0
+        << QStringList{} << "";
+    QTest::newRow("two at 09:00 give one alarm, the lower No current")
+        << QList<QVariantMap>{oneOff("Early", monday, QTime(8, 0)), oneOff("First", monday, QTime(9, 0)),
+                              oneOff("Second", monday, QTime(9, 0))}
+        << QList<QDateTime>{at(monday, 9, 0, 1), at(monday, 9, 0, 11), at(monday, 9, 0, 21)} << 1
+        << QStringList{"Early", "First", "Second"} << "First";
+    QTest::newRow("daily at 09:00 raises on each day")
+        << one(daily("Pills", monday.addDays(-10), QTime(9, 0)))
+        << QList<QDateTime>{at(monday, 9, 0, 5), at(monday, 9, 0, 15), at(monday.addDays(1), 9, 0, 5)} << 2
+        << QStringList{"Pills"} << "Pills";
+    QTest::newRow("weekly on Mondays is not listed on its first date")
+        << one(weekly("Standup", monday, QTime(9, 0), {"Mon"})) << QList<QDateTime>{at(monday, 9, 0)} << 0
+        << QStringList{} << "";
+    QTest::newRow("weekly on Mondays is listed the next Monday")
+        << one(weekly("Standup", monday, QTime(9, 0), {"Mon"})) << QList<QDateTime>{at(monday.addDays(7), 9, 0)}
+        << 1 << QStringList{"Standup"} << "Standup";
+    QTest::newRow("weekly on Mondays is not listed on Tuesday")
+        << one(weekly("Standup", monday, QTime(9, 0), {"Mon"})) << QList<QDateTime>{at(monday.addDays(8), 9, 0)}
+        << 0 << QStringList{} << "";
+    QTest::newRow("Di today keeps a daily item out")
+        << one(with(daily("Pills", monday.addDays(-10), QTime(9, 0)), {{"Di", monday}}))
+        << QList<QDateTime>{at(monday, 9, 0)} << 0 << QStringList{} << "";
+    QTest::newRow("Di of today does not matter tomorrow")
+        << one(with(daily("Pills", monday.addDays(-10), QTime(9, 0)), {{"Di", monday}}))
+        << QList<QDateTime>{at(monday.addDays(1), 9, 0)} << 1 << QStringList{"Pills"} << "Pills";
+    QTest::newRow("monthly on the 17th starting 20 days ahead is listed on the 17th")
+        << one(monthly("Rent", the17th.addDays(20), 17, QTime(10, 0))) << QList<QDateTime>{at(the17th, 8, 0)} << 0
+        << QStringList{"Rent"} << "Rent";
+    QTest::newRow("monthly on the 17th is not listed on the 16th")
+        << one(monthly("Rent", the17th.addDays(20), 17, QTime(10, 0))) << QList<QDateTime>{at(the17th.addDays(-1), 8, 0)}
+        << 0 << QStringList{} << "";
+    QTest::newRow("monthly starting 40 days ahead is not listed yet")
+        << one(monthly("Rent", the17th.addDays(40), 17, QTime(10, 0))) << QList<QDateTime>{at(the17th, 8, 0)} << 0
+        << QStringList{} << "";
+    QTest::newRow("yearly by reminder day and month")
+        << one(with(weekly("Birthday", monday.addYears(-3), QTime(8, 0), {}),
+                    {{"Ret", "4"}, {"Rd", "20"}, {"Rm", "5"}}))
+        << QList<QDateTime>{at(monday, 8, 0)} << 1 << QStringList{"Birthday"} << "Birthday";
+
+    const QVariantMap snoozed = with(oneOff("Call back", monday, QTime(11, 0)),
+                                     {{"Sno", true}, {"Sns", monday}, {"Sn", QTime(15, 10)}, {"Di", monday}});
+    QTest::newRow("snoozed to 15:10 is not listed before it")
+        << one(snoozed) << QList<QDateTime>{at(monday, 15, 9, 50)} << 0 << QStringList{} << "";
+    QTest::newRow("snoozed to 15:10 is listed and raised at 15:10")
+        << one(snoozed) << QList<QDateTime>{at(monday, 15, 9, 50), at(monday, 15, 10, 0), at(monday, 15, 10, 10)}
+        << 1 << QStringList{"Call back"} << "Call back";
+    QTest::newRow("snoozed to 15:10 is gone the next day")
+        << one(snoozed) << QList<QDateTime>{at(monday.addDays(1), 15, 10)} << 0 << QStringList{} << "";
+    QTest::newRow("a reminder switched off is not listed")
+        << one(with(at1430, {{"R", false}})) << QList<QDateTime>{at(monday, 14, 30)} << 0 << QStringList{} << "";
+    QTest::newRow("a reminder time with seconds never matches")
+        << one(with(at1430, {{"Rt", QTime(14, 30, 30)}})) << QList<QDateTime>{at(monday, 14, 30, 40)} << 0
+        << QStringList{"Dentist"} << "Dentist";
+}
+
+void TestReminderScanner::ticks()
+{
+    QFETCH(QList<QVariantMap>, items);
+    QFETCH(QList<QDateTime>, ticks);
+
+    ReminderFixture fixture;
+    for (const QVariantMap &item : items)
+        QVERIFY(fixture.add(item) != 0);
+    Clock::setNowForTesting(ticks.first().addSecs(-5));
+    ReminderScanner scanner(fixture.data());
+    scanner.start();
+    QSignalSpy alarms(&scanner, &ReminderScanner::alarmRaised);
+    QSignalSpy headers(&scanner, &ReminderScanner::headerRefreshNeeded);
+    for (const QDateTime &moment : ticks) {
+        Clock::setNowForTesting(moment);
+        scanner.tick();
+    }
+    QTEST(int(alarms.count()), "alarms");
+    QTEST(fixture.listed(), "listed");
+    QTEST(fixture.currentSubject(), "current");
+    QVERIFY(headers.count() >= alarms.count());
+}
+
+void TestReminderScanner::activeWindowSkipsTheTick()
+{
+    ReminderFixture fixture;
+    fixture.add(oneOff("Dentist", monday, QTime(14, 30)));
+    bool shown = false;
+    bool active = false;
+    ReminderScanner scanner(fixture.data());
+    scanner.setWindowState([&] { return shown; }, [&] { return active; });
+    Clock::setNowForTesting(at(monday, 14, 29, 50));
+    scanner.start();
+    QSignalSpy alarms(&scanner, &ReminderScanner::alarmRaised);
+    QSignalSpy headers(&scanner, &ReminderScanner::headerRefreshNeeded);
+
+    fixture.add(oneOff("Added while working", monday, QTime(16, 0)));
+    shown = active = true;
+    Clock::setNowForTesting(at(monday, 14, 30, 0));
+    scanner.tick();
+    QCOMPARE(alarms.count(), 0);
+    QCOMPARE(headers.count(), 1); // the header still follows the cursor
+    QCOMPARE(fixture.listed(), QStringList{"Dentist"});
+
+    // Shown but not active (say, minimised): the tick scans again.
+    active = false;
+    Clock::setNowForTesting(at(monday, 14, 30, 10));
+    scanner.tick();
+    QCOMPARE(alarms.count(), 1);
+    QCOMPARE(fixture.listed(), (QStringList{"Dentist", "Added while working"}));
+}
+
+void TestReminderScanner::closedCursorSkipsTheTick()
+{
+    ReminderFixture fixture;
+    fixture.add(oneOff("Dentist", monday, QTime(14, 30)));
+    Clock::setNowForTesting(at(monday, 14, 29, 50));
+    ReminderScanner scanner(fixture.data());
+    scanner.start();
+    QSignalSpy alarms(&scanner, &ReminderScanner::alarmRaised);
+    QSignalSpy headers(&scanner, &ReminderScanner::headerRefreshNeeded);
+    fixture.data().Table48().close();
+    Clock::setNowForTesting(at(monday, 14, 30, 0));
+    scanner.tick();
+    QCOMPARE(alarms.count(), 0);
+    QCOMPARE(headers.count(), 0);
+}
+
+// The filter is written in one form whatever the locale, and reads the same.
+void TestReminderScanner::filterIsLocaleFree()
+{
+    ReminderFixture fixture;
+    fixture.add(oneOff("Dentist", monday, QTime(14, 30)));
+    ReminderScanner scanner(fixture.data());
+    Clock::setNowForTesting(at(monday, 14, 30, 0));
+    for (const QLocale &locale : {QLocale(QLocale::German, QLocale::Germany), QLocale(QLocale::Arabic, QLocale::Egypt),
+                                  QLocale(QLocale::English, QLocale::UnitedStates)}) {
+        QLocale::setDefault(locale);
+        scanner.requery();
+        QVERIFY2(fixture.data().Table48().filter().contains("Rs = '2024-05-20'"), qPrintable(locale.name()));
+        QCOMPARE(fixture.listed(), QStringList{"Dentist"});
+    }
+    pinTestLocale();
+}
+
+// Last scan yesterday at 18:00; the planner starts today at 10:00:20.
+void TestReminderScanner::catchUpAtStartUp()
+{
+    ReminderFixture fixture;
+    const QDate yesterday = monday.addDays(-1);
+    fixture.setOption(ReminderScanner::lastScanField, "2024-05-19T18:00:04");
+    const qint64 evening = fixture.add(oneOff("Evening", yesterday, QTime(20, 0)));
+    fixture.add(oneOff("Before the last scan", yesterday, QTime(17, 0)));
+    fixture.add(oneOff("At the last scan", yesterday, QTime(18, 0)));
+    const qint64 morning = fixture.add(oneOff("This morning", monday, QTime(8, 0)));
+    fixture.add(oneOff("This minute", monday, QTime(10, 0)));
+    fixture.add(oneOff("Still to come", monday, QTime(16, 0)));
+    const qint64 monthlyNo = fixture.add(monthly("Rent", yesterday.addMonths(-2), 19, QTime(20, 30)));
+    const qint64 snoozedNo = fixture.add(with(oneOff("Snoozed", yesterday.addDays(-1), QTime(9, 0)),
+                                              {{"Sno", true}, {"Sns", yesterday}, {"Sn", QTime(21, 15)}}));
+    const qint64 dismissed =
+        fixture.add(with(daily("Dismissed yesterday", yesterday.addDays(-30), QTime(19, 0)), {{"Di", yesterday}}));
+
+    Clock::setNowForTesting(at(monday, 10, 0, 20));
+    ReminderScanner scanner(fixture.data());
+    QVERIFY(scanner.start());
+    QCOMPARE(scanner.lastAlarmMinute(), at(monday, 10, 0));
+    QCOMPARE(fixture.listed(), (QStringList{"Evening", "This morning", "This minute", "Still to come", "Rent",
+                                            "Snoozed", "Dismissed yesterday"}));
+    QCOMPARE(scanner.missedMoment(evening), at(yesterday, 20, 0));
+    QCOMPARE(scanner.missedMoment(morning), at(monday, 8, 0));
+    QCOMPARE(scanner.missedMoment(monthlyNo), at(yesterday, 20, 30));
+    QCOMPARE(scanner.missedMoment(snoozedNo), at(yesterday, 21, 15));
+    QCOMPARE(scanner.missedMoment(dismissed), QDateTime()); // listed for today's reminder only
+
+    // A first tick in the same minute raises nothing more.
+    QSignalSpy alarms(&scanner, &ReminderScanner::alarmRaised);
+    Clock::setNowForTesting(at(monday, 10, 0, 30));
+    scanner.tick();
+    QCOMPARE(alarms.count(), 0);
+
+    // Dismissed or snoozed, a missed one-off leaves the list.
+    scanner.forget(evening);
+    scanner.requery();
+    QVERIFY(!fixture.listed().contains("Evening"));
+}
+
+void TestReminderScanner::catchUpNeedsARememberedScan()
+{
+    ReminderFixture fixture;
+    fixture.add(oneOff("Yesterday", monday.addDays(-1), QTime(20, 0)));
+    QVERIFY(fixture.data().options().textField(ReminderScanner::lastScanField).isEmpty());
+    Clock::setNowForTesting(at(monday, 10, 0, 20));
+    ReminderScanner scanner(fixture.data());
+    QVERIFY(!scanner.start());
+    QCOMPARE(fixture.listed(), QStringList{});
+    // The moment is kept locale-free, to the second, in local time.
+    QCOMPARE(fixture.data().options().textField(ReminderScanner::lastScanField), QString("2024-05-20T10:00:20"));
+    // Written once a minute, not at every tick.
+    Clock::setNowForTesting(at(monday, 10, 0, 40));
+    scanner.tick();
+    QCOMPARE(fixture.data().options().textField(ReminderScanner::lastScanField), QString("2024-05-20T10:00:20"));
+    Clock::setNowForTesting(at(monday, 10, 1, 0));
+    scanner.tick();
+    QCOMPARE(fixture.data().options().textField(ReminderScanner::lastScanField), QString("2024-05-20T10:01:00"));
+}
+
+void TestReminderScanner::catchUpAfterAGapBetweenTicks()
+{
+    ReminderFixture fixture;
+    fixture.add(oneOff("During the sleep", monday, QTime(10, 2)));
+    fixture.add(oneOff("Before the sleep", monday, QTime(10, 0)));
+    Clock::setNowForTesting(at(monday, 10, 0, 5));
+    ReminderScanner scanner(fixture.data());
+    scanner.start();
+    QSignalSpy alarms(&scanner, &ReminderScanner::alarmRaised);
+    scanner.tick();
+    QCOMPARE(alarms.count(), 1); // 10:00 itself
+    QCOMPARE(scanner.missedMoment(fixture.data().Table48().currentId()), QDateTime());
+
+    Clock::setNowForTesting(at(monday, 10, 0, 15));
+    scanner.tick();
+    Clock::setNowForTesting(at(monday, 10, 5, 0)); // woke up
+    scanner.tick();
+    QCOMPARE(alarms.count(), 2);
+    QCOMPARE(fixture.currentSubject(), QString("During the sleep")); // the first due row
+    QCOMPARE(fixture.listed(), (QStringList{"During the sleep", "Before the sleep"}));
+
+    // Regular ticks find no gap.
+    Clock::setNowForTesting(at(monday, 10, 5, 10));
+    scanner.tick();
+    QCOMPARE(alarms.count(), 2);
+}
+
+void TestReminderScanner::lastScanWaitsForTheOptionsDialog()
+{
+    ReminderFixture fixture;
+    Clock::setNowForTesting(at(monday, 10, 0, 20));
+    ReminderScanner scanner(fixture.data());
+    scanner.start();
+    Cursor &options = fixture.data().Table60();
+    QVERIFY(options.edit());
+    options.setValue("30", true); // the dialog's unfinished change
+    Clock::setNowForTesting(at(monday, 10, 1, 0));
+    scanner.tick();
+    QCOMPARE(options.state(), Cursor::State::Edit);
+    options.cancel();
+    QVERIFY(!fixture.data().options().boolField(30));
+    QCOMPARE(fixture.data().options().textField(ReminderScanner::lastScanField), QString("2024-05-20T10:00:20"));
+    Clock::setNowForTesting(at(monday, 10, 2, 0));
+    scanner.tick();
+    QCOMPARE(fixture.data().options().textField(ReminderScanner::lastScanField), QString("2024-05-20T10:02:00"));
+}
+
+// After a folder switch, the numbers of the old calendar's missed items
+// would name other items.
+void TestReminderScanner::missedItemsStayWithTheirCalendar()
+{
+    ReminderFixture fixture;
+    fixture.setOption(ReminderScanner::lastScanField, "2024-05-19T08:00:00");
+    fixture.add(oneOff("Yesterday", monday.addDays(-1), QTime(16, 0)));
+    Clock::setNowForTesting(at(monday, 10, 0));
+    ReminderScanner scanner(fixture.data());
+    QVERIFY(scanner.start());
+    QCOMPARE(fixture.listed(), QStringList{"Yesterday"});
+
+    const QString other = fixture.home() + "Other.db";
+    QString error;
+    QVERIFY2(TableFile::create(other, calendarSchema(), &error), qPrintable(error));
+    Cursor &reminders = fixture.data().Table48();
+    reminders.close();
+    reminders.setTableFile(fixture.home(), "Other.db", calendarSchema());
+    QVERIFY(reminders.open());
+    reminders.insert();
+    for (const auto &[field, value] : oneOff("Next week", monday.addDays(7), QTime(9, 0)).toStdMap())
+        reminders.setValue(field, value);
+    QVERIFY(reminders.post());
+    scanner.requery();
+    QCOMPARE(fixture.listed(), QStringList{});
+}
+
+QTEST_MAIN(TestReminderScanner)
+#include "test_reminderscanner.moc"

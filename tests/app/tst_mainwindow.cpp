@@ -241,6 +241,7 @@ void MainWindowTest::menusCarryTheirCaptions_data()
     const QString s = QStringLiteral("-");
     QTest::newRow("File") << 0 << QStringLiteral("File ")
                           << QStringList{QStringLiteral("New Folder"), s, QStringLiteral("New Calendar       "), s,
+                                         QStringLiteral("Import iCalendar..."), QStringLiteral("Export iCalendar..."), s,
                                          QStringLiteral("Print Preview"), s, QStringLiteral("Minimize in sistem tray"),
                                          QStringLiteral("Exit")};
     QTest::newRow("Actions") << 1 << QStringLiteral("Actions")

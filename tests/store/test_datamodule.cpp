@@ -623,7 +623,7 @@ void TestDataModule::optionsFromBeforeTheLastScanField()
     {
         sqlite3 *db = nullptr;
         QCOMPARE(sqlite3_open(QFile::encodeName(file).constData(), &db), SQLITE_OK);
-        QCOMPARE(sqlite3_exec(db, "ALTER TABLE options DROP COLUMN \"55\"", nullptr, nullptr, nullptr), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(db, "ALTER TABLE options DROP COLUMN \"56\"", nullptr, nullptr, nullptr), SQLITE_OK);
         sqlite3_close(db);
     }
     QVERIFY(!columns().contains("56"));

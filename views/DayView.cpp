@@ -201,7 +201,7 @@ void DayView::runLayout(bool creating)
 QRect DayView::geometryOf(qint64 itemNo) const
 {
     const DayBlock *b = block(itemNo);
-    return b ? b->geometry() : QRect();
+    return b ? b->extent() : QRect();
 }
 
 void DayView::place(const Cursor &row, const QRect &geometry)
@@ -214,7 +214,7 @@ void DayView::place(const Cursor &row, const QRect &geometry)
             return;
         b = createBlock(no);
     }
-    b->setGeometry(geometry);
+    b->setExtent(geometry);
     applyAppearance(b, row);
 }
 
@@ -245,7 +245,7 @@ void DayView::addBlockForCurrentRow()
         return;
     DayBlock *b = createBlock(no);
     const QRect extent = DayLayout::verticalExtent(list);
-    b->setGeometry(0, extent.y(), qMax(0, gridWidth() - blockGap), extent.height());
+    b->setExtent(QRect(0, extent.y(), qMax(0, gridWidth() - blockGap), extent.height()));
     applyAppearance(b, list);
 }
 
@@ -389,6 +389,7 @@ void DayView::setScrollPosition(int pixels)
 {
     m_scrollPosition = pixels - pixels % rowHeight;
     m_content->move(0, -m_scrollPosition);
+    m_ruler->setVisibleTop(m_scrollPosition);
 }
 
 void DayView::resizeEvent(QResizeEvent *event)
@@ -498,7 +499,7 @@ void DayView::openSubjectEditor(qint64 itemNo)
     if (!b || !locateItem(itemNo))
         return;
     m_editorNo = itemNo;
-    const QRect g = b->geometry();
+    const QRect g = b->extent();
     m_editor->setGeometry(g.x() + 5, g.y() + 2, g.width() - 7, g.height() - 4);
     QPalette palette = m_editor->palette();
     palette.setColor(QPalette::Base, b->color());
@@ -564,7 +565,7 @@ void DayView::onBlockPressed(DayBlock *b, Qt::MouseButton button, int y)
 {
     m_clickTimer.stop();
     m_dragStepped = false;
-    m_drag = BlockDrag::pressAt(y, b->height());
+    m_drag = BlockDrag::pressAt(y, b->extent().height());
     closeSubjectEditor();
     unselectCurrentBlock();
     // Failing to reach the item leaves the view as it was.
@@ -582,17 +583,17 @@ void DayView::onBlockDragged(DayBlock *b, int y)
         return;
     Cursor &list = dayList();
     const BlockDrag::Result result =
-        BlockDrag::step(m_drag, b->y(), b->height(), y, list.asTime(St), list.asTime(Et));
+        BlockDrag::step(m_drag, b->y(), b->extent().height(), y, list.asTime(St), list.asTime(Et));
     if (result.step == BlockDrag::Step::None)
         return;
     m_dragStepped = true;
-    b->setGeometry(b->x(), result.top, b->width(), result.height);
+    b->setExtent(QRect(b->x(), result.top, b->width(), result.height));
     m_grid->update();
     writeDragStep(no, result.posts);
     const bool bottomStep =
         result.step == BlockDrag::Step::GrowBottom || result.step == BlockDrag::Step::ShrinkBottom;
-    if (bottomStep && b->height() == 0)
-        b->resize(b->width(), rowHeight);
+    if (bottomStep && b->extent().height() == 0)
+        b->setExtent(QRect(b->x(), b->y(), b->width(), rowHeight));
     renewLabel(b);
     relayoutBlocks();
 }

@@ -32,6 +32,7 @@ private slots:
     void labels_data();
     void labels();
     void markerAndLabelPosition();
+    void blockFrameLiesOnTheRowLines();
     void rowShading_data();
     void rowShading();
     void selectingRows_data();
@@ -52,6 +53,8 @@ private slots:
     void pointerShapes();
     void allDayStripAndCaption();
     void scrollingInWholeRows();
+    void rulerShowsNoCutLabelUnderTheStrip_data();
+    void rulerShowsNoCutLabelUnderTheStrip();
     void rebuildShowsEachBlockOnce();
     void itemSavedElsewhereGetsABlock();
     void followsTheNavigatorDate();
@@ -210,7 +213,7 @@ void TestDayView::blockGeometry()
     for (int i = 0; i < subjects.size(); ++i) {
         DayBlock *block = blockOf(subjects[i]);
         QVERIFY2(block, qPrintable(subjects[i]));
-        QCOMPARE(block->geometry(), expected[i]);
+        QCOMPARE(block->extent(), expected[i]);
     }
 }
 
@@ -272,6 +275,28 @@ void TestDayView::markerAndLabelPosition()
                 break;
             }
     QVERIFY2(firstInk >= 37 && firstInk <= 39, qPrintable(QString::number(firstInk)));
+}
+
+// A block runs from the row line above its first row to the line below its
+// last, and its frame covers both lines: one line between two rows, never a
+// second one drawn just above the grid's own.
+void TestDayView::blockFrameLiesOnTheRowLines()
+{
+    const qint64 no = addItem("Dentist", QTime(9, 0), QTime(10, 0));
+    showDay(wednesday);
+    QCOMPARE(m_view->block(no)->extent(), QRect(0, 341, G - 3, 38));
+    const QImage image = m_view->grid()->grab().toImage();
+    const QColor fill(Qt::white);
+    QStringList column;
+    for (int y = 338; y <= 382; ++y) {
+        const QColor c = image.pixelColor(G / 2, y);
+        column << (c == QColor(Qt::black) ? "black" : c == fill ? "fill" : c.name());
+    }
+    QCOMPARE(column.at(341 - 338), QString("black")); // the line above 09:00
+    QCOMPARE(column.at(342 - 338), QString("fill"));
+    QCOMPARE(column.at(378 - 338), QString("fill"));  // no line of the block's own
+    QCOMPARE(column.at(379 - 338), QString("black")); // the line below 09:30
+    QCOMPARE(column.filter("black").size(), 2);
 }
 
 void TestDayView::rowShading_data()
@@ -381,7 +406,7 @@ void TestDayView::quickEntry()
     QCOMPARE(editor->text(), QString("L"));
     QCOMPARE(editor->cursorPosition(), 1);
     QVERIFY(block->isSelected());
-    QCOMPARE(block->geometry(), QRect(0, 379, G - 3, 38));
+    QCOMPARE(block->extent(), QRect(0, 379, G - 3, 38));
     QCOMPARE(editor->geometry(), QRect(5, 381, G - 3 - 7, 34));
 
     // Typing goes on in the editor; a click on the grid closes it and
@@ -534,7 +559,7 @@ void TestDayView::dragging()
     QVERIFY(stored.locate("No", no));
     QCOMPARE(stored.asTime("St"), newStart);
     QCOMPARE(stored.asTime("Et"), newEnd);
-    QCOMPARE(block->geometry(), geometry);
+    QCOMPARE(block->extent(), geometry);
     QCOMPARE(block->label(), ClockText::blockLabel(newStart, newEnd, "Meeting", false));
 }
 
@@ -543,11 +568,11 @@ void TestDayView::layoutFollowsADrag()
     const qint64 a = addItem("A", QTime(9, 0), QTime(10, 0));
     const qint64 b = addItem("B", QTime(11, 0), QTime(12, 0));
     showDay(wednesday);
-    QCOMPARE(m_view->block(a)->geometry(), QRect(0, 341, G - 3, 38));
+    QCOMPARE(m_view->block(a)->extent(), QRect(0, 341, G - 3, 38));
     // B's top edge dragged up to 09:30 puts it beside A.
     dragBlock(m_view->block(b), 418, {377});
-    QCOMPARE(m_view->block(b)->geometry(), QRect(G / 2, 360, G - G / 2, 95));
-    QCOMPARE(m_view->block(a)->geometry(), QRect(0, 341, G / 2 - 3, 38));
+    QCOMPARE(m_view->block(b)->extent(), QRect(G / 2, 360, G - G / 2, 95));
+    QCOMPARE(m_view->block(a)->extent(), QRect(0, 341, G / 2 - 3, 38));
 }
 
 void TestDayView::reminderMovesWithTheStart()
@@ -610,7 +635,7 @@ void TestDayView::crowdedDayKeepsEveryBlockOnTheGrid()
         numbers << addItem(QStringLiteral("Same %1").arg(i), QTime(20, 0), QTime(21, 0));
     showDay(wednesday);
     for (qint64 no : numbers) {
-        const QRect geometry = m_view->block(no)->geometry();
+        const QRect geometry = m_view->block(no)->extent();
         QVERIFY2(geometry.left() >= 0 && geometry.right() < G && geometry.width() >= 8,
                  qPrintable(QStringLiteral("item %1 at %2,%3 width %4").arg(no).arg(geometry.x()).arg(geometry.y()).arg(geometry.width())));
     }
@@ -627,7 +652,7 @@ void TestDayView::pointerShapes()
         QCOMPARE(block->cursor().shape(), shape);
     }
     // Moving without the button changes nothing.
-    QCOMPARE(block->geometry(), QRect(0, 341, G - 3, 38));
+    QCOMPARE(block->extent(), QRect(0, 341, G - 3, 38));
 }
 
 void TestDayView::allDayStripAndCaption()
@@ -673,6 +698,34 @@ void TestDayView::scrollingInWholeRows()
     QCOMPARE(m_view->scrollPosition(), 0);
 }
 
+void TestDayView::rulerShowsNoCutLabelUnderTheStrip_data()
+{
+    QTest::addColumn<int>("scroll");
+    QTest::addColumn<bool>("labelOnTop");
+    QTest::newRow("09:30 on top (the start)") << 367 << false;
+    QTest::newRow("08:30 on top") << 323 << false;
+    QTest::newRow("09:00 on top") << 342 << true;
+}
+
+// The first ruler row under the all-day strip holds either a whole hour
+// label or no ink at all, never the cut-off foot of the label above.
+void TestDayView::rulerShowsNoCutLabelUnderTheStrip()
+{
+    QFETCH(int, scroll);
+    QFETCH(bool, labelOnTop);
+    m_view->resize(m_view->width(), 500);
+    showDay(wednesday);
+    m_view->scrollBar()->setValue(scroll);
+    const int stripHeight = m_view->allDayStrip()->height();
+    const QImage image = m_view->grab(QRect(0, stripHeight, 55, 19)).toImage();
+    // The labels are black; face and row lines are light.
+    int ink = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            ink += qGray(image.pixel(x, y)) < 100;
+    QCOMPARE(ink > 0, labelOnTop);
+}
+
 void TestDayView::rebuildShowsEachBlockOnce()
 {
     addItem("A", QTime(9, 0), QTime(10, 0));
@@ -700,8 +753,8 @@ void TestDayView::itemSavedElsewhereGetsABlock()
     m_view->addBlock(b);
     QVERIFY(m_view->block(b));
     m_view->relayoutBlocks();
-    QCOMPARE(m_view->block(a)->geometry(), QRect(0, 341, G / 2 - 3, 76));
-    QCOMPARE(m_view->block(b)->geometry(), QRect(G / 2, 379, G - G / 2, 19));
+    QCOMPARE(m_view->block(a)->extent(), QRect(0, 341, G / 2 - 3, 76));
+    QCOMPARE(m_view->block(b)->extent(), QRect(G / 2, 379, G - G / 2, 19));
     QCOMPARE(m_view->block(b)->label(), QString("10:00am-10:30am B"));
 }
 

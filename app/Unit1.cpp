@@ -562,7 +562,8 @@ void TForm1::applyTypeNames()
 void TForm1::applyPlacement()
 {
     OptionsRecord &options = m_dm.options();
-    const QRect stored(options.intField(12), options.intField(13), options.intField(15), options.intField(14));
+    const QRect stored = WindowPlacement::storedBounds(options.intField(12), options.intField(13), options.intField(15),
+                                                       options.intField(14));
     QList<QRect> screens;
     for (const QScreen *screen : QGuiApplication::screens())
         screens.append(screen->availableGeometry());

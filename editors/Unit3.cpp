@@ -24,6 +24,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <QToolButton>
 
 #include <algorithm>
@@ -116,12 +117,10 @@ void showMessageBox(QWidget *parent, TForm3::MessageKind kind, const QString &te
 } // namespace
 
 TForm3::TForm3(TDataModule2 &data, DayViewOps *dayView, QWidget *parent)
-    // A title bar and nothing else: no minimise, maximise or close box. The
-    // window is a tool window, not a plain dialog, because window managers
-    // such as Openbox ignore the button hints of a dialog and show all
-    // three; minimising the modal editor then iconifies the main window
-    // with it and leaves nothing on the screen to go back to.
-    : QDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+    // A title bar and nothing else: no minimise, maximise or close box.
+    // Some window managers (Openbox) show their buttons anyway; changeEvent()
+    // undoes a minimise there.
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
     , m_data(data)
     , m_dayView(dayView)
     , m_reporter(showMessageBox)
@@ -600,6 +599,30 @@ void TForm3::closeEvent(QCloseEvent *event)
     // The window has no close box; "OK" and "Cancel" are the only ways out.
     if (!m_leaving && isVisible())
         event->ignore();
+}
+
+void TForm3::changeEvent(QEvent *event)
+{
+    QDialog::changeEvent(event);
+    // A window manager that minimises a modal dialog iconifies the main
+    // window with it (they are one group), leaving an empty screen and a
+    // planner that waits for "OK" or "Cancel" in a window nobody sees. The
+    // dialog cannot be minimised: both come back at once.
+    if (event->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMinimized))
+        QTimer::singleShot(0, this, &TForm3::undoMinimise);
+}
+
+void TForm3::undoMinimise()
+{
+    if (QWidget *owner = parentWidget() ? parentWidget()->window() : nullptr) {
+        if (owner->windowState() & Qt::WindowMinimized)
+            owner->setWindowState(owner->windowState() & ~Qt::WindowMinimized);
+    }
+    if (!(windowState() & Qt::WindowMinimized))
+        return;
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    raise();
+    activateWindow();
 }
 
 void TForm3::mousePressEvent(QMouseEvent *event)

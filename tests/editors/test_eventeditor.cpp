@@ -113,6 +113,7 @@ private slots:
 
     void windowAndLayout();
     void recurrenceToggleChangesLayoutAndPattern();
+    void minimisingBringsBothWindowsBack();
     void commands_data();
     void commands();
     void newAppointmentDropsTheOpenEdit();
@@ -267,13 +268,12 @@ void TestEventEditor::windowAndLayout()
     QCOMPARE(m_form->windowTitle(), QString("Edit Event"));
     QCOMPARE(m_form->size(), QSize(567, TForm3::plainHeight));
     QVERIFY(m_form->isModal() || m_form->windowModality() != Qt::NonModal);
-    // A title bar without buttons, in a window that cannot be minimised on
-    // its own (a utility window for the window manager).
+    // A title bar without buttons.
     const Qt::WindowFlags flags = m_form->windowFlags();
     QVERIFY(flags & Qt::WindowTitleHint);
     QVERIFY(!(flags & (Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint
                        | Qt::WindowSystemMenuHint)));
-    QCOMPARE(m_form->windowType(), Qt::Tool);
+    QCOMPARE(m_form->windowType(), Qt::Dialog);
     QCOMPARE(m_form->notesBox()->y(), 256);
     QCOMPARE(m_form->okButton()->y(), 368);
     QCOMPARE(m_form->cancelButton()->y(), 368);
@@ -301,6 +301,26 @@ void TestEventEditor::windowAndLayout()
     QVERIFY(!m_form->isVisible());
     openNew(&TForm3::newAllDayEvent);
     QVERIFY(m_form->isVisible());
+}
+
+// A window manager that shows a minimise button anyway iconifies the main
+// window together with its modal dialog; both must come back.
+void TestEventEditor::minimisingBringsBothWindowsBack()
+{
+    QWidget owner;
+    owner.resize(400, 300);
+    owner.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&owner));
+    TForm3 form(*m_data, &m_dayView, &owner);
+    form.setMessageReporter([](QWidget *, TForm3::MessageKind, const QString &) {});
+    form.newAppointment();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    owner.setWindowState(Qt::WindowMinimized);
+    form.setWindowState(Qt::WindowMinimized);
+    QTRY_VERIFY(!(form.windowState() & Qt::WindowMinimized));
+    QTRY_VERIFY(!(owner.windowState() & Qt::WindowMinimized));
+    QVERIFY(form.isVisible());
+    form.cancelEdit();
 }
 
 void TestEventEditor::recurrenceToggleChangesLayoutAndPattern()

@@ -9,6 +9,7 @@
 #include "ItemCellList.h"
 #include "MarkerIcons.h"
 #include "OccurrenceRules.h"
+#include "TableSchema.h"
 #include "TimeRuler.h"
 #include "TypeColors.h"
 #include "Unit2.h"
@@ -24,6 +25,8 @@
 #include <QStyleHints>
 #include <QWheelEvent>
 
+#include <algorithm>
+
 using namespace DayGeometry;
 
 namespace {
@@ -31,6 +34,13 @@ const QString No = QStringLiteral("No");
 const QString Subject = QStringLiteral("Subject");
 const QString St = QStringLiteral("St");
 const QString Et = QStringLiteral("Et");
+
+// The typing limit of the in-place editor: the capacity of `Subject`.
+int subjectCapacity()
+{
+    const TableSchema &schema = calendarSchema();
+    return schema.fields.at(schema.fieldIndex(Subject)).size;
+}
 } // namespace
 
 DayView::DayView(TDataModule2 &data, QWidget *parent)
@@ -66,7 +76,7 @@ DayView::DayView(TDataModule2 &data, QWidget *parent)
     m_editor = new QLineEdit(m_grid);
     m_editor->setObjectName(QStringLiteral("SubjectEditor"));
     m_editor->setFrame(false);
-    m_editor->setMaxLength(150); // the capacity of `Subject`
+    m_editor->setMaxLength(subjectCapacity());
     m_editor->setFont(ViewFonts::cellFont());
     m_editor->setAlignment(Qt::AlignLeft | Qt::AlignTop); // where the block's label stood
     m_editor->hide();
@@ -504,7 +514,12 @@ void DayView::openSubjectEditor(qint64 itemNo)
     QPalette palette = m_editor->palette();
     palette.setColor(QPalette::Base, b->color());
     m_editor->setPalette(palette);
-    m_editor->setText(dayList().asText(Subject));
+    // setText() would cut a longer subject that another program wrote, and
+    // the next keystroke would save it cut; the whole text stays, and the
+    // store refuses it by name when it is saved.
+    const QString subject = dayList().asText(Subject);
+    m_editor->setMaxLength(std::max(subjectCapacity(), int(subject.size())));
+    m_editor->setText(subject);
     selectBlock(b);
     b->raise();
     m_editor->show();

@@ -14,6 +14,8 @@
 #include <QStyleHints>
 #include <QtTest>
 
+#include <sqlite3.h>
+
 #include <memory>
 
 // The day view on a real calendar: block geometry, labels, shading, and
@@ -41,6 +43,7 @@ private slots:
     void quickEntry();
     void quickEntryIgnoresControlCharacters();
     void subjectEditorKeepsTheCapacity();
+    void subjectEditorKeepsALongerSubjectWhole();
     void pressingABlockSelectsIt();
     void clickOnBlockOpensEditorAfterDoubleClickTime();
     void doubleClickOnBlockOpensTheItem();
@@ -447,6 +450,53 @@ void TestDayView::subjectEditorKeepsTheCapacity()
     Cursor &list = m_data->Table46();
     list.first();
     QCOMPARE(list.asText("Subject"), QString("x") + QString(149, 'y'));
+}
+
+// A subject longer than its capacity, written by another program, is shown
+// whole in the in-place editor; typing does not save it cut, the store
+// refuses it by name and the table keeps it as it was.
+void TestDayView::subjectEditorKeepsALongerSubjectWhole()
+{
+    const QString longSubject = QString(145, 'x') + QString("0123456789");
+    m_view.reset();
+    m_data.reset();
+    {
+        const QString path = m_home->path() + "Personal Calendar/Personal Calendar.db";
+        sqlite3 *db = nullptr;
+        QCOMPARE(sqlite3_open(path.toUtf8().constData(), &db), SQLITE_OK);
+        const QString sql = QString("INSERT INTO items (Subject, S, E, Md, St, Et, T) "
+                                    "VALUES ('%1', '2024-05-01', '2024-05-01', '0', '09:00:00', '10:00:00', 0)")
+                                .arg(longSubject);
+        QCOMPARE(sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(db);
+    }
+    m_data = std::make_unique<TDataModule2>(DataRoot(m_home->path()));
+    QVERIFY(m_data->startUp());
+    m_view = std::make_unique<DayView>(*m_data);
+    m_view->resize(55 + G + 16, 600);
+    m_view->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
+    showDay(wednesday);
+    QCOMPARE(m_view->blocks().size(), 1);
+    const qint64 no = m_view->blocks().first()->itemNo();
+    QSignalSpy errors(m_view.get(), &DayView::storeError);
+    QGuiApplication::styleHints()->setMouseDoubleClickInterval(150);
+    QTest::mouseClick(m_view->block(no), Qt::LeftButton, {}, QPoint(50, 10));
+    QLineEdit *editor = m_view->subjectEditor();
+    QTRY_VERIFY(editor->isVisible());
+    QCOMPARE(editor->text(), longSubject);
+    editor->setFocus();
+    editor->end(false);
+    QTest::keyClick(editor, Qt::Key_Backspace);
+    QCOMPARE(editor->text(), longSubject.chopped(1));
+    m_view->relayoutBlocks(); // saves what waits in the edit buffer
+    QCOMPARE(errors.count(), 1);
+    QVERIFY2(errors.first().first().toString().contains("Subject"), qPrintable(errors.first().first().toString()));
+    Cursor &all = m_data->table(2);
+    all.setFiltered(false);
+    all.refresh();
+    QVERIFY(all.locate("No", no));
+    QCOMPARE(all.asText("Subject"), longSubject);
 }
 
 void TestDayView::pressingABlockSelectsIt()

@@ -106,7 +106,12 @@ DayView::DayView(TDataModule2 &data, QWidget *parent)
     layoutChildren();
 }
 
-DayView::~DayView() = default;
+DayView::~DayView()
+{
+    // Destroying the children takes the focus from an open subject editor,
+    // whose editingFinished would then reach a day view that is half gone.
+    m_editor->disconnect(this);
+}
 
 Cursor &DayView::dayList()
 {

@@ -29,7 +29,14 @@
 namespace {
 
 constexpr int DeferredPreviewMs = 500;
-constexpr int SmallestViewWidth = 100;
+// The narrowest view a person can still work in: the day view's ruler and
+// scroll bar beside a grid of 89 pixels, where blocks can still be seen,
+// clicked and dragged. It leaves the first window (814 pixels, folder pane
+// open, two navigator months) as it was.
+constexpr int SmallestViewWidth = 160;
+// The body below the top bar is never lower than one navigator month above
+// a divider and a few task pad rows (the day view then shows ten rows).
+constexpr int SmallestBodyHeight = PaneSizes::NavigatorMonthHeight + PaneDivider::Thickness + 4 * 18;
 
 // A blank view area, shown until a view is installed for it.
 QWidget *emptyViewArea()
@@ -504,15 +511,46 @@ void TForm1::applyFolderPane(bool open)
     m_folderPane->setFixedWidth(width);
     // A closed pane has nothing to drag.
     m_folderDivider->setEnabled(open);
+    applyRightPaneWidth();
 }
 
 void TForm1::setRightPaneWidth(int width)
 {
     m_rightPaneWidth = width;
-    m_rightPane->setFixedWidth(width);
+    applyRightPaneWidth();
+}
+
+// The right pane gives way first when the window is too narrow for it and
+// the view: it drops whole navigator months, down to one, while its stored
+// width stays for when the window grows again.
+int TForm1::shownRightPaneWidth() const
+{
+    const int room = width() - ShortcutBarWidth - folderPaneWidth() - 2 * PaneDivider::Thickness - SmallestViewWidth;
+    if (m_rightPaneWidth <= room)
+        return m_rightPaneWidth;
+    const int months = std::max(1, room / PaneSizes::NavigatorMonthWidth);
+    return std::min(m_rightPaneWidth, months * PaneSizes::NavigatorMonthWidth);
+}
+
+void TForm1::applyRightPaneWidth()
+{
+    const int shown = shownRightPaneWidth();
+    m_rightPane->setFixedWidth(shown);
     // In the month view the pane is one pixel wide and the navigator keeps a
     // month's width beyond it.
-    m_navigator->setFixedWidth(std::max(width, PaneSizes::NavigatorMonthWidth));
+    m_navigator->setFixedWidth(std::max(shown, PaneSizes::NavigatorMonthWidth));
+    applyMinimumSize();
+}
+
+// The smallest window in which every pane stays usable: the shortcut bar,
+// the folder pane as wide as it is, the smallest view, and one navigator
+// month (or the folded pane of the month view).
+void TForm1::applyMinimumSize()
+{
+    const int rightPane = std::min(m_rightPaneWidth, PaneSizes::NavigatorMonthWidth);
+    const int bodyWidth = ShortcutBarWidth + folderPaneWidth() + 2 * PaneDivider::Thickness + SmallestViewWidth + rightPane;
+    const int top = menuBar()->sizeHint().height() + m_topBar->sizeHint().height();
+    setMinimumSize(std::max(bodyWidth, m_topBar->minimumSizeHint().width()), top + SmallestBodyHeight);
 }
 
 void TForm1::setNavigatorHeight(int height)
@@ -537,6 +575,7 @@ void TForm1::dragFolderDivider(int proposedWidth)
         return;
     changeOptions({{18, width}});
     m_folderPane->setFixedWidth(width);
+    applyRightPaneWidth();
 }
 
 void TForm1::dragRightPaneDivider(int proposedWidth)
@@ -589,7 +628,8 @@ void TForm1::applyTypeNames()
 void TForm1::applyPlacement()
 {
     OptionsRecord &options = m_dm.options();
-    const QRect stored(options.intField(12), options.intField(13), options.intField(15), options.intField(14));
+    const QRect stored = WindowPlacement::storedBounds(options.intField(12), options.intField(13), options.intField(15),
+                                                       options.intField(14));
     QList<QRect> screens;
     for (const QScreen *screen : QGuiApplication::screens())
         screens.append(screen->availableGeometry());
@@ -688,6 +728,7 @@ void TForm1::changeEvent(QEvent *event)
 void TForm1::resizeEvent(QResizeEvent *event)
 {
     QMainWindow::resizeEvent(event);
+    applyRightPaneWidth();
     runResizeHandling();
 }
 

@@ -203,6 +203,9 @@ private:
     void refreshCaption();
     void applyFolderPane(bool open);
     void setRightPaneWidth(int width);
+    int shownRightPaneWidth() const;
+    void applyRightPaneWidth();
+    void applyMinimumSize();
     void setNavigatorHeight(int height);
     void applyPlacement();
     void hideIntoTray();

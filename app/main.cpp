@@ -1,5 +1,6 @@
 #include "Agenda.h"
 #include "AppIcons.h"
+#include "CommandLine.h"
 #include "DataRoot.h"
 #include "DaybrookResources.h"
 #include "IcsCommand.h"
@@ -53,13 +54,27 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationVersion(QStringLiteral(DAYBROOK_VERSION));
     const QStringList arguments = argumentList(argc, argv);
 
-    // A terminal command: it prints and ends, whether or not a planner runs.
-    if (arguments.contains(QStringLiteral("--agenda")))
+    const CommandLine line = CommandLine::parse(arguments);
+    switch (line.mode()) {
+    case CommandLine::Mode::Error:
+        std::fprintf(stderr, "%s\n%s", qPrintable(line.error()), qPrintable(CommandLine::usage()));
+        return 2;
+    case CommandLine::Mode::Help:
+        std::fputs(qPrintable(CommandLine::usage()), stdout);
+        return 0;
+    case CommandLine::Mode::Version:
+        std::printf("Daybrook Planner %s\n", DAYBROOK_VERSION);
+        return 0;
+    case CommandLine::Mode::Agenda:
+        // A terminal command: it prints and ends, whether or not a planner runs.
         return runAgenda(arguments);
-    if (isIcsCommand(arguments))
+    case CommandLine::Mode::Ics:
         return runIcsCommand(arguments);
-    if (arguments.contains(QStringLiteral("--print")) || arguments.contains(QStringLiteral("--pdf")))
+    case CommandLine::Mode::Print:
         return runPrintCommand(arguments);
+    case CommandLine::Mode::Window:
+        break;
+    }
 
     SingleInstanceGuard guard;
     if (!guard.acquire())

@@ -1,11 +1,77 @@
 #include "BoxText.h"
 
+#include "Clock.h"
 #include "LocaleFormats.h"
 
 #include <QLocale>
 #include <QStringList>
 
+#include <array>
+
 namespace BoxText {
+
+namespace {
+
+// Where the year stands among the three numbers of a numeric date format
+// (0, 1 or 2), or -1 when the format is not day, month and year in digits.
+int yearPosition(const QString &format)
+{
+    std::array<qsizetype, 3> at = {format.indexOf(QLatin1Char('d')), format.indexOf(QLatin1Char('M')),
+                                   format.indexOf(QLatin1Char('y'))};
+    if (at[0] < 0 || at[1] < 0 || at[2] < 0 || format.contains(QLatin1String("MMM")))
+        return -1;
+    return int(at[0] < at[2]) + int(at[1] < at[2]);
+}
+
+struct DigitRun
+{
+    qsizetype start = 0;
+    qsizetype length = 0;
+};
+
+QList<DigitRun> digitRuns(const QString &text)
+{
+    QList<DigitRun> runs;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (!text.at(i).isDigit())
+            continue;
+        DigitRun run{i, 0};
+        while (i < text.size() && text.at(i).isDigit())
+            ++i;
+        run.length = i - run.start;
+        runs.append(run);
+    }
+    return runs;
+}
+
+// The locale's parser reads "12/11/26" as 1926, which puts the item where
+// nobody looks for it; a typed two-digit year means the year within 50 years
+// of today, as other desktop programs read it. The year is written out in
+// full before parsing, so that 29 February of a century year reads right.
+QString withFullYear(const QString &text)
+{
+    const int position = yearPosition(LocaleFormats::shortDateFormat());
+    const QList<DigitRun> runs = digitRuns(text);
+    if (position < 0 || runs.size() != 3)
+        return text;
+    for (const DigitRun &run : runs) {
+        if (run.length > 2) // a full year, or ISO "2024-05-01"
+            return text;
+    }
+    const DigitRun year = runs.at(position);
+    int twoDigits = 0;
+    for (qsizetype i = year.start; i < year.start + year.length; ++i)
+        twoDigits = twoDigits * 10 + text.at(i).digitValue();
+    const int earliest = Clock::today().year() - 50;
+    const int full = earliest + ((twoDigits - earliest) % 100 + 100) % 100;
+    QLocale locale;
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    QString widened = text;
+    widened.replace(year.start, year.length, locale.toString(full));
+    return widened;
+}
+
+} // namespace
 
 QString date(const QDate &date)
 {
@@ -43,7 +109,7 @@ QDate readDate(const QString &text)
     const QString trimmed = text.trimmed();
     if (trimmed.isEmpty())
         return QDate();
-    return LocaleFormats::parseDate(trimmed);
+    return LocaleFormats::parseDate(withFullYear(trimmed));
 }
 
 QTime readTime(const QString &text)

@@ -49,9 +49,14 @@ std::optional<Fields> compute(const Input &input)
 
     Fields fields;
     if (input.unitText == minutesUnit) {
-        if (lead < 0 || lead > 59 || !hasStartTime)
+        if (lead < 0 || lead > 59 || (!hasStartTime && !input.allDay))
             return std::nullopt;
-        const QDateTime due = at(input.startDate, startTime).addSecs(-60 * lead);
+        // An all-day item reopened from the table has empty hidden time
+        // boxes. Its reminder is at 00:00 anyway, so the empty time counts
+        // as that 00:00 on the start date; taking the lead off it as well
+        // would move the reminder a whole day early.
+        const QDateTime due = hasStartTime ? at(input.startDate, startTime).addSecs(-60 * lead)
+                                           : at(input.startDate, QTime(0, 0));
         fields.rt = input.allDay ? QTime(0, 0) : due.time();
         fields.rs = due.date();
         derivePatternDay(fields, input.pattern);

@@ -33,8 +33,8 @@ struct Fields
 };
 
 // Nothing when the lead cannot be applied: a lead that is no whole number,
-// minutes outside 0..59, hours outside 0..23, or a minute lead without a
-// start time (an all-day item whose time boxes were never filled).
+// minutes outside 0..59, hours outside 0..23, or a minute lead on a timed
+// item without a start time.
 std::optional<Fields> compute(const Input &input);
 
 } // namespace ReminderComputation

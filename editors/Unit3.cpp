@@ -11,6 +11,7 @@
 #include "OptionLists.h"
 #include "OptionsRecord.h"
 #include "RecurrencePanel.h"
+#include "TableSchema.h"
 #include "ToggleButton.h"
 #include "TypeColors.h"
 #include "Unit2.h"
@@ -23,6 +24,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <QToolButton>
 
 #include <algorithm>
@@ -77,6 +79,22 @@ QLineEdit *addBox(QWidget *parent, const QString &name, const QRect &geometry)
     return box;
 }
 
+// The subject and location boxes stop typing at the field's capacity, but
+// setText() would cut a longer value that another program wrote, and an
+// unchanged save would then lose its end without a word. Such a value is
+// shown whole, and the store's refusal at the save names the field.
+int capacity(const QString &field)
+{
+    const TableSchema &schema = calendarSchema();
+    return schema.fields.at(schema.fieldIndex(field)).size;
+}
+
+void showWholeText(QLineEdit *box, const QString &field, const QString &text)
+{
+    box->setMaxLength(std::max(capacity(field), int(text.size())));
+    box->setText(text);
+}
+
 QToolButton *addPickerButton(QWidget *parent, const QString &name, int left, int top)
 {
     auto *button = new QToolButton(parent);
@@ -99,6 +117,9 @@ void showMessageBox(QWidget *parent, TForm3::MessageKind kind, const QString &te
 } // namespace
 
 TForm3::TForm3(TDataModule2 &data, DayViewOps *dayView, QWidget *parent)
+    // A title bar and nothing else: no minimise, maximise or close box.
+    // Some window managers (Openbox) show their buttons anyway; changeEvent()
+    // undoes a minimise there.
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
     , m_data(data)
     , m_dayView(dayView)
@@ -132,10 +153,10 @@ void TForm3::buildControls()
 {
     addLabel(this, QStringLiteral("Subject:"), subjectTop);
     m_subject = addBox(this, QStringLiteral("subjectBox"), QRect(boxLeft, subjectTop, 487, boxHeight));
-    m_subject->setMaxLength(150);
+    m_subject->setMaxLength(capacity(QStringLiteral("Subject")));
     addLabel(this, QStringLiteral("Location:"), locationTop);
     m_location = addBox(this, QStringLiteral("locationBox"), QRect(boxLeft, locationTop, 487, boxHeight));
-    m_location->setMaxLength(100);
+    m_location->setMaxLength(capacity(QStringLiteral("Loc")));
 
     addLabel(this, QStringLiteral("Type:"), typeTop);
     m_typeList = new QComboBox(this);
@@ -363,8 +384,8 @@ void TForm3::fillFromRow()
 {
     m_watcher->closeAll();
     m_reminderAtOpen = ReminderFields::of(row());
-    m_subject->setText(row().asText(QStringLiteral("Subject")));
-    m_location->setText(row().asText(QStringLiteral("Loc")));
+    showWholeText(m_subject, QStringLiteral("Subject"), row().asText(QStringLiteral("Subject")));
+    showWholeText(m_location, QStringLiteral("Loc"), row().asText(QStringLiteral("Loc")));
     m_notes->setPlainText(row().asText(QStringLiteral("N")));
 
     m_pattern->setChoice(Kind::None);                                            // step 1
@@ -586,6 +607,30 @@ void TForm3::closeEvent(QCloseEvent *event)
         event->ignore();
 }
 
+void TForm3::changeEvent(QEvent *event)
+{
+    QDialog::changeEvent(event);
+    // A window manager that minimises a modal dialog iconifies the main
+    // window with it (they are one group), leaving an empty screen and a
+    // planner that waits for "OK" or "Cancel" in a window nobody sees. The
+    // dialog cannot be minimised: both come back at once.
+    if (event->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMinimized))
+        QTimer::singleShot(0, this, &TForm3::undoMinimise);
+}
+
+void TForm3::undoMinimise()
+{
+    if (QWidget *owner = parentWidget() ? parentWidget()->window() : nullptr) {
+        if (owner->windowState() & Qt::WindowMinimized)
+            owner->setWindowState(owner->windowState() & ~Qt::WindowMinimized);
+    }
+    if (!(windowState() & Qt::WindowMinimized))
+        return;
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    raise();
+    activateWindow();
+}
+
 void TForm3::mousePressEvent(QMouseEvent *event)
 {
     m_watcher->closeAll();
@@ -725,16 +770,12 @@ void TForm3::halfHourEntryChosen(QLineEdit *served, int index)
     if (!served)
         return;
     served->setText(m_halfHour->list()->entries().value(index));
-    // Keep the start from ending up after the end. Only an item on one date
-    // is checked: on a multi-date item an end time before the start time is
-    // an ordinary case, not a slip.
+    // Keep the start from ending up after the end, whatever the date boxes
+    // say: the dates may still change before "OK", and a multi-date item
+    // whose end time lies before its start time is typed, not picked.
     const QTime start = BoxText::readTime(m_startTime->text());
     const QTime end = BoxText::readTime(m_endTime->text());
     if (!start.isValid() || !end.isValid() || end >= start)
-        return;
-    const bool oneDate = m_recurrence->isChecked()
-                         || BoxText::readDate(m_startDate->text()) == BoxText::readDate(m_endDate->text());
-    if (!oneDate)
         return;
     if (served == m_endTime)
         m_startTime->setText(m_endTime->text());

@@ -55,6 +55,16 @@ int DayBlock::labelX(Marker marker)
     return 4;
 }
 
+void DayBlock::setExtent(const QRect &extent)
+{
+    setGeometry(extent.adjusted(0, 0, 0, 1));
+}
+
+QRect DayBlock::extent() const
+{
+    return geometry().adjusted(0, 0, 0, -1);
+}
+
 void DayBlock::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);

@@ -19,6 +19,14 @@ public:
 
     qint64 itemNo() const { return m_itemNo; }
 
+    // The block's place in the grid: top T and height B - T, so T is the
+    // row line above its first row and B the line below its last. The
+    // widget reaches one pixel further, onto the line at B, so that its
+    // frame covers the grid's lines instead of drawing a second line above
+    // the lower one.
+    void setExtent(const QRect &extent);
+    QRect extent() const;
+
     void setAppearance(const QColor &color, const QString &label, Marker marker);
     void setLabel(const QString &label);
     QColor color() const { return m_color; }

@@ -9,6 +9,7 @@
 #include "ItemCellList.h"
 #include "MarkerIcons.h"
 #include "OccurrenceRules.h"
+#include "TableSchema.h"
 #include "TimeRuler.h"
 #include "TypeColors.h"
 #include "Unit2.h"
@@ -24,6 +25,8 @@
 #include <QStyleHints>
 #include <QWheelEvent>
 
+#include <algorithm>
+
 using namespace DayGeometry;
 
 namespace {
@@ -31,6 +34,13 @@ const QString No = QStringLiteral("No");
 const QString Subject = QStringLiteral("Subject");
 const QString St = QStringLiteral("St");
 const QString Et = QStringLiteral("Et");
+
+// The typing limit of the in-place editor: the capacity of `Subject`.
+int subjectCapacity()
+{
+    const TableSchema &schema = calendarSchema();
+    return schema.fields.at(schema.fieldIndex(Subject)).size;
+}
 } // namespace
 
 DayView::DayView(TDataModule2 &data, QWidget *parent)
@@ -66,7 +76,7 @@ DayView::DayView(TDataModule2 &data, QWidget *parent)
     m_editor = new QLineEdit(m_grid);
     m_editor->setObjectName(QStringLiteral("SubjectEditor"));
     m_editor->setFrame(false);
-    m_editor->setMaxLength(150); // the capacity of `Subject`
+    m_editor->setMaxLength(subjectCapacity());
     m_editor->setFont(ViewFonts::cellFont());
     m_editor->setAlignment(Qt::AlignLeft | Qt::AlignTop); // where the block's label stood
     m_editor->hide();
@@ -98,7 +108,12 @@ DayView::DayView(TDataModule2 &data, QWidget *parent)
     layoutChildren();
 }
 
-DayView::~DayView() = default;
+DayView::~DayView()
+{
+    // Destroying the children takes the focus from an open subject editor,
+    // whose editingFinished would then reach a day view that is half gone.
+    m_editor->disconnect(this);
+}
 
 Cursor &DayView::dayList()
 {
@@ -203,7 +218,7 @@ void DayView::runLayout(bool creating)
 QRect DayView::geometryOf(qint64 itemNo) const
 {
     const DayBlock *b = block(itemNo);
-    return b ? b->geometry() : QRect();
+    return b ? b->extent() : QRect();
 }
 
 void DayView::place(const Cursor &row, const QRect &geometry)
@@ -216,7 +231,7 @@ void DayView::place(const Cursor &row, const QRect &geometry)
             return;
         b = createBlock(no);
     }
-    b->setGeometry(geometry);
+    b->setExtent(geometry);
     applyAppearance(b, row);
 }
 
@@ -247,7 +262,7 @@ void DayView::addBlockForCurrentRow()
         return;
     DayBlock *b = createBlock(no);
     const QRect extent = DayLayout::verticalExtent(list);
-    b->setGeometry(0, extent.y(), qMax(0, gridWidth() - blockGap), extent.height());
+    b->setExtent(QRect(0, extent.y(), qMax(0, gridWidth() - blockGap), extent.height()));
     applyAppearance(b, list);
 }
 
@@ -391,6 +406,7 @@ void DayView::setScrollPosition(int pixels)
 {
     m_scrollPosition = pixels - pixels % rowHeight;
     m_content->move(0, -m_scrollPosition);
+    m_ruler->setVisibleTop(m_scrollPosition);
 }
 
 void DayView::resizeEvent(QResizeEvent *event)
@@ -500,12 +516,17 @@ void DayView::openSubjectEditor(qint64 itemNo)
     if (!b || !locateItem(itemNo))
         return;
     m_editorNo = itemNo;
-    const QRect g = b->geometry();
+    const QRect g = b->extent();
     m_editor->setGeometry(g.x() + 5, g.y() + 2, g.width() - 7, g.height() - 4);
     QPalette palette = m_editor->palette();
     palette.setColor(QPalette::Base, b->color());
     m_editor->setPalette(palette);
-    m_editor->setText(dayList().asText(Subject));
+    // setText() would cut a longer subject that another program wrote, and
+    // the next keystroke would save it cut; the whole text stays, and the
+    // store refuses it by name when it is saved.
+    const QString subject = dayList().asText(Subject);
+    m_editor->setMaxLength(std::max(subjectCapacity(), int(subject.size())));
+    m_editor->setText(subject);
     selectBlock(b);
     b->raise();
     m_editor->show();
@@ -566,7 +587,7 @@ void DayView::onBlockPressed(DayBlock *b, Qt::MouseButton button, int y)
 {
     m_clickTimer.stop();
     m_dragStepped = false;
-    m_drag = BlockDrag::pressAt(y, b->height());
+    m_drag = BlockDrag::pressAt(y, b->extent().height());
     closeSubjectEditor();
     unselectCurrentBlock();
     // Failing to reach the item leaves the view as it was.
@@ -584,17 +605,17 @@ void DayView::onBlockDragged(DayBlock *b, int y)
         return;
     Cursor &list = dayList();
     const BlockDrag::Result result =
-        BlockDrag::step(m_drag, b->y(), b->height(), y, list.asTime(St), list.asTime(Et));
+        BlockDrag::step(m_drag, b->y(), b->extent().height(), y, list.asTime(St), list.asTime(Et));
     if (result.step == BlockDrag::Step::None)
         return;
     m_dragStepped = true;
-    b->setGeometry(b->x(), result.top, b->width(), result.height);
+    b->setExtent(QRect(b->x(), result.top, b->width(), result.height));
     m_grid->update();
     writeDragStep(no, result.posts);
     const bool bottomStep =
         result.step == BlockDrag::Step::GrowBottom || result.step == BlockDrag::Step::ShrinkBottom;
-    if (bottomStep && b->height() == 0)
-        b->resize(b->width(), rowHeight);
+    if (bottomStep && b->extent().height() == 0)
+        b->setExtent(QRect(b->x(), b->y(), b->width(), rowHeight));
     renewLabel(b);
     relayoutBlocks();
 }

@@ -20,6 +20,14 @@ void TimeRuler::setUse24Hour(bool on)
     update();
 }
 
+void TimeRuler::setVisibleTop(int y)
+{
+    if (m_visibleTop == y)
+        return;
+    m_visibleTop = y;
+    update();
+}
+
 TimeRuler::HourLabel TimeRuler::hourLabel(int hour, bool use24Hour)
 {
     if (use24Hour)
@@ -44,6 +52,8 @@ void TimeRuler::paintEvent(QPaintEvent *)
     for (int hour = 0; hour < 24; ++hour) {
         const HourLabel label = hourLabel(hour, m_use24Hour);
         const int top = hour * hourHeight;
+        if (top + 1 < m_visibleTop)
+            continue;
         painter.setFont(hourFont);
         painter.drawText(QRect(0, top + 1, numberRight, 24), Qt::AlignRight | Qt::AlignTop, label.hour);
         painter.setFont(smallFont);

@@ -23,9 +23,16 @@ public:
 
     static HourLabel hourLabel(int hour, bool use24Hour);
 
+    // The first ruler row the day view's scroll position shows. The hour
+    // numbers are taller than a row, so with a half-hour row on top the
+    // number of the hour above would show as a cut-off stump under the
+    // all-day strip; a label that starts above the shown part is left out.
+    void setVisibleTop(int y);
+
 protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
     bool m_use24Hour = false;
+    int m_visibleTop = 0;
 };

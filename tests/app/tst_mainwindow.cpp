@@ -144,6 +144,8 @@ private slots:
     void trayMenuCarriesItsCaptions();
     void configuresFromOptionsAndFolder();
     void regionsAreLaidOutAcrossTheWindow();
+    void rightPaneGivesWayFirst_data();
+    void rightPaneGivesWayFirst();
     void folderPaneFromOptions_data();
     void folderPaneFromOptions();
     void foldersButtonClosesAndReopens();
@@ -340,6 +342,52 @@ void MainWindowTest::regionsAreLaidOutAcrossTheWindow()
     QCOMPARE(view.right() + 1 + 3, navigator.left());
     const QRect taskPad = placed(window.taskPadArea());
     QCOMPARE(taskPad, QRect(1000 - 194, navigator.bottom() + 1 + 3, 194, 700 - navigator.bottom() - 4));
+}
+
+void MainWindowTest::rightPaneGivesWayFirst_data()
+{
+    QTest::addColumn<QSize>("asked");
+    QTest::addColumn<int>("navigatorWidth");
+    QTest::addColumn<int>("viewWidth");
+    // Shortcut bar 100, folder pane 150 and two dividers of 3 besides the
+    // view and the navigator.
+    QTest::newRow("wide: two navigator months") << QSize(1200, 700) << 388 << 1200 - 256 - 388;
+    QTest::newRow("just room for two months") << QSize(804, 700) << 388 << 160;
+    QTest::newRow("a month less, the view keeps its width") << QSize(790, 700) << 194 << 790 - 256 - 194;
+    QTest::newRow("far below the smallest window") << QSize(300, 120) << 194 << 160;
+}
+
+// A small window keeps every pane usable: the right pane drops whole months
+// before the view narrows, and the window stops at a size where the view,
+// one navigator month and the task pad still fit.
+void MainWindowTest::rightPaneGivesWayFirst()
+{
+    QFETCH(QSize, asked);
+    QFETCH(int, navigatorWidth);
+    QFETCH(int, viewWidth);
+    Run run(m_home->path());
+    QVERIFY(run.start());
+    TForm1 &window = run.window();
+    window.resize(1400, 800);
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.dragRightPaneDivider(388);
+    QCOMPARE(window.rightPaneWidth(), 388);
+
+    window.resize(asked);
+    QCoreApplication::sendPostedEvents(); // the layout follows the new pane width
+    const QRect view(window.viewWidget(View::Day)->mapTo(&window, QPoint(0, 0)), window.viewWidget(View::Day)->size());
+    QCOMPARE(window.navigator()->width(), navigatorWidth);
+    QCOMPARE(view.width(), viewWidth);
+    QCOMPARE(view.right() + 1 + 3 + navigatorWidth, window.width());
+    QVERIFY(view.height() >= 148 + 3 + 4 * 18);
+    QVERIFY(window.taskPadArea()->height() >= 4 * 18);
+    QCOMPARE(window.taskPadArea()->width(), navigatorWidth);
+    // The stored width is kept for a wider window.
+    QCOMPARE(window.rightPaneWidth(), 388);
+    QCOMPARE(run.folderField(5), 388);
+    window.resize(1400, 800);
+    QCoreApplication::sendPostedEvents();
+    QCOMPARE(window.navigator()->width(), 388);
 }
 
 void MainWindowTest::folderPaneFromOptions_data()

@@ -28,6 +28,8 @@ private slots:
     void caption();
     void restoredBounds_data();
     void restoredBounds();
+    void extremeStoredPlacement_data();
+    void extremeStoredPlacement();
 };
 
 void ShellRulesTest::rightPaneSnapsToWholeMonths_data()
@@ -160,6 +162,43 @@ void ShellRulesTest::restoredBounds()
     QFETCH(QList<QRect>, screens);
     QFETCH(QRect, expected);
     QCOMPARE(WindowPlacement::boundsToApply(stored, screens, QSize(814, 687)), expected);
+}
+
+// Option fields written by another program may hold any 32-bit value; none
+// may overflow on the way to the window's bounds (the sanitizer build
+// reports the overflow, the plain build a window nobody can see).
+void ShellRulesTest::extremeStoredPlacement_data()
+{
+    QTest::addColumn<int>("left");
+    QTest::addColumn<int>("top");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+    QTest::addColumn<QRect>("expected");
+    constexpr int max = std::numeric_limits<int>::max();
+    constexpr int min = std::numeric_limits<int>::min();
+    QTest::newRow("left near 2^31") << max - 10 << 60 << 814 << 687 << QRect(0, 0, 814, 687);
+    QTest::newRow("top near 2^31") << 100 << max << 814 << 687 << QRect(0, 0, 814, 687);
+    QTest::newRow("width near 2^31") << 100 << 60 << max << 687 << QRect(100, 60, 814, 687);
+    QTest::newRow("height near 2^31") << 100 << 60 << 814 << max - 1 << QRect(100, 60, 814, 687);
+    QTest::newRow("left and width near 2^31") << max << 60 << max << 687 << QRect(0, 0, 814, 687);
+    QTest::newRow("most negative left") << min << 60 << 814 << 687 << QRect(0, 0, 814, 687);
+    QTest::newRow("most negative everything") << min << min << min << min << QRect(0, 0, 814, 687);
+    QTest::newRow("negative size") << 100 << 60 << -800 << -600 << QRect(100, 60, 814, 687);
+    QTest::newRow("slightly off the left edge: kept") << -20 << 10 << 814 << 687 << QRect(-20, 10, 814, 687);
+    QTest::newRow("larger than the screen") << 0 << 0 << 5000 << 4000 << QRect(0, 0, 814, 687);
+}
+
+void ShellRulesTest::extremeStoredPlacement()
+{
+    QFETCH(int, left);
+    QFETCH(int, top);
+    QFETCH(int, width);
+    QFETCH(int, height);
+    QFETCH(QRect, expected);
+    const QList<QRect> screens = {QRect(0, 0, 1280, 1024)};
+    const QRect bounds = WindowPlacement::boundsToApply(WindowPlacement::storedBounds(left, top, width, height),
+                                                        screens, QSize(814, 687));
+    QCOMPARE(bounds, expected);
 }
 
 QTEST_APPLESS_MAIN(ShellRulesTest)

@@ -34,6 +34,8 @@
 #include <QToolButton>
 #include <QtTest>
 
+#include <sqlite3.h>
+
 #include <memory>
 
 using RecurrencePattern::Kind;
@@ -111,6 +113,7 @@ private slots:
 
     void windowAndLayout();
     void recurrenceToggleChangesLayoutAndPattern();
+    void minimisingBringsBothWindowsBack();
     void commands_data();
     void commands();
     void newAppointmentDropsTheOpenEdit();
@@ -125,6 +128,9 @@ private slots:
     void saveMessagesKeepTheDialogOpen_data();
     void saveMessagesKeepTheDialogOpen();
     void storeRefusalShowsTheStoreText();
+    void textBeyondCapacityIsKeptAndRefused_data();
+    void textBeyondCapacityIsKeptAndRefused();
+    void reopenedAllDayEventWithMinuteLeadSaves();
     void itemDeletedUnderTheDialog();
     void cancelDropsEveryWrite();
     void movingTheReminderEndsItsSnooze_data();
@@ -156,6 +162,7 @@ private:
     int storedCount();
     qint64 saveAndGetNo();
     void setOption(int field, const QVariant &value);
+    void startStore();
 
     std::unique_ptr<TempHome> m_home;
     std::unique_ptr<TDataModule2> m_data;
@@ -173,6 +180,12 @@ void TestEventEditor::initTestCase()
 void TestEventEditor::init()
 {
     m_home = std::make_unique<TempHome>();
+    startStore();
+}
+
+// The data module and a fresh dialog on the temporary home.
+void TestEventEditor::startStore()
+{
     m_data = std::make_unique<TDataModule2>(DataRoot(m_home->path()));
     QVERIFY2(m_data->startUp(), qPrintable(m_data->startUpError()));
     setOption(30, false);
@@ -257,7 +270,12 @@ void TestEventEditor::windowAndLayout()
     QCOMPARE(m_form->windowTitle(), QString("Edit Event"));
     QCOMPARE(m_form->size(), QSize(567, TForm3::plainHeight));
     QVERIFY(m_form->isModal() || m_form->windowModality() != Qt::NonModal);
-    QVERIFY(!(m_form->windowFlags() & Qt::WindowCloseButtonHint));
+    // A title bar without buttons.
+    const Qt::WindowFlags flags = m_form->windowFlags();
+    QVERIFY(flags & Qt::WindowTitleHint);
+    QVERIFY(!(flags & (Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint
+                       | Qt::WindowSystemMenuHint)));
+    QCOMPARE(m_form->windowType(), Qt::Dialog);
     QCOMPARE(m_form->notesBox()->y(), 256);
     QCOMPARE(m_form->okButton()->y(), 368);
     QCOMPARE(m_form->cancelButton()->y(), 368);
@@ -285,6 +303,26 @@ void TestEventEditor::windowAndLayout()
     QVERIFY(!m_form->isVisible());
     openNew(&TForm3::newAllDayEvent);
     QVERIFY(m_form->isVisible());
+}
+
+// A window manager that shows a minimise button anyway iconifies the main
+// window together with its modal dialog; both must come back.
+void TestEventEditor::minimisingBringsBothWindowsBack()
+{
+    QWidget owner;
+    owner.resize(400, 300);
+    owner.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&owner));
+    TForm3 form(*m_data, &m_dayView, &owner);
+    form.setMessageReporter([](QWidget *, TForm3::MessageKind, const QString &) {});
+    form.newAppointment();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    owner.setWindowState(Qt::WindowMinimized);
+    form.setWindowState(Qt::WindowMinimized);
+    QTRY_VERIFY(!(form.windowState() & Qt::WindowMinimized));
+    QTRY_VERIFY(!(owner.windowState() & Qt::WindowMinimized));
+    QVERIFY(form.isVisible());
+    form.cancelEdit();
 }
 
 void TestEventEditor::recurrenceToggleChangesLayoutAndPattern()
@@ -543,10 +581,14 @@ void TestEventEditor::saveMessagesKeepTheDialogOpen_data()
     QTest::addColumn<QString>("box");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("message");
-    QTest::newRow("start time no time") << "startTimeBox" << "noonish" << EventSave::invalidDateMessage;
-    QTest::newRow("lead abc, reminder off") << "leadBox" << "abc" << EventSave::invalidDurationMessage;
-    QTest::newRow("lead 75 minutes") << "leadBox" << "75" << EventSave::invalidDurationMessage;
-    QTest::newRow("end before start") << "endTimeBox" << "7:00 AM" << EventSave::endBeforeStartMessage;
+    QTest::newRow("start time no time") << "startTimeBox" << "noonish"
+                                        << "You must specify a valid date and/or time.";
+    QTest::newRow("lead abc, reminder off") << "leadBox" << "abc" << "The duration you entered is not valid.";
+    QTest::newRow("lead 75 minutes") << "leadBox" << "75" << "The duration you entered is not valid.";
+    QTest::newRow("pattern day box no number, recurring")
+        << "monthlyDayBox" << "x" << "The recurrence pattern is not valid.";
+    QTest::newRow("end before start") << "endTimeBox" << "7:00 AM"
+                                      << "The End time you entered occurs before the Start time";
 }
 
 void TestEventEditor::saveMessagesKeepTheDialogOpen()
@@ -554,7 +596,9 @@ void TestEventEditor::saveMessagesKeepTheDialogOpen()
     QFETCH(QString, box);
     QFETCH(QString, text);
     QFETCH(QString, message);
-    openNew(&TForm3::newAppointment);
+    // The pattern boxes are read only for a recurring item.
+    const bool pattern = box == QLatin1String("monthlyDayBox");
+    openNew(pattern ? &TForm3::newRecurringAppointment : &TForm3::newAppointment);
     m_form->findChild<QLineEdit *>(box)->setText(text); // the lead box also while disabled
     click(m_form->okButton());
     QCOMPARE(m_messages.size(), 1);
@@ -573,10 +617,82 @@ void TestEventEditor::storeRefusalShowsTheStoreText()
     click(m_form->okButton());
     QCOMPARE(m_messages.size(), 1);
     QCOMPARE(m_messages.first().kind, TForm3::MessageKind::StoreError);
-    QVERIFY(m_messages.first().text != EventSave::endBeforeStartMessage);
+    QVERIFY(m_messages.first().text != QString("The End time you entered occurs before the Start time"));
     QCOMPARE(m_messages.first().text, m_data->Table50().lastError());
     QVERIFY(m_form->isVisible());
     QCOMPARE(m_data->Table50().state(), Cursor::State::Insert);
+}
+
+void TestEventEditor::textBeyondCapacityIsKeptAndRefused_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<int>("capacity");
+    QTest::newRow("subject") << "Subject" << "subjectBox" << 150;
+    QTest::newRow("location") << "Loc" << "locationBox" << 100;
+}
+
+// Another program wrote a value longer than the field's capacity. Opening
+// the item and pressing "OK" unchanged must neither cut it nor post it.
+void TestEventEditor::textBeyondCapacityIsKeptAndRefused()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, box);
+    QFETCH(int, capacity);
+    const QString longText = QString("x").repeated(capacity - 1) + QString("0123456789");
+    m_form.reset();
+    m_data.reset();
+    {
+        const QString path = m_home->path() + "Personal Calendar/Personal Calendar.db";
+        sqlite3 *db = nullptr;
+        QCOMPARE(sqlite3_open(path.toUtf8().constData(), &db), SQLITE_OK);
+        const QString sql = QString("INSERT INTO items (\"%1\", S, E, Md, St, Et) "
+                                    "VALUES ('%2', '2024-05-08', '2024-05-08', '0', '09:00:00', '10:00:00')")
+                                .arg(field, longText);
+        QCOMPARE(sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(db);
+    }
+    startStore();
+    Cursor &all = m_data->table(2);
+    all.setFiltered(false);
+    all.refresh();
+    QCOMPARE(all.recordCount(), 1);
+    all.first();
+    const qint64 no = all.currentId();
+
+    openItem(no);
+    auto *edit = m_form->findChild<QLineEdit *>(box);
+    QCOMPARE(edit->text(), longText);
+    click(m_form->okButton());
+    QCOMPARE(m_messages.size(), 1);
+    QCOMPARE(m_messages.first().kind, TForm3::MessageKind::StoreError);
+    QVERIFY2(m_messages.first().text.contains(field) && m_messages.first().text.contains(QString::number(capacity)),
+             qPrintable(m_messages.first().text));
+    QVERIFY(m_form->isVisible());
+    QCOMPARE(edit->text(), longText);
+    QCOMPARE(stored(no).asText(field), longText);
+    click(m_form->cancelButton());
+
+    // The next item gets the capacity back as its typing limit.
+    openNew(&TForm3::newAppointment);
+    QCOMPARE(edit->maxLength(), capacity);
+}
+
+// An all-day event reopened from the table leaves its hidden time boxes
+// empty; a minute lead then reminds at 00:00 of its date.
+void TestEventEditor::reopenedAllDayEventWithMinuteLeadSaves()
+{
+    const qint64 no = addItem({{"Subject", "Holiday"}, {"S", wednesday}, {"E", wednesday}, {"Md", "0"},
+                               {"A", true}, {"R", true}, {"Tr", "15"}, {"Tm", "minute(s)"}});
+    openItem(no);
+    QVERIFY(m_form->startTimeBox()->text().isEmpty());
+    click(m_form->okButton());
+    QVERIFY2(m_messages.isEmpty(), m_messages.isEmpty() ? "" : qPrintable(m_messages.first().text));
+    QVERIFY(!m_form->isVisible());
+    Cursor &item = stored(no);
+    QCOMPARE(item.asDate("Rs"), wednesday);
+    QCOMPARE(item.asTime("Rt"), QTime(0, 0));
+    QVERIFY(item.isBlank("St"));
 }
 
 void TestEventEditor::itemDeletedUnderTheDialog()
@@ -913,7 +1029,10 @@ void TestEventEditor::halfHourListKeepsStartBeforeEnd_data()
         << true << "5/8/2024" << 38 << "7:00 PM" << "7:00 PM";
     QTest::newRow("end after start changes nothing") << true << "5/8/2024" << 42 << "8:00 PM" << "9:00 PM";
     QTest::newRow("start 9:30 PM after end moves the end") << false << "5/8/2024" << 43 << "9:30 PM" << "9:30 PM";
-    QTest::newRow("a multi-date item keeps its start") << true << "5/9/2024" << 14 << "8:00 PM" << "7:00 AM";
+    QTest::newRow("end before start on another date moves the start")
+        << true << "5/9/2024" << 14 << "7:00 AM" << "7:00 AM";
+    QTest::newRow("start after end on another date moves the end")
+        << false << "5/9/2024" << 43 << "9:30 PM" << "9:30 PM";
 }
 
 void TestEventEditor::halfHourListKeepsStartBeforeEnd()
@@ -1173,8 +1292,8 @@ void TestEventEditor::endToEndNewEventOnTheDayView()
     QVERIFY(block);
     QCOMPARE(block->color(), TypeColors::color(2));
     QCOMPARE(block->marker(), Marker::Reminder);
-    QCOMPARE(block->geometry().top(), 38 * 9 - 1);
-    QCOMPARE(block->height(), 38);
+    QCOMPARE(block->extent().top(), 38 * 9 - 1);
+    QCOMPARE(block->extent().height(), 38);
     QVERIFY(block->label().endsWith("Dentist"));
     const QImage picture = block->grab().toImage();
     QCOMPARE(picture.pixelColor(block->width() - 6, block->height() - 5), TypeColors::color(2));

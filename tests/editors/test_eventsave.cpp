@@ -3,6 +3,7 @@
 // pattern application and the first values of a new item.
 
 #include "BoxText.h"
+#include "Clock.h"
 #include "EventSave.h"
 #include "NewEvent.h"
 #include "RecurrencePattern.h"
@@ -24,6 +25,8 @@ private slots:
 
     void dateBoxRoundTrip_data();
     void dateBoxRoundTrip();
+    void twoDigitYearIsNearToday_data();
+    void twoDigitYearIsNearToday();
     void timeBoxReading_data();
     void timeBoxReading();
 
@@ -61,6 +64,40 @@ void TestEventSave::dateBoxRoundTrip()
     QFETCH(QString, text);
     QCOMPARE(BoxText::date(date), text);
     QCOMPARE(BoxText::readDate(text), date);
+}
+
+void TestEventSave::twoDigitYearIsNearToday_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QDate>("today");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QDate>("date");
+    const QDate dec2026(2026, 12, 10);
+    QTest::newRow("en_US 12/11/26") << "en_US" << dec2026 << "12/11/26" << QDate(2026, 12, 11);
+    QTest::newRow("de_DE 11.12.26") << "de_DE" << dec2026 << "11.12.26" << QDate(2026, 12, 11);
+    QTest::newRow("en_US one-digit year") << "en_US" << dec2026 << "1/5/7" << QDate(2007, 1, 5);
+    QTest::newRow("49 years ahead") << "en_US" << dec2026 << "1/1/75" << QDate(2075, 1, 1);
+    QTest::newRow("50 years back") << "en_US" << dec2026 << "1/1/76" << QDate(1976, 1, 1);
+    QTest::newRow("29 February 2000") << "en_US" << dec2026 << "2/29/00" << QDate(2000, 2, 29);
+    QTest::newRow("follows the clock") << "en_US" << QDate(2090, 6, 1) << "3/4/26" << QDate(2126, 3, 4);
+    QTest::newRow("four digits stay") << "en_US" << dec2026 << "12/11/1926" << QDate(1926, 12, 11);
+    QTest::newRow("de_DE four digits stay") << "de_DE" << dec2026 << "11.12.1926" << QDate(1926, 12, 11);
+    QTest::newRow("ISO stays") << "en_US" << dec2026 << "2024-05-01" << QDate(2024, 5, 1);
+    QTest::newRow("no date") << "en_US" << dec2026 << "13/45/26" << QDate();
+}
+
+void TestEventSave::twoDigitYearIsNearToday()
+{
+    QFETCH(QString, locale);
+    QFETCH(QDate, today);
+    QFETCH(QString, text);
+    QFETCH(QDate, date);
+    QLocale::setDefault(QLocale(locale));
+    Clock::setNowForTesting(QDateTime(today, QTime(12, 0)));
+    const QDate read = BoxText::readDate(text);
+    Clock::setNowForTesting(QDateTime());
+    pinTestLocale();
+    QCOMPARE(read, date);
 }
 
 void TestEventSave::timeBoxReading_data()
@@ -126,10 +163,10 @@ void TestEventSave::saveStages_data()
 {
     QTest::addColumn<EventEntry>("entry");
     QTest::addColumn<QString>("message");
-    const QString dateMsg = EventSave::invalidDateMessage;
-    const QString leadMsg = EventSave::invalidDurationMessage;
-    const QString patternMsg = EventSave::invalidPatternMessage;
-    const QString orderMsg = EventSave::endBeforeStartMessage;
+    const QString dateMsg = "You must specify a valid date and/or time.";
+    const QString leadMsg = "The duration you entered is not valid.";
+    const QString patternMsg = "The recurrence pattern is not valid.";
+    const QString orderMsg = "The End time you entered occurs before the Start time";
 
     EventEntry e = appointment();
     QTest::newRow("a plain appointment is saved") << e << QString();
@@ -174,7 +211,7 @@ void TestEventSave::saveStages_data()
     e = appointment(); e.lead = "24"; e.unit = "hour(s)";
     QTest::newRow("24 hours") << e << leadMsg;
     e = allDay(""); e.unit = "minute(s)";
-    QTest::newRow("minute lead on all-day item without times") << e << leadMsg;
+    QTest::newRow("minute lead on all-day item without times") << e << QString();
 
     // Stage 4: the order of start and end.
     e = appointment(); e.startTime = "10:00 AM"; e.endTime = "9:00 AM";
@@ -339,8 +376,10 @@ void TestEventSave::reminder_data()
         << may5 << "9:00 AM" << "-5" << "minute(s)" << false << Kind::None << false << none << keep << "" << "";
     QTest::newRow("24 hours")
         << may5 << "9:00 AM" << "24" << "hour(s)" << false << Kind::None << false << none << keep << "" << "";
-    QTest::newRow("all-day without times, minutes")
-        << may5 << "" << "5" << "minute(s)" << true << Kind::None << false << none << keep << "" << "";
+    QTest::newRow("all-day without times, minutes: midnight of the start date")
+        << may5 << "" << "5" << "minute(s)" << true << Kind::None << true << may5 << QTime(0, 0) << "" << "";
+    QTest::newRow("timed item without a start time, minutes")
+        << may5 << "" << "5" << "minute(s)" << false << Kind::None << false << none << keep << "" << "";
 }
 
 void TestEventSave::reminder()

@@ -14,6 +14,8 @@
 #include <QStyleHints>
 #include <QtTest>
 
+#include <sqlite3.h>
+
 #include <memory>
 
 // The day view on a real calendar: block geometry, labels, shading, and
@@ -32,6 +34,7 @@ private slots:
     void labels_data();
     void labels();
     void markerAndLabelPosition();
+    void blockFrameLiesOnTheRowLines();
     void rowShading_data();
     void rowShading();
     void selectingRows_data();
@@ -40,6 +43,7 @@ private slots:
     void quickEntry();
     void quickEntryIgnoresControlCharacters();
     void subjectEditorKeepsTheCapacity();
+    void subjectEditorKeepsALongerSubjectWhole();
     void pressingABlockSelectsIt();
     void clickOnBlockOpensEditorAfterDoubleClickTime();
     void doubleClickOnBlockOpensTheItem();
@@ -52,6 +56,8 @@ private slots:
     void pointerShapes();
     void allDayStripAndCaption();
     void scrollingInWholeRows();
+    void rulerShowsNoCutLabelUnderTheStrip_data();
+    void rulerShowsNoCutLabelUnderTheStrip();
     void rebuildShowsEachBlockOnce();
     void itemSavedElsewhereGetsABlock();
     void followsTheNavigatorDate();
@@ -210,7 +216,7 @@ void TestDayView::blockGeometry()
     for (int i = 0; i < subjects.size(); ++i) {
         DayBlock *block = blockOf(subjects[i]);
         QVERIFY2(block, qPrintable(subjects[i]));
-        QCOMPARE(block->geometry(), expected[i]);
+        QCOMPARE(block->extent(), expected[i]);
     }
 }
 
@@ -272,6 +278,28 @@ void TestDayView::markerAndLabelPosition()
                 break;
             }
     QVERIFY2(firstInk >= 37 && firstInk <= 39, qPrintable(QString::number(firstInk)));
+}
+
+// A block runs from the row line above its first row to the line below its
+// last, and its frame covers both lines: one line between two rows, never a
+// second one drawn just above the grid's own.
+void TestDayView::blockFrameLiesOnTheRowLines()
+{
+    const qint64 no = addItem("Dentist", QTime(9, 0), QTime(10, 0));
+    showDay(wednesday);
+    QCOMPARE(m_view->block(no)->extent(), QRect(0, 341, G - 3, 38));
+    const QImage image = m_view->grid()->grab().toImage();
+    const QColor fill(Qt::white);
+    QStringList column;
+    for (int y = 338; y <= 382; ++y) {
+        const QColor c = image.pixelColor(G / 2, y);
+        column << (c == QColor(Qt::black) ? "black" : c == fill ? "fill" : c.name());
+    }
+    QCOMPARE(column.at(341 - 338), QString("black")); // the line above 09:00
+    QCOMPARE(column.at(342 - 338), QString("fill"));
+    QCOMPARE(column.at(378 - 338), QString("fill"));  // no line of the block's own
+    QCOMPARE(column.at(379 - 338), QString("black")); // the line below 09:30
+    QCOMPARE(column.filter("black").size(), 2);
 }
 
 void TestDayView::rowShading_data()
@@ -381,7 +409,7 @@ void TestDayView::quickEntry()
     QCOMPARE(editor->text(), QString("L"));
     QCOMPARE(editor->cursorPosition(), 1);
     QVERIFY(block->isSelected());
-    QCOMPARE(block->geometry(), QRect(0, 379, G - 3, 38));
+    QCOMPARE(block->extent(), QRect(0, 379, G - 3, 38));
     QCOMPARE(editor->geometry(), QRect(5, 381, G - 3 - 7, 34));
 
     // Typing goes on in the editor; a click on the grid closes it and
@@ -422,6 +450,53 @@ void TestDayView::subjectEditorKeepsTheCapacity()
     Cursor &list = m_data->Table46();
     list.first();
     QCOMPARE(list.asText("Subject"), QString("x") + QString(149, 'y'));
+}
+
+// A subject longer than its capacity, written by another program, is shown
+// whole in the in-place editor; typing does not save it cut, the store
+// refuses it by name and the table keeps it as it was.
+void TestDayView::subjectEditorKeepsALongerSubjectWhole()
+{
+    const QString longSubject = QString(145, 'x') + QString("0123456789");
+    m_view.reset();
+    m_data.reset();
+    {
+        const QString path = m_home->path() + "Personal Calendar/Personal Calendar.db";
+        sqlite3 *db = nullptr;
+        QCOMPARE(sqlite3_open(path.toUtf8().constData(), &db), SQLITE_OK);
+        const QString sql = QString("INSERT INTO items (Subject, S, E, Md, St, Et, T) "
+                                    "VALUES ('%1', '2024-05-01', '2024-05-01', '0', '09:00:00', '10:00:00', 0)")
+                                .arg(longSubject);
+        QCOMPARE(sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(db);
+    }
+    m_data = std::make_unique<TDataModule2>(DataRoot(m_home->path()));
+    QVERIFY(m_data->startUp());
+    m_view = std::make_unique<DayView>(*m_data);
+    m_view->resize(55 + G + 16, 600);
+    m_view->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
+    showDay(wednesday);
+    QCOMPARE(m_view->blocks().size(), 1);
+    const qint64 no = m_view->blocks().first()->itemNo();
+    QSignalSpy errors(m_view.get(), &DayView::storeError);
+    QGuiApplication::styleHints()->setMouseDoubleClickInterval(150);
+    QTest::mouseClick(m_view->block(no), Qt::LeftButton, {}, QPoint(50, 10));
+    QLineEdit *editor = m_view->subjectEditor();
+    QTRY_VERIFY(editor->isVisible());
+    QCOMPARE(editor->text(), longSubject);
+    editor->setFocus();
+    editor->end(false);
+    QTest::keyClick(editor, Qt::Key_Backspace);
+    QCOMPARE(editor->text(), longSubject.chopped(1));
+    m_view->relayoutBlocks(); // saves what waits in the edit buffer
+    QCOMPARE(errors.count(), 1);
+    QVERIFY2(errors.first().first().toString().contains("Subject"), qPrintable(errors.first().first().toString()));
+    Cursor &all = m_data->table(2);
+    all.setFiltered(false);
+    all.refresh();
+    QVERIFY(all.locate("No", no));
+    QCOMPARE(all.asText("Subject"), longSubject);
 }
 
 void TestDayView::pressingABlockSelectsIt()
@@ -534,7 +609,7 @@ void TestDayView::dragging()
     QVERIFY(stored.locate("No", no));
     QCOMPARE(stored.asTime("St"), newStart);
     QCOMPARE(stored.asTime("Et"), newEnd);
-    QCOMPARE(block->geometry(), geometry);
+    QCOMPARE(block->extent(), geometry);
     QCOMPARE(block->label(), ClockText::blockLabel(newStart, newEnd, "Meeting", false));
 }
 
@@ -543,11 +618,11 @@ void TestDayView::layoutFollowsADrag()
     const qint64 a = addItem("A", QTime(9, 0), QTime(10, 0));
     const qint64 b = addItem("B", QTime(11, 0), QTime(12, 0));
     showDay(wednesday);
-    QCOMPARE(m_view->block(a)->geometry(), QRect(0, 341, G - 3, 38));
+    QCOMPARE(m_view->block(a)->extent(), QRect(0, 341, G - 3, 38));
     // B's top edge dragged up to 09:30 puts it beside A.
     dragBlock(m_view->block(b), 418, {377});
-    QCOMPARE(m_view->block(b)->geometry(), QRect(G / 2, 360, G - G / 2, 95));
-    QCOMPARE(m_view->block(a)->geometry(), QRect(0, 341, G / 2 - 3, 38));
+    QCOMPARE(m_view->block(b)->extent(), QRect(G / 2, 360, G - G / 2, 95));
+    QCOMPARE(m_view->block(a)->extent(), QRect(0, 341, G / 2 - 3, 38));
 }
 
 void TestDayView::reminderMovesWithTheStart()
@@ -610,7 +685,7 @@ void TestDayView::crowdedDayKeepsEveryBlockOnTheGrid()
         numbers << addItem(QStringLiteral("Same %1").arg(i), QTime(20, 0), QTime(21, 0));
     showDay(wednesday);
     for (qint64 no : numbers) {
-        const QRect geometry = m_view->block(no)->geometry();
+        const QRect geometry = m_view->block(no)->extent();
         QVERIFY2(geometry.left() >= 0 && geometry.right() < G && geometry.width() >= 8,
                  qPrintable(QStringLiteral("item %1 at %2,%3 width %4").arg(no).arg(geometry.x()).arg(geometry.y()).arg(geometry.width())));
     }
@@ -627,7 +702,7 @@ void TestDayView::pointerShapes()
         QCOMPARE(block->cursor().shape(), shape);
     }
     // Moving without the button changes nothing.
-    QCOMPARE(block->geometry(), QRect(0, 341, G - 3, 38));
+    QCOMPARE(block->extent(), QRect(0, 341, G - 3, 38));
 }
 
 void TestDayView::allDayStripAndCaption()
@@ -673,6 +748,34 @@ void TestDayView::scrollingInWholeRows()
     QCOMPARE(m_view->scrollPosition(), 0);
 }
 
+void TestDayView::rulerShowsNoCutLabelUnderTheStrip_data()
+{
+    QTest::addColumn<int>("scroll");
+    QTest::addColumn<bool>("labelOnTop");
+    QTest::newRow("09:30 on top (the start)") << 367 << false;
+    QTest::newRow("08:30 on top") << 323 << false;
+    QTest::newRow("09:00 on top") << 342 << true;
+}
+
+// The first ruler row under the all-day strip holds either a whole hour
+// label or no ink at all, never the cut-off foot of the label above.
+void TestDayView::rulerShowsNoCutLabelUnderTheStrip()
+{
+    QFETCH(int, scroll);
+    QFETCH(bool, labelOnTop);
+    m_view->resize(m_view->width(), 500);
+    showDay(wednesday);
+    m_view->scrollBar()->setValue(scroll);
+    const int stripHeight = m_view->allDayStrip()->height();
+    const QImage image = m_view->grab(QRect(0, stripHeight, 55, 19)).toImage();
+    // The labels are black; face and row lines are light.
+    int ink = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            ink += qGray(image.pixel(x, y)) < 100;
+    QCOMPARE(ink > 0, labelOnTop);
+}
+
 void TestDayView::rebuildShowsEachBlockOnce()
 {
     addItem("A", QTime(9, 0), QTime(10, 0));
@@ -700,8 +803,8 @@ void TestDayView::itemSavedElsewhereGetsABlock()
     m_view->addBlock(b);
     QVERIFY(m_view->block(b));
     m_view->relayoutBlocks();
-    QCOMPARE(m_view->block(a)->geometry(), QRect(0, 341, G / 2 - 3, 76));
-    QCOMPARE(m_view->block(b)->geometry(), QRect(G / 2, 379, G - G / 2, 19));
+    QCOMPARE(m_view->block(a)->extent(), QRect(0, 341, G / 2 - 3, 76));
+    QCOMPARE(m_view->block(b)->extent(), QRect(G / 2, 379, G - G / 2, 19));
     QCOMPARE(m_view->block(b)->label(), QString("10:00am-10:30am B"));
 }
 

@@ -23,6 +23,8 @@ private slots:
     void badArguments();
     void helpAndVersion_data();
     void helpAndVersion();
+    void commandsCheckTheirOwnArguments_data();
+    void commandsCheckTheirOwnArguments();
 
 private:
     struct Run
@@ -100,6 +102,32 @@ void CommandLineTest::badArguments()
     QCOMPARE(lines.first(), firstLine);
     QVERIFY(result.err.contains(QStringLiteral("usage: daybrook [--home DIR]\n")));
     // Nothing was set up: the program ended before it touched the data root.
+    QVERIFY(QDir(m_home->path()).isEmpty());
+}
+
+// The print and iCalendar commands read their own arguments: one line each.
+void CommandLineTest::commandsCheckTheirOwnArguments_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("line");
+    QTest::newRow("--import without a file") << QStringList{"--import"}
+        << "usage: daybrook [--home DIR] --import FILE.ics [--force] | --export FILE.ics [FROM TO]";
+    QTest::newRow("--import with a stray word") << QStringList{"--import", "a.ics", "now"} << "import: unknown argument: now";
+    QTest::newRow("--export with one date") << QStringList{"--export", "b.ics", "2025-01-01"}
+                                            << "export: give both FROM and TO (YYYY-MM-DD), or neither";
+    QTest::newRow("--print without --pdf") << QStringList{"--print", "day", "2025-01-01"}
+        << "usage: daybrook [--home DIR] --print day|week|month DATE --pdf FILE (DATE as YYYY-MM-DD)";
+}
+
+void CommandLineTest::commandsCheckTheirOwnArguments()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, line);
+    const Run result = run(arguments);
+    QVERIFY2(result.finished, "the program kept running (a window opened)");
+    QCOMPARE(result.exitCode, 2);
+    QVERIFY(result.out.isEmpty());
+    QCOMPARE(result.err, line + QLatin1Char('\n'));
     QVERIFY(QDir(m_home->path()).isEmpty());
 }
 

@@ -8,6 +8,7 @@
 #include "DropDownList.h"
 #include "DropDownWatcher.h"
 #include "HalfHourPicker.h"
+#include "MinimiseGuard.h"
 #include "OptionLists.h"
 #include "OptionsRecord.h"
 #include "RecurrencePanel.h"
@@ -24,7 +25,6 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTimer>
 #include <QToolButton>
 
 #include <algorithm>
@@ -118,14 +118,15 @@ void showMessageBox(QWidget *parent, TForm3::MessageKind kind, const QString &te
 
 TForm3::TForm3(TDataModule2 &data, DayViewOps *dayView, QWidget *parent)
     // A title bar and nothing else: no minimise, maximise or close box.
-    // Some window managers (Openbox) show their buttons anyway; changeEvent()
-    // undoes a minimise there.
+    // Some window managers (Openbox) show their buttons anyway; the
+    // minimise guard undoes a minimise there.
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
     , m_data(data)
     , m_dayView(dayView)
     , m_reporter(showMessageBox)
 {
     setObjectName(QStringLiteral("TForm3"));
+    MinimiseGuard::install(this);
     setWindowTitle(QStringLiteral("Edit Event"));
     QFont dialogFont;
     dialogFont.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
@@ -605,30 +606,6 @@ void TForm3::closeEvent(QCloseEvent *event)
     // The window has no close box; "OK" and "Cancel" are the only ways out.
     if (!m_leaving && isVisible())
         event->ignore();
-}
-
-void TForm3::changeEvent(QEvent *event)
-{
-    QDialog::changeEvent(event);
-    // A window manager that minimises a modal dialog iconifies the main
-    // window with it (they are one group), leaving an empty screen and a
-    // planner that waits for "OK" or "Cancel" in a window nobody sees. The
-    // dialog cannot be minimised: both come back at once.
-    if (event->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMinimized))
-        QTimer::singleShot(0, this, &TForm3::undoMinimise);
-}
-
-void TForm3::undoMinimise()
-{
-    if (QWidget *owner = parentWidget() ? parentWidget()->window() : nullptr) {
-        if (owner->windowState() & Qt::WindowMinimized)
-            owner->setWindowState(owner->windowState() & ~Qt::WindowMinimized);
-    }
-    if (!(windowState() & Qt::WindowMinimized))
-        return;
-    setWindowState(windowState() & ~Qt::WindowMinimized);
-    raise();
-    activateWindow();
 }
 
 void TForm3::mousePressEvent(QMouseEvent *event)

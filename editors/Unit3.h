@@ -120,11 +120,9 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
-    void changeEvent(QEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
 
 private:
-    void undoMinimise();
     void buildControls();
     void buildPickers();
     void connectHandlers();

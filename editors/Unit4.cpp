@@ -7,6 +7,7 @@
 #include "DropDownList.h"
 #include "DropDownWatcher.h"
 #include "HalfHourPicker.h"
+#include "MinimiseGuard.h"
 #include "OptionLists.h"
 #include "OptionsRecord.h"
 #include "TaskDueReminder.h"
@@ -100,6 +101,7 @@ TForm4::TForm4(TDataModule2 &data, QWidget *parent)
     , m_reporter(showMessageBox)
 {
     setObjectName(QStringLiteral("TForm4"));
+    MinimiseGuard::install(this);
     setWindowTitle(QStringLiteral("Edit Task"));
     QFont dialogFont;
     dialogFont.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),

@@ -1,6 +1,7 @@
 #include "Unit7.h"
 
 #include "Cursor.h"
+#include "MinimiseGuard.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -35,6 +36,7 @@ TForm7::TForm7(Cursor &table61, FolderDialogs dialogs, QWidget *parent)
     , m_table(table61)
     , m_dialogs(std::move(dialogs))
 {
+    MinimiseGuard::install(this);
     setWindowTitle(QStringLiteral("Edit Folder"));
     setModal(true);
     setFixedSize(547, 232);

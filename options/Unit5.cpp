@@ -4,6 +4,7 @@
 #include "Cursor.h"
 #include "DropDownList.h"
 #include "DropDownWatcher.h"
+#include "MinimiseGuard.h"
 #include "OptionLists.h"
 #include "OptionsInput.h"
 #include "OptionsRecord.h"
@@ -143,6 +144,7 @@ TForm5::TForm5(TDataModule2 &data, QWidget *parent)
     , m_chooseFile(showSoundFileDialog)
 {
     setObjectName(QStringLiteral("TForm5"));
+    MinimiseGuard::install(this);
     setWindowTitle(QStringLiteral("Options"));
     QFont dialogFont;
     dialogFont.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),

@@ -144,8 +144,16 @@ int runAgenda(const QStringList &arguments, QTextStream &out, QTextStream &err)
 
     // One cursor in `sta` order, like a month cell, is all the agenda reads.
     TDataModule2 store(DataRoot::resolve(arguments));
+    // What the store has to say (a folder's file that is missing and the
+    // calendar read instead) goes with the agenda, on stderr; a failure
+    // says it once, in its own line.
+    QStringList notes;
+    QObject::connect(&store, &TDataModule2::storeMessage, [&notes](const QString &text) { notes << text; });
     if (!store.openForReading(1))
         return fail(err, QStringLiteral("agenda: %1").arg(store.startUpError()));
+    for (const QString &note : notes)
+        err << "agenda: " << note << '\n';
+    err.flush();
 
     Cursor &day = store.table(1);
     QString page;

@@ -13,6 +13,9 @@ Cursor::Cursor(QString name) : m_name(std::move(name)) {}
 
 Cursor::~Cursor()
 {
+    // Whoever would hear of a failed post may be gone already; an owner that
+    // wants to hear it closes the cursor first.
+    m_postFailure = nullptr;
     close();
 }
 
@@ -56,6 +59,10 @@ void Cursor::close()
 {
     if (!m_table)
         return;
+    // A pending edit is saved, never dropped; a post that fails is reported
+    // before the cursor lets go of it.
+    if (inEdit() && !postPending())
+        cancel();
     m_table->detach(this);
     m_table.reset();
     m_rows.reset();
@@ -99,8 +106,13 @@ void Cursor::setFiltered(bool on)
 
 void Cursor::rebuildRows(qint64 keepId)
 {
-    if (inEdit())
-        cancel();
+    if (!postPending())
+        return;
+    reselectRows(keepId);
+}
+
+void Cursor::reselectRows(qint64 keepId)
+{
     const IndexDef *order = m_schema->index(m_indexName);
     m_rows = m_table->select(m_filtered ? m_filterExpr.get() : nullptr, order);
     m_pos = 0;
@@ -118,18 +130,29 @@ void Cursor::findCurrentSlot()
     m_slot = id != 0 && m_table ? m_table->slotOf(id) : -1;
 }
 
+bool Cursor::postPending()
+{
+    if (!inEdit() || post())
+        return true;
+    if (m_postFailure)
+        m_postFailure(m_lastError);
+    // A post refused because another program changed the row has dropped
+    // the edit (and said so); the cursor may move on.
+    return !inEdit();
+}
+
 void Cursor::first()
 {
-    if (inEdit())
-        cancel();
+    if (!postPending())
+        return;
     m_pos = 0;
     findCurrentSlot();
 }
 
 void Cursor::next()
 {
-    if (inEdit())
-        cancel();
+    if (!postPending())
+        return;
     if (m_pos < rowCount())
         ++m_pos;
     findCurrentSlot();
@@ -147,8 +170,13 @@ int Cursor::recordCount() const
 
 void Cursor::refresh()
 {
-    if (isOpen())
-        rebuildRows(currentId());
+    if (!isOpen() || !postPending())
+        return;
+    // Another program may have written the file; re-reading it costs
+    // something only when it did.
+    if (m_table->syncWithFile())
+        return; // every cursor on the file has re-read its rows
+    rebuildRows(currentId());
 }
 
 int Cursor::fieldIndex(const QString &field) const
@@ -166,10 +194,12 @@ bool Cursor::locate(const QString &field, const QVariant &wanted)
     QVariant value;
     if (f < 0 || !TableFile::coerce(m_schema->fields[f], wanted, &value) || !value.isValid())
         return false;
+    // Saving a pending insert adds a row to this cursor's rows: save first,
+    // then look.
+    if (!postPending())
+        return false;
     for (int pos = 0; pos < rowCount(); ++pos) {
         if (m_table->value(idAt(pos), f) == value) {
-            if (inEdit())
-                cancel();
             m_pos = pos;
             findCurrentSlot();
             return true;
@@ -182,6 +212,8 @@ qint64 Cursor::currentId() const
 {
     if (!isOpen() || m_state == State::Insert)
         return 0;
+    if (m_state == State::Edit)
+        return m_editId;
     return idAt(m_pos);
 }
 
@@ -189,7 +221,9 @@ void Cursor::insert()
 {
     if (!isOpen())
         return;
-    if (inEdit())
+    // An edit that cannot be saved has been reported; the new row must not
+    // be written into its buffer.
+    if (!postPending())
         cancel();
     m_buffer.assign(m_schema->fields.size(), QVariant());
     m_changed.assign(m_schema->fields.size(), false);
@@ -209,6 +243,7 @@ bool Cursor::edit()
     m_buffer = m_table->row(id);
     m_changed.assign(m_buffer.size(), false);
     m_bufferError.clear();
+    m_editId = id;
     m_state = State::Edit;
     return true;
 }
@@ -235,10 +270,19 @@ bool Cursor::post()
         rows.insert(at, id);
         findCurrentSlot();
     } else {
-        if (!m_table->updateRow(currentId(), m_buffer, &error))
+        // The row being edited, wherever the cursor's rows have moved since.
+        bool conflict = false;
+        if (!m_table->updateRow(m_editId, m_buffer, &error, &conflict)) {
+            // The edit was made on what the row no longer is: posting it
+            // again would put the old values back over the other change.
+            if (conflict)
+                cancel();
             return fail(error);
+        }
+        findCurrentSlot();
     }
     m_state = State::Browse;
+    m_editId = 0;
     m_buffer.clear();
     m_changed.clear();
     m_bufferError.clear();
@@ -250,6 +294,7 @@ bool Cursor::post()
 
 void Cursor::cancel()
 {
+    m_editId = 0;
     m_state = State::Browse;
     m_buffer.clear();
     m_changed.clear();
@@ -310,6 +355,13 @@ bool Cursor::deleteRow()
     return true;
 }
 
+void Cursor::tableReloaded()
+{
+    // Rows may have come, gone or moved; an edit in progress stays as it is
+    // (its post checks the row again).
+    reselectRows(m_state == State::Edit ? m_editId : currentId());
+}
+
 std::vector<qint64> &Cursor::ownRows()
 {
     if (!m_rows)
@@ -335,10 +387,10 @@ void Cursor::rowDeleted(qint64 id, std::unordered_map<const std::vector<qint64> 
             m_rows->erase(it);
         erasedAt[m_rows.get()] = pos;
     }
+    if (m_state == State::Edit && id == m_editId)
+        cancel();
     if (pos < 0)
         return;
-    if (m_state == State::Edit && pos == m_pos)
-        cancel();
     if (pos < m_pos)
         --m_pos;
     findCurrentSlot();

@@ -69,14 +69,18 @@ public:
     bool filtered() const { return m_filtered; }
 
     // --- navigation -----------------------------------------------------
+    // Moving, re-reading (refresh, a new filter or index) and closing save a
+    // pending edit or insert first, so no typing is lost; see
+    // setPostFailureHook for a post that fails then.
     void first();
     void next();
     bool eof() const;
     int recordCount() const;
     // Goes to the first visible row whose field equals value; false when none.
     bool locate(const QString &field, const QVariant &value);
-    // Re-reads the visible rows (posts through other cursors become visible),
-    // keeping filter and index; stays on the same row when it is still visible.
+    // Re-reads the visible rows (posts through other cursors, and changes
+    // other programs made to the file, become visible), keeping filter and
+    // index; stays on the same row when it is still visible.
     void refresh();
 
     // --- editing --------------------------------------------------------
@@ -95,6 +99,10 @@ public:
 
     // Runs after every successful post on this cursor.
     void setAfterPost(std::function<void()> hook) { m_afterPost = std::move(hook); }
+    // Hears the message of a post that a move, refresh, re-filter or close
+    // made on its own (to save a pending edit) and that failed. The edit
+    // then stays and the cursor stays where it was; close drops it.
+    void setPostFailureHook(std::function<void(const QString &)> hook) { m_postFailure = std::move(hook); }
 
     // --- fields ---------------------------------------------------------
     // Reading an unknown field name is a programming error (asserts) and
@@ -127,7 +135,13 @@ private:
     friend class TableFile;
     void rowDeleted(qint64 id, std::unordered_map<const std::vector<qint64> *, int> &erasedAt);
     std::vector<qint64> &ownRows(); // copies a shared list before this cursor changes it
-    void rebuildRows(qint64 keepId);
+    // Posts a pending edit before the cursor moves or re-reads; false (and
+    // reported) when that post fails.
+    bool postPending();
+    void rebuildRows(qint64 keepId); // after saving a pending edit
+    void reselectRows(qint64 keepId);
+    // The table re-read its file (another program changed it).
+    void tableReloaded();
     int fieldIndex(const QString &field) const;
     // Looks up the current row's slot in the table; called whenever the
     // position or the visible rows change, so that field reads go straight
@@ -162,6 +176,8 @@ private:
     std::vector<QVariant> m_buffer; // edit buffer, one value per field
     std::vector<bool> m_changed;    // per field: written since edit or insert began
     std::function<void()> m_afterPost;
+    std::function<void(const QString &)> m_postFailure;
+    qint64 m_editId = 0; // the row being edited (Edit state)
     QString m_lastError;
     QString m_bufferError; // a value setValue could not take; post refuses with it
 };

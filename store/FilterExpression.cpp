@@ -1,5 +1,6 @@
 #include "FilterExpression.h"
 
+#include "FilterLiterals.h"
 #include "LocaleFormats.h"
 
 #include <QHash>
@@ -49,7 +50,10 @@ public:
             token->text = m_text.mid(start, m_pos - start);
             return true;
         }
-        *error = QStringLiteral("Unexpected character '%1' at position %2 of the filter.").arg(c).arg(token->position);
+        // A character outside the basic plane is two UTF-16 units: show it whole.
+        const int length = c.isHighSurrogate() && m_pos + 1 < m_text.size() && m_text[m_pos + 1].isLowSurrogate() ? 2 : 1;
+        *error = QStringLiteral("Unexpected character '%1' at position %2 of the filter.")
+                     .arg(m_text.mid(m_pos, length), QString::number(token->position));
         return false;
     }
 
@@ -144,16 +148,37 @@ bool cachedNumber(QHash<QString, qint64> &cache, const QString &literal, qint64 
     return *it != std::numeric_limits<qint64>::min();
 }
 
+// The program writes its own literals in ISO form, read here without the
+// locale; only a literal in another form is read in the locale's formats.
 qint64 readDate(const QString &literal)
 {
-    const QDate date = LocaleFormats::parseDate(literal);
+    QDate date = FilterLiterals::readDate(literal);
+    if (!date.isValid())
+        date = LocaleFormats::parseDate(literal);
     return date.isValid() ? date.toJulianDay() : std::numeric_limits<qint64>::min();
 }
 
 qint64 readTime(const QString &literal)
 {
-    const QTime time = LocaleFormats::parseTime(literal);
+    QTime time = FilterLiterals::readTime(literal);
+    if (!time.isValid())
+        time = LocaleFormats::parseTime(literal);
     return time.isValid() ? time.msecsSinceStartOfDay() : std::numeric_limits<qint64>::min();
+}
+
+// A decimal whole number with an optional sign and blanks around it, and
+// nothing else: QString::toLongLong would stop at a NUL inside the text and
+// read "12<NUL>3" as 12.
+qint64 wholeNumber(const QString &literal, bool *ok)
+{
+    const QString trimmed = literal.trimmed();
+    *ok = false;
+    for (qsizetype i = 0; i < trimmed.size(); ++i) {
+        const QChar c = trimmed[i];
+        if (!(c >= QLatin1Char('0') && c <= QLatin1Char('9')) && !(i == 0 && (c == QLatin1Char('-') || c == QLatin1Char('+'))))
+            return 0;
+    }
+    return trimmed.toLongLong(ok);
 }
 
 // Converts a literal to the field's type; false when it is no such value.
@@ -181,7 +206,7 @@ bool convertLiteral(const FieldDef &field, const QString &literal, FilterExpress
     case FieldType::Integer:
     case FieldType::AutoIncrement: {
         bool ok = false;
-        test->number = literal.trimmed().toLongLong(&ok);
+        test->number = wholeNumber(literal, &ok);
         return ok && test->number != std::numeric_limits<qint64>::min(); // that value marks a blank
     }
     }
@@ -257,14 +282,14 @@ private:
         const int fieldPosition = m_token.position;
         test->field = m_schema.fieldIndex(m_token.text);
         if (test->field < 0)
-            return fail(QStringLiteral("Unknown field \"%1\" at position %2 of the filter.").arg(m_token.text).arg(fieldPosition));
+            return fail(QStringLiteral("Unknown field \"%1\" at position %2 of the filter.")
+                            .arg(m_token.text, QString::number(fieldPosition)));
         const FieldDef &field = m_schema.fields[test->field];
         if (!advance())
             return false;
         if (m_token.kind != Token::Operator)
             return fail(QStringLiteral("Expected a comparison after \"%1\" at position %2 of the filter.")
-                            .arg(field.name)
-                            .arg(m_token.position));
+                            .arg(field.name, QString::number(m_token.position)));
         test->op = operatorFor(m_token.text);
         if (!advance())
             return false;
@@ -280,10 +305,9 @@ private:
         if (m_token.kind != Token::Literal && !bareNumber)
             return fail(QStringLiteral("Expected a value in single quotes at position %1 of the filter.").arg(m_token.position));
         if (!convertLiteral(field, m_token.text, test))
+            // One arg() call: a "%1" typed inside the literal stays as it is.
             return fail(QStringLiteral("'%1' at position %2 of the filter is not %3 for the field %4.")
-                            .arg(m_token.text)
-                            .arg(m_token.position)
-                            .arg(typeWord(field.type), field.name));
+                            .arg(m_token.text, QString::number(m_token.position), typeWord(field.type), field.name));
         return advance();
     }
 

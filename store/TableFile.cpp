@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <filesystem>
 #include <thread>
 
 namespace {
@@ -113,6 +114,21 @@ constexpr qint64 kLongSpanKey = std::numeric_limits<qint64>::min() + 1;
 
 const std::vector<int> kNoSlots;
 
+// How long an operation waits for another program's lock before it says
+// that the file is busy.
+constexpr int kBusyMilliseconds = 1000;
+
+// Characters (code points) of a text: a surrogate pair counts once.
+qsizetype characterCount(const QString &text)
+{
+    qsizetype count = text.size();
+    for (const QChar c : text) {
+        if (c.isLowSurrogate())
+            --count;
+    }
+    return count;
+}
+
 } // namespace
 
 TableFile::TableFile(QString path, const TableSchema &schema, bool readOnly)
@@ -144,10 +160,32 @@ TableFile::~TableFile()
         sqlite3_close(m_db);
 }
 
+QString TableFile::notThisKind(const QString &path, const TableSchema &schema)
+{
+    QString kind = QStringLiteral("table file");
+    if (&schema == &calendarSchema())
+        kind = QStringLiteral("calendar file");
+    else if (&schema == &optionsSchema())
+        kind = QStringLiteral("options table");
+    else if (&schema == &foldersSchema())
+        kind = QStringLiteral("folders list");
+    return QStringLiteral("The file \"%1\" is not a %2.").arg(QDir::toNativeSeparators(path), kind);
+}
+
 std::shared_ptr<TableFile> TableFile::acquire(const QString &path, const TableSchema &schema, bool readOnly, QString *error)
 {
     const QString absolute = absolutePath(path);
     const QString key = absolute + (readOnly ? QStringLiteral("\n(read-only)") : QString());
+    // A picture holds the columns of the table it was opened for: a cursor
+    // that expects another table (a folder naming "folderslist.db" as its
+    // calendar) must never read or write it.
+    for (const auto &[otherKey, other] : registry()) {
+        const auto file = other.lock();
+        if (file && file->m_path == absolute && &file->m_schema != &schema) {
+            *error = notThisKind(absolute, schema);
+            return nullptr;
+        }
+    }
     if (auto existing = registry()[key].lock())
         return existing;
     std::shared_ptr<TableFile> file(new TableFile(absolute, schema, readOnly));
@@ -176,7 +214,32 @@ bool TableFile::isOpenHere(const QString &path)
 
 QString TableFile::errorText(const QString &what) const
 {
-    return QStringLiteral("%1 \"%2\": %3.").arg(what, QDir::toNativeSeparators(m_path), QString::fromUtf8(sqlite3_errmsg(m_db)));
+    const QString native = QDir::toNativeSeparators(m_path);
+    // Waiting longer for a lock would only hold up start-up; say so at once.
+    if (sqlite3_errcode(m_db) == SQLITE_BUSY || sqlite3_errcode(m_db) == SQLITE_LOCKED)
+        return QStringLiteral("The file \"%1\" is busy: another program is using it. Try again in a moment.").arg(native);
+    if (sqlite3_extended_errcode(m_db) == SQLITE_READONLY_ROLLBACK)
+        return QStringLiteral("The file \"%1\" holds an unfinished change of a program that stopped, and it cannot be undone "
+                              "without write access. Start Daybrook Planner once with write access to the file to repair it.")
+            .arg(native);
+    return QStringLiteral("%1 \"%2\": %3.").arg(what, native, QString::fromUtf8(sqlite3_errmsg(m_db)));
+}
+
+void TableFile::recoverHotJournal() const
+{
+    // A writer killed in the middle of a post leaves its journal behind, and
+    // only a connection that may write can roll it back; a reader opens the
+    // file for writing just long enough for SQLite to do so. A journal that
+    // is not hot (another program is writing) is left alone by SQLite.
+    if (QFileInfo(m_path + QStringLiteral("-journal")).size() <= 0)
+        return;
+    sqlite3 *db = nullptr;
+    if (sqlite3_open_v2(QFile::encodeName(m_path).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) == SQLITE_OK) {
+        // A journal that another program is still writing is not hot: no
+        // use waiting for it here.
+        sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+    }
+    sqlite3_close(db);
 }
 
 bool TableFile::load(QString *error)
@@ -186,13 +249,15 @@ bool TableFile::load(QString *error)
         *error = QStringLiteral("The file \"%1\" does not exist.").arg(native);
         return false;
     }
+    if (m_readOnly)
+        recoverHotJournal();
     // One connection per file, used from the user-interface thread only.
     const int flags = (m_readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
     if (sqlite3_open_v2(QFile::encodeName(m_path).constData(), &m_db, flags, nullptr) != SQLITE_OK) {
         *error = errorText(QStringLiteral("Cannot open the file"));
         return false;
     }
-    sqlite3_busy_timeout(m_db, 3000);
+    sqlite3_busy_timeout(m_db, kBusyMilliseconds);
     sqlite3_exec(m_db, "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
 
     // Check that the table and every field are there before reading anything.
@@ -212,7 +277,7 @@ bool TableFile::load(QString *error)
         return false;
     }
     if (columns.isEmpty()) {
-        *error = QStringLiteral("The file \"%1\" holds no table \"%2\".").arg(native, m_schema.sqlTable);
+        *error = notThisKind(m_path, m_schema);
         return false;
     }
     QStringList names;
@@ -239,23 +304,79 @@ bool TableFile::load(QString *error)
         }
         names << quoted(field.name);
     }
-    const QByteArray selectSql = QStringLiteral("SELECT rowid, %1 FROM %2 WHERE rowid BETWEEN ?1 AND ?2 ORDER BY rowid")
-                                     .arg(names.join(QLatin1String(", ")), quoted(m_schema.sqlTable))
-                                     .toUtf8();
+    m_selectSql = QStringLiteral("SELECT rowid, %1 FROM %2 WHERE rowid BETWEEN ?1 AND ?2 ORDER BY rowid")
+                      .arg(names.join(QLatin1String(", ")), quoted(m_schema.sqlTable))
+                      .toUtf8();
+    return readPicture(error);
+}
+
+bool TableFile::readPicture(QString *error)
+{
     QString readError;
-    if (!readAllRows(selectSql, &readError)) {
+    if (!readAllRows(m_selectSql, &readError)) {
         *error = readError.isEmpty() ? errorText(QStringLiteral("Cannot read the file")) : readError;
         sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
         return false;
     }
+    m_dataVersion = dataVersion();
     sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
     return true;
+}
+
+qint64 TableFile::dataVersion() const
+{
+    // Changes when another connection commits to the file, and only then.
+    qint64 version = -1;
+    sqlite3_stmt *statement = nullptr;
+    if (sqlite3_prepare_v2(m_db, "PRAGMA data_version", -1, &statement, nullptr) == SQLITE_OK && sqlite3_step(statement) == SQLITE_ROW)
+        version = sqlite3_column_int64(statement, 0);
+    sqlite3_finalize(statement);
+    return version;
+}
+
+bool TableFile::syncWithFile()
+{
+    if (dataVersion() == m_dataVersion)
+        return false;
+    QString error;
+    reload(&error);
+    return true;
+}
+
+bool TableFile::reload(QString *error)
+{
+    m_ids.clear();
+    for (Column &column : m_columns) {
+        column.numbers.clear();
+        column.texts.clear();
+    }
+    m_freeSlots.clear();
+    m_slotById.clear();
+    m_equality.clear();
+    m_spans.clear();
+    m_orders.clear();
+    m_allRows.clear();
+    m_marks.clear();
+    m_markStamp = 0;
+    const bool read = readPicture(error);
+    if (!read) {
+        // What was half read is no picture of the file: show none.
+        m_ids.clear();
+        for (Column &column : m_columns) {
+            column.numbers.clear();
+            column.texts.clear();
+        }
+        m_slotById.clear();
+    }
+    for (Cursor *cursor : m_cursors)
+        cursor->tableReloaded();
+    return read;
 }
 
 namespace TableLoading {
 
 // How a stored value becomes a column value, worked out once per table.
-enum class Decode : quint8 { Text, Code, Date, Time, Boolean, Integer };
+enum class Decode : quint8 { Text, Code, Date, Time, Boolean, Integer, Identity };
 
 std::vector<Decode> decodersFor(const TableSchema &schema)
 {
@@ -279,8 +400,10 @@ std::vector<Decode> decodersFor(const TableSchema &schema)
             decode.push_back(Decode::Boolean);
             break;
         case FieldType::Integer:
-        case FieldType::AutoIncrement:
             decode.push_back(Decode::Integer);
+            break;
+        case FieldType::AutoIncrement:
+            decode.push_back(Decode::Identity);
             break;
         }
     }
@@ -334,6 +457,21 @@ qint64 decodeNumber(Decode decode, sqlite3_value *value, int type)
             number = (word == "1" || word == "true") ? 1 : (word == "0" || word == "false") ? 0 : kBlankValue;
         }
         break;
+    case Decode::Integer: {
+        // Text, or a number beyond 32 bits, is no value of the field:
+        // SQLite's own conversion would give 0, a leading number or a
+        // truncated value.
+        qint64 whole = kBlankValue;
+        if (type == SQLITE_INTEGER) {
+            whole = sqlite3_value_int64(value);
+        } else if (type == SQLITE_FLOAT) {
+            const double real = sqlite3_value_double(value);
+            if (real >= std::numeric_limits<int>::min() && real <= std::numeric_limits<int>::max() && real == double(qint64(real)))
+                whole = qint64(real);
+        }
+        number = whole >= std::numeric_limits<int>::min() && whole <= std::numeric_limits<int>::max() ? whole : kBlankValue;
+        break;
+    }
     default:
         number = sqlite3_value_int64(value);
         break;
@@ -512,6 +650,71 @@ bool TableFile::readAllRows(const QByteArray &select, QString *error)
     return true;
 }
 
+TableFile::StoredRow TableFile::compareStoredRow(qint64 id, int slot)
+{
+    // The stored row, read exactly as loading reads it, against the picture.
+    const std::vector<Decode> decode = decodersFor(m_schema);
+    std::vector<qint64> numbers(decode.size(), kBlank);
+    std::vector<QString> texts(decode.size());
+    qint64 storedId = 0;
+    RowSink sink;
+    sink.ids = &storedId;
+    sink.capacity = 1;
+    for (size_t f = 0; f < decode.size(); ++f) {
+        sink.numbers.push_back(m_columns[f].numeric ? &numbers[f] : nullptr);
+        sink.texts.push_back(m_columns[f].numeric ? nullptr : &texts[f]);
+    }
+    if (!readRange(m_db, m_selectSql, decode, id, id, &sink))
+        return StoredRow::Unreadable;
+    if (sink.filled == 0)
+        return StoredRow::Gone;
+    for (int f = 0; f < int(decode.size()); ++f) {
+        if (f == m_identityField)
+            continue;
+        const Column &column = m_columns[f];
+        if (column.numeric ? numbers[f] != column.numbers[slot] : texts[f] != column.texts[slot])
+            return StoredRow::Changed;
+    }
+    return StoredRow::AsSeen;
+}
+
+bool TableFile::beginCheckedWrite(qint64 id, int slot, QString *error, bool *gone, bool *conflict)
+{
+    if (sqlite3_exec(m_db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        *error = errorText(QStringLiteral("Cannot write to the file"));
+        return false;
+    }
+    const StoredRow stored = compareStoredRow(id, slot);
+    if (stored == StoredRow::AsSeen)
+        return true;
+    if (stored == StoredRow::Unreadable)
+        *error = errorText(QStringLiteral("Cannot read the file"));
+    else if (stored == StoredRow::Gone)
+        *error = QStringLiteral("The item was deleted by another program. Nothing was saved.");
+    else
+        *error = QStringLiteral("The item was changed by another program. Nothing was saved; the item now shows what the other program wrote.");
+    if (gone)
+        *gone = stored == StoredRow::Gone;
+    if (conflict)
+        *conflict = stored != StoredRow::Unreadable;
+    sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+    // Show the file as it is now, so that the next edit starts from there.
+    if (stored != StoredRow::Unreadable) {
+        QString reloadError;
+        reload(&reloadError);
+    }
+    return false;
+}
+
+bool TableFile::commitWrite(QString *error)
+{
+    if (sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK)
+        return true;
+    *error = errorText(QStringLiteral("Cannot write to the file"));
+    sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+    return false;
+}
+
 QString TableFile::internText(const QString &text)
 {
     auto it = m_textPool.constFind(text);
@@ -578,15 +781,23 @@ bool TableFile::create(const QString &path, const TableSchema &schema, QString *
     ok = ok && sqlite3_exec(db, script.constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
     const QString message = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory");
     sqlite3_close(db);
-    if (ok && exists(absolute))
-        ok = QFile::remove(absolute);
-    // A journal left beside the old file would be played into the new one.
-    for (const char *suffix : {"-journal", "-wal", "-shm"})
-        QFile::remove(absolute + QLatin1String(suffix));
-    ok = ok && QFile::rename(temporary, absolute);
+    QString reason = message;
+    if (ok) {
+        // A journal left beside the old file would be played into the new one.
+        for (const char *suffix : {"-journal", "-wal", "-shm"})
+            QFile::remove(absolute + QLatin1String(suffix));
+        // One rename over the old file: at every moment either the old or
+        // the new table is there, never neither.
+        std::error_code renameError;
+        std::filesystem::rename(std::filesystem::path(temporary.toStdU16String()), std::filesystem::path(absolute.toStdU16String()),
+                                renameError);
+        ok = !renameError;
+        if (!ok)
+            reason = QString::fromStdString(renameError.message());
+    }
     if (!ok) {
         QFile::remove(temporary);
-        *error = QStringLiteral("Cannot create the file \"%1\": %2.").arg(native, message);
+        *error = QStringLiteral("Cannot create the file \"%1\": %2.").arg(native, reason);
         return false;
     }
     return true;
@@ -1162,7 +1373,13 @@ bool TableFile::coerce(const FieldDef &field, const QVariant &in, QVariant *out)
     case FieldType::Integer:
     case FieldType::AutoIncrement: {
         bool ok = false;
-        const qlonglong number = isText ? text.trimmed().toLongLong(&ok) : in.toLongLong(&ok);
+        // Only digits (and a leading sign): toLongLong would stop at a NUL
+        // inside the text and take the number before it.
+        const QString digits = text.trimmed();
+        const bool decimal = std::all_of(digits.cbegin(), digits.cend(), [&digits](const QChar &c) {
+            return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || (&c == digits.cbegin() && (c == QLatin1Char('-') || c == QLatin1Char('+')));
+        });
+        const qlonglong number = isText ? (decimal ? digits.toLongLong(&ok) : 0) : in.toLongLong(&ok);
         if (!ok || (field.type == FieldType::Integer && (number < std::numeric_limits<int>::min() || number > std::numeric_limits<int>::max())))
             return false;
         *out = field.type == FieldType::Integer ? QVariant(int(number)) : QVariant(number);
@@ -1180,12 +1397,25 @@ bool TableFile::validate(const std::vector<QVariant> &values, QString *error) co
     }
     for (int f = 0; f < m_schema.fields.size(); ++f) {
         const FieldDef &field = m_schema.fields[f];
-        if (field.type == FieldType::Text && values[f].isValid() && values[f].toString().size() > field.size) {
-            *error = QStringLiteral("The field %1 holds at most %2 characters; the value has %3.")
-                         .arg(field.name)
-                         .arg(field.size)
-                         .arg(values[f].toString().size());
-            return false;
+        if (!values[f].isValid())
+            continue;
+        if (field.type == FieldType::Text) {
+            // A capacity counts characters: an emoji is one, not two UTF-16 units.
+            const QString text = values[f].toString();
+            const qsizetype characters = characterCount(text);
+            if (characters > field.size) {
+                *error = QStringLiteral("The field %1 holds at most %2 characters; the value has %3.")
+                             .arg(field.name, QString::number(field.size), QString::number(characters));
+                return false;
+            }
+        }
+        // The stored form "YYYY-MM-DD" has room for years 1 to 9999 only.
+        if (field.type == FieldType::Date) {
+            const int year = values[f].toDate().year();
+            if (year < 1 || year > 9999) {
+                *error = QStringLiteral("The field %1 holds a date outside the years 1 to 9999.").arg(field.name);
+                return false;
+            }
         }
     }
     return true;
@@ -1375,11 +1605,13 @@ bool TableFile::insertRow(std::vector<QVariant> &values, qint64 *newId, QString 
     return true;
 }
 
-bool TableFile::updateRow(qint64 id, const std::vector<QVariant> &values, QString *error)
+bool TableFile::updateRow(qint64 id, const std::vector<QVariant> &values, QString *error, bool *conflict)
 {
     const int slot = slotOf(id);
     if (slot < 0) {
         *error = QStringLiteral("The row has been deleted.");
+        if (conflict)
+            *conflict = true;
         return false;
     }
     if (!validate(values, error))
@@ -1394,8 +1626,14 @@ bool TableFile::updateRow(qint64 id, const std::vector<QVariant> &values, QStrin
     }
     binds.push_back(qlonglong(id));
     const QString sql = QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?").arg(quoted(m_schema.sqlTable), sets.join(QLatin1String(", ")));
-    if (!execute(sql, binds, error))
+    // Another program may have changed or deleted the row since it was
+    // read: the post writes only over the row as this store last saw it.
+    if (!beginCheckedWrite(id, slot, error, nullptr, conflict))
         return false;
+    if (!execute(sql, binds, error) || !changedOneRow(error) || !commitWrite(error)) {
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        return false;
+    }
     unindexSlot(slot);
     storeRow(slot, values);
     indexSlot(slot);
@@ -1411,8 +1649,14 @@ bool TableFile::deleteRow(qint64 id, QString *error)
         std::vector<QVariant> none(m_columns.size());
         return validate(none, error);
     }
-    if (!execute(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(quoted(m_schema.sqlTable)), {qlonglong(id)}, error))
+    bool gone = false;
+    if (!beginCheckedWrite(id, slot, error, &gone))
+        return gone; // deleted already, as wanted; the picture has been re-read
+    if (!execute(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(quoted(m_schema.sqlTable)), {qlonglong(id)}, error)
+        || !changedOneRow(error) || !commitWrite(error)) {
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
         return false;
+    }
     unindexSlot(slot);
     m_slotById.erase(id);
     m_ids[slot] = 0;
@@ -1433,6 +1677,14 @@ bool TableFile::deleteRow(qint64 id, QString *error)
     for (Cursor *cursor : m_cursors)
         cursor->rowDeleted(id, erasedAt);
     return true;
+}
+
+bool TableFile::changedOneRow(QString *error)
+{
+    if (sqlite3_changes(m_db) == 1)
+        return true;
+    *error = QStringLiteral("The item was changed by another program. Nothing was saved.");
+    return false;
 }
 
 void TableFile::attach(Cursor *cursor)

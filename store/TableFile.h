@@ -93,7 +93,9 @@ public:
     // values holds one value per field; the identity field is ignored on
     // insert and receives the assigned id.
     bool insertRow(std::vector<QVariant> &values, qint64 *newId, QString *error);
-    bool updateRow(qint64 id, const std::vector<QVariant> &values, QString *error);
+    // *conflict tells a row that another program changed or deleted since
+    // it was read: nothing was written, and the picture shows the file anew.
+    bool updateRow(qint64 id, const std::vector<QVariant> &values, QString *error, bool *conflict = nullptr);
     bool deleteRow(qint64 id, QString *error);
 
     // Normalises a value to the field's type: "" and invalid -> blank, text
@@ -103,10 +105,31 @@ public:
     void attach(Cursor *cursor);
     void detach(Cursor *cursor);
 
+    // Re-reads the file when another connection has committed to it since
+    // it was last read (SQLite's data_version), and has every cursor re-read
+    // its rows; returns whether it did.
+    bool syncWithFile();
+
 private:
     TableFile(QString path, const TableSchema &schema, bool readOnly);
+    // "The file ... is not a calendar file." (or options table, folders list)
+    static QString notThisKind(const QString &path, const TableSchema &schema);
     bool load(QString *error);
+    void recoverHotJournal() const;
     bool readAllRows(const QByteArray &select, QString *error);
+    bool readPicture(QString *error); // the whole file into the empty picture
+    bool reload(QString *error);      // the picture afresh; cursors re-read
+    qint64 dataVersion() const;
+
+    // A write over an existing row starts a write transaction and checks
+    // that the stored row is as the picture shows it; otherwise it rolls
+    // back, re-reads the picture and fails with a message (*gone tells a
+    // row that another program deleted).
+    enum class StoredRow { AsSeen, Changed, Gone, Unreadable };
+    StoredRow compareStoredRow(qint64 id, int slot);
+    bool beginCheckedWrite(qint64 id, int slot, QString *error, bool *gone = nullptr, bool *conflict = nullptr);
+    bool changedOneRow(QString *error);
+    bool commitWrite(QString *error);
 
     struct Column
     {
@@ -173,6 +196,8 @@ private:
     const TableSchema &m_schema;
     bool m_readOnly = false;
     sqlite3 *m_db = nullptr;
+    QByteArray m_selectSql;   // every field of the rows in a rowid range
+    qint64 m_dataVersion = -1; // of the file when the picture was read
     int m_identityField = -1; // the AutoIncrement field, -1 for rowid tables
 
     std::vector<Column> m_columns;

@@ -45,6 +45,10 @@ const IndexDef *TableSchema::index(const QString &name) const
 
 namespace {
 
+// Fields that hold a directory or a file path take any path the system
+// can hold (PATH_MAX on Linux), so that a long data root can start.
+constexpr int kPathCapacity = 4096;
+
 FieldDef text(const char *name, int size) { return {QString::fromLatin1(name), FieldType::Text, size}; }
 FieldDef typed(const char *name, FieldType type) { return {QString::fromLatin1(name), type, 0}; }
 
@@ -122,7 +126,7 @@ TableSchema makeOptionsSchema()
     add(19, FieldType::Boolean);
     add(20, FieldType::Boolean);
     add(21, FieldType::Boolean);
-    add(22, FieldType::Text, 255);
+    add(22, FieldType::Text, kPathCapacity); // the sound file's full path
     add(30, FieldType::Boolean);
     for (int n = 31; n <= 41; ++n)
         add(n, FieldType::Text, 50);
@@ -154,8 +158,8 @@ TableSchema makeFoldersSchema()
     s.fields = {
         typed("1", FieldType::AutoIncrement),
         text("2", 100),
-        text("3", 255),
-        text("4", 255),
+        text("3", kPathCapacity), // a directory: as long as the system allows
+        text("4", kPathCapacity),
         typed("5", FieldType::Integer),
         typed("6", FieldType::Integer),
         typed("7", FieldType::Integer),

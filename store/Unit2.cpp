@@ -1,7 +1,7 @@
 #include "Unit2.h"
 
 #include "Clock.h"
-#include "LocaleFormats.h"
+#include "FilterLiterals.h"
 #include "OptionLists.h"
 #include "TableFile.h"
 
@@ -89,6 +89,10 @@ TDataModule2::TDataModule2(const DataRoot &root, QObject *parent)
     , m_options(*m_cursors[slotOfCursor(60)])
 {
     Table50().setAfterPost([this] { Table50AfterPost(); });
+    // A pending edit that a move or close could not save is never dropped
+    // without a word.
+    for (auto &cursor : m_cursors)
+        cursor->setPostFailureHook([this](const QString &message) { emit storeMessage(message); });
 }
 
 TDataModule2::~TDataModule2()
@@ -347,6 +351,9 @@ bool TDataModule2::openCalendarFolder()
     m_host->showFolderName(Table61().asText(QStringLiteral("2")));
     const QFileInfo own(currentFolderFilePath());
 
+    const QString defaultPath = m_root.defaultCalendarDir() + DataRoot::defaultCalendarFile();
+    const bool ownIsDefault = QDir::cleanPath(own.absoluteFilePath()) == QDir::cleanPath(QFileInfo(defaultPath).absoluteFilePath());
+
     QString error;
     if (own.isFile()) {
         m_folderFileOpened = openCalendar(own.path(), own.fileName(), m_readOnly, &error);
@@ -358,13 +365,29 @@ bool TDataModule2::openCalendarFolder()
                                   .arg(QDir::toNativeSeparators(own.filePath()), error));
             return false;
         }
-        emit storeMessage(error);
+        if (ownIsDefault) { // the default calendar is no fallback for itself
+            emit storeMessage(error);
+            return false;
+        }
     }
     m_folderFileOpened = false;
+    const QString ownError = m_calendarError;
+    const bool defaultExisted = QFileInfo::exists(defaultPath);
     if (!openDefaultCalendar(m_readOnly, &error)) {
+        if (!ownError.isEmpty())
+            emit storeMessage(ownError);
         m_calendarError = error;
         emit storeMessage(error);
+        return false;
     }
+    const QString native = QDir::toNativeSeparators(defaultPath);
+    if (!ownError.isEmpty())
+        emit storeMessage(ownError + QLatin1Char(' ') + tr("The default calendar %1 was opened instead.").arg(native));
+    else if (!own.isFile() && !ownIsDefault && !Table61().asText(QStringLiteral("4")).isEmpty())
+        emit storeMessage(tr("The calendar file %1 is missing; the default calendar %2 was opened instead.")
+                              .arg(QDir::toNativeSeparators(own.filePath()), native));
+    else if (!defaultExisted && !m_readOnly)
+        emit storeMessage(tr("The default calendar %1 was missing; an empty one was created in its place.").arg(native));
     return false;
 }
 
@@ -435,13 +458,15 @@ void TDataModule2::closeCalendarCursors()
 
 void TDataModule2::purgeOldItems()
 {
-    // A negative age would reach into today and the future, and a blank one
-    // would read as 0 and take everything before today.
-    const int age = m_options.intField(54);
+    // Only a whole age of 1 to 3650 days purges: a blank or unreadable age
+    // would otherwise read as 0 and delete every past item, and a negative
+    // one would reach into today and the future.
+    const QVariant ageValue = Table60().value(QStringLiteral("54"));
+    const int age = ageValue.typeId() == QMetaType::Int ? ageValue.toInt() : 0;
     Cursor &cursor = Table50();
-    if (m_readOnly || age < 0 || Table60().isBlank(QStringLiteral("54")) || !cursor.isOpen())
+    if (m_readOnly || age < 1 || age > 3650 || !cursor.isOpen())
         return;
-    const QString limit = LocaleFormats::formatDate(Clock::today().addDays(-age));
+    const QString limit = FilterLiterals::date(Clock::today().addDays(-age));
     if (!cursor.setFilter("S < '" + limit + "' and Re<>'True' and Ta<>'True'"))
         return;
     cursor.setFiltered(true);

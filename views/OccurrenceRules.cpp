@@ -1,13 +1,14 @@
 #include "OccurrenceRules.h"
 
 #include "Cursor.h"
-#include "LocaleFormats.h"
+#include "FilterLiterals.h"
 
 #include <QtGlobal>
 
 // The texts keep their uneven spacing on purpose: they are the filters the
 // calendar has always been read with, and the store's parser takes them as
-// they stand.
+// they stand. Their dates and times are ISO literals, not the locale's
+// texts, so that every locale reads them back alike.
 
 namespace OccurrenceRules {
 
@@ -16,7 +17,7 @@ namespace {
 // The pieces every rule is built from.
 struct DateParts
 {
-    QString D; // the date in the locale's short date format
+    QString D; // the date as an ISO literal
     QString d; // day of month, no leading zero
     QString m; // month, no leading zero
     QString W; // name of the weekday field
@@ -25,14 +26,14 @@ struct DateParts
 DateParts partsOf(const QDate &date)
 {
     static const char *const weekdayFields[] = {"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"};
-    return {LocaleFormats::formatDate(date), QString::number(date.day()),
+    return {FilterLiterals::date(date), QString::number(date.day()),
             QString::number(date.month()),
             QLatin1String(weekdayFields[(date.dayOfWeek() + 6) % 7])};
 }
 
 QString slotEnd(const QTime &t1)
 {
-    return LocaleFormats::formatTime(t1.addSecs(29 * 60));
+    return FilterLiterals::time(t1.addSecs(29 * 60));
 }
 
 void apply(Cursor &cursor, const QString &text)
@@ -78,7 +79,7 @@ QString allDayFilter(const QDate &date)
 QString slotStartFilter(const QDate &date, const QTime &slotStart)
 {
     const DateParts p = partsOf(date);
-    const QString t1 = LocaleFormats::formatTime(slotStart);
+    const QString t1 = FilterLiterals::time(slotStart);
     const QString t2 = slotEnd(slotStart);
     return "S ='" + p.D + "' and Md ='0' and St >= '" + t1 + "' and St <= '" + t2
         + "' or Re = 'True' and  " + p.W + " = 'True' and S < '" + p.D + "' and St >= '" + t1
@@ -91,7 +92,7 @@ QString slotStartFilter(const QDate &date, const QTime &slotStart)
 QString lookAheadFilter(const QDate &date, const QTime &slotStart)
 {
     const DateParts p = partsOf(date);
-    const QString t1 = LocaleFormats::formatTime(slotStart);
+    const QString t1 = FilterLiterals::time(slotStart);
     const QString t2 = slotEnd(slotStart);
     return "S ='" + p.D + "' and St >= '" + t1 + "' and Md ='0' and St <= '" + t2
         + "' or Re = 'True' and  " + p.W + " = 'True' and St >= '" + t1 + "' and S < '" + p.D
@@ -104,7 +105,7 @@ QString lookAheadFilter(const QDate &date, const QTime &slotStart)
 QString runningFilter(const QDate &date, const QTime &slotStart)
 {
     const DateParts p = partsOf(date);
-    const QString t1 = LocaleFormats::formatTime(slotStart);
+    const QString t1 = FilterLiterals::time(slotStart);
     return "S ='" + p.D + "' and Md ='0' and St < '" + t1 + "' and Et > '" + t1
         + "' or Re = 'True' and  " + p.W + " = 'True' and S < '" + p.D + "' and St < '" + t1
         + "' and Et > '" + t1 + "' or Re = 'True' and Ret='3' and D = '" + p.d + "' and S < '"

@@ -163,6 +163,7 @@ void TestAgenda::badInput_data()
     QTest::newRow("data root never set up") << "empty" << QStringList{"2021-05-01", "2021-05-07"};
     QTest::newRow("options unreadable") << "broken" << QStringList{"2021-05-01", "2021-05-07"};
     QTest::newRow("calendar file damaged") << "damaged" << QStringList{"2021-05-01", "2021-05-07"};
+    QTest::newRow("folder names the folders list") << "folders list as calendar" << QStringList{"2021-05-01", "2021-05-07"};
 }
 
 void TestAgenda::badInput()
@@ -191,6 +192,14 @@ void TestAgenda::badInput()
         QFile calendar(root + "/Personal Calendar/Personal Calendar.db");
         QVERIFY(calendar.open(QIODevice::WriteOnly | QIODevice::Truncate));
         calendar.write("not a calendar\n");
+    } else if (home == "folders list as calendar") {
+        root = scratch.path() + "/";
+        TDataModule2 dm{DataRoot(root)};
+        QVERIFY(dm.startUp());
+        QVERIFY(dm.Table61().edit());
+        dm.Table61().setValue("3", root + "Data/");
+        dm.Table61().setValue("4", "folderslist.db");
+        QVERIFY(dm.Table61().post());
     }
     const auto before = snapshot(scratch.path());
 

@@ -418,7 +418,16 @@ void TestDataModule::missingFolderFileFallsBackToDefault()
     QSignalSpy spy(&dm, &TDataModule2::storeMessage);
     QVERIFY(dm.startUp());
     QVERIFY(!dm.folderFileOpened());
-    QCOMPARE(spy.count(), 0); // silently
+    // A file that has disappeared is named; a folder that names none is
+    // the default calendar without a word.
+    if (removeFile) {
+        QCOMPARE(spy.count(), 1);
+        QCOMPARE(spy.at(0).at(0).toString(),
+                 "The calendar file " + QDir::toNativeSeparators(home.path() + "Work/work.db") + " is missing; the default calendar "
+                     + QDir::toNativeSeparators(home.path() + "Personal Calendar/Personal Calendar.db") + " was opened instead.");
+    } else {
+        QCOMPARE(spy.count(), 0);
+    }
     QCOMPARE(dm.table(1).filePath(), home.path() + "Personal Calendar/Personal Calendar.db");
     QCOMPARE(dm.Table61().asText("2"), QString("Work"));
     QCOMPARE(dm.Table61().asText("3"), home.path() + "Personal Calendar/");
@@ -727,25 +736,32 @@ void TestDataModule::optionsFileWithoutTaskReminderFieldOpens()
 void TestDataModule::purgeOldItems_data()
 {
     QTest::addColumn<bool>("purgeOn");
-    QTest::addColumn<QVariant>("age"); // invalid: blank
+    QTest::addColumn<QString>("age"); // as stored, in SQL
     QTest::addColumn<QStringList>("kept");
 
     const QStringList all{"1 March", "28 February", "blank-start task", "dated task", "multi-date 20 Feb - 5 Mar",
                           "recurring from last year", "today"};
-    QTest::newRow("age 30 on 31 March")
-        << true << QVariant(30)
-        << QStringList{"1 March", "blank-start task", "dated task", "recurring from last year", "today"};
-    QTest::newRow("switched off") << false << QVariant(30) << all;
-    QTest::newRow("negative age deletes nothing") << true << QVariant(-5) << all;
-    QTest::newRow("blank age deletes nothing") << true << QVariant() << all;
-    QTest::newRow("age 0 keeps today")
-        << true << QVariant(0) << QStringList{"blank-start task", "dated task", "recurring from last year", "today"};
+    const QStringList kept30{"1 March", "blank-start task", "dated task", "recurring from last year", "today"};
+    QTest::newRow("age 30 on 31 March") << true << "30" << kept30;
+    QTest::newRow("switched off") << false << "30" << all;
+    QTest::newRow("age 1 keeps yesterday")
+        << true << "1" << QStringList{"blank-start task", "dated task", "recurring from last year", "today"};
+    QTest::newRow("age 3650") << true << "3650" << all;
+    // Only a whole age of 1 to 3650 days purges; anything else would read
+    // as 0 (every past item) or worse, so nothing is deleted.
+    QTest::newRow("negative age deletes nothing") << true << "-5" << all;
+    QTest::newRow("age 0 deletes nothing") << true << "0" << all;
+    QTest::newRow("blank age deletes nothing") << true << "NULL" << all;
+    QTest::newRow("text age deletes nothing") << true << "'thirty'" << all;
+    QTest::newRow("age with trailing text deletes nothing") << true << "'30 days'" << all;
+    QTest::newRow("age 2^32 + 30 deletes nothing") << true << "4294967326" << all;
+    QTest::newRow("age 3651 deletes nothing") << true << "3651" << all;
 }
 
 void TestDataModule::purgeOldItems()
 {
     QFETCH(bool, purgeOn);
-    QFETCH(QVariant, age);
+    QFETCH(QString, age);
     QFETCH(QStringList, kept);
     TempHome home;
     QVERIFY(firstStart(home.path()));
@@ -762,8 +778,14 @@ void TestDataModule::purgeOldItems()
         QVERIFY(addRow(c, {{"Subject", "blank-start task"}, {"Ta", true}}) > 0);
         QVERIFY(addRow(c, {{"Subject", "multi-date 20 Feb - 5 Mar"}, {"S", QDate(2025, 2, 20)}, {"E", QDate(2025, 3, 5)},
                            {"A", true}}) > 0);
-        QVERIFY(dm.options().change({{52, purgeOn}, {54, age}}));
+        QVERIFY(dm.options().change({{52, purgeOn}}));
     }
+    // The age as another program may have left it.
+    sqlite3 *db = nullptr;
+    QCOMPARE(sqlite3_open(QFile::encodeName(home.path() + "Data/options.db").constData(), &db), SQLITE_OK);
+    const QByteArray setAge = "UPDATE options SET \"54\" = " + age.toUtf8();
+    QCOMPARE(sqlite3_exec(db, setAge.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
     Clock::setNowForTesting(QDateTime(QDate(2025, 3, 31), QTime(8, 0)));
     TDataModule2 dm{DataRoot(home.path())};
     QVERIFY(dm.startUp());

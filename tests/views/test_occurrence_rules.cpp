@@ -221,23 +221,23 @@ void TestOccurrenceRules::filterTexts_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("expected");
     // The texts as the calendar has always written them, for Monday 3 May
-    // 2021 and the 9:00 slot, in English (United States).
-    const QString t1 = LocaleFormats::formatTime(QTime(9, 0));
-    const QString t2 = LocaleFormats::formatTime(QTime(9, 29));
+    // 2021 and the 9:00 slot, with ISO literals in place of the locale's.
+    const QString t1 = QStringLiteral("09:00:00");
+    const QString t2 = QStringLiteral("09:29:00");
     QTest::newRow("general") << OccurrenceRules::generalFilter(QDate(2021, 5, 3))
-                             << "S <='5/3/2021'and E >= '5/3/2021' and Ta<>'True' or Re = 'True' and  Mon = 'True' "
-                                "and S < '5/3/2021' or Re = 'True' and Ret='3' and D = '3' and S < '5/3/2021' or "
-                                "Re = 'True' and  D = '3' and M = '5' and S < '5/3/2021'";
+                             << "S <='2021-05-03'and E >= '2021-05-03' and Ta<>'True' or Re = 'True' and  Mon = 'True' "
+                                "and S < '2021-05-03' or Re = 'True' and Ret='3' and D = '3' and S < '2021-05-03' or "
+                                "Re = 'True' and  D = '3' and M = '5' and S < '2021-05-03'";
     QTest::newRow("running") << OccurrenceRules::runningFilter(QDate(2021, 5, 3), QTime(9, 0))
-                             << "S ='5/3/2021' and Md ='0' and St < '" + t1 + "' and Et > '" + t1
-                                    + "' or Re = 'True' and  Mon = 'True' and S < '5/3/2021' and St < '" + t1
+                             << "S ='2021-05-03' and Md ='0' and St < '" + t1 + "' and Et > '" + t1
+                                    + "' or Re = 'True' and  Mon = 'True' and S < '2021-05-03' and St < '" + t1
                                     + "' and Et > '" + t1 + "' or Re = 'True' and Ret='3' and D = '3' and S < "
-                                      "'5/3/2021' and St < '" + t1 + "' and Et > '" + t1
-                                    + "' or Re = 'True' and  D = '3' and M = '5' and S < '5/3/2021' and St < '" + t1
+                                      "'2021-05-03' and St < '" + t1 + "' and Et > '" + t1
+                                    + "' or Re = 'True' and  D = '3' and M = '5' and S < '2021-05-03' and St < '" + t1
                                     + "' and Et > '" + t1 + "'";
     QTest::newRow("slot start, t2 is 29 minutes on")
         << OccurrenceRules::slotStartFilter(QDate(2021, 5, 3), QTime(9, 0)).section(" or ", 0, 0)
-        << "S ='5/3/2021' and Md ='0' and St >= '" + t1 + "' and St <= '" + t2 + "'";
+        << "S ='2021-05-03' and Md ='0' and St >= '" + t1 + "' and St <= '" + t2 + "'";
 }
 
 void TestOccurrenceRules::filterTexts()

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <QTime>
+
+// Date and time literals that the program writes into its own filter texts
+// and reads back. They never follow the user's locale: some locales cannot
+// read back their own short date or long time, and Qt's locale parser has
+// crashed on one, so these are ISO forms read by a parser of our own.
+namespace FilterLiterals {
+
+QString date(const QDate &date); // "2024-05-01"
+QString time(const QTime &time); // "09:30:00"
+
+// "YYYY-MM-DD" (years 1..9999); invalid QDate for anything else.
+QDate readDate(const QString &text);
+// "HH:MM:SS" or "HH:MM" (one-digit hours too); invalid QTime otherwise.
+QTime readTime(const QString &text);
+
+} // namespace FilterLiterals

@@ -20,7 +20,13 @@ PlannerProgram::PlannerProgram(Settings settings)
 
 PlannerProgram::~PlannerProgram()
 {
-    // The window talks to the data module until it goes.
+    // Closing the cursors saves a pending edit, and its after-post refresh
+    // reaches the views: that happens while they are all still there, as at
+    // Exit. Then the window goes, and nothing of the store calls into it.
+    if (m_dataModule) {
+        m_dataModule->closeAll();
+        m_dataModule->setHost(nullptr);
+    }
     m_mainWindow.reset();
     m_dataModule.reset();
 }

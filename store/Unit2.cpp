@@ -533,5 +533,8 @@ void TDataModule2::closeAll()
 {
     closeCalendarCursors();
     Table61().close();
+    // Every writer of the options row but the options dialog posts at once;
+    // an edit still open is the dialog's, which the user never confirmed.
+    Table60().cancel();
     Table60().close();
 }

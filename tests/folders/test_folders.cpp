@@ -377,23 +377,21 @@ void FoldersTest::clickingAFolder_data()
 {
     QTest::addColumn<QString>("clicked");
     QTest::addColumn<QString>("calendar"); // below the data root
-    QTest::addColumn<bool>("reloaded");
     QTest::addColumn<bool>("purged");
     QTest::addColumn<QStringList>("viewCalls");
     QTest::addColumn<QList<int>>("taskPadViews");
 
     QTest::newRow("the active folder again: no reload, no purge")
-        << "Personal Calendar" << "Personal Calendar/Personal Calendar.db" << false << false << QStringList()
+        << "Personal Calendar" << "Personal Calendar/Personal Calendar.db" << false << QStringList()
         << QList<int>();
     QTest::newRow("another folder: its calendar, purged, in its own views")
-        << "Work" << "Work/work.db" << true << true << QStringList{"day leave", "month build"} << QList<int>{4};
+        << "Work" << "Work/work.db" << true << QStringList{"day leave", "month build"} << QList<int>{4};
 }
 
 void FoldersTest::clickingAFolder()
 {
     QFETCH(QString, clicked);
     QFETCH(QString, calendar);
-    QFETCH(bool, reloaded);
     QFETCH(bool, purged);
     QFETCH(QStringList, viewCalls);
     QFETCH(QList<int>, taskPadViews);
@@ -416,7 +414,10 @@ void FoldersTest::clickingAFolder()
 
     QCOMPARE(run.calendarFile(), home() + calendar);
     const QStringList subjects = allSubjects(run.dm().table(1));
-    QCOMPARE(subjects.contains("from outside"), reloaded);
+    // A row another program wrote shows either way: the store reads what
+    // changed in the file whenever a cursor is read anew. That no reload
+    // happened shows in the purge left undone and the views left alone.
+    QVERIFY(subjects.contains("from outside"));
     QCOMPARE(subjects.contains(clicked == "Work" ? "work old" : "personal old"), !purged);
     QCOMPARE(run.viewCalls, viewCalls);
     QCOMPARE(run.taskPadViews, taskPadViews);

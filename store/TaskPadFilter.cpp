@@ -1,6 +1,6 @@
 #include "TaskPadFilter.h"
 
-#include "LocaleFormats.h"
+#include "FilterLiterals.h"
 
 namespace TaskPadFilter {
 
@@ -8,7 +8,8 @@ namespace {
 
 QString literal(const QDate &date)
 {
-    return QLatin1Char('\'') + LocaleFormats::formatDate(date) + QLatin1Char('\'');
+    // The program reads its own filters back: ISO dates, whatever the locale.
+    return QLatin1Char('\'') + FilterLiterals::date(date) + QLatin1Char('\'');
 }
 
 // Every view but "All Tasks" also lists the tasks without a due date and,

@@ -202,19 +202,19 @@ void TestTaskPad::viewFilterTexts_data()
 
     QTest::newRow("all") << 1 << View::Day << "Ta='True'";
     QTest::newRow("today's")
-        << 2 << View::Day << "Ta='True' and E='5/15/2024' or E=Null and Ta='True' or S=Null and Ta='True'";
+        << 2 << View::Day << "Ta='True' and E='2024-05-15' or E=Null and Ta='True' or S=Null and Ta='True'";
     QTest::newRow("selected days, day")
-        << 3 << View::Day << "Ta='True' and S<='5/15/2024' or E=Null and Ta='True' or S=Null and Ta='True'";
+        << 3 << View::Day << "Ta='True' and S<='2024-05-15' or E=Null and Ta='True' or S=Null and Ta='True'";
     QTest::newRow("selected days, week")
         << 3 << View::Week
-        << "Ta='True' and S>='5/13/2024' and S<='5/20/2024' or E=Null and Ta='True' or S=Null and Ta='True'";
+        << "Ta='True' and S>='2024-05-13' and S<='2024-05-20' or E=Null and Ta='True' or S=Null and Ta='True'";
     QTest::newRow("selected days, month")
         << 3 << View::Month
-        << "Ta='True' and S>='4/29/2024' and S<='6/10/2024' or E=Null and Ta='True' or S=Null and Ta='True'";
+        << "Ta='True' and S>='2024-04-29' and S<='2024-06-10' or E=Null and Ta='True' or S=Null and Ta='True'";
     QTest::newRow("next seven days")
         << 4 << View::Day
-        << "Ta='True' and S>='5/15/2024' and S<='5/22/2024' or E=Null and Ta='True' or S=Null and Ta='True'";
-    QTest::newRow("overdue") << 5 << View::Day << "Ta='True' and E<'5/15/2024' or E=Null and Ta='True'";
+        << "Ta='True' and S>='2024-05-15' and S<='2024-05-22' or E=Null and Ta='True' or S=Null and Ta='True'";
+    QTest::newRow("overdue") << 5 << View::Day << "Ta='True' and E<'2024-05-15' or E=Null and Ta='True'";
     QTest::newRow("a stored number out of range is all tasks") << 7 << View::Day << "Ta='True'";
 }
 

@@ -243,7 +243,7 @@ void installTaskEditor(PlannerProgram &p, Parts &parts)
 // The iCalendar commands of the File menu. An import writes the calendar
 // file through a connection of its own; re-reading a cursor brings the new
 // rows into every cursor, and the current view is built again.
-void installCalendarTransfer(PlannerProgram &p)
+void installCalendarTransfer(PlannerProgram &p, Parts &parts)
 {
     TForm1 &form = p.mainWindow();
     TDataModule2 &store = p.dataModule();
@@ -255,9 +255,11 @@ void installCalendarTransfer(PlannerProgram &p)
             names << store.options().typeName(type);
         return names;
     };
-    hooks.calendarChanged = [&store, &form] {
+    hooks.calendarChanged = [&store, &form, pad = parts.taskPad] {
         store.Table50().refresh();
         form.pickDate(form.shownDate());
+        if (pad)
+            pad->applyStoredView();
     };
     auto *commands = new IcsWindowCommands(&form, std::move(hooks), &form);
     QObject::connect(&form, &TForm1::importCalendarRequested, commands, &IcsWindowCommands::importCalendar);
@@ -368,6 +370,6 @@ void installSubsystems(PlannerProgram &program)
     program.addHiddenWindow([](PlannerProgram &p) {
         p.mainWindow().setAboutBox(new AboutBox(&p.mainWindow()));
     });
-    program.addHiddenWindow([](PlannerProgram &p) { installCalendarTransfer(p); });
+    program.addHiddenWindow([parts](PlannerProgram &p) { installCalendarTransfer(p, *parts); });
     program.addHiddenWindow([parts](PlannerProgram &p) { installPrinting(p, *parts); });
 }

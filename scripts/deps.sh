@@ -5,7 +5,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite qt6-multimedia-dev qt6-svg-dev
   libsqlite3-dev sqlite3
-  libical-dev python3-icalendar
+  libical-dev python3-icalendar tzdata
   xvfb xauth fonts-liberation fonts-dejavu-core
 )
 missing=()

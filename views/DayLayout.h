@@ -3,6 +3,8 @@
 #include <QDate>
 #include <QRect>
 
+#include <array>
+
 class Cursor;
 
 // The slot layout of the day view's blocks. Slot by slot, the items that
@@ -24,9 +26,8 @@ public:
         virtual void place(const Cursor &row, const QRect &geometry) = 0;
     };
 
-    // slotCursor: Table43 (`end` order); runningCursor: Table44 (`sta`);
-    // lookAheadCursor: Table45.
-    DayLayout(Cursor &slotCursor, Cursor &runningCursor, Cursor &lookAheadCursor);
+    // slotCursor: Table43 (`end` order); runningCursor: Table44 (`sta`).
+    DayLayout(Cursor &slotCursor, Cursor &runningCursor);
 
     // Lays out every block of date d in a grid `gridWidth` pixels wide.
     void run(const QDate &d, int gridWidth, Blocks &blocks);
@@ -37,9 +38,11 @@ public:
 
 private:
     int runningRightEdge(const QDate &d, int slot, const Blocks &blocks);
-    int lookAheadCount(const QDate &d, int slot, int rawHeight);
+    // How many items start in each slot of date d.
+    void countStarts(const QDate &d);
+    int lookAheadCount(int slot, int rawHeight) const;
 
     Cursor &m_slot;
     Cursor &m_running;
-    Cursor &m_lookAhead;
+    std::array<int, 48> m_starting {};
 };

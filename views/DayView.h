@@ -56,6 +56,9 @@ public:
     void rebuild() override;
     // Moves every existing block to where its item's times put it.
     void relayoutBlocks() override;
+    // The window changed size: the blocks move only when the grid's width
+    // changed, as their places depend on nothing else.
+    void followResize();
     // A block for the item, which must be a row of the day list (nothing
     // while another view is current).
     void addBlock(qint64 itemNo) override;
@@ -152,6 +155,7 @@ private:
     std::function<QDate()> m_dateSource;
     bool m_showing = false;
     bool m_creatingBlocks = false;
+    int m_laidOutWidth = -1; // grid width of the last layout
 
     ItemCellList *m_strip = nullptr;
     StripPainter m_stripPainter;

@@ -56,19 +56,37 @@ int ItemCellList::rowAt(int y) const
     return row < rowCount() ? row : -1;
 }
 
-QList<ItemRow> ItemCellList::readRows(qint64 *currentNo)
+int ItemCellList::visibleRowCount() const
 {
-    QList<ItemRow> rows;
+    const int room = height() - m_topMargin;
+    return room > 0 ? (room + rowHeight - 1) / rowHeight : 0;
+}
+
+bool ItemCellList::readRows(QList<ItemRow> *rows, qint64 *currentNo)
+{
     *currentNo = 0;
     // A row being edited must not be moved off; it is painted as it was.
     if (!m_cursor.isOpen() || m_cursor.state() != Cursor::State::Browse)
-        return rows;
+        return false;
     *currentNo = m_cursor.currentId();
-    for (m_cursor.first(); !m_cursor.eof(); m_cursor.next())
-        rows.append(ItemRow::fromCursor(m_cursor));
-    if (*currentNo == 0 || !m_cursor.locate(No, *currentNo))
+    // A month's cells hold thousands of rows between them, of which a few
+    // show: only those are read at every paint.
+    const int wanted = visibleRowCount();
+    int currentAt = -1;
+    m_cursor.first();
+    for (int i = 0; i < wanted && !m_cursor.eof(); ++i, m_cursor.next()) {
+        if (m_cursor.currentId() == *currentNo)
+            currentAt = i;
+        rows->append(ItemRow::fromCursor(m_cursor));
+    }
+    if (currentAt >= 0) {
         m_cursor.first();
-    return rows;
+        for (int i = 0; i < currentAt; ++i)
+            m_cursor.next();
+    } else if (*currentNo == 0 || !m_cursor.locate(No, *currentNo)) {
+        m_cursor.first();
+    }
+    return true;
 }
 
 void ItemCellList::paintEvent(QPaintEvent *)
@@ -76,11 +94,12 @@ void ItemCellList::paintEvent(QPaintEvent *)
     QPainter painter(this);
     painter.fillRect(rect(), Qt::white);
     qint64 currentNo = 0;
-    QList<ItemRow> rows = readRows(&currentNo);
+    QList<ItemRow> rows;
+    const bool readable = readRows(&rows, &currentNo);
     CellContext context = m_context();
     context.hasFocus = hasFocus();
-    context.cursorEmpty = rows.isEmpty();
-    if (rows.isEmpty())
+    context.cursorEmpty = !readable || m_cursor.recordCount() == 0;
+    if (context.cursorEmpty)
         rows.append(ItemRow());
     painter.setClipRect(rect());
     const int width = columnWidth();

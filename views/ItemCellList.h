@@ -53,8 +53,11 @@ protected:
     void focusOutEvent(QFocusEvent *event) override;
 
 private:
-    // The rows as they stand now; the cursor is left on its current row.
-    QList<ItemRow> readRows(qint64 *currentNo);
+    // The rows that fit in the cell as they stand now; the cursor is left
+    // on its current row. False when the cursor cannot be read (closed, or
+    // a row is being edited there).
+    bool readRows(QList<ItemRow> *rows, qint64 *currentNo);
+    int visibleRowCount() const;
     void makeCurrent(int row);
 
     Cursor &m_cursor;

@@ -9,7 +9,7 @@
 // to that size alone, then times the agenda process over the March 2025
 // month grid and the planner's start to its first paint (daybrook_startup). Every figure is the median of --runs runs.
 #include "ItemGenerator.h"
-#include "LocaleFormats.h"
+#include "FilterLiterals.h"
 #include "OccurrenceRules.h"
 #include "Unit2.h"
 
@@ -96,16 +96,16 @@ QString dueItemFilter(const QDateTime &now)
 {
     static const char *const weekdayFields[] = {"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"};
     const QDate today = now.date();
-    const QString T = LocaleFormats::formatDate(today);
+    const QString T = FilterLiterals::date(today);
     const QString W = QLatin1String(weekdayFields[today.dayOfWeek() - 1]);
     const QString d = QString::number(today.day());
     const QString m = QString::number(today.month());
-    const QString N = LocaleFormats::formatTime(now.time());
+    const QString N = FilterLiterals::time(now.time());
     return "Rs = '" + T + "' and Sno<>'True' and Re<>'True' and R = 'True' or Re = 'True' and " + W
         + " = 'True' and Di<>'" + T + "' and S < '" + T + "' and R = 'True' or Re = 'True' and Ret='3' and Rd = '" + d
-        + "' and Di<>'" + T + "' and S < '" + LocaleFormats::formatDate(today.addDays(32))
+        + "' and Di<>'" + T + "' and S < '" + FilterLiterals::date(today.addDays(32))
         + "' and R = 'True' or Re = 'True' and Rd = '" + d + "' and Rm = '" + m + "' and Di<>'" + T + "' and S < '"
-        + LocaleFormats::formatDate(today.addDays(365)) + "' and R = 'True' or Sno = 'True' and R = 'True' and Sns = '"
+        + FilterLiterals::date(today.addDays(365)) + "' and R = 'True' or Sno = 'True' and R = 'True' and Sns = '"
         + T + "' and Sn <= '" + N + "'";
 }
 

@@ -187,10 +187,12 @@ bool Cursor::locate(const QString &field, const QVariant &wanted)
     QVariant value;
     if (f < 0 || !TableFile::coerce(m_schema->fields[f], wanted, &value) || !value.isValid())
         return false;
+    // Saving a pending insert adds a row to this cursor's rows: save first,
+    // then look.
+    if (!postPending())
+        return false;
     for (int pos = 0; pos < rowCount(); ++pos) {
         if (m_table->value(idAt(pos), f) == value) {
-            if (!postPending())
-                return false;
             m_pos = pos;
             findCurrentSlot();
             return true;

@@ -4,10 +4,11 @@
 #include <QString>
 #include <QTime>
 
-// Date and time texts that are written to be read back (filter texts, edit
-// boxes, stored text). The locale's own short date often has a two-digit
-// year ("M/d/yy" reads "5/1/24" back as 1924) and its long time carries the
-// zone name, so both are mended here: four-digit year, no zone.
+// Date and time texts that a person reads and types back (edit boxes; the
+// program's own filter literals are FilterLiterals'). The locale's own short
+// date often has a two-digit year ("M/d/yy" reads "5/1/24" back as 1924) and
+// its long time carries the zone name, so both are mended here: four-digit
+// year, no zone.
 namespace LocaleFormats {
 
 QString shortDateFormat();   // e.g. "M/d/yyyy" for English (United States)

@@ -319,21 +319,27 @@ bool TDataModule2::openCalendarFolder()
         if (m_folderFileOpened)
             return true;
         m_calendarError = error;
-        emit storeMessage(error);
         // A switch keeps the calendar it had; the default calendar is no
         // fallback for itself.
-        if (table(1).isOpen() || ownIsDefault)
+        if (table(1).isOpen() || ownIsDefault) {
+            emit storeMessage(error);
             return false;
+        }
     }
     m_folderFileOpened = false;
+    const QString ownError = m_calendarError;
     const bool defaultExisted = QFileInfo::exists(defaultPath);
     if (!openDefaultCalendar(m_readOnly, &error)) {
+        if (!ownError.isEmpty())
+            emit storeMessage(ownError);
         m_calendarError = error;
         emit storeMessage(error);
         return false;
     }
     const QString native = QDir::toNativeSeparators(defaultPath);
-    if (!own.isFile() && !ownIsDefault && !Table61().asText(QStringLiteral("4")).isEmpty())
+    if (!ownError.isEmpty())
+        emit storeMessage(ownError + QLatin1Char(' ') + tr("The default calendar %1 was opened instead.").arg(native));
+    else if (!own.isFile() && !ownIsDefault && !Table61().asText(QStringLiteral("4")).isEmpty())
         emit storeMessage(tr("The calendar file %1 is missing; the default calendar %2 was opened instead.")
                               .arg(QDir::toNativeSeparators(own.filePath()), native));
     else if (!defaultExisted && !m_readOnly)

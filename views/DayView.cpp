@@ -96,7 +96,13 @@ DayView::DayView(TDataModule2 &data, QWidget *parent)
     layoutChildren();
 }
 
-DayView::~DayView() = default;
+DayView::~DayView()
+{
+    // The subject editor loses the focus while QWidget's destructor deletes
+    // it, when this is no DayView any more; a pending edit is saved by the
+    // day list itself when it moves or closes.
+    disconnect(m_editor, nullptr, this, nullptr);
+}
 
 Cursor &DayView::dayList()
 {

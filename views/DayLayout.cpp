@@ -62,11 +62,20 @@ int DayLayout::runningRightEdge(const QDate &d, int slot, const Blocks &blocks)
 void DayLayout::countStarts(const QDate &d)
 {
     // The look-ahead of a slot's items is the busiest of the later slots
-    // they cover; those rows are exactly the items starting in each slot,
-    // so one count per slot serves every item of the day.
-    for (int slot = 0; slot < rowCount; ++slot) {
-        OccurrenceRules::startingInSlot(m_slot, d, slot);
-        m_starting[slot] = m_slot.recordCount();
+    // they cover; those rows are exactly the items starting in each slot.
+    // One pass over the day's starts counts them all: a start belongs to
+    // the slot whose first 29 minutes (inclusive) hold it, as in the
+    // slot-start rule, so a start in a half hour's last minute counts for
+    // no slot.
+    constexpr int slotMs = 30 * 60 * 1000;
+    constexpr int lastStartMs = 29 * 60 * 1000;
+    m_starting.fill(0);
+    OccurrenceRules::startingOnDay(m_slot, d);
+    for (m_slot.first(); !m_slot.eof(); m_slot.next()) {
+        const int ms = m_slot.asTime(QStringLiteral("St")).msecsSinceStartOfDay();
+        const int slot = ms / slotMs;
+        if (slot < rowCount && ms - slot * slotMs <= lastStartMs)
+            ++m_starting[slot];
     }
 }
 

@@ -24,7 +24,14 @@
 
 namespace {
 
-// Notes the moment the main window (or any widget in it) is first painted.
+qint64 monotonicNs()
+{
+    timespec now {};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
+
+// Notes the moment any widget is first painted, in ms since sinceNs.
 class FirstPaint : public QObject
 {
 public:
@@ -40,23 +47,14 @@ protected:
     }
 
 private:
-    static qint64 monotonicNs()
-    {
-        timespec now {};
-        clock_gettime(CLOCK_MONOTONIC, &now);
-        return qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
-    }
     qint64 m_since;
-
-public:
-    static qint64 now() { return monotonicNs(); }
 };
 
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    const qint64 mainStarted = FirstPaint::now();
+    const qint64 mainStarted = monotonicNs();
     QCoreApplication::setApplicationName(QStringLiteral("daybrook"));
     QApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(false);

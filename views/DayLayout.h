@@ -11,7 +11,7 @@ class Cursor;
 // start in a slot share the width left of the blocks still running at its
 // start; an item that covers later slots also counts the items starting in
 // them, so that it leaves room for them. Items are read through the day
-// view's three scan cursors; the blocks themselves stay with the caller.
+// view's two scan cursors; the blocks themselves stay with the caller.
 class DayLayout
 {
 public:

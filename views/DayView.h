@@ -29,7 +29,7 @@ class TimeRuler;
 // edits a block's subject in place and drags blocks to move or resize them.
 //
 // Cursors: Table46 is the day list (one block per row, current row = the
-// selected block), Table49 the all-day strip, Table43/44/45 the slot
+// selected block), Table49 the all-day strip, Table43/44 the slot
 // scans of the layout; Table50 is given the day's filter for the editor.
 class DayView : public QWidget, public DayViewOps, private DayLayout::Blocks
 {

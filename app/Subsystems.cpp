@@ -76,7 +76,7 @@ void installDayView(PlannerProgram &p, Parts &parts)
         day->setShowing(false);
         day->resetSelection();
     };
-    hooks.resized = [day] { day->relayoutBlocks(); };
+    hooks.resized = [day] { day->followResize(); };
     form.installView(TForm1::View::Day, day, hooks);
 
     QObject::connect(day, &DayView::captionChanged, &form, &TForm1::setDateCaption);

@@ -3,10 +3,11 @@
 //   daybrook_bench [--sizes 1000,10000,100000] [--runs 20] [--seed 1]
 //                  [--daybrook PATH]
 //
+// (1,000,000 only when --sizes names it.)
 // For each size it generates a data root in a temporary directory, then
 // runs itself as a child (`--measure DIR`) so that the peak memory belongs
-// to that size alone, and finally times the agenda process over the March
-// 2025 month grid. Every figure is the median of --runs runs.
+// to that size alone, then times the agenda process over the March 2025
+// month grid and the planner's start to its first paint (daybrook_startup). Every figure is the median of --runs runs.
 #include "ItemGenerator.h"
 #include "FilterLiterals.h"
 #include "OccurrenceRules.h"
@@ -262,6 +263,40 @@ Samples timeAgenda(const QString &program, const QString &home, int runs, long *
     return samples;
 }
 
+// The planner's start to its first paint and the day view's weekday switch
+// (daybrook_startup, offscreen): median of each, and the peak memory.
+struct StartupFigures
+{
+    Samples firstPaint, daySwitch;
+    long peakRssKb = 0;
+    int blocks = 0;
+};
+
+StartupFigures timeStartup(const QString &program, const QString &home, int runs, QString *problem)
+{
+    StartupFigures figures;
+    const QString output = home + QStringLiteral("/startup.txt");
+    for (int i = 0; i < runs; ++i) {
+        timespec now {};
+        clock_gettime(CLOCK_MONOTONIC, &now);
+        const QString since = QString::number(qint64(now.tv_sec) * 1000000000 + now.tv_nsec);
+        double wall = 0, cpu = 0;
+        const bool ok = runChild(program, {QStringLiteral("--home"), home, QStringLiteral("--since"), since}, output,
+                                 &wall, &cpu, &figures.peakRssKb);
+        QFile printed(output);
+        const Figures f = ok && printed.open(QIODevice::ReadOnly) ? parseFigures(QString::fromLatin1(printed.readAll()))
+                                                                   : Figures();
+        if (!f.contains(QStringLiteral("first_paint")) || f.value("first_paint") < 0) {
+            *problem = QStringLiteral("%1 failed").arg(program);
+            break;
+        }
+        figures.firstPaint.wall.push_back(f.value("first_paint"));
+        figures.daySwitch.wall.push_back(f.value("switch"));
+        figures.blocks = int(f.value("blocks"));
+    }
+    return figures;
+}
+
 double loadAverage()
 {
     double load[1] = {0};
@@ -278,6 +313,8 @@ int runAll(const QStringList &args)
     const qulonglong seed = option("--seed", QStringLiteral("1")).toULongLong();
     const QString exeDir = QCoreApplication::applicationDirPath();
     const QString agendaProgram = option("--daybrook", exeDir + QStringLiteral("/daybrook_agenda"));
+    const QString startupProgram = exeDir + QStringLiteral("/daybrook_startup");
+    qputenv("QT_QPA_PLATFORM", "offscreen");
     QStringList sizes = option("--sizes", QStringLiteral("1000,10000,100000")).split(QLatin1Char(','));
     std::sort(sizes.begin(), sizes.end(), [](const QString &a, const QString &b) { return a.toInt() < b.toInt(); });
 
@@ -285,8 +322,9 @@ int runAll(const QStringList &args)
                 "load average %.2f at start\n\n",
                 runs, seed, qPrintable(QFileInfo(agendaProgram).fileName()), loadAverage());
     std::printf("| N | open calendar | first month fill | month fill | day filters | reminder re-query "
-                "| agenda process | peak RSS MB (bench / agenda) | rows month / day / reminders |\n");
-    std::printf("|---|---|---|---|---|---|---|---|---|\n");
+                "| agenda process | peak RSS MB (bench / agenda) | rows month / day / reminders "
+                "| first paint | day switch | planner peak RSS MB / day blocks |\n");
+    std::printf("|---|---|---|---|---|---|---|---|---|---|---|---|\n");
     for (const QString &size : sizes) {
         QTemporaryDir dir;
         QString error;
@@ -307,16 +345,22 @@ int runAll(const QStringList &args)
         const Samples agenda = timeAgenda(agendaProgram, dir.path(), runs, &agendaRssKb, &problem);
         if (!problem.isEmpty())
             std::fprintf(stderr, "%s\n", qPrintable(problem));
+        const StartupFigures startup = timeStartup(startupProgram, dir.path(), runs, &problem);
+        if (!problem.isEmpty())
+            std::fprintf(stderr, "%s\n", qPrintable(problem));
         auto both = [&f](const char *name) {
             return QStringLiteral("%1 (%2)")
                 .arg(f.value(QLatin1String(name)), 0, 'f', 3)
                 .arg(f.value(QLatin1String(name) + QLatin1String("_cpu")), 0, 'f', 3);
         };
-        std::printf("| %s | %s | %s | %s | %s | %s | %.0f (%.0f) | %.1f / %.1f | %.0f / %.0f / %.0f |\n",
+        std::printf("| %s | %s | %s | %s | %s | %s | %.0f (%.0f) | %.1f / %.1f | %.0f / %.0f / %.0f "
+                    "| %.0f | %.1f | %.1f / %d |\n",
                     qPrintable(QLocale(QLocale::English).toString(size.toInt())), qPrintable(both("open")),
                     qPrintable(both("first_month")), qPrintable(both("month")), qPrintable(both("day")),
                     qPrintable(both("reminder")), agenda.medianWall(), agenda.medianCpu(), f.value("rss_kb") / 1024.0,
-                    agendaRssKb / 1024.0, f.value("month_rows"), f.value("day_rows"), f.value("reminder_rows"));
+                    agendaRssKb / 1024.0, f.value("month_rows"), f.value("day_rows"), f.value("reminder_rows"),
+                    startup.firstPaint.medianWall(), startup.daySwitch.medianWall(), startup.peakRssKb / 1024.0,
+                    startup.blocks);
         std::fflush(stdout);
     }
     return 0;

@@ -117,17 +117,11 @@ void Cursor::reselectRows(qint64 keepId)
     m_rows = m_table->select(m_filtered ? m_filterExpr.get() : nullptr, order);
     m_pos = 0;
     if (keepId != 0) {
-        const auto it = std::find(m_rows->begin(), m_rows->end(), keepId);
+        const auto it = std::find_if(m_rows->begin(), m_rows->end(), [keepId](const RowRef &row) { return row.id == keepId; });
         if (it != m_rows->end())
             m_pos = int(it - m_rows->begin());
     }
     findCurrentSlot();
-}
-
-void Cursor::findCurrentSlot()
-{
-    const qint64 id = idAt(m_pos);
-    m_slot = id != 0 && m_table ? m_table->slotOf(id) : -1;
 }
 
 bool Cursor::postPending()
@@ -263,11 +257,12 @@ bool Cursor::post()
             return fail(error);
         // The new row becomes current, at its place in this cursor's order.
         const IndexDef *order = m_schema->index(m_indexName);
-        std::vector<qint64> &rows = ownRows();
-        const auto at = std::lower_bound(rows.begin(), rows.end(), id,
-                                         [this, order](qint64 a, qint64 b) { return m_table->lessInOrder(a, b, order); });
+        RowList &rows = ownRows();
+        const auto at = std::lower_bound(rows.begin(), rows.end(), id, [this, order](const RowRef &a, qint64 b) {
+            return m_table->lessInOrder(a.id, b, order);
+        });
         m_pos = int(at - rows.begin());
-        rows.insert(at, id);
+        rows.insert(at, RowRef{id, m_table->slotOf(id)});
         findCurrentSlot();
     } else {
         // The row being edited, wherever the cursor's rows have moved since.
@@ -362,16 +357,16 @@ void Cursor::tableReloaded()
     reselectRows(m_state == State::Edit ? m_editId : currentId());
 }
 
-std::vector<qint64> &Cursor::ownRows()
+RowList &Cursor::ownRows()
 {
     if (!m_rows)
-        m_rows = std::make_shared<std::vector<qint64>>();
+        m_rows = std::make_shared<RowList>();
     else if (m_rows.use_count() > 1)
-        m_rows = std::make_shared<std::vector<qint64>>(*m_rows);
+        m_rows = std::make_shared<RowList>(*m_rows);
     return *m_rows;
 }
 
-void Cursor::rowDeleted(qint64 id, std::unordered_map<const std::vector<qint64> *, int> &erasedAt)
+void Cursor::rowDeleted(qint64 id, std::unordered_map<const RowList *, int> &erasedAt)
 {
     if (!m_rows)
         return;
@@ -381,7 +376,7 @@ void Cursor::rowDeleted(qint64 id, std::unordered_map<const std::vector<qint64> 
     if (known != erasedAt.end()) {
         pos = known->second;
     } else {
-        const auto it = std::find(m_rows->begin(), m_rows->end(), id);
+        const auto it = std::find_if(m_rows->begin(), m_rows->end(), [id](const RowRef &row) { return row.id == id; });
         pos = it == m_rows->end() ? -1 : int(it - m_rows->begin());
         if (it != m_rows->end())
             m_rows->erase(it);

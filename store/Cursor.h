@@ -1,5 +1,6 @@
 #pragma once
 
+#include "RowRef.h"
 #include "TableSchema.h"
 
 #include <QDate>
@@ -133,8 +134,8 @@ public:
 
 private:
     friend class TableFile;
-    void rowDeleted(qint64 id, std::unordered_map<const std::vector<qint64> *, int> &erasedAt);
-    std::vector<qint64> &ownRows(); // copies a shared list before this cursor changes it
+    void rowDeleted(qint64 id, std::unordered_map<const RowList *, int> &erasedAt);
+    RowList &ownRows(); // copies a shared list before this cursor changes it
     // Posts a pending edit before the cursor moves or re-reads; false (and
     // reported) when that post fails.
     bool postPending();
@@ -143,10 +144,10 @@ private:
     // The table re-read its file (another program changed it).
     void tableReloaded();
     int fieldIndex(const QString &field) const;
-    // Looks up the current row's slot in the table; called whenever the
+    // Takes the current row's slot from the row list; called whenever the
     // position or the visible rows change, so that field reads go straight
     // to the columns.
-    void findCurrentSlot();
+    void findCurrentSlot() { m_slot = m_table && m_pos < rowCount() ? (*m_rows)[m_pos].slot : -1; }
     QVariant valueOf(int field) const;
     // Whether field f of the current row can be read from its column as a
     // value of that type (not in edit, on a row, the field of that type).
@@ -155,7 +156,7 @@ private:
         return f >= 0 && m_slot >= 0 && m_state == State::Browse && m_schema->fields[f].type == type;
     }
     int rowCount() const { return m_rows ? int(m_rows->size()) : 0; }
-    qint64 idAt(int pos) const { return pos >= 0 && pos < rowCount() ? (*m_rows)[pos] : 0; }
+    qint64 idAt(int pos) const { return pos >= 0 && pos < rowCount() ? (*m_rows)[pos].id : 0; }
     bool inEdit() const { return m_state != State::Browse; }
     bool fail(const QString &message);
 
@@ -169,7 +170,7 @@ private:
     QString m_filterText;
     std::shared_ptr<const FilterExpression> m_filterExpr;
     bool m_filtered = false;
-    std::shared_ptr<std::vector<qint64>> m_rows; // ids of the visible rows in index order (may be shared)
+    std::shared_ptr<RowList> m_rows; // the visible rows in index order (may be shared)
     int m_pos = 0;              // index into m_rows; == size() at end of data
     int m_slot = -1;            // the table slot of the row at m_pos; -1 at end of data
     State m_state = State::Browse;

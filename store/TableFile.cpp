@@ -1237,7 +1237,8 @@ std::shared_ptr<TableFile::RowList> TableFile::select(const FilterExpression *fi
         if (!all) {
             const std::vector<int> &slotList = orderedSlots(order);
             all = std::make_shared<RowList>(slotList.size());
-            std::transform(slotList.begin(), slotList.end(), all->begin(), [this](int slot) { return m_ids[slot]; });
+            std::transform(slotList.begin(), slotList.end(), all->begin(),
+                           [this](int slot) { return RowRef{m_ids[slot], slot}; });
         }
         return all;
     }
@@ -1296,7 +1297,7 @@ std::shared_ptr<TableFile::RowList> TableFile::select(const FilterExpression *fi
     if (passed.size() * 8 > m_slotById.size()) {
         for (int slot : orderedSlots(order)) {
             if (m_marks[slot] == m_markStamp)
-                ids.push_back(m_ids[slot]);
+                ids.push_back({m_ids[slot], slot});
         }
         return result;
     }
@@ -1304,7 +1305,7 @@ std::shared_ptr<TableFile::RowList> TableFile::select(const FilterExpression *fi
     std::sort(passed.begin(), passed.end(), [&rank](int a, int b) { return rank[a] < rank[b]; });
     ids.reserve(passed.size());
     for (int slot : passed)
-        ids.push_back(m_ids[slot]);
+        ids.push_back({m_ids[slot], slot});
     return result;
 }
 
@@ -1669,7 +1670,7 @@ bool TableFile::deleteRow(qint64 id, QString *error)
     m_freeSlots.push_back(slot);
     ErasedAt erasedAt;
     for (auto &[order, all] : m_allRows) {
-        const auto at = std::find(all->begin(), all->end(), id);
+        const auto at = std::find_if(all->begin(), all->end(), [id](const RowRef &row) { return row.id == id; });
         erasedAt[all.get()] = at == all->end() ? -1 : int(at - all->begin());
         if (at != all->end())
             all->erase(at);

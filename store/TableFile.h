@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FilterExpression.h"
+#include "RowRef.h"
 #include "TableSchema.h"
 
 #include <QSet>
@@ -75,10 +76,10 @@ public:
     const QString &textAt(int slot, int field) const { return m_columns[field].texts[slot]; }
     static constexpr qint64 kBlank = std::numeric_limits<qint64>::min();
 
-    // Ids of visible rows in an index's order. Cursors without a filter share
-    // one list per order (kept until the next insert or edit), so fifty
-    // cursors on one file hold the table's ids once.
-    using RowList = std::vector<qint64>;
+    // Visible rows (id and slot) in an index's order. Cursors without a
+    // filter share one list per order (kept until the next insert or edit),
+    // so fifty cursors on one file hold the table's rows once.
+    using RowList = ::RowList;
     // Where each shared list lost the deleted row, so that every cursor on
     // the list erases it once between them and adjusts its position.
     using ErasedAt = std::unordered_map<const RowList *, int>;

@@ -28,11 +28,11 @@ QPair<int, int> rawExtent(const Cursor &row)
 
 } // namespace
 
-DayLayout::DayLayout(Cursor &slotCursor, Cursor &runningCursor, Cursor &lookAheadCursor)
+DayLayout::DayLayout(Cursor &slotCursor, Cursor &runningCursor)
     : m_slot(slotCursor)
     , m_running(runningCursor)
-    , m_lookAhead(lookAheadCursor)
 {
+    static_assert(std::tuple_size_v<decltype(m_starting)> == rowCount, "one count per slot");
 }
 
 QRect DayLayout::verticalExtent(const Cursor &row)
@@ -59,26 +59,45 @@ int DayLayout::runningRightEdge(const QDate &d, int slot, const Blocks &blocks)
     return right;
 }
 
-int DayLayout::lookAheadCount(const QDate &d, int slot, int rawHeight)
+void DayLayout::countStarts(const QDate &d)
+{
+    // The look-ahead of a slot's items is the busiest of the later slots
+    // they cover; those rows are exactly the items starting in each slot.
+    // One pass over the day's starts counts them all: a start belongs to
+    // the slot whose first 29 minutes (inclusive) hold it, as in the
+    // slot-start rule, so a start in a half hour's last minute counts for
+    // no slot.
+    constexpr int slotMs = 30 * 60 * 1000;
+    constexpr int lastStartMs = 29 * 60 * 1000;
+    m_starting.fill(0);
+    OccurrenceRules::startingOnDay(m_slot, d);
+    for (m_slot.first(); !m_slot.eof(); m_slot.next()) {
+        const int ms = m_slot.asTime(QStringLiteral("St")).msecsSinceStartOfDay();
+        const int slot = ms / slotMs;
+        if (slot < rowCount && ms - slot * slotMs <= lastStartMs)
+            ++m_starting[slot];
+    }
+}
+
+int DayLayout::lookAheadCount(int slot, int rawHeight) const
 {
     int most = 0;
     if (rawHeight < rowHeight)
         return most;
     const int lastSlot = qMin(slot + rawHeight / rowHeight - 1, rowCount - 1);
-    for (int j = slot + 1; j <= lastSlot; ++j) {
-        OccurrenceRules::lookAheadInSlot(m_lookAhead, d, j);
-        most = qMax(most, m_lookAhead.recordCount());
-    }
+    for (int j = slot + 1; j <= lastSlot; ++j)
+        most = qMax(most, m_starting[j]);
     return most;
 }
 
 void DayLayout::run(const QDate &d, int gridWidth, Blocks &blocks)
 {
+    countStarts(d);
     for (int slot = 0; slot < rowCount; ++slot) {
-        OccurrenceRules::startingInSlot(m_slot, d, slot);
-        const int starting = m_slot.recordCount();
+        const int starting = m_starting[slot];
         if (starting == 0)
             continue;
+        OccurrenceRules::startingInSlot(m_slot, d, slot);
         int running = runningRightEdge(d, slot, blocks);
         // A long chain of overlaps can use up the width; the slot's blocks
         // then start again at the left, over the older ones, instead of
@@ -90,7 +109,7 @@ void DayLayout::run(const QDate &d, int gridWidth, Blocks &blocks)
         int lookAhead = 0; // grows over the rows of this slot, never reset within it
         for (m_slot.first(); !m_slot.eof(); m_slot.next()) {
             const int rawHeight = rawExtent(m_slot).second;
-            lookAhead = qMax(lookAhead, lookAheadCount(d, slot, rawHeight));
+            lookAhead = qMax(lookAhead, lookAheadCount(slot, rawHeight));
             const QRect extent = verticalExtent(m_slot);
             const int share = qMax((gridWidth - running) / (starting + lookAhead), minimumBlockWidth + blockGap);
             if (x + share - blockGap > gridWidth && x > 0)

@@ -3,13 +3,15 @@
 #include <QDate>
 #include <QRect>
 
+#include <array>
+
 class Cursor;
 
 // The slot layout of the day view's blocks. Slot by slot, the items that
 // start in a slot share the width left of the blocks still running at its
 // start; an item that covers later slots also counts the items starting in
 // them, so that it leaves room for them. Items are read through the day
-// view's three scan cursors; the blocks themselves stay with the caller.
+// view's two scan cursors; the blocks themselves stay with the caller.
 class DayLayout
 {
 public:
@@ -24,9 +26,8 @@ public:
         virtual void place(const Cursor &row, const QRect &geometry) = 0;
     };
 
-    // slotCursor: Table43 (`end` order); runningCursor: Table44 (`sta`);
-    // lookAheadCursor: Table45.
-    DayLayout(Cursor &slotCursor, Cursor &runningCursor, Cursor &lookAheadCursor);
+    // slotCursor: Table43 (`end` order); runningCursor: Table44 (`sta`).
+    DayLayout(Cursor &slotCursor, Cursor &runningCursor);
 
     // Lays out every block of date d in a grid `gridWidth` pixels wide.
     void run(const QDate &d, int gridWidth, Blocks &blocks);
@@ -37,9 +38,11 @@ public:
 
 private:
     int runningRightEdge(const QDate &d, int slot, const Blocks &blocks);
-    int lookAheadCount(const QDate &d, int slot, int rawHeight);
+    // How many items start in each slot of date d.
+    void countStarts(const QDate &d);
+    int lookAheadCount(int slot, int rawHeight) const;
 
     Cursor &m_slot;
     Cursor &m_running;
-    Cursor &m_lookAhead;
+    std::array<int, 48> m_starting {};
 };

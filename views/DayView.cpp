@@ -210,7 +210,8 @@ void DayView::runLayout(bool creating)
     if (!m_date.isValid() || !dayList().isOpen())
         return;
     m_creatingBlocks = creating;
-    DayLayout layout(m_data.Table43(), m_data.Table44(), m_data.Table45());
+    m_laidOutWidth = gridWidth();
+    DayLayout layout(m_data.Table43(), m_data.Table44());
     layout.run(m_date, gridWidth(), *this);
     m_creatingBlocks = false;
 }
@@ -413,7 +414,12 @@ void DayView::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
     layoutChildren();
-    if (m_showing)
+    followResize();
+}
+
+void DayView::followResize()
+{
+    if (m_showing && gridWidth() != m_laidOutWidth)
         relayoutBlocks();
 }
 

@@ -29,7 +29,7 @@ class TimeRuler;
 // edits a block's subject in place and drags blocks to move or resize them.
 //
 // Cursors: Table46 is the day list (one block per row, current row = the
-// selected block), Table49 the all-day strip, Table43/44/45 the slot
+// selected block), Table49 the all-day strip, Table43/44 the slot
 // scans of the layout; Table50 is given the day's filter for the editor.
 class DayView : public QWidget, public DayViewOps, private DayLayout::Blocks
 {
@@ -56,6 +56,9 @@ public:
     void rebuild() override;
     // Moves every existing block to where its item's times put it.
     void relayoutBlocks() override;
+    // The window changed size: the blocks move only when the grid's width
+    // changed, as their places depend on nothing else.
+    void followResize();
     // A block for the item, which must be a row of the day list (nothing
     // while another view is current).
     void addBlock(qint64 itemNo) override;
@@ -156,6 +159,7 @@ private:
     std::function<QDate()> m_dateSource;
     bool m_showing = false;
     bool m_creatingBlocks = false;
+    int m_laidOutWidth = -1; // grid width of the last layout
 
     ItemCellList *m_strip = nullptr;
     StripPainter m_stripPainter;

@@ -76,17 +76,24 @@ QString allDayFilter(const QDate &date)
         + "' and A = 'True' and S < '" + p.D + "'";
 }
 
-QString slotStartFilter(const QDate &date, const QTime &slotStart)
+namespace {
+
+QString startsBetweenFilter(const QDate &date, const QString &t1, const QString &t2)
 {
     const DateParts p = partsOf(date);
-    const QString t1 = FilterLiterals::time(slotStart);
-    const QString t2 = slotEnd(slotStart);
     return "S ='" + p.D + "' and Md ='0' and St >= '" + t1 + "' and St <= '" + t2
         + "' or Re = 'True' and  " + p.W + " = 'True' and S < '" + p.D + "' and St >= '" + t1
         + "' and St <= '" + t2 + "' or Re = 'True' and Ret='3' and D = '" + p.d + "' and S < '"
         + p.D + "' and St >= '" + t1 + "' and St <= '" + t2 + "' or Re = 'True' and  D = '" + p.d
         + "' and M = '" + p.m + "' and S < '" + p.D + "' and St >= '" + t1 + "' and St <= '" + t2
         + "'";
+}
+
+} // namespace
+
+QString slotStartFilter(const QDate &date, const QTime &slotStart)
+{
+    return startsBetweenFilter(date, FilterLiterals::time(slotStart), slotEnd(slotStart));
 }
 
 QString lookAheadFilter(const QDate &date, const QTime &slotStart)
@@ -138,6 +145,11 @@ void allDayOn(Cursor &cursor, const QDate &d)
 void startingInSlot(Cursor &cursor, const QDate &d, int slot)
 {
     apply(cursor, slotStartFilter(d, slotStart(slot)));
+}
+
+void startingOnDay(Cursor &cursor, const QDate &d)
+{
+    apply(cursor, startsBetweenFilter(d, FilterLiterals::time(QTime(0, 0)), FilterLiterals::time(QTime(23, 59))));
 }
 
 void lookAheadInSlot(Cursor &cursor, const QDate &d, int slot)

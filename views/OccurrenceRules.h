@@ -29,6 +29,10 @@ void occursOn(Cursor &cursor, const QDate &d);
 void timedOn(Cursor &cursor, const QDate &d);
 void allDayOn(Cursor &cursor, const QDate &d);
 void startingInSlot(Cursor &cursor, const QDate &d, int slot);
+// The slot-start rule stretched over the whole day (00:00 to 23:59): every
+// item that starts in one of the 48 slots, and items starting in the last
+// minute of a half hour, which belong to no slot.
+void startingOnDay(Cursor &cursor, const QDate &d);
 void lookAheadInSlot(Cursor &cursor, const QDate &d, int slot);
 void runningAtSlot(Cursor &cursor, const QDate &d, int slot);
 

@@ -55,6 +55,7 @@ private slots:
     void crowdedDayKeepsEveryBlockOnTheGrid();
     void pointerShapes();
     void allDayStripAndCaption();
+    void paintingACellKeepsItsCurrentRow();
     void scrollingInWholeRows();
     void rulerShowsNoCutLabelUnderTheStrip_data();
     void rulerShowsNoCutLabelUnderTheStrip();
@@ -730,6 +731,25 @@ void TestDayView::allDayStripAndCaption()
     QCOMPARE(image.pixelColor(strip->columnWidth() - 20, 18 + 9), QColor(215, 215, 215));
     // The grid starts below the strip.
     QCOMPARE(m_view->grid()->mapTo(m_view.get(), QPoint(0, 0)).y() + m_view->scrollPosition(), 36);
+}
+
+void TestDayView::paintingACellKeepsItsCurrentRow()
+{
+    for (const char *subject : {"One", "Two", "Three", "Four"})
+        QVERIFY(addItem(subject, QTime(), QTime(), {{"A", true}}));
+    showDay(wednesday);
+    ItemCellList *strip = m_view->allDayStrip();
+    QCOMPARE(strip->rowCount(), 4);
+    // Only the first row fits; the current row may lie in or below it.
+    strip->resize(strip->width(), 18);
+    Cursor &cursor = strip->cursor();
+    for (const char *subject : {"Three", "One", "Four"}) {
+        QVERIFY(cursor.locate("Subject", subject));
+        const qint64 current = cursor.currentId();
+        strip->grab();
+        QCOMPARE(cursor.currentId(), current);
+        QCOMPARE(cursor.asText("Subject"), QString(subject));
+    }
 }
 
 void TestDayView::scrollingInWholeRows()

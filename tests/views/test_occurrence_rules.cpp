@@ -18,6 +18,7 @@ private slots:
     void rules_data();
     void rules();
     void lookAheadMatchesSlotStart();
+    void dayStartsHoldEverySlotsStarts();
     void filterTexts_data();
     void filterTexts();
 
@@ -214,6 +215,47 @@ void TestOccurrenceRules::lookAheadMatchesSlotStart()
         }
     }
     QVERIFY(rowsSeen >= 4);
+}
+
+void TestOccurrenceRules::dayStartsHoldEverySlotsStarts()
+{
+    // The day layout counts each slot's starts from one pass over the day's
+    // rule; a start in a half hour's last minute belongs to no slot.
+    QString error;
+    QVERIFY2(TableFile::create(m_dir.path() + "/starts.db", calendarSchema(), &error), qPrintable(error));
+    Cursor day(QStringLiteral("day")), slot(QStringLiteral("slot"));
+    for (Cursor *cursor : {&day, &slot}) {
+        cursor->setTableFile(m_dir.path(), "starts.db", calendarSchema());
+        QVERIFY(cursor->open());
+    }
+    const QDate date(2021, 5, 12); // a Wednesday
+    const QList<QTime> starts = {QTime(0, 0), QTime(8, 29), QTime(8, 29, 30), QTime(8, 30), QTime(23, 59),
+                                 QTime(23, 59, 30), QTime()};
+    for (const QTime &start : starts) {
+        slot.insert();
+        slot.setValue("Subject", start.toString());
+        slot.setValue("S", date);
+        slot.setValue("E", date);
+        slot.setValue("Md", "0");
+        slot.setValue("St", start.isValid() ? QVariant(start) : QVariant());
+        QVERIFY2(slot.post(), qPrintable(slot.lastError()));
+    }
+    QSet<qint64> inSlots;
+    for (int s = 0; s < 48; ++s) {
+        OccurrenceRules::startingInSlot(slot, date, s);
+        for (slot.first(); !slot.eof(); slot.next())
+            inSlots.insert(slot.currentId());
+    }
+    QSet<qint64> dayStarts;
+    OccurrenceRules::startingOnDay(day, date);
+    for (day.first(); !day.eof(); day.next()) {
+        const int ms = day.asTime("St").msecsSinceStartOfDay();
+        if (ms % (30 * 60 * 1000) <= 29 * 60 * 1000)
+            dayStarts.insert(day.currentId());
+    }
+    QCOMPARE(day.recordCount(), 5); // every start up to 23:59:00
+    QCOMPARE(inSlots.size(), 4);    // 00:00, 08:29, 08:30, 23:59
+    QCOMPARE(dayStarts, inSlots);
 }
 
 void TestOccurrenceRules::filterTexts_data()

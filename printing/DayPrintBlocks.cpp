@@ -41,7 +41,7 @@ DayPrintBlocks DayPrintBlocks::fromDayView(const DayView &view)
     DayPrintBlocks result;
     result.gridWidth = view.gridWidth();
     for (const DayBlock *block : view.blocks())
-        result.blocks.insert(block->itemNo(), {block->geometry(), block->color(), block->marker()});
+        result.blocks.insert(block->itemNo(), {block->extent(), block->color(), block->marker()});
     return result;
 }
 
@@ -52,6 +52,6 @@ DayPrintBlocks DayPrintBlocks::layOut(TDataModule2 &data, const QDate &date, int
     OccurrenceRules::timedOn(data.Table46(), date);
     OccurrenceRules::allDayOn(data.Table49(), date);
     Collector collector(result);
-    DayLayout(data.Table43(), data.Table44(), data.Table45()).run(date, gridWidth, collector);
+    DayLayout(data.Table43(), data.Table44()).run(date, gridWidth, collector);
     return result;
 }

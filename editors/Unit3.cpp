@@ -571,7 +571,6 @@ void TForm3::dayViewFollowUp(bool isNew, qint64 no, bool heldBefore)
         m_dayView->addBlock(no);
     m_data.Table43().refresh();
     m_data.Table44().refresh();
-    m_data.Table45().refresh();
     if (isNew) {
         const qint64 newNo = row().currentId();
         if (newNo != 0 && dayList.locate(QStringLiteral("No"), newNo))

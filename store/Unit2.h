@@ -99,7 +99,7 @@ public:
 
     Cursor &Table43() { return table(43); } // day view: items starting within one slot (`end`)
     Cursor &Table44() { return table(44); } // day view: items running at a slot's start (`sta`)
-    Cursor &Table45() { return table(45); } // day view: look-ahead over later slots (primary)
+    Cursor &Table45() { return table(45); } // unused since the day layout counts later slots in one pass over the day (primary)
     Cursor &Table46() { return table(46); } // day view: the timed items of the day; current = selected block
     Cursor &Table47() { return table(47); } // task pad and task editor
     Cursor &Table48() { return table(48); } // reminder scanner and reminders window

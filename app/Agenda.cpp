@@ -3,27 +3,17 @@
 #include "Cursor.h"
 #include "DataRoot.h"
 #include "OccurrenceRules.h"
+#include "TerminalCommand.h"
 #include "Unit2.h"
 
-#include <QCoreApplication>
 #include <QDate>
-#include <QRegularExpression>
 #include <QTextStream>
-
-#include <cstdio>
-#include <memory>
 
 namespace {
 
-constexpr qint64 maxDays = 3660;
+using TerminalCommand::fail;
 
-QDate parseIsoDate(const QString &text)
-{
-    static const QRegularExpression iso(QStringLiteral("^\\d{4}-\\d{2}-\\d{2}$"));
-    if (!iso.match(text).hasMatch())
-        return QDate();
-    return QDate::fromString(text, Qt::ISODate);
-}
+constexpr qint64 maxDays = 3660;
 
 // Appends n as exactly `width` decimal digits (0 <= n < 10^width).
 void appendDigits(QString &line, int n, int width)
@@ -97,31 +87,13 @@ void appendItem(QString &page, const Cursor &c)
     page += QLatin1Char('\n');
 }
 
-int fail(QTextStream &err, const QString &line)
-{
-    err << line << '\n';
-    err.flush();
-    return 2;
-}
-
 } // namespace
 
 int runAgenda(const QStringList &arguments)
 {
-    // The data root may be the executable's own directory, which only an
-    // application object knows; the planner calls this before it has one.
-    std::unique_ptr<QCoreApplication> app;
-    if (!QCoreApplication::instance()) {
-        static int argc = 1;
-        static char name[] = "daybrook";
-        static char *argv[] = {name, nullptr};
-        app = std::make_unique<QCoreApplication>(argc, argv);
-    }
-    QTextStream out(stdout);
-    QTextStream err(stderr);
-    const int code = runAgenda(arguments, out, err);
-    out.flush();
-    return code;
+    return TerminalCommand::run([&arguments](QTextStream &out, QTextStream &err) {
+        return runAgenda(arguments, out, err);
+    });
 }
 
 int runAgenda(const QStringList &arguments, QTextStream &out, QTextStream &err)
@@ -131,8 +103,8 @@ int runAgenda(const QStringList &arguments, QTextStream &out, QTextStream &err)
         return fail(err, QStringLiteral("usage: daybrook [--home DIR] --agenda FROM TO (dates as YYYY-MM-DD)"));
     const QString fromText = arguments.at(at + 1);
     const QString toText = arguments.at(at + 2);
-    const QDate from = parseIsoDate(fromText);
-    const QDate to = parseIsoDate(toText);
+    const QDate from = TerminalCommand::isoDate(fromText);
+    const QDate to = TerminalCommand::isoDate(toText);
     if (!from.isValid())
         return fail(err, QStringLiteral("agenda: not a date (YYYY-MM-DD): %1").arg(fromText));
     if (!to.isValid())

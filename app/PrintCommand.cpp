@@ -3,11 +3,11 @@
 #include "Clock.h"
 #include "DataRoot.h"
 #include "PrintPreview.h"
+#include "TerminalCommand.h"
 #include "Unit2.h"
 #include "ViewDates.h"
 
 #include <QGuiApplication>
-#include <QRegularExpression>
 #include <QTextStream>
 
 #include <memory>
@@ -24,23 +24,10 @@ struct PrintArguments
     QString pdf;
 };
 
+using TerminalCommand::fail;
+
 const QString usage = QStringLiteral(
     "usage: daybrook [--home DIR] --print day|week|month DATE --pdf FILE (DATE as YYYY-MM-DD)");
-
-int fail(QTextStream &err, const QString &line)
-{
-    err << line << '\n';
-    err.flush();
-    return 2;
-}
-
-QDate parseIsoDate(const QString &text)
-{
-    static const QRegularExpression iso(QStringLiteral("^\\d{4}-\\d{2}-\\d{2}$"));
-    if (!iso.match(text).hasMatch())
-        return QDate();
-    return QDate::fromString(text, Qt::ISODate);
-}
 
 View viewNamed(const QString &name)
 {
@@ -74,7 +61,7 @@ std::optional<PrintArguments> parse(const QStringList &arguments, QString *probl
                 *problem = QStringLiteral("print: not a page (day, week or month): %1").arg(kind);
                 return std::nullopt;
             }
-            parsed.date = parseIsoDate(dateText);
+            parsed.date = TerminalCommand::isoDate(dateText);
             if (!parsed.date.isValid()) {
                 *problem = QStringLiteral("print: not a date (YYYY-MM-DD): %1").arg(dateText);
                 return std::nullopt;

@@ -104,6 +104,19 @@ void connectCellsView(PlannerProgram &p, CellsView *view)
     QObject::connect(view, &CellsView::storeError, &p, [&p](const QString &message) { p.showMessage(message); });
 }
 
+// The week and month views' hooks: a picked date builds the view for it,
+// and a resize builds the whole view again, selection included.
+template <class View>
+TForm1::ViewHooks cellsViewHooks(TForm1 &form, View *view)
+{
+    TForm1::ViewHooks hooks;
+    hooks.build = [view](const QDate &date) { view->build(date); };
+    hooks.datePicked = hooks.build;
+    hooks.resized = [view, &form] { view->build(form.shownDate()); };
+    hooks.refreshed = [view] { view->cellsRefreshed(); };
+    return hooks;
+}
+
 void installWeekView(PlannerProgram &p, Parts &parts)
 {
     TForm1 &form = p.mainWindow();
@@ -111,13 +124,7 @@ void installWeekView(PlannerProgram &p, Parts &parts)
     parts.week = week;
     connectCellsView(p, week);
 
-    TForm1::ViewHooks hooks;
-    hooks.build = [week](const QDate &date) { week->build(date); };
-    hooks.datePicked = hooks.build;
-    // A resize builds the whole week again, selection included.
-    hooks.resized = [week, &form] { week->build(form.shownDate()); };
-    hooks.refreshed = [week] { week->cellsRefreshed(); };
-    form.installView(TForm1::View::Week, week, hooks);
+    form.installView(TForm1::View::Week, week, cellsViewHooks(form, week));
 }
 
 void installMonthView(PlannerProgram &p, Parts &parts)
@@ -127,13 +134,10 @@ void installMonthView(PlannerProgram &p, Parts &parts)
     parts.month = month;
     connectCellsView(p, month);
 
-    TForm1::ViewHooks hooks;
-    hooks.build = [month](const QDate &date) { month->build(date); };
+    TForm1::ViewHooks hooks = cellsViewHooks(form, month);
     // The navigator and the back and forward buttons keep the cells where
     // they are and refill them.
     hooks.datePicked = [month](const QDate &date) { month->refill(date); };
-    hooks.resized = [month, &form] { month->build(form.shownDate()); };
-    hooks.refreshed = [month] { month->cellsRefreshed(); };
     form.installView(TForm1::View::Month, month, hooks);
 }
 

@@ -8,7 +8,6 @@
 #include "DropDownList.h"
 #include "DropDownWatcher.h"
 #include "HalfHourPicker.h"
-#include "MinimiseGuard.h"
 #include "OptionLists.h"
 #include "OptionsRecord.h"
 #include "RecurrencePanel.h"
@@ -17,12 +16,10 @@
 #include "TypeColors.h"
 #include "Unit2.h"
 
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QToolButton>
@@ -105,34 +102,14 @@ QToolButton *addPickerButton(QWidget *parent, const QString &name, int left, int
     return button;
 }
 
-void showMessageBox(QWidget *parent, TForm3::MessageKind kind, const QString &text)
-{
-    const bool validation = kind == TForm3::MessageKind::Validation;
-    QMessageBox box(validation ? QMessageBox::Information : QMessageBox::Warning,
-                    validation ? QStringLiteral("Information") : QStringLiteral("Daybrook Planner"), text,
-                    QMessageBox::Ok, parent);
-    box.exec();
-}
-
 } // namespace
 
 TForm3::TForm3(TDataModule2 &data, DayViewOps *dayView, QWidget *parent)
-    // A title bar and nothing else: no minimise, maximise or close box.
-    // Some window managers (Openbox) show their buttons anyway; the
-    // minimise guard undoes a minimise there.
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+    : EditDialog(QStringLiteral("TForm3"), QStringLiteral("Edit Event"), parent)
     , m_data(data)
     , m_dayView(dayView)
     , m_reporter(showMessageBox)
 {
-    setObjectName(QStringLiteral("TForm3"));
-    MinimiseGuard::install(this);
-    setWindowTitle(QStringLiteral("Edit Event"));
-    QFont dialogFont;
-    dialogFont.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
-                            QStringLiteral("DejaVu Sans")});
-    dialogFont.setPixelSize(11);
-    setFont(dialogFont);
     setFixedSize(clientWidth, plainHeight);
 
     buildControls();
@@ -584,27 +561,13 @@ void TForm3::finishEdit(int result)
 {
     m_watcher->stop();
     m_watcher->closeAll();
-    m_leaving = true;
-    done(result);
-    m_leaving = false;
+    leave(result);
 }
 
 void TForm3::cancelEdit()
 {
     row().cancel();
     finishEdit(QDialog::Rejected);
-}
-
-void TForm3::reject()
-{
-    cancelEdit();
-}
-
-void TForm3::closeEvent(QCloseEvent *event)
-{
-    // The window has no close box; "OK" and "Cancel" are the only ways out.
-    if (!m_leaving && isVisible())
-        event->ignore();
 }
 
 void TForm3::mousePressEvent(QMouseEvent *event)

@@ -1,15 +1,13 @@
 #pragma once
 
+#include "EditDialog.h"
 #include "EventSave.h"
 #include "NewEvent.h"
 #include "RecurrencePattern.h"
 #include "ReminderFields.h"
 
 #include <QDate>
-#include <QDialog>
 #include <QTime>
-
-#include <functional>
 
 class CalendarDropDown;
 class Cursor;
@@ -35,7 +33,7 @@ class ToggleButton;
 // and posts the row, "Cancel" drops it; the dialog is left no other way.
 // Created once and reused, so boxes that opening does not refill keep
 // their text from the last use.
-class TForm3 : public QDialog
+class TForm3 : public EditDialog
 {
     Q_OBJECT
 public:
@@ -47,11 +45,6 @@ public:
     static constexpr int frameHeight = 34;
     static constexpr int plainHeight = 439 - frameHeight;     // Recurrence toggle off
     static constexpr int recurringHeight = 534 - frameHeight; // Recurrence toggle on
-
-    enum class MessageKind { Validation, StoreError };
-    // Shows a message to the user and returns when it has been seen. Tests
-    // put a recorder here in place of the modal box.
-    using MessageReporter = std::function<void(QWidget *parent, MessageKind kind, const QString &text)>;
 
     explicit TForm3(TDataModule2 &data, DayViewOps *dayView = nullptr, QWidget *parent = nullptr);
     ~TForm3() override;
@@ -77,7 +70,7 @@ public:
     // until "OK" or "Cancel" closes it.
     void showModal();
     // What "Cancel" does: drops the row's changes and closes the dialog.
-    void cancelEdit();
+    void cancelEdit() override;
     // What "OK" does: checks, derives, posts and updates the day view. True
     // when the row was posted and the dialog closed.
     bool save();
@@ -115,11 +108,7 @@ public:
     static constexpr int endRowBottom = 186;
     static constexpr int leadListTop = 220;
 
-public slots:
-    void reject() override; // Escape is "Cancel"
-
 protected:
-    void closeEvent(QCloseEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
 
 private:
@@ -173,7 +162,6 @@ private:
     TDataModule2 &m_data;
     DayViewOps *m_dayView;
     MessageReporter m_reporter;
-    bool m_leaving = false; // OK or Cancel is closing the dialog
     ReminderFields m_reminderAtOpen; // to tell whether a save moves the reminder
 
     QLineEdit *m_subject = nullptr;

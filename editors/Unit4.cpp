@@ -7,7 +7,6 @@
 #include "DropDownList.h"
 #include "DropDownWatcher.h"
 #include "HalfHourPicker.h"
-#include "MinimiseGuard.h"
 #include "OptionLists.h"
 #include "OptionsRecord.h"
 #include "TaskDueReminder.h"
@@ -16,11 +15,9 @@
 #include "Unit2.h"
 
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QToolButton>
@@ -79,15 +76,6 @@ QToolButton *addPickerButton(QWidget *parent, const QString &name, const QLineEd
     return button;
 }
 
-void showMessageBox(QWidget *parent, TForm4::MessageKind kind, const QString &text)
-{
-    const bool validation = kind == TForm4::MessageKind::Validation;
-    QMessageBox box(validation ? QMessageBox::Information : QMessageBox::Warning,
-                    validation ? QStringLiteral("Information") : QStringLiteral("Daybrook Planner"), text,
-                    QMessageBox::Ok, parent);
-    box.exec();
-}
-
 QString dateText(const QDate &date)
 {
     return date.isValid() ? BoxText::date(date) : TaskSave::noneText;
@@ -96,18 +84,10 @@ QString dateText(const QDate &date)
 } // namespace
 
 TForm4::TForm4(TDataModule2 &data, QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+    : EditDialog(QStringLiteral("TForm4"), QStringLiteral("Edit Task"), parent)
     , m_data(data)
     , m_reporter(showMessageBox)
 {
-    setObjectName(QStringLiteral("TForm4"));
-    MinimiseGuard::install(this);
-    setWindowTitle(QStringLiteral("Edit Task"));
-    QFont dialogFont;
-    dialogFont.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
-                            QStringLiteral("DejaVu Sans")});
-    dialogFont.setPixelSize(11);
-    setFont(dialogFont);
     setFixedSize(clientWidth, clientHeight);
 
     buildControls();
@@ -395,9 +375,7 @@ void TForm4::finishEdit(int result)
 {
     m_watcher->stop();
     m_watcher->closeAll();
-    m_leaving = true;
-    done(result);
-    m_leaving = false;
+    leave(result);
     emit editEnded();
 }
 
@@ -405,18 +383,6 @@ void TForm4::cancelEdit()
 {
     row().cancel();
     finishEdit(QDialog::Rejected);
-}
-
-void TForm4::reject()
-{
-    cancelEdit();
-}
-
-void TForm4::closeEvent(QCloseEvent *event)
-{
-    // The window has no close box; "OK" and "Cancel" are the only ways out.
-    if (!m_leaving && isVisible())
-        event->ignore();
 }
 
 void TForm4::mousePressEvent(QMouseEvent *event)

@@ -1,10 +1,7 @@
 #pragma once
 
+#include "EditDialog.h"
 #include "ReminderFields.h"
-
-#include <QDialog>
-
-#include <functional>
 
 class CalendarDropDown;
 class Cursor;
@@ -26,7 +23,7 @@ class ToggleButton;
 // "Cancel" drops it; both end with editEnded(), after which the task pad
 // applies its view again (a caller may have changed the cursor's filter).
 // Created once and reused.
-class TForm4 : public QDialog
+class TForm4 : public EditDialog
 {
     Q_OBJECT
 public:
@@ -37,11 +34,6 @@ public:
     static constexpr int dueRowBottom = 115;
     static constexpr int startRowBottom = 149;
     static constexpr int reminderRowBottom = 195;
-
-    enum class MessageKind { Validation, StoreError };
-    // Shows a message and returns when it has been seen. Tests put a
-    // recorder here in place of the modal box.
-    using MessageReporter = std::function<void(QWidget *parent, MessageKind kind, const QString &text)>;
 
     explicit TForm4(TDataModule2 &data, QWidget *parent = nullptr);
     ~TForm4() override;
@@ -59,7 +51,7 @@ public:
     // What "OK" does. True when the row was posted and the dialog closed.
     bool save();
     // What "Cancel" does.
-    void cancelEdit();
+    void cancelEdit() override;
 
     // --- controls, for the tests and the screenshots --------------------
     QLineEdit *subjectBox() const { return m_subject; }
@@ -91,7 +83,6 @@ public slots:
     // cursor is set to list every task, located on it and put into edit
     // mode. False, and nothing shown, when no task has that number.
     bool editTask(qint64 no);
-    void reject() override; // Escape is "Cancel"
 
 signals:
     void firstDayOfWeekApplied(Qt::DayOfWeek day);
@@ -99,7 +90,6 @@ signals:
     void editEnded();
 
 protected:
-    void closeEvent(QCloseEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
 
 private:
@@ -127,7 +117,6 @@ private:
     TDataModule2 &m_data;
     MessageReporter m_reporter;
     ReminderFields m_reminderAtOpen; // to tell whether a save moves the reminder
-    bool m_leaving = false; // OK or Cancel is closing the dialog
 
     QLineEdit *m_subject = nullptr;
     QCheckBox *m_completed = nullptr;

@@ -4,33 +4,20 @@
 
 #include "store/Clock.h"
 #include "store/DataRoot.h"
+#include "store/TerminalCommand.h"
 #include "store/Unit2.h"
 
-#include <QCoreApplication>
-#include <QRegularExpression>
 #include <QTextStream>
 
-#include <memory>
-
 namespace {
+
+using TerminalCommand::fail;
+using TerminalCommand::isoDate;
 
 const QString importOption = QStringLiteral("--import");
 const QString exportOption = QStringLiteral("--export");
 const QString forceOption = QStringLiteral("--force");
 const QString homeOption = QStringLiteral("--home");
-
-int fail(QTextStream &err, const QString &line)
-{
-    err << line << '\n';
-    err.flush();
-    return 2;
-}
-
-QDate isoDate(const QString &text)
-{
-    static const QRegularExpression iso(QStringLiteral("^\\d{4}-\\d{2}-\\d{2}$"));
-    return iso.match(text).hasMatch() ? QDate::fromString(text, Qt::ISODate) : QDate();
-}
 
 struct Request
 {
@@ -110,18 +97,9 @@ bool isIcsCommand(const QStringList &arguments)
 
 int runIcsCommand(const QStringList &arguments)
 {
-    std::unique_ptr<QCoreApplication> app;
-    if (!QCoreApplication::instance()) {
-        static int argc = 1;
-        static char name[] = "daybrook";
-        static char *argv[] = {name, nullptr};
-        app = std::make_unique<QCoreApplication>(argc, argv);
-    }
-    QTextStream out(stdout);
-    QTextStream err(stderr);
-    const int code = runIcsCommand(arguments, out, err);
-    out.flush();
-    return code;
+    return TerminalCommand::run([&arguments](QTextStream &out, QTextStream &err) {
+        return runIcsCommand(arguments, out, err);
+    });
 }
 
 int runIcsCommand(const QStringList &arguments, QTextStream &out, QTextStream &err)

@@ -4,7 +4,6 @@
 #include "Cursor.h"
 #include "DropDownList.h"
 #include "DropDownWatcher.h"
-#include "MinimiseGuard.h"
 #include "OptionLists.h"
 #include "OptionsInput.h"
 #include "OptionsRecord.h"
@@ -16,7 +15,6 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QColorDialog>
 #include <QComboBox>
 #include <QFileDialog>
@@ -117,7 +115,7 @@ void rewriteEntries(QComboBox *list, const std::function<QTime(int)> &timeAt, bo
         list->setItemText(i, BoxText::time(timeAt(i), twentyFourHour));
 }
 
-void showMessageBox(QWidget *parent, const QString &text)
+void showInformationBox(QWidget *parent, const QString &text)
 {
     QMessageBox::information(parent, QStringLiteral("Daybrook Planner"), text);
 }
@@ -136,21 +134,13 @@ QString showSoundFileDialog(QWidget *parent, const QString &start)
 } // namespace
 
 TForm5::TForm5(TDataModule2 &data, QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+    : EditDialog(QStringLiteral("TForm5"), QStringLiteral("Options"), parent)
     , m_data(data)
     , m_bindings(data.Table60())
-    , m_reporter(showMessageBox)
+    , m_reporter(showInformationBox)
     , m_chooseColor(showColorDialog)
     , m_chooseFile(showSoundFileDialog)
 {
-    setObjectName(QStringLiteral("TForm5"));
-    MinimiseGuard::install(this);
-    setWindowTitle(QStringLiteral("Options"));
-    QFont dialogFont;
-    dialogFont.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
-                            QStringLiteral("DejaVu Sans")});
-    dialogFont.setPixelSize(11);
-    setFont(dialogFont);
     setFixedSize(clientWidth, clientHeight);
 
     for (QWidget *&page : m_pages) {
@@ -180,7 +170,7 @@ TForm5::~TForm5() = default;
 
 void TForm5::setMessageReporter(MessageReporter reporter)
 {
-    m_reporter = reporter ? std::move(reporter) : MessageReporter(showMessageBox);
+    m_reporter = reporter ? std::move(reporter) : MessageReporter(showInformationBox);
 }
 
 void TForm5::setColorChooser(ColorChooser chooser)
@@ -526,21 +516,7 @@ void TForm5::finish(int result)
 {
     m_watcher->stop();
     m_timePicker->close();
-    m_leaving = true;
-    done(result);
-    m_leaving = false;
-}
-
-void TForm5::reject()
-{
-    cancelEdit();
-}
-
-void TForm5::closeEvent(QCloseEvent *event)
-{
-    // The window has no close box; "OK" and "Cancel" are the only ways out.
-    if (!m_leaving && isVisible())
-        event->ignore();
+    leave(result);
 }
 
 void TForm5::mousePressEvent(QMouseEvent *event)

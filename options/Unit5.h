@@ -1,9 +1,9 @@
 #pragma once
 
+#include "EditDialog.h"
 #include "OptionBindings.h"
 
 #include <QColor>
-#include <QDialog>
 #include <QPoint>
 
 #include <array>
@@ -28,7 +28,7 @@ class TDataModule2;
 // reads the unconfirmed values; "OK" posts the row and applies what is not
 // simply read at the moment of use, "Cancel" drops every change. Created
 // once and reused.
-class TForm5 : public QDialog
+class TForm5 : public EditDialog
 {
     Q_OBJECT
 public:
@@ -44,6 +44,7 @@ public:
     enum class Page { Calendar, EventTypes, PrintSetup, Program };
 
     // Shows a message and returns when it has been seen; tests record them.
+    // Every message here is a plain information box, so it has no kind.
     using MessageReporter = std::function<void(QWidget *parent, const QString &text)>;
     // The colour dialog: the chosen colour, or nothing when dismissed.
     using ColorChooser = std::function<std::optional<QColor>(QWidget *parent, const QColor &initial)>;
@@ -71,7 +72,7 @@ public:
     // open with nothing posted.
     bool confirm();
     // "Cancel": drops every change made since opening and closes.
-    void cancelEdit();
+    void cancelEdit() override;
 
     void showPage(Page page);
     Page currentPage() const { return m_page; }
@@ -103,11 +104,7 @@ signals:
     // has run; whatever shows colours, working hours or times repaints.
     void optionsApplied();
 
-public slots:
-    void reject() override; // Escape is "Cancel"
-
 protected:
-    void closeEvent(QCloseEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
 
 private:
@@ -146,7 +143,6 @@ private:
     StartWithSystem m_startWithSystem;
     QColor m_lastColor = Qt::blue; // the colour dialog opens on the last choice
     Page m_page = Page::Calendar;
-    bool m_leaving = false; // OK or Cancel is closing the dialog
 
     std::array<QToolButton *, 4> m_tabs {};
     std::array<QWidget *, 4> m_pages {};

@@ -1,30 +1,26 @@
 #include "TaskPadIcons.h"
 
-#include <QPainter>
+#include "PixelArt.h"
 
 namespace {
 
 // Pixel art: '#' black, 'r' dark red, 'g' green, 'b' blue, 'w' white,
-// anything else transparent.
-QImage fromArt(const char *const *rows, int width, int height)
+// anything else transparent. The print has its own, plainer colours.
+QColor colourOf(char c)
 {
-    QImage image(width, height, QImage::Format_ARGB32);
-    image.fill(Qt::transparent);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            QColor color;
-            switch (rows[y][x]) {
-            case '#': color = Qt::black; break;
-            case 'r': color = QColor(128, 0, 0); break;
-            case 'g': color = QColor(0, 128, 0); break;
-            case 'b': color = QColor(0, 0, 255); break;
-            case 'w': color = Qt::white; break;
-            default: continue;
-            }
-            image.setPixelColor(x, y, color);
-        }
+    switch (c) {
+    case '#': return QColor(Qt::black);
+    case 'r': return QColor(128, 0, 0);
+    case 'g': return QColor(0, 128, 0);
+    case 'b': return QColor(0, 0, 255);
+    case 'w': return QColor(Qt::white);
+    default: return QColor(Qt::transparent);
     }
-    return image;
+}
+
+QImage fromArt(const char *const *rows, int height)
+{
+    return PixelArt::image(rows, height, colourOf);
 }
 
 const char *const taskArt[14] = {
@@ -110,10 +106,10 @@ const char *const emptyArt[13] = {
 
 namespace TaskPadIcons {
 
-QImage task() { static const QImage i = fromArt(taskArt, 12, 14); return i; }
-QImage page() { static const QImage i = fromArt(pageArt, 9, 12); return i; }
-QImage tick() { static const QImage i = fromArt(tickArt, 12, 12); return i; }
-QImage doneBox() { static const QImage i = fromArt(doneArt, 13, 13); return i; }
-QImage emptyBox() { static const QImage i = fromArt(emptyArt, 13, 13); return i; }
+QImage task() { static const QImage i = fromArt(taskArt, 14); return i; }
+QImage page() { static const QImage i = fromArt(pageArt, 12); return i; }
+QImage tick() { static const QImage i = fromArt(tickArt, 12); return i; }
+QImage doneBox() { static const QImage i = fromArt(doneArt, 13); return i; }
+QImage emptyBox() { static const QImage i = fromArt(emptyArt, 13); return i; }
 
 } // namespace TaskPadIcons

@@ -284,10 +284,29 @@ void TForm6::chooseSnoozeLead(int index)
     m_unit->setText(SnoozePeriod::unitLabel(index));
 }
 
+qint64 TForm6::currentReminder() const
+{
+    const Cursor &cursor = m_data.Table48();
+    return cursor.isOpen() ? cursor.currentId() : 0;
+}
+
+void TForm6::postReminder(qint64 no)
+{
+    // Posted, the reminder is no longer due; a refused post is shown and
+    // dropped so that the cursor is not left in edit mode.
+    Cursor &cursor = m_data.Table48();
+    if (cursor.post()) {
+        m_scanner->forget(no);
+    } else {
+        report(cursor.lastError());
+        cursor.cancel();
+    }
+}
+
 void TForm6::dismiss()
 {
     Cursor &cursor = m_data.Table48();
-    const qint64 no = cursor.isOpen() ? cursor.currentId() : 0;
+    const qint64 no = currentReminder();
     if (no != 0 && cursor.edit()) {
         if (!cursor.asBool(QStringLiteral("Re")))
             cursor.setValue(QStringLiteral("R"), false);
@@ -296,12 +315,7 @@ void TForm6::dismiss()
         // A snooze that stayed on would bring the dismissed reminder back.
         if (cursor.asBool(QStringLiteral("Sno")))
             cursor.setValue(QStringLiteral("Sno"), false);
-        if (cursor.post()) {
-            m_scanner->forget(no);
-        } else {
-            report(cursor.lastError());
-            cursor.cancel();
-        }
+        postReminder(no);
     }
     requeryAndRefresh();
 }
@@ -309,7 +323,7 @@ void TForm6::dismiss()
 void TForm6::snooze()
 {
     Cursor &cursor = m_data.Table48();
-    const qint64 no = cursor.isOpen() ? cursor.currentId() : 0;
+    const qint64 no = currentReminder();
     if (no != 0) {
         const SnoozePeriod::Outcome period = SnoozePeriod::apply(m_amount->text(), m_unit->text(), Clock::now());
         if (!period.ok()) {
@@ -322,12 +336,7 @@ void TForm6::snooze()
             cursor.setValue(QStringLiteral("Sn"), period.sn);
             cursor.setValue(QStringLiteral("Sns"), period.sns);
             cursor.setValue(QStringLiteral("Di"), Clock::today());
-            if (cursor.post()) {
-                m_scanner->forget(no);
-            } else {
-                report(cursor.lastError());
-                cursor.cancel();
-            }
+            postReminder(no);
         }
     }
     requeryAndRefresh();
@@ -336,7 +345,7 @@ void TForm6::snooze()
 void TForm6::openItem()
 {
     Cursor &reminders = m_data.Table48();
-    const qint64 no = reminders.isOpen() ? reminders.currentId() : 0;
+    const qint64 no = currentReminder();
     if (no == 0)
         return;
     const bool task = reminders.asBool(QStringLiteral("Ta"));

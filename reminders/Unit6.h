@@ -95,6 +95,10 @@ private:
     void raiseAlarm();
     void rowChosen(int index);
     void requeryAndRefresh();
+    // The reminder the list stands on, 0 for none.
+    qint64 currentReminder() const;
+    // Posts the change Table48 holds in edit mode to reminder `no`.
+    void postReminder(qint64 no);
     bool use24Hour() const;
     void report(const QString &text);
 

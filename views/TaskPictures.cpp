@@ -1,5 +1,7 @@
 #include "TaskPictures.h"
 
+#include "PixelArt.h"
+
 #include <QColor>
 
 namespace {
@@ -22,13 +24,7 @@ QColor colourOf(char c)
 template <int Rows>
 QImage fromArt(const char *const (&art)[Rows])
 {
-    const int width = int(qstrlen(art[0]));
-    QImage image(width, Rows, QImage::Format_ARGB32);
-    image.fill(Qt::transparent);
-    for (int y = 0; y < Rows; ++y)
-        for (int x = 0; x < width; ++x)
-            image.setPixelColor(x, y, colourOf(art[y][x]));
-    return image;
+    return PixelArt::image(art, Rows, colourOf);
 }
 
 const char *const taskArt[14] = {

@@ -465,7 +465,7 @@ void TForm1::installFolderList(QWidget *list)
 void TForm1::installTaskPad(QWidget *taskPad)
 {
     auto *column = static_cast<QVBoxLayout *>(m_rightPane->layout());
-    column->replaceWidget(m_taskPadArea, taskPad);
+    delete column->replaceWidget(m_taskPadArea, taskPad); // the layout item of the placeholder is ours
     delete m_taskPadArea;
     m_taskPadArea = taskPad;
     m_taskPadArea->setMinimumWidth(1);

@@ -15,33 +15,6 @@ QString quoted(const QString &name)
     return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QLatin1String("\"\"")) + QLatin1Char('"');
 }
 
-// The stored form of a value, as every other writer of the file uses it.
-void bindValue(sqlite3_stmt *statement, int position, const QVariant &value, std::vector<QByteArray> &keep)
-{
-    switch (value.typeId()) {
-    case QMetaType::UnknownType:
-        sqlite3_bind_null(statement, position);
-        return;
-    case QMetaType::Bool:
-        sqlite3_bind_int(statement, position, value.toBool() ? 1 : 0);
-        return;
-    case QMetaType::Int:
-    case QMetaType::LongLong:
-        sqlite3_bind_int64(statement, position, value.toLongLong());
-        return;
-    case QMetaType::QDate:
-        keep.push_back(value.toDate().toString(Qt::ISODate).toUtf8());
-        break;
-    case QMetaType::QTime:
-        keep.push_back(value.toTime().toString(QStringLiteral("HH:mm:ss")).toUtf8());
-        break;
-    default:
-        keep.push_back(value.toString().toUtf8());
-        break;
-    }
-    sqlite3_bind_text(statement, position, keep.back().constData(), int(keep.back().size()), SQLITE_TRANSIENT);
-}
-
 } // namespace
 
 ItemFileWriter::~ItemFileWriter()
@@ -206,14 +179,13 @@ bool ItemFileWriter::insertItem(const std::vector<QVariant> &row, const QString 
         *error = problem;
         return false;
     }
-    std::vector<QByteArray> keep;
     int position = 0;
     for (int f = 0; f < schema.fields.size(); ++f) {
         if (schema.fields[f].type == FieldType::AutoIncrement)
             continue;
         QVariant stored;
         TableFile::coerce(schema.fields[f], f < int(row.size()) ? row[f] : QVariant(), &stored);
-        bindValue(m_insertItem, ++position, stored, keep);
+        TableFile::bindStored(m_insertItem, ++position, stored);
     }
     const int rc = sqlite3_step(m_insertItem);
     sqlite3_reset(m_insertItem);
@@ -233,9 +205,8 @@ bool ItemFileWriter::setUid(qint64 no, const QString &uid, QString *error)
         if (!m_insertUid)
             return false;
     }
-    std::vector<QByteArray> keep;
     sqlite3_bind_int64(m_insertUid, 1, no);
-    bindValue(m_insertUid, 2, uid, keep);
+    TableFile::bindStored(m_insertUid, 2, uid);
     const int rc = sqlite3_step(m_insertUid);
     sqlite3_reset(m_insertUid);
     if (rc != SQLITE_DONE) {

@@ -1422,6 +1422,33 @@ bool TableFile::validate(const std::vector<QVariant> &values, QString *error) co
     return true;
 }
 
+void TableFile::bindStored(sqlite3_stmt *statement, int position, const QVariant &value)
+{
+    switch (value.typeId()) {
+    case QMetaType::UnknownType:
+        sqlite3_bind_null(statement, position);
+        return;
+    case QMetaType::Bool:
+        sqlite3_bind_int(statement, position, value.toBool() ? 1 : 0);
+        return;
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+        sqlite3_bind_int64(statement, position, value.toLongLong());
+        return;
+    default:
+        break;
+    }
+    QString text;
+    if (value.typeId() == QMetaType::QDate)
+        text = value.toDate().toString(Qt::ISODate);
+    else if (value.typeId() == QMetaType::QTime)
+        text = value.toTime().toString(QStringLiteral("HH:mm:ss"));
+    else
+        text = value.toString();
+    const QByteArray utf8 = text.toUtf8();
+    sqlite3_bind_text(statement, position, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+}
+
 bool TableFile::execute(const QString &sql, const std::vector<QVariant> &binds, QString *error, qint64 *insertedRowId)
 {
     sqlite3_stmt *statement = nullptr;
@@ -1430,36 +1457,8 @@ bool TableFile::execute(const QString &sql, const std::vector<QVariant> &binds, 
         *error = errorText(QStringLiteral("Cannot write to the file"));
         return false;
     }
-    std::vector<QByteArray> keep; // bound texts must live until the step
-    keep.reserve(binds.size());
-    for (int i = 0; i < int(binds.size()); ++i) {
-        const QVariant &value = binds[i];
-        const int position = i + 1;
-        switch (value.typeId()) {
-        case QMetaType::UnknownType:
-            sqlite3_bind_null(statement, position);
-            break;
-        case QMetaType::Bool:
-            sqlite3_bind_int(statement, position, value.toBool() ? 1 : 0);
-            break;
-        case QMetaType::Int:
-        case QMetaType::LongLong:
-            sqlite3_bind_int64(statement, position, value.toLongLong());
-            break;
-        default: {
-            QString text;
-            if (value.typeId() == QMetaType::QDate)
-                text = value.toDate().toString(Qt::ISODate);
-            else if (value.typeId() == QMetaType::QTime)
-                text = value.toTime().toString(QStringLiteral("HH:mm:ss"));
-            else
-                text = value.toString();
-            keep.push_back(text.toUtf8());
-            sqlite3_bind_text(statement, position, keep.back().constData(), int(keep.back().size()), SQLITE_STATIC);
-            break;
-        }
-        }
-    }
+    for (int i = 0; i < int(binds.size()); ++i)
+        bindStored(statement, i + 1, binds[i]);
     const int rc = sqlite3_step(statement);
     sqlite3_finalize(statement);
     if (rc != SQLITE_DONE) {

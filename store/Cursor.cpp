@@ -391,11 +391,6 @@ void Cursor::rowDeleted(qint64 id, std::unordered_map<const RowList *, int> &era
     findCurrentSlot();
 }
 
-QVariant Cursor::value(const QString &field) const
-{
-    return valueOf(fieldIndex(field));
-}
-
 QVariant Cursor::valueOf(int f) const
 {
     if (f < 0 || !isOpen())
@@ -407,9 +402,9 @@ QVariant Cursor::valueOf(int f) const
 
 // The typed reads below go straight to the column where the field has the
 // type asked for, and through the QVariant otherwise; both give the same.
-bool Cursor::isBlank(const QString &field) const
+bool Cursor::isBlank(Field field) const
 {
-    const int f = fieldIndex(field);
+    const int f = field.index;
     if (f >= 0 && m_slot >= 0 && m_state == State::Browse) {
         const FieldType type = m_schema->fields[f].type;
         return type == FieldType::Text || type == FieldType::Memo ? m_table->textAt(m_slot, f).isNull()
@@ -418,9 +413,9 @@ bool Cursor::isBlank(const QString &field) const
     return !valueOf(f).isValid();
 }
 
-bool Cursor::asBool(const QString &field) const
+bool Cursor::asBool(Field field) const
 {
-    const int f = fieldIndex(field);
+    const int f = field.index;
     if (readsStored(f, FieldType::Boolean)) {
         const qint64 number = m_table->numberAt(m_slot, f);
         return number != TableFile::kBlank && number != 0;
@@ -428,19 +423,19 @@ bool Cursor::asBool(const QString &field) const
     return valueOf(f).toBool();
 }
 
-int Cursor::asInt(const QString &field) const
+int Cursor::asInt(Field field) const
 {
-    const int f = fieldIndex(field);
-    if (readsStored(f, FieldType::Integer)) {
+    const int f = field.index;
+    if (readsStored(f, FieldType::Integer) || readsStored(f, FieldType::AutoIncrement)) {
         const qint64 number = m_table->numberAt(m_slot, f);
         return number == TableFile::kBlank ? 0 : int(number);
     }
     return valueOf(f).toInt();
 }
 
-QDate Cursor::asDate(const QString &field) const
+QDate Cursor::asDate(Field field) const
 {
-    const int f = fieldIndex(field);
+    const int f = field.index;
     if (readsStored(f, FieldType::Date)) {
         const qint64 number = m_table->numberAt(m_slot, f);
         return number == TableFile::kBlank ? QDate() : QDate::fromJulianDay(number);
@@ -448,9 +443,9 @@ QDate Cursor::asDate(const QString &field) const
     return valueOf(f).toDate();
 }
 
-QTime Cursor::asTime(const QString &field) const
+QTime Cursor::asTime(Field field) const
 {
-    const int f = fieldIndex(field);
+    const int f = field.index;
     if (readsStored(f, FieldType::Time)) {
         const qint64 number = m_table->numberAt(m_slot, f);
         return number == TableFile::kBlank ? QTime() : QTime::fromMSecsSinceStartOfDay(int(number));
@@ -458,9 +453,9 @@ QTime Cursor::asTime(const QString &field) const
     return valueOf(f).toTime();
 }
 
-QString Cursor::asText(const QString &field) const
+QString Cursor::asText(Field field) const
 {
-    const int f = fieldIndex(field);
+    const int f = field.index;
     if (readsStored(f, FieldType::Text) || readsStored(f, FieldType::Memo))
         return m_table->textAt(m_slot, f);
     const QVariant v = valueOf(f);
@@ -476,6 +471,19 @@ QString Cursor::asText(const QString &field) const
     default:
         return v.toString();
     }
+}
+
+QStringView Cursor::textView(Field field) const
+{
+    const int f = field.index;
+    if (readsStored(f, FieldType::Text) || readsStored(f, FieldType::Memo))
+        return m_table->textAt(m_slot, f);
+    Q_ASSERT_X(f < 0 || m_schema->fields[f].type == FieldType::Text || m_schema->fields[f].type == FieldType::Memo,
+               "Cursor::textView", "not a text field");
+    // In edit the buffer holds the text as a QString inside its QVariant.
+    if (f >= 0 && inEdit() && m_buffer[f].typeId() == QMetaType::QString)
+        return *static_cast<const QString *>(m_buffer[f].constData());
+    return {};
 }
 
 void Cursor::setValue(const QString &field, const QVariant &value)

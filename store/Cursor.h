@@ -108,13 +108,32 @@ public:
     // --- fields ---------------------------------------------------------
     // Reading an unknown field name is a programming error (asserts) and
     // reads as blank.
-    QVariant value(const QString &field) const;
-    bool isBlank(const QString &field) const;
-    bool asBool(const QString &field) const;    // blank -> false
-    int asInt(const QString &field) const;      // blank -> 0
-    QDate asDate(const QString &field) const;   // blank -> invalid
-    QTime asTime(const QString &field) const;   // blank -> invalid
-    QString asText(const QString &field) const; // blank -> "", dates/times in the locale's formats, int as decimal
+    QVariant value(const QString &field) const { return value(this->field(field)); }
+    bool isBlank(const QString &field) const { return isBlank(this->field(field)); }
+    bool asBool(const QString &field) const { return asBool(this->field(field)); }    // blank -> false
+    int asInt(const QString &field) const { return asInt(this->field(field)); }       // blank -> 0
+    QDate asDate(const QString &field) const { return asDate(this->field(field)); }   // blank -> invalid
+    QTime asTime(const QString &field) const { return asTime(this->field(field)); }   // blank -> invalid
+    // blank -> "", dates/times in the locale's formats, int as decimal
+    QString asText(const QString &field) const { return asText(this->field(field)); }
+
+    // A field looked up by name once, for reads in a loop over many rows:
+    // the reads that take it skip the name lookup and give the same values.
+    struct Field
+    {
+        int index = -1;
+    };
+    Field field(const QString &name) const { return {fieldIndex(name)}; }
+    QVariant value(Field field) const { return valueOf(field.index); }
+    bool isBlank(Field field) const;
+    bool asBool(Field field) const;
+    int asInt(Field field) const;
+    QDate asDate(Field field) const;
+    QTime asTime(Field field) const;
+    QString asText(Field field) const;
+    // The text of a Text or Memo field without copying it (blank: empty).
+    // The view is good until the cursor moves, re-reads or its row is edited.
+    QStringView textView(Field field) const;
 
     // Writes into the edit buffer (Edit or Insert state; asserts otherwise).
     // An invalid QVariant blanks the field. Capacities are checked at post.

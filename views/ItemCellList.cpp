@@ -86,8 +86,9 @@ QList<ItemRow> ItemCellList::readRows(int maxRows, qint64 *currentNo)
         return rows;
     *currentNo = m_cursor.currentId();
     int currentIndex = -1;
+    const ItemRow::Fields fields(m_cursor);
     for (m_cursor.first(); !m_cursor.eof() && rows.size() < maxRows; m_cursor.next()) {
-        rows.append(ItemRow::fromCursor(m_cursor));
+        rows.append(ItemRow::fromCursor(m_cursor, fields));
         if (rows.last().No == *currentNo)
             currentIndex = int(rows.size()) - 1;
     }

@@ -4,7 +4,7 @@
 #include <QString>
 #include <QTime>
 
-class Cursor;
+#include "Cursor.h"
 
 // The fields of one calendar item that a view cell paints. A cell whose
 // cursor holds no rows paints one ItemRow with every field blank.
@@ -21,11 +21,20 @@ struct ItemRow
     bool R = false;
     bool Re = false;
 
+    // The fields read, looked up once for a run of rows of one cursor.
+    struct Fields;
     // Reads the current row of a calendar cursor.
     static ItemRow fromCursor(const Cursor &cursor);
+    static ItemRow fromCursor(const Cursor &cursor, const Fields &fields);
 
     // `No` as the shared view state writes it; "" for a blank row.
     QString noText() const { return No ? QString::number(No) : QString(); }
     // Spans several dates (`S` and `E` differ); blank dates count as equal.
     bool isMultiDay() const { return S != E; }
+};
+
+struct ItemRow::Fields
+{
+    explicit Fields(const Cursor &cursor);
+    Cursor::Field Subject, S, E, St, Et, A, T, R, Re;
 };

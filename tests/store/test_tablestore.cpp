@@ -73,6 +73,7 @@ private slots:
         const qint64 first = cursor.currentId();
         QVERIFY(first > 0);
         QCOMPARE(cursor.value(QStringLiteral("No")).toLongLong(), first);
+        QCOMPARE(qint64(cursor.asInt(cursor.field(QStringLiteral("No")))), first);
         QCOMPARE(cursor.asText(QStringLiteral("Subject")), QStringLiteral("Dentist"));
         for (const char *field : {"Ta", "Re", "A", "R"}) {
             QVERIFY(cursor.isBlank(QString::fromLatin1(field)));
@@ -354,11 +355,18 @@ private slots:
         cursor.setAfterPost([&hookRuns] { ++hookRuns; });
         const qint64 id = addItem(cursor, {{"Subject", QStringLiteral("before")}});
         QCOMPARE(hookRuns, 1);
+        // The in-place text shows the edit buffer while the row is edited.
+        const Cursor::Field subject = cursor.field(QStringLiteral("Subject"));
+        QCOMPARE(cursor.textView(subject), u"before");
         QVERIFY(cursor.edit());
         cursor.setValue(QStringLiteral("Subject"), QStringLiteral("changed"));
         QCOMPARE(cursor.asText(QStringLiteral("Subject")), QStringLiteral("changed"));
+        QCOMPARE(cursor.textView(subject), u"changed");
+        cursor.setValue(QStringLiteral("Subject"), QVariant());
+        QVERIFY(cursor.textView(subject).isEmpty());
         cursor.cancel();
         QCOMPARE(cursor.asText(QStringLiteral("Subject")), QStringLiteral("before"));
+        QCOMPARE(cursor.textView(subject), u"before");
         QVERIFY(cursor.edit());
         QVERIFY(cursor.setText(QStringLiteral("S"), QStringLiteral("2/29/2000")));
         QVERIFY(cursor.setText(QStringLiteral("Re"), QStringLiteral("True")));

@@ -60,7 +60,9 @@ int main(int argc, char *argv[])
     app.setQuitOnLastWindowClosed(false);
     initDaybrookResources();
     QStringList arguments = app.arguments();
-    const int switches = 6;
+    // More switches (--switches N) make a profile of the switch stand out.
+    const qsizetype switchesAt = arguments.indexOf(QStringLiteral("--switches"));
+    const int switches = switchesAt >= 0 && switchesAt + 1 < arguments.size() ? qMax(1, arguments.at(switchesAt + 1).toInt()) : 6;
     const qsizetype sinceAt = arguments.indexOf(QStringLiteral("--since"));
     const qint64 since = sinceAt >= 0 && sinceAt + 1 < arguments.size() ? arguments.at(sinceAt + 1).toLongLong() : mainStarted;
 

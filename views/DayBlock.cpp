@@ -86,6 +86,14 @@ void DayBlock::paintEvent(QPaintEvent *)
     painter.fillRect(QRect(w - frame, 0, frame, h), frameColor);
 }
 
+bool DayBlock::event(QEvent *event)
+{
+    ++m_eventDepth;
+    const bool handled = QWidget::event(event);
+    --m_eventDepth;
+    return handled;
+}
+
 void DayBlock::mousePressEvent(QMouseEvent *event)
 {
     emit pressed(this, event->button(), int(event->position().y()));

@@ -39,6 +39,10 @@ public:
     // Where the label starts: after the marker picture, if any.
     static int labelX(Marker marker);
 
+    // Whether one of the block's own events is being handled (a signal it
+    // sent may have led here): such a block must outlive the handler.
+    bool isHandlingEvent() const { return m_eventDepth > 0; }
+
 signals:
     void pressed(DayBlock *block, Qt::MouseButton button, int y);
     void dragged(DayBlock *block, int y);
@@ -46,6 +50,7 @@ signals:
     void doubleClicked(DayBlock *block);
 
 protected:
+    bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
@@ -58,4 +63,5 @@ private:
     QString m_label;
     Marker m_marker = Marker::None;
     bool m_selected = false;
+    int m_eventDepth = 0;
 };

@@ -21,6 +21,7 @@
 #include <QLocale>
 #include <QPainter>
 #include <QResizeEvent>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QStyleHints>
 #include <QWheelEvent>
@@ -162,6 +163,12 @@ void DayView::build()
 {
     m_clickTimer.stop();
     closeSubjectEditor();
+    // A day may hold a thousand blocks: with the grid's updates off, taking
+    // them out and placing the new ones marks nothing dirty one by one; the
+    // grid repaints once when they are back on.
+    const bool updating = m_grid->updatesEnabled();
+    m_grid->setUpdatesEnabled(false);
+    const auto updateAgain = qScopeGuard([this, updating] { m_grid->setUpdatesEnabled(updating); });
     // Each item gets exactly one block, even when the caller did not remove
     // the blocks of the previous build.
     removeAllBlocks();
@@ -293,10 +300,17 @@ void DayView::removeBlock(qint64 itemNo)
         m_selectedNo = 0;
     if (m_clickedNo == itemNo)
         m_clickTimer.stop();
-    // The block may be the sender of the signal being handled.
-    b->hide();
-    b->setParent(nullptr);
-    b->deleteLater();
+    // A block whose own event led here is deleted once that is handled.
+    // Any other goes at once: taking a block out of the window one by one
+    // (setParent) walks the window's whole focus chain each time, which
+    // made removing a full day's blocks quadratic.
+    if (b->isHandlingEvent()) {
+        b->hide();
+        b->setParent(nullptr);
+        b->deleteLater();
+    } else {
+        delete b;
+    }
 }
 
 void DayView::removeAllBlocks()

@@ -50,7 +50,7 @@ void appendTime(QString &line, const QTime &time)
 
 // A subject may hold tabs or line breaks typed by the user; they would
 // split the line, so each becomes a blank.
-void appendOneLine(QString &line, const QString &text)
+void appendOneLine(QString &line, QStringView text)
 {
     const qsizetype from = line.size();
     line += text;
@@ -61,29 +61,47 @@ void appendOneLine(QString &line, const QString &text)
     }
 }
 
+// The fields an agenda line shows, looked up once.
+struct AgendaFields
+{
+    explicit AgendaFields(const Cursor &c)
+        : S(c.field(QStringLiteral("S")))
+        , E(c.field(QStringLiteral("E")))
+        , St(c.field(QStringLiteral("St")))
+        , Et(c.field(QStringLiteral("Et")))
+        , flags{c.field(QStringLiteral("A")), c.field(QStringLiteral("Re")), c.field(QStringLiteral("Ta"))}
+        , T(c.field(QStringLiteral("T")))
+        , Subject(c.field(QStringLiteral("Subject")))
+    {
+    }
+    Cursor::Field S, E, St, Et;
+    Cursor::Field flags[3];
+    Cursor::Field T, Subject;
+};
+
 // One item: No, S, E, St, Et, A, Re, Ta, T, Subject, tab-separated. The
 // agenda may print tens of thousands of these, so the line is built by hand.
-void appendItem(QString &page, const Cursor &c)
+void appendItem(QString &page, const Cursor &c, const AgendaFields &f)
 {
     const QLatin1Char tab('\t');
-    page += QString::number(c.value(QStringLiteral("No")).toLongLong());
+    page += QString::number(c.currentId());
     page += tab;
-    appendDate(page, c.asDate(QStringLiteral("S")));
+    appendDate(page, c.asDate(f.S));
     page += tab;
-    appendDate(page, c.asDate(QStringLiteral("E")));
+    appendDate(page, c.asDate(f.E));
     page += tab;
-    appendTime(page, c.asTime(QStringLiteral("St")));
+    appendTime(page, c.asTime(f.St));
     page += tab;
-    appendTime(page, c.asTime(QStringLiteral("Et")));
-    for (const char *flag : {"A", "Re", "Ta"}) {
+    appendTime(page, c.asTime(f.Et));
+    for (const Cursor::Field flag : f.flags) {
         page += tab;
-        page += c.asBool(QLatin1String(flag)) ? QLatin1Char('1') : QLatin1Char('0');
+        page += c.asBool(flag) ? QLatin1Char('1') : QLatin1Char('0');
     }
     page += tab;
-    if (!c.isBlank(QStringLiteral("T")))
-        page += QString::number(c.asInt(QStringLiteral("T")));
+    if (!c.isBlank(f.T))
+        page += QString::number(c.asInt(f.T));
     page += tab;
-    appendOneLine(page, c.asText(QStringLiteral("Subject")));
+    appendOneLine(page, c.textView(f.Subject));
     page += QLatin1Char('\n');
 }
 
@@ -128,6 +146,7 @@ int runAgenda(const QStringList &arguments, QTextStream &out, QTextStream &err)
     err.flush();
 
     Cursor &day = store.table(1);
+    const AgendaFields fields(day);
     QString page;
     for (QDate date = from; date <= to; date = date.addDays(1)) {
         page.clear();
@@ -135,7 +154,7 @@ int runAgenda(const QStringList &arguments, QTextStream &out, QTextStream &err)
         page += QLatin1Char('\n');
         OccurrenceRules::occursOn(day, date);
         for (day.first(); !day.eof(); day.next())
-            appendItem(page, day);
+            appendItem(page, day, fields);
         out << page;
     }
     return 0;

@@ -37,7 +37,8 @@ ReportPage::ReportPage(QPageLayout::Orientation orientation, QPoint bodyPos, QSi
     , m_bodyPos(bodyPos)
     , m_bodySize(bodySize)
 {
-    clearBody();
+    // The body picture (about 10 MB) is made by the first drawing: the
+    // planner holds every report from its start, and most are never printed.
 }
 
 QFont ReportPage::arial(int points, bool bold)
@@ -120,7 +121,8 @@ void ReportPage::paintPage(QPainter &painter) const
     const QFontMetrics titleMetrics(m_titleFont);
     painter.drawText(QPoint(m_titlePos.x(), m_titlePos.y() + titleMetrics.ascent()), m_title);
 
-    painter.drawImage(bodyRect(), m_body);
+    if (!m_body.isNull())
+        painter.drawImage(bodyRect(), m_body);
     paintExtras(painter);
 
     if (m_printDateShown) {

@@ -37,22 +37,17 @@ QString quoted(const QString &name)
     return QLatin1Char('"') + copy + QLatin1Char('"');
 }
 
-bool isNumeric(FieldType type)
-{
-    return type != FieldType::Text && type != FieldType::Memo;
-}
-
 // The declared SQL type of a field's column.
 QString columnType(const FieldDef &field)
 {
     if (field.type == FieldType::AutoIncrement)
         return QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT");
-    return isNumeric(field.type) && field.type != FieldType::Date && field.type != FieldType::Time
+    return TablePicture::isNumeric(field.type) && field.type != FieldType::Date && field.type != FieldType::Time
                ? QStringLiteral("INTEGER")
                : QStringLiteral("TEXT");
 }
 
-constexpr qint64 kBlankValue = std::numeric_limits<qint64>::min(); // TableFile::kBlank
+constexpr qint64 kBlankValue = std::numeric_limits<qint64>::min(); // TablePicture::kBlank
 
 // "YYYY-MM-DD" -> Julian day; false when it is not a date.
 bool parseIsoDate(const char *text, int length, qint64 *julian)
@@ -101,19 +96,6 @@ bool parseIsoTime(const char *text, int length, qint64 *msecs)
     return true;
 }
 
-qint64 monthNumber(qint64 julian)
-{
-    const QDate date = QDate::fromJulianDay(julian);
-    return qint64(date.year()) * 12 + date.month() - 1;
-}
-
-// Spans longer than this many months are kept in one list that every
-// coverage query reads, instead of in every month bucket.
-constexpr qint64 kLongSpanMonths = 120;
-constexpr qint64 kLongSpanKey = std::numeric_limits<qint64>::min() + 1;
-
-const std::vector<int> kNoSlots;
-
 // How long an operation waits for another program's lock before it says
 // that the file is busy.
 constexpr int kBusyMilliseconds = 1000;
@@ -132,26 +114,9 @@ qsizetype characterCount(const QString &text)
 } // namespace
 
 TableFile::TableFile(QString path, const TableSchema &schema, bool readOnly)
-    : m_path(std::move(path)), m_schema(schema), m_readOnly(readOnly)
+    : m_path(std::move(path)), m_schema(schema), m_readOnly(readOnly), m_picture(schema), m_indexes(schema, m_picture),
+      m_query(schema, m_picture, m_indexes)
 {
-    m_columns.resize(schema.fields.size());
-    for (int i = 0; i < schema.fields.size(); ++i) {
-        m_columns[i].numeric = isNumeric(schema.fields[i].type);
-        if (schema.fields[i].type == FieldType::AutoIncrement)
-            m_identityField = i;
-    }
-    for (const IndexDef &index : schema.indexes) {
-        OrderPlan plan;
-        plan.index = &index;
-        plan.descending = index.descending;
-        plan.caseSensitivity = index.caseInsensitive ? Qt::CaseInsensitive : Qt::CaseSensitive;
-        for (const QString &name : index.fields) {
-            const int f = schema.fieldIndex(name);
-            if (f >= 0 && f != m_identityField) // the identity is the last key anyway
-                plan.fields.push_back(f);
-        }
-        m_orderPlans.push_back(std::move(plan));
-    }
 }
 
 TableFile::~TableFile()
@@ -345,28 +310,13 @@ bool TableFile::syncWithFile()
 
 bool TableFile::reload(QString *error)
 {
-    m_ids.clear();
-    for (Column &column : m_columns) {
-        column.numbers.clear();
-        column.texts.clear();
-    }
-    m_freeSlots.clear();
-    m_slotById.clear();
-    m_equality.clear();
-    m_spans.clear();
-    m_orders.clear();
-    m_allRows.clear();
-    m_marks.clear();
-    m_markStamp = 0;
+    m_picture.clear();
+    m_indexes.clear();
+    m_query.clear();
     const bool read = readPicture(error);
     if (!read) {
         // What was half read is no picture of the file: show none.
-        m_ids.clear();
-        for (Column &column : m_columns) {
-            column.numbers.clear();
-            column.texts.clear();
-        }
-        m_slotById.clear();
+        m_picture.clear();
     }
     for (Cursor *cursor : m_cursors)
         cursor->tableReloaded();
@@ -573,20 +523,14 @@ bool TableFile::readAllRows(const QByteArray &select, QString *error)
     constexpr qint64 lowest = std::numeric_limits<qint64>::min(), highest = std::numeric_limits<qint64>::max();
 
     // The columns get their final size at once; each reader fills its run.
-    m_ids.resize(size_t(count));
-    for (Column &column : m_columns) {
-        if (column.numeric)
-            column.numbers.resize(size_t(count));
-        else
-            column.texts.resize(size_t(count));
-    }
+    m_picture.resizeForLoad(size_t(count));
     auto sinkAt = [this, &decode](size_t first, size_t capacity) {
         RowSink sink;
-        sink.ids = m_ids.data() + first;
+        sink.ids = m_picture.idsFrom(first);
         sink.capacity = capacity;
         for (size_t f = 0; f < decode.size(); ++f) {
-            sink.numbers.push_back(m_columns[f].numeric ? m_columns[f].numbers.data() + first : nullptr);
-            sink.texts.push_back(m_columns[f].numeric ? nullptr : m_columns[f].texts.data() + first);
+            sink.numbers.push_back(m_picture.numbersFrom(int(f), first));
+            sink.texts.push_back(m_picture.textsFrom(int(f), first));
         }
         return sink;
     };
@@ -642,11 +586,9 @@ bool TableFile::readAllRows(const QByteArray &select, QString *error)
     }
     for (const RowSink &sink : sinks) {
         for (const QString &code : sink.codes)
-            m_textPool.insert(code);
+            m_picture.poolText(code);
     }
-    m_slotById.reserve(m_ids.size());
-    for (int slot = 0; slot < int(m_ids.size()); ++slot)
-        m_slotById.emplace(m_ids[slot], slot);
+    m_picture.mapLoadedIds();
     return true;
 }
 
@@ -661,17 +603,17 @@ TableFile::StoredRow TableFile::compareStoredRow(qint64 id, int slot)
     sink.ids = &storedId;
     sink.capacity = 1;
     for (size_t f = 0; f < decode.size(); ++f) {
-        sink.numbers.push_back(m_columns[f].numeric ? &numbers[f] : nullptr);
-        sink.texts.push_back(m_columns[f].numeric ? nullptr : &texts[f]);
+        sink.numbers.push_back(m_picture.column(int(f)).numeric ? &numbers[f] : nullptr);
+        sink.texts.push_back(m_picture.column(int(f)).numeric ? nullptr : &texts[f]);
     }
     if (!readRange(m_db, m_selectSql, decode, id, id, &sink))
         return StoredRow::Unreadable;
     if (sink.filled == 0)
         return StoredRow::Gone;
     for (int f = 0; f < int(decode.size()); ++f) {
-        if (f == m_identityField)
+        if (f == m_picture.identityField())
             continue;
-        const Column &column = m_columns[f];
+        const TablePicture::Column &column = m_picture.column(f);
         if (column.numeric ? numbers[f] != column.numbers[slot] : texts[f] != column.texts[slot])
             return StoredRow::Changed;
     }
@@ -715,15 +657,6 @@ bool TableFile::commitWrite(QString *error)
     return false;
 }
 
-QString TableFile::internText(const QString &text)
-{
-    auto it = m_textPool.constFind(text);
-    if (it != m_textPool.constEnd())
-        return *it;
-    m_textPool.insert(text);
-    return text;
-}
-
 bool TableFile::create(const QString &path, const TableSchema &schema, QString *error)
 {
     const QString absolute = absolutePath(path);
@@ -763,7 +696,7 @@ bool TableFile::create(const QString &path, const TableSchema &schema, QString *
         for (const QString &name : index.fields) {
             const int f = schema.fieldIndex(name);
             QString part = quoted(name);
-            if (index.caseInsensitive && !isNumeric(schema.fields[f].type))
+            if (index.caseInsensitive && !TablePicture::isNumeric(schema.fields[f].type))
                 part += QStringLiteral(" COLLATE NOCASE");
             if (index.descending)
                 part += QStringLiteral(" DESC");
@@ -807,32 +740,7 @@ bool TableFile::create(const QString &path, const TableSchema &schema, QString *
 
 int TableFile::slotOf(qint64 id) const
 {
-    const auto it = m_slotById.find(id);
-    return it == m_slotById.end() ? -1 : it->second;
-}
-
-QVariant TableFile::cellValue(int slot, int field) const
-{
-    const Column &column = m_columns[field];
-    if (!column.numeric) {
-        const QString &text = column.texts[slot];
-        return text.isNull() ? QVariant() : QVariant(text);
-    }
-    const qint64 number = column.numbers[slot];
-    if (number == kBlank)
-        return {};
-    switch (m_schema.fields[field].type) {
-    case FieldType::Date:
-        return QDate::fromJulianDay(number);
-    case FieldType::Time:
-        return QTime::fromMSecsSinceStartOfDay(int(number));
-    case FieldType::Boolean:
-        return number != 0;
-    case FieldType::AutoIncrement:
-        return qlonglong(number);
-    default:
-        return int(number);
-    }
+    return m_picture.slotOf(id);
 }
 
 QVariant TableFile::value(qint64 id, int field) const
@@ -842,248 +750,15 @@ QVariant TableFile::value(qint64 id, int field) const
 
 QVariant TableFile::valueAt(int slot, int field) const
 {
-    if (slot < 0 || field < 0 || field >= int(m_columns.size()))
-        return {};
-    if (field == m_identityField)
-        return qlonglong(m_ids[slot]);
-    return cellValue(slot, field);
+    return m_picture.valueAt(slot, field);
 }
 
 std::vector<QVariant> TableFile::row(qint64 id) const
 {
-    std::vector<QVariant> values(m_columns.size());
+    std::vector<QVariant> values(m_picture.fieldCount());
     for (int f = 0; f < int(values.size()); ++f)
         values[f] = value(id, f);
     return values;
-}
-
-namespace {
-
-// A text test bound to its column; a blank text is a null QString.
-struct TextTest
-{
-    const QString *texts = nullptr;
-    FilterExpression::Op op = FilterExpression::Op::Eq;
-    bool isNull = false;
-    const QString *text = nullptr;
-};
-
-constexpr qint64 kBlankNumber = std::numeric_limits<qint64>::min();
-
-// A numeric test bound to its column as a range of stored values: it holds
-// when the value lies in [low, low + span] (or outside it, for <>). Blanks
-// hold the smallest value, so the ranges of <, <=, > and >= leave them out
-// and that of "= Null" is the blank alone.
-struct NumberTest
-{
-    const qint64 *numbers = nullptr;
-    quint64 low = 0;
-    quint64 span = 0;
-    bool outside = false;
-
-    bool holds(int slot) const { return (quint64(numbers[slot]) - low <= span) != outside; }
-};
-
-// Binds test to the numbers of its column; false when no value can pass it.
-bool bindNumberTest(const FilterExpression::Test &test, const qint64 *numbers, NumberTest *bound)
-{
-    using Op = FilterExpression::Op;
-    constexpr qint64 highest = std::numeric_limits<qint64>::max();
-    qint64 low = test.number, high = test.number;
-    bool outside = false;
-    if (test.isNull) {
-        low = high = kBlankNumber;
-        outside = test.op == Op::Ne;
-    } else {
-        switch (test.op) {
-        case Op::Eq:
-            break;
-        case Op::Ne:
-            outside = true;
-            break;
-        case Op::Lt:
-            if (test.number <= kBlankNumber + 1)
-                return false;
-            low = kBlankNumber + 1;
-            high = test.number - 1;
-            break;
-        case Op::Le:
-            low = kBlankNumber + 1;
-            break;
-        case Op::Gt:
-            if (test.number == highest)
-                return false;
-            low = test.number + 1;
-            high = highest;
-            break;
-        case Op::Ge:
-            high = highest;
-            break;
-        }
-    }
-    bound->numbers = numbers;
-    bound->low = quint64(low);
-    bound->span = quint64(high) - quint64(low);
-    bound->outside = outside;
-    return true;
-}
-
-inline bool textHolds(const TextTest &test, int slot)
-{
-    using Op = FilterExpression::Op;
-    const QString &value = test.texts[slot];
-    if (test.isNull)
-        return (test.op == Op::Eq) == value.isNull();
-    if (value.isNull())
-        return test.op == Op::Ne;
-    const int order = value.compare(*test.text);
-    switch (test.op) {
-    case Op::Eq:
-        return order == 0;
-    case Op::Ne:
-        return order != 0;
-    case Op::Lt:
-        return order < 0;
-    case Op::Le:
-        return order <= 0;
-    case Op::Gt:
-        return order > 0;
-    case Op::Ge:
-        return order >= 0;
-    }
-    return false;
-}
-
-// One clause bound to the columns: numeric tests first, as they are cheap.
-struct BoundClause
-{
-    std::vector<NumberTest> numbers;
-    std::vector<TextTest> texts;
-
-    bool holds(int slot) const
-    {
-        for (const NumberTest &test : numbers) {
-            if (!test.holds(slot))
-                return false;
-        }
-        for (const TextTest &test : texts) {
-            if (!textHolds(test, slot))
-                return false;
-        }
-        return true;
-    }
-};
-
-} // namespace
-
-int TableFile::compareInOrder(int slotA, int slotB, const IndexDef *order) const
-{
-    const OrderPlan *plan = orderPlan(order);
-    if (plan) {
-        for (int f : plan->fields) {
-            const Column &column = m_columns[f];
-            int result = 0;
-            if (column.numeric) {
-                const qint64 a = column.numbers[slotA], b = column.numbers[slotB];
-                result = a < b ? -1 : (a > b ? 1 : 0); // kBlank is the smallest: blanks first
-            } else {
-                const QString &a = column.texts[slotA], &b = column.texts[slotB];
-                if (a.isNull() || b.isNull())
-                    result = a.isNull() == b.isNull() ? 0 : (a.isNull() ? -1 : 1);
-                else if (a.constData() != b.constData()) // shared texts are equal
-                    result = a.compare(b, plan->caseSensitivity);
-            }
-            if (result != 0)
-                return plan->descending ? -result : result;
-        }
-    }
-    const qint64 a = m_ids[slotA], b = m_ids[slotB];
-    return a < b ? -1 : (a > b ? 1 : 0);
-}
-
-namespace {
-
-// A row's place in an order, worked out once per sort so that comparing
-// two rows is comparing numbers: numbers as they are, a text by its first
-// three characters (blank smallest). A text longer than that is marked
-// inexact and compared in full only when the leading characters tie.
-constexpr int kMaxSortFields = 6;
-struct SortKey
-{
-    std::array<qint64, kMaxSortFields> keys;
-    quint32 inexact = 0; // bit i: field i is a text longer than its key
-    int slot = 0;
-    qint64 id = 0;
-};
-
-qint64 textSortKey(const QString &text, Qt::CaseSensitivity sensitivity, bool *exact)
-{
-    qint64 key = 0;
-    for (int i = 0; i < 3; ++i) {
-        QChar c = i < text.size() ? text[i] : QChar();
-        if (sensitivity == Qt::CaseInsensitive)
-            c = c.toCaseFolded();
-        key = (key << 16) | c.unicode();
-    }
-    *exact = text.size() <= 3;
-    return key;
-}
-
-} // namespace
-
-void TableFile::sortSlots(std::vector<int> &slotList, const IndexDef *order) const
-{
-    const OrderPlan *plan = orderPlan(order);
-    if (plan && plan->fields.size() > size_t(kMaxSortFields)) {
-        std::sort(slotList.begin(), slotList.end(), [this, order](int a, int b) { return compareInOrder(a, b, order) < 0; });
-        return;
-    }
-    const std::vector<int> noFields;
-    const std::vector<int> &fields = plan ? plan->fields : noFields;
-    std::vector<SortKey> keys(slotList.size());
-    for (size_t i = 0; i < slotList.size(); ++i) {
-        SortKey &key = keys[i];
-        key.slot = slotList[i];
-        key.id = m_ids[key.slot];
-        for (size_t f = 0; f < fields.size(); ++f) {
-            const Column &column = m_columns[fields[f]];
-            if (column.numeric) {
-                key.keys[f] = column.numbers[key.slot];
-                continue;
-            }
-            const QString &text = column.texts[key.slot];
-            bool exact = true;
-            key.keys[f] = text.isNull() ? kBlank : textSortKey(text, plan->caseSensitivity, &exact);
-            if (!exact)
-                key.inexact |= 1u << f;
-        }
-    }
-    const bool descending = plan && plan->descending;
-    std::sort(keys.begin(), keys.end(), [&](const SortKey &a, const SortKey &b) {
-        for (size_t f = 0; f < fields.size(); ++f) {
-            int result = a.keys[f] < b.keys[f] ? -1 : (a.keys[f] > b.keys[f] ? 1 : 0);
-            if (result == 0 && ((a.inexact | b.inexact) & (1u << f))) {
-                const Column &column = m_columns[fields[f]];
-                result = column.texts[a.slot].compare(column.texts[b.slot], plan->caseSensitivity);
-            }
-            if (result != 0)
-                return descending ? result > 0 : result < 0;
-        }
-        return a.id < b.id;
-    });
-    for (size_t i = 0; i < keys.size(); ++i)
-        slotList[i] = keys[i].slot;
-}
-
-const TableFile::OrderPlan *TableFile::orderPlan(const IndexDef *order) const
-{
-    if (!order)
-        return nullptr;
-    for (const OrderPlan &plan : m_orderPlans) {
-        if (plan.index == order)
-            return &plan;
-    }
-    return nullptr;
 }
 
 bool TableFile::lessInOrder(qint64 a, qint64 b, const IndexDef *order) const
@@ -1091,222 +766,12 @@ bool TableFile::lessInOrder(qint64 a, qint64 b, const IndexDef *order) const
     const int slotA = slotOf(a), slotB = slotOf(b);
     if (slotA < 0 || slotB < 0)
         return a < b;
-    return compareInOrder(slotA, slotB, order) < 0;
-}
-
-TableFile::OrderCache &TableFile::orderCache(const IndexDef *order)
-{
-    auto it = m_orders.find(order);
-    if (it != m_orders.end())
-        return it->second;
-    OrderCache cache;
-    cache.sorted.reserve(m_slotById.size());
-    for (int slot = 0; slot < int(m_ids.size()); ++slot) {
-        if (m_ids[slot] != 0)
-            cache.sorted.push_back(slot);
-    }
-    sortSlots(cache.sorted, order);
-    return m_orders.emplace(order, std::move(cache)).first->second;
-}
-
-const std::vector<int> &TableFile::orderedSlots(const IndexDef *order)
-{
-    return orderCache(order).sorted;
-}
-
-const std::vector<int> &TableFile::ranks(const IndexDef *order)
-{
-    OrderCache &cache = orderCache(order);
-    if (cache.rankDirty) {
-        cache.rank.assign(m_ids.size(), -1);
-        for (int position = 0; position < int(cache.sorted.size()); ++position)
-            cache.rank[cache.sorted[position]] = position;
-        cache.rankDirty = false;
-    }
-    return cache.rank;
-}
-
-qint64 TableFile::textKey(const QString &text)
-{
-    return qint64(qHash(text, 0));
-}
-
-qint64 TableFile::equalityKey(int slot, int field) const
-{
-    const Column &column = m_columns[field];
-    if (column.numeric)
-        return column.numbers[slot];
-    const QString &text = column.texts[slot];
-    return text.isNull() ? kBlank : textKey(text);
-}
-
-TableFile::EqualityIndex &TableFile::equalityIndex(int field)
-{
-    auto it = m_equality.find(field);
-    if (it != m_equality.end())
-        return it->second;
-    EqualityIndex &index = m_equality[field];
-    for (int slot = 0; slot < int(m_ids.size()); ++slot) {
-        if (m_ids[slot] == 0)
-            continue;
-        const qint64 key = equalityKey(slot, field);
-        if (key != kBlank)
-            index.buckets[key].push_back(slot);
-    }
-    return index;
-}
-
-void TableFile::addToSpan(SpanIndex &index, int slot, qint64 start, qint64 end)
-{
-    const qint64 first = monthNumber(start), last = monthNumber(end);
-    if (last - first > kLongSpanMonths) {
-        index.months[kLongSpanKey].push_back(slot);
-        return;
-    }
-    for (qint64 month = first; month <= last; ++month)
-        index.months[month].push_back(slot);
-}
-
-TableFile::SpanIndex &TableFile::spanIndex(int startField, int endField)
-{
-    for (SpanIndex &index : m_spans) {
-        if (index.startField == startField && index.endField == endField)
-            return index;
-    }
-    SpanIndex &index = m_spans.emplace_back();
-    index.startField = startField;
-    index.endField = endField;
-    const auto &starts = m_columns[startField].numbers, &ends = m_columns[endField].numbers;
-    for (int slot = 0; slot < int(m_ids.size()); ++slot) {
-        if (m_ids[slot] != 0 && starts[slot] != kBlank && ends[slot] != kBlank && starts[slot] < ends[slot])
-            addToSpan(index, slot, starts[slot], ends[slot]);
-    }
-    return index;
-}
-
-void TableFile::candidatesFor(const FilterExpression::Clause &clause, std::vector<const std::vector<int> *> *lists, bool *scanAll,
-                              int *impliedTest)
-{
-    size_t best = std::numeric_limits<size_t>::max();
-    *impliedTest = -1;
-    auto bucket = [](const std::unordered_map<qint64, std::vector<int>> &buckets, qint64 key) -> const std::vector<int> * {
-        const auto it = buckets.find(key);
-        return it == buckets.end() ? &kNoSlots : &it->second;
-    };
-    for (int t = 0; t < int(clause.size()); ++t) {
-        const FilterExpression::Test &test = clause[t];
-        if (test.op != FilterExpression::Op::Eq || test.isNull)
-            continue;
-        const bool numeric = m_columns[test.field].numeric;
-        const std::vector<int> *slotList = bucket(equalityIndex(test.field).buckets, numeric ? test.number : textKey(test.text));
-        if (slotList->size() < best) {
-            best = slotList->size();
-            lists->assign(1, slotList);
-            // A number's bucket holds exactly the rows that pass its test;
-            // a text's bucket is keyed by a hash and is only a superset.
-            *impliedTest = numeric ? t : -1;
-        }
-    }
-    // "start <= X and end >= X" on two date fields: the rows whose span covers X.
-    for (const FilterExpression::Test &low : clause) {
-        if (low.op != FilterExpression::Op::Le || low.isNull || m_schema.fields[low.field].type != FieldType::Date)
-            continue;
-        for (const FilterExpression::Test &high : clause) {
-            if (high.op != FilterExpression::Op::Ge || high.isNull || high.field == low.field
-                || m_schema.fields[high.field].type != FieldType::Date || high.number != low.number)
-                continue;
-            const SpanIndex &spans = spanIndex(low.field, high.field);
-            const std::vector<int> *sameDay = bucket(equalityIndex(low.field).buckets, low.number);
-            const std::vector<int> *month = bucket(spans.months, monthNumber(low.number));
-            const std::vector<int> *longSpans = bucket(spans.months, kLongSpanKey);
-            const size_t size = sameDay->size() + month->size() + longSpans->size();
-            if (size < best) {
-                best = size;
-                *lists = {sameDay, month, longSpans};
-                *impliedTest = -1;
-            }
-        }
-    }
-    *scanAll = best == std::numeric_limits<size_t>::max();
+    return m_indexes.compareInOrder(slotA, slotB, order) < 0;
 }
 
 std::shared_ptr<TableFile::RowList> TableFile::select(const FilterExpression *filter, const IndexDef *order)
 {
-    if (!filter || filter->clauses().empty()) {
-        std::shared_ptr<RowList> &all = m_allRows[order];
-        if (!all) {
-            const std::vector<int> &slotList = orderedSlots(order);
-            all = std::make_shared<RowList>(slotList.size());
-            std::transform(slotList.begin(), slotList.end(), all->begin(),
-                           [this](int slot) { return RowRef{m_ids[slot], slot}; });
-        }
-        return all;
-    }
-    auto result = std::make_shared<RowList>();
-    RowList &ids = *result;
-    if (m_marks.size() < m_ids.size())
-        m_marks.resize(m_ids.size(), 0);
-    if (++m_markStamp == 0) {
-        std::fill(m_marks.begin(), m_marks.end(), 0);
-        m_markStamp = 1;
-    }
-    std::vector<int> passed;
-    BoundClause bound;
-    auto consider = [&](int slot) {
-        if (m_marks[slot] != m_markStamp && bound.holds(slot)) {
-            m_marks[slot] = m_markStamp;
-            passed.push_back(slot);
-        }
-    };
-    for (const FilterExpression::Clause &clause : filter->clauses()) {
-        std::vector<const std::vector<int> *> lists;
-        bool scanAll = false;
-        int impliedTest = -1;
-        candidatesFor(clause, &lists, &scanAll, &impliedTest);
-        bound.numbers.clear();
-        bound.texts.clear();
-        bool possible = true;
-        for (int t = 0; t < int(clause.size()) && possible; ++t) {
-            const FilterExpression::Test &test = clause[t];
-            const Column &column = m_columns[test.field];
-            if (t == impliedTest)
-                continue;
-            if (column.numeric) {
-                NumberTest number;
-                possible = bindNumberTest(test, column.numbers.data(), &number);
-                bound.numbers.push_back(number);
-            } else {
-                bound.texts.push_back({column.texts.data(), test.op, test.isNull, &test.text});
-            }
-        }
-        if (!possible)
-            continue;
-        if (scanAll) {
-            for (int slot = 0; slot < int(m_ids.size()); ++slot) {
-                if (m_ids[slot] != 0)
-                    consider(slot);
-            }
-        } else {
-            for (const std::vector<int> *list : lists) {
-                for (int slot : *list)
-                    consider(slot);
-            }
-        }
-    }
-    // A large result reads faster from the cached full order than sorted anew.
-    if (passed.size() * 8 > m_slotById.size()) {
-        for (int slot : orderedSlots(order)) {
-            if (m_marks[slot] == m_markStamp)
-                ids.push_back({m_ids[slot], slot});
-        }
-        return result;
-    }
-    const std::vector<int> &rank = ranks(order);
-    std::sort(passed.begin(), passed.end(), [&rank](int a, int b) { return rank[a] < rank[b]; });
-    ids.reserve(passed.size());
-    for (int slot : passed)
-        ids.push_back({m_ids[slot], slot});
-    return result;
+    return m_query.select(filter, order);
 }
 
 // --- writing ------------------------------------------------------------
@@ -1470,98 +935,6 @@ bool TableFile::execute(const QString &sql, const std::vector<QVariant> &binds, 
     return true;
 }
 
-void TableFile::storeRow(int slot, const std::vector<QVariant> &values)
-{
-    for (int f = 0; f < int(m_columns.size()); ++f) {
-        Column &column = m_columns[f];
-        const QVariant &value = values[f];
-        if (!column.numeric) {
-            QString text = value.isValid() ? value.toString() : QString();
-            if (!text.isNull() && m_schema.fields[f].type == FieldType::Text && m_schema.fields[f].size <= 50)
-                text = internText(text);
-            column.texts[slot] = text;
-            continue;
-        }
-        qint64 number = kBlank;
-        if (f == m_identityField)
-            number = m_ids[slot];
-        else if (value.isValid()) {
-            switch (m_schema.fields[f].type) {
-            case FieldType::Date:
-                number = value.toDate().toJulianDay();
-                break;
-            case FieldType::Time:
-                number = value.toTime().msecsSinceStartOfDay();
-                break;
-            case FieldType::Boolean:
-                number = value.toBool() ? 1 : 0;
-                break;
-            default:
-                number = value.toLongLong();
-                break;
-            }
-        }
-        column.numbers[slot] = number;
-    }
-}
-
-void TableFile::indexSlot(int slot)
-{
-    m_allRows.clear(); // cursors keep theirs until they refresh
-    for (auto &[order, cache] : m_orders) {
-        const auto at = std::lower_bound(cache.sorted.begin(), cache.sorted.end(), slot,
-                                         [this, order = order](int a, int b) { return compareInOrder(a, b, order) < 0; });
-        cache.sorted.insert(at, slot);
-        cache.rankDirty = true;
-    }
-    for (auto &[field, index] : m_equality) {
-        const qint64 key = equalityKey(slot, field);
-        if (key != kBlank)
-            index.buckets[key].push_back(slot);
-    }
-    for (SpanIndex &index : m_spans) {
-        const qint64 start = m_columns[index.startField].numbers[slot], end = m_columns[index.endField].numbers[slot];
-        if (start != kBlank && end != kBlank && start < end)
-            addToSpan(index, slot, start, end);
-    }
-}
-
-void TableFile::unindexSlot(int slot)
-{
-    auto removeFrom = [slot](std::unordered_map<qint64, std::vector<int>> &buckets, qint64 key) {
-        auto it = buckets.find(key);
-        if (it == buckets.end())
-            return;
-        auto &slotList = it->second;
-        slotList.erase(std::remove(slotList.begin(), slotList.end(), slot), slotList.end());
-        if (slotList.empty())
-            buckets.erase(it);
-    };
-    for (auto &[order, cache] : m_orders) {
-        const auto at = std::find(cache.sorted.begin(), cache.sorted.end(), slot);
-        if (at != cache.sorted.end())
-            cache.sorted.erase(at);
-        cache.rankDirty = true;
-    }
-    for (auto &[field, index] : m_equality) {
-        const qint64 key = equalityKey(slot, field);
-        if (key != kBlank)
-            removeFrom(index.buckets, key);
-    }
-    for (SpanIndex &index : m_spans) {
-        const qint64 start = m_columns[index.startField].numbers[slot], end = m_columns[index.endField].numbers[slot];
-        if (start == kBlank || end == kBlank || start >= end)
-            continue;
-        const qint64 first = monthNumber(start), last = monthNumber(end);
-        if (last - first > kLongSpanMonths) {
-            removeFrom(index.months, kLongSpanKey);
-            continue;
-        }
-        for (qint64 month = first; month <= last; ++month)
-            removeFrom(index.months, month);
-    }
-}
-
 bool TableFile::insertRow(std::vector<QVariant> &values, qint64 *newId, QString *error)
 {
     if (!validate(values, error))
@@ -1569,7 +942,7 @@ bool TableFile::insertRow(std::vector<QVariant> &values, qint64 *newId, QString 
     QStringList names, marks;
     std::vector<QVariant> binds;
     for (int f = 0; f < m_schema.fields.size(); ++f) {
-        if (f == m_identityField)
+        if (f == m_picture.identityField())
             continue;
         names << quoted(m_schema.fields[f].name);
         marks << QStringLiteral("?");
@@ -1581,26 +954,12 @@ bool TableFile::insertRow(std::vector<QVariant> &values, qint64 *newId, QString 
     if (!execute(sql, binds, error, &id))
         return false;
 
-    int slot;
-    if (!m_freeSlots.empty()) {
-        slot = m_freeSlots.back();
-        m_freeSlots.pop_back();
-    } else {
-        slot = int(m_ids.size());
-        m_ids.push_back(0);
-        for (Column &column : m_columns) {
-            if (column.numeric)
-                column.numbers.push_back(kBlank);
-            else
-                column.texts.emplace_back();
-        }
-    }
-    m_ids[slot] = id;
-    m_slotById.emplace(id, slot);
-    if (m_identityField >= 0)
-        values[m_identityField] = qlonglong(id);
-    storeRow(slot, values);
-    indexSlot(slot);
+    const int slot = m_picture.takeSlot(id);
+    if (m_picture.identityField() >= 0)
+        values[m_picture.identityField()] = qlonglong(id);
+    m_picture.storeRow(slot, values);
+    m_query.forgetSharedLists();
+    m_indexes.indexSlot(slot);
     *newId = id;
     return true;
 }
@@ -1619,7 +978,7 @@ bool TableFile::updateRow(qint64 id, const std::vector<QVariant> &values, QStrin
     QStringList sets;
     std::vector<QVariant> binds;
     for (int f = 0; f < m_schema.fields.size(); ++f) {
-        if (f == m_identityField)
+        if (f == m_picture.identityField())
             continue;
         sets << quoted(m_schema.fields[f].name) + QStringLiteral(" = ?");
         binds.push_back(values[f]);
@@ -1634,9 +993,10 @@ bool TableFile::updateRow(qint64 id, const std::vector<QVariant> &values, QStrin
         sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
         return false;
     }
-    unindexSlot(slot);
-    storeRow(slot, values);
-    indexSlot(slot);
+    m_indexes.unindexSlot(slot);
+    m_picture.storeRow(slot, values);
+    m_query.forgetSharedLists();
+    m_indexes.indexSlot(slot);
     return true;
 }
 
@@ -1646,7 +1006,7 @@ bool TableFile::deleteRow(qint64 id, QString *error)
     if (slot < 0)
         return true; // already gone
     if (m_readOnly) {
-        std::vector<QVariant> none(m_columns.size());
+        std::vector<QVariant> none(m_picture.fieldCount());
         return validate(none, error);
     }
     bool gone = false;
@@ -1657,23 +1017,9 @@ bool TableFile::deleteRow(qint64 id, QString *error)
         sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
         return false;
     }
-    unindexSlot(slot);
-    m_slotById.erase(id);
-    m_ids[slot] = 0;
-    for (Column &column : m_columns) {
-        if (column.numeric)
-            column.numbers[slot] = kBlank;
-        else
-            column.texts[slot] = QString();
-    }
-    m_freeSlots.push_back(slot);
-    ErasedAt erasedAt;
-    for (auto &[order, all] : m_allRows) {
-        const auto at = std::find_if(all->begin(), all->end(), [id](const RowRef &row) { return row.id == id; });
-        erasedAt[all.get()] = at == all->end() ? -1 : int(at - all->begin());
-        if (at != all->end())
-            all->erase(at);
-    }
+    m_indexes.unindexSlot(slot);
+    m_picture.freeSlot(slot);
+    ErasedAt erasedAt = m_query.eraseFromSharedLists(id);
     for (Cursor *cursor : m_cursors)
         cursor->rowDeleted(id, erasedAt);
     return true;

@@ -2,6 +2,7 @@
 
 #include "FilterExpression.h"
 #include "RowRef.h"
+#include "SqliteFile.h"
 #include "TableIndexes.h"
 #include "TablePicture.h"
 #include "TableQuery.h"
@@ -16,7 +17,6 @@
 #include <unordered_map>
 #include <vector>
 
-struct sqlite3;
 struct sqlite3_stmt;
 class Cursor;
 
@@ -26,12 +26,11 @@ class Cursor;
 // synchronous writes) and then to the picture, so a failed write leaves
 // both as they were.
 //
-// The picture is column-wise and compact. Lookup structures are built the
-// first time a filter can use them and then kept in step with every change:
-// an equality index per field, and for a pair of date fields a span index
-// (one-date rows through the equality index on the start, longer spans in
-// month buckets). A filter clause reads only the smallest candidate list
-// its tests allow, so a day's filter costs about the rows it returns.
+// A TableFile owns the parts and runs that flow through them: SqliteFile is
+// the durable copy, TablePicture the column-wise picture, TableIndexes the
+// lookup structures kept in step with it, and TableQuery chooses the rows
+// of a filter in an order. It keeps the cursors on the file and tells them
+// when a row goes or the picture is read anew.
 class TableFile
 {
 public:
@@ -116,38 +115,23 @@ public:
 
 private:
     TableFile(QString path, const TableSchema &schema, bool readOnly);
-    // "The file ... is not a calendar file." (or options table, folders list)
-    static QString notThisKind(const QString &path, const TableSchema &schema);
     bool load(QString *error);
-    void recoverHotJournal() const;
-    bool readAllRows(const QByteArray &select, QString *error);
-    bool readPicture(QString *error); // the whole file into the empty picture
-    bool reload(QString *error);      // the picture afresh; cursors re-read
-    qint64 dataVersion() const;
+    bool reload(QString *error); // the picture afresh; cursors re-read
 
     // A write over an existing row starts a write transaction and checks
     // that the stored row is as the picture shows it; otherwise it rolls
     // back, re-reads the picture and fails with a message (*gone tells a
     // row that another program deleted).
-    enum class StoredRow { AsSeen, Changed, Gone, Unreadable };
-    StoredRow compareStoredRow(qint64 id, int slot);
     bool beginCheckedWrite(qint64 id, int slot, QString *error, bool *gone = nullptr, bool *conflict = nullptr);
-    bool changedOneRow(QString *error);
-    bool commitWrite(QString *error);
-
     bool validate(const std::vector<QVariant> &values, QString *error) const;
-    bool execute(const QString &sql, const std::vector<QVariant> &binds, QString *error, qint64 *insertedRowId = nullptr);
-    QString errorText(const QString &what) const;
 
     QString m_path;
     const TableSchema &m_schema;
     bool m_readOnly = false;
-    sqlite3 *m_db = nullptr;
-    QByteArray m_selectSql;   // every field of the rows in a rowid range
-    qint64 m_dataVersion = -1; // of the file when the picture was read
 
-    // The picture, then what is built over it: the indexes read the
-    // picture, and the query reads both.
+    // The durable copy, the picture, then what is built over it: the
+    // indexes read the picture, and the query reads both.
+    SqliteFile m_file;
     TablePicture m_picture;
     TableIndexes m_indexes;
     TableQuery m_query;

@@ -147,7 +147,8 @@ void TableQuery::candidatesFor(const FilterExpression::Clause &clause, std::vect
         if (test.op != FilterExpression::Op::Eq || test.isNull)
             continue;
         const bool numeric = m_picture.column(test.field).numeric;
-        const std::vector<int> *slotList = bucket(m_indexes.equalityIndex(test.field).buckets, numeric ? test.number : TableIndexes::textKey(test.text));
+        const qint64 key = numeric ? test.number : TableIndexes::textKey(test.text);
+        const std::vector<int> *slotList = bucket(m_indexes.equalityIndex(test.field).buckets, key);
         if (slotList->size() < best) {
             best = slotList->size();
             lists->assign(1, slotList);

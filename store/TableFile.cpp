@@ -36,8 +36,8 @@ qsizetype characterCount(const QString &text)
 } // namespace
 
 TableFile::TableFile(QString path, const TableSchema &schema, bool readOnly)
-    : m_path(std::move(path)), m_schema(schema), m_readOnly(readOnly), m_file(m_path, schema, readOnly), m_picture(schema),
-      m_indexes(schema, m_picture), m_query(schema, m_picture, m_indexes)
+    : m_path(std::move(path)), m_schema(schema), m_readOnly(readOnly), m_picture(schema), m_indexes(schema, m_picture),
+      m_query(schema, m_picture, m_indexes), m_file(m_path, schema, readOnly)
 {
 }
 

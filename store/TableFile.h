@@ -129,12 +129,13 @@ private:
     const TableSchema &m_schema;
     bool m_readOnly = false;
 
-    // The durable copy, the picture, then what is built over it: the
-    // indexes read the picture, and the query reads both.
-    SqliteFile m_file;
+    // The picture, then what is built over it: the indexes read the
+    // picture, and the query reads both. The durable copy comes last, so
+    // that its connection closes before the picture is freed.
     TablePicture m_picture;
     TableIndexes m_indexes;
     TableQuery m_query;
+    SqliteFile m_file;
 
     std::vector<Cursor *> m_cursors;
 };

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "FilterExpression.h"
+#include "RowRef.h"
+#include "TableIndexes.h"
+#include "TablePicture.h"
+
+#include <map>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+// Chooses the rows of a filter in an index order. A filter clause reads
+// only the smallest candidate list its tests allow (from the indexes), so a
+// day's filter costs about the rows it returns. Cursors without a filter
+// share one list per order, kept here until the next insert or edit.
+class TableQuery
+{
+public:
+    TableQuery(const TableSchema &schema, const TablePicture &picture, TableIndexes &indexes);
+
+    // Where each shared list lost the deleted row, so that every cursor on
+    // the list erases it once between them and adjusts its position.
+    using ErasedAt = std::unordered_map<const RowList *, int>;
+
+    // The rows that pass the filter (all rows for null), in the order of the
+    // index (the primary index for null).
+    std::shared_ptr<RowList> select(const FilterExpression *filter, const IndexDef *order);
+
+    // A row was stored: the shared lists no longer show the table (cursors
+    // keep theirs until they refresh).
+    void forgetSharedLists() { m_allRows.clear(); }
+    // Takes a deleted row out of the shared lists.
+    ErasedAt eraseFromSharedLists(qint64 id);
+    // Forgets everything (the picture was read anew).
+    void clear();
+
+private:
+    // The smallest candidate lists for a clause (or scanAll), and the test
+    // that every candidate passes by construction (-1 for none).
+    void candidatesFor(const FilterExpression::Clause &clause, std::vector<const std::vector<int> *> *lists, bool *scanAll,
+                       int *impliedTest);
+
+    const TableSchema &m_schema;
+    const TablePicture &m_picture;
+    TableIndexes &m_indexes;
+    std::map<const IndexDef *, std::shared_ptr<RowList>> m_allRows; // shared unfiltered lists
+    std::vector<quint32> m_marks; // per slot, for de-duplicating a select
+    quint32 m_markStamp = 0;
+};

@@ -85,6 +85,17 @@ bool bindNumberTest(const FilterExpression::Test &test, const qint64 *numbers, N
     return true;
 }
 
+// Clears passes[i] where values[i] fails the test. One test at a time over
+// packed values: a branch-free loop the compiler can turn into vector
+// instructions.
+void narrowPasses(quint8 *__restrict passes, const qint64 *__restrict values, size_t count, const NumberTest &test)
+{
+    const quint64 low = test.low, span = test.span;
+    const quint8 outside = test.outside;
+    for (size_t i = 0; i < count; ++i)
+        passes[i] &= quint8(quint64(values[i]) - low <= span) ^ outside;
+}
+
 inline bool textHolds(const TextTest &test, int slot)
 {
     using Op = FilterExpression::Op;
@@ -192,75 +203,93 @@ std::shared_ptr<RowList> TableQuery::select(const FilterExpression *filter, cons
         }
         return all;
     }
-    auto result = std::make_shared<RowList>();
-    RowList &ids = *result;
-    if (m_marks.size() < m_picture.ids().size())
-        m_marks.resize(m_picture.ids().size(), 0);
-    if (++m_markStamp == 0) {
-        std::fill(m_marks.begin(), m_marks.end(), 0);
-        m_markStamp = 1;
-    }
-    std::vector<int> passed;
-    BoundClause bound;
-    auto consider = [&](int slot) {
-        if (m_marks[slot] != m_markStamp && bound.holds(slot)) {
-            m_marks[slot] = m_markStamp;
-            passed.push_back(slot);
-        }
-    };
-    for (const FilterExpression::Clause &clause : filter->clauses()) {
-        std::vector<const std::vector<int> *> lists;
-        bool scanAll = false;
-        int impliedTest = -1;
-        candidatesFor(clause, &lists, &scanAll, &impliedTest);
-        bound.numbers.clear();
-        bound.texts.clear();
-        bool possible = true;
-        for (int t = 0; t < int(clause.size()) && possible; ++t) {
-            const FilterExpression::Test &test = clause[t];
-            const TablePicture::Column &column = m_picture.column(test.field);
-            if (t == impliedTest)
-                continue;
-            if (column.numeric) {
-                NumberTest number;
-                possible = bindNumberTest(test, column.numbers.data(), &number);
-                bound.numbers.push_back(number);
-            } else {
-                bound.texts.push_back({column.texts.data(), test.op, test.isNull, &test.text});
-            }
-        }
-        if (!possible)
+    // Each clause yields its rows in the order (a run); the result is the
+    // merge of the runs, a row that passed several clauses kept once.
+    std::vector<std::vector<RankedHit>> runs;
+    for (const FilterExpression::Clause &clause : filter->clauses())
+        runs.push_back(clauseRun(clause, order));
+    const std::vector<RankedHit> merged = mergeRankedRuns(runs);
+    auto result = std::make_shared<RowList>(merged.size());
+    std::transform(merged.begin(), merged.end(), result->begin(),
+                   [](const RankedHit &hit) { return RowRef{hit.id, hit.slot}; });
+    return result;
+}
+
+std::vector<RankedHit> TableQuery::clauseRun(const FilterExpression::Clause &clause, const IndexDef *order)
+{
+    std::vector<const std::vector<int> *> lists;
+    bool scanAll = false;
+    int impliedTest = -1;
+    candidatesFor(clause, &lists, &scanAll, &impliedTest);
+    // The numeric tests read the values a ranked list carries; the text
+    // tests read their columns by slot.
+    std::vector<const FilterExpression::Test *> numberTests;
+    std::vector<int> numberFields;
+    std::vector<const qint64 *> numberColumns;
+    std::vector<TextTest> textTests;
+    for (int t = 0; t < int(clause.size()); ++t) {
+        const FilterExpression::Test &test = clause[t];
+        const TablePicture::Column &column = m_picture.column(test.field);
+        if (t == impliedTest)
             continue;
-        if (scanAll) {
-            for (int slot = 0; slot < int(m_picture.ids().size()); ++slot) {
-                if (m_picture.ids()[slot] != 0)
-                    consider(slot);
-            }
+        if (column.numeric) {
+            numberTests.push_back(&test);
+            numberFields.push_back(test.field);
+            numberColumns.push_back(column.numbers.data());
         } else {
-            for (const std::vector<int> *list : lists) {
-                for (int slot : *list)
-                    consider(slot);
-            }
+            textTests.push_back({column.texts.data(), test.op, test.isNull, &test.text});
         }
     }
-    // A large result reads faster from the cached full order than sorted anew.
-    if (passed.size() * 8 > m_picture.rowCount()) {
-        for (int slot : m_indexes.orderedSlots(order)) {
-            if (m_marks[slot] == m_markStamp)
-                ids.push_back({m_picture.ids()[slot], slot});
+    auto textsHold = [&textTests](int slot) {
+        return std::all_of(textTests.begin(), textTests.end(), [slot](const TextTest &test) { return textHolds(test, slot); });
+    };
+    std::vector<NumberTest> bound(numberTests.size());
+    auto bind = [&](const std::vector<const qint64 *> &numbers) {
+        for (size_t k = 0; k < numberTests.size(); ++k) {
+            if (!bindNumberTest(*numberTests[k], numbers[k], &bound[k]))
+                return false;
         }
-        return result;
+        return true;
+    };
+    auto numbersHold = [&bound](int i) {
+        return std::all_of(bound.begin(), bound.end(), [i](const NumberTest &test) { return test.holds(i); });
+    };
+
+    std::vector<RankedHit> hits;
+    if (!bind(numberColumns))
+        return hits; // no value can pass one of the tests
+    if (scanAll) {
+        const std::vector<int> &sorted = m_indexes.orderedSlots(order);
+        const std::vector<qint64> &ids = m_picture.ids();
+        for (int position = 0; position < int(sorted.size()); ++position) {
+            const int slot = sorted[position];
+            if (numbersHold(slot) && textsHold(slot))
+                hits.push_back({position, slot, ids[slot]});
+        }
+        return hits;
     }
     const std::vector<int> &rank = m_indexes.ranks(order);
-    std::sort(passed.begin(), passed.end(), [&rank](int a, int b) { return rank[a] < rank[b]; });
-    ids.reserve(passed.size());
-    for (int slot : passed)
-        ids.push_back({m_picture.ids()[slot], slot});
-    return result;
+    std::vector<std::vector<RankedHit>> listRuns;
+    for (const std::vector<int> *list : lists) {
+        const RankedCandidates::List &ranked = m_ranked.get(*list, order, rank, m_picture.ids(), numberFields, numberColumns);
+        const size_t count = ranked.rowSlots.size();
+        // One test at a time over its packed values: a loop the compiler
+        // turns into vector instructions.
+        m_passes.assign(count, 1);
+        for (size_t k = 0; k < numberTests.size(); ++k)
+            narrowPasses(m_passes.data(), ranked.values[k].data(), count, bound[k]);
+        std::vector<RankedHit> &run = lists.size() == 1 ? hits : listRuns.emplace_back();
+        for (size_t i = 0; i < count; ++i) {
+            if (m_passes[i] && (textTests.empty() || textsHold(ranked.rowSlots[i])))
+                run.push_back({ranked.ranks[i], ranked.rowSlots[i], ranked.ids[i]});
+        }
+    }
+    return lists.size() == 1 ? hits : mergeRankedRuns(listRuns);
 }
 
 TableQuery::ErasedAt TableQuery::eraseFromSharedLists(qint64 id)
 {
+    m_ranked.forget();
     ErasedAt erasedAt;
     for (auto &[order, all] : m_allRows) {
         const auto at = std::find_if(all->begin(), all->end(), [id](const RowRef &row) { return row.id == id; });
@@ -274,6 +303,5 @@ TableQuery::ErasedAt TableQuery::eraseFromSharedLists(qint64 id)
 void TableQuery::clear()
 {
     m_allRows.clear();
-    m_marks.clear();
-    m_markStamp = 0;
+    m_ranked.forget();
 }

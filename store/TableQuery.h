@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FilterExpression.h"
+#include "RankedCandidates.h"
 #include "RowRef.h"
 #include "TableIndexes.h"
 #include "TablePicture.h"
@@ -12,8 +13,11 @@
 
 // Chooses the rows of a filter in an index order. A filter clause reads
 // only the smallest candidate list its tests allow (from the indexes), so a
-// day's filter costs about the rows it returns. Cursors without a filter
-// share one list per order, kept here until the next insert or edit.
+// day's filter costs about the rows it returns; that list is kept ranked in
+// the order with the values the clause tests beside it, so the clause is
+// one pass over short arrays and the result a merge of the clauses' runs.
+// Cursors without a filter share one list per order, kept here until the
+// next insert or edit.
 class TableQuery
 {
 public:
@@ -29,7 +33,11 @@ public:
 
     // A row was stored: the shared lists no longer show the table (cursors
     // keep theirs until they refresh).
-    void forgetSharedLists() { m_allRows.clear(); }
+    void forgetSharedLists()
+    {
+        m_allRows.clear();
+        m_ranked.forget();
+    }
     // Takes a deleted row out of the shared lists.
     ErasedAt eraseFromSharedLists(qint64 id);
     // Forgets everything (the picture was read anew).
@@ -40,11 +48,13 @@ private:
     // that every candidate passes by construction (-1 for none).
     void candidatesFor(const FilterExpression::Clause &clause, std::vector<const std::vector<int> *> *lists, bool *scanAll,
                        int *impliedTest);
+    // The rows that pass one clause, ascending by rank in the order.
+    std::vector<RankedHit> clauseRun(const FilterExpression::Clause &clause, const IndexDef *order);
 
     const TableSchema &m_schema;
     const TablePicture &m_picture;
     TableIndexes &m_indexes;
     std::map<const IndexDef *, std::shared_ptr<RowList>> m_allRows; // shared unfiltered lists
-    std::vector<quint32> m_marks; // per slot, for de-duplicating a select
-    quint32 m_markStamp = 0;
+    RankedCandidates m_ranked; // the candidate lists, ranked and packed
+    std::vector<quint8> m_passes; // per candidate of the list at hand
 };

@@ -1,0 +1,68 @@
+#include "RankedCandidates.h"
+
+#include <algorithm>
+#include <tuple>
+
+namespace {
+
+// Past this many lists the cache starts afresh: a day view that walks many
+// dates leaves a small list per date behind.
+constexpr size_t kMaxLists = 4096;
+
+} // namespace
+
+bool RankedCandidates::Key::operator<(const Key &other) const
+{
+    return std::tie(source, order, fields) < std::tie(other.source, other.order, other.fields);
+}
+
+const RankedCandidates::List &RankedCandidates::get(const std::vector<int> &source, const void *order,
+                                                    const std::vector<int> &rank, const std::vector<qint64> &ids,
+                                                    const std::vector<int> &fields,
+                                                    const std::vector<const qint64 *> &numbersOf)
+{
+    Key key{&source, order, fields};
+    const auto found = m_lists.find(key);
+    if (found != m_lists.end())
+        return found->second;
+    if (m_lists.size() >= kMaxLists)
+        m_lists.clear();
+
+    std::vector<int> byRank(source);
+    std::sort(byRank.begin(), byRank.end(), [&rank](int a, int b) { return rank[a] < rank[b]; });
+    List list;
+    list.rowSlots = byRank;
+    list.ranks.reserve(byRank.size());
+    list.ids.reserve(byRank.size());
+    for (int slot : byRank) {
+        list.ranks.push_back(rank[slot]);
+        list.ids.push_back(ids[slot]);
+    }
+    list.values.resize(fields.size());
+    for (size_t f = 0; f < fields.size(); ++f) {
+        list.values[f].reserve(byRank.size());
+        for (int slot : byRank)
+            list.values[f].push_back(numbersOf[f][slot]);
+    }
+    return m_lists.emplace(std::move(key), std::move(list)).first->second;
+}
+
+std::vector<RankedHit> mergeRankedRuns(std::vector<std::vector<RankedHit>> &runs)
+{
+    const auto byRank = [](const RankedHit &a, const RankedHit &b) { return a.rank < b.rank; };
+    std::vector<RankedHit> merged, scratch;
+    for (std::vector<RankedHit> &run : runs) {
+        if (run.empty())
+            continue;
+        if (merged.empty()) {
+            merged.swap(run);
+            continue;
+        }
+        scratch.resize(merged.size() + run.size());
+        std::merge(merged.begin(), merged.end(), run.begin(), run.end(), scratch.begin(), byRank);
+        merged.swap(scratch);
+    }
+    merged.erase(std::unique(merged.begin(), merged.end(), [](const RankedHit &a, const RankedHit &b) { return a.rank == b.rank; }),
+                 merged.end());
+    return merged;
+}

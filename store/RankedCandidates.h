@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QtGlobal>
+
+#include <map>
+#include <vector>
+
+// Candidate lists of filter clauses kept in the rank order of an index
+// order, each row with its rank, slot and id and, side by side, the stored
+// values of the numeric fields its clause tests. A clause then runs as one
+// linear pass over a few short arrays instead of reads scattered over the
+// table's columns, and yields its rows already in order: a filter's result
+// is the merge of its clauses' runs, never a sort.
+//
+// The lists are copies of what the picture held when they were built. Any
+// change to the rows (which moves ranks and buckets) must drop them all
+// with forget(); they are built again on next use.
+class RankedCandidates
+{
+public:
+    struct List
+    {
+        std::vector<int> ranks; // ascending
+        std::vector<int> rowSlots;
+        std::vector<qint64> ids;
+        std::vector<std::vector<qint64>> values; // per field asked for, then per row
+    };
+
+    // The rows of source (slots) in the order whose ranks by slot are rank,
+    // carrying the numbers of fields (numbersOf[i] holds fields[i] by slot).
+    // Built on the first call for a source, order and field list.
+    const List &get(const std::vector<int> &source, const void *order, const std::vector<int> &rank,
+                     const std::vector<qint64> &ids, const std::vector<int> &fields,
+                     const std::vector<const qint64 *> &numbersOf);
+
+    void forget() { m_lists.clear(); }
+
+private:
+    struct Key
+    {
+        const std::vector<int> *source;
+        const void *order;
+        std::vector<int> fields;
+        bool operator<(const Key &other) const;
+    };
+    std::map<Key, List> m_lists;
+};
+
+// One position of a run: a row that passed a clause, by its rank.
+struct RankedHit
+{
+    int rank;
+    int slot;
+    qint64 id;
+};
+
+// Merges runs each ascending by rank into one ascending list, keeping a row
+// that passed several clauses once.
+std::vector<RankedHit> mergeRankedRuns(std::vector<std::vector<RankedHit>> &runs);

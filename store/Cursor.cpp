@@ -486,6 +486,44 @@ QStringView Cursor::textView(Field field) const
     return {};
 }
 
+void Cursor::readNumbers(const Field *fields, int count, qint64 *numbers) const
+{
+    constexpr int kMostAtOnce = 64;
+    if (m_slot >= 0 && m_state == State::Browse && count <= kMostAtOnce
+        && std::all_of(fields, fields + count, [](Field field) { return field.index >= 0; })) {
+        int indexes[kMostAtOnce];
+        std::transform(fields, fields + count, indexes, [](Field field) { return field.index; });
+        m_table->numbersAt(m_slot, indexes, count, numbers);
+        return;
+    }
+    // In edit the buffer holds the values.
+    for (int i = 0; i < count; ++i) {
+        const int f = fields[i].index;
+        const QVariant v = valueOf(f);
+        qint64 &number = numbers[i];
+        number = kBlankNumber;
+        if (f < 0 || !v.isValid())
+            continue;
+        switch (m_schema->fields[f].type) {
+        case FieldType::Date:
+            number = v.toDate().toJulianDay();
+            break;
+        case FieldType::Time:
+            number = v.toTime().msecsSinceStartOfDay();
+            break;
+        case FieldType::Boolean:
+            number = v.toBool() ? 1 : 0;
+            break;
+        case FieldType::Integer:
+        case FieldType::AutoIncrement:
+            number = v.toLongLong();
+            break;
+        default:
+            break;
+        }
+    }
+}
+
 void Cursor::setValue(const QString &field, const QVariant &value)
 {
     Q_ASSERT_X(inEdit(), "Cursor::setValue", "the cursor is not in edit or insert state");

@@ -9,6 +9,7 @@
 #include <QVariant>
 
 #include <functional>
+#include <limits>
 #include <memory>
 #include <unordered_map>
 #include <utility>
@@ -134,6 +135,12 @@ public:
     // The text of a Text or Memo field without copying it (blank: empty).
     // The view is good until the cursor moves, re-reads or its row is edited.
     QStringView textView(Field field) const;
+    // Several numeric fields of the current row in one call, for readers of
+    // many rows, as stored numbers: a Date as its Julian day, a Time as ms of
+    // the day, a Boolean as 0 or 1, an Integer as it is, the identity as the
+    // id; kBlankNumber for a blank field, a text field or no row.
+    static constexpr qint64 kBlankNumber = std::numeric_limits<qint64>::min();
+    void readNumbers(const Field *fields, int count, qint64 *numbers) const;
 
     // Writes into the edit buffer (Edit or Insert state; asserts otherwise).
     // An invalid QVariant blanks the field. Capacities are checked at post.

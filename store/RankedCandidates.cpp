@@ -1,5 +1,7 @@
 #include "RankedCandidates.h"
 
+#include "TablePicture.h"
+
 #include <algorithm>
 #include <tuple>
 
@@ -17,9 +19,8 @@ bool RankedCandidates::Key::operator<(const Key &other) const
 }
 
 const RankedCandidates::List &RankedCandidates::get(const std::vector<int> &source, const void *order,
-                                                    const std::vector<int> &rank, const std::vector<qint64> &ids,
-                                                    const std::vector<int> &fields,
-                                                    const std::vector<const qint64 *> &numbersOf)
+                                                    const std::vector<int> &rank, const TablePicture &picture,
+                                                    const std::vector<int> &fields)
 {
     Key key{&source, order, fields};
     const auto found = m_lists.find(key);
@@ -36,13 +37,13 @@ const RankedCandidates::List &RankedCandidates::get(const std::vector<int> &sour
     list.ids.reserve(byRank.size());
     for (int slot : byRank) {
         list.ranks.push_back(rank[slot]);
-        list.ids.push_back(ids[slot]);
+        list.ids.push_back(picture.ids()[size_t(slot)]);
     }
     list.values.resize(fields.size());
     for (size_t f = 0; f < fields.size(); ++f) {
         list.values[f].reserve(byRank.size());
         for (int slot : byRank)
-            list.values[f].push_back(numbersOf[f][slot]);
+            list.values[f].push_back(picture.numberAt(slot, fields[f]));
     }
     return m_lists.emplace(std::move(key), std::move(list)).first->second;
 }

@@ -2,6 +2,8 @@
 
 #include <QtGlobal>
 
+class TablePicture;
+
 #include <map>
 #include <vector>
 
@@ -27,11 +29,10 @@ public:
     };
 
     // The rows of source (slots) in the order whose ranks by slot are rank,
-    // carrying the numbers of fields (numbersOf[i] holds fields[i] by slot).
-    // Built on the first call for a source, order and field list.
+    // carrying the picture's numbers of fields. Built on the first call for
+    // a source, order and field list.
     const List &get(const std::vector<int> &source, const void *order, const std::vector<int> &rank,
-                     const std::vector<qint64> &ids, const std::vector<int> &fields,
-                     const std::vector<const qint64 *> &numbersOf);
+                    const TablePicture &picture, const std::vector<int> &fields);
 
     void forget() { m_lists.clear(); }
 

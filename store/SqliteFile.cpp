@@ -287,8 +287,12 @@ std::vector<Decode> decodersFor(const TableSchema &schema)
 struct RowSink
 {
     qint64 *ids = nullptr;
-    std::vector<qint64 *> numbers; // per field; null for texts
-    std::vector<QString *> texts;  // per field; null for numbers
+    // Numbers go into the picture's rows from firstSlot on, or, without a
+    // picture, into numbers (per field; null for texts).
+    TablePicture *picture = nullptr;
+    size_t firstSlot = 0;
+    std::vector<qint64 *> numbers;
+    std::vector<QString *> texts; // per field; null for numbers
     size_t capacity = 0;
     size_t filled = 0;
     QHash<QByteArray, QString> codes; // each distinct short text, converted once
@@ -398,9 +402,14 @@ bool readRange(sqlite3 *db, const QByteArray &select, const std::vector<Decode> 
                 if (type != SQLITE_NULL)
                     sink->texts[f][row] = decodeCode(value, lastCodes[f], sink->codes);
                 break;
-            default:
-                sink->numbers[f][row] = type == SQLITE_NULL ? kBlankValue : decodeNumber(decode[f], value, type);
+            default: {
+                const qint64 number = type == SQLITE_NULL ? kBlankValue : decodeNumber(decode[f], value, type);
+                if (sink->picture)
+                    sink->picture->setNumber(int(sink->firstSlot + row), f, number);
+                else
+                    sink->numbers[f][row] = number;
                 break;
+            }
             }
         }
         ++sink->filled;
@@ -450,10 +459,10 @@ bool SqliteFile::readAllRows(TablePicture &picture, const QByteArray &select, QS
         RowSink sink;
         sink.ids = picture.idsFrom(first);
         sink.capacity = capacity;
-        for (size_t f = 0; f < decode.size(); ++f) {
-            sink.numbers.push_back(picture.numbersFrom(int(f), first));
+        sink.picture = &picture;
+        sink.firstSlot = first;
+        for (size_t f = 0; f < decode.size(); ++f)
             sink.texts.push_back(picture.textsFrom(int(f), first));
-        }
         return sink;
     };
     auto countMismatch = [error, this] {
@@ -536,7 +545,7 @@ SqliteFile::StoredRow SqliteFile::compareStoredRow(qint64 id, int slot, const Ta
         if (f == m_identityField)
             continue;
         const TablePicture::Column &column = picture.column(f);
-        if (column.numeric ? numbers[f] != column.numbers[slot] : texts[f] != column.texts[slot])
+        if (column.numeric ? numbers[f] != picture.numberAt(slot, f) : texts[f] != column.texts[slot])
             return StoredRow::Changed;
     }
     return StoredRow::AsSeen;

@@ -73,6 +73,10 @@ public:
     // text (null when blank).
     qint64 numberAt(int slot, int field) const { return m_picture.numberAt(slot, field); }
     const QString &textAt(int slot, int field) const { return m_picture.textAt(slot, field); }
+    void numbersAt(int slot, const int *fields, int count, qint64 *numbers) const
+    {
+        m_picture.numbersAt(slot, fields, count, numbers);
+    }
     static constexpr qint64 kBlank = TablePicture::kBlank;
 
     // Visible rows (id and slot) in an index's order. Cursors without a

@@ -52,7 +52,7 @@ int TableIndexes::compareInOrder(int slotA, int slotB, const IndexDef *order) co
             const TablePicture::Column &column = m_picture.column(f);
             int result = 0;
             if (column.numeric) {
-                const qint64 a = column.numbers[slotA], b = column.numbers[slotB];
+                const qint64 a = m_picture.numberAt(slotA, f), b = m_picture.numberAt(slotB, f);
                 result = a < b ? -1 : (a > b ? 1 : 0); // kBlank is the smallest: blanks first
             } else {
                 const QString &a = column.texts[slotA], &b = column.texts[slotB];
@@ -116,7 +116,7 @@ void TableIndexes::sortSlots(std::vector<int> &slotList, const IndexDef *order) 
         for (size_t f = 0; f < fields.size(); ++f) {
             const TablePicture::Column &column = m_picture.column(fields[f]);
             if (column.numeric) {
-                key.keys[f] = column.numbers[key.slot];
+                key.keys[f] = m_picture.numberAt(key.slot, fields[f]);
                 continue;
             }
             const QString &text = column.texts[key.slot];
@@ -195,7 +195,7 @@ qint64 TableIndexes::equalityKey(int slot, int field) const
 {
     const TablePicture::Column &column = m_picture.column(field);
     if (column.numeric)
-        return column.numbers[slot];
+        return m_picture.numberAt(slot, field);
     const QString &text = column.texts[slot];
     return text.isNull() ? kBlank : textKey(text);
 }
@@ -236,10 +236,12 @@ TableIndexes::SpanIndex &TableIndexes::spanIndex(int startField, int endField)
     SpanIndex &index = m_spans.emplace_back();
     index.startField = startField;
     index.endField = endField;
-    const auto &starts = m_picture.column(startField).numbers, &ends = m_picture.column(endField).numbers;
     for (int slot = 0; slot < int(m_picture.ids().size()); ++slot) {
-        if (m_picture.ids()[slot] != 0 && starts[slot] != kBlank && ends[slot] != kBlank && starts[slot] < ends[slot])
-            addToSpan(index, slot, starts[slot], ends[slot]);
+        if (m_picture.ids()[slot] == 0)
+            continue;
+        const qint64 start = m_picture.numberAt(slot, startField), end = m_picture.numberAt(slot, endField);
+        if (start != kBlank && end != kBlank && start < end)
+            addToSpan(index, slot, start, end);
     }
     return index;
 }
@@ -258,7 +260,7 @@ void TableIndexes::indexSlot(int slot)
             index.buckets[key].push_back(slot);
     }
     for (SpanIndex &index : m_spans) {
-        const qint64 start = m_picture.column(index.startField).numbers[slot], end = m_picture.column(index.endField).numbers[slot];
+        const qint64 start = m_picture.numberAt(slot, index.startField), end = m_picture.numberAt(slot, index.endField);
         if (start != kBlank && end != kBlank && start < end)
             addToSpan(index, slot, start, end);
     }
@@ -287,7 +289,7 @@ void TableIndexes::unindexSlot(int slot)
             removeFrom(index.buckets, key);
     }
     for (SpanIndex &index : m_spans) {
-        const qint64 start = m_picture.column(index.startField).numbers[slot], end = m_picture.column(index.endField).numbers[slot];
+        const qint64 start = m_picture.numberAt(slot, index.startField), end = m_picture.numberAt(slot, index.endField);
         if (start == kBlank || end == kBlank || start >= end)
             continue;
         const qint64 first = monthNumber(start), last = monthNumber(end);

@@ -3,15 +3,46 @@
 #include <QDate>
 #include <QTime>
 
+namespace {
+
+// Bytes a numeric field takes in a row: dates (Julian days of years 1 to
+// 9999) and times (ms of a day) fit 32 bits, booleans a byte; integers keep
+// 64 bits so that every 32-bit value stays distinct from a blank.
+int widthOf(FieldType type)
+{
+    switch (type) {
+    case FieldType::Boolean:
+        return 1;
+    case FieldType::Date:
+    case FieldType::Time:
+        return 4;
+    default:
+        return 8;
+    }
+}
+
+} // namespace
+
 TablePicture::TablePicture(const TableSchema &schema)
     : m_schema(schema)
 {
     m_columns.resize(schema.fields.size());
+    m_places.resize(schema.fields.size());
     for (int i = 0; i < schema.fields.size(); ++i) {
         m_columns[i].numeric = isNumeric(schema.fields[i].type);
         if (schema.fields[i].type == FieldType::AutoIncrement)
             m_identityField = i;
     }
+    // Widest first, so that every field lies on its own alignment.
+    for (const int width : {8, 4, 1}) {
+        for (int i = 0; i < schema.fields.size(); ++i) {
+            if (m_columns[i].numeric && i != m_identityField && widthOf(schema.fields[i].type) == width) {
+                m_places[i] = {quint16(m_rowBytes), quint8(width)};
+                m_rowBytes += size_t(width);
+            }
+        }
+    }
+    m_rowBytes = (m_rowBytes + 7) / 8 * 8;
 }
 
 bool TablePicture::isNumeric(FieldType type)
@@ -34,7 +65,7 @@ QVariant TablePicture::cellValue(int slot, int field) const
         const QString &text = column.texts[slot];
         return text.isNull() ? QVariant() : QVariant(text);
     }
-    const qint64 number = column.numbers[slot];
+    const qint64 number = numberAt(slot, field);
     if (number == kBlank)
         return {};
     switch (m_schema.fields[field].type) {
@@ -60,22 +91,75 @@ QVariant TablePicture::valueAt(int slot, int field) const
     return cellValue(slot, field);
 }
 
+void TablePicture::numbersAt(int slot, const int *fields, int count, qint64 *numbers) const
+{
+    const char *row = reinterpret_cast<const char *>(m_numbers.data()) + size_t(slot) * m_rowBytes;
+    for (int i = 0; i < count; ++i) {
+        const int field = fields[i];
+        const NumberPlace place = m_places[field];
+        const char *at = row + place.offset;
+        qint64 &number = numbers[i];
+        if (place.width == 1) {
+            qint8 small;
+            std::memcpy(&small, at, 1);
+            number = small == kBlank8 ? kBlank : small;
+        } else if (place.width == 4) {
+            qint32 middle;
+            std::memcpy(&middle, at, 4);
+            number = middle == kBlank32 ? kBlank : middle;
+        } else if (place.width == 8) {
+            std::memcpy(&number, at, 8);
+        } else {
+            number = field == m_identityField ? m_ids[slot] : kBlank;
+        }
+    }
+}
+
 // --- loading ------------------------------------------------------------
 
 void TablePicture::resizeForLoad(size_t count)
 {
     m_ids.resize(count);
     for (Column &column : m_columns) {
-        if (column.numeric)
-            column.numbers.resize(count);
-        else
+        if (!column.numeric)
             column.texts.resize(count);
+    }
+    m_numbers.resize(count * m_rowBytes / 8);
+}
+
+void TablePicture::setNumber(int slot, int field, qint64 number)
+{
+    const NumberPlace place = m_places[field];
+    char *at = reinterpret_cast<char *>(m_numbers.data()) + size_t(slot) * m_rowBytes + place.offset;
+    switch (place.width) {
+    case 1: {
+        const qint8 small = number == kBlank ? kBlank8 : qint8(number);
+        std::memcpy(at, &small, 1);
+        break;
+    }
+    case 4: {
+        // Nothing the loader or a post stores lies outside 32 bits here
+        // (dates are years 1 to 9999); anything that did would read blank.
+        const bool fits = number > kBlank32 && number <= std::numeric_limits<qint32>::max();
+        Q_ASSERT(number == kBlank || fits);
+        const qint32 middle = fits ? qint32(number) : kBlank32;
+        std::memcpy(at, &middle, 4);
+        break;
+    }
+    case 8:
+        std::memcpy(at, &number, 8);
+        break;
+    default: // the identity lives in the ids
+        break;
     }
 }
 
-qint64 *TablePicture::numbersFrom(int field, size_t first)
+void TablePicture::blankNumbers(int slot)
 {
-    return m_columns[field].numeric ? m_columns[field].numbers.data() + first : nullptr;
+    for (int f = 0; f < int(m_places.size()); ++f) {
+        if (m_places[f].width != 0)
+            setNumber(slot, f, kBlank);
+    }
 }
 
 QString *TablePicture::textsFrom(int field, size_t first)
@@ -93,10 +177,9 @@ void TablePicture::mapLoadedIds()
 void TablePicture::clear()
 {
     m_ids.clear();
-    for (Column &column : m_columns) {
-        column.numbers.clear();
+    for (Column &column : m_columns)
         column.texts.clear();
-    }
+    m_numbers.clear();
     m_freeSlots.clear();
     m_slotById.clear();
 }
@@ -113,11 +196,11 @@ int TablePicture::takeSlot(qint64 id)
         slot = int(m_ids.size());
         m_ids.push_back(0);
         for (Column &column : m_columns) {
-            if (column.numeric)
-                column.numbers.push_back(kBlank);
-            else
+            if (!column.numeric)
                 column.texts.emplace_back();
         }
+        m_numbers.resize(m_numbers.size() + m_rowBytes / 8);
+        blankNumbers(slot);
     }
     m_ids[slot] = id;
     m_slotById.emplace(id, slot);
@@ -129,11 +212,10 @@ void TablePicture::freeSlot(int slot)
     m_slotById.erase(m_ids[slot]);
     m_ids[slot] = 0;
     for (Column &column : m_columns) {
-        if (column.numeric)
-            column.numbers[slot] = kBlank;
-        else
+        if (!column.numeric)
             column.texts[slot] = QString();
     }
+    blankNumbers(slot);
     m_freeSlots.push_back(slot);
 }
 
@@ -158,10 +240,10 @@ void TablePicture::storeRow(int slot, const std::vector<QVariant> &values)
             column.texts[slot] = text;
             continue;
         }
-        qint64 number = kBlank;
         if (f == m_identityField)
-            number = m_ids[slot];
-        else if (value.isValid()) {
+            continue; // the id, kept apart
+        qint64 number = kBlank;
+        if (value.isValid()) {
             switch (m_schema.fields[f].type) {
             case FieldType::Date:
                 number = value.toDate().toJulianDay();
@@ -177,6 +259,6 @@ void TablePicture::storeRow(int slot, const std::vector<QVariant> &values)
                 break;
             }
         }
-        column.numbers[slot] = number;
+        setNumber(slot, f, number);
     }
 }

@@ -27,22 +27,19 @@ struct TextTest
 
 constexpr qint64 kBlankNumber = std::numeric_limits<qint64>::min();
 
-// A numeric test bound to its column as a range of stored values: it holds
-// when the value lies in [low, low + span] (or outside it, for <>). Blanks
-// hold the smallest value, so the ranges of <, <=, > and >= leave them out
-// and that of "= Null" is the blank alone.
+// A numeric test as a range of stored values: it holds when the value lies
+// in [low, low + span] (or outside it, for <>). Blanks hold the smallest
+// value, so the ranges of <, <=, > and >= leave them out and that of
+// "= Null" is the blank alone.
 struct NumberTest
 {
-    const qint64 *numbers = nullptr;
     quint64 low = 0;
     quint64 span = 0;
     bool outside = false;
-
-    bool holds(int slot) const { return (quint64(numbers[slot]) - low <= span) != outside; }
 };
 
-// Binds test to the numbers of its column; false when no value can pass it.
-bool bindNumberTest(const FilterExpression::Test &test, const qint64 *numbers, NumberTest *bound)
+// The range of test; false when no value can pass it.
+bool bindNumberTest(const FilterExpression::Test &test, NumberTest *bound)
 {
     using Op = FilterExpression::Op;
     constexpr qint64 highest = std::numeric_limits<qint64>::max();
@@ -78,7 +75,6 @@ bool bindNumberTest(const FilterExpression::Test &test, const qint64 *numbers, N
             break;
         }
     }
-    bound->numbers = numbers;
     bound->low = quint64(low);
     bound->span = quint64(high) - quint64(low);
     bound->outside = outside;
@@ -121,26 +117,6 @@ inline bool textHolds(const TextTest &test, int slot)
     }
     return false;
 }
-
-// One clause bound to the columns: numeric tests first, as they are cheap.
-struct BoundClause
-{
-    std::vector<NumberTest> numbers;
-    std::vector<TextTest> texts;
-
-    bool holds(int slot) const
-    {
-        for (const NumberTest &test : numbers) {
-            if (!test.holds(slot))
-                return false;
-        }
-        for (const TextTest &test : texts) {
-            if (!textHolds(test, slot))
-                return false;
-        }
-        return true;
-    }
-};
 
 } // namespace
 
@@ -221,11 +197,8 @@ std::vector<RankedHit> TableQuery::clauseRun(const FilterExpression::Clause &cla
     bool scanAll = false;
     int impliedTest = -1;
     candidatesFor(clause, &lists, &scanAll, &impliedTest);
-    // The numeric tests read the values a ranked list carries; the text
-    // tests read their columns by slot.
-    std::vector<const FilterExpression::Test *> numberTests;
+    std::vector<NumberTest> numberTests;
     std::vector<int> numberFields;
-    std::vector<const qint64 *> numberColumns;
     std::vector<TextTest> textTests;
     for (int t = 0; t < int(clause.size()); ++t) {
         const FilterExpression::Test &test = clause[t];
@@ -233,56 +206,48 @@ std::vector<RankedHit> TableQuery::clauseRun(const FilterExpression::Clause &cla
         if (t == impliedTest)
             continue;
         if (column.numeric) {
-            numberTests.push_back(&test);
+            if (!bindNumberTest(test, &numberTests.emplace_back()))
+                return {}; // no value can pass it
             numberFields.push_back(test.field);
-            numberColumns.push_back(column.numbers.data());
         } else {
             textTests.push_back({column.texts.data(), test.op, test.isNull, &test.text});
         }
     }
-    auto textsHold = [&textTests](int slot) {
-        return std::all_of(textTests.begin(), textTests.end(), [slot](const TextTest &test) { return textHolds(test, slot); });
-    };
-    std::vector<NumberTest> bound(numberTests.size());
-    auto bind = [&](const std::vector<const qint64 *> &numbers) {
-        for (size_t k = 0; k < numberTests.size(); ++k) {
-            if (!bindNumberTest(*numberTests[k], numbers[k], &bound[k]))
-                return false;
-        }
-        return true;
-    };
-    auto numbersHold = [&bound](int i) {
-        return std::all_of(bound.begin(), bound.end(), [i](const NumberTest &test) { return test.holds(i); });
-    };
-
+    // The numeric tests run one at a time over the tested values packed in
+    // the candidates' order (m_passes); the text tests read their columns
+    // by slot, for the candidates that passed.
     std::vector<RankedHit> hits;
-    if (!bind(numberColumns))
-        return hits; // no value can pass one of the tests
+    auto keepPassing = [&](std::vector<RankedHit> &run, size_t count, auto rankAt, const int *slotList, auto idAt) {
+        for (size_t i = 0; i < count; ++i) {
+            const int slot = slotList[i];
+            if (m_passes[i] && std::all_of(textTests.begin(), textTests.end(), [slot](const TextTest &test) { return textHolds(test, slot); }))
+                run.push_back({rankAt(i), slot, idAt(i)});
+        }
+    };
     if (scanAll) {
         const std::vector<int> &sorted = m_indexes.orderedSlots(order);
-        const std::vector<qint64> &ids = m_picture.ids();
-        for (int position = 0; position < int(sorted.size()); ++position) {
-            const int slot = sorted[position];
-            if (numbersHold(slot) && textsHold(slot))
-                hits.push_back({position, slot, ids[slot]});
+        m_passes.assign(sorted.size(), 1);
+        std::vector<qint64> values(sorted.size());
+        for (size_t k = 0; k < numberTests.size(); ++k) {
+            for (size_t i = 0; i < sorted.size(); ++i)
+                values[i] = m_picture.numberAt(sorted[i], numberFields[k]);
+            narrowPasses(m_passes.data(), values.data(), sorted.size(), numberTests[k]);
         }
+        const std::vector<qint64> &ids = m_picture.ids();
+        keepPassing(hits, sorted.size(), [](size_t i) { return int(i); }, sorted.data(),
+                    [&](size_t i) { return ids[size_t(sorted[i])]; });
         return hits;
     }
     const std::vector<int> &rank = m_indexes.ranks(order);
     std::vector<std::vector<RankedHit>> listRuns;
     for (const std::vector<int> *list : lists) {
-        const RankedCandidates::List &ranked = m_ranked.get(*list, order, rank, m_picture.ids(), numberFields, numberColumns);
+        const RankedCandidates::List &ranked = m_ranked.get(*list, order, rank, m_picture, numberFields);
         const size_t count = ranked.rowSlots.size();
-        // One test at a time over its packed values: a loop the compiler
-        // turns into vector instructions.
         m_passes.assign(count, 1);
         for (size_t k = 0; k < numberTests.size(); ++k)
-            narrowPasses(m_passes.data(), ranked.values[k].data(), count, bound[k]);
-        std::vector<RankedHit> &run = lists.size() == 1 ? hits : listRuns.emplace_back();
-        for (size_t i = 0; i < count; ++i) {
-            if (m_passes[i] && (textTests.empty() || textsHold(ranked.rowSlots[i])))
-                run.push_back({ranked.ranks[i], ranked.rowSlots[i], ranked.ids[i]});
-        }
+            narrowPasses(m_passes.data(), ranked.values[k].data(), count, numberTests[k]);
+        keepPassing(lists.size() == 1 ? hits : listRuns.emplace_back(), count, [&](size_t i) { return ranked.ranks[i]; },
+                    ranked.rowSlots.data(), [&](size_t i) { return ranked.ids[i]; });
     }
     return lists.size() == 1 ? hits : mergeRankedRuns(listRuns);
 }

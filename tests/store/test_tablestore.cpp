@@ -118,6 +118,46 @@ private slots:
         QCOMPARE(reader.asText(QStringLiteral("S")), QStringLiteral("1/14/2029"));
     }
 
+    // Dates and times are kept in 32 bits and booleans in a byte beside a
+    // blank mark: the extremes, false and blank must each come back as
+    // themselves, through the typed reads and through readNumbers, from a
+    // posted row, a re-read file and an edit buffer.
+    void narrowValuesKeepTheirExtremesAndBlanks()
+    {
+        const QString file = newCalendar();
+        {
+            Cursor writer;
+            openOn(writer, file);
+            addItem(writer, {{"S", QDate(1, 1, 1)}, {"E", QDate(9999, 12, 31)}, {"St", QTime(0, 0)},
+                             {"Et", QTime(23, 59, 59)}, {"A", false}, {"R", true}, {"T", -2147483647 - 1}});
+        }
+        Cursor cursor;
+        openOn(cursor, file);
+        const Cursor::Field fields[] = {cursor.field(QStringLiteral("S")),  cursor.field(QStringLiteral("E")),
+                                        cursor.field(QStringLiteral("St")), cursor.field(QStringLiteral("Et")),
+                                        cursor.field(QStringLiteral("A")),  cursor.field(QStringLiteral("R")),
+                                        cursor.field(QStringLiteral("Re")), cursor.field(QStringLiteral("T")),
+                                        cursor.field(QStringLiteral("Rs")), cursor.field(QStringLiteral("Subject"))};
+        const qint64 blank = Cursor::kBlankNumber;
+        const std::vector<qint64> expected{QDate(1, 1, 1).toJulianDay(), QDate(9999, 12, 31).toJulianDay(), 0,
+                                           (23 * 3600 + 59 * 60 + 59) * 1000, 0, 1, blank, -2147483647LL - 1, blank, blank};
+        auto check = [&] {
+            std::vector<qint64> numbers(std::size(fields));
+            cursor.readNumbers(fields, int(std::size(fields)), numbers.data());
+            QCOMPARE(numbers, expected);
+            QCOMPARE(cursor.asDate(QStringLiteral("S")), QDate(1, 1, 1));
+            QCOMPARE(cursor.asDate(QStringLiteral("E")), QDate(9999, 12, 31));
+            QCOMPARE(cursor.asTime(QStringLiteral("Et")), QTime(23, 59, 59));
+            QVERIFY(!cursor.isBlank(QStringLiteral("A")) && !cursor.asBool(QStringLiteral("A")));
+            QVERIFY(cursor.isBlank(QStringLiteral("Re")));
+            QCOMPARE(cursor.asInt(QStringLiteral("T")), -2147483647 - 1);
+        };
+        check();
+        QVERIFY(cursor.edit());
+        check();
+        cursor.cancel();
+    }
+
     void rowsWrittenByAnotherToolReadAlike()
     {
         const QString file = newCalendar();

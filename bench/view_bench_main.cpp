@@ -149,6 +149,10 @@ int main(int argc, char **argv)
                   month.refill(start.addMonths(1 + i % 18));
               }));
         print("month view: repaint", timeRuns(runs, [&](int) { paint(month, canvas); }));
+        // One cell of a weekday in the middle of the month (about 1,150 items).
+        ItemCellList &cell = *month.cell(17);
+        QImage cellCanvas(cell.size(), QImage::Format_ARGB32_Premultiplied);
+        print("month view: repaint one cell list", timeRuns(runs, [&](int) { paint(cell, cellCanvas); }));
         month.hide();
     }
     {

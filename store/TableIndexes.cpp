@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <thread>
 
 namespace {
 
@@ -99,6 +100,13 @@ qint64 textSortKey(const QString &text, Qt::CaseSensitivity sensitivity, bool *e
 
 } // namespace
 
+namespace {
+
+// Below this many rows a second sorting thread costs more than it saves.
+constexpr size_t kParallelSortRows = 32768;
+
+} // namespace
+
 void TableIndexes::sortSlots(std::vector<int> &slotList, const IndexDef *order) const
 {
     const OrderPlan *plan = orderPlan(order);
@@ -127,7 +135,7 @@ void TableIndexes::sortSlots(std::vector<int> &slotList, const IndexDef *order) 
         }
     }
     const bool descending = plan && plan->descending;
-    std::sort(keys.begin(), keys.end(), [&](const SortKey &a, const SortKey &b) {
+    const auto before = [&](const SortKey &a, const SortKey &b) {
         for (size_t f = 0; f < fields.size(); ++f) {
             int result = a.keys[f] < b.keys[f] ? -1 : (a.keys[f] > b.keys[f] ? 1 : 0);
             if (result == 0 && ((a.inexact | b.inexact) & (1u << f))) {
@@ -138,7 +146,21 @@ void TableIndexes::sortSlots(std::vector<int> &slotList, const IndexDef *order) 
                 return descending ? result > 0 : result < 0;
         }
         return a.id < b.id;
-    });
+    };
+    // Rows read in the order of their ids are already in the primary order.
+    if (std::is_sorted(keys.begin(), keys.end(), before))
+        return;
+    // A large table is sorted in two halves at once (the comparisons only
+    // read the picture), then merged.
+    if (keys.size() >= kParallelSortRows && std::thread::hardware_concurrency() > 1) {
+        const auto middle = keys.begin() + std::ptrdiff_t(keys.size() / 2);
+        std::thread helper([&] { std::sort(middle, keys.end(), before); });
+        std::sort(keys.begin(), middle, before);
+        helper.join();
+        std::inplace_merge(keys.begin(), middle, keys.end(), before);
+    } else {
+        std::sort(keys.begin(), keys.end(), before);
+    }
     for (size_t i = 0; i < keys.size(); ++i)
         slotList[i] = keys[i].slot;
 }

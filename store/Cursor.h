@@ -172,7 +172,7 @@ private:
     int fieldIndex(const QString &field) const;
     // Takes the current row's slot from the row list; called whenever the
     // position or the visible rows change, so that field reads go straight
-    // to the columns.
+    // to the picture.
     void findCurrentSlot() { m_slot = m_table && m_pos < rowCount() ? (*m_rows)[m_pos].slot : -1; }
     QVariant valueOf(int field) const;
     // Whether field f of the current row can be read from its column as a

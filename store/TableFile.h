@@ -27,7 +27,7 @@ class Cursor;
 // both as they were.
 //
 // A TableFile owns the parts and runs that flow through them: SqliteFile is
-// the durable copy, TablePicture the column-wise picture, TableIndexes the
+// the durable copy, TablePicture the picture in memory, TableIndexes the
 // lookup structures kept in step with it, and TableQuery chooses the rows
 // of a filter in an order. It keeps the cursors on the file and tells them
 // when a row goes or the picture is read anew.
@@ -63,7 +63,7 @@ public:
     QVariant value(qint64 id, int field) const;      // invalid QVariant = blank / no row
     std::vector<QVariant> row(qint64 id) const;      // one value per field
 
-    // Where a row lives in the columns, -1 for none. A row keeps its slot
+    // Where a row lives in the picture, -1 for none. A row keeps its slot
     // until it is deleted; only then may another row take it.
     int slotOf(qint64 id) const;
     // A field of the row in a slot, without looking the row up by id.

@@ -41,7 +41,7 @@ public:
 
     // --- reading ----------------------------------------------------------
     bool contains(qint64 id) const { return m_slotById.count(id) != 0; }
-    // Where a row lives in the columns, -1 for none.
+    // Where a row lives in the picture, -1 for none.
     int slotOf(qint64 id) const;
     // A field of the row in a slot (the identity included); invalid for blank.
     QVariant valueAt(int slot, int field) const;
@@ -86,9 +86,9 @@ public:
     int identityField() const { return m_identityField; }
 
     // --- loading ----------------------------------------------------------
-    // The columns get their final size at once; readers fill runs of them
-    // through these pointers (numbers are null for a text field and texts
-    // for a numeric one).
+    // The picture gets its final size at once; readers fill runs of ids and
+    // texts through these pointers (texts are null for a numeric field) and
+    // set numbers slot by slot.
     void resizeForLoad(size_t count);
     qint64 *idsFrom(size_t first) { return m_ids.data() + first; }
     QString *textsFrom(int field, size_t first);

@@ -7,9 +7,11 @@
 
 namespace {
 
-// Past this many lists the cache starts afresh: a day view that walks many
-// dates leaves a small list per date behind.
+// Past this many lists, or rows in them, the cache starts afresh: a day
+// view that walks many dates leaves a small list per date behind, and a
+// filter on a common value could keep copies of most of a large table.
 constexpr size_t kMaxLists = 4096;
+constexpr size_t kMaxRows = 1u << 20;
 
 } // namespace
 
@@ -26,8 +28,9 @@ const RankedCandidates::List &RankedCandidates::get(const std::vector<int> &sour
     const auto found = m_lists.find(key);
     if (found != m_lists.end())
         return found->second;
-    if (m_lists.size() >= kMaxLists)
-        m_lists.clear();
+    if (m_lists.size() >= kMaxLists || m_rows + source.size() > kMaxRows)
+        forget();
+    m_rows += source.size();
 
     std::vector<int> byRank(source);
     std::sort(byRank.begin(), byRank.end(), [&rank](int a, int b) { return rank[a] < rank[b]; });

@@ -34,7 +34,11 @@ public:
     const List &get(const std::vector<int> &source, const void *order, const std::vector<int> &rank,
                     const TablePicture &picture, const std::vector<int> &fields);
 
-    void forget() { m_lists.clear(); }
+    void forget()
+    {
+        m_lists.clear();
+        m_rows = 0;
+    }
 
 private:
     struct Key
@@ -45,6 +49,7 @@ private:
         bool operator<(const Key &other) const;
     };
     std::map<Key, List> m_lists;
+    size_t m_rows = 0; // in all lists
 };
 
 // One position of a run: a row that passed a clause, by its rank.

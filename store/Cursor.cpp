@@ -499,28 +499,7 @@ void Cursor::readNumbers(const Field *fields, int count, qint64 *numbers) const
     // In edit the buffer holds the values.
     for (int i = 0; i < count; ++i) {
         const int f = fields[i].index;
-        const QVariant v = valueOf(f);
-        qint64 &number = numbers[i];
-        number = kBlankNumber;
-        if (f < 0 || !v.isValid())
-            continue;
-        switch (m_schema->fields[f].type) {
-        case FieldType::Date:
-            number = v.toDate().toJulianDay();
-            break;
-        case FieldType::Time:
-            number = v.toTime().msecsSinceStartOfDay();
-            break;
-        case FieldType::Boolean:
-            number = v.toBool() ? 1 : 0;
-            break;
-        case FieldType::Integer:
-        case FieldType::AutoIncrement:
-            number = v.toLongLong();
-            break;
-        default:
-            break;
-        }
+        numbers[i] = f < 0 ? kBlankNumber : TablePicture::storedNumber(m_schema->fields[f].type, valueOf(f));
     }
 }
 

@@ -32,10 +32,10 @@ const RankedCandidates::List &RankedCandidates::get(const std::vector<int> &sour
         forget();
     m_rows += source.size();
 
-    std::vector<int> byRank(source);
-    std::sort(byRank.begin(), byRank.end(), [&rank](int a, int b) { return rank[a] < rank[b]; });
     List list;
-    list.rowSlots = byRank;
+    list.rowSlots = source;
+    const std::vector<int> &byRank = list.rowSlots;
+    std::sort(list.rowSlots.begin(), list.rowSlots.end(), [&rank](int a, int b) { return rank[a] < rank[b]; });
     list.ranks.reserve(byRank.size());
     list.ids.reserve(byRank.size());
     for (int slot : byRank) {

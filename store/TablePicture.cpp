@@ -50,6 +50,22 @@ bool TablePicture::isNumeric(FieldType type)
     return type != FieldType::Text && type != FieldType::Memo;
 }
 
+qint64 TablePicture::storedNumber(FieldType type, const QVariant &value)
+{
+    if (!value.isValid() || !isNumeric(type))
+        return kBlank;
+    switch (type) {
+    case FieldType::Date:
+        return value.toDate().toJulianDay();
+    case FieldType::Time:
+        return value.toTime().msecsSinceStartOfDay();
+    case FieldType::Boolean:
+        return value.toBool() ? 1 : 0;
+    default:
+        return value.toLongLong();
+    }
+}
+
 // --- reading ------------------------------------------------------------
 
 int TablePicture::slotOf(qint64 id) const
@@ -93,25 +109,11 @@ QVariant TablePicture::valueAt(int slot, int field) const
 
 void TablePicture::numbersAt(int slot, const int *fields, int count, qint64 *numbers) const
 {
-    const char *row = reinterpret_cast<const char *>(m_numbers.data()) + size_t(slot) * m_rowBytes;
+    const char *row = rowAt(slot);
     for (int i = 0; i < count; ++i) {
-        const int field = fields[i];
-        const NumberPlace place = m_places[field];
-        const char *at = row + place.offset;
-        qint64 &number = numbers[i];
-        if (place.width == 1) {
-            qint8 small;
-            std::memcpy(&small, at, 1);
-            number = small == kBlank8 ? kBlank : small;
-        } else if (place.width == 4) {
-            qint32 middle;
-            std::memcpy(&middle, at, 4);
-            number = middle == kBlank32 ? kBlank : middle;
-        } else if (place.width == 8) {
-            std::memcpy(&number, at, 8);
-        } else {
-            number = field == m_identityField ? m_ids[slot] : kBlank;
-        }
+        const NumberPlace place = m_places[size_t(fields[i])];
+        // Only the identity and texts have no place in the row.
+        numbers[i] = place.width == 0 && fields[i] == m_identityField ? m_ids[size_t(slot)] : numberIn(row, place);
     }
 }
 
@@ -242,23 +244,6 @@ void TablePicture::storeRow(int slot, const std::vector<QVariant> &values)
         }
         if (f == m_identityField)
             continue; // the id, kept apart
-        qint64 number = kBlank;
-        if (value.isValid()) {
-            switch (m_schema.fields[f].type) {
-            case FieldType::Date:
-                number = value.toDate().toJulianDay();
-                break;
-            case FieldType::Time:
-                number = value.toTime().msecsSinceStartOfDay();
-                break;
-            case FieldType::Boolean:
-                number = value.toBool() ? 1 : 0;
-                break;
-            default:
-                number = value.toLongLong();
-                break;
-            }
-        }
-        setNumber(slot, f, number);
+        setNumber(slot, f, storedNumber(m_schema.fields[f].type, value));
     }
 }

@@ -32,6 +32,9 @@ public:
 
     // Whether a field's values are kept as numbers (all but Text and Memo).
     static bool isNumeric(FieldType type);
+    // A field's value in its stored form (see numberAt); kBlank for a blank
+    // value or a text field.
+    static qint64 storedNumber(FieldType type, const QVariant &value);
 
     struct Column
     {
@@ -50,32 +53,10 @@ public:
     // field.
     qint64 numberAt(int slot, int field) const
     {
-        if (field == m_identityField)
-            return m_ids[slot];
-        const NumberPlace place = m_places[field];
-        const char *at = reinterpret_cast<const char *>(m_numbers.data()) + size_t(slot) * m_rowBytes + place.offset;
-        switch (place.width) {
-        case 0: // a text field
-            return kBlank;
-        case 1: {
-            qint8 small;
-            std::memcpy(&small, at, 1);
-            return small == kBlank8 ? kBlank : small;
-        }
-        case 4: {
-            qint32 middle;
-            std::memcpy(&middle, at, 4);
-            return middle == kBlank32 ? kBlank : middle;
-        }
-        default: {
-            qint64 wide;
-            std::memcpy(&wide, at, 8);
-            return wide;
-        }
-        }
+        return field == m_identityField ? m_ids[slot] : numberIn(rowAt(slot), m_places[field]);
     }
     const QString &textAt(int slot, int field) const { return m_columns[field].texts[slot]; }
-    // numberAt for several fields of one row (count at most 64).
+    // numberAt for several fields of one row.
     void numbersAt(int slot, const int *fields, int count, qint64 *numbers) const;
     const Column &column(int field) const { return m_columns[field]; }
     int fieldCount() const { return int(m_columns.size()); }
@@ -121,6 +102,28 @@ private:
     };
     static constexpr qint8 kBlank8 = std::numeric_limits<qint8>::min();
     static constexpr qint32 kBlank32 = std::numeric_limits<qint32>::min();
+    const char *rowAt(int slot) const { return reinterpret_cast<const char *>(m_numbers.data()) + size_t(slot) * m_rowBytes; }
+    // The number at place in a row's bytes; kBlank for a text field.
+    static qint64 numberIn(const char *row, NumberPlace place)
+    {
+        const char *at = row + place.offset;
+        if (place.width == 4) {
+            qint32 middle;
+            std::memcpy(&middle, at, 4);
+            return middle == kBlank32 ? kBlank : middle;
+        }
+        if (place.width == 1) {
+            qint8 small;
+            std::memcpy(&small, at, 1);
+            return small == kBlank8 ? kBlank : small;
+        }
+        if (place.width == 8) {
+            qint64 wide;
+            std::memcpy(&wide, at, 8);
+            return wide;
+        }
+        return kBlank;
+    }
     void blankNumbers(int slot);
 
     const TableSchema &m_schema;

@@ -36,8 +36,5 @@ struct ItemRow
 struct ItemRow::Fields
 {
     explicit Fields(const Cursor &cursor);
-    Cursor::Field Subject;
-    // Read in one call, in this order: S, E, St, Et, A, T, R, Re.
-    static constexpr int kNumbers = 8;
-    Cursor::Field numbers[kNumbers];
+    Cursor::Field Subject, S, E, St, Et, A, T, R, Re;
 };

@@ -21,7 +21,6 @@
 #include <QLocale>
 #include <QPainter>
 #include <QResizeEvent>
-#include <QScopeGuard>
 #include <QScrollBar>
 #include <QStyleHints>
 #include <QWheelEvent>
@@ -159,16 +158,36 @@ void DayView::resetSelection()
 
 // --- building and layout -------------------------------------------------
 
+namespace {
+
+// A day may hold a thousand blocks: while they are taken out or placed,
+// the grid's updates are off, so that nothing is marked dirty block by
+// block; the grid repaints once when they are back on.
+class GridUpdatesPaused
+{
+public:
+    explicit GridUpdatesPaused(QWidget *grid)
+        : m_grid(grid)
+        , m_updating(grid->updatesEnabled())
+    {
+        grid->setUpdatesEnabled(false);
+    }
+    ~GridUpdatesPaused() { m_grid->setUpdatesEnabled(m_updating); }
+    GridUpdatesPaused(const GridUpdatesPaused &) = delete;
+    GridUpdatesPaused &operator=(const GridUpdatesPaused &) = delete;
+
+private:
+    QWidget *m_grid;
+    bool m_updating;
+};
+
+} // namespace
+
 void DayView::build()
 {
     m_clickTimer.stop();
     closeSubjectEditor();
-    // A day may hold a thousand blocks: with the grid's updates off, taking
-    // them out and placing the new ones marks nothing dirty one by one; the
-    // grid repaints once when they are back on.
-    const bool updating = m_grid->updatesEnabled();
-    m_grid->setUpdatesEnabled(false);
-    const auto updateAgain = qScopeGuard([this, updating] { m_grid->setUpdatesEnabled(updating); });
+    const GridUpdatesPaused paused(m_grid);
     // Each item gets exactly one block, even when the caller did not remove
     // the blocks of the previous build.
     removeAllBlocks();
@@ -316,6 +335,7 @@ void DayView::removeBlock(qint64 itemNo)
 void DayView::removeAllBlocks()
 {
     closeSubjectEditor();
+    const GridUpdatesPaused paused(m_grid);
     const QList<qint64> numbers = m_blocks.keys();
     for (qint64 no : numbers)
         removeBlock(no);

@@ -1,0 +1,108 @@
+#include "SafeFileWrite.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+QString systemMessage(int code)
+{
+    return QString::fromLocal8Bit(std::strerror(code));
+}
+
+bool fail(QString *error, int code)
+{
+    if (error)
+        *error = systemMessage(code);
+    return false;
+}
+
+// Every byte, through short writes and signals.
+bool writeAll(int fd, const QByteArray &bytes)
+{
+    const char *data = bytes.constData();
+    qint64 left = bytes.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, data, size_t(left));
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        if (written == 0) {
+            errno = ENOSPC;
+            return false;
+        }
+        data += written;
+        left -= written;
+    }
+    return true;
+}
+
+bool writeThrough(const QByteArray &name, const QByteArray &bytes, QString *error)
+{
+    const int fd = ::open(name.constData(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    if (fd < 0)
+        return fail(error, errno);
+    if (!writeAll(fd, bytes)) {
+        const int code = errno;
+        ::close(fd);
+        return fail(error, code);
+    }
+    if (::close(fd) != 0)
+        return fail(error, errno);
+    return true;
+}
+
+} // namespace
+
+namespace SafeFileWrite {
+
+bool replace(const QString &path, const QByteArray &bytes, QString *error)
+{
+    const QFileInfo info(path);
+    const QString target = info.exists() ? info.canonicalFilePath() : QDir::cleanPath(info.absoluteFilePath());
+    const QByteArray name = QFile::encodeName(target);
+
+    struct stat old {};
+    const bool exists = ::stat(name.constData(), &old) == 0;
+    if (exists && !S_ISREG(old.st_mode))
+        return writeThrough(name, bytes, error);
+
+    QByteArray temporary = QFile::encodeName(QFileInfo(target).absolutePath() + QStringLiteral("/.")
+                                             + QFileInfo(target).fileName() + QStringLiteral(".XXXXXX"));
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0)
+        return fail(error, errno);
+    // The new file keeps the old one's permissions; a new one gets what the
+    // umask leaves of read and write for all.
+    mode_t mode = 0;
+    if (exists) {
+        mode = old.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    int code = 0;
+    if (::fchmod(fd, mode) != 0 || !writeAll(fd, bytes) || ::fsync(fd) != 0)
+        code = errno;
+    if (::close(fd) != 0 && code == 0)
+        code = errno;
+    if (code == 0 && ::rename(temporary.constData(), name.constData()) != 0)
+        code = errno;
+    if (code != 0) {
+        ::unlink(temporary.constData());
+        return fail(error, code);
+    }
+    return true;
+}
+
+} // namespace SafeFileWrite

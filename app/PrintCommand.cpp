@@ -2,6 +2,7 @@
 
 #include "Clock.h"
 #include "DataRoot.h"
+#include "OwnTableFiles.h"
 #include "PrintPreview.h"
 #include "TerminalCommand.h"
 #include "Unit2.h"
@@ -125,6 +126,10 @@ int runPrintCommand(const QStringList &arguments, QTextStream &err)
     TDataModule2 store(DataRoot::resolve(arguments));
     if (!store.openForReading())
         return fail(err, QStringLiteral("print: %1").arg(store.startUpError()));
+
+    const QString own = OwnTableFiles::matching(OwnTableFiles::of(store), parsed->pdf);
+    if (!own.isEmpty())
+        return fail(err, QStringLiteral("print: %1").arg(OwnTableFiles::refusal(own)));
 
     PrintPreview preview(store);
     if (!preview.prepare(requestFor(preview, *parsed)))

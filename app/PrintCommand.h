@@ -12,7 +12,8 @@ class QTextStream;
 // or not at all.
 //
 // Returns the process exit code: 0; 2 after one line on the error stream
-// for a missing, unknown or bad argument or an unusable data root; 1 when
-// the PDF cannot be written.
+// for a missing, unknown or bad argument, a PDF path that is one of the
+// planner's own table files, or an unusable data root; 1 when the PDF
+// cannot be written (a file it would replace is left as it was).
 int runPrintCommand(const QStringList &arguments);
 int runPrintCommand(const QStringList &arguments, QTextStream &err);

@@ -1,39 +1,39 @@
 #include "BodyCanvas.h"
 
+#include "BodyPicture.h"
 #include "ViewFonts.h"
 
 #include <QFontMetrics>
-#include <QPainter>
 
-BodyCanvas::BodyCanvas(QPainter &painter)
-    : m_painter(painter)
+BodyCanvas::BodyCanvas(BodyPicture &picture)
+    : m_picture(picture)
     , m_font(ViewFonts::cellFont())
 {
 }
 
 void BodyCanvas::fill(const QRect &rect, const QColor &color)
 {
-    m_painter.fillRect(rect, color);
+    m_picture.fill(rect, color);
 }
 
-// Lines are filled rectangles: they land on whole pixels in the picture and
-// on whole units on paper, whatever the painter's scale.
+// Lines are filled rectangles: they land on whole units on paper and on
+// whole pixels in a picture of the body, whatever the painter's scale.
 void BodyCanvas::hline(int x1, int x2, int y, const QColor &color)
 {
     if (x2 != x1)
-        m_painter.fillRect(QRect(qMin(x1, x2 + 1), y, qAbs(x2 - x1), 1), color);
+        m_picture.fill(QRect(qMin(x1, x2 + 1), y, qAbs(x2 - x1), 1), color);
 }
 
 void BodyCanvas::vline(int x, int y1, int y2, const QColor &color)
 {
     if (y2 != y1)
-        m_painter.fillRect(QRect(x, qMin(y1, y2 + 1), 1, qAbs(y2 - y1)), color);
+        m_picture.fill(QRect(x, qMin(y1, y2 + 1), 1, qAbs(y2 - y1)), color);
 }
 
 void BodyCanvas::wideLine(int x, int width, int y1, int y2, const QColor &color)
 {
     if (y2 > y1)
-        m_painter.fillRect(QRect(x - width / 2, y1, width, y2 - y1), color);
+        m_picture.fill(QRect(x - width / 2, y1, width, y2 - y1), color);
 }
 
 void BodyCanvas::outline(int left, int top, int right, int bottom)
@@ -46,21 +46,13 @@ void BodyCanvas::outline(int left, int top, int right, int bottom)
 
 void BodyCanvas::text(int x, int y, const QString &text)
 {
-    if (text.isEmpty())
-        return;
-    m_painter.setFont(m_font);
-    m_painter.setPen(Qt::black);
-    m_painter.drawText(QPoint(x, y + QFontMetrics(m_font).ascent()), text);
+    m_picture.text(QPoint(x, y), text, m_font);
 }
 
 void BodyCanvas::clippedText(const QRect &clip, int x, int y, const QString &text)
 {
-    if (text.isEmpty() || clip.isEmpty())
-        return;
-    m_painter.save();
-    m_painter.setClipRect(clip, Qt::IntersectClip);
-    this->text(x, y, text);
-    m_painter.restore();
+    if (!clip.isEmpty())
+        m_picture.text(QPoint(x, y), text, m_font, clip);
 }
 
 int BodyCanvas::textWidth(const QString &text) const
@@ -70,6 +62,5 @@ int BodyCanvas::textWidth(const QString &text) const
 
 void BodyCanvas::image(int x, int y, const QImage &image)
 {
-    if (!image.isNull())
-        m_painter.drawImage(x, y, image);
+    m_picture.image(QPoint(x, y), image);
 }

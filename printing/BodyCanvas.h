@@ -6,7 +6,7 @@
 #include <QRect>
 #include <QString>
 
-class QPainter;
+class BodyPicture;
 
 // Drawing into a body picture in its own pixel coordinates, the way the
 // layouts describe it: lines leave out their end point, a wide line is
@@ -15,7 +15,7 @@ class QPainter;
 class BodyCanvas
 {
 public:
-    explicit BodyCanvas(QPainter &painter);
+    explicit BodyCanvas(BodyPicture &picture);
 
     void fill(const QRect &rect, const QColor &color);
     // From (x1, y) to (x2, y), x2 left out.
@@ -34,6 +34,6 @@ public:
     void image(int x, int y, const QImage &image);
 
 private:
-    QPainter &m_painter;
+    BodyPicture &m_picture;
     QFont m_font;
 };

@@ -3,16 +3,27 @@
 #include "Cursor.h"
 #include "LocaleFormats.h"
 #include "OccurrenceRules.h"
+#include "OwnTableFiles.h"
+#include "SafeFileWrite.h"
 #include "TaskPadFilter.h"
 
+#include <QAction>
+#include <QBuffer>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QPrintDialog>
 #include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QPrinterInfo>
-#include <QSaveFile>
 #include <QScreen>
+
+#include <algorithm>
 
 namespace {
 
@@ -24,6 +35,13 @@ PrintPreview::PrintPreview(TDataModule2 &data, QObject *parent)
     : QObject(parent)
     , m_data(data)
 {
+    choosePdfFile = [](QWidget *parent, const QString &suggested) {
+        return QFileDialog::getSaveFileName(parent, QStringLiteral("Export to PDF"), suggested,
+                                            QStringLiteral("*.pdf"));
+    };
+    tellFailure = [](QWidget *parent, const QString &text) {
+        QMessageBox::warning(parent, QStringLiteral("Print Preview"), text);
+    };
 }
 
 PrintPreview::~PrintPreview() = default;
@@ -72,7 +90,7 @@ void PrintPreview::filterDays(int count, const QDate &first)
     // or a view not installed) gets the views' own rule here.
     for (int n = 1; n <= count; ++n) {
         Cursor &cursor = m_data.table(n);
-        if (!mayFilter(n))
+        if (!mayFilter(n) || !ReportPage::isCalendarDate(first.addDays(n - 1)))
             continue;
         OccurrenceRules::occursOn(cursor, first.addDays(n - 1));
         m_ownFilters[n] = cursor.filter();
@@ -167,38 +185,97 @@ QPrintPreviewDialog *PrintPreview::openPreview(View view, QWidget *parent)
         if (painter.begin(device))
             target->render(painter, device->resolution());
     });
+    takeOverPrinting(dialog, printer, target);
     dialog->open();
     return dialog;
 }
 
-bool PrintPreview::writePdf(const ReportPage &page, const QString &path, QString *error)
+QByteArray PrintPreview::pdfOf(const ReportPage &page)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
     {
-        QPdfWriter writer(&file);
+        QPdfWriter writer(&buffer);
         writer.setResolution(PdfResolution);
         writer.setPageLayout(page.pageLayout());
         writer.setCreator(QStringLiteral("Daybrook Planner"));
         writer.setTitle(page.title());
         QPainter painter;
-        if (!painter.begin(&writer)) {
-            file.cancelWriting();
-            if (error)
-                *error = QStringLiteral("the PDF could not be started");
-            return false;
-        }
+        if (!painter.begin(&writer))
+            return {};
         page.render(painter, writer.resolution());
         painter.end();
     }
-    if (file.error() != QFileDevice::NoError || !file.commit()) {
+    return bytes;
+}
+
+void PrintPreview::takeOverPrinting(QPrintPreviewDialog *dialog, QPrinter *printer, const ReportPage *page)
+{
+    // The dialog's own PDF export writes the file unchecked, straight over
+    // whatever file was chosen; its print button goes through this instead.
+    const QList<QAction *> actions = dialog->findChildren<QAction *>();
+    const auto print = std::find_if(actions.cbegin(), actions.cend(), [](const QAction *action) {
+        return action->text() == QLatin1String("Print");
+    });
+    if (print == actions.cend())
+        return;
+    QObject::disconnect(*print, &QAction::triggered, dialog, nullptr);
+    connect(*print, &QAction::triggered, dialog,
+            [this, dialog, printer, page] { printFromPreview(dialog, printer, *page); });
+}
+
+void PrintPreview::printFromPreview(QPrintPreviewDialog *dialog, QPrinter *printer, const ReportPage &page)
+{
+    QString file;
+    if (printer->outputFormat() == QPrinter::NativeFormat) {
+        QPrintDialog chooser(printer, dialog);
+        if (chooser.exec() != QDialog::Accepted)
+            return;
+        file = printer->outputFormat() == QPrinter::PdfFormat ? printer->outputFileName() : QString();
+        if (file.isEmpty()) {
+            if (auto *widget = dialog->findChild<QPrintPreviewWidget *>())
+                widget->print();
+            dialog->accept();
+            return;
+        }
+    } else {
+        file = choosePdfFile(dialog, printer->outputFileName());
+        if (file.isEmpty())
+            return;
+        if (QFileInfo(file).suffix().isEmpty())
+            file += QStringLiteral(".pdf");
+    }
+    QString error;
+    if (!savePdf(page, file, &error)) {
+        // The preview stays open: the user may choose another file.
+        tellFailure(dialog, QStringLiteral("Cannot write \"%1\": %2").arg(QDir::toNativeSeparators(file), error));
+        return;
+    }
+    printer->setOutputFileName(file);
+    dialog->accept();
+}
+
+bool PrintPreview::writePdf(const ReportPage &page, const QString &path, QString *error)
+{
+    // Made whole in memory first (a page is small), so the file is written
+    // in one checked step and replaced only once all of it is on disk.
+    const QByteArray pdf = pdfOf(page);
+    if (pdf.isEmpty()) {
         if (error)
-            *error = file.errorString();
+            *error = QStringLiteral("the PDF could not be started");
         return false;
     }
-    return true;
+    return SafeFileWrite::replace(path, pdf, error);
+}
+
+bool PrintPreview::savePdf(const ReportPage &page, const QString &path, QString *error)
+{
+    const QString own = OwnTableFiles::matching(OwnTableFiles::of(m_data), path);
+    if (!own.isEmpty()) {
+        if (error)
+            *error = OwnTableFiles::refusal(own);
+        return false;
+    }
+    return writePdf(page, path, error);
 }

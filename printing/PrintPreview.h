@@ -12,8 +12,10 @@
 #include <QString>
 
 #include <array>
+#include <functional>
 
 class QPrintPreviewDialog;
+class QPrinter;
 class QWidget;
 
 // The print flow: Print Preview prepares the page of the view that is
@@ -63,10 +65,21 @@ public:
     static QString printDateText(const QDateTime &now, bool use24Hour);
 
     // Writes the page as a one-page PDF. The file appears complete or not
-    // at all; false with a message when it cannot be written.
+    // at all, and a file it would replace stays as it was on any failure;
+    // false with the system's message when it cannot be written.
     static bool writePdf(const ReportPage &page, const QString &path, QString *error);
+    // The same, refusing a path that is one of the planner's own table files.
+    bool savePdf(const ReportPage &page, const QString &path, QString *error);
+
+    // The preview window's file dialog for "Export to PDF" and its message
+    // when the file cannot be written; tests replace them.
+    std::function<QString(QWidget *parent, const QString &suggested)> choosePdfFile;
+    std::function<void(QWidget *parent, const QString &text)> tellFailure;
 
 private:
+    static QByteArray pdfOf(const ReportPage &page);
+    void takeOverPrinting(QPrintPreviewDialog *dialog, QPrinter *printer, const ReportPage *page);
+    void printFromPreview(QPrintPreviewDialog *dialog, QPrinter *printer, const ReportPage &page);
     PrintGeometry::Paper paper() const;
     bool mayFilter(int number) const;
     void filterDays(int count, const QDate &first);

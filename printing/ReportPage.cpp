@@ -37,8 +37,13 @@ ReportPage::ReportPage(QPageLayout::Orientation orientation, QPoint bodyPos, QSi
     , m_bodyPos(bodyPos)
     , m_bodySize(bodySize)
 {
-    // The body picture (about 10 MB) is made by the first drawing: the
-    // planner holds every report from its start, and most are never printed.
+    // The body is recorded by the first drawing: the planner holds every
+    // report from its start, and most are never printed.
+}
+
+bool ReportPage::isCalendarDate(const QDate &date)
+{
+    return date.isValid() && date.year() >= 1 && date.year() <= 9999;
 }
 
 QFont ReportPage::arial(int points, bool bold)
@@ -83,16 +88,21 @@ QRect ReportPage::printDateRect() const
 
 void ReportPage::clearBody()
 {
-    if (m_body.isNull()) {
-        m_body = QImage(m_bodySize * BodyScale, QImage::Format_RGB32);
-        m_body.setDevicePixelRatio(BodyScale);
-    }
-    m_body.fill(Qt::white);
+    m_body.clear(m_bodySize);
+    m_bodyRaster = QImage();
+}
+
+BodyPicture &ReportPage::bodyPicture()
+{
+    m_bodyRaster = QImage();
+    return m_body;
 }
 
 QColor ReportPage::bodyPixel(int x, int y) const
 {
-    return m_body.pixelColor(x * BodyScale, y * BodyScale);
+    if (m_bodyRaster.isNull())
+        m_bodyRaster = m_body.toImage(BodyScale);
+    return m_bodyRaster.pixelColor(x * BodyScale, y * BodyScale);
 }
 
 void ReportPage::render(QPainter &painter, int resolution) const
@@ -110,8 +120,7 @@ void ReportPage::render(QPainter &painter, int resolution) const
 void ReportPage::paintPage(QPainter &painter) const
 {
     painter.save();
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    // Flat colours and small text: a lossy picture would smear both.
+    // The icons are small flat pictures: a lossy copy would smear them.
     painter.setRenderHint(QPainter::LosslessImageRendering);
     painter.setPen(QPen(Qt::black, 1));
     painter.setBrush(Qt::NoBrush);
@@ -121,8 +130,13 @@ void ReportPage::paintPage(QPainter &painter) const
     const QFontMetrics titleMetrics(m_titleFont);
     painter.drawText(QPoint(m_titlePos.x(), m_titlePos.y() + titleMetrics.ascent()), m_title);
 
-    if (!m_body.isNull())
-        painter.drawImage(bodyRect(), m_body);
+    if (!m_body.isNull()) {
+        painter.save();
+        painter.setClipRect(bodyRect(), Qt::IntersectClip);
+        painter.translate(m_bodyPos);
+        m_body.paint(painter);
+        painter.restore();
+    }
     paintExtras(painter);
 
     if (m_printDateShown) {

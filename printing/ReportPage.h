@@ -1,8 +1,10 @@
 #pragma once
 
+#include "BodyPicture.h"
 #include "PrintGeometry.h"
 
 #include <QColor>
+#include <QDate>
 #include <QFont>
 #include <QImage>
 #include <QPageLayout>
@@ -17,11 +19,12 @@ class QPainter;
 // orientation and the 5 mm margins make up its page layout.
 //
 // The body picture is kept between previews, as large in units as the body
-// element. It is drawn at twice the resolution so that the printed text
-// stays sharp; bodyPixel() reads it by unit.
+// element, and painted as vector drawing onto whatever device prints it;
+// bodyPixel() reads it back from a raster copy.
 class ReportPage
 {
 public:
+    // Pixels per unit of the raster copy bodyPixel() reads.
     static constexpr int BodyScale = 2;
 
     virtual ~ReportPage() = default;
@@ -45,9 +48,13 @@ public:
     QRect headerBox() const { return m_headerBox; }
     QRect bodyRect() const { return QRect(m_bodyPos, m_bodySize); }
 
-    const QImage &body() const { return m_body; }
+    const BodyPicture &body() const { return m_body; }
     // The colour of the body picture at unit (x, y).
     QColor bodyPixel(int x, int y) const;
+
+    // Whether a calendar file can hold the date (years 1 to 9999): a page's
+    // days outside that range print empty.
+    static bool isCalendarDate(const QDate &date);
 
     static QFont arial(int points, bool bold = false);
     static QFont printDateFont();
@@ -57,7 +64,7 @@ protected:
 
     // Starts the body afresh: the kept picture, filled white.
     void clearBody();
-    QImage &bodyImage() { return m_body; }
+    BodyPicture &bodyPicture();
 
     // The frame the weekly and daily pages share: header box W wide, the
     // bold title, the print date under the drawn part of the body.
@@ -76,7 +83,8 @@ private:
     QPageLayout::Orientation m_orientation;
     QPoint m_bodyPos;
     QSize m_bodySize;
-    QImage m_body;
+    BodyPicture m_body;
+    mutable QImage m_bodyRaster; // made by the first bodyPixel() after a drawing
     QString m_title;
     QString m_printDate;
     bool m_printDateShown = false;

@@ -9,7 +9,6 @@
 #include "Unit2.h"
 
 #include <QLocale>
-#include <QPainter>
 
 TForm10::TForm10()
     : ReportPage(QPageLayout::Portrait, QPoint(48, 166), QSize(720, 894))
@@ -50,8 +49,7 @@ TForm10::Day TForm10::day(int k, const QDate &date) const
 void TForm10::drawBody(TDataModule2 &data, const QDate &weekFirstDate, bool use24Hour)
 {
     clearBody();
-    QPainter painter(&bodyImage());
-    BodyCanvas canvas(painter);
+    BodyCanvas canvas(bodyPicture());
     for (int k = 1; k <= 7; ++k) {
         Cursor &cursor = data.table(k);
         drawDay(canvas, day(k, weekFirstDate.addDays(k - 1)), cursor, use24Hour);
@@ -72,6 +70,10 @@ void TForm10::drawDay(BodyCanvas &canvas, const Day &d, Cursor &cursor, bool use
     if (d.k >= 4)
         canvas.vline(right, d.y, d.y + d.h);
 
+    // Past the last date a calendar can hold the cursor has no day to
+    // stand for, whatever rows it still lists.
+    if (!isCalendarDate(d.date))
+        return;
     const QString text = caption(d.date);
     canvas.text(right - canvas.textWidth(text) - 2, d.y + 3, text);
 

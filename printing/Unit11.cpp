@@ -41,8 +41,7 @@ void TForm11::drawBody(TDataModule2 &data, const DayPrintBlocks &blocks, const Q
     for (int i = 0; i < PrintedHours; ++i)
         m_hourLabels << TimeRuler::hourLabel(firstHour + i, use24Hour).hour;
 
-    QPainter painter(&bodyImage());
-    BodyCanvas canvas(painter);
+    BodyCanvas canvas(bodyPicture());
     drawGrid(canvas);
     drawBlocks(canvas, data.Table46(), blocks, firstHour, use24Hour);
 
@@ -79,8 +78,9 @@ void TForm11::drawBlocks(BodyCanvas &canvas, Cursor &dayList, const DayPrintBloc
         return;
     const int A = appointmentRight() - AppointmentLeft;
     const int D = blocks.gridWidth;
-    // Row tops of the day grid lie one above their first pixel; the first
-    // printed hour's line sits at GridTop, its first row one below.
+    // A block's top in the day grid is the line above its first row; the
+    // printed grid's first line (GridTop) is that line for the first hour,
+    // so block outlines lie on the printed grid lines.
     const int firstLine = DayGeometry::rowTop(2 * firstHour);
     for (dayList.first(); !dayList.eof(); dayList.next()) {
         const auto found = blocks.blocks.constFind(dayList.value(QStringLiteral("No")).toLongLong());
@@ -89,7 +89,7 @@ void TForm11::drawBlocks(BodyCanvas &canvas, Cursor &dayList, const DayPrintBloc
         const QRect &g = found->geometry;
         const int x = g.x() < 1 ? AppointmentLeft : AppointmentLeft + int(qint64(g.x()) * A / D);
         const int w = int(qint64(g.width()) * A / D);
-        const int y = g.y() - firstLine + GridTop + 1;
+        const int y = g.y() - firstLine + GridTop;
         const int h = g.height() + 1;
 
         canvas.fill(QRect(x, y, w, h), found->color);

@@ -69,8 +69,7 @@ TForm9::Cell TForm9::cell(int n, const QDate &date) const
 void TForm9::drawBody(TDataModule2 &data, const QDate &monthFirstDate, bool use24Hour)
 {
     clearBody();
-    QPainter painter(&bodyImage());
-    BodyCanvas canvas(painter);
+    BodyCanvas canvas(bodyPicture());
     for (int n = 1; n <= MonthCells; ++n) {
         Cursor &cursor = data.table(n);
         drawCell(canvas, cell(n, monthFirstDate.addDays(n - 1)), cursor, use24Hour);
@@ -91,6 +90,10 @@ void TForm9::drawCell(BodyCanvas &canvas, const Cell &c, Cursor &cursor, bool us
     if (c.weekday() >= 5)
         canvas.vline(c.R() - 1, c.Y, c.Y + c.h);
 
+    // Past the last date a calendar can hold the cursor has no day to
+    // stand for, whatever rows it still lists.
+    if (!isCalendarDate(c.date))
+        return;
     const QString title = cellTitle(c.n, c.date);
     canvas.text(c.R() - 6 - canvas.textWidth(title), c.Y + 3, title);
 

@@ -6,7 +6,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite qt6-multimedia-dev qt6-svg-dev
   libsqlite3-dev sqlite3
   libical-dev python3-icalendar tzdata
-  xvfb xauth fonts-liberation fonts-dejavu-core
+  xvfb xauth fonts-liberation fonts-dejavu-core poppler-utils
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -7,6 +7,10 @@
 #include <QProcess>
 #include <QtTest>
 
+#include <csignal>
+#include <sys/mount.h>
+#include <sys/resource.h>
+
 // `daybrook --print`: a bad argument is one line on standard error and exit
 // code 2 with no window and no file; a good one writes a one-page PDF.
 class TestPrintCommand : public QObject
@@ -21,6 +25,13 @@ private slots:
     void writesAPdf_data();
     void writesAPdf();
     void unwritablePathLeavesNoFile();
+    void pdfTextHoldsEverySubject_data();
+    void pdfTextHoldsEverySubject();
+    void fullDiskKeepsTheOldPdf_data();
+    void fullDiskKeepsTheOldPdf();
+    void writeErrorOnADevice();
+    void refusesTheTableFiles_data();
+    void refusesTheTableFiles();
 
 private:
     struct Run
@@ -29,7 +40,8 @@ private:
         QByteArray out;
         QByteArray err;
     };
-    Run daybrook(const QStringList &arguments);
+    Run daybrook(const QStringList &arguments, qint64 fileSizeLimit = 0);
+    static void addItem(TDataModule2 &store, const QString &subject, const QDate &s, const QDate &e);
 
     TempHome m_home;
     QTemporaryDir m_out;
@@ -51,12 +63,45 @@ void TestPrintCommand::initTestCase()
     items.setValue("St", QTime(9, 0));
     items.setValue("Et", QTime(10, 30));
     QVERIFY2(items.post(), qPrintable(items.lastError()));
+    addItem(store, "Conference day", QDate(2025, 3, 4), QDate(2025, 3, 4));
+    addItem(store, "Harbour trip", QDate(2025, 3, 5), QDate(2025, 3, 7));
+
+    // A second folder, whose calendar is one of the planner's table files too.
+    QVERIFY(QDir().mkpath(m_home.path() + "Work"));
+    QVERIFY(store.createCalendarTable(m_home.path() + "Work/", "Work.db"));
+    Cursor &folders = store.Table61();
+    folders.insert();
+    folders.setValue("2", "Work");
+    folders.setValue("3", m_home.path() + "Work/");
+    folders.setValue("4", "Work.db");
+    QVERIFY2(folders.post(), qPrintable(folders.lastError()));
     store.closeAll();
 }
 
-TestPrintCommand::Run TestPrintCommand::daybrook(const QStringList &arguments)
+void TestPrintCommand::addItem(TDataModule2 &store, const QString &subject, const QDate &s, const QDate &e)
+{
+    Cursor &items = store.Table50();
+    items.insert();
+    items.setValue("Subject", subject);
+    items.setValue("S", s);
+    items.setValue("E", e);
+    items.setValue("Md", s == e ? "0" : "1");
+    items.setValue("A", true); // no times: an all-day item or a band
+    QVERIFY2(items.post(), qPrintable(items.lastError()));
+}
+
+TestPrintCommand::Run TestPrintCommand::daybrook(const QStringList &arguments, qint64 fileSizeLimit)
 {
     QProcess process;
+    if (fileSizeLimit > 0) {
+        // The kernel refuses writes past the limit (EFBIG) as a full disk
+        // refuses them; the signal it would also send is ignored.
+        process.setChildProcessModifier([fileSizeLimit] {
+            ::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit {rlim_t(fileSizeLimit), rlim_t(fileSizeLimit)};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+        });
+    }
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove(QStringLiteral("DAYBROOK_HOME"));
     env.remove(QStringLiteral("QT_QPA_PLATFORM")); // the command must not need a display
@@ -156,6 +201,136 @@ void TestPrintCommand::unwritablePathLeavesNoFile()
     QCOMPARE(run.code, 1);
     QVERIFY(run.err.startsWith("print: cannot write "));
     QVERIFY(!QFile::exists(pdf));
+}
+
+void TestPrintCommand::pdfTextHoldsEverySubject_data()
+{
+    QTest::addColumn<QString>("page");
+    QTest::addColumn<QStringList>("subjects");
+    QTest::newRow("day") << "day" << QStringList{"Dentist", "Conference day"};
+    QTest::newRow("week") << "week" << QStringList{"Dentist", "Conference day", "Harbour trip"};
+    QTest::newRow("month") << "month" << QStringList{"Dentist", "Conference day", "Harbour trip"};
+}
+
+// The body is drawn as vector drawing, so its text is text in the PDF.
+void TestPrintCommand::pdfTextHoldsEverySubject()
+{
+    QFETCH(QString, page);
+    QFETCH(QStringList, subjects);
+    const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+    if (pdftotext.isEmpty())
+        QSKIP("pdftotext (poppler-utils) is not installed");
+    const QString pdf = m_out.filePath(page + QStringLiteral("-text.pdf"));
+    const Run run = daybrook({"--home", m_home.path(), "--print", page, "2025-03-04", "--pdf", pdf});
+    QVERIFY2(run.code == 0, run.err.constData());
+    QProcess extract;
+    extract.start(pdftotext, {pdf, QStringLiteral("-")});
+    QVERIFY(extract.waitForFinished(30000));
+    const QString text = QString::fromUtf8(extract.readAllStandardOutput());
+    for (const QString &subject : subjects)
+        QVERIFY2(text.contains(subject), qPrintable(subject + QStringLiteral(" missing from:\n") + text));
+}
+
+void TestPrintCommand::fullDiskKeepsTheOldPdf_data()
+{
+    QTest::addColumn<bool>("tmpfs");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("full file system") << true << "No space left on device";
+    QTest::newRow("file size limit") << false << "File too large";
+}
+
+// A PDF that does not fit is reported with the system's reason, and the
+// file it would have replaced keeps its content; nothing is left beside it.
+void TestPrintCommand::fullDiskKeepsTheOldPdf()
+{
+    QFETCH(bool, tmpfs);
+    QFETCH(QString, message);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    bool mounted = false;
+    if (tmpfs) {
+        // A file system of two pages, one for the old PDF, one filled up.
+        mounted = ::mount("tmpfs", QFile::encodeName(dir.path()).constData(), "tmpfs", 0, "size=8k") == 0;
+        if (!mounted)
+            QSKIP("mounting a small tmpfs needs root and mount rights");
+    }
+    const auto unmount = qScopeGuard([&] {
+        if (mounted)
+            ::umount(QFile::encodeName(dir.path()).constData());
+    });
+    const QString pdf = dir.filePath(QStringLiteral("page.pdf"));
+    const QByteArray old("%PDF-1.4 the earlier page\n");
+    {
+        QFile file(pdf);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QCOMPARE(file.write(old), old.size());
+    }
+    if (tmpfs) {
+        QFile filler(dir.filePath(QStringLiteral("filler")));
+        QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+        const QByteArray block(512, 'x');
+        while (filler.write(block) == block.size()) {
+        }
+    }
+    const Run run = daybrook({"--home", m_home.path(), "--print", "day", "2025-03-04", "--pdf", pdf},
+                             tmpfs ? 0 : 4096);
+    QCOMPARE(run.code, 1);
+    QCOMPARE(QString::fromLocal8Bit(run.err.trimmed()), QStringLiteral("print: cannot write %1: %2").arg(pdf, message));
+    QFile file(pdf);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), old);
+    QStringList left = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+    left.removeAll(QStringLiteral("filler"));
+    QCOMPARE(left, QStringList{QStringLiteral("page.pdf")});
+}
+
+void TestPrintCommand::writeErrorOnADevice()
+{
+    if (!QFileInfo::exists(QStringLiteral("/dev/full")))
+        QSKIP("no /dev/full on this system");
+    const Run run = daybrook({"--home", m_home.path(), "--print", "month", "2025-03-04", "--pdf", "/dev/full"});
+    QCOMPARE(run.code, 1);
+    QCOMPARE(run.err.trimmed(), QByteArray("print: cannot write /dev/full: No space left on device"));
+}
+
+void TestPrintCommand::refusesTheTableFiles_data()
+{
+    QTest::addColumn<QString>("target"); // below the data root
+    QTest::addColumn<QString>("named");
+    QTest::addColumn<bool>("throughLink");
+    QTest::newRow("active calendar") << "Personal Calendar/Personal Calendar.db"
+                                     << "Personal Calendar/Personal Calendar.db" << false;
+    QTest::newRow("options") << "Data/options.db" << "Data/options.db" << false;
+    QTest::newRow("folders list") << "Data/folderslist.db" << "Data/folderslist.db" << false;
+    QTest::newRow("another folder's calendar") << "Work/Work.db" << "Work/Work.db" << false;
+    QTest::newRow("by another path") << "Work/../Data/options.db" << "Data/options.db" << false;
+    QTest::newRow("through a symlink") << "Data/options.db" << "Data/options.db" << true;
+}
+
+void TestPrintCommand::refusesTheTableFiles()
+{
+    QFETCH(QString, target);
+    QFETCH(QString, named);
+    QFETCH(bool, throughLink);
+    const QString file = m_home.path() + target;
+    QFile original(m_home.path() + named);
+    QVERIFY(original.open(QIODevice::ReadOnly));
+    const QByteArray before = original.readAll();
+    original.close();
+    QString pdf = file;
+    if (throughLink) {
+        pdf = m_out.filePath(QStringLiteral("link.pdf"));
+        QFile::remove(pdf);
+        QVERIFY(QFile::link(file, pdf));
+    }
+
+    const Run run = daybrook({"--home", m_home.path(), "--print", "week", "2025-03-04", "--pdf", pdf});
+    QCOMPARE(run.code, 2);
+    QCOMPARE(QString::fromLocal8Bit(run.err.trimmed()),
+             QStringLiteral("print: \"%1\" is one of the planner's own table files; choose another file.")
+                 .arg(m_home.path() + named));
+    QVERIFY(original.open(QIODevice::ReadOnly));
+    QCOMPARE(original.readAll(), before);
 }
 
 QTEST_GUILESS_MAIN(TestPrintCommand)

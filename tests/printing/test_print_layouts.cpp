@@ -45,6 +45,8 @@ private slots:
     void printDate();
     void monthlyFrameFollowsThePaper_data();
     void monthlyFrameFollowsThePaper();
+    void daysPastTheLastDatePrintEmpty_data();
+    void daysPastTheLastDatePrintEmpty();
 
 private:
     qint64 addItem(const QString &subject, const QDate &s, const QDate &e, const QTime &st, const QTime &et,
@@ -78,6 +80,16 @@ bool hasInk(const ReportPage &page, const QRect &area)
             if (isBlack(page.bodyPixel(x, y)))
                 return true;
     return false;
+}
+
+// Whether a part of the picture is white throughout.
+bool allWhite(const ReportPage &page, const QRect &area)
+{
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (page.bodyPixel(x, y) != QColor(Qt::white))
+                return false;
+    return true;
 }
 
 // The page at one pixel per unit.
@@ -178,11 +190,13 @@ void TestPrintLayouts::dailyStartsAtThePrintFromHour()
     QCOMPARE(page.hourLabels().size(), 17);
     QCOMPARE(page.hourLabels().first(), QStringLiteral("7"));
     QCOMPARE(page.hourLabels().last(), QStringLiteral("11"));
-    // The 7:00 block: its outline on y = 170, its colour below it, the
-    // grid's 7:00 line above it.
+    // The 7:00 block (top 265 in the day view's grid) prints from y = 169:
+    // its outline lies on the grid's 7:00 and 8:00 lines, one line each.
     QVERIFY(isBlack(page.bodyPixel(400, 169)));
-    QVERIFY(isBlack(page.bodyPixel(400, 170)));
-    QCOMPARE(page.bodyPixel(400, 175), TypeColors::color(1));
+    QCOMPARE(page.bodyPixel(400, 170), TypeColors::color(1));
+    QCOMPARE(page.bodyPixel(400, 206), TypeColors::color(1));
+    QVERIFY(isBlack(page.bodyPixel(400, 207)));
+    QCOMPARE(page.bodyPixel(400, 208), white);
     // The 6:00 block lay above the grid and is cut off.
     for (int y = 120; y < 169; y += 4)
         QCOMPARE(page.bodyPixel(400, y), white);
@@ -492,6 +506,48 @@ void TestPrintLayouts::monthlyFrameFollowsThePaper()
     QVERIFY(isBlack(image.pixelColor(48 + width - 1, 749)));  // the rule under the grid
     QCOMPARE(image.pixelColor(48 + width + 1, 749), white);
     QVERIFY(isBlack(image.pixelColor(48 + (width / 6) * 5, 90 + 300))); // the weekend column's edge
+}
+
+void TestPrintLayouts::daysPastTheLastDatePrintEmpty_data()
+{
+    QTest::addColumn<int>("view");
+    QTest::newRow("month") << int(PrintPreview::View::Month);
+    QTest::newRow("week") << int(PrintPreview::View::Week);
+}
+
+// The weeks around 9999-12-31 run on past the last date a calendar holds:
+// those days print as empty boxes, not with whatever their cursors list.
+void TestPrintLayouts::daysPastTheLastDatePrintEmpty()
+{
+    QFETCH(int, view);
+    const QDate last(9999, 12, 31); // a Friday
+    addItem("Last", last, last, QTime(9, 0), QTime(10, 0), 3);
+    addItem("Unrelated", tuesday, tuesday, QTime(9, 0), QTime(10, 0), 4);
+    addTask("A task", false);
+
+    PrintPreview::Request r = request(PrintPreview::View(view), last);
+    r.monthFirstDate = QDate(9999, 11, 29); // the Monday before 9999-12-01
+    QVERIFY(m_preview->prepare(r));
+    if (PrintPreview::View(view) == PrintPreview::View::Month) {
+        const TForm9 &page = m_preview->monthly();
+        const int J = page.geometry().J;
+        // 9999-12-31 is cell 33 (Friday of the fifth week row): its first row.
+        const int fifthRow = 4 * TForm9::CellHeight;
+        QCOMPARE(page.bodyPixel(4 * J + 80, fifthRow + 18 + 9), TypeColors::color(3));
+        // Saturday and Sunday after it, and the whole sixth week row: nothing inside.
+        QVERIFY(allWhite(page, QRect(5 * J + 2, fifthRow + 1, J - 4, TForm9::WeekendHalf - 2)));
+        QVERIFY(allWhite(page, QRect(5 * J + 2, fifthRow + TForm9::WeekendHalf + 1, J - 4, TForm9::WeekendHalf - 2)));
+        for (int column = 0; column < 5; ++column)
+            QVERIFY(allWhite(page, QRect(column * J + 2, 5 * TForm9::CellHeight + 1, J - 4, TForm9::CellHeight - 2)));
+    } else {
+        const TForm10 &page = m_preview->weekly();
+        const TForm10::Day friday = page.day(5, last);
+        QCOMPARE(page.bodyPixel(friday.m + 100, friday.y + 18 + 8), TypeColors::color(3));
+        for (int k : {6, 7}) {
+            const TForm10::Day d = page.day(k, last.addDays(k - 5));
+            QVERIFY2(allWhite(page, QRect(d.m + 2, d.y + 2, d.K - 4, d.h - 4)), qPrintable(QString::number(k)));
+        }
+    }
 }
 
 QTEST_MAIN(TestPrintLayouts)

@@ -3,6 +3,7 @@
 #include "AboutBox.h"
 #include "Clock.h"
 #include "IcsWindowCommands.h"
+#include "OwnTableFiles.h"
 #include "Autostart.h"
 #include "MonthNavigator.h"
 #include "FolderWiring.h"
@@ -253,6 +254,7 @@ void installCalendarTransfer(PlannerProgram &p, Parts &parts)
     TDataModule2 &store = p.dataModule();
     IcsWindowCommands::Hooks hooks;
     hooks.calendarPath = [&store] { return store.Table50().filePath(); };
+    hooks.ownTableFiles = [&store] { return OwnTableFiles::of(store); };
     hooks.typeNames = [&store] {
         QStringList names;
         for (int type = 0; type < TypeColors::typeCount; ++type)

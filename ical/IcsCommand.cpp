@@ -4,6 +4,7 @@
 
 #include "store/Clock.h"
 #include "store/DataRoot.h"
+#include "store/OwnTableFiles.h"
 #include "store/TerminalCommand.h"
 #include "store/Unit2.h"
 
@@ -113,6 +114,7 @@ int runIcsCommand(const QStringList &arguments, QTextStream &out, QTextStream &e
     // are called; the transfer itself works on the file.
     QString calendarPath;
     QStringList names;
+    QStringList ownFiles;
     {
         // An import is the first start of a fresh data root as much as the
         // planner's own; an export only reads.
@@ -121,6 +123,7 @@ int runIcsCommand(const QStringList &arguments, QTextStream &out, QTextStream &e
             return fail(err, QStringLiteral("%1: %2").arg(what, store.startUpError()));
         calendarPath = store.table(1).filePath();
         names = typeNames(store);
+        ownFiles = OwnTableFiles::of(store);
         store.closeAll();
     }
 
@@ -132,7 +135,13 @@ int runIcsCommand(const QStringList &arguments, QTextStream &out, QTextStream &e
         out << result.message << '\n';
         return 0;
     }
-    const IcsTransfer::ExportResult result = IcsTransfer::exportFile(calendarPath, request.file, names, request.from, request.to);
+    const IcsTransfer::ExportResult result =
+        IcsTransfer::exportFile(calendarPath, request.file, names, request.from, request.to, {}, ownFiles);
+    if (result.writeFailed) {
+        err << QStringLiteral("export: %1").arg(result.message) << '\n';
+        err.flush();
+        return 1;
+    }
     if (!result.ok)
         return fail(err, QStringLiteral("export: %1").arg(result.message));
     out << result.message << '\n';

@@ -5,13 +5,14 @@
 
 #include "store/Cursor.h"
 #include "store/ItemFileWriter.h"
+#include "store/OwnTableFiles.h"
+#include "store/SafeFileWrite.h"
 #include "store/TableSchema.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
-#include <QSaveFile>
 #include <QSet>
 
 namespace IcsTransfer {
@@ -139,9 +140,15 @@ ImportResult importFile(const QString &calendarPath, const QString &icsPath, con
 }
 
 ExportResult exportFile(const QString &calendarPath, const QString &icsPath, const QStringList &typeNames, const QDate &from,
-                        const QDate &to, const Progress &progress)
+                        const QDate &to, const Progress &progress, const QStringList &ownFiles)
 {
     ExportResult result;
+    const QString own = OwnTableFiles::matching(QStringList(ownFiles) << calendarPath, icsPath);
+    if (!own.isEmpty()) {
+        result.refused = true;
+        result.message = OwnTableFiles::refusal(own);
+        return result;
+    }
     const QFileInfo calendar(calendarPath);
     // A read-write cursor shares the picture of a calendar the planner has open.
     Cursor items(QStringLiteral("export"));
@@ -186,9 +193,9 @@ ExportResult exportFile(const QString &calendarPath, const QString &icsPath, con
             uids.rollback();
     }
 
-    QSaveFile out(icsPath);
-    if (!out.open(QIODevice::WriteOnly) || out.write(text) != text.size() || !out.commit()) {
-        result.message = QStringLiteral("Cannot write \"%1\": %2").arg(native(icsPath), out.errorString());
+    if (!SafeFileWrite::replace(icsPath, text, &error)) {
+        result.writeFailed = true;
+        result.message = QStringLiteral("Cannot write \"%1\": %2").arg(native(icsPath), error);
         return result;
     }
     result.ok = true;

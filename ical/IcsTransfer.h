@@ -34,14 +34,17 @@ struct ExportResult
 {
     bool ok = false;
     bool cancelled = false;
-    QString message; // the summary, or why nothing was written
+    bool refused = false;     // icsPath is one of the planner's table files: nothing was tried
+    bool writeFailed = false; // the file system refused the file (full, no permission...)
+    QString message;          // the summary, or why nothing was written
 };
 
 // Writes the calendar's items (those lying on from..to, when both are
-// valid) to icsPath through a save file, so a failure leaves any earlier
-// file as it was.
+// valid) to icsPath in one checked step, so a failure leaves any earlier
+// file as it was. A path that is the calendar itself or one of ownFiles
+// (the planner's other table files) is refused before anything is read.
 ExportResult exportFile(const QString &calendarPath, const QString &icsPath, const QStringList &typeNames, const QDate &from,
-                        const QDate &to, const Progress &progress = {});
+                        const QDate &to, const Progress &progress = {}, const QStringList &ownFiles = {});
 
 // The closing summary, e.g. "Imported 1,204 events and 37 tasks; 3
 // recurring events were imported as single dates: A, B, C."

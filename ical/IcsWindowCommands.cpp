@@ -111,7 +111,9 @@ void IcsWindowCommands::exportCalendar()
 
     std::unique_ptr<QProgressDialog> dialog;
     const auto progress = progressFor(QStringLiteral("Exporting to %1...").arg(QFileInfo(file).fileName()), dialog);
-    const IcsTransfer::ExportResult result = IcsTransfer::exportFile(calendar, file, m_hooks.typeNames(), {}, {}, progress);
+    const QStringList ownFiles = m_hooks.ownTableFiles ? m_hooks.ownTableFiles() : QStringList();
+    const IcsTransfer::ExportResult result =
+        IcsTransfer::exportFile(calendar, file, m_hooks.typeNames(), {}, {}, progress, ownFiles);
     dialog.reset();
     m_hooks.tell(m_window, result.message, !result.ok && !result.cancelled);
 }

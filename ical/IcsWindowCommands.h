@@ -19,6 +19,7 @@ public:
     struct Hooks
     {
         std::function<QString()> calendarPath;   // the active calendar file
+        std::function<QStringList()> ownTableFiles; // files an export must not overwrite
         std::function<QStringList()> typeNames;  // types 0..10
         std::function<void()> calendarChanged;   // after an import: re-read and rebuild
         std::function<QString(QWidget *, const QString &dir)> chooseImportFile;

@@ -243,7 +243,8 @@ void PrintPreview::printFromPreview(QPrintPreviewDialog *dialog, QPrinter *print
         file = choosePdfFile(dialog, printer->outputFileName());
         if (file.isEmpty())
             return;
-        if (QFileInfo(file).suffix().isEmpty())
+        // A new file gets the suffix; one that exists is what was chosen.
+        if (QFileInfo(file).suffix().isEmpty() && !QFileInfo::exists(file))
             file += QStringLiteral(".pdf");
     }
     QString error;

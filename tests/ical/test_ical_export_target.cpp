@@ -1,3 +1,4 @@
+#include "FullDisk.h"
 #include "TestSupport.h"
 
 #include "IcsCommand.h"
@@ -12,7 +13,6 @@
 #include <QTextStream>
 #include <QtTest>
 
-#include <sys/mount.h>
 
 // Where an export's file goes: never over one of the planner's own table
 // files, and onto a full disk with the system's reason while an earlier
@@ -134,41 +134,30 @@ void TestIcalExportTarget::windowRefusesTheTableFiles()
 
 void TestIcalExportTarget::fullDiskKeepsTheOldFile()
 {
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QByteArray mountPoint = QFile::encodeName(dir.path());
-    if (::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=8k") != 0)
+    const FullDisk::SmallFileSystem small;
+    if (!small.isMounted())
         QSKIP("mounting a small tmpfs needs root and mount rights");
-    const auto unmount = qScopeGuard([&mountPoint] { ::umount(mountPoint.constData()); });
-    const QString ics = dir.filePath(QStringLiteral("calendar.ics"));
+    const QString ics = small.filePath(QStringLiteral("calendar.ics"));
     const QByteArray old("BEGIN:VCALENDAR\r\nEND:VCALENDAR\r\n");
-    {
-        QFile file(ics);
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
-        QCOMPARE(file.write(old), old.size());
-    }
-    {
-        QFile filler(dir.filePath(QStringLiteral("filler")));
-        QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
-        const QByteArray block(512, 'x');
-        while (filler.write(block) == block.size()) {
-        }
-    }
+    QVERIFY(small.put(QStringLiteral("calendar.ics"), old));
     const Run run = exportTo(ics);
     QCOMPARE(run.code, 1);
     QCOMPARE(run.err, QStringLiteral("export: Cannot write \"%1\": No space left on device").arg(ics));
     QCOMPARE(contentOf(ics), old);
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+    QCOMPARE(QDir(small.path()).entryList(QDir::Files | QDir::Hidden),
              QStringList({QStringLiteral("calendar.ics"), QStringLiteral("filler")}));
 }
 
 void TestIcalExportTarget::writeErrorOnADevice()
 {
-    if (!QFileInfo::exists(QStringLiteral("/dev/full")))
-        QSKIP("no /dev/full on this system");
-    const Run run = exportTo(QStringLiteral("/dev/full"));
+    QTemporaryDir dir;
+    const QString full = FullDisk::device(dir);
+    if (full.isEmpty())
+        QSKIP("making a device node needs root");
+    const Run run = exportTo(full);
     QCOMPARE(run.code, 1);
-    QCOMPARE(run.err, QStringLiteral("export: Cannot write \"/dev/full\": No space left on device"));
+    QCOMPARE(run.err, QStringLiteral("export: Cannot write \"%1\": No space left on device").arg(full));
+    QVERIFY(!QFileInfo(full).isFile()); // still the device
 }
 
 QTEST_MAIN(TestIcalExportTarget)

@@ -7,8 +7,9 @@
 #include <QProcess>
 #include <QtTest>
 
+#include "FullDisk.h"
+
 #include <csignal>
-#include <sys/mount.h>
 #include <sys/resource.h>
 
 // `daybrook --print`: a bad argument is one line on standard error and exit
@@ -245,32 +246,19 @@ void TestPrintCommand::fullDiskKeepsTheOldPdf()
 {
     QFETCH(bool, tmpfs);
     QFETCH(QString, message);
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    bool mounted = false;
-    if (tmpfs) {
-        // A file system of two pages, one for the old PDF, one filled up.
-        mounted = ::mount("tmpfs", QFile::encodeName(dir.path()).constData(), "tmpfs", 0, "size=8k") == 0;
-        if (!mounted)
-            QSKIP("mounting a small tmpfs needs root and mount rights");
-    }
-    const auto unmount = qScopeGuard([&] {
-        if (mounted)
-            ::umount(QFile::encodeName(dir.path()).constData());
-    });
-    const QString pdf = dir.filePath(QStringLiteral("page.pdf"));
+    const FullDisk::SmallFileSystem small;
+    QTemporaryDir plain;
+    if (tmpfs && !small.isMounted())
+        QSKIP("mounting a small tmpfs needs root and mount rights");
+    const QString dir = tmpfs ? small.path() : plain.path();
+    const QString pdf = dir + QStringLiteral("/page.pdf");
     const QByteArray old("%PDF-1.4 the earlier page\n");
-    {
+    if (tmpfs) {
+        QVERIFY(small.put(QStringLiteral("page.pdf"), old));
+    } else {
         QFile file(pdf);
         QVERIFY(file.open(QIODevice::WriteOnly));
         QCOMPARE(file.write(old), old.size());
-    }
-    if (tmpfs) {
-        QFile filler(dir.filePath(QStringLiteral("filler")));
-        QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
-        const QByteArray block(512, 'x');
-        while (filler.write(block) == block.size()) {
-        }
     }
     const Run run = daybrook({"--home", m_home.path(), "--print", "day", "2025-03-04", "--pdf", pdf},
                              tmpfs ? 0 : 4096);
@@ -279,18 +267,22 @@ void TestPrintCommand::fullDiskKeepsTheOldPdf()
     QFile file(pdf);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), old);
-    QStringList left = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+    QStringList left = QDir(dir).entryList(QDir::Files | QDir::Hidden);
     left.removeAll(QStringLiteral("filler"));
     QCOMPARE(left, QStringList{QStringLiteral("page.pdf")});
 }
 
 void TestPrintCommand::writeErrorOnADevice()
 {
-    if (!QFileInfo::exists(QStringLiteral("/dev/full")))
-        QSKIP("no /dev/full on this system");
-    const Run run = daybrook({"--home", m_home.path(), "--print", "month", "2025-03-04", "--pdf", "/dev/full"});
+    QTemporaryDir dir;
+    const QString full = FullDisk::device(dir);
+    if (full.isEmpty())
+        QSKIP("making a device node needs root");
+    const Run run = daybrook({"--home", m_home.path(), "--print", "month", "2025-03-04", "--pdf", full});
     QCOMPARE(run.code, 1);
-    QCOMPARE(run.err.trimmed(), QByteArray("print: cannot write /dev/full: No space left on device"));
+    QCOMPARE(QString::fromLocal8Bit(run.err.trimmed()),
+             QStringLiteral("print: cannot write %1: No space left on device").arg(full));
+    QVERIFY(!QFileInfo(full).isFile()); // still the device
 }
 
 void TestPrintCommand::refusesTheTableFiles_data()

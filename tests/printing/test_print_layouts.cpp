@@ -27,6 +27,7 @@ private slots:
     void cleanup();
 
     void dailyStartsAtThePrintFromHour();
+    void pdfTextIsWhatThePageShows();
     void overlapPrintsInTheRightHalf();
     void allDayStripHoldsNine();
     void dailyTaskPadOnA4();
@@ -200,6 +201,29 @@ void TestPrintLayouts::dailyStartsAtThePrintFromHour()
     // The 6:00 block lay above the grid and is cut off.
     for (int y = 120; y < 169; y += 4)
         QCOMPARE(page.bodyPixel(400, y), white);
+}
+
+// A block above the printed hours is cut off on paper, so its subject is
+// not in the PDF's text either; a shown block's is.
+void TestPrintLayouts::pdfTextIsWhatThePageShows()
+{
+    const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+    if (pdftotext.isEmpty())
+        QSKIP("pdftotext (poppler-utils) is not installed");
+    setOptions({{53, 7}});
+    addItem("Seven o'clock", tuesday, tuesday, QTime(7, 0), QTime(8, 0), 1);
+    addItem("Six o'clock", tuesday, tuesday, QTime(6, 0), QTime(6, 30), 2);
+    QVERIFY(m_preview->prepare(request(PrintPreview::View::Day, tuesday)));
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("day.pdf"));
+    QString error;
+    QVERIFY2(PrintPreview::writePdf(m_preview->daily(), pdf, &error), qPrintable(error));
+    QProcess extract;
+    extract.start(pdftotext, {pdf, QStringLiteral("-")});
+    QVERIFY(extract.waitForFinished(30000));
+    const QString text = QString::fromUtf8(extract.readAllStandardOutput());
+    QVERIFY2(text.contains(QStringLiteral("7:00am-8:00am Seven o'clock")), qPrintable(text));
+    QVERIFY2(!text.contains(QStringLiteral("Six o'clock")), qPrintable(text));
 }
 
 void TestPrintLayouts::overlapPrintsInTheRightHalf()

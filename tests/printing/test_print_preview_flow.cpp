@@ -1,4 +1,6 @@
 #include "DaybrookResources.h"
+#include "FullDisk.h"
+#include "PrintPreview.h"
 #include "PlannerProgram.h"
 #include "ShortcutBar.h"
 #include "Subsystems.h"
@@ -6,6 +8,7 @@
 #include "Unit1.h"
 #include "Unit2.h"
 
+#include <QAction>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QToolButton>
@@ -27,6 +30,8 @@ private slots:
     void previewButtonOpensThePageOfTheView_data();
     void previewButtonOpensThePageOfTheView();
     void previewWaitsHalfASecond();
+    void exportToPdfFromThePreview_data();
+    void exportToPdfFromThePreview();
 
 private:
     QPrintPreviewDialog *openDialog() const;
@@ -106,6 +111,71 @@ void TestPrintPreviewFlow::previewWaitsHalfASecond()
     form.showView(TForm1::View::Month);
     QTRY_VERIFY_WITH_TIMEOUT(openDialog() != nullptr, 5000);
     QCOMPARE(openDialog()->printer()->pageLayout().orientation(), QPageLayout::Landscape);
+}
+
+void TestPrintPreviewFlow::exportToPdfFromThePreview_data()
+{
+    QTest::addColumn<QString>("target"); // below the data root, or "full device"
+    QTest::addColumn<QString>("message"); // %1: the target's path
+    QTest::newRow("a new file") << "page.pdf" << "";
+    QTest::newRow("the options table") << "Data/options.db"
+                                       << "Cannot write \"%1\": \"%1\" is one of the planner's own table files; "
+                                          "choose another file.";
+    QTest::newRow("a full device") << "full device" << "Cannot write \"%1\": No space left on device";
+}
+
+// The preview's print button on a machine without a printer exports the
+// page as PDF through the same checked write as the print command: a
+// refusal or a failed write is said, the preview stays open and an
+// earlier file keeps its content.
+void TestPrintPreviewFlow::exportToPdfFromThePreview()
+{
+    QFETCH(QString, target);
+    QFETCH(QString, message);
+    QTemporaryDir devices;
+    const QString path = target == QLatin1String("full device") ? FullDisk::device(devices) : m_home->path() + target;
+    if (path.isEmpty())
+        QSKIP("making a device node needs root");
+    const bool isFile = QFileInfo(path).isFile();
+    QByteArray before;
+    if (isFile) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        before = file.readAll();
+    }
+
+    TForm1 &form = m_program->mainWindow();
+    auto *preview = form.findChild<PrintPreview *>();
+    QVERIFY(preview);
+    preview->choosePdfFile = [&path](QWidget *, const QString &) { return path; };
+    QString told;
+    preview->tellFailure = [&told](QWidget *, const QString &text) { told = text; };
+
+    form.showView(TForm1::View::Month);
+    form.shortcutBar()->previewButton()->click();
+    QTRY_VERIFY_WITH_TIMEOUT(openDialog() != nullptr, 5000);
+    QPrintPreviewDialog *dialog = openDialog();
+    if (dialog->printer()->outputFormat() != QPrinter::PdfFormat)
+        QSKIP("a printer is installed: the print button prints");
+    QAction *print = nullptr;
+    for (QAction *action : dialog->findChildren<QAction *>())
+        if (action->text() == QLatin1String("Print"))
+            print = action;
+    QVERIFY(print);
+    print->trigger();
+
+    QCOMPARE(told, message.isEmpty() ? QString() : message.arg(QDir::toNativeSeparators(path)));
+    QCOMPARE(dialog->isVisible(), !message.isEmpty());
+    QFile file(path);
+    if (message.isEmpty()) {
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.readAll().startsWith("%PDF-"));
+    } else if (isFile) {
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), before);
+    } else {
+        QVERIFY(!QFileInfo(path).isFile()); // still the device
+    }
 }
 
 QTEST_MAIN(TestPrintPreviewFlow)

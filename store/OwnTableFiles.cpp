@@ -59,6 +59,12 @@ QStringList of(TDataModule2 &store)
     files << data + QStringLiteral("options.db") << data + QStringLiteral("folderslist.db");
     if (store.Table61().isOpen())
         addFolderCalendars(store.Table61(), files);
+    // SQLite's files beside a table: a journal written over is a table
+    // rolled back to nonsense.
+    const QStringList tables = files;
+    for (const QString &table : tables)
+        for (const char *side : {"-journal", "-wal", "-shm"})
+            files << table + QLatin1String(side);
     return files;
 }
 

@@ -11,7 +11,8 @@ class TDataModule2;
 namespace OwnTableFiles {
 
 // The calendar the cursors read, Data/options.db, Data/folderslist.db and
-// the calendar of every folder in the folders list.
+// the calendar of every folder in the folders list, each with SQLite's
+// journal files beside it.
 QStringList of(TDataModule2 &store);
 
 // The one of `files` that `target` names, compared as canonical paths (so

@@ -247,9 +247,15 @@ void PrintPreview::printFromPreview(QPrintPreviewDialog *dialog, QPrinter *print
         if (QFileInfo(file).suffix().isEmpty() && !QFileInfo::exists(file))
             file += QStringLiteral(".pdf");
     }
+    // On a refusal or a failed write the preview stays open: the user may
+    // choose another file.
+    const QString own = OwnTableFiles::matching(OwnTableFiles::of(m_data), file);
+    if (!own.isEmpty()) {
+        tellFailure(dialog, OwnTableFiles::refusal(own));
+        return;
+    }
     QString error;
-    if (!savePdf(page, file, &error)) {
-        // The preview stays open: the user may choose another file.
+    if (!writePdf(page, file, &error)) {
         tellFailure(dialog, QStringLiteral("Cannot write \"%1\": %2").arg(QDir::toNativeSeparators(file), error));
         return;
     }
@@ -268,15 +274,4 @@ bool PrintPreview::writePdf(const ReportPage &page, const QString &path, QString
         return false;
     }
     return SafeFileWrite::replace(path, pdf, error);
-}
-
-bool PrintPreview::savePdf(const ReportPage &page, const QString &path, QString *error)
-{
-    const QString own = OwnTableFiles::matching(OwnTableFiles::of(m_data), path);
-    if (!own.isEmpty()) {
-        if (error)
-            *error = OwnTableFiles::refusal(own);
-        return false;
-    }
-    return writePdf(page, path, error);
 }

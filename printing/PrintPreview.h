@@ -68,8 +68,6 @@ public:
     // at all, and a file it would replace stays as it was on any failure;
     // false with the system's message when it cannot be written.
     static bool writePdf(const ReportPage &page, const QString &path, QString *error);
-    // The same, refusing a path that is one of the planner's own table files.
-    bool savePdf(const ReportPage &page, const QString &path, QString *error);
 
     // The preview window's file dialog for "Export to PDF" and its message
     // when the file cannot be written; tests replace them.

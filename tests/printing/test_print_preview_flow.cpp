@@ -119,8 +119,7 @@ void TestPrintPreviewFlow::exportToPdfFromThePreview_data()
     QTest::addColumn<QString>("message"); // %1: the target's path
     QTest::newRow("a new file") << "page.pdf" << "";
     QTest::newRow("the options table") << "Data/options.db"
-                                       << "Cannot write \"%1\": \"%1\" is one of the planner's own table files; "
-                                          "choose another file.";
+                                       << "\"%1\" is one of the planner's own table files; choose another file.";
     QTest::newRow("a full device") << "full device" << "Cannot write \"%1\": No space left on device";
 }
 

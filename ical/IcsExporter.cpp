@@ -1,5 +1,6 @@
 #include "IcsExporter.h"
 
+#include "IcsImporter.h"
 #include "IcsZone.h"
 
 #include "store/Clock.h"
@@ -25,9 +26,19 @@ void addText(icalcomponent *component, icalproperty *(*make)(const char *), cons
         icalcomponent_add_property(component, make(text.toUtf8().constData()));
 }
 
+// A day or month code of a pattern (`D`, `M`) as a number from 1 to max;
+// 0 when another program left it blank or wrote something else.
+int patternNumber(const Cursor &item, const char *name, int max)
+{
+    bool ok = false;
+    const int n = item.asText(field(name)).trimmed().toInt(&ok);
+    return ok && n >= 1 && n <= max ? n : 0;
+}
+
 // The RRULE of a recurring item, or empty when the item occurs on its
-// first date only (a weekly pattern without weekdays).
-QString recurrenceRule(const Cursor &item)
+// first date only (a weekly pattern without weekdays). *problem says why
+// a pattern cannot be written at all.
+QString recurrenceRule(const Cursor &item, QString *problem)
 {
     const QString kind = item.asText(field("Ret"));
     QStringList days;
@@ -42,15 +53,24 @@ QString recurrenceRule(const Cursor &item)
             return QStringLiteral("FREQ=DAILY");
         return QStringLiteral("FREQ=%1;BYDAY=%2").arg(kind == QLatin1String("1") ? "DAILY" : "WEEKLY", days.join(QLatin1Char(',')));
     }
-    if (kind == QLatin1String("3"))
-        return QStringLiteral("FREQ=MONTHLY;BYMONTHDAY=%1").arg(item.asText(field("D")));
-    if (kind == QLatin1String("4"))
-        return QStringLiteral("FREQ=YEARLY;BYMONTH=%1;BYMONTHDAY=%2").arg(item.asText(field("M")), item.asText(field("D")));
+    const int day = patternNumber(item, "D", 31);
+    if (kind == QLatin1String("3")) {
+        if (!day)
+            *problem = QStringLiteral("its monthly pattern has no usable day (D)");
+        return day ? QStringLiteral("FREQ=MONTHLY;BYMONTHDAY=%1").arg(day) : QString();
+    }
+    if (kind == QLatin1String("4")) {
+        const int month = patternNumber(item, "M", 12);
+        if (!day || !month)
+            *problem = QStringLiteral("its yearly pattern has no usable day and month (D, M)");
+        return day && month ? QStringLiteral("FREQ=YEARLY;BYMONTH=%1;BYMONTHDAY=%2").arg(month).arg(day) : QString();
+    }
     return QString();
 }
 
 // The lead of an event's reminder as a trigger before its start, from the
-// lead fields; null when they hold no usable lead.
+// lead fields; false when they hold no usable lead. The amount goes into
+// the duration as it stands: multiplied out it may not fit an int.
 bool leadTrigger(const Cursor &item, icaltriggertype *trigger)
 {
     bool ok = false;
@@ -58,16 +78,18 @@ bool leadTrigger(const Cursor &item, icaltriggertype *trigger)
     if (!ok || amount < 0)
         return false;
     const QString unit = item.asText(field("Tm"));
-    int seconds;
+    icaldurationtype before = icaldurationtype_null_duration();
+    before.is_neg = amount > 0 ? 1 : 0;
     if (unit == QLatin1String("minute(s)"))
-        seconds = amount * 60;
+        before.minutes = unsigned(amount);
     else if (unit == QLatin1String("hour(s)"))
-        seconds = amount * 3600;
+        before.hours = unsigned(amount);
     else if (unit == QLatin1String("day(s)"))
-        seconds = amount * 86400;
+        before.days = unsigned(amount);
     else
         return false;
-    *trigger = icaltriggertype_from_int(-seconds);
+    *trigger = icaltriggertype_from_int(0);
+    trigger->duration = before;
     return true;
 }
 
@@ -102,14 +124,17 @@ void addCommon(icalcomponent *component, const Cursor &item, const QString &uid,
     addText(component, icalproperty_new_description, item.asText(field("N")));
 }
 
-icalcomponent *eventComponent(const Cursor &item, const IcsZone &zone, const QStringList &typeNames)
+// Null, with *problem saying why, for an item iCalendar cannot express.
+icalcomponent *eventComponent(const Cursor &item, const IcsZone &zone, const QStringList &typeNames, QString *problem)
 {
     const QDate start = item.asDate(field("S"));
     QDate end = item.asDate(field("E"));
     if (!end.isValid() || end < start)
         end = start;
     const bool recurring = item.asBool(field("Re"));
-    const QString rule = recurring ? recurrenceRule(item) : QString();
+    const QString rule = recurring ? recurrenceRule(item, problem) : QString();
+    if (!problem->isEmpty())
+        return nullptr;
     if (recurring)
         end = start; // a series is one date long
     const QTime startTime = item.asTime(field("St"));
@@ -118,7 +143,14 @@ icalcomponent *eventComponent(const Cursor &item, const IcsZone &zone, const QSt
     icalcomponent *event = icalcomponent_new(ICAL_VEVENT_COMPONENT);
     if (allDay) {
         icalcomponent_add_property(event, icalproperty_new_dtstart(IcsZone::dateValue(start)));
-        icalcomponent_add_property(event, icalproperty_new_dtend(IcsZone::dateValue(end.addDays(1))));
+        // The day after 9999-12-31 has no iCalendar date; a length does.
+        if (end.addDays(1).year() > 9999) {
+            icaldurationtype length = icaldurationtype_null_duration();
+            length.days = unsigned(start.daysTo(end) + 1);
+            icalcomponent_add_property(event, icalproperty_new_duration(length));
+        } else {
+            icalcomponent_add_property(event, icalproperty_new_dtend(IcsZone::dateValue(end.addDays(1))));
+        }
     } else {
         QTime endTime = item.asTime(field("Et"));
         if (!endTime.isValid() || (end == start && endTime < startTime))
@@ -223,13 +255,18 @@ QByteArray IcsExporter::exportItems(Cursor &items, const QHash<qint64, QString> 
         const bool task = items.asBool(field("Ta"));
         if (!inRange(items) || (!task && !items.asDate(field("S")).isValid()))
             continue;
+        QString problem;
+        icalcomponent *component = task ? taskComponent(items) : eventComponent(items, zone, m_typeNames, &problem);
+        if (!component) {
+            counts->leftOut << QStringLiteral("%1 (%2)").arg(IcsImporter::quoted(items.asText(field("Subject"))), problem);
+            continue;
+        }
         const qint64 no = items.currentId();
         QString uid = uids.value(no);
         if (uid.isEmpty()) {
             uid = QUuid::createUuid().toString(QUuid::WithoutBraces) + QStringLiteral("@daybrook");
             newUids->insert(no, uid);
         }
-        icalcomponent *component = task ? taskComponent(items) : eventComponent(items, zone, m_typeNames);
         addCommon(component, items, uid, stamp);
         icalcomponent_add_component(calendar, component);
         ++(task ? counts->tasks : counts->events);

@@ -28,6 +28,16 @@ QString count(int n, const char *one, const char *many)
     return QStringLiteral("%1 %2").arg(QLocale().toString(n), QLatin1String(n == 1 ? one : many));
 }
 
+// Entries that end in a period of their own, for a list inside a sentence.
+QStringList inSentence(QStringList entries)
+{
+    for (QString &entry : entries) {
+        if (entry.endsWith(QLatin1Char('.')))
+            entry.chop(1);
+    }
+    return entries;
+}
+
 } // namespace
 
 QString firstFew(const QStringList &entries, const QString &separator, int shown)
@@ -112,10 +122,8 @@ ImportResult importFile(const QString &calendarPath, const QString &icsPath, con
             continue;
         }
         seen.insert(item.uid);
-        QString problem = ItemFileWriter::rowProblem(item.row);
+        const QString problem = ItemFileWriter::rowProblem(item.row);
         if (!problem.isEmpty()) {
-            if (problem.endsWith(QLatin1Char('.')))
-                problem.chop(1);
             result.unstorable << QStringLiteral("%1: %2").arg(IcsImporter::quoted(item.name), problem);
             continue;
         }
@@ -124,7 +132,7 @@ ImportResult importFile(const QString &calendarPath, const QString &icsPath, con
     if (!result.unstorable.isEmpty() && !force) {
         result.needsConsent = true;
         result.message = QStringLiteral("%1 cannot be stored, nothing was imported: %2.")
-                             .arg(count(int(result.unstorable.size()), "item", "items"), firstFew(result.unstorable, QStringLiteral("; ")));
+                             .arg(count(int(result.unstorable.size()), "item", "items"), firstFew(inSentence(result.unstorable), QStringLiteral("; ")));
         return result;
     }
 
@@ -166,7 +174,7 @@ ImportResult importFile(const QString &calendarPath, const QString &icsPath, con
     if (progress)
         progress(total, total);
     result.ok = true;
-    facts.unstorable = result.unstorable;
+    facts.unstorable = inSentence(result.unstorable);
     result.message = importSummary(facts);
     return result;
 }
@@ -225,8 +233,14 @@ ExportResult exportFile(const QString &calendarPath, const QString &icsPath, con
         return result;
     }
     result.ok = true;
-    result.message = QStringLiteral("Exported %1 and %2 to \"%3\".")
+    result.message = QStringLiteral("Exported %1 and %2 to \"%3\"")
                          .arg(count(counts.events, "event", "events"), count(counts.tasks, "task", "tasks"), native(icsPath));
+    if (!counts.leftOut.isEmpty())
+        result.message += QStringLiteral("; %1 left out: %2")
+                              .arg(count(int(counts.leftOut.size()), "item that iCalendar cannot express was",
+                                         "items that iCalendar cannot express were"),
+                                   firstFew(counts.leftOut, QStringLiteral("; ")));
+    result.message += QLatin1Char('.');
     return result;
 }
 

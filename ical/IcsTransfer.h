@@ -19,7 +19,7 @@ struct ImportResult
     bool ok = false;
     bool cancelled = false;
     QString message;             // the summary, or why nothing was imported
-    QStringList unstorable;      // "name: reason" of items that cannot be stored
+    QStringList unstorable;      // "\"name\": reason." of items that cannot be stored
     bool needsConsent = false;   // unstorable items stopped the import; ask, then call again with force
 };
 

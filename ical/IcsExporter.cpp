@@ -93,6 +93,30 @@ bool leadTrigger(const Cursor &item, icaltriggertype *trigger)
     return true;
 }
 
+// A time property. libical's value constructors write a year after 3000
+// as 00000000 (its parser reads such years well), so a time that late
+// goes in as the text of its line.
+icalproperty *timeProperty(icalproperty_kind kind, const icaltimetype &t, const QString &tzid = QString())
+{
+    if (t.year <= 3000) {
+        icalproperty *p = kind == ICAL_DTSTART_PROPERTY ? icalproperty_new_dtstart(t)
+                        : kind == ICAL_DTEND_PROPERTY   ? icalproperty_new_dtend(t)
+                        : kind == ICAL_DUE_PROPERTY     ? icalproperty_new_due(t)
+                                                        : icalproperty_new_completed(t);
+        if (!tzid.isEmpty())
+            icalproperty_add_parameter(p, icalparameter_new_tzid(tzid.toUtf8().constData()));
+        return p;
+    }
+    QString value = QString::asprintf("%04d%02d%02d", t.year, t.month, t.day);
+    if (!t.is_date)
+        value += QString::asprintf("T%02d%02d%02d", t.hour, t.minute, t.second) + (icaltime_is_utc(t) ? QStringLiteral("Z") : QString());
+    const QString line = QStringLiteral("%1%2%3:%4")
+                             .arg(QString::fromLatin1(icalproperty_kind_to_string(kind)),
+                                  t.is_date ? QStringLiteral(";VALUE=DATE") : QString(),
+                                  tzid.isEmpty() ? QString() : QStringLiteral(";TZID=") + tzid, value);
+    return icalproperty_new_from_string(line.toUtf8().constData());
+}
+
 icalcomponent *newAlarm(const QString &subject, const icaltriggertype &trigger)
 {
     icalcomponent *alarm = icalcomponent_new(ICAL_VALARM_COMPONENT);
@@ -142,28 +166,23 @@ icalcomponent *eventComponent(const Cursor &item, const IcsZone &zone, const QSt
 
     icalcomponent *event = icalcomponent_new(ICAL_VEVENT_COMPONENT);
     if (allDay) {
-        icalcomponent_add_property(event, icalproperty_new_dtstart(IcsZone::dateValue(start)));
+        icalcomponent_add_property(event, timeProperty(ICAL_DTSTART_PROPERTY, IcsZone::dateValue(start)));
         // The day after 9999-12-31 has no iCalendar date; a length does.
         if (end.addDays(1).year() > 9999) {
             icaldurationtype length = icaldurationtype_null_duration();
             length.days = unsigned(start.daysTo(end) + 1);
             icalcomponent_add_property(event, icalproperty_new_duration(length));
         } else {
-            icalcomponent_add_property(event, icalproperty_new_dtend(IcsZone::dateValue(end.addDays(1))));
+            icalcomponent_add_property(event, timeProperty(ICAL_DTEND_PROPERTY, IcsZone::dateValue(end.addDays(1))));
         }
     } else {
         QTime endTime = item.asTime(field("Et"));
         if (!endTime.isValid() || (end == start && endTime < startTime))
             endTime = startTime;
-        auto withZone = [&zone](icalproperty *p) {
-            if (!zone.tzid().isEmpty())
-                icalproperty_add_parameter(p, icalparameter_new_tzid(zone.tzid().toUtf8().constData()));
-            return p;
-        };
         const icaltimetype s = zone.localTime(start, startTime);
         const icaltimetype e = zone.localTime(end, endTime);
-        icalcomponent_add_property(event, withZone(icalproperty_new_dtstart(s)));
-        icalcomponent_add_property(event, withZone(icalproperty_new_dtend(e)));
+        icalcomponent_add_property(event, timeProperty(ICAL_DTSTART_PROPERTY, s, zone.tzid()));
+        icalcomponent_add_property(event, timeProperty(ICAL_DTEND_PROPERTY, e, zone.tzid()));
     }
     if (!rule.isEmpty())
         icalcomponent_add_property(event, icalproperty_new_rrule(icalrecurrencetype_from_string(rule.toLatin1().constData())));
@@ -183,9 +202,9 @@ icalcomponent *taskComponent(const Cursor &item)
     const QDate start = item.asDate(field("S"));
     const QDate due = item.asDate(field("E"));
     if (start.isValid())
-        icalcomponent_add_property(todo, icalproperty_new_dtstart(IcsZone::dateValue(start)));
+        icalcomponent_add_property(todo, timeProperty(ICAL_DTSTART_PROPERTY, IcsZone::dateValue(start)));
     if (due.isValid())
-        icalcomponent_add_property(todo, icalproperty_new_due(IcsZone::dateValue(due.isValid() && start.isValid() && due < start ? start : due)));
+        icalcomponent_add_property(todo, timeProperty(ICAL_DUE_PROPERTY, IcsZone::dateValue(due.isValid() && start.isValid() && due < start ? start : due)));
     const QString priority = item.asText(field("P"));
     icalcomponent_add_property(todo, icalproperty_new_priority(priority == QLatin1String("High")  ? 1
                                                                : priority == QLatin1String("Low") ? 9
@@ -195,7 +214,7 @@ icalcomponent *taskComponent(const Cursor &item)
         // The planner keeps no moment of completion; the due (or start) date
         // stands for it, so that exporting twice writes the same value.
         const QDate done = due.isValid() ? due : start.isValid() ? start : Clock::today();
-        icalcomponent_add_property(todo, icalproperty_new_completed(IcsZone::utcValue(QDateTime(done, QTime(0, 0), Qt::LocalTime))));
+        icalcomponent_add_property(todo, timeProperty(ICAL_COMPLETED_PROPERTY, IcsZone::utcValue(QDateTime(done, QTime(0, 0), Qt::LocalTime))));
     } else {
         icalcomponent_add_property(todo, icalproperty_new_status(ICAL_STATUS_NEEDSACTION));
     }

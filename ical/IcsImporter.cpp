@@ -61,6 +61,9 @@ struct When
     bool inGap = false; // its zone skips this wall time on this day
     bool valid() const { return date.isValid(); }
     QDateTime moment() const { return QDateTime(date, time.isValid() ? time : QTime(0, 0)); }
+    // The wall time for arithmetic on it: local time would move a time
+    // inside a gap before the sum is made.
+    QDateTime wall() const { return QDateTime(date, time.isValid() ? time : QTime(0, 0), Qt::UTC); }
 };
 
 int typeFromCategories(icalcomponent *component, const QStringList &typeNames)
@@ -385,7 +388,7 @@ private:
             t.end = end.valid() ? end : t.start;
             if (!t.end.time.isValid())
                 t.end.time = QTime(0, 0);
-            if (t.end.moment() < t.start.moment())
+            if (t.end.wall() < t.start.wall())
                 t.end = t.start;
         }
         return t;
@@ -410,7 +413,7 @@ private:
             return;
         qint64 before;
         if (alarm.relative)
-            before = alarm.secondsBefore - (alarm.relatedToEnd ? t.start.moment().secsTo(t.end.moment()) : 0);
+            before = alarm.secondsBefore - (alarm.relatedToEnd ? t.start.wall().secsTo(t.end.wall()) : 0);
         else
             before = alarm.moment.secsTo(t.start.moment());
         bool exact = true;
@@ -509,42 +512,80 @@ private:
         std::vector<Occurrence> dates;
         bool ruleGaveDates = false;
         bool endsBeforeStart = false;
-        bool beyondLastYear = false;
+        bool beyondLastYear = false; // dates after 9999-12-31, or after what libical computes
         bool cut = false;
+        QDate lastDate; // the last date imported
     };
 
     // The dates of one rule from the series' start (or, for an endless
     // series, from the window's first day), until `last` or `room` dates.
-    void ruleDates(const icalrecurrencetype &rule, const icaltimetype &dtstart, const char *tzid, const QDate &first,
-                   const QDate &last, bool endless, int room, Expansion &out, bool exclusion = false)
+    //
+    // libical's iterator has two habits worked around here: it moves a
+    // zoned start that falls into a gap to after the gap on every date, so
+    // it iterates wall times and the zone is put back on each date; and it
+    // computes no date after 2582, so a later series is iterated 400 years
+    // (one whole cycle of the calendar, weekdays included) earlier.
+    void ruleDates(icalrecurrencetype rule, const icaltimetype &dtstart, const char *tzid, const QDate &first, const QDate &last,
+                   bool endless, int room, Expansion &out, bool exclusion = false)
     {
-        icalrecur_iterator *it = icalrecur_iterator_new(rule, dtstart);
+        constexpr int lastComputedYear = 2582;
+        const int shift = dtstart.year > lastComputedYear - 213 ? 400 * ((dtstart.year - (lastComputedYear - 213) + 399) / 400) : 0;
+        const bool zoned = dtstart.zone && !icaltime_is_utc(dtstart);
+        icaltimetype start = dtstart;
+        start.year -= shift;
+        if (zoned)
+            start.zone = nullptr;
+        if (!icaltime_is_null_time(rule.until)) {
+            if (zoned && !rule.until.is_date)
+                rule.until = icaltime_convert_to_zone(rule.until, const_cast<icaltimezone *>(dtstart.zone));
+            rule.until.year -= shift;
+            if (zoned)
+                rule.until.zone = nullptr;
+        }
+        icalrecur_iterator *it = icalrecur_iterator_new(rule, start);
         if (!it)
             return;
         if (endless && first > IcsZone::toDate(dtstart)) {
-            icaltimetype from = dtstart;
+            icaltimetype from = start;
             const QDate day = first.addDays(-1);
-            from.year = day.year();
+            from.year = day.year() - shift;
             from.month = day.month();
             from.day = day.day();
             icalrecur_iterator_set_start(it, from);
         }
         int taken = 0;
+        qint64 steps = 0;
+        const qint64 maxSteps = 4 * qint64(room) + 200000; // dates before `first` cost steps too
+        icaltimetype previous = icaltime_null_time();
         while (tick()) {
-            const icaltimetype next = icalrecur_iterator_next(it);
-            if (icaltime_is_null_time(next))
+            icaltimetype next = icalrecur_iterator_next(it);
+            if (icaltime_is_null_time(next)) {
+                // libical stops at its last year without a word.
+                if (!icaltime_is_null_time(previous) && previous.year >= lastComputedYear)
+                    out.beyondLastYear = true;
                 break;
+            }
+            previous = next;
+            if (icaltime_compare(next, start) == 0)
+                continue; // the start is a date of the series already
+            next.year += shift;
+            if (zoned)
+                next.zone = dtstart.zone;
             if (next.year > 9999) {
                 out.beyondLastYear = true;
                 break;
             }
-            if (icaltime_compare(next, dtstart) == 0)
-                continue; // the start is a date of the series already
+            if (++steps > maxSteps) {
+                out.cut = true;
+                break;
+            }
             const When when = whenOfTime(next, tzid);
             if (when.date > last) {
                 out.beyondLastYear |= !endless;
                 break;
             }
+            if (when.date < first)
+                continue;
             if (taken >= room) {
                 out.cut = true;
                 break;
@@ -634,7 +675,7 @@ private:
         }
         std::stable_sort(ordered.begin(), ordered.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
 
-        const qint64 length = t.start.moment().secsTo(t.end.moment());
+        const qint64 length = t.start.wall().secsTo(t.end.wall());
         const qint64 spanDays = t.start.date.daysTo(t.end.date);
         int stored = 0;
         for (const auto &[seconds, o] : ordered) {
@@ -650,7 +691,7 @@ private:
                 one.start = {when.date, QTime()};
                 one.end = {when.date.addDays(spanDays), QTime()};
             } else {
-                const QDateTime end = when.moment().addSecs(length);
+                const QDateTime end = when.wall().addSecs(length);
                 one.start = {when.date, when.time};
                 one.end = {end.date(), end.time()};
             }
@@ -659,6 +700,7 @@ private:
             addEventAlarm(event, row, one);
             push(row, uid + QLatin1Char('/') + instanceId(seconds, dtstart), false, uid);
             ++stored;
+            found.lastDate = std::max(found.lastDate, one.end.date);
         }
         m_expandRoom -= stored;
         reportExpansion(event, found, stored, endless, first, last);
@@ -666,6 +708,11 @@ private:
 
     void reportExpansion(icalcomponent *event, const Expansion &found, int stored, bool endless, const QDate &first, const QDate &last)
     {
+        if (stored == 0 && found.cut) {
+            note(m_plan.leftOut, event, QStringLiteral("the file's series reached %1 single dates in all before it")
+                                            .arg(QLocale().toString(IcsImporter::maxExpandedDates)));
+            return;
+        }
         if (stored == 0) {
             note(m_plan.leftOut, event,
                  endless ? QStringLiteral("its series has no date from %1 to %2").arg(first.toString(Qt::ISODate), last.toString(Qt::ISODate))
@@ -679,7 +726,7 @@ private:
                                    : QStringLiteral("only its first %1 dates were imported").arg(QLocale().toString(IcsImporter::maxDatesPerSeries)));
         }
         if (found.beyondLastYear)
-            note(m_plan.changed, event, QStringLiteral("its dates after 9999-12-31 were left out"));
+            note(m_plan.changed, event, QStringLiteral("its dates after %1 were left out").arg(found.lastDate.toString(Qt::ISODate)));
         if (!found.ruleGaveDates && icalcomponent_get_first_property(event, ICAL_RRULE_PROPERTY)
             && !icalcomponent_get_first_property(event, ICAL_RDATE_PROPERTY) && !found.beyondLastYear) {
             note(m_plan.changed, event,
@@ -713,7 +760,7 @@ private:
             if (alarm.relative) {
                 // RFC 5545: relative to the start, or to the due date when asked or when there is no start.
                 const When anchor = (alarm.relatedToEnd || !start.valid()) ? due : start;
-                moment = anchor.valid() ? anchor.moment().addSecs(-alarm.secondsBefore) : QDateTime();
+                moment = anchor.valid() ? anchor.wall().addSecs(-alarm.secondsBefore) : QDateTime();
             }
             if (moment.isValid() && moment.date().year() >= 1 && moment.date().year() <= 9999) {
                 row.set("R", true);

@@ -59,10 +59,11 @@ QString zoneProblem(const Line &line)
         const QString value = QString::fromUtf8(valueOf(line.text)).trimmed();
         const QRegularExpressionMatch m = offset.match(value);
         const int seconds = m.hasMatch() ? m.captured(1).toInt() * 3600 + m.captured(2).toInt() * 60 + m.captured(3).toInt() : 0;
+        const QString name = QString::fromUtf8(nameOf(line.text)).toUpper();
+        if (m.hasMatch() && seconds > 18 * 3600)
+            return QStringLiteral("line %1: %2 lies beyond 18 hours from UTC: %3").arg(line.number).arg(name, shown(valueOf(line.text)));
         if (!m.hasMatch() || m.captured(2).toInt() > 59 || m.captured(3).toInt() > 59)
-            return QStringLiteral("line %1: %2 is not a UTC offset: %3").arg(line.number).arg(QString::fromUtf8(nameOf(line.text)).toUpper(), shown(valueOf(line.text)));
-        if (seconds > 18 * 3600)
-            return QStringLiteral("line %1: %2 lies beyond 18 hours from UTC: %3").arg(line.number).arg(QString::fromUtf8(nameOf(line.text)).toUpper(), shown(valueOf(line.text)));
+            return QStringLiteral("line %1: %2 is not a UTC offset: %3").arg(line.number).arg(name, shown(valueOf(line.text)));
     }
     return QString();
 }

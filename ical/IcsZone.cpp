@@ -121,8 +121,10 @@ IcsZone::Wall IcsZone::localWall(const icaltimetype &value, const char *tzidPara
         };
     } else if (tzidParameter && *tzidParameter) {
         QTimeZone zone{QByteArray(tzidParameter)};
-        if (!zone.isValid())
-            zone = QTimeZone(QTimeZone::windowsIdToDefaultIanaId(QByteArray(tzidParameter)));
+        // An empty IANA id would give a valid zone of its own choosing.
+        const QByteArray iana = QTimeZone::windowsIdToDefaultIanaId(QByteArray(tzidParameter));
+        if (!zone.isValid() && !iana.isEmpty())
+            zone = QTimeZone(iana);
         if (zone.isValid())
             offsetAt = [zone](qint64 utc) { return zone.offsetFromUtc(QDateTime::fromSecsSinceEpoch(utc, Qt::UTC)); };
         else

@@ -825,7 +825,6 @@ IcsImporter::Plan IcsImporter::read(const QByteArray &text, const std::function<
     if (!plan.parseError.isEmpty())
         return plan;
     // Reading the lines is the first half of the work, the items the second.
-    const int total = int(lines.size());
     const auto firstHalf = [&progress](int done, int all) { return progress(done, 2 * all); };
     std::unique_ptr<icalcomponent, void (*)(icalcomponent *)> root(
         IcsLines::parse(lines, progress ? IcsLines::Progress(firstHalf) : IcsLines::Progress(), &plan.cancelled), icalcomponent_free);
@@ -866,6 +865,5 @@ IcsImporter::Plan IcsImporter::read(const QByteArray &text, const std::function<
             reader.readComponent(c);
         }
     }
-    Q_UNUSED(total);
     return plan;
 }

@@ -1,5 +1,6 @@
 #include "IcsExporter.h"
 
+#include "IcsImporter.h"
 #include "IcsZone.h"
 
 #include "store/Clock.h"
@@ -25,9 +26,19 @@ void addText(icalcomponent *component, icalproperty *(*make)(const char *), cons
         icalcomponent_add_property(component, make(text.toUtf8().constData()));
 }
 
+// A day or month code of a pattern (`D`, `M`) as a number from 1 to max;
+// 0 when another program left it blank or wrote something else.
+int patternNumber(const Cursor &item, const char *name, int max)
+{
+    bool ok = false;
+    const int n = item.asText(field(name)).trimmed().toInt(&ok);
+    return ok && n >= 1 && n <= max ? n : 0;
+}
+
 // The RRULE of a recurring item, or empty when the item occurs on its
-// first date only (a weekly pattern without weekdays).
-QString recurrenceRule(const Cursor &item)
+// first date only (a weekly pattern without weekdays). *problem says why
+// a pattern cannot be written at all.
+QString recurrenceRule(const Cursor &item, QString *problem)
 {
     const QString kind = item.asText(field("Ret"));
     QStringList days;
@@ -42,15 +53,24 @@ QString recurrenceRule(const Cursor &item)
             return QStringLiteral("FREQ=DAILY");
         return QStringLiteral("FREQ=%1;BYDAY=%2").arg(kind == QLatin1String("1") ? "DAILY" : "WEEKLY", days.join(QLatin1Char(',')));
     }
-    if (kind == QLatin1String("3"))
-        return QStringLiteral("FREQ=MONTHLY;BYMONTHDAY=%1").arg(item.asText(field("D")));
-    if (kind == QLatin1String("4"))
-        return QStringLiteral("FREQ=YEARLY;BYMONTH=%1;BYMONTHDAY=%2").arg(item.asText(field("M")), item.asText(field("D")));
+    const int day = patternNumber(item, "D", 31);
+    if (kind == QLatin1String("3")) {
+        if (!day)
+            *problem = QStringLiteral("its monthly pattern has no usable day (D)");
+        return day ? QStringLiteral("FREQ=MONTHLY;BYMONTHDAY=%1").arg(day) : QString();
+    }
+    if (kind == QLatin1String("4")) {
+        const int month = patternNumber(item, "M", 12);
+        if (!day || !month)
+            *problem = QStringLiteral("its yearly pattern has no usable day and month (D, M)");
+        return day && month ? QStringLiteral("FREQ=YEARLY;BYMONTH=%1;BYMONTHDAY=%2").arg(month).arg(day) : QString();
+    }
     return QString();
 }
 
 // The lead of an event's reminder as a trigger before its start, from the
-// lead fields; null when they hold no usable lead.
+// lead fields; false when they hold no usable lead. The amount goes into
+// the duration as it stands: multiplied out it may not fit an int.
 bool leadTrigger(const Cursor &item, icaltriggertype *trigger)
 {
     bool ok = false;
@@ -58,17 +78,43 @@ bool leadTrigger(const Cursor &item, icaltriggertype *trigger)
     if (!ok || amount < 0)
         return false;
     const QString unit = item.asText(field("Tm"));
-    int seconds;
+    icaldurationtype before = icaldurationtype_null_duration();
+    before.is_neg = amount > 0 ? 1 : 0;
     if (unit == QLatin1String("minute(s)"))
-        seconds = amount * 60;
+        before.minutes = unsigned(amount);
     else if (unit == QLatin1String("hour(s)"))
-        seconds = amount * 3600;
+        before.hours = unsigned(amount);
     else if (unit == QLatin1String("day(s)"))
-        seconds = amount * 86400;
+        before.days = unsigned(amount);
     else
         return false;
-    *trigger = icaltriggertype_from_int(-seconds);
+    *trigger = icaltriggertype_from_int(0);
+    trigger->duration = before;
     return true;
+}
+
+// A time property. libical's value constructors write a year after 3000
+// as 00000000 (its parser reads such years well), so a time that late
+// goes in as the text of its line.
+icalproperty *timeProperty(icalproperty_kind kind, const icaltimetype &t, const QString &tzid = QString())
+{
+    if (t.year <= 3000) {
+        icalproperty *p = kind == ICAL_DTSTART_PROPERTY ? icalproperty_new_dtstart(t)
+                        : kind == ICAL_DTEND_PROPERTY   ? icalproperty_new_dtend(t)
+                        : kind == ICAL_DUE_PROPERTY     ? icalproperty_new_due(t)
+                                                        : icalproperty_new_completed(t);
+        if (!tzid.isEmpty())
+            icalproperty_add_parameter(p, icalparameter_new_tzid(tzid.toUtf8().constData()));
+        return p;
+    }
+    QString value = QString::asprintf("%04d%02d%02d", t.year, t.month, t.day);
+    if (!t.is_date)
+        value += QString::asprintf("T%02d%02d%02d", t.hour, t.minute, t.second) + (icaltime_is_utc(t) ? QStringLiteral("Z") : QString());
+    const QString line = QStringLiteral("%1%2%3:%4")
+                             .arg(QString::fromLatin1(icalproperty_kind_to_string(kind)),
+                                  t.is_date ? QStringLiteral(";VALUE=DATE") : QString(),
+                                  tzid.isEmpty() ? QString() : QStringLiteral(";TZID=") + tzid, value);
+    return icalproperty_new_from_string(line.toUtf8().constData());
 }
 
 icalcomponent *newAlarm(const QString &subject, const icaltriggertype &trigger)
@@ -102,14 +148,17 @@ void addCommon(icalcomponent *component, const Cursor &item, const QString &uid,
     addText(component, icalproperty_new_description, item.asText(field("N")));
 }
 
-icalcomponent *eventComponent(const Cursor &item, const IcsZone &zone, const QStringList &typeNames)
+// Null, with *problem saying why, for an item iCalendar cannot express.
+icalcomponent *eventComponent(const Cursor &item, const IcsZone &zone, const QStringList &typeNames, QString *problem)
 {
     const QDate start = item.asDate(field("S"));
     QDate end = item.asDate(field("E"));
     if (!end.isValid() || end < start)
         end = start;
     const bool recurring = item.asBool(field("Re"));
-    const QString rule = recurring ? recurrenceRule(item) : QString();
+    const QString rule = recurring ? recurrenceRule(item, problem) : QString();
+    if (!problem->isEmpty())
+        return nullptr;
     if (recurring)
         end = start; // a series is one date long
     const QTime startTime = item.asTime(field("St"));
@@ -117,21 +166,23 @@ icalcomponent *eventComponent(const Cursor &item, const IcsZone &zone, const QSt
 
     icalcomponent *event = icalcomponent_new(ICAL_VEVENT_COMPONENT);
     if (allDay) {
-        icalcomponent_add_property(event, icalproperty_new_dtstart(IcsZone::dateValue(start)));
-        icalcomponent_add_property(event, icalproperty_new_dtend(IcsZone::dateValue(end.addDays(1))));
+        icalcomponent_add_property(event, timeProperty(ICAL_DTSTART_PROPERTY, IcsZone::dateValue(start)));
+        // The day after 9999-12-31 has no iCalendar date; a length does.
+        if (end.addDays(1).year() > 9999) {
+            icaldurationtype length = icaldurationtype_null_duration();
+            length.days = unsigned(start.daysTo(end) + 1);
+            icalcomponent_add_property(event, icalproperty_new_duration(length));
+        } else {
+            icalcomponent_add_property(event, timeProperty(ICAL_DTEND_PROPERTY, IcsZone::dateValue(end.addDays(1))));
+        }
     } else {
         QTime endTime = item.asTime(field("Et"));
         if (!endTime.isValid() || (end == start && endTime < startTime))
             endTime = startTime;
-        auto withZone = [&zone](icalproperty *p) {
-            if (!zone.tzid().isEmpty())
-                icalproperty_add_parameter(p, icalparameter_new_tzid(zone.tzid().toUtf8().constData()));
-            return p;
-        };
         const icaltimetype s = zone.localTime(start, startTime);
         const icaltimetype e = zone.localTime(end, endTime);
-        icalcomponent_add_property(event, withZone(icalproperty_new_dtstart(s)));
-        icalcomponent_add_property(event, withZone(icalproperty_new_dtend(e)));
+        icalcomponent_add_property(event, timeProperty(ICAL_DTSTART_PROPERTY, s, zone.tzid()));
+        icalcomponent_add_property(event, timeProperty(ICAL_DTEND_PROPERTY, e, zone.tzid()));
     }
     if (!rule.isEmpty())
         icalcomponent_add_property(event, icalproperty_new_rrule(icalrecurrencetype_from_string(rule.toLatin1().constData())));
@@ -151,9 +202,9 @@ icalcomponent *taskComponent(const Cursor &item)
     const QDate start = item.asDate(field("S"));
     const QDate due = item.asDate(field("E"));
     if (start.isValid())
-        icalcomponent_add_property(todo, icalproperty_new_dtstart(IcsZone::dateValue(start)));
+        icalcomponent_add_property(todo, timeProperty(ICAL_DTSTART_PROPERTY, IcsZone::dateValue(start)));
     if (due.isValid())
-        icalcomponent_add_property(todo, icalproperty_new_due(IcsZone::dateValue(due.isValid() && start.isValid() && due < start ? start : due)));
+        icalcomponent_add_property(todo, timeProperty(ICAL_DUE_PROPERTY, IcsZone::dateValue(due.isValid() && start.isValid() && due < start ? start : due)));
     const QString priority = item.asText(field("P"));
     icalcomponent_add_property(todo, icalproperty_new_priority(priority == QLatin1String("High")  ? 1
                                                                : priority == QLatin1String("Low") ? 9
@@ -163,7 +214,7 @@ icalcomponent *taskComponent(const Cursor &item)
         // The planner keeps no moment of completion; the due (or start) date
         // stands for it, so that exporting twice writes the same value.
         const QDate done = due.isValid() ? due : start.isValid() ? start : Clock::today();
-        icalcomponent_add_property(todo, icalproperty_new_completed(IcsZone::utcValue(QDateTime(done, QTime(0, 0), Qt::LocalTime))));
+        icalcomponent_add_property(todo, timeProperty(ICAL_COMPLETED_PROPERTY, IcsZone::utcValue(QDateTime(done, QTime(0, 0), Qt::LocalTime))));
     } else {
         icalcomponent_add_property(todo, icalproperty_new_status(ICAL_STATUS_NEEDSACTION));
     }
@@ -223,13 +274,18 @@ QByteArray IcsExporter::exportItems(Cursor &items, const QHash<qint64, QString> 
         const bool task = items.asBool(field("Ta"));
         if (!inRange(items) || (!task && !items.asDate(field("S")).isValid()))
             continue;
+        QString problem;
+        icalcomponent *component = task ? taskComponent(items) : eventComponent(items, zone, m_typeNames, &problem);
+        if (!component) {
+            counts->leftOut << QStringLiteral("%1 (%2)").arg(IcsImporter::quoted(items.asText(field("Subject"))), problem);
+            continue;
+        }
         const qint64 no = items.currentId();
         QString uid = uids.value(no);
         if (uid.isEmpty()) {
             uid = QUuid::createUuid().toString(QUuid::WithoutBraces) + QStringLiteral("@daybrook");
             newUids->insert(no, uid);
         }
-        icalcomponent *component = task ? taskComponent(items) : eventComponent(items, zone, m_typeNames);
         addCommon(component, items, uid, stamp);
         icalcomponent_add_component(calendar, component);
         ++(task ? counts->tasks : counts->events);

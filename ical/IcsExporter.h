@@ -20,6 +20,7 @@ public:
     {
         int events = 0;
         int tasks = 0;
+        QStringList leftOut; // "\"name\" (why)" of items iCalendar cannot express
     };
 
     // typeNames: the display names of the event types 0..10 (CATEGORIES).

@@ -1,12 +1,15 @@
 #include "IcsImporter.h"
 
+#include "IcsLines.h"
 #include "IcsZone.h"
 
+#include "store/OptionLists.h"
 #include "store/TableSchema.h"
 
 #include <QCryptographicHash>
 #include <QHash>
 #include <QList>
+#include <QLocale>
 #include <QRegularExpression>
 #include <QSet>
 
@@ -54,26 +57,14 @@ const char *tzidOf(icalproperty *p)
 struct When
 {
     QDate date;
-    QTime time; // invalid for a date
+    QTime time;         // invalid for a date
+    bool inGap = false; // its zone skips this wall time on this day
     bool valid() const { return date.isValid(); }
     QDateTime moment() const { return QDateTime(date, time.isValid() ? time : QTime(0, 0)); }
+    // The wall time for arithmetic on it: local time would move a time
+    // inside a gap before the sum is made.
+    QDateTime wall() const { return QDateTime(date, time.isValid() ? time : QTime(0, 0), Qt::UTC); }
 };
-
-When whenOf(icalcomponent *component, icalproperty_kind kind)
-{
-    icalproperty *p = icalcomponent_get_first_property(component, kind);
-    if (!p)
-        return {};
-    icaltimetype t = kind == ICAL_DUE_PROPERTY ? icalcomponent_get_due(component)
-                   : kind == ICAL_DTEND_PROPERTY ? icalcomponent_get_dtend(component)
-                                                 : icalcomponent_get_dtstart(component);
-    if (icaltime_is_null_time(t))
-        return {};
-    if (t.is_date)
-        return {IcsZone::toDate(t), QTime()};
-    const QDateTime local = IcsZone::toLocal(t, tzidOf(p));
-    return {local.date(), QTime(local.time().hour(), local.time().minute(), local.time().second())};
-}
 
 int typeFromCategories(icalcomponent *component, const QStringList &typeNames)
 {
@@ -90,6 +81,14 @@ int typeFromCategories(icalcomponent *component, const QStringList &typeNames)
         }
     }
     return 0;
+}
+
+// libical's own conversion passes through an int, which a lead of 68
+// years overflows.
+qint64 durationSeconds(const icaldurationtype &d)
+{
+    const qint64 seconds = ((qint64(d.weeks) * 7 + d.days) * 24 + d.hours) * 3600 + qint64(d.minutes) * 60 + d.seconds;
+    return d.is_neg ? -seconds : seconds;
 }
 
 // The first alarm's trigger as seconds before the start (events) or as a
@@ -115,7 +114,7 @@ bool firstAlarm(icalcomponent *component, Alarm *alarm)
             alarm->moment = IcsZone::toLocal(trigger.time, tzidOf(p));
         } else {
             alarm->relative = true;
-            alarm->secondsBefore = -qint64(icaldurationtype_as_int(trigger.duration));
+            alarm->secondsBefore = -durationSeconds(trigger.duration);
             icalparameter *related = icalproperty_get_first_parameter(p, ICAL_RELATED_PARAMETER);
             alarm->relatedToEnd = related && icalparameter_get_related(related) == ICAL_RELATED_END;
         }
@@ -245,40 +244,6 @@ struct EventTimes
     When end; // inclusive last date for all-day items
 };
 
-EventTimes eventTimes(icalcomponent *event)
-{
-    EventTimes t;
-    t.start = whenOf(event, ICAL_DTSTART_PROPERTY);
-    const bool hasEnd = icalcomponent_get_first_property(event, ICAL_DTEND_PROPERTY)
-                        || icalcomponent_get_first_property(event, ICAL_DURATION_PROPERTY);
-    When end = hasEnd ? whenOf(event, ICAL_DTEND_PROPERTY) : When{};
-    if (!end.valid() && hasEnd) {
-        // DURATION only: libical gives DTEND from it.
-        const icaltimetype e = icalcomponent_get_dtend(event);
-        if (!icaltime_is_null_time(e)) {
-            if (e.is_date) {
-                end = {IcsZone::toDate(e), QTime()};
-            } else {
-                const QDateTime local = IcsZone::toLocal(e, tzidOf(icalcomponent_get_first_property(event, ICAL_DTSTART_PROPERTY)));
-                end = {local.date(), local.time()};
-            }
-        }
-    }
-    if (!t.start.time.isValid()) {
-        // An all-day end is exclusive; none at all means one day.
-        t.end = {end.valid() ? end.date.addDays(-1) : t.start.date, QTime()};
-        if (t.end.date < t.start.date)
-            t.end.date = t.start.date;
-    } else {
-        t.end = end.valid() ? end : t.start;
-        if (!t.end.time.isValid())
-            t.end.time = QTime(0, 0);
-        if (t.end.moment() < t.start.moment())
-            t.end = t.start;
-    }
-    return t;
-}
-
 void fillEventTimes(Row &row, const EventTimes &t)
 {
     const bool allDay = !t.start.time.isValid();
@@ -314,24 +279,34 @@ QString instanceId(qint64 seconds, const icaltimetype &like)
 class Reader
 {
 public:
-    Reader(const QStringList &typeNames, const QDate &today, IcsImporter::Plan &plan)
-        : m_typeNames(typeNames), m_today(today), m_plan(plan)
+    Reader(const QStringList &typeNames, const QDate &today, IcsImporter::Plan &plan, const std::function<bool(int, int)> &progress)
+        : m_typeNames(typeNames), m_today(today), m_plan(plan), m_progress(progress)
     {
     }
+
+    // Components read so far against all there are, for the progress.
+    void setTotal(int components) { m_total = components; }
+    bool stopped() const { return m_plan.cancelled; }
 
     void readCalendar(icalcomponent *calendar)
     {
         collectOverrides(calendar);
-        for (icalcomponent *c = icalcomponent_get_first_component(calendar, ICAL_ANY_COMPONENT); c;
-             c = icalcomponent_get_next_component(calendar, ICAL_ANY_COMPONENT)) {
-            if (icalcomponent_isa(c) == ICAL_VEVENT_COMPONENT)
-                readEvent(c);
-            else if (icalcomponent_isa(c) == ICAL_VTODO_COMPONENT)
-                readTask(c);
-        }
+        for (icalcomponent *c = icalcomponent_get_first_component(calendar, ICAL_ANY_COMPONENT); c && !stopped();
+             c = icalcomponent_get_next_component(calendar, ICAL_ANY_COMPONENT))
+            readComponent(c);
     }
 
-private:
+    void readComponent(icalcomponent *c)
+    {
+        ++m_done;
+        if (!tick())
+            return;
+        if (icalcomponent_isa(c) == ICAL_VEVENT_COMPONENT)
+            readEvent(c);
+        else if (icalcomponent_isa(c) == ICAL_VTODO_COMPONENT)
+            readTask(c);
+    }
+
     void collectOverrides(icalcomponent *calendar)
     {
         for (icalcomponent *c = icalcomponent_get_first_component(calendar, ICAL_VEVENT_COMPONENT); c;
@@ -339,6 +314,84 @@ private:
             if (icalcomponent_get_first_property(c, ICAL_RECURRENCEID_PROPERTY))
                 m_overridden[text(icalcomponent_get_uid(c))].insert(instantSeconds(icalcomponent_get_recurrenceid(c)));
         }
+    }
+
+private:
+    // Keeps the window painting; false once the user asked to stop.
+    bool tick()
+    {
+        if (m_progress && ++m_ticks % 256 == 0 && !m_plan.cancelled && !m_progress(m_done, std::max(m_total, m_done)))
+            m_plan.cancelled = true;
+        return !m_plan.cancelled;
+    }
+
+    void note(QStringList &list, icalcomponent *component, const QString &what)
+    {
+        const QString line = QStringLiteral("%1: %2").arg(IcsImporter::quoted(textProperty(component, ICAL_SUMMARY_PROPERTY)), what);
+        if (m_noted.contains(line))
+            return;
+        m_noted.insert(line);
+        list << line;
+    }
+
+    IcsZone::Wall wallOf(const icaltimetype &t, const char *tzid)
+    {
+        const IcsZone::Wall wall = IcsZone::localWall(t, tzid);
+        if (wall.unknownZone && !m_plan.unknownZones.contains(QString::fromUtf8(tzid)))
+            m_plan.unknownZones << QString::fromUtf8(tzid);
+        return wall;
+    }
+
+    // shiftDays moves the wall time to another day before it is read and
+    // back after: a series whose first date falls into a gap takes the
+    // time it has on the days after.
+    When whenOf(icalcomponent *component, icalproperty_kind kind, int shiftDays = 0)
+    {
+        icalproperty *p = icalcomponent_get_first_property(component, kind);
+        if (!p)
+            return {};
+        icaltimetype t = kind == ICAL_DUE_PROPERTY ? icalcomponent_get_due(component)
+                       : kind == ICAL_DTEND_PROPERTY ? icalcomponent_get_dtend(component)
+                                                     : icalcomponent_get_dtstart(component);
+        return whenOfTime(t, tzidOf(p), shiftDays);
+    }
+
+    When whenOfTime(icaltimetype t, const char *tzid, int shiftDays = 0)
+    {
+        if (icaltime_is_null_time(t))
+            return {};
+        if (t.is_date)
+            return {IcsZone::toDate(t), QTime()};
+        if (shiftDays) {
+            t.day += shiftDays;
+            t = icaltime_normalize(t);
+        }
+        const IcsZone::Wall wall = wallOf(t, tzid);
+        return {wall.date.addDays(-shiftDays), wall.time, wall.inGap};
+    }
+
+    EventTimes eventTimes(icalcomponent *event, int shiftDays = 0)
+    {
+        EventTimes t;
+        t.start = whenOf(event, ICAL_DTSTART_PROPERTY, shiftDays);
+        const bool hasEnd = icalcomponent_get_first_property(event, ICAL_DTEND_PROPERTY)
+                            || icalcomponent_get_first_property(event, ICAL_DURATION_PROPERTY);
+        When end = hasEnd ? whenOf(event, ICAL_DTEND_PROPERTY, shiftDays) : When{};
+        if (!end.valid() && hasEnd) // DURATION only: libical gives DTEND from it.
+            end = whenOfTime(icalcomponent_get_dtend(event), tzidOf(icalcomponent_get_first_property(event, ICAL_DTSTART_PROPERTY)), shiftDays);
+        if (!t.start.time.isValid()) {
+            // An all-day end is exclusive; none at all means one day.
+            t.end = {end.valid() ? end.date.addDays(-1) : t.start.date, QTime()};
+            if (t.end.date < t.start.date)
+                t.end.date = t.start.date;
+        } else {
+            t.end = end.valid() ? end : t.start;
+            if (!t.end.time.isValid())
+                t.end.time = QTime(0, 0);
+            if (t.end.wall() < t.start.wall())
+                t.end = t.start;
+        }
+        return t;
     }
 
     Row baseEvent(icalcomponent *event)
@@ -360,13 +413,18 @@ private:
             return;
         qint64 before;
         if (alarm.relative)
-            before = alarm.secondsBefore - (alarm.relatedToEnd ? t.start.moment().secsTo(t.end.moment()) : 0);
+            before = alarm.secondsBefore - (alarm.relatedToEnd ? t.start.wall().secsTo(t.end.wall()) : 0);
         else
             before = alarm.moment.secsTo(t.start.moment());
         bool exact = true;
-        const auto [amount, unit] = IcsImporter::holdableLead(before, &exact);
+        const auto lead = IcsImporter::holdableLead(before, &exact);
+        if (!lead) {
+            note(m_plan.changed, event, QStringLiteral("its reminder comes more than 14 days before it, earlier than any lead the planner offers; "
+                                                       "it was imported without a reminder"));
+            return;
+        }
         m_rounded = !exact;
-        setReminderFromLead(row, t.start, amount, unit);
+        setReminderFromLead(row, t.start, lead->first, lead->second);
     }
 
     void push(Row &row, const QString &uid, bool task, const QString &series = QString())
@@ -384,9 +442,15 @@ private:
 
     void readEvent(icalcomponent *event)
     {
-        const EventTimes t = eventTimes(event);
-        if (!t.start.valid())
+        if (!icalcomponent_get_first_property(event, ICAL_DTSTART_PROPERTY)) {
+            note(m_plan.leftOut, event, QStringLiteral("it has no start (DTSTART)"));
             return;
+        }
+        EventTimes t = eventTimes(event);
+        if (!t.start.valid()) {
+            note(m_plan.leftOut, event, QStringLiteral("its start (DTSTART) is not a date"));
+            return;
+        }
         const QString uid = uidOf(event);
         icalproperty *recurrenceId = icalcomponent_get_first_property(event, ICAL_RECURRENCEID_PROPERTY);
         ++m_plan.events;
@@ -407,6 +471,10 @@ private:
             push(row, uid, false);
             return;
         }
+        // A gap is the problem of the day it falls on; the series keeps
+        // the wall time of its other days.
+        if (t.start.inGap)
+            t = eventTimes(event, 1);
         Pattern pattern;
         const bool oneDate = t.start.date == t.end.date;
         const bool exact = rrule && oneDate && !icalcomponent_get_first_property(event, ICAL_EXDATE_PROPERTY)
@@ -431,64 +499,239 @@ private:
         expand(event, uid, t);
     }
 
+    // One date of a series, in the zone of its start.
+    struct Occurrence
+    {
+        icaltimetype time;
+        bool explicitDate = false; // an RDATE, which no window cuts
+    };
+
+    // What the expansion of one series met.
+    struct Expansion
+    {
+        std::vector<Occurrence> dates;
+        bool ruleGaveDates = false;
+        bool endsBeforeStart = false;
+        bool beyondLastYear = false; // dates after 9999-12-31, or after what libical computes
+        bool cut = false;
+        QDate lastDate; // the last date imported
+    };
+
+    // The dates of one rule from the series' start (or, for an endless
+    // series, from the window's first day), until `last` or `room` dates.
+    //
+    // libical's iterator has two habits worked around here: it moves a
+    // zoned start that falls into a gap to after the gap on every date, so
+    // it iterates wall times and the zone is put back on each date; and it
+    // computes no date after 2582, so a later series is iterated 400 years
+    // (one whole cycle of the calendar, weekdays included) earlier.
+    void ruleDates(icalrecurrencetype rule, const icaltimetype &dtstart, const char *tzid, const QDate &first, const QDate &last,
+                   bool endless, int room, Expansion &out, bool exclusion = false)
+    {
+        constexpr int lastComputedYear = 2582;
+        const int shift = dtstart.year > lastComputedYear - 213 ? 400 * ((dtstart.year - (lastComputedYear - 213) + 399) / 400) : 0;
+        const bool zoned = dtstart.zone && !icaltime_is_utc(dtstart);
+        icaltimetype start = dtstart;
+        start.year -= shift;
+        if (zoned)
+            start.zone = nullptr;
+        if (!icaltime_is_null_time(rule.until)) {
+            if (zoned && !rule.until.is_date)
+                rule.until = icaltime_convert_to_zone(rule.until, const_cast<icaltimezone *>(dtstart.zone));
+            rule.until.year -= shift;
+            if (zoned)
+                rule.until.zone = nullptr;
+        }
+        icalrecur_iterator *it = icalrecur_iterator_new(rule, start);
+        if (!it)
+            return;
+        if (endless && first > IcsZone::toDate(dtstart)) {
+            icaltimetype from = start;
+            const QDate day = first.addDays(-1);
+            from.year = day.year() - shift;
+            from.month = day.month();
+            from.day = day.day();
+            icalrecur_iterator_set_start(it, from);
+        }
+        int taken = 0;
+        qint64 steps = 0;
+        const qint64 maxSteps = 4 * qint64(room) + 200000; // dates before `first` cost steps too
+        icaltimetype previous = icaltime_null_time();
+        while (tick()) {
+            icaltimetype next = icalrecur_iterator_next(it);
+            if (icaltime_is_null_time(next)) {
+                // libical stops at its last year without a word.
+                if (!icaltime_is_null_time(previous) && previous.year >= lastComputedYear)
+                    out.beyondLastYear = true;
+                break;
+            }
+            previous = next;
+            if (icaltime_compare(next, start) == 0)
+                continue; // the start is a date of the series already
+            next.year += shift;
+            if (zoned)
+                next.zone = dtstart.zone;
+            if (next.year > 9999) {
+                out.beyondLastYear = true;
+                break;
+            }
+            if (++steps > maxSteps) {
+                out.cut = true;
+                break;
+            }
+            const When when = whenOfTime(next, tzid);
+            if (when.date > last) {
+                out.beyondLastYear |= !endless;
+                break;
+            }
+            if (when.date < first)
+                continue;
+            if (taken >= room) {
+                out.cut = true;
+                break;
+            }
+            ++taken;
+            out.dates.push_back({next, false});
+            out.ruleGaveDates |= !exclusion;
+        }
+        icalrecur_iterator_free(it);
+    }
+
     // The single occurrences of a series the planner cannot express: over
-    // the series' own span, or from today for two years when it has no end.
+    // the series' own span, or for two years from today (or from its start,
+    // when that is later) when it has no end. RFC 5545: the start is the
+    // first date of a series, whatever its rule says.
     void expand(icalcomponent *event, const QString &uid, const EventTimes &t)
     {
         QString name = textProperty(event, ICAL_SUMMARY_PROPERTY);
         m_plan.expanded << (name.isEmpty() ? QStringLiteral("(no subject)") : name);
 
-        icalproperty *rrule = icalcomponent_get_first_property(event, ICAL_RRULE_PROPERTY);
-        bool endless = false;
-        if (rrule) {
-            const icalrecurrencetype r = icalproperty_get_rrule(rrule);
-            endless = r.count == 0 && icaltime_is_null_time(r.until);
-        }
         const icaltimetype dtstart = icalcomponent_get_dtstart(event);
-        icaltimetype from = dtstart;
-        icaltimetype to = dtstart;
+        const char *tzid = tzidOf(icalcomponent_get_first_property(event, ICAL_DTSTART_PROPERTY));
+        bool endless = false;
+        for (icalproperty *p = icalcomponent_get_first_property(event, ICAL_RRULE_PROPERTY); p;
+             p = icalcomponent_get_next_property(event, ICAL_RRULE_PROPERTY)) {
+            const icalrecurrencetype r = icalproperty_get_rrule(p);
+            endless |= r.count == 0 && icaltime_is_null_time(r.until);
+        }
         const QDate first = endless ? std::max(m_today, t.start.date) : t.start.date;
-        from = IcsZone::dateValue(first.addDays(-1));
-        to = IcsZone::dateValue(endless ? m_today.addYears(2) : first.addYears(200));
-        from.is_date = to.is_date = 0;
+        const QDate last = endless ? first.addYears(2) : QDate(9999, 12, 31);
+        const int room = std::min(IcsImporter::maxDatesPerSeries, m_expandRoom);
 
-        struct Context
-        {
-            QList<time_t> starts;
-        } context;
-        icalcomponent_foreach_recurrence(
-            event, from, to,
-            [](icalcomponent *, icaltime_span *span, void *data) { static_cast<Context *>(data)->starts.append(span->start); },
-            &context);
+        Expansion found;
+        found.dates.push_back({dtstart, false});
+        for (icalproperty *p = icalcomponent_get_first_property(event, ICAL_RRULE_PROPERTY); p && !stopped();
+             p = icalcomponent_get_next_property(event, ICAL_RRULE_PROPERTY)) {
+            const icalrecurrencetype r = icalproperty_get_rrule(p);
+            found.endsBeforeStart |= !icaltime_is_null_time(r.until) && icaltime_compare(r.until, dtstart) < 0;
+            ruleDates(r, dtstart, tzid, first, last, endless, room, found);
+        }
+        for (icalproperty *p = icalcomponent_get_first_property(event, ICAL_RDATE_PROPERTY); p;
+             p = icalcomponent_get_next_property(event, ICAL_RDATE_PROPERTY)) {
+            const icaldatetimeperiodtype value = icalproperty_get_rdate(p);
+            icaltimetype at = !icaltime_is_null_time(value.time) ? icalproperty_get_datetime_with_component(p, event) : value.period.start;
+            if (icaltime_is_null_time(at))
+                continue;
+            if (at.is_date && !dtstart.is_date) { // a date alone takes the series' time
+                at.is_date = 0;
+                at.hour = dtstart.hour;
+                at.minute = dtstart.minute;
+                at.second = dtstart.second;
+                at.zone = dtstart.zone;
+            }
+            found.dates.push_back({at, true});
+        }
+        if (stopped())
+            return;
 
-        const qint64 length = t.start.moment().secsTo(t.end.moment());
-        const bool zoned = !dtstart.is_date && dtstart.zone && !icaltime_is_utc(dtstart);
-        const QSet<qint64> overridden = m_overridden.value(text(icalcomponent_get_uid(event)));
-        const QDate last = endless ? m_today.addYears(2) : QDate(9999, 12, 31);
-        for (time_t seconds : context.starts) {
-            // Dates and floating times come back as if in UTC.
-            const QDateTime at = (dtstart.is_date || !(zoned || icaltime_is_utc(dtstart)))
-                                     ? QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC)
-                                     : QDateTime::fromSecsSinceEpoch(seconds, Qt::LocalTime);
-            const QDateTime wall(at.date(), at.time());
-            if (wall.date() < first || wall.date() > last)
+        // EXDATE by moment (or by date for a date), EXRULE by its dates.
+        QSet<qint64> excluded = m_overridden.value(text(icalcomponent_get_uid(event)));
+        QSet<QDate> excludedDays;
+        for (icalproperty *p = icalcomponent_get_first_property(event, ICAL_EXDATE_PROPERTY); p;
+             p = icalcomponent_get_next_property(event, ICAL_EXDATE_PROPERTY)) {
+            const icaltimetype ex = icalproperty_get_datetime_with_component(p, event);
+            if (ex.is_date)
+                excludedDays.insert(IcsZone::toDate(ex));
+            else if (!icaltime_is_null_time(ex))
+                excluded.insert(instantSeconds(ex));
+        }
+        for (icalproperty *p = icalcomponent_get_first_property(event, ICAL_EXRULE_PROPERTY); p && !stopped();
+             p = icalcomponent_get_next_property(event, ICAL_EXRULE_PROPERTY)) {
+            Expansion exclusions;
+            exclusions.dates.push_back({dtstart, false});
+            ruleDates(icalproperty_get_exrule(p), dtstart, tzid, first, last, endless, 2 * IcsImporter::maxDatesPerSeries, exclusions, true);
+            for (const Occurrence &o : exclusions.dates)
+                excluded.insert(instantSeconds(o.time));
+        }
+
+        std::vector<std::pair<qint64, Occurrence>> ordered;
+        QSet<qint64> taken;
+        for (const Occurrence &o : found.dates) {
+            const qint64 key = instantSeconds(o.time);
+            if (excluded.contains(key) || excludedDays.contains(IcsZone::toDate(o.time)) || taken.contains(key))
                 continue;
-            if (overridden.contains(qint64(seconds)))
+            taken.insert(key);
+            ordered.push_back({key, o});
+        }
+        std::stable_sort(ordered.begin(), ordered.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+
+        const qint64 length = t.start.wall().secsTo(t.end.wall());
+        const qint64 spanDays = t.start.date.daysTo(t.end.date);
+        int stored = 0;
+        for (const auto &[seconds, o] : ordered) {
+            if (stored >= room) {
+                found.cut = true;
+                break;
+            }
+            const When when = whenOfTime(o.time, tzid);
+            if (!when.valid() || when.date > last || (!o.explicitDate && when.date < first))
                 continue;
-            const QString instance = instanceId(seconds, dtstart);
             EventTimes one;
-            if (dtstart.is_date) {
-                one.start = {wall.date(), QTime()};
-                one.end = {wall.date().addDays(t.start.date.daysTo(t.end.date)), QTime()};
+            if (!when.time.isValid()) {
+                one.start = {when.date, QTime()};
+                one.end = {when.date.addDays(spanDays), QTime()};
             } else {
-                const QDateTime end = wall.addSecs(length);
-                one.start = {wall.date(), wall.time()};
+                const QDateTime end = when.wall().addSecs(length);
+                one.start = {when.date, when.time};
                 one.end = {end.date(), end.time()};
             }
             Row row = baseEvent(event);
             fillEventTimes(row, one);
             addEventAlarm(event, row, one);
-            push(row, uid + QLatin1Char('/') + instance, false, uid);
+            push(row, uid + QLatin1Char('/') + instanceId(seconds, dtstart), false, uid);
+            ++stored;
+            found.lastDate = std::max(found.lastDate, one.end.date);
+        }
+        m_expandRoom -= stored;
+        reportExpansion(event, found, stored, endless, first, last);
+    }
+
+    void reportExpansion(icalcomponent *event, const Expansion &found, int stored, bool endless, const QDate &first, const QDate &last)
+    {
+        if (stored == 0 && found.cut) {
+            note(m_plan.leftOut, event, QStringLiteral("the file's series reached %1 single dates in all before it")
+                                            .arg(QLocale().toString(IcsImporter::maxExpandedDates)));
+            return;
+        }
+        if (stored == 0) {
+            note(m_plan.leftOut, event,
+                 endless ? QStringLiteral("its series has no date from %1 to %2").arg(first.toString(Qt::ISODate), last.toString(Qt::ISODate))
+                         : QStringLiteral("every date of its series is excluded"));
+            return;
+        }
+        if (found.cut) {
+            note(m_plan.changed, event,
+                 m_expandRoom <= 0 ? QStringLiteral("the file's series reached %1 single dates in all; its later dates were left out")
+                                         .arg(QLocale().toString(IcsImporter::maxExpandedDates))
+                                   : QStringLiteral("only its first %1 dates were imported").arg(QLocale().toString(IcsImporter::maxDatesPerSeries)));
+        }
+        if (found.beyondLastYear)
+            note(m_plan.changed, event, QStringLiteral("its dates after %1 were left out").arg(found.lastDate.toString(Qt::ISODate)));
+        if (!found.ruleGaveDates && icalcomponent_get_first_property(event, ICAL_RRULE_PROPERTY)
+            && !icalcomponent_get_first_property(event, ICAL_RDATE_PROPERTY) && !found.beyondLastYear) {
+            note(m_plan.changed, event,
+                 found.endsBeforeStart ? QStringLiteral("its rule ends (UNTIL) before it starts; it was imported on its start date alone")
+                                       : QStringLiteral("its rule gives no date after its start; it was imported on its start date alone"));
         }
     }
 
@@ -517,12 +760,14 @@ private:
             if (alarm.relative) {
                 // RFC 5545: relative to the start, or to the due date when asked or when there is no start.
                 const When anchor = (alarm.relatedToEnd || !start.valid()) ? due : start;
-                moment = anchor.valid() ? anchor.moment().addSecs(-alarm.secondsBefore) : QDateTime();
+                moment = anchor.valid() ? anchor.wall().addSecs(-alarm.secondsBefore) : QDateTime();
             }
-            if (moment.isValid()) {
+            if (moment.isValid() && moment.date().year() >= 1 && moment.date().year() <= 9999) {
                 row.set("R", true);
                 row.set("Rs", moment.date());
                 row.set("Rt", QTime(moment.time().hour(), moment.time().minute()));
+            } else if (moment.isValid()) {
+                note(m_plan.changed, todo, QStringLiteral("its reminder falls outside the years 1 to 9999; it was imported without a reminder"));
             }
         }
         push(row, uidOf(todo), true);
@@ -531,193 +776,94 @@ private:
     const QStringList &m_typeNames;
     QDate m_today;
     IcsImporter::Plan &m_plan;
+    const std::function<bool(int, int)> &m_progress;
+    int m_total = 0, m_done = 0;
+    unsigned m_ticks = 0;
+    int m_expandRoom = IcsImporter::maxExpandedDates; // single dates the file's series may still give
     bool m_rounded = false; // the row being read had its lead rounded
     QHash<QString, QSet<qint64>> m_overridden; // UID -> the occurrences that were changed, as instantSeconds()
+    QSet<QString> m_noted;
 };
-
-// Lines as read, folded lines joined, each with the number of its first physical line.
-struct Line
-{
-    int number;
-    QString text;
-};
-
-QList<Line> unfoldedLines(const QByteArray &text)
-{
-    QList<Line> lines;
-    int number = 0;
-    for (const QByteArray &raw : text.split('\n')) {
-        ++number;
-        QString line = QString::fromUtf8(raw);
-        if (line.endsWith(QLatin1Char('\r')))
-            line.chop(1);
-        if (!lines.isEmpty() && (line.startsWith(QLatin1Char(' ')) || line.startsWith(QLatin1Char('\t'))))
-            lines.last().text += line.mid(1);
-        else if (!line.isEmpty())
-            lines.append({number, line});
-    }
-    return lines;
-}
-
-// The structure libical forgives: every BEGIN has its END, in order.
-QString structureError(const QList<Line> &lines)
-{
-    QStringList open;
-    QList<int> openedAt;
-    bool sawCalendar = false;
-    for (const Line &line : lines) {
-        const QString upper = line.text.toUpper();
-        if (upper.startsWith(QLatin1String("BEGIN:"))) {
-            open << upper.mid(6).trimmed();
-            openedAt << line.number;
-            sawCalendar |= open.last() == QLatin1String("VCALENDAR");
-        } else if (upper.startsWith(QLatin1String("END:"))) {
-            const QString name = upper.mid(4).trimmed();
-            if (open.isEmpty() || open.last() != name)
-                return QStringLiteral("line %1: END:%2 without its BEGIN").arg(line.number).arg(name);
-            open.removeLast();
-            openedAt.removeLast();
-        } else if (open.isEmpty()) {
-            return QStringLiteral("line %1: text outside BEGIN:VCALENDAR and END:VCALENDAR").arg(line.number);
-        } else if (!line.text.contains(QLatin1Char(':'))) {
-            return QStringLiteral("line %1: a line without a colon").arg(line.number);
-        }
-    }
-    if (!open.isEmpty())
-        return QStringLiteral("line %1: BEGIN:%2 is never ended").arg(openedAt.last()).arg(open.last());
-    if (!sawCalendar)
-        return QStringLiteral("line 1: not an iCalendar file (no BEGIN:VCALENDAR)");
-    return QString();
-}
-
-// libical takes a malformed date or time as no value at all; an item
-// without its start would then vanish without a word, so such a line
-// stops the import.
-QString badTimeValue(const QList<Line> &lines)
-{
-    static const QRegularExpression property(QStringLiteral("^(DTSTART|DTEND|DUE|RECURRENCE-ID|EXDATE|RDATE)[;:]"),
-                                             QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression value(QStringLiteral("^(\\d{4})(\\d{2})(\\d{2})(T(\\d{2})(\\d{2})(\\d{2})Z?)?$"));
-    for (const Line &line : lines) {
-        const QRegularExpressionMatch name = property.match(line.text);
-        if (!name.hasMatch())
-            continue;
-        const QString params = line.text.left(line.text.indexOf(QLatin1Char(':')));
-        if (params.contains(QLatin1String("VALUE=PERIOD"), Qt::CaseInsensitive))
-            continue;
-        for (const QString &one : line.text.mid(params.size() + 1).split(QLatin1Char(','))) {
-            const QRegularExpressionMatch m = value.match(one.trimmed());
-            const bool valid = m.hasMatch() && QDate(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt()).isValid()
-                               && (m.captured(4).isEmpty() || QTime(m.captured(5).toInt(), m.captured(6).toInt(), std::min(59, m.captured(7).toInt())).isValid());
-            if (!valid)
-                return QStringLiteral("line %1: %2 is not a date or time: %3").arg(line.number).arg(name.captured(1).toUpper(), one.trimmed());
-        }
-    }
-    return QString();
-}
-
-// The first error libical marked in the tree that spoils a value we read.
-QString markedError(icalcomponent *root, const QList<Line> &lines)
-{
-    QList<icalcomponent *> pending{root};
-    while (!pending.isEmpty()) {
-        icalcomponent *c = pending.takeFirst();
-        for (icalproperty *p = icalcomponent_get_first_property(c, ICAL_XLICERROR_PROPERTY); p;
-             p = icalcomponent_get_next_property(c, ICAL_XLICERROR_PROPERTY)) {
-            icalparameter *type = icalproperty_get_first_parameter(p, ICAL_XLICERRORTYPE_PARAMETER);
-            const icalparameter_xlicerrortype kind = type ? icalparameter_get_xlicerrortype(type) : ICAL_XLICERRORTYPE_NONE;
-            if (kind == ICAL_XLICERRORTYPE_PARAMETERNAMEPARSEERROR || kind == ICAL_XLICERRORTYPE_PARAMETERVALUEPARSEERROR)
-                continue; // an unknown parameter changes nothing we read
-            const QString reason = text(icalproperty_get_xlicerror(p));
-            // Find the line that carries the faulty text the message quotes.
-            const QString quoted = reason.section(QLatin1String(": "), -1).trimmed();
-            int number = 0;
-            for (const Line &line : lines) {
-                if (!quoted.isEmpty() && line.text.contains(quoted)) {
-                    number = line.number;
-                    break;
-                }
-            }
-            return number ? QStringLiteral("line %1: %2").arg(number).arg(reason) : reason;
-        }
-        for (icalcomponent *child = icalcomponent_get_first_component(c, ICAL_ANY_COMPONENT); child;
-             child = icalcomponent_get_next_component(c, ICAL_ANY_COMPONENT))
-            pending.append(child);
-    }
-    return QString();
-}
 
 } // namespace
 
 IcsImporter::IcsImporter(QStringList typeNames, const QDate &today) : m_typeNames(std::move(typeNames)), m_today(today) {}
 
-std::pair<int, QString> IcsImporter::holdableLead(qint64 seconds, bool *exact)
+std::optional<std::pair<int, QString>> IcsImporter::holdableLead(qint64 seconds, bool *exact)
 {
-    *exact = true;
-    if (seconds < 0) {
+    // A reminder after the start comes at the start.
+    *exact = seconds >= 0;
+    const qint64 wanted = std::max<qint64>(seconds, 0);
+    const QList<Lead> &leads = LeadList::entries();
+    if (wanted > qint64(leads.last().minutes()) * 60) {
         *exact = false;
-        return {0, QStringLiteral("minute(s)")};
+        return std::nullopt;
     }
-    if (seconds % 86400 == 0 && seconds > 0)
-        return {int(std::min<qint64>(seconds / 86400, 36500)), QStringLiteral("day(s)")};
-    if (seconds % 3600 == 0 && seconds < 86400)
-        return {int(seconds / 3600), seconds == 0 ? QStringLiteral("minute(s)") : QStringLiteral("hour(s)")};
-    if (seconds % 60 == 0 && seconds < 3600)
-        return {int(seconds / 60), QStringLiteral("minute(s)")};
-
-    // The leads the planner holds near this one: minutes below an hour,
-    // whole hours below a day, whole days. The nearest wins; on a tie the
-    // longer lead, so that the reminder never comes later than asked.
-    *exact = false;
-    std::vector<std::pair<qint64, std::pair<int, QString>>> candidates;
-    auto add = [&candidates](qint64 at, int amount, const QString &unit) { candidates.push_back({at, {amount, unit}}); };
-    const qint64 minutes = std::llround(double(seconds) / 60.0);
-    if (minutes <= 59)
-        add(minutes * 60, int(minutes), QStringLiteral("minute(s)"));
-    else
-        add(59 * 60, 59, QStringLiteral("minute(s)"));
-    const qint64 hoursDown = seconds / 3600, hoursUp = hoursDown + 1;
-    if (hoursDown >= 1 && hoursDown <= 23)
-        add(hoursDown * 3600, int(hoursDown), QStringLiteral("hour(s)"));
-    if (hoursUp <= 23)
-        add(hoursUp * 3600, int(hoursUp), QStringLiteral("hour(s)"));
-    const qint64 daysDown = seconds / 86400, daysUp = daysDown + 1;
-    if (daysDown >= 1)
-        add(daysDown * 86400, int(std::min<qint64>(daysDown, 36500)), QStringLiteral("day(s)"));
-    add(daysUp * 86400, int(std::min<qint64>(daysUp, 36500)), QStringLiteral("day(s)"));
-    auto best = candidates.front();
-    for (const auto &c : candidates) {
-        const qint64 distance = std::llabs(c.first - seconds), bestDistance = std::llabs(best.first - seconds);
-        if (distance < bestDistance || (distance == bestDistance && c.first > best.first))
-            best = c;
+    const Lead *best = &leads.first();
+    for (const Lead &lead : leads) {
+        const qint64 distance = std::llabs(qint64(lead.minutes()) * 60 - wanted);
+        const qint64 bestDistance = std::llabs(qint64(best->minutes()) * 60 - wanted);
+        if (distance < bestDistance || (distance == bestDistance && lead.minutes() > best->minutes()))
+            best = &lead;
     }
-    return best.second;
+    *exact = *exact && qint64(best->minutes()) * 60 == wanted;
+    return std::make_pair(best->amount, best->unitText());
 }
 
-IcsImporter::Plan IcsImporter::read(const QByteArray &text) const
+QString IcsImporter::quoted(const QString &subject)
+{
+    if (subject.isEmpty())
+        return QStringLiteral("(no subject)");
+    return QStringLiteral("\"%1\"").arg(subject.size() > 60 ? subject.left(57) + QStringLiteral("...") : subject);
+}
+
+IcsImporter::Plan IcsImporter::read(const QByteArray &text, const std::function<bool(int, int)> &progress) const
 {
     Plan plan;
-    const QList<Line> lines = unfoldedLines(text);
-    plan.parseError = structureError(lines);
-    if (plan.parseError.isEmpty())
-        plan.parseError = badTimeValue(lines);
+    const QList<IcsLines::Line> lines = IcsLines::unfold(text);
+    plan.parseError = IcsLines::firstProblem(lines);
     if (!plan.parseError.isEmpty())
         return plan;
-    std::unique_ptr<icalcomponent, void (*)(icalcomponent *)> root(icalparser_parse_string(text.constData()), icalcomponent_free);
+    // Reading the lines is the first half of the work, the items the second.
+    const auto firstHalf = [&progress](int done, int all) { return progress(done, 2 * all); };
+    std::unique_ptr<icalcomponent, void (*)(icalcomponent *)> root(
+        IcsLines::parse(lines, progress ? IcsLines::Progress(firstHalf) : IcsLines::Progress(), &plan.cancelled), icalcomponent_free);
+    if (plan.cancelled)
+        return plan;
     if (!root) {
         plan.parseError = QStringLiteral("line 1: not an iCalendar file");
         return plan;
     }
-    plan.parseError = markedError(root.get(), lines);
+    plan.parseError = IcsLines::markedError(root.get(), lines);
     if (!plan.parseError.isEmpty())
         return plan;
-    Reader reader(m_typeNames, m_today, plan);
-    if (icalcomponent_isa(root.get()) == ICAL_VCALENDAR_COMPONENT) {
-        reader.readCalendar(root.get());
+
+    // Components at the top: one calendar, several, or items that stand
+    // outside any calendar (read as if inside one).
+    std::vector<icalcomponent *> top;
+    if (icalcomponent_isa(root.get()) == ICAL_XROOT_COMPONENT) {
+        for (icalcomponent *c = icalcomponent_get_first_component(root.get(), ICAL_ANY_COMPONENT); c;
+             c = icalcomponent_get_next_component(root.get(), ICAL_ANY_COMPONENT))
+            top.push_back(c);
     } else {
-        for (icalcomponent *c = icalcomponent_get_first_component(root.get(), ICAL_VCALENDAR_COMPONENT); c;
-             c = icalcomponent_get_next_component(root.get(), ICAL_VCALENDAR_COMPONENT))
+        top.push_back(root.get());
+    }
+    int components = 0;
+    for (icalcomponent *c : top)
+        components += icalcomponent_isa(c) == ICAL_VCALENDAR_COMPONENT ? icalcomponent_count_components(c, ICAL_ANY_COMPONENT) : 1;
+    const auto secondHalf = [&progress, components](int done, int) { return progress(components + done, 2 * components); };
+    const std::function<bool(int, int)> readProgress = progress ? std::function<bool(int, int)>(secondHalf) : std::function<bool(int, int)>();
+    Reader reader(m_typeNames, m_today, plan, readProgress);
+    reader.setTotal(components);
+    for (icalcomponent *c : top) {
+        if (reader.stopped())
+            break;
+        if (icalcomponent_isa(c) == ICAL_VCALENDAR_COMPONENT) {
             reader.readCalendar(c);
+        } else {
+            reader.collectOverrides(root.get());
+            reader.readComponent(c);
+        }
     }
     return plan;
 }

@@ -29,23 +29,50 @@ QString count(int n, const char *one, const char *many)
     return QStringLiteral("%1 %2").arg(QLocale().toString(n), QLatin1String(n == 1 ? one : many));
 }
 
+// Entries that end in a period of their own, for a list inside a sentence.
+QStringList inSentence(QStringList entries)
+{
+    for (QString &entry : entries) {
+        if (entry.endsWith(QLatin1Char('.')))
+            entry.chop(1);
+    }
+    return entries;
+}
+
 } // namespace
 
-QString importSummary(int events, int tasks, const QStringList &expanded, int rounded, int alreadyThere, const QStringList &leftOut)
+QString firstFew(const QStringList &entries, const QString &separator, int shown)
 {
+    if (entries.size() <= shown)
+        return entries.join(separator);
+    return QStringLiteral("%1%2and %3 more").arg(entries.mid(0, shown).join(separator), separator, QLocale().toString(entries.size() - shown));
+}
+
+QString importSummary(const ImportFacts &facts)
+{
+    const QString between = QStringLiteral("; ");
     QStringList parts;
-    parts << QStringLiteral("Imported %1 and %2").arg(count(events, "event", "events"), count(tasks, "task", "tasks"));
-    if (!expanded.isEmpty())
+    parts << QStringLiteral("Imported %1 and %2").arg(count(facts.events, "event", "events"), count(facts.tasks, "task", "tasks"));
+    if (!facts.expanded.isEmpty())
         parts << QStringLiteral("%1 imported as single dates: %2")
-                     .arg(count(int(expanded.size()), "recurring event was", "recurring events were"), expanded.join(QLatin1String(", ")));
-    if (rounded > 0)
-        parts << QStringLiteral("%1 to the nearest lead the planner holds").arg(count(rounded, "reminder was rounded", "reminders were rounded"));
-    if (alreadyThere > 0)
-        parts << QStringLiteral("%1 already in the calendar").arg(count(alreadyThere, "item was", "items were"));
-    if (!leftOut.isEmpty())
-        parts << QStringLiteral("%1 left out: %2").arg(count(int(leftOut.size()), "item that cannot be stored was", "items that cannot be stored were"),
-                                                       leftOut.join(QLatin1String("; ")));
-    return parts.join(QLatin1String("; ")) + QLatin1Char('.');
+                     .arg(count(int(facts.expanded.size()), "recurring event was", "recurring events were"),
+                          firstFew(facts.expanded, QStringLiteral(", ")));
+    if (facts.rounded > 0)
+        parts << QStringLiteral("%1 to the nearest lead the planner holds").arg(count(facts.rounded, "reminder was rounded", "reminders were rounded"));
+    if (facts.alreadyThere > 0)
+        parts << QStringLiteral("%1 already in the calendar").arg(count(facts.alreadyThere, "item was", "items were"));
+    if (!facts.leftOut.isEmpty())
+        parts << QStringLiteral("%1 left out: %2").arg(count(int(facts.leftOut.size()), "item was", "items were"), firstFew(facts.leftOut, between));
+    if (!facts.changed.isEmpty())
+        parts << QStringLiteral("%1 otherwise than the file says: %2")
+                     .arg(count(int(facts.changed.size()), "item was imported", "items were imported"), firstFew(facts.changed, between));
+    if (!facts.unknownZones.isEmpty())
+        parts << QStringLiteral("%1 unknown, its times were read as local time: %2")
+                     .arg(count(int(facts.unknownZones.size()), "time zone is", "time zones are"), firstFew(facts.unknownZones, QStringLiteral(", ")));
+    if (!facts.unstorable.isEmpty())
+        parts << QStringLiteral("%1 left out: %2").arg(count(int(facts.unstorable.size()), "item that cannot be stored was", "items that cannot be stored were"),
+                                                       firstFew(facts.unstorable, between));
+    return parts.join(between) + QLatin1Char('.');
 }
 
 ImportResult importFile(const QString &calendarPath, const QString &icsPath, const QStringList &typeNames, const QDate &today,
@@ -57,7 +84,12 @@ ImportResult importFile(const QString &calendarPath, const QString &icsPath, con
         result.message = QStringLiteral("Cannot read \"%1\": %2").arg(native(icsPath), file.errorString());
         return result;
     }
-    const IcsImporter::Plan plan = IcsImporter(typeNames, today).read(file.readAll());
+    const IcsImporter::Plan plan = IcsImporter(typeNames, today).read(file.readAll(), progress);
+    if (plan.cancelled) {
+        result.cancelled = true;
+        result.message = QStringLiteral("The import was cancelled; the calendar is as it was.");
+        return result;
+    }
     if (!plan.parseError.isEmpty()) {
         result.message = QStringLiteral("\"%1\" is not a readable iCalendar file, nothing was imported: %2").arg(native(icsPath), plan.parseError);
         return result;
@@ -72,25 +104,36 @@ ImportResult importFile(const QString &calendarPath, const QString &icsPath, con
     const QHash<QString, qint64> known = writer.itemsByUid();
     QSet<QString> seen;
     std::vector<const IcsImporter::Item *> toStore;
-    int alreadyThere = 0;
+    ImportFacts facts;
+    facts.leftOut = plan.leftOut;
+    facts.changed = plan.changed;
+    facts.unknownZones = plan.unknownZones;
+    QSet<QString> repeatedNamed; // a repeated series is named once
     for (const IcsImporter::Item &item : plan.items) {
-        if (known.contains(item.uid) || seen.contains(item.uid)) {
-            ++alreadyThere;
+        if (known.contains(item.uid)) {
+            ++facts.alreadyThere;
+            continue;
+        }
+        if (seen.contains(item.uid)) {
+            const QString source = item.series.isEmpty() ? item.uid : item.series;
+            if (!repeatedNamed.contains(source)) {
+                repeatedNamed.insert(source);
+                facts.leftOut << QStringLiteral("%1: its UID is that of an earlier item in the file").arg(IcsImporter::quoted(item.name));
+            }
             continue;
         }
         seen.insert(item.uid);
         const QString problem = ItemFileWriter::rowProblem(item.row);
         if (!problem.isEmpty()) {
-            const QString name = item.name.size() > 60 ? item.name.left(57) + QStringLiteral("...") : item.name;
-            result.unstorable << QStringLiteral("\"%1\": %2").arg(name, problem);
+            result.unstorable << QStringLiteral("%1: %2").arg(IcsImporter::quoted(item.name), problem);
             continue;
         }
         toStore.push_back(&item);
     }
     if (!result.unstorable.isEmpty() && !force) {
         result.needsConsent = true;
-        result.message = QStringLiteral("%1 cannot be stored, nothing was imported: %2")
-                             .arg(count(int(result.unstorable.size()), "item", "items"), result.unstorable.join(QLatin1String("; ")));
+        result.message = QStringLiteral("%1 cannot be stored, nothing was imported: %2.")
+                             .arg(count(int(result.unstorable.size()), "item", "items"), firstFew(inSentence(result.unstorable), QStringLiteral("; ")));
         return result;
     }
 
@@ -98,10 +141,7 @@ ImportResult importFile(const QString &calendarPath, const QString &icsPath, con
         result.message = error;
         return result;
     }
-    int events = 0, tasks = 0;
     QSet<QString> seriesStored;
-    QStringList expanded;
-    int rounded = 0;
     const int total = int(toStore.size());
     for (int i = 0; i < total; ++i) {
         if (progress && i % 100 == 0 && !progress(i, total)) {
@@ -117,15 +157,15 @@ ImportResult importFile(const QString &calendarPath, const QString &icsPath, con
             result.message = QStringLiteral("Nothing was imported: %1").arg(error);
             return result;
         }
-        rounded += item.roundedLead ? 1 : 0;
+        facts.rounded += item.roundedLead ? 1 : 0;
         if (item.task)
-            ++tasks;
+            ++facts.tasks;
         else if (item.series.isEmpty())
-            ++events;
+            ++facts.events;
         else if (!seriesStored.contains(item.series)) {
             seriesStored.insert(item.series);
-            expanded << (item.name.isEmpty() ? QStringLiteral("(no subject)") : item.name);
-            ++events;
+            facts.expanded << (item.name.isEmpty() ? QStringLiteral("(no subject)") : item.name);
+            ++facts.events;
         }
     }
     if (!writer.commit(&error)) {
@@ -135,7 +175,8 @@ ImportResult importFile(const QString &calendarPath, const QString &icsPath, con
     if (progress)
         progress(total, total);
     result.ok = true;
-    result.message = importSummary(events, tasks, expanded, rounded, alreadyThere, result.unstorable);
+    facts.unstorable = inSentence(result.unstorable);
+    result.message = importSummary(facts);
     return result;
 }
 
@@ -199,8 +240,14 @@ ExportResult exportFile(const QString &calendarPath, const QString &icsPath, con
         return result;
     }
     result.ok = true;
-    result.message = QStringLiteral("Exported %1 and %2 to \"%3\".")
+    result.message = QStringLiteral("Exported %1 and %2 to \"%3\"")
                          .arg(count(counts.events, "event", "events"), count(counts.tasks, "task", "tasks"), native(icsPath));
+    if (!counts.leftOut.isEmpty())
+        result.message += QStringLiteral("; %1 left out: %2")
+                              .arg(count(int(counts.leftOut.size()), "item that iCalendar cannot express was",
+                                         "items that iCalendar cannot express were"),
+                                   firstFew(counts.leftOut, QStringLiteral("; ")));
+    result.message += QLatin1Char('.');
     return result;
 }
 

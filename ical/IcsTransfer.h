@@ -19,7 +19,7 @@ struct ImportResult
     bool ok = false;
     bool cancelled = false;
     QString message;             // the summary, or why nothing was imported
-    QStringList unstorable;      // "name: reason" of items that cannot be stored
+    QStringList unstorable;      // "\"name\": reason." of items that cannot be stored
     bool needsConsent = false;   // unstorable items stopped the import; ask, then call again with force
 };
 
@@ -46,8 +46,26 @@ struct ExportResult
 ExportResult exportFile(const QString &calendarPath, const QString &icsPath, const QStringList &typeNames, const QDate &from,
                         const QDate &to, const Progress &progress = {}, const QStringList &ownFiles = {});
 
+// What an import did, for its closing summary.
+struct ImportFacts
+{
+    int events = 0;
+    int tasks = 0;
+    QStringList expanded;     // series stored as single dates, by name
+    int rounded = 0;          // reminders moved to a lead the planner holds
+    int alreadyThere = 0;     // items whose UID the calendar held before
+    QStringList leftOut;      // "\"name\": why", items of the file not imported
+    QStringList changed;      // "\"name\": what", items imported otherwise than the file says
+    QStringList unknownZones; // TZIDs read as local time
+    QStringList unstorable;   // "\"name\": why", items the calendar cannot hold
+};
+
 // The closing summary, e.g. "Imported 1,204 events and 37 tasks; 3
-// recurring events were imported as single dates: A, B, C."
-QString importSummary(int events, int tasks, const QStringList &expanded, int rounded, int alreadyThere, const QStringList &leftOut);
+// recurring events were imported as single dates: A, B, C." Long lists
+// name their first few and count the rest.
+QString importSummary(const ImportFacts &facts);
+
+// The first `shown` entries joined by separator, then "and N more".
+QString firstFew(const QStringList &entries, const QString &separator, int shown = 5);
 
 } // namespace IcsTransfer

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QProgressDialog>
 
@@ -50,14 +51,17 @@ void IcsWindowCommands::fillStandardDialogs(Hooks &hooks)
         };
 }
 
-// A progress dialog that shows only when the work takes a moment, and keeps
-// the window painting meanwhile; the callback says whether to go on.
+// A progress dialog shown at once (reading a large file takes a while
+// before the first item is known), which keeps the window painting
+// meanwhile; the callback says whether to go on.
 std::function<bool(int, int)> IcsWindowCommands::progressFor(const QString &label, std::unique_ptr<QProgressDialog> &dialog)
 {
     dialog = std::make_unique<QProgressDialog>(label, QStringLiteral("Cancel"), 0, 0, m_window);
     dialog->setWindowTitle(QStringLiteral("Daybrook Planner"));
     dialog->setWindowModality(Qt::WindowModal);
-    dialog->setMinimumDuration(300);
+    dialog->setMinimumDuration(0);
+    dialog->show();
+    QApplication::processEvents();
     QProgressDialog *shown = dialog.get();
     return [shown](int done, int total) {
         shown->setMaximum(total);
@@ -83,8 +87,8 @@ void IcsWindowCommands::importCalendar()
         dialog.reset();
         const QString question = QStringLiteral("%1 cannot be stored:\n\n%2\n\nImport the other items without them?")
                                      .arg(result.unstorable.size() == 1 ? QStringLiteral("1 item")
-                                                                        : QStringLiteral("%1 items").arg(result.unstorable.size()),
-                                          result.unstorable.join(QLatin1Char('\n')));
+                                                                        : QStringLiteral("%1 items").arg(QLocale().toString(result.unstorable.size())),
+                                          IcsTransfer::firstFew(result.unstorable, QStringLiteral("\n")));
         if (!m_hooks.ask(m_window, question)) {
             m_hooks.tell(m_window, QStringLiteral("Nothing was imported."), false);
             return;

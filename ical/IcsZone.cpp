@@ -2,6 +2,9 @@
 
 #include <QTimeZone>
 
+#include <algorithm>
+#include <functional>
+
 IcsZone::IcsZone()
 {
     const QByteArray id = QTimeZone::systemTimeZoneId();
@@ -68,24 +71,72 @@ icaltimetype IcsZone::localTime(const QDate &date, const QTime &time) const
     return t;
 }
 
+namespace {
+
+// The moment of a wall time (given as if it were UTC) in a zone known by
+// its offset at each moment. Of two moments (a time the zone repeats) the
+// first; of none (a time the zone skips) the one the offset before the
+// change gives.
+qint64 momentOfWall(qint64 wallAsUtc, const std::function<int(qint64)> &offsetAt, bool *inGap)
+{
+    const int before = offsetAt(wallAsUtc - 86400);
+    const int after = offsetAt(wallAsUtc + 86400);
+    *inGap = false;
+    for (const int offset : {before, after}) {
+        if (offsetAt(wallAsUtc - offset) == offset)
+            return wallAsUtc - offset;
+    }
+    *inGap = true;
+    return wallAsUtc - before;
+}
+
+} // namespace
+
 QDateTime IcsZone::toLocal(const icaltimetype &value, const char *tzidParameter)
 {
+    const Wall wall = localWall(value, tzidParameter);
+    return QDateTime(wall.date, wall.time.isValid() ? wall.time : QTime(0, 0));
+}
+
+IcsZone::Wall IcsZone::localWall(const icaltimetype &value, const char *tzidParameter)
+{
+    Wall result;
     const QDate date(value.year, value.month, value.day);
-    if (value.is_date)
-        return QDateTime(date, QTime(0, 0));
-    const QTime wall(value.hour, value.minute, value.second);
-    if (icaltime_is_utc(value))
-        return QDateTime(date, wall, Qt::UTC).toLocalTime();
-    if (value.zone) {
-        const time_t seconds = icaltime_as_timet_with_zone(value, value.zone);
-        return QDateTime::fromSecsSinceEpoch(seconds, Qt::LocalTime);
+    if (value.is_date) {
+        result.date = date;
+        return result;
     }
-    if (tzidParameter && *tzidParameter) {
+    // A leap second belongs to the minute it ends, not to the next day.
+    const QTime wall(value.hour, value.minute, std::min(value.second, 59));
+    const qint64 wallAsUtc = QDateTime(date, wall, Qt::UTC).toSecsSinceEpoch();
+    std::function<int(qint64)> offsetAt;
+    if (icaltime_is_utc(value)) {
+        offsetAt = [](qint64) { return 0; };
+    } else if (value.zone) {
+        icaltimezone *zone = const_cast<icaltimezone *>(value.zone);
+        offsetAt = [zone](qint64 utc) {
+            icaltimetype t = icaltime_from_timet_with_zone(time_t(utc), 0, icaltimezone_get_utc_timezone());
+            int daylight = 0;
+            return icaltimezone_get_utc_offset_of_utc_time(zone, &t, &daylight);
+        };
+    } else if (tzidParameter && *tzidParameter) {
         QTimeZone zone{QByteArray(tzidParameter)};
-        if (!zone.isValid())
-            zone = QTimeZone(QTimeZone::windowsIdToDefaultIanaId(QByteArray(tzidParameter)));
+        // An empty IANA id would give a valid zone of its own choosing.
+        const QByteArray iana = QTimeZone::windowsIdToDefaultIanaId(QByteArray(tzidParameter));
+        if (!zone.isValid() && !iana.isEmpty())
+            zone = QTimeZone(iana);
         if (zone.isValid())
-            return QDateTime(date, wall, zone).toLocalTime();
+            offsetAt = [zone](qint64 utc) { return zone.offsetFromUtc(QDateTime::fromSecsSinceEpoch(utc, Qt::UTC)); };
+        else
+            result.unknownZone = true;
     }
-    return QDateTime(date, wall, Qt::LocalTime);
+    if (!offsetAt) {
+        result.date = date;
+        result.time = wall;
+        return result;
+    }
+    const QDateTime local = QDateTime::fromSecsSinceEpoch(momentOfWall(wallAsUtc, offsetAt, &result.inGap), Qt::LocalTime);
+    result.date = local.date();
+    result.time = QTime(local.time().hour(), local.time().minute(), local.time().second());
+    return result;
 }

@@ -36,6 +36,19 @@ public:
     // the file nor libical defines is looked up by its IANA or Windows
     // name before it is taken as floating.
     static QDateTime toLocal(const icaltimetype &value, const char *tzidParameter = nullptr);
+
+    // The same as a wall time, with what the reading met on the way. A
+    // wall time that its zone skips (a daylight-saving gap) takes the
+    // offset in force before the gap, as RFC 5545 says; a floating time
+    // stays as it stands even where the local zone skips it.
+    struct Wall
+    {
+        QDate date;
+        QTime time;               // invalid for a date
+        bool inGap = false;       // the time does not exist in its zone on that day
+        bool unknownZone = false; // its TZID names no zone anyone knows; read as local time
+    };
+    static Wall localWall(const icaltimetype &value, const char *tzidParameter = nullptr);
     static bool isDate(const icaltimetype &value) { return value.is_date != 0; }
     static QDate toDate(const icaltimetype &value) { return QDate(value.year, value.month, value.day); }
 

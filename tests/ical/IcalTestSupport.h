@@ -1,9 +1,18 @@
 #pragma once
 
-#include "store/Cursor.h"
-#include "store/TableSchema.h"
+#include "TestSupport.h"
 
+#include "IcsTransfer.h"
+
+#include "store/Clock.h"
+#include "store/Cursor.h"
+#include "store/DataRoot.h"
+#include "store/TableSchema.h"
+#include "store/Unit2.h"
+
+#include <QFile>
 #include <QFileInfo>
+#include <QtTest>
 #include <QStringList>
 
 // One line per item of a calendar file, by `No`: the fields an import
@@ -32,3 +41,64 @@ inline QStringList itemLines(const QString &calendarPath)
     }
     return lines;
 }
+
+
+inline QString fixture(const QString &name)
+{
+    return qEnvironmentVariable("DAYBROOK_FIXTURES") + QStringLiteral("/ical/") + name;
+}
+
+inline const QStringList typeNames{"Standard", "Important", "Business", "Personal", "Vacation", "Must Attend",
+                            "Travel Required", "Needs Preparation", "Birthday", "Anniversary", "Phone Call"};
+
+inline QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+inline void writeFile(const QString &path, const QByteArray &text)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(text);
+}
+
+// An export without the moments it was made at.
+inline QByteArray withoutStamps(QByteArray text)
+{
+    QList<QByteArray> kept;
+    for (const QByteArray &line : text.split('\n')) {
+        if (!line.startsWith("DTSTAMP:"))
+            kept << line;
+    }
+    return kept.join('\n');
+}
+
+// A data root set up as on first start, with its default calendar.
+class Home
+{
+public:
+    Home()
+    {
+        TDataModule2 store(DataRoot::resolve({QStringLiteral("daybrook"), QStringLiteral("--home"), m_home.path()}));
+        m_ok = store.startUp();
+        m_calendar = store.Table50().filePath();
+        store.closeAll();
+    }
+    bool ok() const { return m_ok; }
+    QString calendar() const { return m_calendar; }
+    QString path() const { return m_home.path(); }
+    QString file(const QString &name) const { return m_home.path() + name; }
+
+private:
+    TempHome m_home;
+    bool m_ok = false;
+    QString m_calendar;
+};
+
+inline IcsTransfer::ImportResult importInto(const Home &home, const QString &ics, bool force = false, const IcsTransfer::Progress &progress = {})
+{
+    return IcsTransfer::importFile(home.calendar(), ics, typeNames, Clock::today(), force, progress);
+}
+

@@ -20,68 +20,6 @@
 #include <ctime>
 #include <memory>
 
-namespace {
-
-QString fixture(const QString &name)
-{
-    return qEnvironmentVariable("DAYBROOK_FIXTURES") + QStringLiteral("/ical/") + name;
-}
-
-const QStringList typeNames{"Standard", "Important", "Business", "Personal", "Vacation", "Must Attend",
-                            "Travel Required", "Needs Preparation", "Birthday", "Anniversary", "Phone Call"};
-
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeFile(const QString &path, const QByteArray &text)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(text);
-}
-
-// An export without the moments it was made at.
-QByteArray withoutStamps(QByteArray text)
-{
-    QList<QByteArray> kept;
-    for (const QByteArray &line : text.split('\n')) {
-        if (!line.startsWith("DTSTAMP:"))
-            kept << line;
-    }
-    return kept.join('\n');
-}
-
-// A data root set up as on first start, with its default calendar.
-class Home
-{
-public:
-    Home()
-    {
-        TDataModule2 store(DataRoot::resolve({QStringLiteral("daybrook"), QStringLiteral("--home"), m_home.path()}));
-        m_ok = store.startUp();
-        m_calendar = store.Table50().filePath();
-        store.closeAll();
-    }
-    bool ok() const { return m_ok; }
-    QString calendar() const { return m_calendar; }
-    QString path() const { return m_home.path(); }
-    QString file(const QString &name) const { return m_home.path() + name; }
-
-private:
-    TempHome m_home;
-    bool m_ok = false;
-    QString m_calendar;
-};
-
-IcsTransfer::ImportResult importInto(const Home &home, const QString &ics, bool force = false, const IcsTransfer::Progress &progress = {})
-{
-    return IcsTransfer::importFile(home.calendar(), ics, typeNames, Clock::today(), force, progress);
-}
-
-} // namespace
 
 class TestIcal : public QObject
 {
@@ -293,35 +231,47 @@ private slots:
         QCOMPARE(dates, expected);
     }
 
+    // The leads of the editor's list, "0 minutes" to "14 days": the nearest
+    // one, the longer on a tie; none beyond the longest.
     void leadsThePlannerHolds_data()
     {
         QTest::addColumn<qint64>("seconds");
+        QTest::addColumn<bool>("holdable");
         QTest::addColumn<int>("amount");
         QTest::addColumn<QString>("unit");
         QTest::addColumn<bool>("exact");
-        QTest::newRow("at the start") << qint64(0) << 0 << "minute(s)" << true;
-        QTest::newRow("15 minutes") << qint64(900) << 15 << "minute(s)" << true;
-        QTest::newRow("59 minutes") << qint64(3540) << 59 << "minute(s)" << true;
-        QTest::newRow("2 hours") << qint64(7200) << 2 << "hour(s)" << true;
-        QTest::newRow("3 days") << qint64(3 * 86400) << 3 << "day(s)" << true;
-        QTest::newRow("2 weeks") << qint64(14 * 86400) << 14 << "day(s)" << true;
-        QTest::newRow("90 seconds, nearest minute") << qint64(90) << 2 << "minute(s)" << false;
-        QTest::newRow("90 minutes, tie goes earlier") << qint64(5400) << 2 << "hour(s)" << false;
-        QTest::newRow("70 minutes") << qint64(4200) << 1 << "hour(s)" << false;
-        QTest::newRow("25 hours") << qint64(25 * 3600) << 1 << "day(s)" << false;
-        QTest::newRow("23.6 hours") << qint64(85000) << 1 << "day(s)" << false;
-        QTest::newRow("after the start") << qint64(-600) << 0 << "minute(s)" << false;
+        QTest::newRow("at the start") << qint64(0) << true << 0 << "minute(s)" << true;
+        QTest::newRow("15 minutes") << qint64(900) << true << 15 << "minute(s)" << true;
+        QTest::newRow("7 minutes, nearest 5") << qint64(420) << true << 5 << "minute(s)" << false;
+        QTest::newRow("59 minutes, nearest 1 hour") << qint64(3540) << true << 1 << "hour(s)" << false;
+        QTest::newRow("2 hours") << qint64(7200) << true << 2 << "hour(s)" << true;
+        QTest::newRow("5 hours, tie goes earlier") << qint64(5 * 3600) << true << 6 << "hour(s)" << false;
+        QTest::newRow("3 days") << qint64(3 * 86400) << true << 3 << "day(s)" << true;
+        QTest::newRow("2 weeks") << qint64(14 * 86400) << true << 14 << "day(s)" << true;
+        QTest::newRow("10 days, nearest 7") << qint64(10 * 86400) << true << 7 << "day(s)" << false;
+        QTest::newRow("90 seconds, nearest the start") << qint64(90) << true << 0 << "minute(s)" << false;
+        QTest::newRow("90 minutes, tie goes earlier") << qint64(5400) << true << 2 << "hour(s)" << false;
+        QTest::newRow("70 minutes") << qint64(4200) << true << 1 << "hour(s)" << false;
+        QTest::newRow("25 hours") << qint64(25 * 3600) << true << 1 << "day(s)" << false;
+        QTest::newRow("after the start") << qint64(-600) << true << 0 << "minute(s)" << false;
+        QTest::newRow("15 days, beyond the list") << qint64(15 * 86400) << false << 0 << "" << false;
+        QTest::newRow("24,856 days, past 32 bits") << qint64(24856) * 86400 << false << 0 << "" << false;
+        QTest::newRow("100,000 weeks") << qint64(100000) * 7 * 86400 << false << 0 << "" << false;
     }
     void leadsThePlannerHolds()
     {
         QFETCH(qint64, seconds);
+        QFETCH(bool, holdable);
         QFETCH(int, amount);
         QFETCH(QString, unit);
         QFETCH(bool, exact);
         bool wasExact = !exact;
         const auto lead = IcsImporter::holdableLead(seconds, &wasExact);
-        QCOMPARE(lead.first, amount);
-        QCOMPARE(lead.second, unit);
+        QCOMPARE(bool(lead), holdable);
+        if (lead) {
+            QCOMPARE(lead->first, amount);
+            QCOMPARE(lead->second, unit);
+        }
         QCOMPARE(wasExact, exact);
     }
 

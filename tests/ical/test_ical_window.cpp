@@ -7,6 +7,8 @@
 #include "store/Unit2.h"
 
 #include <QFile>
+#include <QProgressDialog>
+#include <QTimer>
 #include <QWidget>
 #include <QtTest>
 
@@ -79,6 +81,62 @@ private slots:
         cancelled.importCalendar();
         QVERIFY(none.told.isEmpty());
         QCOMPARE(none.changed, 0);
+    }
+
+    // Reading a large file takes a while before its first item: the
+    // progress shows from the start, and the window paints meanwhile.
+    void progressShowsAtOnce()
+    {
+        TempHome home;
+        const QString calendar = makeCalendar(home);
+        const QString file = home.path() + "many.ics";
+        QByteArray text = "BEGIN:VCALENDAR\nVERSION:2.0\n";
+        for (int i = 0; i < 2000; ++i)
+            text += "BEGIN:VEVENT\nUID:e" + QByteArray::number(i) + "\nDTSTART:20250310T090000Z\nSUMMARY:Item\nEND:VEVENT\n";
+        text += "END:VCALENDAR\n";
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(text);
+        f.close();
+        Seen seen;
+        QWidget window;
+        IcsWindowCommands commands(&window, hooks(calendar, file, QString(), seen));
+        bool shownAtFirstPaint = false, looked = false;
+        QTimer::singleShot(0, &window, [&] {
+            looked = true;
+            for (QProgressDialog *dialog : window.findChildren<QProgressDialog *>())
+                shownAtFirstPaint |= dialog->isVisible();
+        });
+        commands.importCalendar();
+        QVERIFY(looked);
+        QVERIFY(shownAtFirstPaint);
+        QCOMPARE(seen.told, QStringList{"Imported 2,000 events and 0 tasks."});
+    }
+
+    // 20,000 unstorable items once made a question taller than any screen.
+    void manyUnstorableItemsMakeAShortQuestion()
+    {
+        TempHome home;
+        const QString calendar = makeCalendar(home);
+        const QString file = home.path() + "long.ics";
+        QByteArray text = "BEGIN:VCALENDAR\nVERSION:2.0\n";
+        for (int i = 0; i < 20; ++i)
+            text += "BEGIN:VEVENT\nUID:l" + QByteArray::number(i) + "\nDTSTART:20250310T090000\nLOCATION:" + QByteArray(101, 'L')
+                    + "\nSUMMARY:Far " + QByteArray::number(i) + "\nEND:VEVENT\n";
+        text += "END:VCALENDAR\n";
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(text);
+        f.close();
+        Seen seen;
+        QWidget window;
+        IcsWindowCommands commands(&window, hooks(calendar, file, QString(), seen));
+        commands.importCalendar();
+        QCOMPARE(seen.asked.size(), 1);
+        const QString reason = QStringLiteral(": The field Loc holds at most 100 characters; the value has 101.\n");
+        QCOMPARE(seen.asked.first(), QStringLiteral("20 items cannot be stored:\n\n\"Far 0\"%1\"Far 1\"%1\"Far 2\"%1\"Far 3\"%1\"Far 4\"%1"
+                                                    "and 15 more\n\nImport the other items without them?")
+                                         .arg(reason));
     }
 
     void itemsThatCannotBeStoredAreAskedAbout_data()

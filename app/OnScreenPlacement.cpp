@@ -5,11 +5,15 @@
 #include <QGuiApplication>
 #include <QMargins>
 #include <QScreen>
+#include <QTimer>
 #include <QWidget>
 
 #include <algorithm>
 
 namespace {
+
+// Long enough for a window manager to frame and map a new window.
+constexpr int SettleMs = 300;
 
 // Popups and tooltips are placed by Qt next to what opened them; a desktop
 // or splash is no window a person moves.
@@ -46,8 +50,13 @@ QMargins frameMargins(const QWidget *window, const QWidget *owner)
     const QWidget *measured = window->isVisible() || !owner ? window : owner;
     const QRect frame = measured->frameGeometry();
     const QRect inner = measured->geometry();
-    return QMargins(inner.left() - frame.left(), inner.top() - frame.top(), frame.right() - inner.right(),
-                    frame.bottom() - inner.bottom());
+    const QMargins margins(inner.left() - frame.left(), inner.top() - frame.top(), frame.right() - inner.right(),
+                           frame.bottom() - inner.bottom());
+    // Not known yet (some window managers report the frame late): a title
+    // bar and thin borders, so the title bar is not placed off the screen.
+    const bool framed = !window->windowFlags().testFlag(Qt::FramelessWindowHint)
+        && QGuiApplication::platformName() != QLatin1String("offscreen");
+    return margins.isNull() && framed ? QMargins(4, 32, 4, 4) : margins;
 }
 
 QScreen *screenFor(const QWidget *window, const QWidget *owner, const QRect &frame)
@@ -103,9 +112,28 @@ void OnScreenPlacement::place(QWidget *window)
         window->move(fit.topLeft());
 }
 
+void OnScreenPlacement::keepInside(QWidget *window)
+{
+    if (!window->isVisible() || !isPlacedWindow(window))
+        return;
+    QScreen *screen = window->screen();
+    const QRect frame = window->frameGeometry();
+    const QRect fit = screen ? fitted(frame, screen->availableGeometry()) : frame;
+    if (fit.size() != frame.size())
+        window->resize(window->size() - (frame.size() - fit.size()));
+    if (fit.topLeft() != frame.topLeft())
+        window->move(fit.topLeft());
+}
+
 bool OnScreenPlacement::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::Show && watched->isWidgetType())
-        place(static_cast<QWidget *>(watched));
+    if (event->type() == QEvent::Show && watched->isWidgetType()) {
+        QWidget *window = static_cast<QWidget *>(watched);
+        place(window);
+        // Once the window manager has framed and placed it, its real frame
+        // is known: checked again then.
+        if (window->isWindow())
+            QTimer::singleShot(SettleMs, window, [window] { keepInside(window); });
+    }
     return QObject::eventFilter(watched, event);
 }

@@ -24,6 +24,8 @@ public:
 
     // Places `window` as the filter does when it is shown.
     static void place(QWidget *window);
+    // Moves a window on the screen back inside, by its real frame.
+    static void keepInside(QWidget *window);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

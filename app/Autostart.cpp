@@ -24,8 +24,11 @@ QString runKey()
     return QStringLiteral("HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Run");
 }
 #else
-QString entryText(const QString &programPath)
+QString entryText(const QString &programPath, const QString &dataRoot)
 {
+    QString exec = desktopExecValue(programPath);
+    if (!dataRoot.isEmpty())
+        exec += QStringLiteral(" --home ") + desktopExecValue(dataRoot);
     return QStringLiteral("[Desktop Entry]\n"
                           "Type=Application\n"
                           "Name=%1\n"
@@ -33,12 +36,12 @@ QString entryText(const QString &programPath)
                           "Icon=daybrook-planner\n"
                           "Terminal=false\n"
                           "X-GNOME-Autostart-enabled=true\n")
-        .arg(QLatin1String(EntryName), desktopExecValue(programPath));
+        .arg(QLatin1String(EntryName), exec);
 }
 
-// Reads the program back out of an Exec value written by desktopExecValue:
-// first the key's string escaping, then the quoting.
-QString unquoteExec(const QString &value)
+// Reads the arguments back out of an Exec value written by desktopExecValue:
+// first the key's string escaping, then the quoting of each word.
+QStringList execArguments(const QString &value)
 {
     QString text;
     for (int i = 0; i < value.size(); ++i) {
@@ -47,15 +50,48 @@ QString unquoteExec(const QString &value)
         text += value[i];
     }
     text.replace(QStringLiteral("%%"), QStringLiteral("%"));
-    if (text.size() < 2 || !text.startsWith(QLatin1Char('"')) || !text.endsWith(QLatin1Char('"')))
-        return text;
-    QString path;
-    for (int i = 1; i < text.size() - 1; ++i) {
-        if (text[i] == QLatin1Char('\\') && i + 1 < text.size() - 1)
-            ++i;
-        path += text[i];
+    QStringList words;
+    QString word;
+    bool inWord = false;
+    bool quoted = false;
+    for (int i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (quoted) {
+            if (c == QLatin1Char('\\') && i + 1 < text.size())
+                word += text[++i];
+            else if (c == QLatin1Char('"'))
+                quoted = false;
+            else
+                word += c;
+        } else if (c == QLatin1Char('"')) {
+            quoted = inWord = true;
+        } else if (c == QLatin1Char(' ')) {
+            if (inWord)
+                words << word;
+            word.clear();
+            inWord = false;
+        } else {
+            word += c;
+            inWord = true;
+        }
     }
-    return path;
+    if (inWord)
+        words << word;
+    return words;
+}
+
+QStringList registeredArguments()
+{
+    QFile file(xdgEntryPath());
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return {};
+    const QString execKey = QStringLiteral("Exec=");
+    while (!file.atEnd()) {
+        const QString line = QString::fromUtf8(file.readLine()).trimmed();
+        if (line.startsWith(execKey))
+            return execArguments(line.mid(execKey.size()));
+    }
+    return {};
 }
 #endif
 
@@ -93,10 +129,38 @@ QString desktopExecValue(const QString &programPath)
 
 #ifdef Q_OS_WIN
 
-std::optional<QString> registerProgram(const QString &programPath)
+namespace {
+
+// The Run value: the program's path alone, or quoted and followed by
+// --home and the quoted data root.
+QString runValue(const QString &programPath, const QString &dataRoot)
+{
+    const QString program = QDir::toNativeSeparators(programPath);
+    if (dataRoot.isEmpty())
+        return program;
+    return QStringLiteral("\"%1\" --home \"%2\"").arg(program, QDir::toNativeSeparators(dataRoot));
+}
+
+QStringList registeredArguments()
 {
     QSettings run(runKey(), QSettings::NativeFormat);
-    run.setValue(QLatin1String(EntryName), QDir::toNativeSeparators(programPath));
+    const QString value = run.value(QLatin1String(EntryName)).toString();
+    if (!value.startsWith(QLatin1Char('"')))
+        return value.isEmpty() ? QStringList() : QStringList{value};
+    QStringList words;
+    for (const QString &part : value.split(QLatin1Char('"'))) {
+        if (!part.trimmed().isEmpty())
+            words << part.trimmed();
+    }
+    return words;
+}
+
+} // namespace
+
+std::optional<QString> registerProgram(const QString &programPath, const QString &dataRoot)
+{
+    QSettings run(runKey(), QSettings::NativeFormat);
+    run.setValue(QLatin1String(EntryName), runValue(programPath, dataRoot));
     run.sync();
     // Without the right to write under the machine's key nothing is written
     // and nothing is said; the option keeps the user's choice.
@@ -113,15 +177,9 @@ void removeProgram()
     run.remove(QLatin1String(EntryName));
 }
 
-QString registeredProgram()
-{
-    QSettings run(runKey(), QSettings::NativeFormat);
-    return run.value(QLatin1String(EntryName)).toString();
-}
-
 #else
 
-std::optional<QString> registerProgram(const QString &programPath)
+std::optional<QString> registerProgram(const QString &programPath, const QString &dataRoot)
 {
     const QString path = xdgEntryPath();
     if (!QDir().mkpath(QFileInfo(path).absolutePath()))
@@ -129,7 +187,7 @@ std::optional<QString> registerProgram(const QString &programPath)
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
         return failedMessage();
-    file.write(entryText(programPath).toUtf8());
+    file.write(entryText(programPath, dataRoot).toUtf8());
     if (!file.flush() || !file.commit())
         return failedMessage();
     return std::nullopt;
@@ -140,21 +198,27 @@ void removeProgram()
     QFile::remove(xdgEntryPath());
 }
 
+#endif
+
 QString registeredProgram()
 {
-    QFile file(xdgEntryPath());
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return QString();
-    const QString execKey = QStringLiteral("Exec=");
-    while (!file.atEnd()) {
-        const QString line = QString::fromUtf8(file.readLine()).trimmed();
-        if (line.startsWith(execKey))
-            return unquoteExec(line.mid(execKey.size()));
-    }
-    return QString();
+    const QStringList arguments = registeredArguments();
+    return arguments.isEmpty() ? QString() : arguments.first();
 }
 
-#endif
+QString registeredDataRoot()
+{
+    const QStringList arguments = registeredArguments();
+    const qsizetype home = arguments.indexOf(QStringLiteral("--home"));
+    return home >= 1 && home + 1 < arguments.size() ? arguments.at(home + 1) : QString();
+}
+
+QString dataRootToPass(const DataRoot &inUse)
+{
+    if (!inUse.isValid() || inUse == DataRoot::standard())
+        return QString();
+    return QDir::cleanPath(inUse.programDir());
+}
 
 bool isRegistered()
 {

@@ -32,6 +32,42 @@ bool hasValue(const QStringList &arguments, qsizetype at)
     return at < arguments.size() && !arguments.at(at).startsWith(QLatin1String("--"));
 }
 
+// The options that each start a command of their own. "--pdf" belongs to
+// "--print", so it names the same command.
+struct CommandOption
+{
+    const char *option;
+    CommandLine::Mode mode;
+};
+const CommandOption commandOptions[] = {
+    {"--agenda", CommandLine::Mode::Agenda}, {"--print", CommandLine::Mode::Print},
+    {"--pdf", CommandLine::Mode::Print},     {"--import", CommandLine::Mode::Ics},
+    {"--export", CommandLine::Mode::Ics},
+};
+
+// The first two different commands the arguments ask for, as written; empty
+// when they ask for one at most. "--import" and "--export" are two commands
+// although one part of the program reads both.
+QStringList combinedCommands(const QStringList &arguments)
+{
+    QStringList seen;
+    CommandLine::Mode firstMode = CommandLine::Mode::Window;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        for (const CommandOption &command : commandOptions) {
+            if (arguments.at(i) != QLatin1String(command.option))
+                continue;
+            if (seen.isEmpty()) {
+                seen << arguments.at(i);
+                firstMode = command.mode;
+            } else if (command.mode != firstMode || command.mode == CommandLine::Mode::Ics) {
+                if (arguments.at(i) != seen.first())
+                    return {seen.first(), arguments.at(i)};
+            }
+        }
+    }
+    return {};
+}
+
 } // namespace
 
 QString CommandLine::usage()
@@ -57,6 +93,13 @@ QString CommandLine::usage()
 CommandLine CommandLine::parse(const QStringList &arguments)
 {
     CommandLine line;
+    // A command reads only its own arguments, so it would call the other
+    // command's option unknown: say what is really wrong.
+    if (const QStringList both = combinedCommands(arguments); !both.isEmpty()) {
+        line.m_mode = Mode::Error;
+        line.m_error = QStringLiteral("daybrook: %1 and %2 cannot be combined").arg(both.at(0), both.at(1));
+        return line;
+    }
     // These commands take arguments of their own and check every one.
     const auto has = [&arguments](const char *option) { return arguments.contains(QLatin1String(option)); };
     if (has("--print") || has("--pdf")) {

@@ -37,7 +37,7 @@ void installFolderEditor(PlannerProgram &program, FolderParts &parts, FolderDial
     TForm1 &window = program.mainWindow();
     if (!parts.list)
         return;
-    auto *editor = new TForm7(program.dataModule().Table61(), dialogs, &window);
+    auto *editor = new TForm7(program.dataModule().Table61(), dialogs, program.dataModule().root(), &window);
     auto *commands = new FolderCommands(program.dataModule(), *parts.list, *editor, folderSwitchHost(window),
                                         std::move(dialogs), &window);
     parts.editor = editor;

@@ -23,6 +23,13 @@ int snapNavigatorHeight(int proposedHeight)
     return snapToUnits(proposedHeight, NavigatorMonthHeight);
 }
 
+int shownNavigatorHeight(int storedHeight, int room)
+{
+    if (storedHeight <= room)
+        return storedHeight;
+    return std::max(room, 0) / NavigatorMonthHeight * NavigatorMonthHeight;
+}
+
 int openFolderPaneWidth(int storedWidth)
 {
     return std::clamp(storedWidth, FolderPaneMinimum, FolderPaneMaximum);

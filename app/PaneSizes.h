@@ -22,6 +22,11 @@ int snapRightPaneWidth(int proposedWidth);
 // Divider 3: the navigator holds whole months down; no month hides it.
 int snapNavigatorHeight(int proposedHeight);
 
+// The navigator height shown for a stored one in `room` pixels: the
+// stored height when it fits, else the whole months that do (none when not
+// one does), so that the task pad below it stays on the screen.
+int shownNavigatorHeight(int storedHeight, int room);
+
 // Width of an open folder pane from the stored width (options "18").
 int openFolderPaneWidth(int storedWidth);
 

@@ -280,9 +280,10 @@ void installOptionsDialog(PlannerProgram &p, Parts &parts)
     TForm1 &form = p.mainWindow();
     auto *dialog = new TForm5(p.dataModule(), &form);
     parts.optionsDialog = dialog;
-    dialog->setStartWithSystem([](bool on) -> std::optional<QString> {
+    dialog->setStartWithSystem([&p](bool on) -> std::optional<QString> {
         if (on)
-            return Autostart::registerProgram(QCoreApplication::applicationFilePath());
+            return Autostart::registerProgram(QCoreApplication::applicationFilePath(),
+                                              Autostart::dataRootToPass(p.dataModule().root()));
         Autostart::removeProgram();
         return std::nullopt;
     });

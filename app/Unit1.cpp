@@ -3,6 +3,7 @@
 #include "AboutBox.h"
 #include "AppIcons.h"
 #include "Clock.h"
+#include "FolderFields.h"
 #include "FolderPane.h"
 #include "HelpWindow.h"
 #include "MonthNavigator.h"
@@ -17,6 +18,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QKeySequence>
 #include <QHBoxLayout>
 #include <QMenuBar>
 #include <QScreen>
@@ -47,6 +49,14 @@ QWidget *emptyViewArea()
     palette.setColor(QPalette::Window, Qt::white);
     area->setPalette(palette);
     return area;
+}
+
+// The platform's key for a standard command, or the usual one where the
+// platform names none (some have no Quit key).
+QKeySequence standardKey(QKeySequence::StandardKey key, const QKeySequence &usual)
+{
+    const QList<QKeySequence> keys = QKeySequence::keyBindings(key);
+    return keys.isEmpty() ? usual : keys.first();
 }
 
 QString fieldName(int field)
@@ -162,67 +172,84 @@ QWidget *TForm1::createRightPane()
 void TForm1::createMenus()
 {
     // Menu captions keep their exact spacing and spelling: other tools and
-    // the help pages name them as they appear.
+    // the help pages name them as they appear. Each carries a mnemonic (the
+    // letter after "&", Alt+F opens File), and the common commands a
+    // shortcut: the platform's standard key where Qt names one, so that a
+    // desktop that binds Print or Quit elsewhere is followed.
     QMenuBar *bar = menuBar();
+    const auto shortcut = [](QAction *action, const QKeySequence &keys) {
+        action->setShortcut(keys);
+        // Shown in the menu on every desktop, also where menus hide them by default.
+        action->setShortcutVisibleInContextMenu(true);
+        return action;
+    };
 
-    QMenu *file = bar->addMenu(QStringLiteral("File "));
-    file->addAction(QStringLiteral("New Folder"), this, &TForm1::newFolderRequested);
+    QMenu *file = bar->addMenu(QStringLiteral("&File "));
+    file->addAction(QStringLiteral("New &Folder"), this, &TForm1::newFolderRequested);
     file->addSeparator();
-    file->addAction(QStringLiteral("New Calendar       "), this, &TForm1::newCalendarRequested);
+    file->addAction(QStringLiteral("New &Calendar       "), this, &TForm1::newCalendarRequested);
     file->addSeparator();
-    file->addAction(QStringLiteral("Import iCalendar..."), this, &TForm1::importCalendarRequested);
-    file->addAction(QStringLiteral("Export iCalendar..."), this, &TForm1::exportCalendarRequested);
+    file->addAction(QStringLiteral("&Import iCalendar..."), this, &TForm1::importCalendarRequested);
+    file->addAction(QStringLiteral("&Export iCalendar..."), this, &TForm1::exportCalendarRequested);
     file->addSeparator();
-    file->addAction(QStringLiteral("Print Preview"), this, &TForm1::printPreviewRequested);
+    shortcut(file->addAction(QStringLiteral("&Print Preview"), this, &TForm1::printPreviewRequested),
+             standardKey(QKeySequence::Print, QKeySequence(Qt::CTRL | Qt::Key_P)));
     file->addSeparator();
-    file->addAction(QStringLiteral("Minimize in sistem tray"), this, &TForm1::minimizeToTray);
-    file->addAction(QStringLiteral("Exit"), this, &TForm1::exitProgram);
+    file->addAction(QStringLiteral("&Minimize in sistem tray"), this, &TForm1::minimizeToTray);
+    shortcut(file->addAction(QStringLiteral("E&xit"), this, &TForm1::exitProgram), standardKey(QKeySequence::Quit, QKeySequence(Qt::CTRL | Qt::Key_Q)));
 
-    QMenu *actions = bar->addMenu(QStringLiteral("Actions"));
-    actions->addAction(QStringLiteral("New Appointment"), this, &TForm1::newAppointmentRequested);
+    QMenu *actions = bar->addMenu(QStringLiteral("&Actions"));
+    shortcut(actions->addAction(QStringLiteral("New &Appointment"), this, &TForm1::newAppointmentRequested),
+             standardKey(QKeySequence::New, QKeySequence(Qt::CTRL | Qt::Key_N)));
     actions->addSeparator();
-    actions->addAction(QStringLiteral("New All Day Event"), this, &TForm1::newAllDayEventRequested);
+    actions->addAction(QStringLiteral("New All &Day Event"), this, &TForm1::newAllDayEventRequested);
     actions->addSeparator();
-    actions->addAction(QStringLiteral("New Recurring Appointment"), this, &TForm1::newRecurringAppointmentRequested);
+    actions->addAction(QStringLiteral("New &Recurring Appointment"), this, &TForm1::newRecurringAppointmentRequested);
     actions->addSeparator();
-    actions->addAction(QStringLiteral("New Task"), this, &TForm1::newTaskRequested);
+    shortcut(actions->addAction(QStringLiteral("New &Task"), this, &TForm1::newTaskRequested),
+             QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N));
 
-    QMenu *view = bar->addMenu(QStringLiteral("View "));
+    QMenu *view = bar->addMenu(QStringLiteral("&View "));
     // Check marks, not radio bullets: showView keeps exactly one checked.
-    const auto addViewEntry = [&](View which, const QString &caption) {
+    const auto addViewEntry = [&](View which, const QString &caption, Qt::Key key) {
         QAction *action = view->addAction(caption, this, [this, which] { showView(which); });
         action->setCheckable(true);
+        shortcut(action, QKeySequence(Qt::CTRL | key));
         m_viewActions[viewIndex(which)] = action;
     };
-    addViewEntry(View::Day, QStringLiteral("Day                           "));
+    addViewEntry(View::Day, QStringLiteral("&Day                           "), Qt::Key_1);
     view->addSeparator();
-    addViewEntry(View::Week, QStringLiteral("Week"));
+    addViewEntry(View::Week, QStringLiteral("&Week"), Qt::Key_2);
     view->addSeparator();
-    addViewEntry(View::Month, QStringLiteral("Month"));
+    addViewEntry(View::Month, QStringLiteral("&Month"), Qt::Key_3);
     view->addSeparator();
-    view->addAction(QStringLiteral("Go to Today"), this, &TForm1::goToToday);
+    shortcut(view->addAction(QStringLiteral("Go to &Today"), this, &TForm1::goToToday),
+             QKeySequence(Qt::CTRL | Qt::Key_T));
+    // The top bar's back and forward buttons, for the keyboard.
+    shortcut(view->addAction(QStringLiteral("&Back"), this, [this] { stepView(-1); }), standardKey(QKeySequence::Back, QKeySequence(Qt::ALT | Qt::Key_Left)));
+    shortcut(view->addAction(QStringLiteral("&Forward"), this, [this] { stepView(1); }), standardKey(QKeySequence::Forward, QKeySequence(Qt::ALT | Qt::Key_Right)));
     view->addSeparator();
-    QMenu *taskPad = view->addMenu(QStringLiteral("TaskPad View"));
-    const QStringList taskPadViews = {QStringLiteral("All Tasks"), QStringLiteral("Today's Tasks"),
-                                      QStringLiteral("Active Tasks for Selected Days"),
-                                      QStringLiteral("Tasks for Next Seven Days"), QStringLiteral("Overdue Tasks")};
+    QMenu *taskPad = view->addMenu(QStringLiteral("Task&Pad View"));
+    const QStringList taskPadViews = {QStringLiteral("&All Tasks"), QStringLiteral("T&oday's Tasks"),
+                                      QStringLiteral("Active Tasks for &Selected Days"),
+                                      QStringLiteral("Tasks for &Next Seven Days"), QStringLiteral("O&verdue Tasks")};
     for (int i = 0; i < taskPadViews.size(); ++i) {
         m_taskPadViewActions[i] = taskPad->addAction(taskPadViews.at(i), this, [this, i] { emit taskPadViewRequested(i + 1); });
         m_taskPadViewActions[i]->setCheckable(true);
     }
 
-    QMenu *tools = bar->addMenu(QStringLiteral("Tools "));
-    tools->addAction(QStringLiteral("Options                   "), this, &TForm1::optionsRequested);
+    QMenu *tools = bar->addMenu(QStringLiteral("&Tools "));
+    tools->addAction(QStringLiteral("&Options                   "), this, &TForm1::optionsRequested);
     tools->addSeparator();
-    tools->addAction(QStringLiteral("Reminders"), this, &TForm1::remindersRequested);
+    tools->addAction(QStringLiteral("&Reminders"), this, &TForm1::remindersRequested);
 
-    QMenu *help = bar->addMenu(QStringLiteral("Help "));
-    help->addAction(QStringLiteral("Help Topics"), this, &TForm1::showHelp);
+    QMenu *help = bar->addMenu(QStringLiteral("&Help "));
+    shortcut(help->addAction(QStringLiteral("&Help Topics"), this, &TForm1::showHelp), standardKey(QKeySequence::HelpContents, QKeySequence(Qt::Key_F1)));
     help->addSeparator();
-    help->addAction(QStringLiteral("Tehnical Support"), this, &ProductLinks::openSupportMail);
-    help->addAction(QStringLiteral("Daybrook Planner Web Site"), this, &ProductLinks::openWebSite);
+    help->addAction(QStringLiteral("Tehnical &Support"), this, &ProductLinks::openSupportMail);
+    help->addAction(QStringLiteral("Daybrook Planner &Web Site"), this, &ProductLinks::openWebSite);
     help->addSeparator();
-    help->addAction(QStringLiteral("About"), this, &TForm1::showAbout);
+    help->addAction(QStringLiteral("&About"), this, &TForm1::showAbout);
 }
 
 void TForm1::createBlockMenu()
@@ -285,16 +312,14 @@ void TForm1::configureWindow()
     // the first moment it is seen.
     m_navigator->setFirstDayOfWeek(options.intField(45) == 0 ? Qt::Sunday : Qt::Monday);
 
-    const int lastView = folderField(7);
+    // A last view the planner never writes (another program's row) starts
+    // in the day view rather than in no view at all.
     m_currentView = View::None;
-    if (lastView >= viewIndex(View::Day) && lastView <= viewIndex(View::Month))
-        showView(static_cast<View>(lastView));
-    else
-        showView(View::None);
+    showView(static_cast<View>(FolderFields::view(m_dm.Table61())));
 
-    emit taskPadViewRequested(folderField(8));
+    emit taskPadViewRequested(FolderFields::taskPadView(m_dm.Table61()));
     applyPlacement();
-    setNavigatorHeight(folderField(6));
+    setNavigatorHeight(FolderFields::navigatorHeight(m_dm.Table61()));
     applyTypeNames();
     m_configured = true;
     runResizeHandling();
@@ -387,8 +412,8 @@ void TForm1::buildCurrentView()
     // The month view takes the right pane's width; the pane stays folded
     // (and its divider still) until another view gives it back.
     const bool month = m_currentView == View::Month;
-    setRightPaneWidth(month ? PaneSizes::CollapsedWidth : std::max(folderField(5), PaneSizes::CollapsedWidth));
-    setNavigatorHeight(folderField(6));
+    setRightPaneWidth(month ? PaneSizes::CollapsedWidth : FolderFields::rightPaneWidth(m_dm.Table61()));
+    setNavigatorHeight(FolderFields::navigatorHeight(m_dm.Table61()));
     m_rightPaneDivider->setEnabled(!month);
     if (m_currentView != View::Day)
         setDaySelection(FirstSelectedRow, FirstSelectedRow);
@@ -550,14 +575,26 @@ void TForm1::applyMinimumSize()
     const int rightPane = std::min(m_rightPaneWidth, PaneSizes::NavigatorMonthWidth);
     const int bodyWidth = ShortcutBarWidth + folderPaneWidth() + 2 * PaneDivider::Thickness + SmallestViewWidth + rightPane;
     const int top = menuBar()->sizeHint().height() + m_topBar->sizeHint().height();
-    setMinimumSize(std::max(bodyWidth, m_topBar->minimumSizeHint().width()), top + SmallestBodyHeight);
+    // The shortcut bar's buttons keep their size: the body is never lower
+    // than they need, or their captions would run into the next icon.
+    const int body = std::max(SmallestBodyHeight, m_shortcutBar->minimumSizeHint().height());
+    setMinimumSize(std::max(bodyWidth, m_topBar->minimumSizeHint().width()), top + body);
 }
 
 void TForm1::setNavigatorHeight(int height)
 {
     m_navigatorHeight = height;
-    m_navigator->setFixedHeight(height);
-    m_navigator->setVisible(height > 0);
+    applyNavigatorHeight();
+}
+
+// Like the right pane's width, the navigator's height gives way to a window
+// too low for it; the stored height stays for when the window grows.
+void TForm1::applyNavigatorHeight()
+{
+    const int body = height() - menuBar()->sizeHint().height() - m_topBar->sizeHint().height();
+    const int shown = PaneSizes::shownNavigatorHeight(m_navigatorHeight, body - PaneDivider::Thickness);
+    m_navigator->setFixedHeight(shown);
+    m_navigator->setVisible(shown > 0);
 }
 
 int TForm1::availableRightPaneWidth() const
@@ -729,6 +766,7 @@ void TForm1::resizeEvent(QResizeEvent *event)
 {
     QMainWindow::resizeEvent(event);
     applyRightPaneWidth();
+    applyNavigatorHeight();
     runResizeHandling();
 }
 
@@ -739,12 +777,6 @@ void TForm1::showEvent(QShowEvent *event)
 }
 
 // --- stored settings -------------------------------------------------------------
-
-int TForm1::folderField(int field) const
-{
-    const Cursor &folders = m_dm.Table61();
-    return folders.isOpen() ? folders.asInt(fieldName(field)) : 0;
-}
 
 void TForm1::writeFolderField(int field, int value)
 {

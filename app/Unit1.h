@@ -207,11 +207,11 @@ private:
     void applyRightPaneWidth();
     void applyMinimumSize();
     void setNavigatorHeight(int height);
+    void applyNavigatorHeight();
     void applyPlacement();
     void hideIntoTray();
     int availableRightPaneWidth() const;
 
-    int folderField(int field) const;
     void writeFolderField(int field, int value);
     void changeOptions(std::initializer_list<std::pair<int, QVariant>> values);
 

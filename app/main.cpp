@@ -4,17 +4,23 @@
 #include "DataRoot.h"
 #include "DaybrookResources.h"
 #include "IcsCommand.h"
+#include "OnScreenPlacement.h"
 #include "PlannerProgram.h"
 #include "PrintCommand.h"
 #include "SingleInstanceGuard.h"
 #include "Subsystems.h"
+#include "Unit1.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QFont>
 #include <QStringList>
 #include <QStyleFactory>
 
 #include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -44,6 +50,66 @@ void applyLook(QApplication &app)
     font.setStyleHint(QFont::SansSerif);
     font.setPixelSize(11);
     app.setFont(font);
+}
+
+// Qt ends a program whose platform cannot be opened (no display, an unknown
+// QT_QPA_PLATFORM) with an abort and several lines of its own. While the
+// application object is made, its messages are held back: a fatal one
+// becomes the planner's one line and exit code 2, the others are passed on
+// once the display is open.
+class DisplayOpening
+{
+public:
+    explicit DisplayOpening(SingleInstanceGuard &guard)
+    {
+        s_guard = &guard;
+        s_previous = qInstallMessageHandler(&DisplayOpening::hold);
+    }
+    ~DisplayOpening()
+    {
+        qInstallMessageHandler(s_previous);
+        s_guard = nullptr;
+        for (const Held &message : s_held)
+            s_previous(message.type, QMessageLogContext(), message.text);
+        s_held.clear();
+    }
+    DisplayOpening(const DisplayOpening &) = delete;
+    DisplayOpening &operator=(const DisplayOpening &) = delete;
+
+private:
+    struct Held
+    {
+        QtMsgType type;
+        QString text;
+    };
+
+    static void hold(QtMsgType type, const QMessageLogContext &, const QString &text)
+    {
+        if (type != QtFatalMsg) {
+            s_held.push_back({type, text});
+            return;
+        }
+        std::fputs("daybrook: no display could be opened (the --agenda, --print, --import and --export "
+                   "commands need none)\n",
+                   stderr);
+        std::fflush(stderr);
+        if (s_guard)
+            s_guard->release(); // the next start need not find out that this one died
+        std::_Exit(2);
+    }
+
+    static inline SingleInstanceGuard *s_guard = nullptr;
+    static inline QtMessageHandler s_previous = nullptr;
+    static inline std::vector<Held> s_held;
+};
+
+// A second start hands the running copy the user's wish to see it, then
+// ends silently.
+int askRunningCopyToShow(SingleInstanceGuard &guard, int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    guard.askRunningCopyToShow();
+    return 0;
 }
 
 } // namespace
@@ -78,12 +144,18 @@ int main(int argc, char *argv[])
 
     SingleInstanceGuard guard;
     if (!guard.acquire())
-        return 0; // another copy runs: end at once, silently
+        return askRunningCopyToShow(guard, argc, argv);
 
-    QApplication app(argc, argv);
+    std::unique_ptr<QApplication> application;
+    {
+        const DisplayOpening opening(guard);
+        application = std::make_unique<QApplication>(argc, argv);
+    }
+    QApplication &app = *application;
     app.setQuitOnLastWindowClosed(false); // the planner lives on in the notification area
     initDaybrookResources();
     applyLook(app);
+    OnScreenPlacement::install();
     app.setWindowIcon(AppIcons::icon(QStringLiteral("daybrook-planner")));
     app.setDesktopFileName(QStringLiteral("daybrook-planner")); // ties the windows to the installed entry
 
@@ -96,5 +168,6 @@ int main(int argc, char *argv[])
         program.showMessage(program.startUpError());
         return 1;
     }
+    guard.listenForShowRequests([&program] { program.mainWindow().restoreWindow(); });
     return app.exec();
 }

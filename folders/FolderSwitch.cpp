@@ -1,6 +1,7 @@
 #include "FolderSwitch.h"
 
 #include "Cursor.h"
+#include "FolderFields.h"
 #include "Unit2.h"
 
 #include <QFileInfo>
@@ -9,18 +10,9 @@ namespace {
 
 const QString idField = QStringLiteral("1");
 const QString nameField = QStringLiteral("2");
-const QString pathField = QStringLiteral("3");
-const QString fileField = QStringLiteral("4");
-const QString viewField = QStringLiteral("7");
-const QString taskPadViewField = QStringLiteral("8");
 
 constexpr int activeFolderOption = 46;
 constexpr int purgeOption = 52;
-
-bool isView(int view)
-{
-    return view >= 1 && view <= 3;
-}
 
 } // namespace
 
@@ -54,10 +46,14 @@ FolderSwitch::Result FolderSwitch::switchToCurrentFolder(bool reopenActive)
     // The views hold on to rows of the calendar that is about to close.
     const int shownView = m_host.releaseView ? m_host.releaseView() : 0;                 // 2
 
-    const QString file = TDataModule2::folderFilePath(folders.asText(pathField), folders.asText(fileField));
-    const bool fileExists = QFileInfo(file).isFile();
-    m_dm.openCalendarFolder();                                                              // 3
-    if (fileExists && !m_dm.folderFileOpened()) {
+    const bool fileExists = QFileInfo(m_dm.currentFolderFilePath()).isFile();
+    // After a Delete the active folder may be gone, and with it the folder
+    // whose calendar the cursors read: a file that is no calendar then
+    // leaves nothing to stay on, so the default calendar opens in its place.
+    const bool canStay = activeFolderListed();
+    m_dm.openCalendarFolder(canStay ? TDataModule2::Unopenable::KeepCalendar                // 3
+                                    : TDataModule2::Unopenable::DefaultCalendar);
+    if (fileExists && !m_dm.folderFileOpened() && canStay) {
         // A file that is no calendar (another program's, a damaged one) was
         // not touched and the data module said why; the program stays on
         // its calendar, and the folder keeps the file it names.
@@ -72,10 +68,19 @@ FolderSwitch::Result FolderSwitch::switchToCurrentFolder(bool reopenActive)
     if (m_dm.options().boolField(purgeOption))                                              // 6
         m_dm.purgeOldItems();
 
-    const int folderView = folders.asText(viewField).toInt();                               // 7
-    call(m_host.showView, isView(folderView) ? folderView : shownView);
-    call(m_host.showTaskPadView, folders.asText(taskPadViewField).toInt());                 // 8
+    call(m_host.showView, FolderFields::view(folders));                                    // 7
+    call(m_host.showTaskPadView, FolderFields::taskPadView(folders));                       // 8
     return Result::Switched;
+}
+
+bool FolderSwitch::activeFolderListed()
+{
+    Cursor &folders = m_dm.Table61();
+    const qint64 here = folders.currentId();
+    const QVariant active = m_dm.Table60().value(QString::number(activeFolderOption));
+    const bool listed = active.isValid() && folders.locate(idField, active);
+    folders.locate(idField, here);
+    return listed;
 }
 
 void FolderSwitch::returnToActiveFolder()

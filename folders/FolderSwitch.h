@@ -33,6 +33,8 @@ public:
         AlreadyActive, // the folder was active already: nothing was done
         Switched,
         Refused,       // its file is no calendar: the active calendar stays, Table61 is back on its row
+                       // (when the active folder was just deleted, the folder becomes active on the
+                       // default calendar instead, and the result is Switched)
     };
 
     FolderSwitch(TDataModule2 &dataModule, FolderSwitchHost host);
@@ -43,6 +45,9 @@ public:
 
 private:
     bool isActiveFolder();
+    // Whether the row options "46" names is still in the folders list; the
+    // current row stays where it is.
+    bool activeFolderListed();
     void returnToActiveFolder();
     void call(const std::function<void(int)> &hook, int value) const;
 

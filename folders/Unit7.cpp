@@ -31,10 +31,11 @@ int capacityOf(const Cursor &table, int field)
 
 } // namespace
 
-TForm7::TForm7(Cursor &table61, FolderDialogs dialogs, QWidget *parent)
+TForm7::TForm7(Cursor &table61, FolderDialogs dialogs, DataRoot root, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
     , m_table(table61)
     , m_dialogs(std::move(dialogs))
+    , m_root(std::move(root))
 {
     MinimiseGuard::install(this);
     setWindowTitle(QStringLiteral("Edit Folder"));
@@ -70,7 +71,7 @@ QLineEdit *TForm7::addBox(const QString &label, int top, int width, int field)
     caption->setBuddy(box);
     connect(box, &QLineEdit::textEdited, this, [this, field](const QString &text) {
         if (m_table.state() != Cursor::State::Browse)
-            m_table.setValue(fieldName(field), text);
+            writeField(field, text);
     });
     return box;
 }
@@ -86,7 +87,8 @@ QPushButton *TForm7::addButton(const QString &caption, int left, int top, int wi
 int TForm7::editCurrentRow()
 {
     m_name->setText(m_table.asText(fieldName(2)));
-    m_path->setText(m_table.asText(fieldName(3)));
+    const QString path = m_table.asText(fieldName(3));
+    m_path->setText(path.isEmpty() ? path : QDir::toNativeSeparators(m_root.folderPath(path)));
     m_file->setText(m_table.asText(fieldName(4)));
     m_name->setFocus();
     return m_dialogs.runModal ? m_dialogs.runModal(*this) : exec();
@@ -95,7 +97,12 @@ int TForm7::editCurrentRow()
 void TForm7::writeBox(QLineEdit *box, int field, const QString &text)
 {
     box->setText(text);
-    m_table.setValue(fieldName(field), text);
+    writeField(field, text);
+}
+
+void TForm7::writeField(int field, const QString &text)
+{
+    m_table.setValue(fieldName(field), field == 3 ? m_root.storedFolderPath(text) : text);
 }
 
 void TForm7::openCalendarClicked()

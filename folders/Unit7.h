@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DataRoot.h"
 #include "FolderDialogs.h"
 
 #include <QDialog>
@@ -11,12 +12,13 @@ class QPushButton;
 // "Edit Folder": edits the current row of Table61 in place. Its boxes write
 // straight into the row, which the caller has put in edit or insert mode;
 // only "OK" posts it, "Cancel" (or Escape) drops the changes, and an
-// inserted row with them.
+// inserted row with them. The path box shows the folder in full; the row
+// keeps a folder inside the data root relative to it.
 class TForm7 : public QDialog
 {
     Q_OBJECT
 public:
-    TForm7(Cursor &table61, FolderDialogs dialogs, QWidget *parent = nullptr);
+    TForm7(Cursor &table61, FolderDialogs dialogs, DataRoot root, QWidget *parent = nullptr);
 
     // Shows the row's fields "2".."4" and runs the dialog modally.
     int editCurrentRow();
@@ -44,11 +46,13 @@ private:
     QLineEdit *addBox(const QString &label, int top, int width, int field);
     QPushButton *addButton(const QString &caption, int left, int top, int width);
     void writeBox(QLineEdit *box, int field, const QString &text); // as if typed
+    void writeField(int field, const QString &text);
     void okClicked();
     void openCalendarClicked();
 
     Cursor &m_table;
     FolderDialogs m_dialogs;
+    DataRoot m_root;
     QLineEdit *m_name;
     QLineEdit *m_path;
     QLineEdit *m_file;

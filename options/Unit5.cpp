@@ -409,6 +409,7 @@ void TForm5::openOptions()
         report(row.lastError());
         return;
     }
+    m_openedPurgeAge = row.value(QStringLiteral("54"));
     fillFromRow();
     setWindowModality(Qt::ApplicationModal);
     show();
@@ -453,8 +454,11 @@ void TForm5::paintSamples()
 // The boxes that take free text are checked before anything is posted.
 bool TForm5::checkBoxes()
 {
+    // The age matters only to a purge: with the box unticked a blank or bad
+    // age is no reason to refuse the other settings, and the row keeps the
+    // last age it accepted.
     const std::optional<int> age = OptionsInput::purgeAge(m_purgeDays->text());
-    if (!age) {
+    if (!age && options().boolField(52)) {
         showPage(Page::Program);
         report(purgeAgeMessage);
         m_purgeDays->setFocus();
@@ -469,7 +473,10 @@ bool TForm5::checkBoxes()
         m_taskTime->setFocus();
         return false;
     }
-    writeField(54, *age);
+    if (age)
+        writeField(54, *age);
+    else // what the box took of the typing on the way (365 of 3651) was never meant
+        writeField(54, m_openedPurgeAge);
     writeField(44, taskTime);
     return true;
 }

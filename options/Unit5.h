@@ -158,6 +158,7 @@ private:
     QToolButton *m_taskTimeButton = nullptr;
     QListWidget *m_paper = nullptr;
     QLineEdit *m_purgeDays = nullptr;
+    QVariant m_openedPurgeAge; // options "54" as the dialog opened
     QLineEdit *m_soundFile = nullptr;
     QPushButton *m_browse = nullptr;
 

@@ -43,7 +43,37 @@ QString portableDirectory()
     return exeDir;
 }
 
+bool endsWithSeparator(const QString &path)
+{
+    return path.endsWith(QLatin1Char('/')) || path.endsWith(QLatin1Char('\\'));
+}
+
 } // namespace
+
+QString DataRoot::storedFolderPath(const QString &dir) const
+{
+    if (!isValid() || dir.isEmpty() || QDir::isRelativePath(dir))
+        return dir;
+    const QString root = QDir::cleanPath(m_dir);
+    const QString clean = QDir::cleanPath(QDir::fromNativeSeparators(dir));
+    QString relative;
+    if (clean == root)
+        relative = QStringLiteral(".");
+    else if (clean.startsWith(root + QLatin1Char('/')))
+        relative = clean.mid(root.size() + 1);
+    else
+        return dir;
+    // The folders list keeps a directory with its separator at the end.
+    return endsWithSeparator(dir) || relative == QLatin1String(".") ? relative + QLatin1Char('/') : relative;
+}
+
+QString DataRoot::folderPath(const QString &stored) const
+{
+    if (!isValid() || stored.isEmpty() || !QDir::isRelativePath(stored))
+        return stored;
+    const QString dir = QDir::cleanPath(m_dir + QDir::fromNativeSeparators(stored));
+    return endsWithSeparator(stored) ? dir + QLatin1Char('/') : dir;
+}
 
 DataRoot::DataRoot(const QString &directory)
     : m_dir(asDirectory(directory))
@@ -59,7 +89,11 @@ DataRoot DataRoot::resolve(const QStringList &arguments)
     const QString fromEnv = qEnvironmentVariable("DAYBROOK_HOME");
     if (!fromEnv.isEmpty())
         return DataRoot(fromEnv);
+    return standard();
+}
 
+DataRoot DataRoot::standard()
+{
     const QString portable = portableDirectory();
     if (!portable.isEmpty())
         return DataRoot(portable);

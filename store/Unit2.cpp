@@ -163,7 +163,7 @@ bool TDataModule2::openForReading(int calendarCursors)
 
 QString TDataModule2::currentFolderFilePath()
 {
-    return folderFilePath(Table61().asText(QStringLiteral("3")), Table61().asText(QStringLiteral("4")));
+    return folderFilePath(m_root.folderPath(Table61().asText(QStringLiteral("3"))), Table61().asText(QStringLiteral("4")));
 }
 
 // Opens options and folders. Every existing table is opened before anything
@@ -234,7 +234,7 @@ bool TDataModule2::insertDefaultFolder()
     Cursor &folders = Table61();
     folders.insert();
     folders.setValue(QStringLiteral("2"), defaultFolderName);
-    folders.setValue(QStringLiteral("3"), m_root.defaultCalendarDir());
+    folders.setValue(QStringLiteral("3"), m_root.storedFolderPath(m_root.defaultCalendarDir()));
     folders.setValue(QStringLiteral("4"), DataRoot::defaultCalendarFile());
     folders.setValue(QStringLiteral("5"), 194);
     folders.setValue(QStringLiteral("6"), 148);
@@ -344,7 +344,7 @@ bool TDataModule2::calendarCursorsOpen() const
     return true;
 }
 
-bool TDataModule2::openCalendarFolder()
+bool TDataModule2::openCalendarFolder(Unopenable unopenable)
 {
     const ReopeningCalendar reopening(m_reopeningCalendar);
     m_calendarError.clear();
@@ -360,7 +360,7 @@ bool TDataModule2::openCalendarFolder()
         if (m_folderFileOpened)
             return true;
         m_calendarError = error;
-        if (table(1).isOpen()) { // a switch keeps the calendar it had
+        if (table(1).isOpen() && unopenable == Unopenable::KeepCalendar) { // a switch keeps the calendar it had
             emit storeMessage(tr("%1 is not a calendar that can be opened; the calendar in use stays open.\n\n%2")
                                   .arg(QDir::toNativeSeparators(own.filePath()), error));
             return false;
@@ -398,7 +398,7 @@ bool TDataModule2::rewriteMissingFolderFile()
         return false;
     if (!folders.edit())
         return false;
-    folders.setValue(QStringLiteral("3"), m_root.defaultCalendarDir());
+    folders.setValue(QStringLiteral("3"), m_root.storedFolderPath(m_root.defaultCalendarDir()));
     folders.setValue(QStringLiteral("4"), DataRoot::defaultCalendarFile());
     if (folders.post())
         return true;

@@ -52,13 +52,19 @@ public:
     // startUpError() when any of them is missing or unreadable.
     [[nodiscard]] bool openForReading(int calendarCursors = 50);
 
+    // What openCalendarFolder does when the folder's file exists but is no
+    // calendar it can open.
+    enum class Unopenable {
+        KeepCalendar,    // stay on the calendar in use (the default calendar when none is)
+        DefaultCalendar, // open the default calendar, even when one is in use
+    };
+
     // Points Table1..Table50 at the folder of the current Table61 row (or
     // the default calendar when its file does not exist). A calendar file
     // that exists but cannot be opened is reported through storeMessage()
-    // and nothing is written to it; the cursors stay on the calendar they
-    // had, or open the default calendar when they had none (start-up).
-    // Returns whether the folder's own file was opened.
-    bool openCalendarFolder();
+    // and nothing is written to it; what opens instead is `unopenable`'s
+    // choice. Returns whether the folder's own file was opened.
+    bool openCalendarFolder(Unopenable unopenable = Unopenable::KeepCalendar);
     // Whether the last openCalendarFolder() opened the folder's own file.
     bool folderFileOpened() const { return m_folderFileOpened; }
 
@@ -75,6 +81,9 @@ public:
 
     // The calendar file a folder row names: path "3" followed by file "4".
     static QString folderFilePath(const QString &path, const QString &file);
+    // The calendar file the current Table61 row names, a path "3" relative
+    // to the data root resolved against it.
+    QString currentFolderFilePath();
 
     // Deletes every appointment and event that starts more than options
     // "54" days before today; recurring items and tasks stay.
@@ -125,7 +134,6 @@ private:
     bool insertDefaultOptions();
     void fillDefaultSound();
     void locateActiveFolder();
-    QString currentFolderFilePath(); // of the current Table61 row
     bool openCalendar(const QString &dir, const QString &fileName, bool readOnly, QString *error);
     bool openDefaultCalendar(bool readOnly, QString *error);
     void closeCalendarCursors();

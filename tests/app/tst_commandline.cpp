@@ -3,6 +3,7 @@
 // with a line that says what was wrong and exit code 2, never a window.
 
 #include "TestSupport.h"
+#include "Unit2.h"
 
 #include <QDir>
 #include <QProcess>
@@ -25,6 +26,8 @@ private slots:
     void helpAndVersion();
     void commandsCheckTheirOwnArguments_data();
     void commandsCheckTheirOwnArguments();
+    void noDisplay_data();
+    void noDisplay();
 
 private:
     struct Run
@@ -34,7 +37,7 @@ private:
         QString out;
         QString err;
     };
-    Run run(const QStringList &arguments);
+    Run run(const QStringList &arguments, const QProcessEnvironment &changes = {});
 
     std::unique_ptr<QTemporaryDir> m_home;
     std::unique_ptr<QTemporaryDir> m_runtime;
@@ -48,13 +51,20 @@ void CommandLineTest::init()
     QFile::setPermissions(m_runtime->path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
-CommandLineTest::Run CommandLineTest::run(const QStringList &arguments)
+// `changes` holds variables to set; one set to "-" is removed.
+CommandLineTest::Run CommandLineTest::run(const QStringList &arguments, const QProcessEnvironment &changes)
 {
     QProcess planner;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime->path());
     env.insert(QStringLiteral("DAYBROOK_HOME"), m_home->path());
+    for (const QString &name : changes.keys()) {
+        if (changes.value(name) == QLatin1String("-"))
+            env.remove(name);
+        else
+            env.insert(name, changes.value(name));
+    }
     planner.setProcessEnvironment(env);
     planner.start(QStringLiteral(DAYBROOK_EXECUTABLE), arguments);
     Run result;
@@ -86,6 +96,18 @@ void CommandLineTest::badArguments_data()
                                             << "daybrook: --agenda needs two dates, FROM and TO";
     QTest::newRow("--agenda with one date") << QStringList{"--agenda", "2024-05-01"}
                                             << "daybrook: --agenda needs two dates, FROM and TO";
+    // Each command reads only its own arguments: two of them together are
+    // refused as such, not as an unknown argument of one of them.
+    QTest::newRow("--print and --agenda")
+        << QStringList{"--print", "day", "2025-01-01", "--pdf", "a.pdf", "--agenda", "2025-01-01", "2025-01-02"}
+        << "daybrook: --print and --agenda cannot be combined";
+    QTest::newRow("--agenda and --pdf") << QStringList{"--agenda", "2025-01-01", "2025-01-02", "--pdf", "a.pdf"}
+                                        << "daybrook: --agenda and --pdf cannot be combined";
+    QTest::newRow("--import and --export") << QStringList{"--import", "a.ics", "--export", "b.ics"}
+                                           << "daybrook: --import and --export cannot be combined";
+    QTest::newRow("--export and --print")
+        << QStringList{"--export", "b.ics", "--print", "week", "2025-01-01", "--pdf", "a.pdf"}
+        << "daybrook: --export and --print cannot be combined";
     QTest::newRow("unknown option after --agenda")
         << QStringList{"--agenda", "2024-05-01", "2024-05-02", "--verbose"} << "daybrook: unknown option --verbose";
 }
@@ -129,6 +151,54 @@ void CommandLineTest::commandsCheckTheirOwnArguments()
     QVERIFY(result.out.isEmpty());
     QCOMPARE(result.err, line + QLatin1Char('\n'));
     QVERIFY(QDir(m_home->path()).isEmpty());
+}
+
+// Without a display the window cannot open: one line says so and the exit
+// code is 2, as for any start that cannot do what it was asked. The
+// terminal commands never need a display.
+void CommandLineTest::noDisplay_data()
+{
+    QTest::addColumn<QString>("platform");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("err");
+    const QString noDisplay = QStringLiteral(
+        "daybrook: no display could be opened (the --agenda, --print, --import and --export commands need none)\n");
+    QTest::newRow("the window, no X display") << "xcb" << QStringList() << 2 << noDisplay;
+    QTest::newRow("the window, no platform of that name") << "nonesuch" << QStringList() << 2 << noDisplay;
+    QTest::newRow("--agenda") << "xcb" << QStringList{"--agenda", "2025-01-01", "2025-01-01"} << 0 << QString();
+    QTest::newRow("--print") << "xcb" << QStringList{"--print", "day", "2025-01-01", "--pdf", "day.pdf"} << 0
+                             << QString();
+    QTest::newRow("--export") << "xcb" << QStringList{"--export", "all.ics"} << 0 << QString();
+}
+
+void CommandLineTest::noDisplay()
+{
+    QFETCH(QString, platform);
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QString, err);
+    {
+        TDataModule2 store{DataRoot(m_home->path())};
+        QVERIFY(store.startUp());
+    }
+    QProcessEnvironment changes;
+    changes.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
+    changes.insert(QStringLiteral("DISPLAY"), QStringLiteral("-"));
+    changes.insert(QStringLiteral("WAYLAND_DISPLAY"), QStringLiteral("-"));
+    const QString pdf = QDir(m_home->path()).filePath(QStringLiteral("day.pdf"));
+    const QString ics = QDir(m_home->path()).filePath(QStringLiteral("all.ics"));
+    arguments.replaceInStrings(QRegularExpression(QStringLiteral("^day\\.pdf$")), pdf);
+    arguments.replaceInStrings(QRegularExpression(QStringLiteral("^all\\.ics$")), ics);
+    const Run result = run(arguments, changes);
+    QVERIFY2(result.finished, "the program kept running");
+    QCOMPARE(result.exitCode, exitCode);
+    if (exitCode == 0)
+        QVERIFY2(!result.err.contains(QStringLiteral("display")), qPrintable(result.err));
+    else
+        QCOMPARE(result.err, err);
+    // A start that could not open its window leaves no lock behind.
+    QVERIFY(!QFile::exists(QDir(m_runtime->path()).filePath(QStringLiteral("irgendwaseinmages"))));
 }
 
 void CommandLineTest::helpAndVersion_data()

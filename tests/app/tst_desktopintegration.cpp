@@ -19,6 +19,7 @@ private slots:
     void registerWritesTheProgramPath_data();
     void registerWritesTheProgramPath();
     void registerAgainRewritesThePath();
+    void onlyAnOwnDataRootIsPassed();
     void removeDeletesTheEntryAndIgnoresAbsence();
     void unwritableEntryIsReported();
     void noPlaceForEntriesIsSilent();
@@ -46,23 +47,33 @@ void DesktopIntegrationTest::init()
 void DesktopIntegrationTest::registerWritesTheProgramPath_data()
 {
     QTest::addColumn<QString>("program");
+    QTest::addColumn<QString>("dataRoot");
     QTest::addColumn<QString>("execLine");
-    QTest::newRow("plain path") << QStringLiteral("/opt/daybrook/bin/daybrook")
+    QTest::newRow("plain path") << QStringLiteral("/opt/daybrook/bin/daybrook") << QString()
                                 << QStringLiteral("Exec=/opt/daybrook/bin/daybrook");
-    QTest::newRow("a space is quoted") << QStringLiteral("/home/ann/My Apps/daybrook")
+    QTest::newRow("a space is quoted") << QStringLiteral("/home/ann/My Apps/daybrook") << QString()
                                        << QStringLiteral("Exec=\"/home/ann/My Apps/daybrook\"");
     QTest::newRow("dollar, backslash and percent are escaped")
-        << QStringLiteral("/tmp/a$b\\c%d/daybrook") << QStringLiteral("Exec=\"/tmp/a\\\\$b\\\\\\\\c%%d/daybrook\"");
+        << QStringLiteral("/tmp/a$b\\c%d/daybrook") << QString()
+        << QStringLiteral("Exec=\"/tmp/a\\\\$b\\\\\\\\c%%d/daybrook\"");
+    QTest::newRow("a data root of its own") << QStringLiteral("/opt/daybrook/bin/daybrook")
+                                            << QStringLiteral("/srv/planner")
+                                            << QStringLiteral("Exec=/opt/daybrook/bin/daybrook --home /srv/planner");
+    QTest::newRow("a data root with a space and a quote")
+        << QStringLiteral("/home/ann/My Apps/daybrook") << QStringLiteral("/home/ann/Ann's \"planner\"")
+        << QStringLiteral("Exec=\"/home/ann/My Apps/daybrook\" --home \"/home/ann/Ann's \\\\\"planner\\\\\"\"");
 }
 
 void DesktopIntegrationTest::registerWritesTheProgramPath()
 {
     QFETCH(QString, program);
+    QFETCH(QString, dataRoot);
     QFETCH(QString, execLine);
     QVERIFY(!Autostart::isRegistered());
-    QCOMPARE(Autostart::registerProgram(program), std::nullopt);
+    QCOMPARE(Autostart::registerProgram(program, dataRoot), std::nullopt);
     QVERIFY(Autostart::isRegistered());
     QCOMPARE(Autostart::registeredProgram(), program);
+    QCOMPARE(Autostart::registeredDataRoot(), dataRoot);
 
     QFile entry(Autostart::xdgEntryPath());
     QVERIFY(entry.open(QIODevice::ReadOnly | QIODevice::Text));
@@ -78,6 +89,15 @@ void DesktopIntegrationTest::registerAgainRewritesThePath()
     QCOMPARE(Autostart::registerProgram(QStringLiteral("/old/place/daybrook")), std::nullopt);
     QCOMPARE(Autostart::registerProgram(QStringLiteral("/new/place/daybrook")), std::nullopt);
     QCOMPARE(Autostart::registeredProgram(), QStringLiteral("/new/place/daybrook"));
+}
+
+// A start at log-on finds the standard data root by itself; any other one,
+// given with --home or $DAYBROOK_HOME, goes into the entry.
+void DesktopIntegrationTest::onlyAnOwnDataRootIsPassed()
+{
+    QCOMPARE(Autostart::dataRootToPass(DataRoot::standard()), QString());
+    QCOMPARE(Autostart::dataRootToPass(DataRoot(QStringLiteral("/srv/planner/"))), QStringLiteral("/srv/planner"));
+    QCOMPARE(Autostart::dataRootToPass(DataRoot()), QString());
 }
 
 void DesktopIntegrationTest::removeDeletesTheEntryAndIgnoresAbsence()

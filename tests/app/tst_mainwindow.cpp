@@ -5,6 +5,7 @@
 #include "DaybrookResources.h"
 #include "HelpWindow.h"
 #include "MonthNavigator.h"
+#include "OnScreenPlacement.h"
 #include "PaneDivider.h"
 #include "PlannerProgram.h"
 #include "ShortcutBar.h"
@@ -19,6 +20,8 @@
 #include <QSystemTrayIcon>
 #include <QToolButton>
 #include <QtTest>
+
+#include <sqlite3.h>
 
 #include <memory>
 
@@ -63,6 +66,19 @@ void prepareHome(const QString &home, std::initializer_list<std::pair<int, QVari
     dm.closeAll();
 }
 
+// Writes an SQL literal into a field of the folder row, as another program
+// may: text in a number field, NULL, numbers of any size.
+void writeFolderFieldAsSql(const QString &home, int field, const QString &literal)
+{
+    const QByteArray path = QString(home + "/Data/folderslist.db").toUtf8();
+    sqlite3 *db = nullptr;
+    QCOMPARE(sqlite3_open(path.constData(), &db), SQLITE_OK);
+    const QByteArray sql = QStringLiteral("UPDATE folders SET \"%1\" = %2").arg(field).arg(literal).toUtf8();
+    const int result = sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    QCOMPARE(result, SQLITE_OK);
+}
+
 // A program run on its own data root, with stand-in views that log their hooks.
 class Run
 {
@@ -86,6 +102,7 @@ public:
 
     std::unique_ptr<PlannerProgram> program;
     ViewLog log;
+    QList<int> taskPadViews;
     QStringList messages;
 
 private:
@@ -99,6 +116,7 @@ private:
             hooks.leave = [this, name] { log.calls << name + " leave"; };
             window.installView(view, new QWidget, hooks);
         }
+        QObject::connect(&window, &TForm1::taskPadViewRequested, [this](int view) { taskPadViews << view; });
     }
 
     bool m_tray;
@@ -116,10 +134,11 @@ QStringList captions(const QMenu *menu)
 QAction *menuEntry(QMenuBar *bar, const QString &menuTitle, const QString &entry)
 {
     for (QAction *top : bar->actions()) {
-        if (top->text() != menuTitle)
+        // Looked up as a person reads them, without the mnemonic marks.
+        if (QString(top->text()).remove('&') != menuTitle)
             continue;
         for (QAction *action : top->menu()->actions()) {
-            if (action->text() == entry)
+            if (QString(action->text()).remove('&') == entry)
                 return action;
         }
     }
@@ -151,6 +170,9 @@ private slots:
     void foldersButtonClosesAndReopens();
     void lastViewOfTheFolderIsBuilt_data();
     void lastViewOfTheFolderIsBuilt();
+    void badFolderFieldsTakeTheirDefaults_data();
+    void badFolderFieldsTakeTheirDefaults();
+    void tallNavigatorGivesWayToALowWindow();
     void showViewPressesButtonsAndRecordsTheView();
     void choosingTheCurrentViewChangesNothing();
     void dayWeekDayLeavesAndBuildsEachOnce();
@@ -168,6 +190,12 @@ private slots:
     void exitStoresPlacementAndClosesTheStore();
     void deferredPreviewAsksForTheCurrentView();
     void helpOpensOnItsContents();
+    void shortcutsReachTheirCommands_data();
+    void shortcutsReachTheirCommands();
+    void helpPageListsEveryShortcut();
+    void shortcutBarFitsTheSmallestWindow();
+    void windowsOpenInsideTheScreen_data();
+    void windowsOpenInsideTheScreen();
 
 private:
     std::unique_ptr<TempHome> m_home;
@@ -240,24 +268,31 @@ void MainWindowTest::menusCarryTheirCaptions_data()
     QTest::addColumn<int>("index");
     QTest::addColumn<QString>("title");
     QTest::addColumn<QStringList>("entries");
+    QTest::addColumn<QStringList>("shortcuts"); // one per entry, "" for none
     const QString s = QStringLiteral("-");
-    QTest::newRow("File") << 0 << QStringLiteral("File ")
-                          << QStringList{QStringLiteral("New Folder"), s, QStringLiteral("New Calendar       "), s,
-                                         QStringLiteral("Import iCalendar..."), QStringLiteral("Export iCalendar..."), s,
-                                         QStringLiteral("Print Preview"), s, QStringLiteral("Minimize in sistem tray"),
-                                         QStringLiteral("Exit")};
-    QTest::newRow("Actions") << 1 << QStringLiteral("Actions")
-                             << QStringList{QStringLiteral("New Appointment"), s, QStringLiteral("New All Day Event"), s,
-                                            QStringLiteral("New Recurring Appointment"), s, QStringLiteral("New Task")};
-    QTest::newRow("View") << 2 << QStringLiteral("View ")
-                          << QStringList{QStringLiteral("Day                           "), s, QStringLiteral("Week"), s,
-                                         QStringLiteral("Month"), s, QStringLiteral("Go to Today"), s,
-                                         QStringLiteral("TaskPad View")};
-    QTest::newRow("Tools") << 3 << QStringLiteral("Tools ")
-                           << QStringList{QStringLiteral("Options                   "), s, QStringLiteral("Reminders")};
-    QTest::newRow("Help") << 4 << QStringLiteral("Help ")
-                          << QStringList{QStringLiteral("Help Topics"), s, QStringLiteral("Tehnical Support"),
-                                         QStringLiteral("Daybrook Planner Web Site"), s, QStringLiteral("About")};
+    QTest::newRow("File") << 0 << QStringLiteral("&File ")
+                          << QStringList{QStringLiteral("New &Folder"), s, QStringLiteral("New &Calendar       "), s,
+                                         QStringLiteral("&Import iCalendar..."), QStringLiteral("&Export iCalendar..."), s,
+                                         QStringLiteral("&Print Preview"), s, QStringLiteral("&Minimize in sistem tray"),
+                                         QStringLiteral("E&xit")}
+                          << QStringList{"", "", "", "", "", "", "", "Ctrl+P", "", "", "Ctrl+Q"};
+    QTest::newRow("Actions") << 1 << QStringLiteral("&Actions")
+                             << QStringList{QStringLiteral("New &Appointment"), s, QStringLiteral("New All &Day Event"), s,
+                                            QStringLiteral("New &Recurring Appointment"), s, QStringLiteral("New &Task")}
+                             << QStringList{"Ctrl+N", "", "", "", "", "", "Ctrl+Shift+N"};
+    QTest::newRow("View") << 2 << QStringLiteral("&View ")
+                          << QStringList{QStringLiteral("&Day                           "), s, QStringLiteral("&Week"), s,
+                                         QStringLiteral("&Month"), s, QStringLiteral("Go to &Today"),
+                                         QStringLiteral("&Back"), QStringLiteral("&Forward"), s,
+                                         QStringLiteral("Task&Pad View")}
+                          << QStringList{"Ctrl+1", "", "Ctrl+2", "", "Ctrl+3", "", "Ctrl+T", "Alt+Left", "Alt+Right", "", ""};
+    QTest::newRow("Tools") << 3 << QStringLiteral("&Tools ")
+                           << QStringList{QStringLiteral("&Options                   "), s, QStringLiteral("&Reminders")}
+                           << QStringList{"", "", ""};
+    QTest::newRow("Help") << 4 << QStringLiteral("&Help ")
+                          << QStringList{QStringLiteral("&Help Topics"), s, QStringLiteral("Tehnical &Support"),
+                                         QStringLiteral("Daybrook Planner &Web Site"), s, QStringLiteral("&About")}
+                          << QStringList{"F1", "", "", "", "", ""};
 }
 
 void MainWindowTest::menusCarryTheirCaptions()
@@ -271,6 +306,11 @@ void MainWindowTest::menusCarryTheirCaptions()
     QCOMPARE(menus.size(), 5);
     QCOMPARE(menus.at(index)->text(), title);
     QCOMPARE(captions(menus.at(index)->menu()), entries);
+    QFETCH(QStringList, shortcuts);
+    QStringList shown;
+    for (const QAction *action : menus.at(index)->menu()->actions())
+        shown << action->shortcut().toString(QKeySequence::PortableText);
+    QCOMPARE(shown, shortcuts);
 }
 
 void MainWindowTest::trayMenuCarriesItsCaptions()
@@ -284,9 +324,9 @@ void MainWindowTest::trayMenuCarriesItsCaptions()
                           QStringLiteral("Exit")}));
     QMenu *taskPad = menuEntry(run.window().menuBar(), QStringLiteral("View "), QStringLiteral("TaskPad View"))->menu();
     QCOMPARE(captions(taskPad),
-             QStringList({QStringLiteral("All Tasks"), QStringLiteral("Today's Tasks"),
-                          QStringLiteral("Active Tasks for Selected Days"), QStringLiteral("Tasks for Next Seven Days"),
-                          QStringLiteral("Overdue Tasks")}));
+             QStringList({QStringLiteral("&All Tasks"), QStringLiteral("T&oday's Tasks"),
+                          QStringLiteral("Active Tasks for &Selected Days"), QStringLiteral("Tasks for &Next Seven Days"),
+                          QStringLiteral("O&verdue Tasks")}));
 }
 
 void MainWindowTest::configuresFromOptionsAndFolder()
@@ -431,27 +471,95 @@ void MainWindowTest::foldersButtonClosesAndReopens()
 
 void MainWindowTest::lastViewOfTheFolderIsBuilt_data()
 {
-    QTest::addColumn<int>("lastView");
+    QTest::addColumn<QString>("stored"); // an SQL literal in folders "7"
     QTest::addColumn<View>("current");
     QTest::addColumn<int>("rightPaneWidth");
-    QTest::newRow("1: day") << 1 << View::Day << 194;
-    QTest::newRow("2: week") << 2 << View::Week << 194;
-    QTest::newRow("3: month, right pane collapsed") << 3 << View::Month << 1;
-    QTest::newRow("any other value builds no view") << 7 << View::None << 194;
+    QTest::newRow("1: day") << "1" << View::Day << 194;
+    QTest::newRow("2: week") << "2" << View::Week << 194;
+    QTest::newRow("3: month, right pane collapsed") << "3" << View::Month << 1;
+    // No other program's value leaves the window without a view.
+    QTest::newRow("7 starts in the day view") << "7" << View::Day << 194;
+    QTest::newRow("0 starts in the day view") << "0" << View::Day << 194;
+    QTest::newRow("-1 starts in the day view") << "-1" << View::Day << 194;
+    QTest::newRow("'week' starts in the day view") << "'week'" << View::Day << 194;
+    QTest::newRow("blank starts in the day view") << "NULL" << View::Day << 194;
 }
 
 void MainWindowTest::lastViewOfTheFolderIsBuilt()
 {
-    QFETCH(int, lastView);
+    QFETCH(QString, stored);
     QFETCH(View, current);
     QFETCH(int, rightPaneWidth);
-    prepareHome(m_home->path(), {}, {{7, lastView}});
+    prepareHome(m_home->path(), {});
+    writeFolderFieldAsSql(m_home->path(), 7, stored);
     Run run(m_home->path());
     QVERIFY(run.start());
     QCOMPARE(run.window().currentView(), current);
     QCOMPARE(run.window().topBar()->pressedView(), current);
     QCOMPARE(run.window().rightPaneWidth(), rightPaneWidth);
-    QCOMPARE(run.log.calls.size(), current == View::None ? 0 : 1);
+    QCOMPARE(run.log.calls.size(), 1);
+    QVERIFY(!run.window().dateCaption().isEmpty());
+}
+
+// The other view settings of the folder row: what the planner never writes
+// takes the value of a new folder, and a navigator too tall for the window
+// shows the months that fit, so that the task pad stays on the screen.
+void MainWindowTest::badFolderFieldsTakeTheirDefaults_data()
+{
+    QTest::addColumn<int>("field");
+    QTest::addColumn<QString>("stored"); // an SQL literal
+    QTest::addColumn<int>("navigatorHeight");
+    QTest::addColumn<int>("rightPaneWidth");
+    QTest::addColumn<int>("taskPadView");
+    QTest::newRow("navigator of two months") << 6 << "296" << 296 << 194 << 1;
+    QTest::newRow("navigator hidden") << 6 << "0" << 0 << 194 << 1;
+    QTest::newRow("navigator at -99999") << 6 << "-99999" << 148 << 194 << 1;
+    QTest::newRow("navigator at 99999") << 6 << "99999" << 148 << 194 << 1;
+    QTest::newRow("navigator as text") << 6 << "'tall'" << 148 << 194 << 1;
+    QTest::newRow("right pane of two months") << 5 << "388" << 148 << 388 << 1;
+    QTest::newRow("right pane at -5") << 5 << "-5" << 148 << 194 << 1;
+    QTest::newRow("right pane at 0") << 5 << "0" << 148 << 194 << 1;
+    QTest::newRow("right pane as text") << 5 << "'wide'" << 148 << 194 << 1;
+    QTest::newRow("task pad view 4") << 8 << "4" << 148 << 194 << 4;
+    QTest::newRow("task pad view 9") << 8 << "9" << 148 << 194 << 1;
+    QTest::newRow("task pad view as text") << 8 << "'all'" << 148 << 194 << 1;
+}
+
+void MainWindowTest::badFolderFieldsTakeTheirDefaults()
+{
+    QFETCH(int, field);
+    QFETCH(QString, stored);
+    QFETCH(int, navigatorHeight);
+    QFETCH(int, rightPaneWidth);
+    QFETCH(int, taskPadView);
+    prepareHome(m_home->path(), {{11, false}, {12, 20}, {13, 20}, {14, 900}, {15, 1100}});
+    writeFolderFieldAsSql(m_home->path(), field, stored);
+    Run run(m_home->path());
+    QVERIFY(run.start());
+    TForm1 &window = run.window();
+    QCOMPARE(window.currentView(), View::Day);
+    QCOMPARE(window.navigatorHeight(), navigatorHeight);
+    QCOMPARE(window.navigator()->height(), navigatorHeight);
+    QCOMPARE(window.navigator()->isVisible(), navigatorHeight > 0);
+    QCOMPARE(window.rightPaneWidth(), rightPaneWidth);
+    QCOMPARE(run.taskPadViews, QList<int>{taskPadView});
+}
+
+void MainWindowTest::tallNavigatorGivesWayToALowWindow()
+{
+    // Six months down is a height the planner keeps, but not in a window
+    // of 687 pixels: the navigator shows what fits, and grows back.
+    prepareHome(m_home->path(), {{11, false}, {12, 20}, {13, 20}, {14, 687}, {15, 814}}, {{6, 888}});
+    Run run(m_home->path());
+    QVERIFY(run.start());
+    TForm1 &window = run.window();
+    QCOMPARE(window.navigatorHeight(), 888);
+    const int shown = window.navigator()->height();
+    QVERIFY2(shown < 888 && shown > 0 && shown % 148 == 0, qPrintable(QString::number(shown)));
+    QVERIFY(window.navigator()->mapTo(&window, QPoint(0, shown)).y() <= window.height());
+    window.resize(window.width(), 1010);
+    QCOMPARE(window.navigator()->height(), 888);
+    QCOMPARE(window.navigatorHeight(), 888);
 }
 
 void MainWindowTest::showViewPressesButtonsAndRecordsTheView()
@@ -767,6 +875,146 @@ void MainWindowTest::helpOpensOnItsContents()
     QVERIFY(help);
     QVERIFY(help->isVisible());
     QCOMPARE(help->currentPage(), HelpWindow::contentsPage());
+}
+
+// Each shortcut, pressed in the main window, reaches its command.
+void MainWindowTest::shortcutsReachTheirCommands_data()
+{
+    QTest::addColumn<QKeySequence>("keys");
+    QTest::addColumn<QString>("effect");
+    QTest::newRow("Ctrl+2: week") << QKeySequence("Ctrl+2") << "week view";
+    QTest::newRow("Ctrl+3: month") << QKeySequence("Ctrl+3") << "month view";
+    QTest::newRow("Ctrl+1: day") << QKeySequence("Ctrl+1") << "day view";
+    QTest::newRow("Alt+Left: the day before") << QKeySequence("Alt+Left") << "2025-03-08";
+    QTest::newRow("Alt+Right: the next day") << QKeySequence("Alt+Right") << "2025-03-10";
+    QTest::newRow("Ctrl+T: today") << QKeySequence("Ctrl+T") << "2025-03-09";
+    QTest::newRow("Ctrl+N: new appointment") << QKeySequence("Ctrl+N") << "new appointment";
+    QTest::newRow("Ctrl+Shift+N: new task") << QKeySequence("Ctrl+Shift+N") << "new task";
+    QTest::newRow("Ctrl+P: print preview") << QKeySequence("Ctrl+P") << "print preview";
+    QTest::newRow("F1: help") << QKeySequence("F1") << "help";
+    QTest::newRow("Ctrl+Q: exit") << QKeySequence("Ctrl+Q") << "exit";
+}
+
+void MainWindowTest::shortcutsReachTheirCommands()
+{
+    QFETCH(QKeySequence, keys);
+    QFETCH(QString, effect);
+    Clock::setNowForTesting(QDateTime(QDate(2025, 3, 9), QTime(10, 0)));
+    Run run(m_home->path());
+    QVERIFY(run.start());
+    TForm1 &window = run.window();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    // Today is the 9th; a shortcut that moves the date starts elsewhere.
+    if (effect == "2025-03-09")
+        window.pickDate(QDate(2025, 4, 1));
+    QStringList seen;
+    connect(&window, &TForm1::newAppointmentRequested, this, [&seen] { seen << "new appointment"; });
+    connect(&window, &TForm1::newTaskRequested, this, [&seen] { seen << "new task"; });
+    connect(&window, &TForm1::printPreviewRequested, this, [&seen] { seen << "print preview"; });
+    connect(&window, &TForm1::exitRequested, this, [&seen] { seen << "exit"; });
+    if (effect == "day view")
+        window.showView(View::Week);
+
+    QTest::keySequence(&window, keys);
+
+    if (effect.endsWith(" view")) {
+        QCOMPARE(viewName(window.currentView()) + " view", effect);
+    } else if (effect.startsWith("2025-")) {
+        QCOMPARE(window.shownDate(), QDate::fromString(effect, Qt::ISODate));
+    } else if (effect == "help") {
+        QVERIFY(window.helpWindow() && window.helpWindow()->isVisible());
+    } else {
+        QCOMPARE(seen, QStringList{effect});
+    }
+    Clock::setNowForTesting(QDateTime());
+}
+
+// The help page lists every shortcut the menus show, as the menus show it.
+void MainWindowTest::helpPageListsEveryShortcut()
+{
+    Run run(m_home->path());
+    QVERIFY(run.start());
+    QFile page(QStringLiteral(":/help/keyboard.html"));
+    QVERIFY(page.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(page.readAll());
+    QVERIFY(QFile(QStringLiteral(":/help/contents.html")).open(QIODevice::ReadOnly));
+    int listed = 0;
+    for (QAction *top : run.window().menuBar()->actions()) {
+        for (QAction *action : top->menu()->actions()) {
+            if (action->shortcut().isEmpty())
+                continue;
+            const QString keys = action->shortcut().toString(QKeySequence::NativeText);
+            QVERIFY2(text.contains("<td>" + keys + "</td>"), qPrintable(keys));
+            ++listed;
+        }
+    }
+    QCOMPARE(listed, 11);
+}
+
+// At the smallest size the window takes, the five shortcut buttons and their
+// captions stand one below the other, none over the next, all inside the bar.
+void MainWindowTest::shortcutBarFitsTheSmallestWindow()
+{
+    Run run(m_home->path());
+    QVERIFY(run.start());
+    TForm1 &window = run.window();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.resize(window.minimumSize());
+    QTRY_COMPARE(window.size(), window.minimumSize());
+    QCoreApplication::processEvents();
+    ShortcutBar *bar = window.shortcutBar();
+    const QList<QToolButton *> buttons = {bar->newEventButton(), bar->newTaskButton(), bar->remindersButton(),
+                                          bar->optionsButton(), bar->previewButton()};
+    for (int i = 0; i < buttons.size(); ++i) {
+        const QRect shown = buttons.at(i)->geometry();
+        QVERIFY2(bar->rect().contains(shown), qPrintable(buttons.at(i)->text()));
+        // Icon and caption as the button lays them out fit its height.
+        QVERIFY2(buttons.at(i)->sizeHint().height() <= shown.height(), qPrintable(buttons.at(i)->text()));
+        if (i + 1 < buttons.size())
+            QVERIFY2(shown.bottom() < buttons.at(i + 1)->geometry().top(), qPrintable(buttons.at(i)->text()));
+    }
+}
+
+// A window that would open past the screen's edges (a help window below a
+// main window low on the screen, a dialog left where the screen ended)
+// opens inside the screen's available area.
+void MainWindowTest::windowsOpenInsideTheScreen_data()
+{
+    QTest::addColumn<QPoint>("mainWindowAt");
+    QTest::addColumn<QPoint>("helpAt"); // (-1, -1): never placed
+    QTest::newRow("centred over a main window low on the screen") << QPoint(100, 450) << QPoint(-1, -1);
+    QTest::newRow("left below the screen's bottom") << QPoint(0, 0) << QPoint(100, 499);
+    QTest::newRow("left past the right edge") << QPoint(0, 0) << QPoint(700, 20);
+    QTest::newRow("left above and left of the screen") << QPoint(0, 0) << QPoint(-300, -200);
+}
+
+void MainWindowTest::windowsOpenInsideTheScreen()
+{
+    QFETCH(QPoint, mainWindowAt);
+    QFETCH(QPoint, helpAt);
+    OnScreenPlacement::install();
+    Run run(m_home->path());
+    QVERIFY(run.start());
+    TForm1 &window = run.window();
+    window.move(mainWindowAt);
+    window.showHelp();
+    HelpWindow *help = window.helpWindow();
+    QVERIFY(help);
+    if (helpAt != QPoint(-1, -1)) {
+        help->hide();
+        help->move(helpAt);
+        window.showHelp();
+    }
+    const QRect available = help->screen()->availableGeometry();
+    QVERIFY2(available.contains(help->frameGeometry()),
+             qPrintable(QStringLiteral("%1,%2 %3x%4 in %5x%6")
+                            .arg(help->x())
+                            .arg(help->y())
+                            .arg(help->width())
+                            .arg(help->height())
+                            .arg(available.width())
+                            .arg(available.height())));
 }
 
 QTEST_MAIN(MainWindowTest)

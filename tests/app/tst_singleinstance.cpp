@@ -22,6 +22,8 @@ private slots:
     void cleanup();
 
     void secondStartEndsSilently();
+    void secondStartAsksTheRunningCopyToShow();
+    void requestWithoutARunningCopyFails();
     void staleLockOfACrashedCopyIsTakenOver();
     void unreadableStoreEndsWithAMessage();
 
@@ -110,6 +112,34 @@ void SingleInstanceTest::secondStartEndsSilently()
 
     QCOMPARE(first.state(), QProcess::Running);
     QCOMPARE(lockOwner(), first.processId());
+}
+
+// On a desktop without a notification area the window of a running copy may
+// be hidden or minimised with no way back: a second start is that way.
+void SingleInstanceTest::secondStartAsksTheRunningCopyToShow()
+{
+    SingleInstanceGuard running(m_runtime->path());
+    QVERIFY(running.acquire());
+    int requests = 0;
+    QVERIFY(running.listenForShowRequests([&requests] { ++requests; }));
+    // Only the copy that holds the lock listens.
+    SingleInstanceGuard restarted(m_runtime->path());
+    QVERIFY(!restarted.listenForShowRequests([] {}));
+
+    SingleInstanceGuard second(m_runtime->path());
+    QVERIFY(!second.acquire());
+    QVERIFY(second.askRunningCopyToShow());
+    QTRY_COMPARE(requests, 1);
+    SingleInstanceGuard third(m_runtime->path());
+    QVERIFY(!third.acquire());
+    QVERIFY(third.askRunningCopyToShow());
+    QTRY_COMPARE(requests, 2);
+}
+
+void SingleInstanceTest::requestWithoutARunningCopyFails()
+{
+    SingleInstanceGuard alone(m_runtime->path());
+    QVERIFY(!alone.askRunningCopyToShow());
 }
 
 void SingleInstanceTest::staleLockOfACrashedCopyIsTakenOver()

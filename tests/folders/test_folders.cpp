@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QProcess>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -259,10 +260,11 @@ public:
     void fileMenu(const QString &entry)
     {
         for (QAction *top : window().menuBar()->actions()) {
-            if (top->text() != "File ")
+            // As a person reads them, without the mnemonic marks.
+            if (QString(top->text()).remove('&') != "File ")
                 continue;
             for (QAction *action : top->menu()->actions()) {
-                if (action->text() == entry) {
+                if (QString(action->text()).remove('&') == entry) {
                     action->trigger();
                     return;
                 }
@@ -324,11 +326,15 @@ private slots:
     void newFolder();
     void deleteFolder_data();
     void deleteFolder();
+    void deleteOntoAFileThatIsNoCalendar_data();
+    void deleteOntoAFileThatIsNoCalendar();
     void ignoredKeys_data();
     void ignoredKeys();
     void newCalendar_data();
     void newCalendar();
     void editorCreatesAndOpensACalendar();
+    void copiedDataRootKeepsToItsOwnCalendars_data();
+    void copiedDataRootKeepsToItsOwnCalendars();
     void editorLayout_data();
     void editorLayout();
     void foldersButtonTwice();
@@ -548,7 +554,8 @@ void FoldersTest::editFolder()
     QCOMPARE(allSubjects(run.dm().table(1)), subjects);
     QCOMPARE(run.activeFolder(), ids.personal);
     QCOMPARE(run.dm().Table61().state(), Cursor::State::Browse);
-    QCOMPARE(run.folderText(3), home() + (ok && path != "-" ? path : "Personal Calendar/"));
+    // A folder inside the data root is kept relative to it.
+    QCOMPARE(run.folderText(3), ok && path != "-" ? path : QString("Personal Calendar/"));
     QCOMPARE(run.viewCalls, viewCalls);
     QCOMPARE(run.taskPadViews, ok ? QList<int>{1} : QList<int>());
     QVERIFY(run.messages.isEmpty());
@@ -607,7 +614,7 @@ void FoldersTest::newFolder()
     QCOMPARE(run.window().folderName(), QString("Travel"));
     // The row now names the default calendar, with the new folder's settings.
     QCOMPARE(run.folderText(2), QString("Travel"));
-    QCOMPARE(run.folderText(3), home() + "Personal Calendar/");
+    QCOMPARE(run.folderText(3), QString("Personal Calendar/"));
     QCOMPARE(run.folderText(4), QString("Personal Calendar.db"));
     QCOMPARE(run.folderText(5), QString("194"));
     QCOMPARE(run.folderText(6), QString("148"));
@@ -670,6 +677,62 @@ void FoldersTest::deleteFolder()
     QCOMPARE(run.taskPadViews, taskPadViews);
     QVERIFY(QFileInfo(deletedFile).isFile()); // the file stays on disk
     QVERIFY(run.messages.isEmpty());
+}
+
+// The folder that takes over after Delete names a file that is no
+// calendar. The deleted folder was the active one, so there is no calendar
+// to stay on: the planner shows the folder that options "46" now names, on
+// the default calendar, and says so; never the deleted folder's calendar
+// under the other folder's name.
+void FoldersTest::deleteOntoAFileThatIsNoCalendar_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::newRow("a text file") << QByteArray("not a calendar\n");
+    QTest::newRow("another program's database") << otherProgramsDatabase();
+}
+
+void FoldersTest::deleteOntoAFileThatIsNoCalendar()
+{
+    QFETCH(QByteArray, content);
+    const Home ids = prepareHome(home());
+    const QString bad = home() + "Other/notes.db";
+    QVERIFY(writeBytes(bad, content));
+    qint64 other = 0;
+    {
+        TDataModule2 dm{DataRoot(home())};
+        QVERIFY(dm.startUp());
+        other = addRow(dm.Table61(), {{"2", "Other"}, {"3", home() + "Other/"}, {"4", "notes.db"}, {"7", 2}, {"8", 3}});
+        QVERIFY(other > 0);
+        QVERIFY(dm.options().change({{46, ids.work}}));
+        dm.closeAll();
+    }
+    Run run(home());
+    QVERIFY(run.start());
+    QCOMPARE(run.calendarFile(), home() + "Work/work.db");
+    run.viewCalls.clear();
+
+    run.list().setFocus();
+    QTest::keyClick(&run.list(), Qt::Key_Delete);
+
+    const QString defaultCalendar = home() + "Personal Calendar/Personal Calendar.db";
+    QCOMPARE(run.list().rowCount(), 2);
+    QCOMPARE(run.folderText(2), QString("Other"));
+    QCOMPARE(run.activeFolder(), other);
+    QVERIFY(run.dm().Table61().locate("1", run.activeFolder()));
+    QCOMPARE(run.window().folderName(), QString("Other"));
+    QCOMPARE(run.calendarFile(), defaultCalendar);
+    QCOMPARE(allSubjects(run.dm().table(1)), QStringList{"personal today"});
+    QVERIFY(run.dm().calendarCursorsOpen());
+    QCOMPARE(run.messages.size(), 1);
+    QVERIFY2(run.messages.at(0).endsWith("The default calendar " + QDir::toNativeSeparators(defaultCalendar)
+                                         + " was opened instead."),
+             qPrintable(run.messages.at(0)));
+    QCOMPARE(run.window().currentView(), View::Week);
+    QCOMPARE(run.taskPadViews, QList<int>{3});
+    // The folder keeps the file it names, and the file is as it was.
+    QCOMPARE(run.folderText(3), home() + "Other/");
+    QCOMPARE(run.folderText(4), QString("notes.db"));
+    QCOMPARE(readBytes(bad), content);
 }
 
 void FoldersTest::ignoredKeys_data()
@@ -789,11 +852,59 @@ void FoldersTest::editorCreatesAndOpensACalendar()
     QCOMPARE(pathAfterNew, home() + "Work/");
     QCOMPARE(run.answers.openStartDirs, QStringList{home() + "Work/"});
     QCOMPARE(run.folderText(2), QString("Work"));
-    QCOMPARE(run.folderText(3), home() + "Trips/");
+    QCOMPARE(run.folderText(3), QString("Trips/"));
     QCOMPARE(run.folderText(4), QString("trips.db"));
     QCOMPARE(run.calendarFile(), home() + "Trips/trips.db");
     QCOMPARE(run.dm().table(1).recordCount(), 0);
     QVERIFY(run.messages.isEmpty());
+}
+
+// A data root copied elsewhere (cp -a, a portable install on another disk)
+// reads and writes the calendars inside it, never the original's; a row
+// written before folders were kept relative still names its file in full.
+void FoldersTest::copiedDataRootKeepsToItsOwnCalendars_data()
+{
+    QTest::addColumn<bool>("pickedInEditor"); // else: an absolute row from before
+    QTest::addColumn<bool>("readsTheCopy");
+    QTest::newRow("a folder chosen in Edit Folder") << true << true;
+    QTest::newRow("an absolute row from before is read as it stands") << false << false;
+}
+
+void FoldersTest::copiedDataRootKeepsToItsOwnCalendars()
+{
+    QFETCH(bool, pickedInEditor);
+    QFETCH(bool, readsTheCopy);
+    const QString original = home() + "original/";
+    const Home ids = prepareHome(original); // "Work" on an absolute row
+    if (pickedInEditor) {
+        Run run(original);
+        QVERIFY(run.start());
+        run.answers.calendarFile = original + "Work/work.db";
+        run.answers.editor = [](TForm7 &editor) {
+            QTest::mouseClick(editor.openCalendarButton(), Qt::LeftButton);
+            QTest::mouseClick(editor.okButton(), Qt::LeftButton);
+        };
+        run.doubleClick("Work");
+        QCOMPARE(run.folderText(3), QString("Work/"));
+        QCOMPARE(run.calendarFile(), original + "Work/work.db");
+        QVERIFY(run.dm().options().change({{46, ids.personal}}));
+    }
+    const QString copy = home() + "copy/";
+    QVERIFY(QProcess::execute("cp", {"-a", QDir::cleanPath(original), QDir::cleanPath(copy)}) == 0);
+
+    Run run(copy);
+    QVERIFY(run.start());
+    QCOMPARE(run.calendarFile(), copy + "Personal Calendar/Personal Calendar.db");
+    run.click("Work");
+    const QString work = (readsTheCopy ? copy : original) + "Work/work.db";
+    QCOMPARE(run.calendarFile(), work);
+    QVERIFY(addRow(run.dm().Table50(), appointment("added in the copy", today)) > 0);
+
+    Cursor originalWork;
+    originalWork.setTableFile(original + "Work/", "work.db", calendarSchema());
+    QVERIFY(originalWork.open());
+    const QStringList expected = readsTheCopy ? QStringList{"work today"} : QStringList{"added in the copy", "work today"};
+    QCOMPARE(allSubjects(originalWork), expected);
 }
 
 void FoldersTest::editorLayout_data()

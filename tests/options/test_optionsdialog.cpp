@@ -99,6 +99,8 @@ private slots:
     void paperList();
     void purgeDaysMustBeAWholeNumber_data();
     void purgeDaysMustBeAWholeNumber();
+    void purgeDaysAreNotCheckedWithoutPurge_data();
+    void purgeDaysAreNotCheckedWithoutPurge();
     void taskTimeMustReadAsATime();
     void failedStartWithSystemKeepsTheDialogOpen();
     void openingAgainDropsTheOpenEdit();
@@ -610,6 +612,38 @@ void TestOptionsDialog::purgeDaysMustBeAWholeNumber()
         QCOMPARE(disk->options().intField(54), stored);
         QVERIFY(disk->options().boolField(52));
     }
+}
+
+// With "Delete items older than" unticked nothing is purged, so the age
+// box cannot stand in the way of the other settings; a bad age is simply
+// not stored.
+void TestOptionsDialog::purgeDaysAreNotCheckedWithoutPurge_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("stored");
+    QTest::newRow("empty") << "" << 30;
+    QTest::newRow("words") << "ten" << 30;
+    QTest::newRow("zero") << "0" << 30;
+    QTest::newRow("above 3650") << "3651" << 30;
+    QTest::newRow("a good age is kept") << "45" << 45;
+}
+
+void TestOptionsDialog::purgeDaysAreNotCheckedWithoutPurge()
+{
+    QFETCH(QString, typed);
+    QFETCH(int, stored);
+    open();
+    tick(30);
+    type(54, typed);
+    QVERIFY(!m_data->options().boolField(52));
+
+    QVERIFY(m_form->confirm());
+    QVERIFY(m_messages.isEmpty());
+    QVERIFY(!m_form->isVisible());
+    const auto disk = onDisk();
+    QVERIFY(disk->options().boolField(30));
+    QVERIFY(!disk->options().boolField(52));
+    QCOMPARE(disk->options().intField(54), stored);
 }
 
 void TestOptionsDialog::taskTimeMustReadAsATime()

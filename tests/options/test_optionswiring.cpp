@@ -27,6 +27,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QDir>
 #include <QtTest>
 
 #include <memory>
@@ -187,6 +188,8 @@ void TestOptionsWiring::startWithSystemFollowsTheBox()
     QTest::mouseClick(m_dialog->okButton(), Qt::LeftButton);
     QVERIFY(Autostart::isRegistered());
     QCOMPARE(Autostart::registeredProgram(), QCoreApplication::applicationFilePath());
+    // The test's own data root is not the one a start at log-on would find.
+    QCOMPARE(Autostart::registeredDataRoot(), QDir::cleanPath(m_home->path()));
 
     openOptions();
     m_dialog->showPage(TForm5::Page::Program);

@@ -15,6 +15,8 @@ private slots:
     void resolve();
     void perUserDirectoryWhenNothingIsGiven();
     void pathsBelowTheRoot();
+    void folderPathsAsStored_data();
+    void folderPathsAsStored();
 };
 
 void TestDataRoot::resolve_data()
@@ -63,6 +65,41 @@ void TestDataRoot::pathsBelowTheRoot()
     QCOMPARE(root.defaultCalendarDir(), QString("/srv/planner/Personal Calendar/"));
     QCOMPARE(root.defaultSoundPath(), QString("/srv/planner/daybrook1.wav"));
     QVERIFY(!DataRoot().isValid());
+}
+
+// The folders list keeps a calendar folder inside the data root relative to
+// it, and reads a relative one against the root it is in; a folder
+// elsewhere, and every absolute row written before, stands as it is.
+void TestDataRoot::folderPathsAsStored_data()
+{
+    QTest::addColumn<QString>("dir");
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("readBack");
+    QTest::newRow("the default calendar folder") << "/srv/planner/Personal Calendar/" << "Personal Calendar/"
+                                                 << "/srv/planner/Personal Calendar/";
+    QTest::newRow("a folder two levels down") << "/srv/planner/cal/work/" << "cal/work/" << "/srv/planner/cal/work/";
+    QTest::newRow("without the closing separator") << "/srv/planner/cal" << "cal" << "/srv/planner/cal";
+    QTest::newRow("the root itself") << "/srv/planner/" << "./" << "/srv/planner/";
+    QTest::newRow("an unclean path inside") << "/srv/planner/x/../cal/" << "cal/" << "/srv/planner/cal/";
+    QTest::newRow("a folder outside") << "/home/ann/cal/" << "/home/ann/cal/" << "/home/ann/cal/";
+    QTest::newRow("a sibling with the root's name as prefix") << "/srv/planner2/cal/" << "/srv/planner2/cal/"
+                                                              << "/srv/planner2/cal/";
+    QTest::newRow("blank") << "" << "" << "";
+}
+
+void TestDataRoot::folderPathsAsStored()
+{
+    QFETCH(QString, dir);
+    QFETCH(QString, stored);
+    QFETCH(QString, readBack);
+    const DataRoot root("/srv/planner");
+    QCOMPARE(root.storedFolderPath(dir), stored);
+    QCOMPARE(root.folderPath(stored), readBack);
+    // The same row in a copy of the root names the copy's folder.
+    if (stored.startsWith('/') || stored.isEmpty())
+        QCOMPARE(DataRoot("/mnt/copy").folderPath(stored), stored);
+    else
+        QCOMPARE(DataRoot("/mnt/copy").folderPath(stored), "/mnt/copy/" + readBack.mid(QString("/srv/planner/").size()));
 }
 
 QTEST_GUILESS_MAIN(TestDataRoot)

@@ -1,0 +1,73 @@
+#include "FolderFields.h"
+
+#include "Cursor.h"
+
+#include <QVariant>
+
+namespace FolderFields {
+
+namespace {
+
+// The whole number stored, when it is one within [lowest, highest].
+int inRange(const QVariant &stored, int lowest, int highest, int fallback)
+{
+    if (!stored.isValid() || stored.isNull())
+        return fallback;
+    bool ok = false;
+    const qlonglong number = stored.typeId() == QMetaType::QString ? stored.toString().trimmed().toLongLong(&ok)
+                                                                   : stored.toLongLong(&ok);
+    if (!ok || number < lowest || number > highest)
+        return fallback;
+    return int(number);
+}
+
+QVariant field(const Cursor &folders, const char *name)
+{
+    if (!folders.isOpen() || folders.eof())
+        return QVariant();
+    return folders.value(QString::fromLatin1(name));
+}
+
+} // namespace
+
+int rightPaneWidth(const QVariant &stored)
+{
+    return inRange(stored, 1, MaxRightPaneWidth, DefaultRightPaneWidth);
+}
+
+int navigatorHeight(const QVariant &stored)
+{
+    return inRange(stored, 0, MaxNavigatorHeight, DefaultNavigatorHeight);
+}
+
+int view(const QVariant &stored)
+{
+    return inRange(stored, 1, 3, DefaultView);
+}
+
+int taskPadView(const QVariant &stored)
+{
+    return inRange(stored, 1, 5, DefaultTaskPadView);
+}
+
+int rightPaneWidth(const Cursor &folders)
+{
+    return rightPaneWidth(field(folders, "5"));
+}
+
+int navigatorHeight(const Cursor &folders)
+{
+    return navigatorHeight(field(folders, "6"));
+}
+
+int view(const Cursor &folders)
+{
+    return view(field(folders, "7"));
+}
+
+int taskPadView(const Cursor &folders)
+{
+    return taskPadView(field(folders, "8"));
+}
+
+} // namespace FolderFields

@@ -100,6 +100,10 @@ void CellsView::selectDay(int index)
         if (edit.setFilter(cursorOf(index).filter()))
             edit.setFiltered(true);
     }
+    // A band is known by what was selected, not by the previous cell's
+    // current row alone: the press that led here (a right or middle click
+    // on a one-day row of that very cell) may have moved it off the band.
+    const bool bandWasSelected = m_state.hasSelectedItem() && m_state.LastSelectionMultiDay;
     m_state.SelectedItemNo = NoItem;
 
     // The item selected before loses its highlight: everywhere when it was
@@ -107,8 +111,10 @@ void CellsView::selectDay(int index)
     const int previous = selectedIndex();
     if (previous >= 0) {
         m_cells[previous]->update();
-        if (currentRowIsMultiDay(previous))
+        if (bandWasSelected || currentRowIsMultiDay(previous))
             repaintCells();
+    } else if (bandWasSelected) {
+        repaintCells();
     }
     if (previous != index) {
         if (previous >= 0)

@@ -11,6 +11,7 @@
 #include "WeekView.h"
 
 #include <QLabel>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -86,6 +87,8 @@ private slots:
     void clickingSelectsDayAndItem();
     void bandHighlightCrossesCells();
     void rightClickSelectsNoItem();
+    void pressOnOneDayRowUnhighlightsTheBand_data();
+    void pressOnOneDayRowUnhighlightsTheBand();
     void weekHeaderBarFollowsTheClick();
     void deleteKey_data();
     void deleteKey();
@@ -103,6 +106,7 @@ private:
     void showWeek(const QDate &navigator);
     void click(ItemCellList *cell, int row, Qt::MouseButton button = Qt::LeftButton);
     QColor rowPixel(ItemCellList *cell, int row, int x);
+    QColor shownPixel(ItemCellList *cell, int row, int x);
 
     std::unique_ptr<TempHome> m_home;
     std::unique_ptr<TDataModule2> m_data;
@@ -197,6 +201,17 @@ QColor TestCellViews::rowPixel(ItemCellList *cell, int row, int x)
 {
     const QImage image = cell->grab().toImage();
     return image.pixelColor(x, 18 + 18 * row + 9);
+}
+
+// What the window shows at a row now: the last painting, not a fresh
+// rendering, so a cell that was never told to repaint keeps its old look.
+QColor TestCellViews::shownPixel(ItemCellList *cell, int row, int x)
+{
+    QCoreApplication::processEvents();
+    QWidget *window = cell->window();
+    const QPoint at = cell->mapTo(window, QPoint(x, 18 + 18 * row + 9));
+    const QImage shot = window->screen()->grabWindow(window->winId(), at.x(), at.y(), 1, 1).toImage();
+    return shot.pixelColor(0, 0);
 }
 
 // --- geometry ------------------------------------------------------------------------
@@ -452,6 +467,36 @@ void TestCellViews::rightClickSelectsNoItem()
     QCOMPARE(m_state.SelectedCellNo, 9);
     QCOMPARE(m_navigator, QDate(2025, 3, 4));
     QCOMPARE(m_state.SelectedItemNo, QStringLiteral("0"));
+}
+
+void TestCellViews::pressOnOneDayRowUnhighlightsTheBand_data()
+{
+    QTest::addColumn<Qt::MouseButton>("button");
+    QTest::newRow("right button") << Qt::RightButton;
+    QTest::newRow("middle button") << Qt::MiddleButton;
+}
+
+// The band is selected in Wednesday's cell; a press on the one-day item
+// below it in that same cell makes that item the cell's current row, and
+// still every cell of the band must lose the highlight.
+void TestCellViews::pressOnOneDayRowUnhighlightsTheBand()
+{
+    QFETCH(Qt::MouseButton, button);
+    addItem("Trip", QDate(2025, 3, 4), QDate(2025, 3, 6), QTime(), 1, true);
+    addItem("Call", QDate(2025, 3, 5), QDate(2025, 3, 5), QTime(10, 0));
+    showMonth(QDate(2025, 3, 12));
+    const QList<int> bandCells {8, 9, 10};
+
+    click(m_month->cell(9), 0);
+    QVERIFY(m_state.LastSelectionMultiDay);
+    for (int i : bandCells)
+        QCOMPARE(shownPixel(m_month->cell(i), 0, 60), selection);
+
+    click(m_month->cell(9), 1, button);
+    QCOMPARE(m_state.SelectedItemNo, QStringLiteral("0"));
+    QCOMPARE(m_month->cell(9)->cursor().asText("Subject"), QString("Call"));
+    for (int i : bandCells)
+        QCOMPARE(shownPixel(m_month->cell(i), 0, 60), type1);
 }
 
 void TestCellViews::weekHeaderBarFollowsTheClick()

@@ -102,6 +102,10 @@ void connectCellsView(PlannerProgram &p, CellsView *view)
     TForm1 &form = p.mainWindow();
     view->setNavigatorMover([&form](const QDate &date) { form.setShownDate(date); });
     QObject::connect(view, &CellsView::storeError, &p, [&p, &form](const QString &message) { p.showMessage(message, &form); });
+    QObject::connect(view, &CellsView::dayViewRequested, &form, [&form](const QDate &date) {
+        form.setShownDate(date);
+        form.showView(TForm1::View::Day);
+    });
 }
 
 // The week and month views' hooks: a picked date builds the view for it,

@@ -21,6 +21,7 @@ ItemCellList *CellsView::addCell(QWidget *area, const RowPainter &painter)
     const int index = int(m_cells.size());
     auto *cell = new ItemCellList(m_data.table(index + 1), painter, area);
     cell->setTopMargin(ItemCellList::rowHeight);
+    cell->setMoreMarkShown(true);
     cell->setContextProvider([this, index] {
         CellContext context = cellContext(index);
         context.date = cellDate(index);
@@ -33,6 +34,7 @@ ItemCellList *CellsView::addCell(QWidget *area, const RowPainter &painter)
     connect(cell, &ItemCellList::mouseReleased, this,
             [this, index](Qt::MouseButton button) { onReleased(index, button); });
     connect(cell, &ItemCellList::doubleClicked, this, &CellsView::onDoubleClicked);
+    connect(cell, &ItemCellList::moreClicked, this, [this, index] { emit dayViewRequested(cellDate(index)); });
     connect(cell, &ItemCellList::keyPressed, this,
             [this, index](int key, Qt::KeyboardModifiers modifiers) { onKey(index, key, modifiers); });
     m_cells.append(cell);

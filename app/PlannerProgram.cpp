@@ -45,16 +45,6 @@ void showOnStandardError(const QString &text)
 
 } // namespace
 
-PlannerProgram::MessageSink PlannerProgram::defaultMessageSink()
-{
-    return [](const QString &text) {
-        if (withoutScreen())
-            showOnStandardError(text);
-        else
-            messageBoxFor(text, nullptr)->exec();
-    };
-}
-
 std::unique_ptr<QMessageBox> PlannerProgram::messageBoxFor(const QString &text, QWidget *window)
 {
     QWidget *owner = window ? window->window() : nullptr;

@@ -65,8 +65,6 @@ public:
     // that window's child, above it.
     void showMessage(const QString &text, QWidget *window = nullptr) const;
 
-    // The message sink a program run uses when none is given.
-    static MessageSink defaultMessageSink();
     // The box for a message raised by `window`: its child, modal to it, and
     // on top where the window stays on top of all others, since a box
     // beneath such a window can neither be seen nor reached.

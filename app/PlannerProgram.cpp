@@ -14,8 +14,6 @@ PlannerProgram::PlannerProgram(Settings settings)
 {
     if (!m_settings.trayAvailable)
         m_settings.trayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
-    if (!m_settings.showMessage)
-        m_settings.showMessage = defaultMessageSink();
 }
 
 PlannerProgram::~PlannerProgram()
@@ -31,16 +29,50 @@ PlannerProgram::~PlannerProgram()
     m_dataModule.reset();
 }
 
-PlannerProgram::MessageSink PlannerProgram::defaultMessageSink()
+namespace {
+
+// Without a screen a modal box would wait for a click that never comes.
+bool withoutScreen()
 {
-    return [](const QString &text) {
-        const QString platform = QGuiApplication::platformName();
-        if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal")) {
-            std::fprintf(stderr, "%s\n", qPrintable(text));
-            return;
-        }
-        QMessageBox::warning(nullptr, QStringLiteral("Daybrook Planner"), text);
-    };
+    const QString platform = QGuiApplication::platformName();
+    return platform == QLatin1String("offscreen") || platform == QLatin1String("minimal");
+}
+
+void showOnStandardError(const QString &text)
+{
+    std::fprintf(stderr, "%s\n", qPrintable(text));
+}
+
+} // namespace
+
+std::unique_ptr<QMessageBox> PlannerProgram::messageBoxFor(const QString &text, QWidget *window)
+{
+    QWidget *owner = window ? window->window() : nullptr;
+    auto box = std::make_unique<QMessageBox>(QMessageBox::Warning, QStringLiteral("Daybrook Planner"), text,
+                                             QMessageBox::Ok, owner);
+    if (owner) {
+        box->setWindowModality(Qt::WindowModal);
+        if (owner->windowFlags() & Qt::WindowStaysOnTopHint)
+            box->setWindowFlag(Qt::WindowStaysOnTopHint);
+    }
+    return box;
+}
+
+void PlannerProgram::showMessage(const QString &text, QWidget *window) const
+{
+    if (m_settings.showMessage) {
+        m_settings.showMessage(text);
+        return;
+    }
+    if (!m_settings.runMessageBox && withoutScreen()) {
+        showOnStandardError(text);
+        return;
+    }
+    std::unique_ptr<QMessageBox> box = messageBoxFor(text, window);
+    if (m_settings.runMessageBox)
+        m_settings.runMessageBox(*box);
+    else
+        box->exec();
 }
 
 bool PlannerProgram::start()

@@ -9,6 +9,8 @@
 #include <memory>
 #include <vector>
 
+class QMessageBox;
+class QWidget;
 class TDataModule2;
 class TForm1;
 
@@ -30,6 +32,9 @@ public:
         // Where messages for the user go; a message box by default (standard
         // error on a platform without a screen).
         MessageSink showMessage;
+        // Without showMessage: runs the box a message gets (exec() by
+        // default); a test looks at the box instead.
+        std::function<void(QMessageBox &)> runMessageBox;
     };
 
     explicit PlannerProgram(Settings settings);
@@ -56,10 +61,14 @@ public:
 
     TForm1 &mainWindow() { return *m_mainWindow; }
     TDataModule2 &dataModule() { return *m_dataModule; }
-    void showMessage(const QString &text) const { m_settings.showMessage(text); }
+    // A message raised by `window` (none: by the program itself) opens as
+    // that window's child, above it.
+    void showMessage(const QString &text, QWidget *window = nullptr) const;
 
-    // The message sink a program run uses when none is given.
-    static MessageSink defaultMessageSink();
+    // The box for a message raised by `window`: its child, modal to it, and
+    // on top where the window stays on top of all others, since a box
+    // beneath such a window can neither be seen nor reached.
+    static std::unique_ptr<QMessageBox> messageBoxFor(const QString &text, QWidget *window);
 
 signals:
     void finished(int exitCode);

@@ -87,7 +87,7 @@ void installDayView(PlannerProgram &p, Parts &parts)
     QObject::connect(&form, &TForm1::clockFormatApplied, day, [day](bool on) { day->ruler()->setUse24Hour(on); });
     QObject::connect(day, &DayView::blockMenuRequested, &form,
                      [&form](qint64, const QPoint &at) { form.blockMenu()->popup(at); });
-    QObject::connect(day, &DayView::storeError, &p, [&p](const QString &message) { p.showMessage(message); });
+    QObject::connect(day, &DayView::storeError, &p, [&p, &form](const QString &message) { p.showMessage(message, &form); });
 
     // The block menu acts on the item of the last pressed block.
     QObject::connect(&form, &TForm1::blockTypeRequested, day, [day](int type) { day->setCurrentItemType(type); });
@@ -102,7 +102,11 @@ void connectCellsView(PlannerProgram &p, CellsView *view)
 {
     TForm1 &form = p.mainWindow();
     view->setNavigatorMover([&form](const QDate &date) { form.setShownDate(date); });
-    QObject::connect(view, &CellsView::storeError, &p, [&p](const QString &message) { p.showMessage(message); });
+    QObject::connect(view, &CellsView::storeError, &p, [&p, &form](const QString &message) { p.showMessage(message, &form); });
+    QObject::connect(view, &CellsView::dayViewRequested, &form, [&form](const QDate &date) {
+        form.setShownDate(date);
+        form.showView(TForm1::View::Day);
+    });
 }
 
 // The week and month views' hooks: a picked date builds the view for it,
@@ -220,7 +224,7 @@ void installTaskPad(PlannerProgram &p, Parts &parts)
     form.installTaskPad(pad);
     QObject::connect(&form, &TForm1::taskPadViewRequested, pad, &TaskPad::applyView);
     QObject::connect(pad, &TaskPad::viewApplied, &form, [&form](int view) { markTaskPadView(form, view); });
-    QObject::connect(pad, &TaskPad::storeError, &p, [&p](const QString &message) { p.showMessage(message); });
+    QObject::connect(pad, &TaskPad::storeError, &p, [&p, &form](const QString &message) { p.showMessage(message, &form); });
 }
 
 void installTaskEditor(PlannerProgram &p, Parts &parts)
@@ -342,7 +346,8 @@ void installReminders(PlannerProgram &p, Parts &parts)
     TForm1 &form = p.mainWindow();
     auto *reminders = new TForm6(p.dataModule());
     QObject::connect(&form, &QObject::destroyed, reminders, [reminders] { delete reminders; });
-    reminders->setMessageSink([&p](const QString &message) { p.showMessage(message); });
+    // The window stays on top: its messages must open above it.
+    reminders->setMessageSink([&p, reminders](const QString &message) { p.showMessage(message, reminders); });
 
     QObject::connect(&form, &TForm1::remindersRequested, reminders, &TForm6::showReminders);
     if (TForm3 *editor = parts.eventEditor)

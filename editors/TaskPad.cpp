@@ -242,8 +242,10 @@ void TaskPad::listPressed(int row)
 {
     const qint64 pressedNo = row >= 0 ? m_list->rows()[size_t(row)].no : 0;
     if (holdsSubject()) {
-        addPendingTask();
-        leaveTyping();
+        // A refused task stays in the box, still being typed, until it is
+        // posted or the user clears it.
+        if (addPendingTask())
+            leaveTyping();
     } else if (m_typing) {
         leaveTyping();
     }

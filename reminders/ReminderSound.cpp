@@ -37,8 +37,9 @@ ReminderSound::~ReminderSound() = default;
 
 void ReminderSound::play(const QString &path)
 {
-    if (!m_hasDevice || !m_hasDevice())
-        return;
+    // The file is the user's choice and is checked first: a wrong path
+    // must be said also on a machine that cannot play anything just now,
+    // or the user learns of it only when a reminder goes unheard.
     const QFileInfo file(path);
     if (!file.isFile() || !file.isReadable()) {
         report(path, tr("the file does not exist or cannot be read."));
@@ -48,6 +49,8 @@ void ReminderSound::play(const QString &path)
         report(path, tr("it is not a wave file."));
         return;
     }
+    if (!m_hasDevice || !m_hasDevice())
+        return;
     // One effect per file; a new file gets a new effect, so a status change
     // of the old one cannot be taken for the new file's.
     if (!m_effect || m_loadedPath != file.absoluteFilePath()) {
@@ -72,10 +75,13 @@ void ReminderSound::play(const QString &path)
 
 void ReminderSound::report(const QString &path, const QString &why)
 {
+    // Once per alarm minute: an alarm is raised at most once in a minute,
+    // and every alarm in a new minute that cannot sound is said again.
     const QDateTime now = Clock::now();
-    if (m_lastMessage.isValid() && m_lastMessage.secsTo(now) < 60 && m_lastMessage <= now)
+    const QDateTime minute(now.date(), QTime(now.time().hour(), now.time().minute()));
+    if (m_lastMessage == minute)
         return;
-    m_lastMessage = now;
+    m_lastMessage = minute;
     // Said after the alarm has run its course: a modal box inside the
     // scanner's tick would hold the tick open while later ticks go on.
     const QString text = tr("The reminder sound %1 cannot be played: %2").arg(path, why);

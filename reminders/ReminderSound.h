@@ -9,9 +9,10 @@
 class QSoundEffect;
 
 // Plays the reminder sound without waiting for it. Without an audio
-// device (a server, a test run) nothing is played and nothing is said. A
-// file that cannot be played is reported through the message sink, at
-// most once a minute, so a reminder every minute does not bury the user.
+// device (a server, a test run) nothing is played. A file that is missing
+// or cannot be played is reported through the message sink, device or
+// not, at most once in a clock minute, so a reminder every minute does not
+// bury the user.
 class ReminderSound : public QObject
 {
     Q_OBJECT
@@ -42,6 +43,6 @@ private:
     std::function<bool()> m_hasDevice;
     QSoundEffect *m_effect = nullptr;
     QString m_loadedPath;
-    QDateTime m_lastMessage;
+    QDateTime m_lastMessage; // the minute of the last message
     int m_started = 0;
 };

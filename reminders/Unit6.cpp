@@ -166,10 +166,16 @@ bool TForm6::use24Hour() const
 
 void TForm6::report(const QString &text)
 {
-    if (m_sink)
+    if (m_sink) {
         m_sink(text);
-    else
-        QMessageBox::warning(this, windowTitle(), text);
+        return;
+    }
+    // The window stays on top of all others; a box of its own must too, or
+    // it opens beneath it, out of sight, and blocks the buttons.
+    QMessageBox box(QMessageBox::Warning, windowTitle(), text, QMessageBox::Ok, this);
+    box.setWindowModality(Qt::WindowModal);
+    box.setWindowFlag(Qt::WindowStaysOnTopHint);
+    box.exec();
 }
 
 // --- showing -----------------------------------------------------------------

@@ -37,7 +37,8 @@ public:
     ~TForm6() override;
 
     // Messages for the user: an unusable snooze amount, a sound file that
-    // cannot be played. A message box by default.
+    // cannot be played. By default a message box of this window, above it;
+    // a sink given here must show them above the window as well.
     void setMessageSink(MessageSink sink);
 
     // Creation's last step: catches up on missed reminders, re-queries and

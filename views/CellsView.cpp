@@ -21,6 +21,7 @@ ItemCellList *CellsView::addCell(QWidget *area, const RowPainter &painter)
     const int index = int(m_cells.size());
     auto *cell = new ItemCellList(m_data.table(index + 1), painter, area);
     cell->setTopMargin(ItemCellList::rowHeight);
+    cell->setMoreMarkShown(true);
     cell->setContextProvider([this, index] {
         CellContext context = cellContext(index);
         context.date = cellDate(index);
@@ -33,6 +34,7 @@ ItemCellList *CellsView::addCell(QWidget *area, const RowPainter &painter)
     connect(cell, &ItemCellList::mouseReleased, this,
             [this, index](Qt::MouseButton button) { onReleased(index, button); });
     connect(cell, &ItemCellList::doubleClicked, this, &CellsView::onDoubleClicked);
+    connect(cell, &ItemCellList::moreClicked, this, [this, index] { emit dayViewRequested(cellDate(index)); });
     connect(cell, &ItemCellList::keyPressed, this,
             [this, index](int key, Qt::KeyboardModifiers modifiers) { onKey(index, key, modifiers); });
     m_cells.append(cell);
@@ -100,6 +102,10 @@ void CellsView::selectDay(int index)
         if (edit.setFilter(cursorOf(index).filter()))
             edit.setFiltered(true);
     }
+    // A band is known by what was selected, not by the previous cell's
+    // current row alone: the press that led here (a right or middle click
+    // on a one-day row of that very cell) may have moved it off the band.
+    const bool bandWasSelected = m_state.hasSelectedItem() && m_state.LastSelectionMultiDay;
     m_state.SelectedItemNo = NoItem;
 
     // The item selected before loses its highlight: everywhere when it was
@@ -107,8 +113,10 @@ void CellsView::selectDay(int index)
     const int previous = selectedIndex();
     if (previous >= 0) {
         m_cells[previous]->update();
-        if (currentRowIsMultiDay(previous))
+        if (bandWasSelected || currentRowIsMultiDay(previous))
             repaintCells();
+    } else if (bandWasSelected) {
+        repaintCells();
     }
     if (previous != index) {
         if (previous >= 0)

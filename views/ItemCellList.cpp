@@ -54,7 +54,46 @@ int ItemCellList::rowAt(int y) const
     if (y < m_topMargin)
         return -1;
     const int row = (y - m_topMargin) / rowHeight;
-    return row < rowCount() ? row : -1;
+    return row < shownRowCount() ? row : -1;
+}
+
+void ItemCellList::setMoreMarkShown(bool shown)
+{
+    m_moreMark = shown;
+    update();
+}
+
+bool ItemCellList::rowsOverflow(int rows) const
+{
+    return m_moreMark && rows * rowHeight > height() - m_topMargin;
+}
+
+int ItemCellList::rowsAboveMark() const
+{
+    return qMax(0, (height() - m_topMargin - moreMarkHeight) / rowHeight);
+}
+
+int ItemCellList::shownRowCount() const
+{
+    const int rows = rowCount();
+    return rowsOverflow(rows) ? qMin(rows, rowsAboveMark()) : rows;
+}
+
+int ItemCellList::hiddenRowCount() const
+{
+    return rowCount() - shownRowCount();
+}
+
+QRect ItemCellList::moreMarkRect() const
+{
+    if (!rowsOverflow(rowCount()))
+        return QRect();
+    return QRect(0, height() - moreMarkHeight, columnWidth(), moreMarkHeight);
+}
+
+QString ItemCellList::moreMarkText(int hidden)
+{
+    return QStringLiteral("+%1 more").arg(hidden);
 }
 
 void ItemCellList::setBackground(const QColor &color)
@@ -115,13 +154,26 @@ void ItemCellList::paintTitle(QPainter &painter)
     painter.drawText(title.adjusted(0, 0, -3, 0), Qt::AlignRight | Qt::AlignVCenter, m_title);
 }
 
+void ItemCellList::paintMoreMark(QPainter &painter, int hidden)
+{
+    const QRect mark = moreMarkRect();
+    painter.fillRect(mark, m_background);
+    QFont font = ViewFonts::cellFont();
+    font.setUnderline(true); // it reads as what it is: something to click
+    painter.setFont(font);
+    painter.setPen(RowPainter::selectionColor());
+    painter.drawText(mark.adjusted(5, 0, -3, 0), Qt::AlignLeft | Qt::AlignVCenter, moreMarkText(hidden));
+}
+
 void ItemCellList::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.fillRect(rect(), m_background);
     paintTitle(painter);
     qint64 currentNo = 0;
-    QList<ItemRow> rows = readRows(visibleRowCapacity(), &currentNo);
+    const int total = rowCount();
+    const bool overflow = rowsOverflow(total);
+    QList<ItemRow> rows = readRows(overflow ? rowsAboveMark() : visibleRowCapacity(), &currentNo);
     CellContext context = m_context();
     context.hasFocus = hasFocus();
     context.cursorEmpty = rows.isEmpty();
@@ -136,6 +188,8 @@ void ItemCellList::paintEvent(QPaintEvent *)
         const bool current = rows[i].No != 0 && rows[i].No == currentNo;
         m_painter.paint(painter, row, rows[i], current, context);
     }
+    if (overflow)
+        paintMoreMark(painter, total - int(rows.size()));
 }
 
 void ItemCellList::makeCurrent(int row)
@@ -152,13 +206,20 @@ void ItemCellList::mousePressEvent(QMouseEvent *event)
     const int row = rowAt(int(event->position().y()));
     if (row >= 0)
         makeCurrent(row);
+    m_pressedOnMark = event->button() == Qt::LeftButton && moreMarkRect().contains(event->position().toPoint());
     update();
     emit rowPressed(row, event->button());
 }
 
 void ItemCellList::mouseReleaseEvent(QMouseEvent *event)
 {
+    const bool onMark = m_pressedOnMark && event->button() == Qt::LeftButton
+                        && moreMarkRect().contains(event->position().toPoint());
+    m_pressedOnMark = false;
+    // The day is selected first, so the mark's day is the navigator's.
     emit mouseReleased(event->button());
+    if (onMark)
+        emit moreClicked();
 }
 
 void ItemCellList::mouseDoubleClickEvent(QMouseEvent *)

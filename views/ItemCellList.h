@@ -45,13 +45,27 @@ public:
     // How many item rows the cell's height can show (at least one).
     int visibleRowCapacity() const;
 
+    // Month and week cells: when the rows do not all fit, the bottom of the
+    // cell says "+N more" instead of showing a row cut in half, and a click
+    // on it asks for the day (moreClicked). Off by default.
+    void setMoreMarkShown(bool shown);
+    static constexpr int moreMarkHeight = 16;
+    // The mark's place; null while every row fits or the mark is off.
+    QRect moreMarkRect() const;
+    // Rows hidden below the mark; 0 when there is no mark.
+    int hiddenRowCount() const;
+    static QString moreMarkText(int hidden);
+
     int rowCount() const;
-    // The item row under y; -1 above the rows or below the last one.
+    // The rows painted and clickable: all of them, or those above the mark.
+    int shownRowCount() const;
+    // The item row under y; -1 above the rows or below the last shown one.
     int rowAt(int y) const;
 
 signals:
     void rowPressed(int row, Qt::MouseButton button);
     void mouseReleased(Qt::MouseButton button);
+    void moreClicked(); // left press and release on the "+N more" mark
     void doubleClicked();
     void keyPressed(int key, Qt::KeyboardModifiers modifiers);
 
@@ -69,6 +83,10 @@ private:
     // the rest cannot be seen); the cursor is left on its current row.
     QList<ItemRow> readRows(int maxRows, qint64 *currentNo);
     void paintTitle(QPainter &painter);
+    void paintMoreMark(QPainter &painter, int hidden);
+    // Rows whose full height fits below the title row.
+    bool rowsOverflow(int rows) const;
+    int rowsAboveMark() const;
     void makeCurrent(int row);
 
     Cursor &m_cursor;
@@ -80,4 +98,6 @@ private:
     QString m_title;
     QColor m_titleText = Qt::black;
     QColor m_titleBackground = Qt::white;
+    bool m_moreMark = false;
+    bool m_pressedOnMark = false;
 };

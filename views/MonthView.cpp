@@ -136,7 +136,7 @@ void MonthView::placeLines()
     const QSize size = m_area->size();
     QList<QRect> lines = monthFixedLines(size);
     for (int i = 0; i < cellCount(); ++i) {
-        const QRect line = monthColumnLine(i + 1, cell(i)->rowCount(), size);
+        const QRect line = monthColumnLine(i + 1, cell(i)->shownRowCount(), size);
         if (!line.isNull())
             lines.append(line);
     }

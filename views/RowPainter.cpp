@@ -58,6 +58,21 @@ void RowCanvas::marker(int x, int y, Marker marker)
         m_painter.drawImage(x, y, MarkerIcons::image(marker));
 }
 
+void RowCanvas::clipColumns(int left, int right)
+{
+    unclip();
+    m_painter.save();
+    m_painter.setClipRect(QRect(left, m_t, qMax(0, right - left), m_b - m_t), Qt::IntersectClip);
+    m_clipped = true;
+}
+
+void RowCanvas::unclip()
+{
+    if (m_clipped)
+        m_painter.restore();
+    m_clipped = false;
+}
+
 void RowCanvas::rowGap()
 {
     line(m_l, m_t, m_r, m_t, m_gap);

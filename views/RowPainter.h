@@ -45,6 +45,11 @@ public:
     int textWidth(const QString &text) const;
     void marker(int x, int y, Marker marker);
 
+    // Text and markers drawn after this stay within x in [left, right) of
+    // the row, until unclip().
+    void clipColumns(int left, int right);
+    void unclip();
+
     // Two one-pixel lines in the gap colour at the top and bottom of the row.
     void rowGap();
     // The black top and bottom edges of a band or framed box.
@@ -64,6 +69,7 @@ private:
     QColor m_background;
     QColor m_text;
     QColor m_gap;
+    bool m_clipped = false;
 };
 
 // Paints one row of a day cell. One painter object serves every cell of

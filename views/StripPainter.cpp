@@ -24,10 +24,18 @@ void StripPainter::paintContent(RowCanvas &c, const ItemRow &item, const CellCon
     const int L = c.L(), T = c.T(), R = c.R(), B = c.B();
     const bool multi = item.isMultiDay();
     const Marker marker = MarkerIcons::markerFor(item.R, item.Re);
+    const bool box = item.A && !multi;
+    // In a narrow column a long subject would run past the box's right
+    // side, past the band's end and into the strip beside the column.
+    if (box)
+        c.clipColumns(L + 4, R - 4);
+    else
+        c.clipColumns(L, R);
     c.marker(6, T + 2, marker);
     c.text(subjectX(marker, 25, 38, 6), T + 2, item.Subject);
+    c.unclip();
     c.rowGap();
-    if (item.A && !multi) {
+    if (box) {
         c.bandEdges();
         c.boxSides(L + 3, R - 4);
     }

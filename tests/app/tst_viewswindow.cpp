@@ -42,6 +42,8 @@ private slots:
     void resizingBuildsAgain();
     void doubleClickOnAnEmptyDayProposesEightOClock();
     void blockMenuRecoloursAtOnce();
+    void moreMarkShowsTheDayInTheDayView_data();
+    void moreMarkShowsTheDayInTheDayView();
 
 private:
     qint64 addItem(const QString &subject, const QDate &date, int type);
@@ -246,6 +248,35 @@ void ViewsWindowTest::blockMenuRecoloursAtOnce()
     stored.refresh();
     QVERIFY(stored.locate("No", no));
     QCOMPARE(stored.asInt("T"), 9);
+}
+
+void ViewsWindowTest::moreMarkShowsTheDayInTheDayView_data()
+{
+    QTest::addColumn<int>("view");
+    QTest::newRow("month") << int(View::Month);
+    QTest::newRow("week") << int(View::Week);
+}
+
+void ViewsWindowTest::moreMarkShowsTheDayInTheDayView()
+{
+    QFETCH(int, view);
+    const QDate full(2025, 1, 28);
+    for (int i = 0; i < 14; ++i)
+        addItem(QStringLiteral("Item %1").arg(i), full, 0);
+    window().showView(View(view));
+    CellsView *cells = View(view) == View::Month ? static_cast<CellsView *>(month()) : week();
+    ItemCellList *cell = nullptr;
+    for (int i = 0; i < cells->cellCount(); ++i) {
+        if (cells->cellDate(i) == full)
+            cell = cells->cell(i);
+    }
+    QVERIFY(cell);
+    const QRect mark = cell->moreMarkRect();
+    QVERIFY(!mark.isNull());
+    QTest::mouseClick(cell, Qt::LeftButton, Qt::NoModifier, mark.center());
+    QCOMPARE(window().currentView(), View::Day);
+    QCOMPARE(window().shownDate(), full);
+    QCOMPARE(window().dateCaption(), QString("Tuesday, January 28, 2025"));
 }
 
 QTEST_MAIN(ViewsWindowTest)

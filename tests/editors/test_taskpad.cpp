@@ -54,6 +54,7 @@ private slots:
     void quickAdd();
     void pressInListAddsPendingTaskAndLeavesTyping();
     void pressInListWithEmptyBoxOnlyLeavesTyping();
+    void refusedQuickAddKeepsTheText();
 
     void completionClick_data();
     void completionClick();
@@ -326,6 +327,36 @@ void TestTaskPad::pressInListWithEmptyBoxOnlyLeavesTyping()
     QTest::keyClicks(box, "   ");
     QTest::mouseClick(m_pad->list()->viewport(), Qt::LeftButton, {}, QPoint(80, 40));
     QCOMPARE(listed(), QStringList());
+    QVERIFY(!m_pad->isTyping());
+    QCOMPARE(box->text(), QString("Click here to add a new Task"));
+}
+
+// The store refuses the task (subjects hold 150 characters; the box's
+// limit is lifted, as for text pasted from elsewhere): a press in the list
+// must not throw the typed text away.
+void TestTaskPad::refusedQuickAddKeepsTheText()
+{
+    addTask("first");
+    m_pad->reload();
+    QSignalSpy errors(m_pad.get(), &TaskPad::storeError);
+    QLineEdit *box = m_pad->quickAddBox();
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(10, 5));
+    box->setMaxLength(400);
+    const QString tooLong = QString("Call Anna ").repeated(16);
+    box->setText(tooLong);
+
+    TaskList *list = m_pad->list();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rowPoint(list, 0, 80));
+    QCOMPARE(errors.count(), 1);
+    QCOMPARE(listed(), QStringList{"first"});
+    QVERIFY(m_pad->isTyping());
+    QCOMPARE(box->text(), tooLong);
+    QVERIFY(m_pad->quickAddTick()->isVisible());
+
+    // Shortened, it goes in at the next press and the box is idle again.
+    box->setText("Call Anna");
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rowPoint(list, 0, 80));
+    QCOMPARE(listed(), (QStringList{"first", "Call Anna"}));
     QVERIFY(!m_pad->isTyping());
     QCOMPARE(box->text(), QString("Click here to add a new Task"));
 }

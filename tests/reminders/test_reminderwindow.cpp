@@ -51,6 +51,8 @@ private slots:
     void alarmShowsTheWindow();
     void unplayableSoundIsReportedOnceAMinute();
     void noAudioDeviceNoMessage();
+    void alarmWithAMissingSoundSaysSo_data();
+    void alarmWithAMissingSoundSaysSo();
     void freshDataRootGetsTheChime();
     void missedRowsShowTheirDate();
     void closingOnlyHides();
@@ -409,16 +411,58 @@ void TestReminderWindow::unplayableSoundIsReportedOnceAMinute()
 
 void TestReminderWindow::noAudioDeviceNoMessage()
 {
+    // The bundled chime is a good file: without a device it is simply not
+    // heard, and nothing is said about it.
     m_fixture->setOption(21, true);
-    m_fixture->setOption(22, m_fixture->home() + "no such sound.wav");
     m_fixture->add(oneOff("Dentist", monday, QTime(14, 30)));
     makeForm();
+    QVERIFY(QFile::exists(m_fixture->data().options().textField(22)));
     Clock::setNowForTesting(at(monday, 14, 30, 3));
     m_form->Timer1Timer();
     QVERIFY(m_form->isVisible());
     QCOMPARE(m_form->sound().playsStarted(), 0);
     QTest::qWait(50);
     QCOMPARE(m_messages, QStringList());
+}
+
+void TestReminderWindow::alarmWithAMissingSoundSaysSo_data()
+{
+    QTest::addColumn<bool>("device");
+    QTest::newRow("with an audio device") << true;
+    QTest::newRow("without an audio device") << false;
+}
+
+// "Play sound file" on and a path that names nothing: every alarm minute
+// says so once, whether or not anything could be heard.
+void TestReminderWindow::alarmWithAMissingSoundSaysSo()
+{
+    QFETCH(bool, device);
+    const QString missing = m_fixture->home() + "gone/chime.wav";
+    m_fixture->setOption(21, true);
+    m_fixture->setOption(22, missing);
+    m_fixture->add(oneOff("Dentist", monday, QTime(14, 30)));
+    m_fixture->add(oneOff("Call Anna", monday, QTime(14, 31)));
+    m_device = device;
+    makeForm();
+
+    Clock::setNowForTesting(at(monday, 14, 30, 3));
+    m_form->Timer1Timer();
+    QVERIFY(m_form->isVisible());
+    QTRY_COMPARE(m_messages.size(), 1);
+    QCOMPARE(m_messages.first(),
+             "The reminder sound " + missing + " cannot be played: the file does not exist or cannot be read.");
+    Clock::setNowForTesting(at(monday, 14, 30, 13));
+    m_form->Timer1Timer();
+    QTest::qWait(50);
+    QCOMPARE(m_messages.size(), 1);
+
+    // The next alarm, eleven seconds later but in the next minute.
+    m_form->hide();
+    Clock::setNowForTesting(at(monday, 14, 31, 0));
+    m_form->Timer1Timer();
+    QVERIFY(m_form->isVisible());
+    QTRY_COMPARE(m_messages.size(), 2);
+    QCOMPARE(m_form->sound().playsStarted(), 0);
 }
 
 void TestReminderWindow::freshDataRootGetsTheChime()

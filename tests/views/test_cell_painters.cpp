@@ -28,6 +28,8 @@ private slots:
     void swatches_data();
     void swatches();
     void combinedIconIsBothSideBySide();
+    void narrowStripKeepsTextInItsBox_data();
+    void narrowStripKeepsTextInItsBox();
 };
 
 namespace {
@@ -59,11 +61,12 @@ const QColor selection(49, 106, 197);
 const QColor grey(212, 208, 200);
 const QColor important(255, 153, 153);
 
-// One row of 18 pixels at the top of a cell `width` wide.
+// One row of 18 pixels at the top of a cell `width` wide, in a picture
+// `imageWidth` wide (0: as wide as the row) to show what runs past it.
 QImage render(Kind kind, const ItemRow &item, const CellContext &cell, bool current = false,
-              int width = cellWidth)
+              int width = cellWidth, int imageWidth = 0)
 {
-    QImage image(width, 18, QImage::Format_ARGB32);
+    QImage image(qMax(width, imageWidth), 18, QImage::Format_ARGB32);
     image.fill(Qt::white);
     QPainter painter(&image);
     painterFor(kind).paint(painter, QRect(0, 0, width, 18), item, current, cell);
@@ -123,6 +126,40 @@ QList<int> inkColumns(const QImage &image, int from, int to, const QColor &groun
 Q_DECLARE_METATYPE(Kind)
 Q_DECLARE_METATYPE(ItemRow)
 Q_DECLARE_METATYPE(CellContext)
+
+void TestCellPainters::narrowStripKeepsTextInItsBox_data()
+{
+    QTest::addColumn<ItemRow>("item");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("boxRight"); // the box's right side, -1 for a band
+
+    const QString subject = QStringLiteral("Regional planning conference with the whole team");
+    ItemRow box = band(5, wednesday, wednesday, subject);
+    ItemRow marked = box;
+    marked.R = marked.Re = true; // the 32-pixel combined icon
+    QTest::newRow("all-day box") << box << 60 << 56;
+    QTest::newRow("all-day box with both markers") << marked << 30 << 26;
+    QTest::newRow("band through the day") << band(6, wednesday.addDays(-1), wednesday.addDays(1), subject) << 60 << -1;
+}
+
+// The strip's column is narrower than the strip by its scroll bar; nothing
+// of the row may show beyond its box, nor beside the column.
+void TestCellPainters::narrowStripKeepsTextInItsBox()
+{
+    QFETCH(ItemRow, item);
+    QFETCH(int, width);
+    QFETCH(int, boxRight);
+    const int stripWidth = width + 16;
+    const QImage image = render(Kind::Strip, item, cellOn(wednesday), false, width, stripWidth);
+    const QColor fill = TypeColors::color(3);
+    QCOMPARE(inkColumns(image, width - 3, stripWidth, Qt::white), QList<int>());
+    if (boxRight >= 0) {
+        for (int y = 1; y <= 16; ++y)
+            QVERIFY(isBlack(image, boxRight, y));
+    }
+    // The subject (or its icon) is there, cut at the box.
+    QVERIFY(!inkColumns(image, 6, width - 6, fill).isEmpty());
+}
 
 void TestCellPainters::backgrounds_data()
 {

@@ -7,10 +7,12 @@
 #include "SeparatorLines.h"
 #include "TestSupport.h"
 #include "Unit2.h"
+#include "ViewFonts.h"
 #include "ViewState.h"
 #include "WeekView.h"
 
 #include <QLabel>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -86,6 +88,8 @@ private slots:
     void clickingSelectsDayAndItem();
     void bandHighlightCrossesCells();
     void rightClickSelectsNoItem();
+    void pressOnOneDayRowUnhighlightsTheBand_data();
+    void pressOnOneDayRowUnhighlightsTheBand();
     void weekHeaderBarFollowsTheClick();
     void deleteKey_data();
     void deleteKey();
@@ -93,6 +97,10 @@ private slots:
     void doubleClick_data();
     void doubleClick();
     void cellsReadOnlyTheRowsTheyShow();
+    void fullCellSaysHowManyAreHidden_data();
+    void fullCellSaysHowManyAreHidden();
+    void clickOnTheMoreMarkAsksForTheDay_data();
+    void clickOnTheMoreMarkAsksForTheDay();
 
     void allDayStripOpensAndDeletes();
 
@@ -103,6 +111,7 @@ private:
     void showWeek(const QDate &navigator);
     void click(ItemCellList *cell, int row, Qt::MouseButton button = Qt::LeftButton);
     QColor rowPixel(ItemCellList *cell, int row, int x);
+    QColor shownPixel(ItemCellList *cell, int row, int x);
 
     std::unique_ptr<TempHome> m_home;
     std::unique_ptr<TDataModule2> m_data;
@@ -197,6 +206,17 @@ QColor TestCellViews::rowPixel(ItemCellList *cell, int row, int x)
 {
     const QImage image = cell->grab().toImage();
     return image.pixelColor(x, 18 + 18 * row + 9);
+}
+
+// What the window shows at a row now: the last painting, not a fresh
+// rendering, so a cell that was never told to repaint keeps its old look.
+QColor TestCellViews::shownPixel(ItemCellList *cell, int row, int x)
+{
+    QCoreApplication::processEvents();
+    QWidget *window = cell->window();
+    const QPoint at = cell->mapTo(window, QPoint(x, 18 + 18 * row + 9));
+    const QImage shot = window->screen()->grabWindow(window->winId(), at.x(), at.y(), 1, 1).toImage();
+    return shot.pixelColor(0, 0);
 }
 
 // --- geometry ------------------------------------------------------------------------
@@ -454,6 +474,36 @@ void TestCellViews::rightClickSelectsNoItem()
     QCOMPARE(m_state.SelectedItemNo, QStringLiteral("0"));
 }
 
+void TestCellViews::pressOnOneDayRowUnhighlightsTheBand_data()
+{
+    QTest::addColumn<Qt::MouseButton>("button");
+    QTest::newRow("right button") << Qt::RightButton;
+    QTest::newRow("middle button") << Qt::MiddleButton;
+}
+
+// The band is selected in Wednesday's cell; a press on the one-day item
+// below it in that same cell makes that item the cell's current row, and
+// still every cell of the band must lose the highlight.
+void TestCellViews::pressOnOneDayRowUnhighlightsTheBand()
+{
+    QFETCH(Qt::MouseButton, button);
+    addItem("Trip", QDate(2025, 3, 4), QDate(2025, 3, 6), QTime(), 1, true);
+    addItem("Call", QDate(2025, 3, 5), QDate(2025, 3, 5), QTime(10, 0));
+    showMonth(QDate(2025, 3, 12));
+    const QList<int> bandCells {8, 9, 10};
+
+    click(m_month->cell(9), 0);
+    QVERIFY(m_state.LastSelectionMultiDay);
+    for (int i : bandCells)
+        QCOMPARE(shownPixel(m_month->cell(i), 0, 60), selection);
+
+    click(m_month->cell(9), 1, button);
+    QCOMPARE(m_state.SelectedItemNo, QStringLiteral("0"));
+    QCOMPARE(m_month->cell(9)->cursor().asText("Subject"), QString("Call"));
+    for (int i : bandCells)
+        QCOMPARE(shownPixel(m_month->cell(i), 0, 60), type1);
+}
+
 void TestCellViews::weekHeaderBarFollowsTheClick()
 {
     const qint64 band = addItem("Fair", QDate(2025, 3, 4), QDate(2025, 3, 5), QTime(), 1, true);
@@ -573,6 +623,115 @@ void TestCellViews::cellsReadOnlyTheRowsTheyShow()
     QCOMPARE(rowPixel(tuesday, 2, 110), selection);
     // Month lines for an overflowing cell cover the part row at the bottom.
     QVERIFY(m_month->separatorLines()->lines().contains(CellGeometry::monthColumnLine(9, 30, monthArea)));
+}
+
+void TestCellViews::fullCellSaysHowManyAreHidden_data()
+{
+    QTest::addColumn<bool>("week");
+    QTest::addColumn<int>("items");
+    QTest::addColumn<int>("shown");
+    QTest::addColumn<QString>("mark"); // empty: no mark
+
+    // A month cell has 88 - 18 = 70 pixels for rows: three rows and the mark.
+    QTest::newRow("month: three rows fit") << false << 3 << 3 << QString();
+    QTest::newRow("month: a fourth row would be cut") << false << 4 << 3 << QString("+1 more");
+    QTest::newRow("month: ten rows") << false << 10 << 3 << QString("+7 more");
+    // Tuesday's week cell: 177 - 18 = 159 pixels, eight rows and the mark.
+    QTest::newRow("week: eight rows fit") << true << 8 << 8 << QString();
+    QTest::newRow("week: twelve rows") << true << 12 << 7 << QString("+5 more");
+}
+
+void TestCellViews::fullCellSaysHowManyAreHidden()
+{
+    QFETCH(bool, week);
+    QFETCH(int, items);
+    QFETCH(int, shown);
+    QFETCH(QString, mark);
+    for (int i = 0; i < items; ++i)
+        addItem(QStringLiteral("Item %1").arg(i), QDate(2025, 3, 4), QDate(2025, 3, 4), QTime(7, 0).addSecs(60 * i),
+                1);
+    if (week)
+        showWeek(QDate(2025, 3, 4));
+    else
+        showMonth(QDate(2025, 3, 12));
+    ItemCellList *tuesday = week ? m_week->cell(1) : m_month->cell(8);
+    QCOMPARE(tuesday->rowCount(), items);
+    QCOMPARE(tuesday->shownRowCount(), shown);
+
+    const QImage image = tuesday->grab().toImage();
+    const QRect markRect = tuesday->moreMarkRect();
+    // The rows above the mark are painted in their type colour ...
+    for (int row = 0; row < shown; ++row)
+        QCOMPARE(image.pixelColor(tuesday->columnWidth() - 20, 18 + 18 * row + 9), type1);
+    if (mark.isEmpty()) {
+        QVERIFY(markRect.isNull());
+        QCOMPARE(tuesday->hiddenRowCount(), 0);
+        return;
+    }
+    // ... and below them the cell says how many it cannot show: no part of
+    // a row, only the mark's text in the selection colour on the cell's own.
+    QCOMPARE(markRect, QRect(0, tuesday->height() - 16, tuesday->columnWidth(), 16));
+    QCOMPARE(ItemCellList::moreMarkText(tuesday->hiddenRowCount()), mark);
+    int inkLeft = -1, inkRight = -1;
+    for (int y = 18 + 18 * shown; y < tuesday->height(); ++y) {
+        for (int x = 0; x < tuesday->columnWidth(); ++x) {
+            const QColor pixel = image.pixelColor(x, y);
+            QVERIFY2(pixel != type1, qPrintable(QString("row paint at %1,%2").arg(x).arg(y)));
+            if (pixel != QColor(Qt::white) && markRect.contains(x, y)) {
+                inkLeft = inkLeft < 0 ? x : qMin(inkLeft, x);
+                inkRight = qMax(inkRight, x);
+            }
+        }
+    }
+    // The underlined text starts 5 pixels in and is as wide as its words.
+    QCOMPARE(inkLeft, 5);
+    QFont font = ViewFonts::cellFont();
+    font.setUnderline(true);
+    const int textWidth = QFontMetrics(font).horizontalAdvance(mark);
+    QVERIFY2(qAbs(inkRight - inkLeft + 1 - textWidth) <= 2,
+             qPrintable(QString("ink %1, text %2").arg(inkRight - inkLeft + 1).arg(textWidth)));
+}
+
+void TestCellViews::clickOnTheMoreMarkAsksForTheDay_data()
+{
+    QTest::addColumn<bool>("week");
+    QTest::newRow("month cell") << false;
+    QTest::newRow("week cell") << true;
+}
+
+void TestCellViews::clickOnTheMoreMarkAsksForTheDay()
+{
+    QFETCH(bool, week);
+    for (int i = 0; i < 12; ++i)
+        addItem(QStringLiteral("Item %1").arg(i), QDate(2025, 3, 4), QDate(2025, 3, 4), QTime(7, 0).addSecs(60 * i));
+    CellsView *view = nullptr;
+    if (week) {
+        showWeek(QDate(2025, 3, 7));
+        view = m_week.get();
+    } else {
+        showMonth(QDate(2025, 3, 12));
+        view = m_month.get();
+    }
+    ItemCellList *tuesday = view->cell(week ? 1 : 8);
+    QSignalSpy dayWanted(view, &CellsView::dayViewRequested);
+    const QRect markRect = tuesday->moreMarkRect();
+    QVERIFY(!markRect.isNull());
+
+    // The right button on the mark only selects the day.
+    QTest::mouseClick(tuesday, Qt::RightButton, Qt::NoModifier, markRect.center());
+    QCOMPARE(dayWanted.count(), 0);
+    QCOMPARE(m_navigator, QDate(2025, 3, 4));
+
+    QTest::mouseClick(tuesday, Qt::LeftButton, Qt::NoModifier, markRect.center());
+    QCOMPARE(dayWanted.count(), 1);
+    QCOMPARE(dayWanted.first().first().toDate(), QDate(2025, 3, 4));
+    QCOMPARE(m_navigator, QDate(2025, 3, 4));
+    QCOMPARE(m_state.SelectedItemNo, QStringLiteral("0")); // the mark is no item
+
+    // A row above the mark is still an item.
+    click(tuesday, 0);
+    QCOMPARE(dayWanted.count(), 1);
+    QVERIFY(m_state.hasSelectedItem());
 }
 
 // --- the all-day strip of the day view ---------------------------------------------------

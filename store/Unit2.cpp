@@ -91,6 +91,9 @@ TDataModule2::TDataModule2(const DataRoot &root, QObject *parent)
     // Every cursor on the calendar shares its file, so one of them hears
     // the writes of all fifty and of other programs.
     table(1).setChangeHook([this](const TableChange &written) { calendarWritten(written); });
+    // The event editor's posts reach the reminder cursor at once, so that
+    // the next tick sees them whatever the reminders window shows.
+    Table50().setAfterPost([this] { refreshReminderCursor(); });
     m_outsideCheck.setInterval(outsideCheckMilliseconds);
     connect(&m_outsideCheck, &QTimer::timeout, this, &TDataModule2::noticeOutsideChanges);
     // A pending edit that a move or close could not save is never dropped
@@ -487,9 +490,19 @@ void TDataModule2::purgeOldItems()
 
 void TDataModule2::Table50AfterPost()
 {
+    refreshReminderCursor();
+    refreshShownCells();
+}
+
+void TDataModule2::refreshReminderCursor()
+{
     // A cursor in edit would post its unfinished edit on a refresh.
-    if (Table48().state() == Cursor::State::Browse)
+    if (Table48().isOpen() && Table48().state() == Cursor::State::Browse)
         Table48().refresh();
+}
+
+void TDataModule2::refreshShownCells()
+{
     switch (m_host->activeView()) {
     case DataModuleHost::View::Month:
         for (int number = 1; number <= 42; ++number) {
@@ -565,7 +578,9 @@ void TDataModule2::announce(const CalendarChange &change)
     // built anew once they are; a change now would reach half-open cursors.
     if (m_reopeningCalendar)
         return;
-    Table50AfterPost();
+    // The reminder cursor is the scanner's to re-query: the reminders
+    // window keeps its list while the user works in it.
+    refreshShownCells();
     emit calendarChanged(change);
 }
 

@@ -95,8 +95,9 @@ public:
     void purgeOldItems();
 
     // Re-reads the reminder cursor and the cursors of the shown week or
-    // month cells and has the host repaint those cells. Part of every
-    // calendar change (below); the options dialog runs it as well.
+    // month cells and has the host repaint those cells. The cells' part
+    // runs before every calendarChanged(), the reminder cursor's after every
+    // post on Table50; the options dialog runs both.
     void Table50AfterPost();
 
     // How often the open calendar is checked for other programs' writes.
@@ -152,7 +153,7 @@ signals:
     void storeMessage(const QString &text);
     // After any change to the active calendar's rows: a post or a delete
     // through any cursor, or another program's write noticed by the timer.
-    // The store's own cursors have been re-read (Table50AfterPost) before.
+    // The cursors of the shown cells have been re-read before.
     void calendarChanged(const CalendarChange &change);
 
 private:
@@ -172,6 +173,8 @@ private:
     void closeCalendarCursors();
     bool failStartUp(const QString &message);
     void calendarWritten(const TableChange &written);
+    void refreshReminderCursor();
+    void refreshShownCells();
     void announce(const CalendarChange &change);
 
     DataRoot m_root;

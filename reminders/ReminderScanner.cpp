@@ -104,6 +104,9 @@ void ReminderScanner::tick()
     bool caughtUp = false;
     if (m_previousTick.isValid() && m_previousTick.secsTo(now) > 60 && table().isOpen())
         caughtUp = catchUp(m_previousTick, minute.addSecs(-60));
+    // Step 4 re-queries, except while the user works in the window.
+    if (caughtUp && userInWindow())
+        requery();
     m_previousTick = now;
     rememberScan(now);
 
@@ -168,7 +171,8 @@ bool ReminderScanner::catchUpRows(const QDateTime &from, const QDateTime &until,
     found += collectRecurring(from, until);
     found += collectDated(DuePredicate::snoozedBetween(from.date(), until.date()), "Sns", "Sn", from, until);
     m_onlyRows = nullptr;
-    requery();
+    // The caller re-queries: with many missed items that costs as much as
+    // the search, so it runs once.
     return found > 0;
 }
 
@@ -193,9 +197,8 @@ void ReminderScanner::followCalendarChange(const CalendarChange &change)
     if (m_previousTick.isValid() && !change.wholeCalendar && from <= now) {
         const std::set<qint64> rows(change.rows.begin(), change.rows.end());
         missed = catchUpRows(from, now, &rows);
-    } else {
-        requery();
     }
+    requery();
     emit headerRefreshNeeded();
     if (missed && minute != m_lastAlarmMinute) {
         m_lastAlarmMinute = minute;

@@ -22,6 +22,7 @@
 #include "Unit5.h"
 
 #include "CalendarDropDown.h"
+#include "ReminderScanner.h"
 #include "Unit6.h"
 
 #include "DayView.h"
@@ -88,6 +89,7 @@ void installDayView(PlannerProgram &p, Parts &parts)
     QObject::connect(day, &DayView::blockMenuRequested, &form,
                      [&form](qint64, const QPoint &at) { form.blockMenu()->popup(at); });
     QObject::connect(day, &DayView::storeError, &p, [&p, &form](const QString &message) { p.showMessage(message, &form); });
+    QObject::connect(&p.dataModule(), &TDataModule2::calendarChanged, day, &DayView::followCalendarChange);
 
     // The block menu acts on the item of the last pressed block.
     QObject::connect(&form, &TForm1::blockTypeRequested, day, [day](int type) { day->setCurrentItemType(type); });
@@ -225,6 +227,7 @@ void installTaskPad(PlannerProgram &p, Parts &parts)
     QObject::connect(&form, &TForm1::taskPadViewRequested, pad, &TaskPad::applyView);
     QObject::connect(pad, &TaskPad::viewApplied, &form, [&form](int view) { markTaskPadView(form, view); });
     QObject::connect(pad, &TaskPad::storeError, &p, [&p, &form](const QString &message) { p.showMessage(message, &form); });
+    QObject::connect(&p.dataModule(), &TDataModule2::calendarChanged, pad, &TaskPad::followCalendarChange);
 }
 
 void installTaskEditor(PlannerProgram &p, Parts &parts)
@@ -250,9 +253,9 @@ void installTaskEditor(PlannerProgram &p, Parts &parts)
 }
 
 // The iCalendar commands of the File menu. An import writes the calendar
-// file through a connection of its own; re-reading a cursor brings the new
-// rows into every cursor, and the current view is built again.
-void installCalendarTransfer(PlannerProgram &p, Parts &parts)
+// file through a connection of its own: the store notices that at once
+// instead of at its next check, and the views follow its change notice.
+void installCalendarTransfer(PlannerProgram &p, Parts &)
 {
     TForm1 &form = p.mainWindow();
     TDataModule2 &store = p.dataModule();
@@ -265,12 +268,7 @@ void installCalendarTransfer(PlannerProgram &p, Parts &parts)
             names << store.options().typeName(type);
         return names;
     };
-    hooks.calendarChanged = [&store, &form, pad = parts.taskPad] {
-        store.Table50().refresh();
-        form.pickDate(form.shownDate());
-        if (pad)
-            pad->applyStoredView();
-    };
+    hooks.calendarChanged = [&store] { store.noticeOutsideChanges(); };
     auto *commands = new IcsWindowCommands(&form, std::move(hooks), &form);
     QObject::connect(&form, &TForm1::importCalendarRequested, commands, &IcsWindowCommands::importCalendar);
     QObject::connect(&form, &TForm1::exportCalendarRequested, commands, &IcsWindowCommands::exportCalendar);
@@ -348,6 +346,8 @@ void installReminders(PlannerProgram &p, Parts &parts)
     QObject::connect(&form, &QObject::destroyed, reminders, [reminders] { delete reminders; });
     // The window stays on top: its messages must open above it.
     reminders->setMessageSink([&p, reminders](const QString &message) { p.showMessage(message, reminders); });
+    QObject::connect(&p.dataModule(), &TDataModule2::calendarChanged, &reminders->scanner(),
+                     &ReminderScanner::followCalendarChange);
 
     QObject::connect(&form, &TForm1::remindersRequested, reminders, &TForm6::showReminders);
     if (TForm3 *editor = parts.eventEditor)

@@ -155,6 +155,14 @@ bool TaskPad::postFailed(Cursor &cursor)
     return false;
 }
 
+void TaskPad::followCalendarChange()
+{
+    // While the task editor holds its task in edit the list stays; the
+    // view is applied anew when the editor closes.
+    if (tasks().isOpen() && tasks().state() == Cursor::State::Browse)
+        reload();
+}
+
 void TaskPad::reload()
 {
     Cursor &cursor = tasks();
@@ -225,7 +233,6 @@ bool TaskPad::addPendingTask()
         return postFailed(cursor);
     m_tick->setChecked(false);
     m_box->clear();
-    reload();
     return true;
 }
 
@@ -287,7 +294,6 @@ bool TaskPad::flipCompletion(int index)
     cursor.setValue(fieldC, !cursor.asBool(fieldC));
     if (!cursor.post())
         return postFailed(cursor);
-    reload();
     return true;
 }
 
@@ -300,7 +306,6 @@ bool TaskPad::deleteCurrentTask()
         emit storeError(cursor.lastError());
         return false;
     }
-    reload();
     return true;
 }
 

@@ -46,6 +46,8 @@ public:
 
     // Re-reads the task cursor into the list, keeping the current task.
     void reload();
+    // After any change to the calendar's rows, its own posts included.
+    void followCalendarChange();
 
     // Quick add.
     bool isTyping() const { return m_typing; }

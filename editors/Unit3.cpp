@@ -515,46 +515,13 @@ bool TForm3::save()
     if (ReminderFields::of(row()) != m_reminderAtOpen && row().asBool(QStringLiteral("Sno")))
         writeField(QStringLiteral("Sno"), false);
 
-    const bool isNew = row().state() == Cursor::State::Insert;
-    const qint64 no = isNew ? 0 : row().asInt(QStringLiteral("No"));
-    const bool dayViewShowing = m_dayView && m_dayView->isShowing();
-    const bool heldBefore = isNew || (dayViewShowing && m_data.Table46().locate(QStringLiteral("No"), no));
+    // The views follow the post through the calendar's change notice.
     if (!row().post()) {
         report(MessageKind::StoreError, row().lastError());
         return false;
     }
     finishEdit(QDialog::Accepted);
-    dayViewFollowUp(isNew, no, heldBefore);
     return true;
-}
-
-void TForm3::dayViewFollowUp(bool isNew, qint64 no, bool heldBefore)
-{
-    Cursor &dayList = m_data.Table46();
-    dayList.refresh();
-    m_data.Table49().refresh();
-    if (!m_dayView || !m_dayView->isShowing())
-        return;
-
-    const bool heldAfter = isNew || dayList.locate(QStringLiteral("No"), no);
-    if (!isNew && heldBefore && !heldAfter) {
-        // The day view removes blocks only all at once; the rebuild brings
-        // back every block that still belongs to the day.
-        m_dayView->removeAllBlocks();
-        m_dayView->rebuild();
-        return;
-    }
-    if (!isNew && !heldBefore && heldAfter)
-        m_dayView->addBlock(no);
-    m_data.Table43().refresh();
-    m_data.Table44().refresh();
-    if (isNew) {
-        const qint64 newNo = row().currentId();
-        if (newNo != 0 && dayList.locate(QStringLiteral("No"), newNo))
-            m_dayView->addBlock(newNo);
-    }
-    // Also with no blocks: the re-layout sets the all-day strip's height.
-    m_dayView->relayoutBlocks();
 }
 
 void TForm3::finishEdit(int result)

@@ -139,7 +139,6 @@ private:
     EventEntry currentEntry() const;
     void showEntry(const EventEntry &entry);
     void report(MessageKind kind, const QString &text);
-    void dayViewFollowUp(bool isNew, qint64 no, bool heldBefore);
     void finishEdit(int result);
 
     // Handlers of the controls.

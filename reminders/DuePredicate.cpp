@@ -9,28 +9,21 @@ QString quoted(const QString &text)
     return QLatin1Char('\'') + text + QLatin1Char('\'');
 }
 
-QString timeRange(const char *field, const QTime &from, const QTime &until)
-{
-    const QString name = QLatin1String(field);
-    return " and " + name + " >= " + quoted(timeLiteral(from)) + " and " + name + " <= " + quoted(timeLiteral(until));
-}
-
-// Clauses 1 to 4 for day T; `extra` is appended to every clause, since
-// "and" binds tighter than "or" and the language has no parentheses.
-QString regularClauses(const QDate &T, const QString &extra)
+// Clauses 1 to 4 for day T.
+QString regularClauses(const QDate &T)
 {
     const QString t = quoted(dateLiteral(T));
     const QString d = quoted(QString::number(T.day()));
     const QString m = quoted(QString::number(T.month()));
     const QString monthLead = quoted(dateLiteral(T.addDays(32)));
     const QString yearLead = quoted(dateLiteral(T.addDays(365)));
-    return "Rs = " + t + " and Sno <> 'True' and Re <> 'True' and R = 'True'" + extra                      // 1
+    return "Rs = " + t + " and Sno <> 'True' and Re <> 'True' and R = 'True'"                              // 1
         + " or Re = 'True' and " + weekdayField(T) + " = 'True' and Di <> " + t + " and S < " + t          // 2
-        + " and R = 'True'" + extra
+        + " and R = 'True'"
         + " or Re = 'True' and Ret = '3' and Rd = " + d + " and Di <> " + t + " and S < " + monthLead      // 3
-        + " and R = 'True'" + extra
+        + " and R = 'True'"
         + " or Re = 'True' and Rd = " + d + " and Rm = " + m + " and Di <> " + t + " and S < " + yearLead  // 4
-        + " and R = 'True'" + extra;
+        + " and R = 'True'";
 }
 
 QString snoozedClause(const QDate &T, const QString &extra)
@@ -58,18 +51,24 @@ QString weekdayField(const QDate &date)
 
 QString dueFilter(const QDate &today, const QTime &now)
 {
-    return regularClauses(today, QString()) + " or "
+    return regularClauses(today) + " or "
         + snoozedClause(today, " and Sn <= " + quoted(timeLiteral(now)));                                 // 5
 }
 
-QString regularOn(const QDate &day, const QTime &from, const QTime &until)
+QString oneOffBetween(const QDate &first, const QDate &last)
 {
-    return regularClauses(day, timeRange("Rt", from, until));
+    return "Rs >= " + quoted(dateLiteral(first)) + " and Rs <= " + quoted(dateLiteral(last))
+        + " and Sno <> 'True' and Re <> 'True' and R = 'True'";
 }
 
-QString snoozedOn(const QDate &day, const QTime &from, const QTime &until)
+QString recurringWithReminder()
 {
-    return snoozedClause(day, timeRange("Sn", from, until));
+    return QStringLiteral("Re = 'True' and R = 'True'");
+}
+
+QString snoozedBetween(const QDate &first, const QDate &last)
+{
+    return "Sno = 'True' and R = 'True' and Sns >= " + quoted(dateLiteral(first)) + " and Sns <= " + quoted(dateLiteral(last));
 }
 
 QString missedClause(qint64 no, const QDate &today)

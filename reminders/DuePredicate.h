@@ -14,11 +14,14 @@ namespace DuePredicate {
 // reminder's day (and month), and snoozed reminders whose time has come.
 QString dueFilter(const QDate &today, const QTime &now);
 
-// Clauses 1 to 4 as they stood on `day`, each narrowed to reminder times
-// `from` up to and including `until` (whole days pass 00:00 and 23:59:59).
-QString regularOn(const QDate &day, const QTime &from, const QTime &until);
-// Clause 5 on `day`, narrowed the same way on the snooze time.
-QString snoozedOn(const QDate &day, const QTime &from, const QTime &until);
+// The candidates of a catch-up over the days `first` to `last`: clause 1's
+// one-off reminders dated in them, every recurring item with its reminder
+// on (clauses 2 to 4, which the catch-up tests day by day itself), and
+// clause 5's snoozed reminders dated in them. The reminder times are the
+// catch-up's to test.
+QString oneOffBetween(const QDate &first, const QDate &last);
+QString recurringWithReminder();
+QString snoozedBetween(const QDate &first, const QDate &last);
 
 // An item whose reminder was missed: listed while its reminder is on and
 // until it is dismissed or snoozed today.

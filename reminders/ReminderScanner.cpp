@@ -1,6 +1,7 @@
 #include "ReminderScanner.h"
 
 #include "DuePredicate.h"
+#include "MissedMoment.h"
 
 #include "Clock.h"
 #include "Cursor.h"
@@ -103,6 +104,9 @@ void ReminderScanner::tick()
     bool caughtUp = false;
     if (m_previousTick.isValid() && m_previousTick.secsTo(now) > 60 && table().isOpen())
         caughtUp = catchUp(m_previousTick, minute.addSecs(-60));
+    // Step 4 re-queries, except while the user works in the window.
+    if (caughtUp && userInWindow())
+        requery();
     m_previousTick = now;
     rememberScan(now);
 
@@ -110,9 +114,8 @@ void ReminderScanner::tick()
         return;
     if (!table().isOpen())                                               // 2
         return;
-    const bool userInWindow = m_shown && m_active && m_shown() && m_active();
     qint64 matched = 0;
-    if (!userInWindow) {                                                 // 3
+    if (!userInWindow()) {                                               // 3
         // Matches look at the due items only; missed ones already had their alarm.
         if (applyFilter(filterFor(now, false)))                          // 4
             matched = matchingRow(minute.time());
@@ -144,7 +147,9 @@ qint64 ReminderScanner::matchingRow(const QTime &minute) const
 }
 
 // Lists every reminder due in the minutes after `from` up to and including
-// `lastMinute`, as the due-item predicate would have found it on each day.
+// `lastMinute`, as the due-item predicate would have found it on each day:
+// three filters over the whole span, whatever its length, and the recurring
+// items' days worked out item by item.
 bool ReminderScanner::catchUp(const QDateTime &from, const QDateTime &lastMinute)
 {
     QDateTime first = minuteOf(from).addSecs(60);
@@ -153,30 +158,112 @@ bool ReminderScanner::catchUp(const QDateTime &from, const QDateTime &lastMinute
         first = earliest;
     if (first > lastMinute)
         return false;
+    const QDateTime until = lastMinute.addSecs(59);
 
+    return catchUpRows(first, until, nullptr);
+}
+
+bool ReminderScanner::catchUpRows(const QDateTime &from, const QDateTime &until, const std::set<qint64> *rows)
+{
     forgetMissedOfOtherCalendar();
-    int found = 0;
-    for (QDate day = first.date(); day <= lastMinute.date(); day = day.addDays(1)) {
-        const QTime lo = day == first.date() ? first.time() : QTime(0, 0);
-        const QTime hi = day == lastMinute.date() ? lastMinute.time().addSecs(59) : QTime(23, 59, 59);
-        found += collectMissed(DuePredicate::regularOn(day, lo, hi), "Rt", day);
-        found += collectMissed(DuePredicate::snoozedOn(day, lo, hi), "Sn", day);
-    }
-    requery();
+    m_onlyRows = rows;
+    int found = collectDated(DuePredicate::oneOffBetween(from.date(), until.date()), "Rs", "Rt", from, until);
+    found += collectRecurring(from, until);
+    found += collectDated(DuePredicate::snoozedBetween(from.date(), until.date()), "Sns", "Sn", from, until);
+    m_onlyRows = nullptr;
+    // The caller re-queries: with many missed items that costs as much as
+    // the search, so it runs once.
     return found > 0;
 }
 
-int ReminderScanner::collectMissed(const QString &filter, const char *timeField, const QDate &day)
+bool ReminderScanner::userInWindow() const
+{
+    return m_shown && m_active && m_shown() && m_active();
+}
+
+void ReminderScanner::followCalendarChange(const CalendarChange &change)
+{
+    if (!table().isOpen() || userInWindow())
+        return;
+    const QDateTime now = Clock::now();
+    const QDateTime minute = minuteOf(now);
+    // The last tick scanned its minute on the rows as they were then; a
+    // changed row due from that minute on was not there to be matched. The
+    // minute of the last alarm has had its one alarm.
+    QDateTime from = minuteOf(m_previousTick);
+    if (m_lastAlarmMinute.isValid() && m_lastAlarmMinute >= from)
+        from = m_lastAlarmMinute.addSecs(60);
+    bool missed = false;
+    if (m_previousTick.isValid() && !change.wholeCalendar && from <= now) {
+        const std::set<qint64> rows(change.rows.begin(), change.rows.end());
+        missed = catchUpRows(from, now, &rows);
+    }
+    requery();
+    emit headerRefreshNeeded();
+    if (missed && minute != m_lastAlarmMinute) {
+        m_lastAlarmMinute = minute;
+        emit alarmRaised();
+    }
+}
+
+void ReminderScanner::noteMissed(qint64 no, const QDateTime &moment)
+{
+    QDateTime &known = m_missed[no];
+    if (!known.isValid() || known < moment)
+        known = moment;
+}
+
+int ReminderScanner::collectDated(const QString &filter, const char *dateField, const char *timeField,
+                                  const QDateTime &from, const QDateTime &until)
 {
     if (!applyFilter(filter))
         return 0;
     Cursor &cursor = table();
+    const Cursor::Field date = cursor.field(QLatin1String(dateField));
+    const Cursor::Field time = cursor.field(QLatin1String(timeField));
     int found = 0;
     for (; !cursor.eof(); cursor.next()) {
-        const QDateTime moment(day, cursor.asTime(QLatin1String(timeField)));
-        QDateTime &known = m_missed[cursor.currentId()];
-        if (!known.isValid() || known < moment)
-            known = moment;
+        if (m_onlyRows && !m_onlyRows->count(cursor.currentId()))
+            continue;
+        const QTime at = cursor.asTime(time);
+        const QDateTime moment(cursor.asDate(date), at);
+        if (!at.isValid() || moment < from || moment > until)
+            continue;
+        noteMissed(cursor.currentId(), moment);
+        ++found;
+    }
+    return found;
+}
+
+int ReminderScanner::collectRecurring(const QDateTime &from, const QDateTime &until)
+{
+    if (!applyFilter(DuePredicate::recurringWithReminder()))
+        return 0;
+    Cursor &cursor = table();
+    const Cursor::Field start = cursor.field(QStringLiteral("S")), dismissed = cursor.field(QStringLiteral("Di")),
+                        reminder = cursor.field(fieldRt), kind = cursor.field(QStringLiteral("Ret")),
+                        day = cursor.field(QStringLiteral("Rd")), month = cursor.field(QStringLiteral("Rm"));
+    static const char *const weekdayNames[] = {"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"};
+    Cursor::Field weekdays[7];
+    for (int i = 0; i < 7; ++i)
+        weekdays[i] = cursor.field(QLatin1String(weekdayNames[i]));
+    int found = 0;
+    for (; !cursor.eof(); cursor.next()) {
+        if (m_onlyRows && !m_onlyRows->count(cursor.currentId()))
+            continue;
+        MissedMoment::Recurring item;
+        item.start = cursor.asDate(start);
+        item.dismissed = cursor.asDate(dismissed);
+        item.reminder = cursor.asTime(reminder);
+        item.kind = cursor.asText(kind);
+        item.day = cursor.asText(day);
+        item.month = cursor.asText(month);
+        for (int i = 0; i < 7; ++i)
+            item.weekdays[i] = cursor.asBool(weekdays[i]);
+        const QDateTime moment = MissedMoment::lastRecurring(item, from, until);
+        if (!moment.isValid())
+            continue;
+        noteMissed(cursor.currentId(), moment);
         ++found;
     }
     return found;

@@ -6,9 +6,11 @@
 
 #include <functional>
 #include <map>
+#include <set>
 
 class Cursor;
 class TDataModule2;
+struct CalendarChange;
 
 // The reminder scanner: keeps the reminder cursor Table48 filtered to the
 // items due today and decides, tick by tick, when an alarm is raised. It
@@ -49,6 +51,13 @@ public:
     // alarmRaised() when a reminder falls due in this minute.
     void tick();
 
+    // After a change to the calendar's rows (the planner's own or another
+    // program's): re-queries, and raises the alarm for a changed row whose
+    // reminder fell due since the last tick scanned, which that tick could
+    // not see; an alarm already raised in the present minute is not raised
+    // again. While the user works in the window nothing is re-queried.
+    void followCalendarChange(const CalendarChange &change);
+
     // Minute of the last alarm (seconds zero); invalid before the first.
     QDateTime lastAlarmMinute() const { return m_lastAlarmMinute; }
 
@@ -68,7 +77,12 @@ private:
     bool applyFilter(const QString &text);
     qint64 matchingRow(const QTime &minute) const;
     bool catchUp(const QDateTime &from, const QDateTime &lastMinute);
-    int collectMissed(const QString &filter, const char *timeField, const QDate &day);
+    int collectDated(const QString &filter, const char *dateField, const char *timeField, const QDateTime &from,
+                     const QDateTime &until);
+    int collectRecurring(const QDateTime &from, const QDateTime &until);
+    void noteMissed(qint64 no, const QDateTime &moment);
+    bool userInWindow() const;
+    bool catchUpRows(const QDateTime &from, const QDateTime &until, const std::set<qint64> *rows);
     void rememberScan(const QDateTime &now);
     void forgetMissedOfOtherCalendar();
 
@@ -78,6 +92,7 @@ private:
     QDateTime m_lastAlarmMinute;
     QDateTime m_previousTick;
     QDateTime m_storedScanMinute;
+    const std::set<qint64> *m_onlyRows = nullptr; // the rows a catch-up looks at; all for null
     std::map<qint64, QDateTime> m_missed; // item -> the moment its reminder was due
     QString m_missedCalendar;             // the calendar file the missed items belong to
 };

@@ -168,9 +168,26 @@ void Cursor::refresh()
         return;
     // Another program may have written the file; re-reading it costs
     // something only when it did.
-    if (m_table->syncWithFile())
+    if (m_table->syncWithFile()) {
+        announce();
         return; // every cursor on the file has re-read its rows
+    }
     rebuildRows(currentId());
+}
+
+bool Cursor::noticeOutsideChanges()
+{
+    if (!isOpen() || !m_table->syncWithFile())
+        return false;
+    announce();
+    return true;
+}
+
+void Cursor::announce()
+{
+    // A hook may close this cursor; the table stays until its announcement ends.
+    if (const std::shared_ptr<TableFile> table = m_table)
+        table->announceChanges();
 }
 
 int Cursor::fieldIndex(const QString &field) const
@@ -237,6 +254,7 @@ bool Cursor::edit()
     m_buffer = m_table->row(id);
     m_changed.assign(m_buffer.size(), false);
     m_bufferError.clear();
+    m_staleEdit.clear();
     m_editId = id;
     m_state = State::Edit;
     return true;
@@ -250,6 +268,13 @@ bool Cursor::post()
         return true;
     if (!m_bufferError.isEmpty())
         return fail(m_bufferError);
+    if (m_state == State::Edit && !m_staleEdit.isEmpty()) {
+        // Another program changed the row after the edit began: the values
+        // in the buffer would put the old ones back over its change.
+        const QString why = m_staleEdit;
+        cancel();
+        return fail(why);
+    }
     QString error;
     if (m_state == State::Insert) {
         qint64 id = 0;
@@ -272,7 +297,9 @@ bool Cursor::post()
             // again would put the old values back over the other change.
             if (conflict)
                 cancel();
-            return fail(error);
+            fail(error);
+            announce(); // the file was read anew
+            return false;
         }
         findCurrentSlot();
     }
@@ -282,6 +309,7 @@ bool Cursor::post()
     m_changed.clear();
     m_bufferError.clear();
     m_lastError.clear();
+    announce();
     if (m_afterPost)
         m_afterPost();
     return true;
@@ -289,6 +317,7 @@ bool Cursor::post()
 
 void Cursor::cancel()
 {
+    m_staleEdit.clear();
     m_editId = 0;
     m_state = State::Browse;
     m_buffer.clear();
@@ -318,8 +347,11 @@ bool Cursor::postBesideEdit(const std::vector<std::pair<QString, QVariant>> &val
         written.emplace_back(f, coerced);
     }
     QString error;
-    if (!m_table->updateRow(id, stored, &error))
-        return fail(error);
+    if (!m_table->updateRow(id, stored, &error)) {
+        fail(error);
+        announce(); // a conflict has read the file anew
+        return false;
+    }
     if (m_state == State::Edit) {
         for (const auto &[f, value] : written) {
             if (!m_changed[f])
@@ -327,6 +359,7 @@ bool Cursor::postBesideEdit(const std::vector<std::pair<QString, QVariant>> &val
         }
     }
     m_lastError.clear();
+    announce();
     if (m_afterPost)
         m_afterPost();
     return true;
@@ -345,9 +378,11 @@ bool Cursor::deleteRow()
     if (id == 0)
         return fail(QStringLiteral("There is no current row to delete."));
     QString error;
-    if (!m_table->deleteRow(id, &error))
-        return fail(error);
-    return true;
+    const bool deleted = m_table->deleteRow(id, &error);
+    if (!deleted)
+        fail(error);
+    announce();
+    return deleted;
 }
 
 void Cursor::tableReloaded()

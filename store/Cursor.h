@@ -1,6 +1,7 @@
 #pragma once
 
 #include "RowRef.h"
+#include "TableChange.h"
 #include "TableSchema.h"
 
 #include <QDate>
@@ -84,6 +85,11 @@ public:
     // other programs made to the file, become visible), keeping filter and
     // index; stays on the same row when it is still visible.
     void refresh();
+    // Re-reads the file only when another program committed to it since it
+    // was last read (every cursor on it then re-reads its rows), and
+    // announces that; returns whether it did. Costs one small query when
+    // nothing changed.
+    bool noticeOutsideChanges();
 
     // --- editing --------------------------------------------------------
     void insert();           // a new row, every field blank
@@ -101,6 +107,12 @@ public:
 
     // Runs after every successful post on this cursor.
     void setAfterPost(std::function<void()> hook) { m_afterPost = std::move(hook); }
+    // Hears every change to the cursor's table file, whichever cursor (or
+    // other program) made it: once per post or delete with its row, once per
+    // re-read of the file with wholeFile. It runs when the writing cursor
+    // has finished, so it may read and move any cursor; a cursor whose hook
+    // is set hears changes made through every other cursor on the file.
+    void setChangeHook(std::function<void(const TableChange &)> hook) { m_changeHook = std::move(hook); }
     // Hears the message of a post that a move, refresh, re-filter or close
     // made on its own (to save a pending edit) and that failed. The edit
     // then stays and the cursor stays where it was; close drops it.
@@ -185,6 +197,7 @@ private:
     qint64 idAt(int pos) const { return pos >= 0 && pos < rowCount() ? (*m_rows)[pos].id : 0; }
     bool inEdit() const { return m_state != State::Browse; }
     bool fail(const QString &message);
+    void announce(); // hands what the table noted to the change hooks
 
     QString m_name;
     QString m_directory;
@@ -204,7 +217,9 @@ private:
     std::vector<bool> m_changed;    // per field: written since edit or insert began
     std::function<void()> m_afterPost;
     std::function<void(const QString &)> m_postFailure;
+    std::function<void(const TableChange &)> m_changeHook;
     qint64 m_editId = 0; // the row being edited (Edit state)
+    QString m_staleEdit; // why the edit may not be posted: another program changed its row
     QString m_lastError;
     QString m_bufferError; // a value setValue could not take; post refuses with it
 };

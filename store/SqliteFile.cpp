@@ -234,6 +234,16 @@ bool SqliteFile::readPicture(TablePicture &picture, QString *error)
     return true;
 }
 
+QString SqliteFile::changedElsewhereText()
+{
+    return QStringLiteral("The item was changed by another program. Nothing was saved; the item now shows what the other program wrote.");
+}
+
+QString SqliteFile::deletedElsewhereText()
+{
+    return QStringLiteral("The item was deleted by another program. Nothing was saved.");
+}
+
 qint64 SqliteFile::dataVersion() const
 {
     // Changes when another connection commits to the file, and only then.
@@ -563,9 +573,9 @@ SqliteFile::StoredRow SqliteFile::beginCheckedWrite(qint64 id, int slot, const T
     if (stored == StoredRow::Unreadable)
         *error = errorText(QStringLiteral("Cannot read the file"));
     else if (stored == StoredRow::Gone)
-        *error = QStringLiteral("The item was deleted by another program. Nothing was saved.");
+        *error = deletedElsewhereText();
     else
-        *error = QStringLiteral("The item was changed by another program. Nothing was saved; the item now shows what the other program wrote.");
+        *error = changedElsewhereText();
     sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
     return stored;
 }

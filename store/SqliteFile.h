@@ -29,6 +29,10 @@ public:
     // "The file ... is not a calendar file." (or options table, folders list)
     static QString notThisKind(const QString &path, const TableSchema &schema);
     static bool exists(const QString &path);
+    // Why a write over a row that another program changed or deleted
+    // since it was read saved nothing.
+    static QString changedElsewhereText();
+    static QString deletedElsewhereText();
     // Creates an empty table file at the absolute path, replacing an
     // existing one unless another program holds it locked.
     static bool create(const QString &absolute, const TableSchema &schema, QString *error);

@@ -99,6 +99,14 @@ bool TableFile::syncWithFile()
 
 bool TableFile::reload(QString *error)
 {
+    // An edit in progress began on the row as it was: when the re-read
+    // shows it changed or gone, its post must not write over that.
+    std::vector<std::pair<Cursor *, std::vector<QVariant>>> edits;
+    for (Cursor *cursor : m_cursors) {
+        if (cursor->m_state == Cursor::State::Edit)
+            edits.emplace_back(cursor, row(cursor->m_editId));
+    }
+    const std::unordered_map<qint64, size_t> before = rowFingerprints();
     m_picture.clear();
     m_indexes.clear();
     m_query.clear();
@@ -107,9 +115,78 @@ bool TableFile::reload(QString *error)
         // What was half read is no picture of the file: show none.
         m_picture.clear();
     }
+    for (const auto &[cursor, before] : edits) {
+        if (!contains(cursor->m_editId))
+            cursor->m_staleEdit = SqliteFile::deletedElsewhereText();
+        else if (row(cursor->m_editId) != before)
+            cursor->m_staleEdit = SqliteFile::changedElsewhereText();
+    }
     for (Cursor *cursor : m_cursors)
         cursor->tableReloaded();
-    return read;
+    if (!read) {
+        m_reloadedUnannounced = true;
+        return false;
+    }
+    // The rows that came, went or changed: listeners refresh only what shows them.
+    std::unordered_map<qint64, size_t> after = rowFingerprints();
+    for (const auto &[id, print] : before) {
+        const auto now = after.find(id);
+        if (now == after.end() || now->second != print)
+            noteChanged(id);
+        if (now != after.end())
+            after.erase(now);
+    }
+    for (const auto &[id, print] : after)
+        noteChanged(id);
+    return true;
+}
+
+size_t TableFile::fingerprint(int slot) const
+{
+    size_t seed = 0;
+    for (int f = 0; f < m_picture.fieldCount(); ++f) {
+        seed = m_picture.column(f).numeric ? qHashMulti(seed, m_picture.numberAt(slot, f))
+                                           : qHashMulti(seed, m_picture.textAt(slot, f), m_picture.textAt(slot, f).isNull());
+    }
+    return seed;
+}
+
+std::unordered_map<qint64, size_t> TableFile::rowFingerprints() const
+{
+    std::unordered_map<qint64, size_t> prints;
+    prints.reserve(m_picture.rowCount());
+    const std::vector<qint64> &ids = m_picture.ids();
+    for (int slot = 0; slot < m_picture.slotCount(); ++slot) {
+        if (m_picture.slotOf(ids[slot]) == slot)
+            prints.emplace(ids[slot], fingerprint(slot));
+    }
+    return prints;
+}
+
+void TableFile::announceChanges()
+{
+    // A listener that writes adds to what is noted; the loop below hands
+    // that on too, instead of announcing from inside another announcement.
+    if (m_announcing)
+        return;
+    m_announcing = true;
+    while (m_reloadedUnannounced || !m_changedIds.empty()) {
+        TableChange change;
+        change.wholeFile = m_reloadedUnannounced;
+        if (!change.wholeFile) {
+            std::sort(m_changedIds.begin(), m_changedIds.end());
+            m_changedIds.erase(std::unique(m_changedIds.begin(), m_changedIds.end()), m_changedIds.end());
+            change.ids = std::move(m_changedIds);
+        }
+        m_changedIds.clear();
+        m_reloadedUnannounced = false;
+        const std::vector<Cursor *> cursors = m_cursors; // a hook may close a cursor
+        for (Cursor *cursor : cursors) {
+            if (cursor->m_changeHook && std::find(m_cursors.begin(), m_cursors.end(), cursor) != m_cursors.end())
+                cursor->m_changeHook(change);
+        }
+    }
+    m_announcing = false;
 }
 
 bool TableFile::beginCheckedWrite(qint64 id, int slot, QString *error, bool *gone, bool *conflict)
@@ -313,6 +390,7 @@ bool TableFile::insertRow(std::vector<QVariant> &values, qint64 *newId, QString 
     m_picture.storeRow(slot, values);
     m_query.forgetSharedLists();
     m_indexes.indexSlot(slot);
+    noteChanged(id);
     *newId = id;
     return true;
 }
@@ -338,6 +416,7 @@ bool TableFile::updateRow(qint64 id, const std::vector<QVariant> &values, QStrin
     m_picture.storeRow(slot, values);
     m_query.forgetSharedLists();
     m_indexes.indexSlot(slot);
+    noteChanged(id);
     return true;
 }
 
@@ -357,6 +436,7 @@ bool TableFile::deleteRow(qint64 id, QString *error)
         return false;
     m_indexes.unindexSlot(slot);
     m_picture.freeSlot(slot);
+    noteChanged(id);
     ErasedAt erasedAt = m_query.eraseFromSharedLists(id);
     for (Cursor *cursor : m_cursors)
         cursor->rowDeleted(id, erasedAt);

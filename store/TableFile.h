@@ -6,6 +6,7 @@
 #include "TableIndexes.h"
 #include "TablePicture.h"
 #include "TableQuery.h"
+#include "TableChange.h"
 #include "TableSchema.h"
 
 #include <QString>
@@ -117,10 +118,25 @@ public:
     // its rows; returns whether it did.
     bool syncWithFile();
 
+    // --- change announcements ---------------------------------------------
+    // Every write and every re-read of the file is noted here; announce()
+    // then hands what was noted to the change hook of each cursor on the
+    // file (Cursor::setChangeHook). Cursors announce at the end of their own
+    // operations, when they are in a state that a listener may read, so a
+    // listener never sees a cursor half way through a post.
+    void announceChanges();
+
 private:
+    friend class Cursor;
+    void noteChanged(qint64 id) { m_changedIds.push_back(id); }
+
     TableFile(QString path, const TableSchema &schema, bool readOnly);
     bool load(QString *error);
     bool reload(QString *error); // the picture afresh; cursors re-read
+    // One number per row for what it holds, to tell the rows a re-read
+    // changed from those it left as they were.
+    std::unordered_map<qint64, size_t> rowFingerprints() const;
+    size_t fingerprint(int slot) const;
 
     // A write over an existing row starts a write transaction and checks
     // that the stored row is as the picture shows it; otherwise it rolls
@@ -142,4 +158,8 @@ private:
     SqliteFile m_file;
 
     std::vector<Cursor *> m_cursors;
+
+    std::vector<qint64> m_changedIds; // written since the last announcement
+    bool m_reloadedUnannounced = false; // the file was re-read: any row may have changed
+    bool m_announcing = false;
 };

@@ -88,7 +88,14 @@ TDataModule2::TDataModule2(const DataRoot &root, QObject *parent)
     , m_cursors(makeCursors())
     , m_options(*m_cursors[slotOfCursor(60)])
 {
-    Table50().setAfterPost([this] { Table50AfterPost(); });
+    // Every cursor on the calendar shares its file, so one of them hears
+    // the writes of all fifty and of other programs.
+    table(1).setChangeHook([this](const TableChange &written) { calendarWritten(written); });
+    // The event editor's posts reach the reminder cursor at once, so that
+    // the next tick sees them whatever the reminders window shows.
+    Table50().setAfterPost([this] { refreshReminderCursor(); });
+    m_outsideCheck.setInterval(outsideCheckMilliseconds);
+    connect(&m_outsideCheck, &QTimer::timeout, this, &TDataModule2::noticeOutsideChanges);
     // A pending edit that a move or close could not save is never dropped
     // without a word.
     for (auto &cursor : m_cursors)
@@ -138,6 +145,7 @@ bool TDataModule2::startUp()
     rewriteMissingFolderFile();                              // 5
     if (m_options.boolField(52))                             // 6
         purgeOldItems();
+    m_outsideCheck.start();
     m_host->configureWindow();                               // 7
     return true;
 }
@@ -466,6 +474,7 @@ void TDataModule2::purgeOldItems()
     Cursor &cursor = Table50();
     if (m_readOnly || age < 1 || age > 3650 || !cursor.isOpen())
         return;
+    const ChangeBatch batch(*this);
     const QString limit = FilterLiterals::date(Clock::today().addDays(-age));
     if (!cursor.setFilter("S < '" + limit + "' and Re<>'True' and Ta<>'True'"))
         return;
@@ -481,7 +490,19 @@ void TDataModule2::purgeOldItems()
 
 void TDataModule2::Table50AfterPost()
 {
-    Table48().refresh();
+    refreshReminderCursor();
+    refreshShownCells();
+}
+
+void TDataModule2::refreshReminderCursor()
+{
+    // A cursor in edit would post its unfinished edit on a refresh.
+    if (Table48().isOpen() && Table48().state() == Cursor::State::Browse)
+        Table48().refresh();
+}
+
+void TDataModule2::refreshShownCells()
+{
     switch (m_host->activeView()) {
     case DataModuleHost::View::Month:
         for (int number = 1; number <= 42; ++number) {
@@ -498,6 +519,69 @@ void TDataModule2::Table50AfterPost()
     default:
         break;
     }
+}
+
+// --- the change path ---------------------------------------------------------
+
+void CalendarChange::merge(const CalendarChange &other)
+{
+    calendar = other.calendar;
+    wholeCalendar = wholeCalendar || other.wholeCalendar;
+    if (wholeCalendar) {
+        rows.clear();
+        return;
+    }
+    rows += other.rows;
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+}
+
+TDataModule2::ChangeBatch::ChangeBatch(TDataModule2 &data) : m_data(data)
+{
+    ++m_data.m_batches;
+}
+
+TDataModule2::ChangeBatch::~ChangeBatch()
+{
+    if (--m_data.m_batches > 0 || !m_data.m_changeHeld)
+        return;
+    const CalendarChange held = m_data.m_heldChange;
+    m_data.m_heldChange = CalendarChange();
+    m_data.m_changeHeld = false;
+    m_data.announce(held);
+}
+
+bool TDataModule2::noticeOutsideChanges()
+{
+    if (!calendarCursorsOpen())
+        return false;
+    return table(1).noticeOutsideChanges();
+}
+
+void TDataModule2::calendarWritten(const TableChange &written)
+{
+    CalendarChange change;
+    change.calendar = table(1).filePath();
+    change.wholeCalendar = written.wholeFile;
+    change.rows = QList<qint64>(written.ids.begin(), written.ids.end());
+    if (m_batches > 0) {
+        m_heldChange.merge(change);
+        m_changeHeld = true;
+        return;
+    }
+    announce(change);
+}
+
+void TDataModule2::announce(const CalendarChange &change)
+{
+    // While the cursors are being pointed at another file, the views are
+    // built anew once they are; a change now would reach half-open cursors.
+    if (m_reopeningCalendar)
+        return;
+    // The reminder cursor is the scanner's to re-query: the reminders
+    // window keeps its list while the user works in it.
+    refreshShownCells();
+    emit calendarChanged(change);
 }
 
 // --- creation and exit -----------------------------------------------------
@@ -531,6 +615,7 @@ bool TDataModule2::createCalendarTable(const QString &dir, const QString &fileNa
 
 void TDataModule2::closeAll()
 {
+    m_outsideCheck.stop();
     closeCalendarCursors();
     Table61().close();
     // Every writer of the options row but the options dialog posts at once;

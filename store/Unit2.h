@@ -4,8 +4,10 @@
 #include "DataRoot.h"
 #include "OptionsRecord.h"
 
+#include <QList>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 #include <array>
 #include <memory>
@@ -24,6 +26,18 @@ public:
     virtual void relayoutMonthFillers() {}            // after the month cells were refreshed
     virtual void weekCellsRefreshed() {}              // after the week cells were refreshed
 };
+
+// A change to the rows of the active calendar, whoever made it.
+struct CalendarChange
+{
+    QString calendar;          // the calendar file, as its cursors name it
+    QList<qint64> rows;        // the `No`s that came, changed or went, ascending
+    bool wholeCalendar = false; // the file was read anew: any row may have changed
+
+    bool touches(qint64 no) const { return wholeCalendar || rows.contains(no); }
+    void merge(const CalendarChange &other);
+};
+Q_DECLARE_METATYPE(CalendarChange)
 
 // The data module: the one owner of every cursor.
 class TDataModule2 : public QObject
@@ -89,9 +103,33 @@ public:
     // "54" days before today; recurring items and tasks stay.
     void purgeOldItems();
 
-    // Runs after every post on Table50 (and when the options dialog or a
-    // deletion in the week or month view asks for it).
+    // Re-reads the reminder cursor and the cursors of the shown week or
+    // month cells and has the host repaint those cells. The cells' part
+    // runs before every calendarChanged(), the reminder cursor's after every
+    // post on Table50; the options dialog runs both.
     void Table50AfterPost();
+
+    // How often the open calendar is checked for other programs' writes.
+    static constexpr int outsideCheckMilliseconds = 500;
+    // Checks now whether another program (another connection, the planner's
+    // own --import) committed to the active calendar since it was read; if
+    // so, every cursor re-reads and calendarChanged() follows. A timer runs
+    // this every outsideCheckMilliseconds from start-up to closeAll().
+    bool noticeOutsideChanges();
+
+    // While one is alive, calendar changes are gathered and announced once
+    // when the last one ends (a purge, a loop of posts).
+    class ChangeBatch
+    {
+    public:
+        explicit ChangeBatch(TDataModule2 &data);
+        ~ChangeBatch();
+        ChangeBatch(const ChangeBatch &) = delete;
+        ChangeBatch &operator=(const ChangeBatch &) = delete;
+
+    private:
+        TDataModule2 &m_data;
+    };
 
     // Replaces (or creates) the calendar table dir + fileName with an empty
     // one; the calendar cursors are closed around it and reopened as before.
@@ -122,6 +160,10 @@ public:
 signals:
     // A message for the user (a calendar file that could not be opened...).
     void storeMessage(const QString &text);
+    // After any change to the active calendar's rows: a post or a delete
+    // through any cursor, or another program's write noticed by the timer.
+    // The cursors of the shown cells have been re-read before.
+    void calendarChanged(const CalendarChange &change);
 
 private:
     using Cursors = std::array<std::unique_ptr<Cursor>, 52>;
@@ -138,6 +180,10 @@ private:
     bool openDefaultCalendar(bool readOnly, QString *error);
     void closeCalendarCursors();
     bool failStartUp(const QString &message);
+    void calendarWritten(const TableChange &written);
+    void refreshReminderCursor();
+    void refreshShownCells();
+    void announce(const CalendarChange &change);
 
     DataRoot m_root;
     DataModuleHost m_noHost;
@@ -150,4 +196,8 @@ private:
     int m_calendarCursorsToOpen = 50; // fewer only for a reader that needs fewer
     QString m_calendarError; // why the last calendar file did not open
     QString m_startUpError;
+    QTimer m_outsideCheck;
+    int m_batches = 0;              // ChangeBatch objects alive
+    CalendarChange m_heldChange;    // gathered while a batch is alive
+    bool m_changeHeld = false;
 };

@@ -169,11 +169,11 @@ void CellsView::onKey(int index, int key, Qt::KeyboardModifiers modifiers)
     if (!cursor.isOpen() || cursor.recordCount() == 0
         || (cursor.currentId() != selected && !cursor.locate(No, selected)))
         return;
+    // The calendar's change notice re-reads and repaints the cells, which
+    // paint the selection as it is set here.
     if (!cursor.deleteRow()) {
         emit storeError(cursor.lastError());
         return;
     }
-    m_data.Table50AfterPost();
     m_state.SelectedItemNo = NoItem;
-    cellsRefreshed();
 }

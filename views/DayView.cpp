@@ -218,6 +218,59 @@ void DayView::rebuild()
     build();
 }
 
+void DayView::followCalendarChange(const CalendarChange &change)
+{
+    if (!m_showing)
+        return;
+    // The text being typed is the user's: the change follows when it is posted.
+    if (m_editorNo != 0) {
+        m_changeWaiting = true;
+        return;
+    }
+    Cursor &list = dayList();
+    if (!list.isOpen() || list.state() != Cursor::State::Browse)
+        return;
+    const qint64 selected = m_selectedNo;
+    const qint64 current = list.currentId();
+    list.refresh();
+    bool leftTheDay = false;
+    QList<qint64> cameIntoTheDay;
+    auto follow = [&](qint64 no) {
+        const bool heldBefore = block(no) != nullptr;
+        const bool heldAfter = list.locate(No, no);
+        leftTheDay = leftTheDay || (heldBefore && !heldAfter);
+        if (!heldBefore && heldAfter)
+            cameIntoTheDay << no;
+    };
+    if (change.wholeCalendar) {
+        for (qint64 no : m_blocks.keys())
+            follow(no);
+        leftTheDay = true; // any item may have come: the day is read anew
+    } else {
+        for (qint64 no : change.rows)
+            follow(no);
+    }
+    if (leftTheDay) {
+        // The day view removes blocks only all at once; the build brings
+        // back every block that still belongs to the day.
+        removeAllBlocks();
+        build();
+        if (DayBlock *b = block(selected))
+            selectBlock(b);
+    } else {
+        for (qint64 no : cameIntoTheDay)
+            addBlock(no);
+        for (Cursor *scan : {&m_data.Table43(), &m_data.Table44()})
+            if (scan->isOpen() && scan->state() == Cursor::State::Browse)
+                scan->refresh();
+        // Also with no blocks: the re-layout sets the all-day strip's height.
+        relayoutBlocks();
+    }
+    if (current == 0 || !list.locate(No, current))
+        list.first();
+    m_strip->update();
+}
+
 void DayView::relayoutBlocks()
 {
     // The pending subject goes to the table first, so labels show it.
@@ -366,8 +419,7 @@ bool DayView::deleteCurrentItem()
         emit storeError(list.lastError());
         return false;
     }
-    removeBlock(no);
-    rebuild();
+    // The calendar's change notice has built the day anew.
     return true;
 }
 
@@ -595,6 +647,12 @@ void DayView::closeSubjectEditor()
         m_editor->hide();
     if (DayBlock *b = block(no))
         renewLabel(b);
+    if (m_changeWaiting) {
+        m_changeWaiting = false;
+        CalendarChange whole;
+        whole.wholeCalendar = true;
+        followCalendarChange(whole);
+    }
 }
 
 void DayView::unselectCurrentBlock()
@@ -755,9 +813,7 @@ void DayView::onStripKey(int key, Qt::KeyboardModifiers modifiers)
     Cursor &strip = m_data.Table49();
     if (!strip.isOpen() || strip.recordCount() == 0)
         return;
-    if (!strip.deleteRow()) {
+    if (!strip.deleteRow())
         emit storeError(strip.lastError());
-        return;
-    }
-    rebuild();
+    // The calendar's change notice has built the day anew.
 }

@@ -21,6 +21,7 @@ class QLineEdit;
 class QScrollBar;
 class TDataModule2;
 class TimeRuler;
+struct CalendarChange;
 
 // The day view: an all-day strip over a time ruler and a grid of 48
 // half-hour rows, in which every timed item of the shown date is a block.
@@ -54,6 +55,12 @@ public:
     void build();
     // Removes the blocks and builds again; nothing while another view is current.
     void rebuild() override;
+    // Follows a change to the calendar's rows, whoever made it: an item
+    // that came into the shown day gets its block, one that left it has the
+    // day built anew, and every block moves to where its item now puts it.
+    // The selected block, the selected rows, the scroll position and an
+    // open subject editor stay; the last goes on once it is closed.
+    void followCalendarChange(const CalendarChange &change);
     // Moves every existing block to where its item's times put it.
     void relayoutBlocks() override;
     // The window changed size: the blocks move only when the grid's width
@@ -175,6 +182,7 @@ private:
     QHash<qint64, DayBlock *> m_blocks;
     qint64 m_selectedNo = 0; // the block marked selected, 0 for none
     qint64 m_editorNo = 0;   // the item under the in-place editor, 0 while hidden
+    bool m_changeWaiting = false; // a calendar change came while the subject editor was open
 
     int m_selStart = 16;
     int m_selEnd = 16;

@@ -90,6 +90,8 @@ void TestTaskPad::init()
     m_data = std::make_unique<TDataModule2>(DataRoot(m_home->path()));
     QVERIFY2(m_data->startUp(), qPrintable(m_data->startUpError()));
     m_pad = std::make_unique<TaskPad>(*m_data);
+    // As the planner's wiring does.
+    connect(m_data.get(), &TDataModule2::calendarChanged, m_pad.get(), &TaskPad::followCalendarChange);
     m_pad->setDatesSource([this] { return m_dates; });
     m_pad->resize(194, 300);
     m_pad->show();

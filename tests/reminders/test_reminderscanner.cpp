@@ -8,6 +8,8 @@
 
 #include <QSignalSpy>
 
+#include <sqlite3.h>
+
 namespace {
 
 const QDate monday(2024, 5, 20);   // a Monday
@@ -37,6 +39,9 @@ private slots:
     void catchUpAtStartUp();
     void catchUpNeedsARememberedScan();
     void catchUpAfterAGapBetweenTicks();
+    void catchUpOverALongGap_data();
+    void catchUpOverALongGap();
+    void outsideWriteDueSinceTheLastTickRings();
     void lastScanWaitsForTheOptionsDialog();
     void missedItemsStayWithTheirCalendar();
 };
@@ -337,6 +342,97 @@ void TestReminderScanner::missedItemsStayWithTheirCalendar()
     QVERIFY(reminders.post());
     scanner.requery();
     QCOMPARE(fixture.listed(), QStringList{});
+}
+
+void TestReminderScanner::catchUpOverALongGap_data()
+{
+    QTest::addColumn<QVariantMap>("item");
+    QTest::addColumn<QDateTime>("missed");
+    const QDate longAgo(2023, 1, 1);
+    const QTime nine(9, 0);
+    QTest::newRow("weekly, on another weekday") << weekly("Wed", longAgo, nine, {"Wed"}) << at(monday.addDays(-5), 9, 0);
+    QTest::newRow("weekly, today before now") << weekly("Mon", longAgo, nine, {"Mon"}) << at(monday, 9, 0);
+    QTest::newRow("weekly, today after now") << weekly("Mon", longAgo, QTime(11, 0), {"Mon"}) << at(monday.addDays(-7), 11, 0);
+    QTest::newRow("weekly, dismissed today") << with(weekly("Mon", longAgo, nine, {"Mon"}), {{"Di", monday}})
+                                             << at(monday.addDays(-7), 9, 0);
+    QTest::newRow("daily from today") << daily("New", monday, QTime(8, 0)) << QDateTime();
+    QTest::newRow("monthly on the 31st") << monthly("Rent", longAgo, 31, nine) << at(QDate(2024, 3, 31), 9, 0);
+    QTest::newRow("monthly on a day as 07") << with(monthly("Rent", longAgo, 7, nine), {{"Rd", "07"}}) << QDateTime();
+    QTest::newRow("yearly on 29 February")
+        << with(monthly("Leap", QDate(2020, 1, 1), 29, nine), {{"Ret", "4"}, {"Rm", "2"}}) << at(QDate(2024, 2, 29), 9, 0);
+    QTest::newRow("yearly, series starting within a year")
+        << with(monthly("Ahead", QDate(2025, 1, 1), 20, QTime(8, 0)), {{"Ret", "4"}, {"Rm", "5"}}) << at(monday, 8, 0);
+    QTest::newRow("one-off within the gap") << oneOff("Once", QDate(2023, 12, 24), nine) << at(QDate(2023, 12, 24), 9, 0);
+    QTest::newRow("one-off before the searched span") << oneOff("Older", QDate(2023, 2, 1), nine) << QDateTime();
+    QTest::newRow("snoozed within the gap")
+        << with(oneOff("Snoozed", QDate(2023, 11, 2), nine), {{"Sno", true}, {"Sns", QDate(2024, 1, 5)}, {"Sn", QTime(14, 5)}})
+        << at(QDate(2024, 1, 5), 14, 5);
+}
+
+// Five hundred days since the last scan: every kind of reminder is found at
+// the last moment the due-item predicate would have listed it on its day.
+void TestReminderScanner::catchUpOverALongGap()
+{
+    QFETCH(QVariantMap, item);
+    QFETCH(QDateTime, missed);
+    ReminderFixture fixture;
+    const QDateTime now = at(monday, 10, 0, 20);
+    fixture.setOption(ReminderScanner::lastScanField, now.addDays(-500).toString("yyyy-MM-ddTHH:mm:ss"));
+    const qint64 no = fixture.add(item);
+    Clock::setNowForTesting(now);
+    ReminderScanner scanner(fixture.data());
+    QCOMPARE(scanner.start(), missed.isValid());
+    QCOMPARE(scanner.missedMoment(no), missed);
+}
+
+// Another program writes an item whose reminder is due in the minute the
+// last tick already scanned: the change notice rings it, once; one due in
+// the next minute rings at that minute's tick.
+void TestReminderScanner::outsideWriteDueSinceTheLastTickRings()
+{
+    ReminderFixture fixture;
+    Clock::setNowForTesting(at(monday, 8, 0, 5));
+    ReminderScanner scanner(fixture.data());
+    scanner.start();
+    connect(&fixture.data(), &TDataModule2::calendarChanged, &scanner, &ReminderScanner::followCalendarChange);
+    QSignalSpy alarms(&scanner, &ReminderScanner::alarmRaised);
+    scanner.tick();
+    QCOMPARE(alarms.count(), 0);
+
+    auto writeOutside = [&fixture](const QString &subject, const QString &time) {
+        const QString path = fixture.data().table(1).filePath();
+        sqlite3 *db = nullptr;
+        QCOMPARE(sqlite3_open(path.toUtf8().constData(), &db), SQLITE_OK);
+        const QString sql = QString("INSERT INTO items (Subject, S, E, Md, St, Et, R, Rs, Rt, Re, Ta) VALUES "
+                                    "('%1', '2024-05-20', '2024-05-20', '0', '%2', '%2', 1, '2024-05-20', '%2', 0, 0)")
+                                .arg(subject, time);
+        QCOMPARE(sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(db);
+    };
+    Clock::setNowForTesting(at(monday, 8, 0, 40));
+    writeOutside("Now", "08:00:00");
+    writeOutside("Next minute", "08:01:00");
+    QVERIFY(fixture.data().noticeOutsideChanges());
+    QCOMPARE(alarms.count(), 1);
+    QCOMPARE(scanner.lastAlarmMinute(), at(monday, 8, 0));
+    QCOMPARE(fixture.listed(), (QStringList{"Now", "Next minute"}));
+
+    Clock::setNowForTesting(at(monday, 8, 0, 50));
+    scanner.tick();
+    QCOMPARE(alarms.count(), 1);
+    Clock::setNowForTesting(at(monday, 8, 1, 0));
+    scanner.tick();
+    QCOMPARE(alarms.count(), 2);
+    QCOMPARE(fixture.currentSubject(), QString("Next minute"));
+
+    // An edit of an item whose alarm has rung does not ring it again.
+    Clock::setNowForTesting(at(monday, 8, 1, 30));
+    Cursor &edit = fixture.data().Table50();
+    QVERIFY(edit.locate("Subject", "Next minute"));
+    QVERIFY(edit.edit());
+    edit.setValue("Loc", "Room 2");
+    QVERIFY(edit.post());
+    QCOMPARE(alarms.count(), 2);
 }
 
 QTEST_MAIN(TestReminderScanner)

@@ -740,6 +740,7 @@ void TestCellViews::allDayStripOpensAndDeletes()
 {
     const QDate day(2025, 3, 12);
     DayView view(*m_data);
+    connect(m_data.get(), &TDataModule2::calendarChanged, &view, &DayView::followCalendarChange);
     view.resize(600, 500);
     view.setShownDate(day);
     view.setShowing(true);

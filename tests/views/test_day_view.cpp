@@ -120,6 +120,7 @@ void TestDayView::init()
     m_data = std::make_unique<TDataModule2>(DataRoot(m_home->path()));
     QVERIFY2(m_data->startUp(), qPrintable(m_data->startUpError()));
     m_view = std::make_unique<DayView>(*m_data);
+    connect(m_data.get(), &TDataModule2::calendarChanged, m_view.get(), &DayView::followCalendarChange);
     m_view->resize(55 + G + 16, 600);
     m_view->setShownDate(wednesday);
     m_view->show();
@@ -474,6 +475,7 @@ void TestDayView::subjectEditorKeepsALongerSubjectWhole()
     m_data = std::make_unique<TDataModule2>(DataRoot(m_home->path()));
     QVERIFY(m_data->startUp());
     m_view = std::make_unique<DayView>(*m_data);
+    connect(m_data.get(), &TDataModule2::calendarChanged, m_view.get(), &DayView::followCalendarChange);
     m_view->resize(55 + G + 16, 600);
     m_view->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));

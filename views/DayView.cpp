@@ -224,7 +224,8 @@ void DayView::followCalendarChange(const CalendarChange &change)
         return;
     // The text being typed is the user's: the change follows when it is posted.
     if (m_editorNo != 0) {
-        m_changeWaiting = true;
+        m_changeWaiting.merge(change);
+        m_hasChangeWaiting = true;
         return;
     }
     Cursor &list = dayList();
@@ -647,11 +648,11 @@ void DayView::closeSubjectEditor()
         m_editor->hide();
     if (DayBlock *b = block(no))
         renewLabel(b);
-    if (m_changeWaiting) {
-        m_changeWaiting = false;
-        CalendarChange whole;
-        whole.wholeCalendar = true;
-        followCalendarChange(whole);
+    if (m_hasChangeWaiting) {
+        const CalendarChange waiting = m_changeWaiting;
+        m_changeWaiting = CalendarChange();
+        m_hasChangeWaiting = false;
+        followCalendarChange(waiting);
     }
 }
 

@@ -4,6 +4,7 @@
 #include "DayLayout.h"
 #include "DayViewOps.h"
 #include "StripPainter.h"
+#include "Unit2.h"
 
 #include <QDate>
 #include <QHash>
@@ -21,7 +22,6 @@ class QLineEdit;
 class QScrollBar;
 class TDataModule2;
 class TimeRuler;
-struct CalendarChange;
 
 // The day view: an all-day strip over a time ruler and a grid of 48
 // half-hour rows, in which every timed item of the shown date is a block.
@@ -182,7 +182,11 @@ private:
     QHash<qint64, DayBlock *> m_blocks;
     qint64 m_selectedNo = 0; // the block marked selected, 0 for none
     qint64 m_editorNo = 0;   // the item under the in-place editor, 0 while hidden
-    bool m_changeWaiting = false; // a calendar change came while the subject editor was open
+    // The changes that came while the subject editor was open, applied when
+    // it closes. Kept by row, so that the editor's own posts do not turn
+    // into a rebuild that replaces every block.
+    CalendarChange m_changeWaiting;
+    bool m_hasChangeWaiting = false;
 
     int m_selStart = 16;
     int m_selEnd = 16;

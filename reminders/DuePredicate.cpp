@@ -71,9 +71,18 @@ QString snoozedBetween(const QDate &first, const QDate &last)
     return "Sno = 'True' and R = 'True' and Sns >= " + quoted(dateLiteral(first)) + " and Sns <= " + quoted(dateLiteral(last));
 }
 
-QString missedClause(qint64 no, const QDate &today)
+QString missedClause(const std::vector<qint64> &nos, const QDate &today)
 {
-    return "No = " + quoted(QString::number(no)) + " and R = 'True' and Di <> " + quoted(dateLiteral(today));
+    if (nos.empty())
+        return {};
+    QString list;
+    list.reserve(int(nos.size()) * 7);
+    for (qint64 no : nos) {
+        if (!list.isEmpty())
+            list += QLatin1Char(',');
+        list += QString::number(no);
+    }
+    return "No in " + quoted(list) + " and R = 'True' and Di <> " + quoted(dateLiteral(today));
 }
 
 } // namespace DuePredicate

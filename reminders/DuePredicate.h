@@ -4,6 +4,8 @@
 #include <QString>
 #include <QTime>
 
+#include <vector>
+
 // The filter texts of the reminder cursor Table48. Dates and times are
 // written in one locale-free form (ISO dates, HH:MM:SS), which the store's
 // filter parser reads back whatever the user's locale.
@@ -23,9 +25,10 @@ QString oneOffBetween(const QDate &first, const QDate &last);
 QString recurringWithReminder();
 QString snoozedBetween(const QDate &first, const QDate &last);
 
-// An item whose reminder was missed: listed while its reminder is on and
-// until it is dismissed or snoozed today.
-QString missedClause(qint64 no, const QDate &today);
+// The items whose reminders were missed, in one clause however many: each
+// listed while its reminder is on and until it is dismissed or snoozed
+// today. Blank for none.
+QString missedClause(const std::vector<qint64> &nos, const QDate &today);
 
 // The weekday flag field of a date: "Sun" .. "Sat".
 QString weekdayField(const QDate &date);

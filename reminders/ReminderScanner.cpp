@@ -52,9 +52,12 @@ void ReminderScanner::forgetMissedOfOtherCalendar()
 QString ReminderScanner::filterFor(const QDateTime &now, bool withMissed) const
 {
     QString text = DuePredicate::dueFilter(now.date(), now.time());
-    if (withMissed) {
+    if (withMissed && !m_missed.empty()) {
+        std::vector<qint64> nos;
+        nos.reserve(m_missed.size());
         for (const auto &entry : m_missed)
-            text += " or " + DuePredicate::missedClause(entry.first, now.date());
+            nos.push_back(entry.first);
+        text += " or " + DuePredicate::missedClause(nos, now.date());
     }
     return text;
 }

@@ -7,6 +7,7 @@
 #include <QLocale>
 #include <QMutex>
 
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -287,6 +288,8 @@ private:
         const FieldDef &field = m_schema.fields[test->field];
         if (!advance())
             return false;
+        if (isWord(m_token, "in"))
+            return parseList(field, test);
         if (m_token.kind != Token::Operator)
             return fail(QStringLiteral("Expected a comparison after \"%1\" at position %2 of the filter.")
                             .arg(field.name, QString::number(m_token.position)));
@@ -308,6 +311,32 @@ private:
             // One arg() call: a "%1" typed inside the literal stays as it is.
             return fail(QStringLiteral("'%1' at position %2 of the filter is not %3 for the field %4.")
                             .arg(m_token.text, QString::number(m_token.position), typeWord(field.type), field.name));
+        return advance();
+    }
+
+    // "F in '3,17,42'": only whole-number fields, whose index buckets hold
+    // exactly the rows of one number.
+    bool parseList(const FieldDef &field, FilterExpression::Test *test)
+    {
+        test->op = FilterExpression::Op::In;
+        if (field.type != FieldType::Integer && field.type != FieldType::AutoIncrement)
+            return fail(QStringLiteral("\"in\" needs a whole-number field, not %1 (position %2 of the filter).")
+                            .arg(field.name, QString::number(m_token.position)));
+        if (!advance())
+            return false;
+        if (m_token.kind != Token::Literal)
+            return fail(QStringLiteral("Expected a list of numbers in single quotes at position %1 of the filter.")
+                            .arg(m_token.position));
+        for (const QStringView part : QStringView(m_token.text).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+            bool ok = false;
+            const qint64 number = part.trimmed().toLongLong(&ok);
+            if (!ok)
+                return fail(QStringLiteral("'%1' at position %2 of the filter is not a list of whole numbers.")
+                                .arg(m_token.text, QString::number(m_token.position)));
+            test->numbers.push_back(number);
+        }
+        std::sort(test->numbers.begin(), test->numbers.end());
+        test->numbers.erase(std::unique(test->numbers.begin(), test->numbers.end()), test->numbers.end());
         return advance();
     }
 

@@ -9,7 +9,9 @@
 
 // A parsed filter text: clauses joined by "or", each a chain of field tests
 // joined by "and" ("and" binds tighter; no parentheses). A test compares a
-// field with a literal in single quotes, or with the word Null. Literals are
+// field with a literal in single quotes, or with the word Null. "F in '3,17,42'"
+// holds when a whole-number field F is one of the listed numbers: a long
+// list of rows stays one test, chosen straight from F's index. Literals are
 // converted to the field's type once, here, so evaluation compares values:
 // dates and times by value, text as text, booleans against True/False.
 //
@@ -19,7 +21,7 @@
 class FilterExpression
 {
 public:
-    enum class Op { Eq, Ne, Lt, Le, Gt, Ge };
+    enum class Op { Eq, Ne, Lt, Le, Gt, Ge, In };
 
     struct Test
     {
@@ -28,6 +30,7 @@ public:
         bool isNull = false;      // compared with Null
         qint64 number = 0;        // Date: Julian day; Time: ms of day; Boolean 0/1; Integer
         QString text;             // Text and Memo fields
+        std::vector<qint64> numbers; // In: the listed numbers, ascending, each once
     };
     using Clause = std::vector<Test>;
 

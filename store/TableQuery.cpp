@@ -73,6 +73,8 @@ bool bindNumberTest(const FilterExpression::Test &test, NumberTest *bound)
         case Op::Ge:
             high = highest;
             break;
+        case Op::In: // a list, never a range (clauseRun tests it by itself)
+            return false;
         }
     }
     bound->low = quint64(low);
@@ -114,6 +116,8 @@ inline bool textHolds(const TextTest &test, int slot)
         return order > 0;
     case Op::Ge:
         return order >= 0;
+    case Op::In: // whole-number fields only
+        return false;
     }
     return false;
 }
@@ -131,6 +135,15 @@ void TableQuery::candidatesFor(const FilterExpression::Clause &clause, std::vect
     };
     for (int t = 0; t < int(clause.size()); ++t) {
         const FilterExpression::Test &test = clause[t];
+        if (test.op == FilterExpression::Op::In) {
+            const std::vector<int> *slotList = &listedSlots(test);
+            if (slotList->size() < best) {
+                best = slotList->size();
+                lists->assign(1, slotList);
+                *impliedTest = t; // whole-number buckets are exact
+            }
+            continue;
+        }
         if (test.op != FilterExpression::Op::Eq || test.isNull)
             continue;
         const bool numeric = m_picture.column(test.field).numeric;
@@ -167,6 +180,30 @@ void TableQuery::candidatesFor(const FilterExpression::Clause &clause, std::vect
     *scanAll = best == std::numeric_limits<size_t>::max();
 }
 
+// The union of the buckets of an "in" test's numbers. Kept while the rows
+// stay as they are, like the ranked lists that are keyed by its address.
+const std::vector<int> &TableQuery::listedSlots(const FilterExpression::Test &test)
+{
+    const auto key = std::make_pair(test.field, test.numbers);
+    const auto found = m_listedSlots.find(key);
+    if (found != m_listedSlots.end())
+        return found->second;
+    const auto &buckets = m_indexes.equalityIndex(test.field).buckets;
+    std::vector<int> listed;
+    for (qint64 number : test.numbers) {
+        const auto it = buckets.find(number);
+        if (it != buckets.end())
+            listed.insert(listed.end(), it->second.begin(), it->second.end());
+    }
+    return m_listedSlots.emplace(key, std::move(listed)).first->second;
+}
+
+void TableQuery::forgetCandidates()
+{
+    m_ranked.forget();
+    m_listedSlots.clear();
+}
+
 std::shared_ptr<RowList> TableQuery::select(const FilterExpression *filter, const IndexDef *order)
 {
     if (!filter || filter->clauses().empty()) {
@@ -179,6 +216,9 @@ std::shared_ptr<RowList> TableQuery::select(const FilterExpression *filter, cons
         }
         return all;
     }
+    // Between filters, as a clause's candidate lists must outlive the clause.
+    if (m_listedSlots.size() >= kMaxListedSlots)
+        forgetCandidates();
     // Each clause yields its rows in the order (a run); the result is the
     // merge of the runs, a row that passed several clauses kept once.
     std::vector<std::vector<RankedHit>> runs;
@@ -200,12 +240,15 @@ std::vector<RankedHit> TableQuery::clauseRun(const FilterExpression::Clause &cla
     std::vector<NumberTest> numberTests;
     std::vector<int> numberFields;
     std::vector<TextTest> textTests;
+    std::vector<const FilterExpression::Test *> listTests; // "in" tests the candidates do not imply
     for (int t = 0; t < int(clause.size()); ++t) {
         const FilterExpression::Test &test = clause[t];
         const TablePicture::Column &column = m_picture.column(test.field);
         if (t == impliedTest)
             continue;
-        if (column.numeric) {
+        if (test.op == FilterExpression::Op::In) {
+            listTests.push_back(&test);
+        } else if (column.numeric) {
             if (!bindNumberTest(test, &numberTests.emplace_back()))
                 return {}; // no value can pass it
             numberFields.push_back(test.field);
@@ -220,7 +263,10 @@ std::vector<RankedHit> TableQuery::clauseRun(const FilterExpression::Clause &cla
     auto keepPassing = [&](std::vector<RankedHit> &run, size_t count, auto rankAt, const int *slotList, auto idAt) {
         for (size_t i = 0; i < count; ++i) {
             const int slot = slotList[i];
-            if (m_passes[i] && std::all_of(textTests.begin(), textTests.end(), [slot](const TextTest &test) { return textHolds(test, slot); }))
+            if (m_passes[i] && std::all_of(textTests.begin(), textTests.end(), [slot](const TextTest &test) { return textHolds(test, slot); })
+                && std::all_of(listTests.begin(), listTests.end(), [&](const FilterExpression::Test *test) {
+                       return std::binary_search(test->numbers.begin(), test->numbers.end(), m_picture.numberAt(slot, test->field));
+                   }))
                 run.push_back({rankAt(i), slot, idAt(i)});
         }
     };
@@ -254,7 +300,7 @@ std::vector<RankedHit> TableQuery::clauseRun(const FilterExpression::Clause &cla
 
 TableQuery::ErasedAt TableQuery::eraseFromSharedLists(qint64 id)
 {
-    m_ranked.forget();
+    forgetCandidates();
     ErasedAt erasedAt;
     for (auto &[order, all] : m_allRows) {
         const auto at = std::find_if(all->begin(), all->end(), [id](const RowRef &row) { return row.id == id; });
@@ -268,5 +314,5 @@ TableQuery::ErasedAt TableQuery::eraseFromSharedLists(qint64 id)
 void TableQuery::clear()
 {
     m_allRows.clear();
-    m_ranked.forget();
+    forgetCandidates();
 }

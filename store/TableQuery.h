@@ -36,7 +36,7 @@ public:
     void forgetSharedLists()
     {
         m_allRows.clear();
-        m_ranked.forget();
+        forgetCandidates();
     }
     // Takes a deleted row out of the shared lists.
     ErasedAt eraseFromSharedLists(qint64 id);
@@ -48,6 +48,11 @@ private:
     // that every candidate passes by construction (-1 for none).
     void candidatesFor(const FilterExpression::Clause &clause, std::vector<const std::vector<int> *> *lists, bool *scanAll,
                        int *impliedTest);
+    // The slots of the rows whose field holds one of an "in" test's numbers.
+    const std::vector<int> &listedSlots(const FilterExpression::Test &test);
+    // The ranked lists are keyed by the addresses of the candidate lists,
+    // so the two go together.
+    void forgetCandidates();
     // The rows that pass one clause, ascending by rank in the order.
     std::vector<RankedHit> clauseRun(const FilterExpression::Clause &clause, const IndexDef *order);
 
@@ -57,4 +62,6 @@ private:
     std::map<const IndexDef *, std::shared_ptr<RowList>> m_allRows; // shared unfiltered lists
     RankedCandidates m_ranked; // the candidate lists, ranked and packed
     std::vector<quint8> m_passes; // per candidate of the list at hand
+    static constexpr size_t kMaxListedSlots = 64;
+    std::map<std::pair<int, std::vector<qint64>>, std::vector<int>> m_listedSlots; // by field and numbers
 };

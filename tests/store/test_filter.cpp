@@ -103,6 +103,14 @@ private slots:
         QTest::newRow("doubled quote inside a literal") << "Subject = 'it''s quoted'" << QStringList{"it's quoted"};
         QTest::newRow("keywords and names in any case") << "subject = 'span' OR s = '1/1/2023'"
                                                         << QStringList{"it's quoted", "span"};
+        // Rows are numbered in the order initTestCase adds them.
+        QTest::newRow("in: listed numbers, any order") << "No in '4,1'" << QStringList{"one-date", "weekly"};
+        QTest::newRow("in: repeats, spaces and unknown numbers")
+            << "No in ' 2, 9,2 ' and S < '5/1/2024'" << QStringList{"span"};
+        QTest::newRow("in beside a smaller bucket") << "Re = 'True' and No in '1,2,3,4'" << QStringList{"weekly"};
+        QTest::newRow("two in tests") << "No in '1' and No in '1,3'" << QStringList{"one-date"};
+        QTest::newRow("in with an empty list") << "No in ''" << none;
+        QTest::newRow("in or a test") << "NO IN '3' or Subject = 'span'" << QStringList{"span", "task"};
         QTest::newRow("SQL in a literal is only text")
             << "Subject = 'x'' or 1=1; DROP TABLE items; --'" << none;
     }
@@ -126,6 +134,9 @@ private slots:
         QTest::newRow("two values") << "T = '1' '2'" << "position 9";
         QTest::newRow("ordering with Null") << "S < Null" << "position 5";
         QTest::newRow("stray character") << "S = '1/1/2024' ; T = '1'" << "position 16";
+        QTest::newRow("in on a text field") << "Subject in '1'" << "position 9";
+        QTest::newRow("in without quotes") << "No in 1" << "position 7";
+        QTest::newRow("in with a word") << "No in '1,two'" << "position 7";
     }
 
     void errorsNameThePosition()

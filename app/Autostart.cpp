@@ -1,9 +1,10 @@
 #include "Autostart.h"
 
+#include "SafeFileWrite.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -184,11 +185,7 @@ std::optional<QString> registerProgram(const QString &programPath, const QString
     const QString path = xdgEntryPath();
     if (!QDir().mkpath(QFileInfo(path).absolutePath()))
         return std::nullopt;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
-        return failedMessage();
-    file.write(entryText(programPath, dataRoot).toUtf8());
-    if (!file.flush() || !file.commit())
+    if (!SafeFileWrite::replace(path, entryText(programPath, dataRoot).toUtf8(), nullptr))
         return failedMessage();
     return std::nullopt;
 }

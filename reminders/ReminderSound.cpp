@@ -1,12 +1,12 @@
 #include "ReminderSound.h"
 
 #include "Clock.h"
+#include "SafeFileWrite.h"
 
 #include <QAudioDevice>
 #include <QFile>
 #include <QFileInfo>
 #include <QMediaDevices>
-#include <QSaveFile>
 #include <QSoundEffect>
 #include <QUrl>
 
@@ -100,9 +100,5 @@ bool ReminderSound::provideDefaultFile(const QString &path)
     QFile source(bundledChime);
     if (!source.open(QIODevice::ReadOnly))
         return false;
-    QSaveFile target(path);
-    if (!target.open(QIODevice::WriteOnly))
-        return false;
-    const QByteArray bytes = source.readAll();
-    return target.write(bytes) == bytes.size() && target.commit();
+    return SafeFileWrite::replace(path, source.readAll(), nullptr);
 }

@@ -1,7 +1,7 @@
-#include "AboutBox.h"
+#include "app/AboutBox.h"
 
-#include "AppIcons.h"
-#include "ProductLinks.h"
+#include "app/AppIcons.h"
+#include "app/ProductLinks.h"
 
 #include <QDialogButtonBox>
 #include <QHBoxLayout>

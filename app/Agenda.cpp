@@ -1,10 +1,10 @@
-#include "Agenda.h"
+#include "app/Agenda.h"
 
-#include "Cursor.h"
-#include "DataRoot.h"
-#include "OccurrenceRules.h"
-#include "TerminalCommand.h"
-#include "Unit2.h"
+#include "store/Cursor.h"
+#include "store/DataRoot.h"
+#include "views/OccurrenceRules.h"
+#include "store/TerminalCommand.h"
+#include "store/Unit2.h"
 
 #include <QDate>
 #include <QTextStream>

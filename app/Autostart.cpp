@@ -1,6 +1,6 @@
-#include "Autostart.h"
+#include "app/Autostart.h"
 
-#include "SafeFileWrite.h"
+#include "store/SafeFileWrite.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,12 +1,12 @@
-#include "FolderWiring.h"
+#include "app/FolderWiring.h"
 
-#include "FolderCommands.h"
-#include "FolderList.h"
-#include "FolderSwitch.h"
-#include "PlannerProgram.h"
-#include "Unit1.h"
-#include "Unit2.h"
-#include "Unit7.h"
+#include "folders/FolderCommands.h"
+#include "folders/FolderList.h"
+#include "folders/FolderSwitch.h"
+#include "app/PlannerProgram.h"
+#include "app/Unit1.h"
+#include "store/Unit2.h"
+#include "folders/Unit7.h"
 
 FolderSwitchHost folderSwitchHost(TForm1 &window)
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FolderDialogs.h"
+#include "folders/FolderDialogs.h"
 
 class FolderCommands;
 class FolderList;

@@ -1,6 +1,6 @@
-#include "HelpWindow.h"
+#include "app/HelpWindow.h"
 
-#include "AppIcons.h"
+#include "app/AppIcons.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>

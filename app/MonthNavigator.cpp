@@ -1,6 +1,6 @@
-#include "MonthNavigator.h"
+#include "app/MonthNavigator.h"
 
-#include "Clock.h"
+#include "store/Clock.h"
 
 #include <QKeyEvent>
 #include <QLocale>

@@ -1,4 +1,4 @@
-#include "OnScreenPlacement.h"
+#include "app/OnScreenPlacement.h"
 
 #include <QApplication>
 #include <QEvent>

@@ -1,4 +1,4 @@
-#include "PaneDivider.h"
+#include "app/PaneDivider.h"
 
 #include <QMouseEvent>
 

@@ -1,4 +1,4 @@
-#include "PaneSizes.h"
+#include "app/PaneSizes.h"
 
 #include <algorithm>
 

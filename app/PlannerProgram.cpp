@@ -1,7 +1,7 @@
-#include "PlannerProgram.h"
+#include "app/PlannerProgram.h"
 
-#include "Unit1.h"
-#include "Unit2.h"
+#include "app/Unit1.h"
+#include "store/Unit2.h"
 
 #include <QGuiApplication>
 #include <QMessageBox>

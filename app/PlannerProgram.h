@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DataRoot.h"
+#include "store/DataRoot.h"
 
 #include <QObject>
 #include <QString>

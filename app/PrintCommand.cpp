@@ -1,12 +1,12 @@
-#include "PrintCommand.h"
+#include "app/PrintCommand.h"
 
-#include "Clock.h"
-#include "DataRoot.h"
-#include "OwnTableFiles.h"
-#include "PrintPreview.h"
-#include "TerminalCommand.h"
-#include "Unit2.h"
-#include "ViewDates.h"
+#include "store/Clock.h"
+#include "store/DataRoot.h"
+#include "store/OwnTableFiles.h"
+#include "printing/PrintPreview.h"
+#include "store/TerminalCommand.h"
+#include "store/Unit2.h"
+#include "app/ViewDates.h"
 
 #include <QGuiApplication>
 #include <QTextStream>

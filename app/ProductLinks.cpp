@@ -1,4 +1,4 @@
-#include "ProductLinks.h"
+#include "app/ProductLinks.h"
 
 #include <QDesktopServices>
 

@@ -1,6 +1,6 @@
-#include "ShortcutBar.h"
+#include "app/ShortcutBar.h"
 
-#include "AppIcons.h"
+#include "app/AppIcons.h"
 
 #include <QLabel>
 #include <QToolButton>

@@ -1,6 +1,6 @@
-#include "TopBar.h"
+#include "app/TopBar.h"
 
-#include "AppIcons.h"
+#include "app/AppIcons.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -1,6 +1,6 @@
-#include "TrayIcon.h"
+#include "app/TrayIcon.h"
 
-#include "AppIcons.h"
+#include "app/AppIcons.h"
 
 #include <QMenu>
 #include <QSystemTrayIcon>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "PaneSizes.h"
-#include "Unit2.h"
-#include "ViewState.h"
+#include "app/PaneSizes.h"
+#include "store/Unit2.h"
+#include "views/ViewState.h"
 
 #include <QDate>
 #include <QMainWindow>

@@ -1,4 +1,4 @@
-#include "ViewDates.h"
+#include "app/ViewDates.h"
 
 #include <QLocale>
 

@@ -1,6 +1,6 @@
-#include "ItemGenerator.h"
+#include "bench/ItemGenerator.h"
 
-#include "Unit2.h"
+#include "store/Unit2.h"
 
 #include <QDate>
 #include <QFile>

@@ -1,6 +1,6 @@
 // daybrook_agenda: the agenda command alone, for timing it as a process
 // where the planner's own executable is not at hand.
-#include "Agenda.h"
+#include "app/Agenda.h"
 
 #include <QCoreApplication>
 

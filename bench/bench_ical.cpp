@@ -1,9 +1,9 @@
 // daybrook_bench_ical [--items N] [--runs R] [--seed S]: times the export of
 // a generated calendar to an .ics file and the import of that file into an
 // empty calendar, run after run, and prints min, median and max (ms).
-#include "ItemGenerator.h"
+#include "bench/ItemGenerator.h"
 
-#include "IcsTransfer.h"
+#include "ical/IcsTransfer.h"
 
 #include "store/Unit2.h"
 

@@ -8,10 +8,10 @@
 // runs itself as a child (`--measure DIR`) so that the peak memory belongs
 // to that size alone, then times the agenda process over the March 2025
 // month grid and the planner's start to its first paint (daybrook_startup). Every figure is the median of --runs runs.
-#include "ItemGenerator.h"
-#include "FilterLiterals.h"
-#include "OccurrenceRules.h"
-#include "Unit2.h"
+#include "bench/ItemGenerator.h"
+#include "store/FilterLiterals.h"
+#include "views/OccurrenceRules.h"
+#include "store/Unit2.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -5,12 +5,12 @@
 // changed, and noticing one row another program changed. Prints one line
 // of figures per run. The runs write the calendar and the options: use a
 // data root made for the bench.
-#include "Clock.h"
-#include "Cursor.h"
-#include "DataRoot.h"
-#include "DuePredicate.h"
-#include "ReminderScanner.h"
-#include "Unit2.h"
+#include "store/Clock.h"
+#include "store/Cursor.h"
+#include "store/DataRoot.h"
+#include "reminders/DuePredicate.h"
+#include "reminders/ReminderScanner.h"
+#include "store/Unit2.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
 // daybrook_gen: writes a data root with a generated calendar.
 //   daybrook_gen --home DIR [--items N] [--seed S]
-#include "ItemGenerator.h"
+#include "bench/ItemGenerator.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -5,12 +5,12 @@
 // daybrook_bench runs it as a child on the offscreen platform and passes
 // the monotonic clock at its spawn as --since, so that the first paint
 // counts loading the program too.
-#include "DataRoot.h"
-#include "DayBlock.h"
-#include "DaybrookResources.h"
-#include "PlannerProgram.h"
-#include "Subsystems.h"
-#include "Unit1.h"
+#include "store/DataRoot.h"
+#include "views/DayBlock.h"
+#include "resources/DaybrookResources.h"
+#include "app/PlannerProgram.h"
+#include "app/Subsystems.h"
+#include "app/Unit1.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -9,11 +9,11 @@
 // times switching (the month: refill for the next month, 42 filters, then
 // one paint of the whole view; the week: the build for the next week and
 // one paint) and a bare repaint. Prints min / median / max in milliseconds.
-#include "ItemGenerator.h"
-#include "MonthView.h"
-#include "Unit2.h"
-#include "ViewState.h"
-#include "WeekView.h"
+#include "bench/ItemGenerator.h"
+#include "views/MonthView.h"
+#include "store/Unit2.h"
+#include "views/ViewState.h"
+#include "views/WeekView.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

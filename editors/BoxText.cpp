@@ -1,7 +1,7 @@
-#include "BoxText.h"
+#include "editors/BoxText.h"
 
-#include "Clock.h"
-#include "LocaleFormats.h"
+#include "store/Clock.h"
+#include "store/LocaleFormats.h"
 
 #include <QLocale>
 #include <QStringList>

@@ -1,6 +1,6 @@
-#include "CalendarDropDown.h"
+#include "editors/CalendarDropDown.h"
 
-#include "Clock.h"
+#include "store/Clock.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "DropDownList.h"
+#include "editors/DropDownList.h"
 
 #include <QMouseEvent>
 #include <QPainter>

@@ -1,4 +1,4 @@
-#include "DropDownWatcher.h"
+#include "editors/DropDownWatcher.h"
 
 DropDownWatcher::DropDownWatcher(QObject *parent)
     : QObject(parent)

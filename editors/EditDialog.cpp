@@ -1,6 +1,6 @@
-#include "EditDialog.h"
+#include "editors/EditDialog.h"
 
-#include "MinimiseGuard.h"
+#include "views/MinimiseGuard.h"
 
 #include <QCloseEvent>
 #include <QFont>

@@ -1,7 +1,7 @@
-#include "EventSave.h"
+#include "editors/EventSave.h"
 
-#include "BoxText.h"
-#include "ReminderComputation.h"
+#include "editors/BoxText.h"
+#include "editors/ReminderComputation.h"
 
 #include <QDate>
 #include <QTime>

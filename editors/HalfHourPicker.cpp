@@ -1,7 +1,7 @@
-#include "HalfHourPicker.h"
+#include "editors/HalfHourPicker.h"
 
-#include "DropDownList.h"
-#include "MinuteStrip.h"
+#include "editors/DropDownList.h"
+#include "editors/MinuteStrip.h"
 
 #include <QLineEdit>
 

@@ -1,4 +1,4 @@
-#include "MinuteStrip.h"
+#include "editors/MinuteStrip.h"
 
 #include <QMouseEvent>
 #include <QPainter>

@@ -1,6 +1,6 @@
-#include "NewEvent.h"
+#include "editors/NewEvent.h"
 
-#include "RecurrencePattern.h"
+#include "editors/RecurrencePattern.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "RecurrencePanel.h"
+#include "editors/RecurrencePanel.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "RecurrencePattern.h"
+#include "editors/RecurrencePattern.h"
 
 #include <QWidget>
 

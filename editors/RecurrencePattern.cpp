@@ -1,4 +1,4 @@
-#include "RecurrencePattern.h"
+#include "editors/RecurrencePattern.h"
 
 namespace RecurrencePattern {
 

@@ -1,6 +1,6 @@
-#include "ReminderComputation.h"
+#include "editors/ReminderComputation.h"
 
-#include "BoxText.h"
+#include "editors/BoxText.h"
 
 #include <QDateTime>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Cursor.h"
+#include "store/Cursor.h"
 
 #include <QDate>
 #include <QTime>

@@ -1,7 +1,7 @@
-#include "TaskList.h"
+#include "editors/TaskList.h"
 
-#include "Clock.h"
-#include "TaskPictures.h"
+#include "store/Clock.h"
+#include "views/TaskPictures.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

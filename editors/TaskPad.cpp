@@ -1,10 +1,10 @@
-#include "TaskPad.h"
+#include "editors/TaskPad.h"
 
-#include "Clock.h"
-#include "Cursor.h"
-#include "TaskList.h"
-#include "TaskPictures.h"
-#include "Unit2.h"
+#include "store/Clock.h"
+#include "store/Cursor.h"
+#include "editors/TaskList.h"
+#include "views/TaskPictures.h"
+#include "store/Unit2.h"
 
 #include <QAbstractButton>
 #include <QLineEdit>

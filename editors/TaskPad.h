@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TaskPadViews.h"
+#include "editors/TaskPadViews.h"
 
 #include <QWidget>
 

@@ -1,6 +1,6 @@
-#include "TaskPadViews.h"
+#include "editors/TaskPadViews.h"
 
-#include "TaskPadFilter.h"
+#include "store/TaskPadFilter.h"
 
 namespace TaskPadViews {
 

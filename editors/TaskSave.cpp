@@ -1,6 +1,6 @@
-#include "TaskSave.h"
+#include "editors/TaskSave.h"
 
-#include "BoxText.h"
+#include "editors/BoxText.h"
 
 #include <QDate>
 #include <QTime>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "EventSave.h"
+#include "editors/EventSave.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "ToggleButton.h"
+#include "editors/ToggleButton.h"
 
 #include <QPainter>
 #include <QStyleOptionButton>

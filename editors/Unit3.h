@@ -1,10 +1,10 @@
 #pragma once
 
-#include "EditDialog.h"
-#include "EventSave.h"
-#include "NewEvent.h"
-#include "RecurrencePattern.h"
-#include "ReminderFields.h"
+#include "editors/EditDialog.h"
+#include "editors/EventSave.h"
+#include "editors/NewEvent.h"
+#include "editors/RecurrencePattern.h"
+#include "editors/ReminderFields.h"
 
 #include <QDate>
 #include <QTime>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "EditDialog.h"
-#include "ReminderFields.h"
+#include "editors/EditDialog.h"
+#include "editors/ReminderFields.h"
 
 class CalendarDropDown;
 class Cursor;

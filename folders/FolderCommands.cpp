@@ -1,10 +1,10 @@
-#include "FolderCommands.h"
+#include "folders/FolderCommands.h"
 
-#include "Cursor.h"
-#include "FolderList.h"
-#include "TableFile.h"
-#include "Unit2.h"
-#include "Unit7.h"
+#include "store/Cursor.h"
+#include "folders/FolderList.h"
+#include "store/TableFile.h"
+#include "store/Unit2.h"
+#include "folders/Unit7.h"
 
 #include <QFileInfo>
 

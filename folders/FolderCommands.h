@@ -1,7 +1,7 @@
 #pragma once
 
-#include "FolderDialogs.h"
-#include "FolderSwitch.h"
+#include "folders/FolderDialogs.h"
+#include "folders/FolderSwitch.h"
 
 #include <QObject>
 

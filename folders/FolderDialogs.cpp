@@ -1,4 +1,4 @@
-#include "FolderDialogs.h"
+#include "folders/FolderDialogs.h"
 
 #include <QDialog>
 #include <QFileDialog>

@@ -1,6 +1,6 @@
-#include "FolderFields.h"
+#include "folders/FolderFields.h"
 
-#include "Cursor.h"
+#include "store/Cursor.h"
 
 #include <QVariant>
 

@@ -1,6 +1,6 @@
-#include "FolderList.h"
+#include "folders/FolderList.h"
 
-#include "Cursor.h"
+#include "store/Cursor.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

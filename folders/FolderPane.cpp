@@ -1,4 +1,4 @@
-#include "FolderPane.h"
+#include "folders/FolderPane.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -1,8 +1,8 @@
-#include "FolderSwitch.h"
+#include "folders/FolderSwitch.h"
 
-#include "Cursor.h"
-#include "FolderFields.h"
-#include "Unit2.h"
+#include "store/Cursor.h"
+#include "folders/FolderFields.h"
+#include "store/Unit2.h"
 
 #include <QFileInfo>
 

@@ -1,7 +1,7 @@
-#include "Unit7.h"
+#include "folders/Unit7.h"
 
-#include "Cursor.h"
-#include "MinimiseGuard.h"
+#include "store/Cursor.h"
+#include "views/MinimiseGuard.h"
 
 #include <QDir>
 #include <QFileInfo>

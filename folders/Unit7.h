@@ -1,7 +1,7 @@
 #pragma once
 
-#include "DataRoot.h"
-#include "FolderDialogs.h"
+#include "store/DataRoot.h"
+#include "folders/FolderDialogs.h"
 
 #include <QDialog>
 

@@ -1,6 +1,6 @@
-#include "IcsCommand.h"
+#include "ical/IcsCommand.h"
 
-#include "IcsTransfer.h"
+#include "ical/IcsTransfer.h"
 
 #include "store/Clock.h"
 #include "store/DataRoot.h"

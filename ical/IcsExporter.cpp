@@ -1,7 +1,7 @@
-#include "IcsExporter.h"
+#include "ical/IcsExporter.h"
 
-#include "IcsImporter.h"
-#include "IcsZone.h"
+#include "ical/IcsImporter.h"
+#include "ical/IcsZone.h"
 
 #include "store/Clock.h"
 #include "store/Cursor.h"

@@ -1,7 +1,7 @@
-#include "IcsImporter.h"
+#include "ical/IcsImporter.h"
 
-#include "IcsLines.h"
-#include "IcsZone.h"
+#include "ical/IcsLines.h"
+#include "ical/IcsZone.h"
 
 #include "store/OptionLists.h"
 #include "store/TableSchema.h"

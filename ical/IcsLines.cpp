@@ -1,4 +1,4 @@
-#include "IcsLines.h"
+#include "ical/IcsLines.h"
 
 #include <QDate>
 #include <QRegularExpression>

@@ -1,7 +1,7 @@
-#include "IcsTransfer.h"
+#include "ical/IcsTransfer.h"
 
-#include "IcsExporter.h"
-#include "IcsImporter.h"
+#include "ical/IcsExporter.h"
+#include "ical/IcsImporter.h"
 
 #include "store/Cursor.h"
 #include "store/ItemFileWriter.h"

@@ -1,6 +1,6 @@
-#include "IcsWindowCommands.h"
+#include "ical/IcsWindowCommands.h"
 
-#include "IcsTransfer.h"
+#include "ical/IcsTransfer.h"
 
 #include "store/Clock.h"
 

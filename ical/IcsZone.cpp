@@ -1,4 +1,4 @@
-#include "IcsZone.h"
+#include "ical/IcsZone.h"
 
 #include <QTimeZone>
 

@@ -1,6 +1,6 @@
-#include "OptionBindings.h"
+#include "options/OptionBindings.h"
 
-#include "Cursor.h"
+#include "store/Cursor.h"
 
 #include <QCheckBox>
 #include <QComboBox>

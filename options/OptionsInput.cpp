@@ -1,4 +1,4 @@
-#include "OptionsInput.h"
+#include "options/OptionsInput.h"
 
 #include <QRegularExpression>
 

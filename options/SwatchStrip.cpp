@@ -1,6 +1,6 @@
-#include "SwatchStrip.h"
+#include "options/SwatchStrip.h"
 
-#include "TypeColors.h"
+#include "views/TypeColors.h"
 
 #include <QPainter>
 

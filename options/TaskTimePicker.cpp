@@ -1,8 +1,8 @@
-#include "TaskTimePicker.h"
+#include "options/TaskTimePicker.h"
 
-#include "DropDownList.h"
-#include "HalfHourPicker.h"
-#include "MinuteStrip.h"
+#include "editors/DropDownList.h"
+#include "editors/HalfHourPicker.h"
+#include "editors/MinuteStrip.h"
 
 #include <QMouseEvent>
 #include <QWidget>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "EditDialog.h"
-#include "OptionBindings.h"
+#include "editors/EditDialog.h"
+#include "options/OptionBindings.h"
 
 #include <QColor>
 #include <QPoint>

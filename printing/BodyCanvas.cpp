@@ -1,7 +1,7 @@
-#include "BodyCanvas.h"
+#include "printing/BodyCanvas.h"
 
-#include "BodyPicture.h"
-#include "ViewFonts.h"
+#include "printing/BodyPicture.h"
+#include "views/ViewFonts.h"
 
 #include <QFontMetrics>
 

@@ -1,4 +1,4 @@
-#include "BodyPicture.h"
+#include "printing/BodyPicture.h"
 
 #include <QFontMetrics>
 #include <QPainter>

@@ -1,12 +1,12 @@
-#include "DayPrintBlocks.h"
+#include "printing/DayPrintBlocks.h"
 
-#include "Cursor.h"
-#include "DayBlock.h"
-#include "DayLayout.h"
-#include "DayView.h"
-#include "OccurrenceRules.h"
-#include "TypeColors.h"
-#include "Unit2.h"
+#include "store/Cursor.h"
+#include "views/DayBlock.h"
+#include "views/DayLayout.h"
+#include "views/DayView.h"
+#include "views/OccurrenceRules.h"
+#include "views/TypeColors.h"
+#include "store/Unit2.h"
 
 namespace {
 

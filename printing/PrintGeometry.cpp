@@ -1,4 +1,4 @@
-#include "PrintGeometry.h"
+#include "printing/PrintGeometry.h"
 
 PrintGeometry PrintGeometry::forPaper(Paper paper, bool taskPad)
 {

@@ -1,11 +1,11 @@
-#include "PrintPreview.h"
+#include "printing/PrintPreview.h"
 
-#include "Cursor.h"
-#include "LocaleFormats.h"
-#include "OccurrenceRules.h"
-#include "OwnTableFiles.h"
-#include "SafeFileWrite.h"
-#include "TaskPadFilter.h"
+#include "store/Cursor.h"
+#include "store/LocaleFormats.h"
+#include "views/OccurrenceRules.h"
+#include "store/OwnTableFiles.h"
+#include "store/SafeFileWrite.h"
+#include "store/TaskPadFilter.h"
 
 #include <QAction>
 #include <QBuffer>

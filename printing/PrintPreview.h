@@ -1,10 +1,10 @@
 #pragma once
 
-#include "DayPrintBlocks.h"
-#include "Unit10.h"
-#include "Unit11.h"
-#include "Unit2.h"
-#include "Unit9.h"
+#include "printing/DayPrintBlocks.h"
+#include "printing/Unit10.h"
+#include "printing/Unit11.h"
+#include "store/Unit2.h"
+#include "printing/Unit9.h"
 
 #include <QDate>
 #include <QDateTime>

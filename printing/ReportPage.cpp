@@ -1,4 +1,4 @@
-#include "ReportPage.h"
+#include "printing/ReportPage.h"
 
 #include <QFontMetrics>
 #include <QMarginsF>

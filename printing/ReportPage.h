@@ -1,7 +1,7 @@
 #pragma once
 
-#include "BodyPicture.h"
-#include "PrintGeometry.h"
+#include "printing/BodyPicture.h"
+#include "printing/PrintGeometry.h"
 
 #include <QColor>
 #include <QDate>

@@ -1,8 +1,8 @@
-#include "TaskPadColumn.h"
+#include "printing/TaskPadColumn.h"
 
-#include "BodyCanvas.h"
-#include "Cursor.h"
-#include "TaskPadIcons.h"
+#include "printing/BodyCanvas.h"
+#include "store/Cursor.h"
+#include "printing/TaskPadIcons.h"
 
 namespace TaskPadColumn {
 

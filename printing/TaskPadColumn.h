@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PrintGeometry.h"
+#include "printing/PrintGeometry.h"
 
 class BodyCanvas;
 class Cursor;

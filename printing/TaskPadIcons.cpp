@@ -1,6 +1,6 @@
-#include "TaskPadIcons.h"
+#include "printing/TaskPadIcons.h"
 
-#include "PixelArt.h"
+#include "views/PixelArt.h"
 
 namespace {
 

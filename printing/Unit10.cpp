@@ -1,12 +1,12 @@
-#include "Unit10.h"
+#include "printing/Unit10.h"
 
-#include "BodyCanvas.h"
-#include "ClockText.h"
-#include "Cursor.h"
-#include "ItemRow.h"
-#include "TaskPadColumn.h"
-#include "TypeColors.h"
-#include "Unit2.h"
+#include "printing/BodyCanvas.h"
+#include "views/ClockText.h"
+#include "store/Cursor.h"
+#include "views/ItemRow.h"
+#include "printing/TaskPadColumn.h"
+#include "views/TypeColors.h"
+#include "store/Unit2.h"
 
 #include <QLocale>
 

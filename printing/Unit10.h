@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ReportPage.h"
+#include "printing/ReportPage.h"
 
 #include <QDate>
 

@@ -1,15 +1,15 @@
-#include "Unit11.h"
+#include "printing/Unit11.h"
 
-#include "BodyCanvas.h"
-#include "ClockText.h"
-#include "Cursor.h"
-#include "DayGeometry.h"
-#include "DayPrintBlocks.h"
-#include "ItemRow.h"
-#include "TaskPadColumn.h"
-#include "TimeRuler.h"
-#include "TypeColors.h"
-#include "Unit2.h"
+#include "printing/BodyCanvas.h"
+#include "views/ClockText.h"
+#include "store/Cursor.h"
+#include "views/DayGeometry.h"
+#include "printing/DayPrintBlocks.h"
+#include "views/ItemRow.h"
+#include "printing/TaskPadColumn.h"
+#include "views/TimeRuler.h"
+#include "views/TypeColors.h"
+#include "store/Unit2.h"
 
 #include <QPainter>
 

@@ -1,11 +1,11 @@
-#include "Unit9.h"
+#include "printing/Unit9.h"
 
-#include "BodyCanvas.h"
-#include "ClockText.h"
-#include "Cursor.h"
-#include "ItemRow.h"
-#include "TypeColors.h"
-#include "Unit2.h"
+#include "printing/BodyCanvas.h"
+#include "views/ClockText.h"
+#include "store/Cursor.h"
+#include "views/ItemRow.h"
+#include "views/TypeColors.h"
+#include "store/Unit2.h"
 
 #include <QLocale>
 #include <QPainter>

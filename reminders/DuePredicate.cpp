@@ -1,4 +1,4 @@
-#include "DuePredicate.h"
+#include "reminders/DuePredicate.h"
 
 namespace DuePredicate {
 

@@ -1,7 +1,7 @@
-#include "DueText.h"
+#include "reminders/DueText.h"
 
-#include "Cursor.h"
-#include "LocaleFormats.h"
+#include "store/Cursor.h"
+#include "store/LocaleFormats.h"
 
 #include <QLocale>
 

@@ -1,4 +1,4 @@
-#include "MissedMoment.h"
+#include "reminders/MissedMoment.h"
 
 namespace MissedMoment {
 

@@ -1,4 +1,4 @@
-#include "ReminderIcons.h"
+#include "reminders/ReminderIcons.h"
 
 #include <QImage>
 #include <QPainter>

@@ -1,6 +1,6 @@
-#include "ReminderList.h"
+#include "reminders/ReminderList.h"
 
-#include "ReminderIcons.h"
+#include "reminders/ReminderIcons.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

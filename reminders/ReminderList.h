@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DueText.h"
+#include "reminders/DueText.h"
 
 #include <QAbstractScrollArea>
 #include <QList>

@@ -1,11 +1,11 @@
-#include "ReminderScanner.h"
+#include "reminders/ReminderScanner.h"
 
-#include "DuePredicate.h"
-#include "MissedMoment.h"
+#include "reminders/DuePredicate.h"
+#include "reminders/MissedMoment.h"
 
-#include "Clock.h"
-#include "Cursor.h"
-#include "Unit2.h"
+#include "store/Clock.h"
+#include "store/Cursor.h"
+#include "store/Unit2.h"
 
 namespace {
 

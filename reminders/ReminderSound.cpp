@@ -1,7 +1,7 @@
-#include "ReminderSound.h"
+#include "reminders/ReminderSound.h"
 
-#include "Clock.h"
-#include "SafeFileWrite.h"
+#include "store/Clock.h"
+#include "store/SafeFileWrite.h"
 
 #include <QAudioDevice>
 #include <QFile>

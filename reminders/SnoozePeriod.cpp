@@ -1,6 +1,6 @@
-#include "SnoozePeriod.h"
+#include "reminders/SnoozePeriod.h"
 
-#include "OptionLists.h"
+#include "store/OptionLists.h"
 
 namespace SnoozePeriod {
 

@@ -1,18 +1,18 @@
-#include "Unit6.h"
+#include "reminders/Unit6.h"
 
-#include "DueText.h"
-#include "ReminderIcons.h"
-#include "ReminderList.h"
-#include "ReminderScanner.h"
-#include "ReminderSound.h"
-#include "SnoozePeriod.h"
+#include "reminders/DueText.h"
+#include "reminders/ReminderIcons.h"
+#include "reminders/ReminderList.h"
+#include "reminders/ReminderScanner.h"
+#include "reminders/ReminderSound.h"
+#include "reminders/SnoozePeriod.h"
 
-#include "Clock.h"
-#include "Cursor.h"
-#include "OptionLists.h"
-#include "Unit2.h"
+#include "store/Clock.h"
+#include "store/Cursor.h"
+#include "store/OptionLists.h"
+#include "store/Unit2.h"
 
-#include "DaybrookResources.h"
+#include "resources/DaybrookResources.h"
 
 #include <QCloseEvent>
 #include <QFrame>

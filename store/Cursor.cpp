@@ -1,8 +1,8 @@
-#include "Cursor.h"
+#include "store/Cursor.h"
 
-#include "FilterExpression.h"
-#include "LocaleFormats.h"
-#include "TableFile.h"
+#include "store/FilterExpression.h"
+#include "store/LocaleFormats.h"
+#include "store/TableFile.h"
 
 #include <QDir>
 #include <QtGlobal>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "RowRef.h"
-#include "TableChange.h"
-#include "TableSchema.h"
+#include "store/RowRef.h"
+#include "store/TableChange.h"
+#include "store/TableSchema.h"
 
 #include <QDate>
 #include <QString>

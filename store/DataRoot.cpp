@@ -1,4 +1,4 @@
-#include "DataRoot.h"
+#include "store/DataRoot.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,7 +1,7 @@
-#include "FilterExpression.h"
+#include "store/FilterExpression.h"
 
-#include "FilterLiterals.h"
-#include "LocaleFormats.h"
+#include "store/FilterLiterals.h"
+#include "store/LocaleFormats.h"
 
 #include <QHash>
 #include <QLocale>

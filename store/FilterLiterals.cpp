@@ -1,4 +1,4 @@
-#include "FilterLiterals.h"
+#include "store/FilterLiterals.h"
 
 namespace FilterLiterals {
 

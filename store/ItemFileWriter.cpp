@@ -1,6 +1,6 @@
-#include "ItemFileWriter.h"
+#include "store/ItemFileWriter.h"
 
-#include "TableFile.h"
+#include "store/TableFile.h"
 
 #include <QDir>
 #include <QFile>

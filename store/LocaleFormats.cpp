@@ -1,4 +1,4 @@
-#include "LocaleFormats.h"
+#include "store/LocaleFormats.h"
 
 #include <QLocale>
 #include <QRegularExpression>

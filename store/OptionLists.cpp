@@ -1,4 +1,4 @@
-#include "OptionLists.h"
+#include "store/OptionLists.h"
 
 #include <QRegularExpression>
 

@@ -1,7 +1,7 @@
-#include "OptionsRecord.h"
+#include "store/OptionsRecord.h"
 
-#include "Cursor.h"
-#include "OptionLists.h"
+#include "store/Cursor.h"
+#include "store/OptionLists.h"
 
 namespace {
 QString fieldName(int field)

@@ -1,8 +1,8 @@
-#include "OwnTableFiles.h"
+#include "store/OwnTableFiles.h"
 
-#include "Cursor.h"
-#include "TableSchema.h"
-#include "Unit2.h"
+#include "store/Cursor.h"
+#include "store/TableSchema.h"
+#include "store/Unit2.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "RankedCandidates.h"
+#include "store/RankedCandidates.h"
 
-#include "TablePicture.h"
+#include "store/TablePicture.h"
 
 #include <algorithm>
 #include <tuple>

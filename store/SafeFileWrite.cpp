@@ -1,4 +1,4 @@
-#include "SafeFileWrite.h"
+#include "store/SafeFileWrite.h"
 
 #include <QDir>
 #include <QFile>

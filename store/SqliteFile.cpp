@@ -1,6 +1,6 @@
-#include "SqliteFile.h"
+#include "store/SqliteFile.h"
 
-#include "TablePicture.h"
+#include "store/TablePicture.h"
 
 #include <QDate>
 #include <QDir>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TableSchema.h"
+#include "store/TableSchema.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,7 +1,7 @@
-#include "TableFile.h"
+#include "store/TableFile.h"
 
-#include "Cursor.h"
-#include "LocaleFormats.h"
+#include "store/Cursor.h"
+#include "store/LocaleFormats.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "FilterExpression.h"
-#include "RowRef.h"
-#include "SqliteFile.h"
-#include "TableIndexes.h"
-#include "TablePicture.h"
-#include "TableQuery.h"
-#include "TableChange.h"
-#include "TableSchema.h"
+#include "store/FilterExpression.h"
+#include "store/RowRef.h"
+#include "store/SqliteFile.h"
+#include "store/TableIndexes.h"
+#include "store/TablePicture.h"
+#include "store/TableQuery.h"
+#include "store/TableChange.h"
+#include "store/TableSchema.h"
 
 #include <QString>
 #include <QVariant>

@@ -1,4 +1,4 @@
-#include "TableIndexes.h"
+#include "store/TableIndexes.h"
 
 #include <QDate>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "TablePicture.h"
-#include "TableSchema.h"
+#include "store/TablePicture.h"
+#include "store/TableSchema.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "TablePicture.h"
+#include "store/TablePicture.h"
 
 #include <QDate>
 #include <QTime>

@@ -1,4 +1,4 @@
-#include "TableQuery.h"
+#include "store/TableQuery.h"
 
 #include <algorithm>
 #include <limits>

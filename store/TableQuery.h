@@ -1,10 +1,10 @@
 #pragma once
 
-#include "FilterExpression.h"
-#include "RankedCandidates.h"
-#include "RowRef.h"
-#include "TableIndexes.h"
-#include "TablePicture.h"
+#include "store/FilterExpression.h"
+#include "store/RankedCandidates.h"
+#include "store/RowRef.h"
+#include "store/TableIndexes.h"
+#include "store/TablePicture.h"
 
 #include <map>
 #include <memory>

@@ -1,7 +1,7 @@
-#include "TaskDueReminder.h"
+#include "store/TaskDueReminder.h"
 
-#include "Cursor.h"
-#include "OptionsRecord.h"
+#include "store/Cursor.h"
+#include "store/OptionsRecord.h"
 
 namespace TaskDueReminder {
 

@@ -1,6 +1,6 @@
-#include "TaskPadFilter.h"
+#include "store/TaskPadFilter.h"
 
-#include "FilterLiterals.h"
+#include "store/FilterLiterals.h"
 
 namespace TaskPadFilter {
 

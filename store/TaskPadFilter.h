@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Unit2.h"
+#include "store/Unit2.h"
 
 #include <QDate>
 #include <QString>

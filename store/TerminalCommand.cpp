@@ -1,4 +1,4 @@
-#include "TerminalCommand.h"
+#include "store/TerminalCommand.h"
 
 #include <QCoreApplication>
 #include <QRegularExpression>

@@ -1,9 +1,9 @@
-#include "Unit2.h"
+#include "store/Unit2.h"
 
-#include "Clock.h"
-#include "FilterLiterals.h"
-#include "OptionLists.h"
-#include "TableFile.h"
+#include "store/Clock.h"
+#include "store/FilterLiterals.h"
+#include "store/OptionLists.h"
+#include "store/TableFile.h"
 
 #include <QDir>
 #include <QFileInfo>

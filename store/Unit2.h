@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Cursor.h"
-#include "DataRoot.h"
-#include "OptionsRecord.h"
+#include "store/Cursor.h"
+#include "store/DataRoot.h"
+#include "store/OptionsRecord.h"
 
 #include <QList>
 #include <QObject>

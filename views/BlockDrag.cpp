@@ -1,6 +1,6 @@
-#include "BlockDrag.h"
+#include "views/BlockDrag.h"
 
-#include "DayGeometry.h"
+#include "views/DayGeometry.h"
 
 using namespace DayGeometry;
 

@@ -1,4 +1,4 @@
-#include "CellGeometry.h"
+#include "views/CellGeometry.h"
 
 namespace CellGeometry {
 

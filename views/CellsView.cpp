@@ -1,8 +1,8 @@
-#include "CellsView.h"
+#include "views/CellsView.h"
 
-#include "Cursor.h"
-#include "SeparatorLines.h"
-#include "Unit2.h"
+#include "store/Cursor.h"
+#include "views/SeparatorLines.h"
+#include "store/Unit2.h"
 
 namespace {
 const QString No = QStringLiteral("No");

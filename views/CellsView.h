@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ItemCellList.h"
-#include "ViewState.h"
+#include "views/ItemCellList.h"
+#include "views/ViewState.h"
 
 #include <QDate>
 #include <QList>

@@ -1,4 +1,4 @@
-#include "ClockText.h"
+#include "views/ClockText.h"
 
 namespace ClockText {
 

@@ -1,7 +1,7 @@
-#include "DayBlock.h"
+#include "views/DayBlock.h"
 
-#include "BlockDrag.h"
-#include "ViewFonts.h"
+#include "views/BlockDrag.h"
+#include "views/ViewFonts.h"
 
 #include <QFontMetrics>
 #include <QMouseEvent>

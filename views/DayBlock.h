@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MarkerIcons.h"
+#include "views/MarkerIcons.h"
 
 #include <QColor>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "DayGeometry.h"
+#include "views/DayGeometry.h"
 
 #include <QtGlobal>
 

@@ -1,7 +1,7 @@
-#include "DayGrid.h"
+#include "views/DayGrid.h"
 
-#include "DayGeometry.h"
-#include "RowPainter.h"
+#include "views/DayGeometry.h"
+#include "views/RowPainter.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

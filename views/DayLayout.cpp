@@ -1,8 +1,8 @@
-#include "DayLayout.h"
+#include "views/DayLayout.h"
 
-#include "Cursor.h"
-#include "DayGeometry.h"
-#include "OccurrenceRules.h"
+#include "store/Cursor.h"
+#include "views/DayGeometry.h"
+#include "views/OccurrenceRules.h"
 
 using namespace DayGeometry;
 

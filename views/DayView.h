@@ -1,10 +1,10 @@
 #pragma once
 
-#include "BlockDrag.h"
-#include "DayLayout.h"
-#include "DayViewOps.h"
-#include "StripPainter.h"
-#include "Unit2.h"
+#include "views/BlockDrag.h"
+#include "views/DayLayout.h"
+#include "views/DayViewOps.h"
+#include "views/StripPainter.h"
+#include "store/Unit2.h"
 
 #include <QDate>
 #include <QHash>

@@ -1,7 +1,7 @@
-#include "ItemCellList.h"
+#include "views/ItemCellList.h"
 
-#include "Cursor.h"
-#include "ViewFonts.h"
+#include "store/Cursor.h"
+#include "views/ViewFonts.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ItemRow.h"
-#include "RowPainter.h"
+#include "views/ItemRow.h"
+#include "views/RowPainter.h"
 
 #include <QColor>
 #include <QList>

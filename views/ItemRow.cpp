@@ -1,4 +1,4 @@
-#include "ItemRow.h"
+#include "views/ItemRow.h"
 
 ItemRow::Fields::Fields(const Cursor &cursor)
     : Subject(cursor.field(QStringLiteral("Subject")))

@@ -4,7 +4,7 @@
 #include <QString>
 #include <QTime>
 
-#include "Cursor.h"
+#include "store/Cursor.h"
 
 // The fields of one calendar item that a view cell paints. A cell whose
 // cursor holds no rows paints one ItemRow with every field blank.

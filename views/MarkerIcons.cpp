@@ -1,4 +1,4 @@
-#include "MarkerIcons.h"
+#include "views/MarkerIcons.h"
 
 #include <QPainter>
 

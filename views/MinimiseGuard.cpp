@@ -1,4 +1,4 @@
-#include "MinimiseGuard.h"
+#include "views/MinimiseGuard.h"
 
 #include <QDialog>
 #include <QEvent>

@@ -1,7 +1,7 @@
-#include "MonthPainters.h"
+#include "views/MonthPainters.h"
 
-#include "ClockText.h"
-#include "TypeColors.h"
+#include "views/ClockText.h"
+#include "views/TypeColors.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "RowPainter.h"
+#include "views/RowPainter.h"
 
 // The four painters of the month view's day cells. They share the colour
 // choice and the time text; each column kind closes bands and erases its

@@ -1,11 +1,11 @@
-#include "MonthView.h"
+#include "views/MonthView.h"
 
-#include "CellGeometry.h"
-#include "Cursor.h"
-#include "OccurrenceRules.h"
-#include "SeparatorLines.h"
-#include "Unit2.h"
-#include "ViewFonts.h"
+#include "views/CellGeometry.h"
+#include "store/Cursor.h"
+#include "views/OccurrenceRules.h"
+#include "views/SeparatorLines.h"
+#include "store/Unit2.h"
+#include "views/ViewFonts.h"
 
 #include <QLocale>
 #include <QPainter>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CellsView.h"
-#include "MonthPainters.h"
+#include "views/CellsView.h"
+#include "views/MonthPainters.h"
 
 class MonthHeaderStrip;
 

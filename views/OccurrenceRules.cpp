@@ -1,7 +1,7 @@
-#include "OccurrenceRules.h"
+#include "views/OccurrenceRules.h"
 
-#include "Cursor.h"
-#include "FilterLiterals.h"
+#include "store/Cursor.h"
+#include "store/FilterLiterals.h"
 
 #include <QtGlobal>
 

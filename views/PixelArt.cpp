@@ -1,4 +1,4 @@
-#include "PixelArt.h"
+#include "views/PixelArt.h"
 
 namespace PixelArt {
 

@@ -1,6 +1,6 @@
-#include "RowPainter.h"
+#include "views/RowPainter.h"
 
-#include "ViewFonts.h"
+#include "views/ViewFonts.h"
 
 #include <QFontMetrics>
 #include <QPainter>

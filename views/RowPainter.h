@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ItemRow.h"
-#include "MarkerIcons.h"
+#include "views/ItemRow.h"
+#include "views/MarkerIcons.h"
 
 #include <QColor>
 #include <QDate>

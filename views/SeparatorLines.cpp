@@ -1,4 +1,4 @@
-#include "SeparatorLines.h"
+#include "views/SeparatorLines.h"
 
 #include <QPainter>
 #include <QPaintEvent>

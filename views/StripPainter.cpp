@@ -1,6 +1,6 @@
-#include "StripPainter.h"
+#include "views/StripPainter.h"
 
-#include "TypeColors.h"
+#include "views/TypeColors.h"
 
 #include <QApplication>
 #include <QPalette>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "RowPainter.h"
+#include "views/RowPainter.h"
 
 // The all-day strip above the day view's rows (DBGrid52DrawColumnCell):
 // all-day items as framed boxes, items of several days as bands.

@@ -1,6 +1,6 @@
-#include "TaskPictures.h"
+#include "views/TaskPictures.h"
 
-#include "PixelArt.h"
+#include "views/PixelArt.h"
 
 #include <QColor>
 

@@ -1,7 +1,7 @@
-#include "TimeRuler.h"
+#include "views/TimeRuler.h"
 
-#include "DayGeometry.h"
-#include "ViewFonts.h"
+#include "views/DayGeometry.h"
+#include "views/ViewFonts.h"
 
 #include <QFontMetrics>
 #include <QPainter>

@@ -1,4 +1,4 @@
-#include "TypeColors.h"
+#include "views/TypeColors.h"
 
 #include <QPainter>
 

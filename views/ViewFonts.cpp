@@ -1,4 +1,4 @@
-#include "ViewFonts.h"
+#include "views/ViewFonts.h"
 
 #include <QStringList>
 

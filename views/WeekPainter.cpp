@@ -1,7 +1,7 @@
-#include "WeekPainter.h"
+#include "views/WeekPainter.h"
 
-#include "ClockText.h"
-#include "TypeColors.h"
+#include "views/ClockText.h"
+#include "views/TypeColors.h"
 
 RowPainter::Colors WeekPainter::chooseColors(const ItemRow &item, bool, const CellContext &cell) const
 {

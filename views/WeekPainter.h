@@ -1,6 +1,6 @@
 #pragma once
 
-#include "RowPainter.h"
+#include "views/RowPainter.h"
 
 // The seven day cells of the week view (DBGrid43DrawColumnCell): start and
 // end times of timed items, marker icons, framed all-day boxes and bands.

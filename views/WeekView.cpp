@@ -1,9 +1,9 @@
-#include "WeekView.h"
+#include "views/WeekView.h"
 
-#include "CellGeometry.h"
-#include "OccurrenceRules.h"
-#include "SeparatorLines.h"
-#include "ViewFonts.h"
+#include "views/CellGeometry.h"
+#include "views/OccurrenceRules.h"
+#include "views/SeparatorLines.h"
+#include "views/ViewFonts.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CellsView.h"
-#include "WeekPainter.h"
+#include "views/CellsView.h"
+#include "views/WeekPainter.h"
 
 class QLabel;
 

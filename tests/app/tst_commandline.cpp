@@ -2,8 +2,8 @@
 // with its own data root and runtime directory, must answer a bad argument
 // with a line that says what was wrong and exit code 2, never a window.
 
-#include "TestSupport.h"
-#include "Unit2.h"
+#include "tests/support/TestSupport.h"
+#include "store/Unit2.h"
 
 #include <QDir>
 #include <QProcess>

@@ -1,8 +1,8 @@
 // Starting with the session (the XDG autostart entry) and the bundled help.
 
-#include "Autostart.h"
-#include "DaybrookResources.h"
-#include "TestSupport.h"
+#include "app/Autostart.h"
+#include "resources/DaybrookResources.h"
+#include "tests/support/TestSupport.h"
 
 #include <QDirIterator>
 #include <QFile>

@@ -3,17 +3,17 @@
 // new item its block, and the block menu's Open and Delete reach the item.
 // A broken connection anywhere in that wiring fails here.
 
-#include "Clock.h"
-#include "DayBlock.h"
-#include "DayGrid.h"
-#include "DayView.h"
-#include "DaybrookResources.h"
-#include "PlannerProgram.h"
-#include "Subsystems.h"
-#include "TestSupport.h"
-#include "Unit1.h"
-#include "Unit2.h"
-#include "Unit3.h"
+#include "store/Clock.h"
+#include "views/DayBlock.h"
+#include "views/DayGrid.h"
+#include "views/DayView.h"
+#include "resources/DaybrookResources.h"
+#include "app/PlannerProgram.h"
+#include "app/Subsystems.h"
+#include "tests/support/TestSupport.h"
+#include "app/Unit1.h"
+#include "store/Unit2.h"
+#include "editors/Unit3.h"
 
 #include <QAction>
 #include <QLineEdit>

@@ -1,18 +1,18 @@
 // The main window driven through a real program run on a fresh data root:
 // start order, menus, views, panes and dividers, placement, close and Exit.
 
-#include "Clock.h"
-#include "DaybrookResources.h"
-#include "HelpWindow.h"
-#include "MonthNavigator.h"
-#include "OnScreenPlacement.h"
-#include "PaneDivider.h"
-#include "PlannerProgram.h"
-#include "ShortcutBar.h"
-#include "TestSupport.h"
-#include "TopBar.h"
-#include "Unit1.h"
-#include "Unit2.h"
+#include "store/Clock.h"
+#include "resources/DaybrookResources.h"
+#include "app/HelpWindow.h"
+#include "app/MonthNavigator.h"
+#include "app/OnScreenPlacement.h"
+#include "app/PaneDivider.h"
+#include "app/PlannerProgram.h"
+#include "app/ShortcutBar.h"
+#include "tests/support/TestSupport.h"
+#include "app/TopBar.h"
+#include "app/Unit1.h"
+#include "store/Unit2.h"
 
 #include <QAction>
 #include <QLabel>

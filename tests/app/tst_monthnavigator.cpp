@@ -1,9 +1,9 @@
 // The month navigator: which months and days it shows, and what a click or a
 // key picks.
 
-#include "Clock.h"
-#include "MonthNavigator.h"
-#include "TestSupport.h"
+#include "store/Clock.h"
+#include "app/MonthNavigator.h"
+#include "tests/support/TestSupport.h"
 
 #include <QSignalSpy>
 #include <QtTest>

@@ -1,10 +1,10 @@
 // The main window's rules that need no window: divider snapping, the folder
 // pane's width, the views' dates and captions, the restored placement.
 
-#include "PaneSizes.h"
-#include "TestSupport.h"
-#include "ViewDates.h"
-#include "WindowPlacement.h"
+#include "app/PaneSizes.h"
+#include "tests/support/TestSupport.h"
+#include "app/ViewDates.h"
+#include "app/WindowPlacement.h"
 
 #include <QtTest>
 

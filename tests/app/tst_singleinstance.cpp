@@ -2,8 +2,8 @@
 // and silently, a lock left by a copy that crashed does not stop the next
 // one, and a store that cannot start ends the program with code 1.
 
-#include "SingleInstanceGuard.h"
-#include "TestSupport.h"
+#include "app/SingleInstanceGuard.h"
+#include "tests/support/TestSupport.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,22 +2,22 @@
 // planner starts them: back and forward, the after-post refresh reaching
 // the cells, the item commands reaching the event editor and the block menu.
 
-#include "Clock.h"
-#include "CellGeometry.h"
-#include "Cursor.h"
-#include "DaybrookResources.h"
-#include "DayBlock.h"
-#include "DayView.h"
-#include "ItemCellList.h"
-#include "MonthView.h"
-#include "PlannerProgram.h"
-#include "SeparatorLines.h"
-#include "Subsystems.h"
-#include "TestSupport.h"
-#include "Unit1.h"
-#include "Unit2.h"
-#include "Unit3.h"
-#include "WeekView.h"
+#include "store/Clock.h"
+#include "views/CellGeometry.h"
+#include "store/Cursor.h"
+#include "resources/DaybrookResources.h"
+#include "views/DayBlock.h"
+#include "views/DayView.h"
+#include "views/ItemCellList.h"
+#include "views/MonthView.h"
+#include "app/PlannerProgram.h"
+#include "views/SeparatorLines.h"
+#include "app/Subsystems.h"
+#include "tests/support/TestSupport.h"
+#include "app/Unit1.h"
+#include "store/Unit2.h"
+#include "editors/Unit3.h"
+#include "views/WeekView.h"
 
 #include <QAction>
 #include <QtTest>

@@ -2,17 +2,17 @@
 // window's child and above it, also above the Reminders window, which
 // stays on top of all others.
 
-#include "Clock.h"
-#include "Cursor.h"
-#include "DaybrookResources.h"
-#include "PlannerProgram.h"
-#include "ReminderScanner.h"
-#include "ReminderSound.h"
-#include "Subsystems.h"
-#include "TestSupport.h"
-#include "Unit1.h"
-#include "Unit2.h"
-#include "Unit6.h"
+#include "store/Clock.h"
+#include "store/Cursor.h"
+#include "resources/DaybrookResources.h"
+#include "app/PlannerProgram.h"
+#include "reminders/ReminderScanner.h"
+#include "reminders/ReminderSound.h"
+#include "app/Subsystems.h"
+#include "tests/support/TestSupport.h"
+#include "app/Unit1.h"
+#include "store/Unit2.h"
+#include "reminders/Unit6.h"
 
 #include <QApplication>
 #include <QLineEdit>

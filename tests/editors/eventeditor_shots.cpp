@@ -2,15 +2,15 @@
 //   eventeditor_shots OUTPUT_DIR
 // Not a test; it shows what the tests check by numbers.
 
-#include "CalendarDropDown.h"
-#include "Clock.h"
-#include "DropDownList.h"
-#include "HalfHourPicker.h"
-#include "RecurrencePanel.h"
-#include "TestSupport.h"
-#include "ToggleButton.h"
-#include "Unit2.h"
-#include "Unit3.h"
+#include "editors/CalendarDropDown.h"
+#include "store/Clock.h"
+#include "editors/DropDownList.h"
+#include "editors/HalfHourPicker.h"
+#include "editors/RecurrencePanel.h"
+#include "tests/support/TestSupport.h"
+#include "editors/ToggleButton.h"
+#include "store/Unit2.h"
+#include "editors/Unit3.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

@@ -2,13 +2,13 @@
 // the save stages and their messages, the reminder computation, the
 // pattern application and the first values of a new item.
 
-#include "BoxText.h"
-#include "Clock.h"
-#include "EventSave.h"
-#include "NewEvent.h"
-#include "RecurrencePattern.h"
-#include "ReminderComputation.h"
-#include "TestSupport.h"
+#include "editors/BoxText.h"
+#include "store/Clock.h"
+#include "editors/EventSave.h"
+#include "editors/NewEvent.h"
+#include "editors/RecurrencePattern.h"
+#include "editors/ReminderComputation.h"
+#include "tests/support/TestSupport.h"
 
 #include <QtTest>
 

@@ -3,19 +3,19 @@
 // toggle, the two save stages with their messages, "Cancel", opening a task
 // by number, and the first day of the week of the month calendars.
 
-#include "BoxText.h"
-#include "CalendarDropDown.h"
-#include "Clock.h"
-#include "Cursor.h"
-#include "DropDownList.h"
-#include "DropDownWatcher.h"
-#include "HalfHourPicker.h"
-#include "TaskList.h"
-#include "TaskPad.h"
-#include "TestSupport.h"
-#include "ToggleButton.h"
-#include "Unit2.h"
-#include "Unit4.h"
+#include "editors/BoxText.h"
+#include "editors/CalendarDropDown.h"
+#include "store/Clock.h"
+#include "store/Cursor.h"
+#include "editors/DropDownList.h"
+#include "editors/DropDownWatcher.h"
+#include "editors/HalfHourPicker.h"
+#include "editors/TaskList.h"
+#include "editors/TaskPad.h"
+#include "tests/support/TestSupport.h"
+#include "editors/ToggleButton.h"
+#include "store/Unit2.h"
+#include "editors/Unit4.h"
 
 #include <QAbstractItemView>
 #include <QCalendarWidget>

@@ -2,13 +2,13 @@
 // tasks, quick add, the completion click, deletion, the column rule and
 // the drawing of the rows.
 
-#include "Clock.h"
-#include "Cursor.h"
-#include "TaskList.h"
-#include "TaskPad.h"
-#include "TaskPadViews.h"
-#include "TestSupport.h"
-#include "Unit2.h"
+#include "store/Clock.h"
+#include "store/Cursor.h"
+#include "editors/TaskList.h"
+#include "editors/TaskPad.h"
+#include "editors/TaskPadViews.h"
+#include "tests/support/TestSupport.h"
+#include "store/Unit2.h"
 
 #include <QAbstractButton>
 #include <QLineEdit>

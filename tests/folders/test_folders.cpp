@@ -2,20 +2,20 @@
 // real program run on a fresh data root with stand-in views that log what
 // the main window asks of them.
 
-#include "Clock.h"
-#include "Cursor.h"
-#include "DaybrookResources.h"
-#include "FolderCommands.h"
-#include "FolderList.h"
-#include "FolderPane.h"
-#include "FolderWiring.h"
-#include "PlannerProgram.h"
-#include "TableSchema.h"
-#include "TestSupport.h"
-#include "TopBar.h"
-#include "Unit1.h"
-#include "Unit2.h"
-#include "Unit7.h"
+#include "store/Clock.h"
+#include "store/Cursor.h"
+#include "resources/DaybrookResources.h"
+#include "folders/FolderCommands.h"
+#include "folders/FolderList.h"
+#include "folders/FolderPane.h"
+#include "app/FolderWiring.h"
+#include "app/PlannerProgram.h"
+#include "store/TableSchema.h"
+#include "tests/support/TestSupport.h"
+#include "app/TopBar.h"
+#include "app/Unit1.h"
+#include "store/Unit2.h"
+#include "folders/Unit7.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "TestSupport.h"
+#include "tests/support/TestSupport.h"
 
-#include "IcsTransfer.h"
+#include "ical/IcsTransfer.h"
 
 #include "store/Clock.h"
 #include "store/Cursor.h"

@@ -1,9 +1,9 @@
-#include "IcalTestSupport.h"
-#include "TestSupport.h"
+#include "tests/ical/IcalTestSupport.h"
+#include "tests/support/TestSupport.h"
 
-#include "IcsCommand.h"
-#include "IcsImporter.h"
-#include "IcsTransfer.h"
+#include "ical/IcsCommand.h"
+#include "ical/IcsImporter.h"
+#include "ical/IcsTransfer.h"
 
 #include "store/Clock.h"
 #include "store/DataRoot.h"

@@ -1,8 +1,8 @@
-#include "FullDisk.h"
-#include "TestSupport.h"
+#include "tests/support/FullDisk.h"
+#include "tests/support/TestSupport.h"
 
-#include "IcsCommand.h"
-#include "IcsWindowCommands.h"
+#include "ical/IcsCommand.h"
+#include "ical/IcsWindowCommands.h"
 
 #include "store/DataRoot.h"
 #include "store/OwnTableFiles.h"

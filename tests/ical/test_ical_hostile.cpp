@@ -1,11 +1,11 @@
 // Hostile and odd iCalendar files: each ends with a clear line or a
 // sensible import, and whatever is left out or changed is named.
-#include "IcalTestSupport.h"
-#include "TestSupport.h"
+#include "tests/ical/IcalTestSupport.h"
+#include "tests/support/TestSupport.h"
 
-#include "IcsCommand.h"
-#include "IcsImporter.h"
-#include "IcsTransfer.h"
+#include "ical/IcsCommand.h"
+#include "ical/IcsImporter.h"
+#include "ical/IcsTransfer.h"
 
 #include "store/Clock.h"
 #include "store/ItemFileWriter.h"

@@ -1,7 +1,7 @@
-#include "IcalTestSupport.h"
-#include "TestSupport.h"
+#include "tests/ical/IcalTestSupport.h"
+#include "tests/support/TestSupport.h"
 
-#include "IcsWindowCommands.h"
+#include "ical/IcsWindowCommands.h"
 
 #include "store/DataRoot.h"
 #include "store/Unit2.h"

@@ -2,14 +2,14 @@
 // formats, the controls writing into the row, the task reminder time
 // picker, the colour and sound pickers, the checks of "OK", and "Cancel".
 
-#include "Cursor.h"
-#include "DropDownList.h"
-#include "DropDownWatcher.h"
-#include "MinuteStrip.h"
-#include "TaskTimePicker.h"
-#include "TestSupport.h"
-#include "Unit2.h"
-#include "Unit5.h"
+#include "store/Cursor.h"
+#include "editors/DropDownList.h"
+#include "editors/DropDownWatcher.h"
+#include "editors/MinuteStrip.h"
+#include "options/TaskTimePicker.h"
+#include "tests/support/TestSupport.h"
+#include "store/Unit2.h"
+#include "options/Unit5.h"
 
 #include <QCheckBox>
 #include <QComboBox>

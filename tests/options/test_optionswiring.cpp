@@ -3,22 +3,22 @@
 // day view's shading and the start with the system at once, and the other
 // writers of the options row keep their values whatever the dialog does.
 
-#include "Autostart.h"
-#include "CalendarDropDown.h"
-#include "Clock.h"
-#include "Cursor.h"
-#include "DayGrid.h"
-#include "DayView.h"
-#include "DaybrookResources.h"
-#include "MonthNavigator.h"
-#include "PlannerProgram.h"
-#include "Subsystems.h"
-#include "TestSupport.h"
-#include "TimeRuler.h"
-#include "Unit1.h"
-#include "Unit2.h"
-#include "Unit3.h"
-#include "Unit5.h"
+#include "app/Autostart.h"
+#include "editors/CalendarDropDown.h"
+#include "store/Clock.h"
+#include "store/Cursor.h"
+#include "views/DayGrid.h"
+#include "views/DayView.h"
+#include "resources/DaybrookResources.h"
+#include "app/MonthNavigator.h"
+#include "app/PlannerProgram.h"
+#include "app/Subsystems.h"
+#include "tests/support/TestSupport.h"
+#include "views/TimeRuler.h"
+#include "app/Unit1.h"
+#include "store/Unit2.h"
+#include "editors/Unit3.h"
+#include "options/Unit5.h"
 
 #include <QAction>
 #include <QCalendarWidget>

@@ -1,13 +1,13 @@
-#include "DataRoot.h"
-#include "TestSupport.h"
-#include "Unit2.h"
+#include "store/DataRoot.h"
+#include "tests/support/TestSupport.h"
+#include "store/Unit2.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QtTest>
 
-#include "FullDisk.h"
+#include "tests/support/FullDisk.h"
 
 #include <csignal>
 #include <sys/resource.h>

@@ -1,12 +1,12 @@
-#include "Clock.h"
-#include "Cursor.h"
-#include "DayPrintBlocks.h"
-#include "DayView.h"
-#include "OccurrenceRules.h"
-#include "PrintPreview.h"
-#include "TestSupport.h"
-#include "TypeColors.h"
-#include "Unit2.h"
+#include "store/Clock.h"
+#include "store/Cursor.h"
+#include "printing/DayPrintBlocks.h"
+#include "views/DayView.h"
+#include "views/OccurrenceRules.h"
+#include "printing/PrintPreview.h"
+#include "tests/support/TestSupport.h"
+#include "views/TypeColors.h"
+#include "store/Unit2.h"
 
 #include <QImage>
 #include <QPainter>

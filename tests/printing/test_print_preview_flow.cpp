@@ -1,12 +1,12 @@
-#include "DaybrookResources.h"
-#include "FullDisk.h"
-#include "PrintPreview.h"
-#include "PlannerProgram.h"
-#include "ShortcutBar.h"
-#include "Subsystems.h"
-#include "TestSupport.h"
-#include "Unit1.h"
-#include "Unit2.h"
+#include "resources/DaybrookResources.h"
+#include "tests/support/FullDisk.h"
+#include "printing/PrintPreview.h"
+#include "app/PlannerProgram.h"
+#include "app/ShortcutBar.h"
+#include "app/Subsystems.h"
+#include "tests/support/TestSupport.h"
+#include "app/Unit1.h"
+#include "store/Unit2.h"
 
 #include <QAction>
 #include <QPrintPreviewDialog>

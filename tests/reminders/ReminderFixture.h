@@ -3,10 +3,10 @@
 // A fresh data root with a started data module, and items written the way
 // the editors write them, for the reminder tests.
 
-#include "Clock.h"
-#include "Cursor.h"
-#include "TestSupport.h"
-#include "Unit2.h"
+#include "store/Clock.h"
+#include "store/Cursor.h"
+#include "tests/support/TestSupport.h"
+#include "store/Unit2.h"
 
 #include <QStringList>
 #include <QVariantMap>

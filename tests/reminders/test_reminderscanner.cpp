@@ -2,9 +2,9 @@
 // predicate lists, when a tick raises an alarm, and the catch-up of
 // reminders whose minute passed unseen.
 
-#include "ReminderFixture.h"
-#include "ReminderScanner.h"
-#include "TableFile.h"
+#include "tests/reminders/ReminderFixture.h"
+#include "reminders/ReminderScanner.h"
+#include "store/TableFile.h"
 
 #include <QSignalSpy>
 

@@ -1,10 +1,10 @@
 // The texts of the reminders window, the snooze period and the bundled
 // reminder sound.
 
-#include "DaybrookResources.h"
-#include "DueText.h"
-#include "SnoozePeriod.h"
-#include "TestSupport.h"
+#include "resources/DaybrookResources.h"
+#include "reminders/DueText.h"
+#include "reminders/SnoozePeriod.h"
+#include "tests/support/TestSupport.h"
 
 #include <QFile>
 #include <QProcess>

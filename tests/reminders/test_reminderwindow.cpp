@@ -2,11 +2,11 @@
 // Dismiss, Snooze, Open Item, the alarm with and without sound, and the
 // catch-up rows.
 
-#include "ReminderFixture.h"
-#include "ReminderList.h"
-#include "ReminderScanner.h"
-#include "ReminderSound.h"
-#include "Unit6.h"
+#include "tests/reminders/ReminderFixture.h"
+#include "reminders/ReminderList.h"
+#include "reminders/ReminderScanner.h"
+#include "reminders/ReminderSound.h"
+#include "reminders/Unit6.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -1,7 +1,7 @@
 // Posts calendar rows in a loop until it is killed, printing the No of each
 // row on its own line once the post has returned. The durability test
 // kills it at an arbitrary moment.
-#include "Cursor.h"
+#include "store/Cursor.h"
 
 #include <QCoreApplication>
 #include <QDate>

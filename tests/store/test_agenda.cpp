@@ -1,7 +1,7 @@
-#include "Agenda.h"
-#include "Cursor.h"
-#include "TestSupport.h"
-#include "Unit2.h"
+#include "app/Agenda.h"
+#include "store/Cursor.h"
+#include "tests/support/TestSupport.h"
+#include "store/Unit2.h"
 
 #include <QtTest>
 

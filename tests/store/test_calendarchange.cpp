@@ -2,9 +2,9 @@
 // calendar cursor, and every write another program commits to the file,
 // ends in exactly one calendarChanged() naming the calendar and its rows.
 
-#include "Cursor.h"
-#include "TestSupport.h"
-#include "Unit2.h"
+#include "store/Cursor.h"
+#include "tests/support/TestSupport.h"
+#include "store/Unit2.h"
 
 #include <QSignalSpy>
 #include <QtTest>

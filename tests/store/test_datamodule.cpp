@@ -1,9 +1,9 @@
-#include "Clock.h"
-#include "Cursor.h"
-#include "LocaleFormats.h"
-#include "OptionLists.h"
-#include "TestSupport.h"
-#include "Unit2.h"
+#include "store/Clock.h"
+#include "store/Cursor.h"
+#include "store/LocaleFormats.h"
+#include "store/OptionLists.h"
+#include "tests/support/TestSupport.h"
+#include "store/Unit2.h"
 
 #include <QtTest>
 

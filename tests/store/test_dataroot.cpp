@@ -1,5 +1,5 @@
-#include "DataRoot.h"
-#include "TestSupport.h"
+#include "store/DataRoot.h"
+#include "tests/support/TestSupport.h"
 
 #include <QtTest>
 

@@ -1,6 +1,6 @@
-#include "Cursor.h"
-#include "TableFile.h"
-#include "TestSupport.h"
+#include "store/Cursor.h"
+#include "store/TableFile.h"
+#include "tests/support/TestSupport.h"
 
 #include <QtTest>
 

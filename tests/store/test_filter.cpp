@@ -1,8 +1,8 @@
 // The filter language and the way the store answers it from its indexes.
 
-#include "Cursor.h"
-#include "TableFile.h"
-#include "TestSupport.h"
+#include "store/Cursor.h"
+#include "store/TableFile.h"
+#include "tests/support/TestSupport.h"
 
 #include <QFile>
 #include <QRandomGenerator>

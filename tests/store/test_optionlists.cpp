@@ -1,5 +1,5 @@
-#include "OptionLists.h"
-#include "TestSupport.h"
+#include "store/OptionLists.h"
+#include "tests/support/TestSupport.h"
 
 #include <QtTest>
 

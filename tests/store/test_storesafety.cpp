@@ -3,13 +3,13 @@
 // kind, read its own filters in every locale, never write over a row that
 // another program changed, recover a file left by a killed writer, and
 // never lose or cut a value without a word.
-#include "Clock.h"
-#include "Cursor.h"
-#include "FilterLiterals.h"
-#include "OccurrenceRules.h"
-#include "TableFile.h"
-#include "TestSupport.h"
-#include "Unit2.h"
+#include "store/Clock.h"
+#include "store/Cursor.h"
+#include "store/FilterLiterals.h"
+#include "views/OccurrenceRules.h"
+#include "store/TableFile.h"
+#include "tests/support/TestSupport.h"
+#include "store/Unit2.h"
 
 #include <QSignalSpy>
 #include <QtTest>

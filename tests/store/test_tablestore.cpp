@@ -1,9 +1,9 @@
 // The table store: cursors over one shared picture of a SQLite file.
 
-#include "Cursor.h"
-#include "LocaleFormats.h"
-#include "TableFile.h"
-#include "TestSupport.h"
+#include "store/Cursor.h"
+#include "store/LocaleFormats.h"
+#include "store/TableFile.h"
+#include "tests/support/TestSupport.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,10 +1,10 @@
 // "Set reminders on tasks with due dates": which tasks get a reminder and
 // what the task row holds after the rule ran on it.
 
-#include "Cursor.h"
-#include "TaskDueReminder.h"
-#include "TestSupport.h"
-#include "Unit2.h"
+#include "store/Cursor.h"
+#include "store/TaskDueReminder.h"
+#include "tests/support/TestSupport.h"
+#include "store/Unit2.h"
 
 #include <QtTest>
 

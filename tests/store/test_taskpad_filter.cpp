@@ -1,7 +1,7 @@
-#include "Cursor.h"
-#include "TaskPadFilter.h"
-#include "TestSupport.h"
-#include "Unit2.h"
+#include "store/Cursor.h"
+#include "store/TaskPadFilter.h"
+#include "tests/support/TestSupport.h"
+#include "store/Unit2.h"
 
 #include <QtTest>
 

@@ -1,12 +1,12 @@
 // Shows the day view on a throw-away data root with a few overlapping
 // appointments and all-day items, drags two blocks and saves screenshots:
 //   day_view_demo OUTDIR
-#include "Clock.h"
-#include "Cursor.h"
-#include "DayBlock.h"
-#include "DayGrid.h"
-#include "DayView.h"
-#include "Unit2.h"
+#include "store/Clock.h"
+#include "store/Cursor.h"
+#include "views/DayBlock.h"
+#include "views/DayGrid.h"
+#include "views/DayView.h"
+#include "store/Unit2.h"
 
 #include <QApplication>
 #include <QKeyEvent>

@@ -1,9 +1,9 @@
-#include "MarkerIcons.h"
-#include "MonthPainters.h"
-#include "StripPainter.h"
-#include "TestSupport.h"
-#include "TypeColors.h"
-#include "WeekPainter.h"
+#include "views/MarkerIcons.h"
+#include "views/MonthPainters.h"
+#include "views/StripPainter.h"
+#include "tests/support/TestSupport.h"
+#include "views/TypeColors.h"
+#include "views/WeekPainter.h"
 
 #include <QPainter>
 #include <QtTest>

@@ -1,8 +1,8 @@
-#include "BlockDrag.h"
-#include "ClockText.h"
-#include "DayGeometry.h"
-#include "TestSupport.h"
-#include "TimeRuler.h"
+#include "views/BlockDrag.h"
+#include "views/ClockText.h"
+#include "views/DayGeometry.h"
+#include "tests/support/TestSupport.h"
+#include "views/TimeRuler.h"
 
 #include <QtTest>
 

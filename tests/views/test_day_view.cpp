@@ -1,13 +1,13 @@
-#include "Clock.h"
-#include "ClockText.h"
-#include "Cursor.h"
-#include "DayBlock.h"
-#include "DayGrid.h"
-#include "DayView.h"
-#include "ItemCellList.h"
-#include "MarkerIcons.h"
-#include "TestSupport.h"
-#include "Unit2.h"
+#include "store/Clock.h"
+#include "views/ClockText.h"
+#include "store/Cursor.h"
+#include "views/DayBlock.h"
+#include "views/DayGrid.h"
+#include "views/DayView.h"
+#include "views/ItemCellList.h"
+#include "views/MarkerIcons.h"
+#include "tests/support/TestSupport.h"
+#include "store/Unit2.h"
 
 #include <QLineEdit>
 #include <QScrollBar>

@@ -1,8 +1,8 @@
-#include "Cursor.h"
-#include "LocaleFormats.h"
-#include "OccurrenceRules.h"
-#include "TableFile.h"
-#include "TestSupport.h"
+#include "store/Cursor.h"
+#include "store/LocaleFormats.h"
+#include "views/OccurrenceRules.h"
+#include "store/TableFile.h"
+#include "tests/support/TestSupport.h"
 
 #include <QtTest>
 

@@ -26,8 +26,7 @@ AboutBox::AboutBox(QWidget *parent)
     text->setText(QStringLiteral("<p><b style='font-size:14pt'>Daybrook Planner</b><br>Version %1</p>"
                                  "<p>Appointments, events, tasks and reminders<br>in a personal calendar.</p>"
                                  "<p><a href='%2'>%3</a><br><a href='%4'>%5</a></p>")
-                      .arg(QStringLiteral(DAYBROOK_VERSION), web.toString(), web.host(),
-                           mail.toString(), mail.path()));
+                      .arg(QStringLiteral(DAYBROOK_VERSION), web.toString(), web.host(), mail.toString(), mail.path()));
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);

@@ -69,11 +69,10 @@ struct AgendaFields
         , E(c.field(QStringLiteral("E")))
         , St(c.field(QStringLiteral("St")))
         , Et(c.field(QStringLiteral("Et")))
-        , flags{c.field(QStringLiteral("A")), c.field(QStringLiteral("Re")), c.field(QStringLiteral("Ta"))}
+        , flags {c.field(QStringLiteral("A")), c.field(QStringLiteral("Re")), c.field(QStringLiteral("Ta"))}
         , T(c.field(QStringLiteral("T")))
         , Subject(c.field(QStringLiteral("Subject")))
-    {
-    }
+    { }
     Cursor::Field S, E, St, Et;
     Cursor::Field flags[3];
     Cursor::Field T, Subject;
@@ -109,9 +108,8 @@ void appendItem(QString &page, const Cursor &c, const AgendaFields &f)
 
 int runAgenda(const QStringList &arguments)
 {
-    return TerminalCommand::run([&arguments](QTextStream &out, QTextStream &err) {
-        return runAgenda(arguments, out, err);
-    });
+    return TerminalCommand::run(
+        [&arguments](QTextStream &out, QTextStream &err) { return runAgenda(arguments, out, err); });
 }
 
 int runAgenda(const QStringList &arguments, QTextStream &out, QTextStream &err)

@@ -111,8 +111,8 @@ QString desktopExecValue(const QString &programPath)
     // own string escaping then doubles every backslash, and % is written %%.
     const QString reserved = QStringLiteral(" \t\n\"'\\><~|&;$*?#()`");
     QString value = programPath;
-    const bool needsQuotes = std::any_of(value.cbegin(), value.cend(),
-                                         [&reserved](QChar c) { return reserved.contains(c); });
+    const bool needsQuotes =
+        std::any_of(value.cbegin(), value.cend(), [&reserved](QChar c) { return reserved.contains(c); });
     if (needsQuotes) {
         QString quoted;
         for (QChar c : value) {
@@ -147,7 +147,7 @@ QStringList registeredArguments()
     QSettings run(runKey(), QSettings::NativeFormat);
     const QString value = run.value(QLatin1String(EntryName)).toString();
     if (!value.startsWith(QLatin1Char('"')))
-        return value.isEmpty() ? QStringList() : QStringList{value};
+        return value.isEmpty() ? QStringList() : QStringList {value};
     QStringList words;
     for (const QString &part : value.split(QLatin1Char('"'))) {
         if (!part.trimmed().isEmpty())

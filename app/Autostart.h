@@ -20,8 +20,7 @@ inline constexpr char EntryName[] = "Daybrook Planner";
 // data root adds no arguments. Returns the message to show when the entry
 // could not be written; when the place for it cannot be opened at all
 // nothing is written and nothing is reported.
-[[nodiscard]] std::optional<QString> registerProgram(const QString &programPath,
-                                                     const QString &dataRoot = QString());
+[[nodiscard]] std::optional<QString> registerProgram(const QString &programPath, const QString &dataRoot = QString());
 
 // Removes the entry; an absent entry is no error.
 void removeProgram();

@@ -5,10 +5,12 @@ namespace {
 // Options of Qt's own that the application object takes off the command
 // line; they pass through so that "-platform offscreen" and the like work.
 const QStringList qtOptionsWithValue = {
-    QStringLiteral("platform"), QStringLiteral("platformpluginpath"), QStringLiteral("platformtheme"),
-    QStringLiteral("plugin"),   QStringLiteral("qwindowgeometry"),    QStringLiteral("qwindowicon"),
-    QStringLiteral("qwindowtitle"), QStringLiteral("display"),        QStringLiteral("style"),
-    QStringLiteral("stylesheet"), QStringLiteral("session"),
+    QStringLiteral("platform"),        QStringLiteral("platformpluginpath"),
+    QStringLiteral("platformtheme"),   QStringLiteral("plugin"),
+    QStringLiteral("qwindowgeometry"), QStringLiteral("qwindowicon"),
+    QStringLiteral("qwindowtitle"),    QStringLiteral("display"),
+    QStringLiteral("style"),           QStringLiteral("stylesheet"),
+    QStringLiteral("session"),
 };
 const QStringList qtFlags = {QStringLiteral("reverse"), QStringLiteral("nograb"), QStringLiteral("dograb"),
                              QStringLiteral("sync"), QStringLiteral("widgetcount")};
@@ -40,9 +42,8 @@ struct CommandOption
     CommandLine::Mode mode;
 };
 const CommandOption commandOptions[] = {
-    {"--agenda", CommandLine::Mode::Agenda}, {"--print", CommandLine::Mode::Print},
-    {"--pdf", CommandLine::Mode::Print},     {"--import", CommandLine::Mode::Ics},
-    {"--export", CommandLine::Mode::Ics},
+    {"--agenda", CommandLine::Mode::Agenda}, {"--print", CommandLine::Mode::Print}, {"--pdf", CommandLine::Mode::Print},
+    {"--import", CommandLine::Mode::Ics},    {"--export", CommandLine::Mode::Ics},
 };
 
 // The first two different commands the arguments ask for, as written; empty
@@ -72,22 +73,21 @@ QStringList combinedCommands(const QStringList &arguments)
 
 QString CommandLine::usage()
 {
-    return QStringLiteral(
-        "usage: daybrook [--home DIR]\n"
-        "       daybrook [--home DIR] --agenda FROM TO\n"
-        "       daybrook [--home DIR] --print day|week|month DATE --pdf FILE\n"
-        "       daybrook [--home DIR] --import FILE.ics [--force]\n"
-        "       daybrook [--home DIR] --export FILE.ics [FROM TO]\n"
-        "       daybrook --help | --version\n"
-        "\n"
-        "  --home DIR        keep the planner's files in DIR (else $DAYBROOK_HOME,\n"
-        "                    a portable install's own directory, or the user's data directory)\n"
-        "  --agenda FROM TO  print the items of the dates FROM to TO (YYYY-MM-DD) and end\n"
-        "  --print ... --pdf FILE  write the day, week or month page of DATE to a PDF and end\n"
-        "  --import FILE.ics add an iCalendar file's items to the active calendar and end\n"
-        "  --export FILE.ics write the active calendar (or FROM..TO) to an iCalendar file and end\n"
-        "  --help            print this text and end\n"
-        "  --version         print the version and end\n");
+    return QStringLiteral("usage: daybrook [--home DIR]\n"
+                          "       daybrook [--home DIR] --agenda FROM TO\n"
+                          "       daybrook [--home DIR] --print day|week|month DATE --pdf FILE\n"
+                          "       daybrook [--home DIR] --import FILE.ics [--force]\n"
+                          "       daybrook [--home DIR] --export FILE.ics [FROM TO]\n"
+                          "       daybrook --help | --version\n"
+                          "\n"
+                          "  --home DIR        keep the planner's files in DIR (else $DAYBROOK_HOME,\n"
+                          "                    a portable install's own directory, or the user's data directory)\n"
+                          "  --agenda FROM TO  print the items of the dates FROM to TO (YYYY-MM-DD) and end\n"
+                          "  --print ... --pdf FILE  write the day, week or month page of DATE to a PDF and end\n"
+                          "  --import FILE.ics add an iCalendar file's items to the active calendar and end\n"
+                          "  --export FILE.ics write the active calendar (or FROM..TO) to an iCalendar file and end\n"
+                          "  --help            print this text and end\n"
+                          "  --version         print the version and end\n");
 }
 
 CommandLine CommandLine::parse(const QStringList &arguments)

@@ -23,4 +23,5 @@ struct FolderParts
 FolderSwitchHost folderSwitchHost(TForm1 &window);
 
 void installFolderList(PlannerProgram &program, FolderParts &parts);
-void installFolderEditor(PlannerProgram &program, FolderParts &parts, FolderDialogs dialogs = FolderDialogs::standard());
+void installFolderEditor(PlannerProgram &program, FolderParts &parts,
+                         FolderDialogs dialogs = FolderDialogs::standard());

@@ -142,8 +142,8 @@ QRect MonthNavigator::dayRect(const QDate &date) const
         if (offset < 0 || offset >= 7 * WeeksShown)
             continue;
         const QPoint origin((index % columns()) * MonthWidth, (index / columns()) * MonthHeight);
-        return QRect(origin.x() + GridLeft + (offset % 7) * DayWidth,
-                     origin.y() + GridTop + (offset / 7) * DayHeight, DayWidth, DayHeight);
+        return QRect(origin.x() + GridLeft + (offset % 7) * DayWidth, origin.y() + GridTop + (offset / 7) * DayHeight,
+                     DayWidth, DayHeight);
     }
     return QRect();
 }

@@ -83,8 +83,8 @@ QRect OnScreenPlacement::fitted(const QRect &frame, const QRect &available)
 {
     if (!available.isValid())
         return frame;
-    QRect result(frame.topLeft(), QSize(std::min(frame.width(), available.width()),
-                                        std::min(frame.height(), available.height())));
+    QRect result(frame.topLeft(),
+                 QSize(std::min(frame.width(), available.width()), std::min(frame.height(), available.height())));
     result.moveLeft(std::clamp(result.left(), available.left(), available.right() + 1 - result.width()));
     result.moveTop(std::clamp(result.top(), available.top(), available.bottom() + 1 - result.height()));
     return result;

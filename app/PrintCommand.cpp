@@ -27,8 +27,8 @@ struct PrintArguments
 
 using TerminalCommand::fail;
 
-const QString usage = QStringLiteral(
-    "usage: daybrook [--home DIR] --print day|week|month DATE --pdf FILE (DATE as YYYY-MM-DD)");
+const QString usage =
+    QStringLiteral("usage: daybrook [--home DIR] --print day|week|month DATE --pdf FILE (DATE as YYYY-MM-DD)");
 
 View viewNamed(const QString &name)
 {

@@ -85,7 +85,8 @@ void installDayView(PlannerProgram &p, Parts &parts)
     QObject::connect(&form, &TForm1::clockFormatApplied, day, [day](bool on) { day->ruler()->setUse24Hour(on); });
     QObject::connect(day, &DayView::blockMenuRequested, &form,
                      [&form](qint64, const QPoint &at) { form.blockMenu()->popup(at); });
-    QObject::connect(day, &DayView::storeError, &p, [&p, &form](const QString &message) { p.showMessage(message, &form); });
+    QObject::connect(day, &DayView::storeError, &p,
+                     [&p, &form](const QString &message) { p.showMessage(message, &form); });
     QObject::connect(&p.dataModule(), &TDataModule2::calendarChanged, day, &DayView::followCalendarChange);
 
     // The block menu acts on the item of the last pressed block.
@@ -101,7 +102,8 @@ void connectCellsView(PlannerProgram &p, CellsView *view)
 {
     TForm1 &form = p.mainWindow();
     view->setNavigatorMover([&form](const QDate &date) { form.setShownDate(date); });
-    QObject::connect(view, &CellsView::storeError, &p, [&p, &form](const QString &message) { p.showMessage(message, &form); });
+    QObject::connect(view, &CellsView::storeError, &p,
+                     [&p, &form](const QString &message) { p.showMessage(message, &form); });
     QObject::connect(view, &CellsView::dayViewRequested, &form, [&form](const QDate &date) {
         form.setShownDate(date);
         form.showView(TForm1::View::Day);
@@ -110,8 +112,7 @@ void connectCellsView(PlannerProgram &p, CellsView *view)
 
 // The week and month views' hooks: a picked date builds the view for it,
 // and a resize builds the whole view again, selection included.
-template <class View>
-TForm1::ViewHooks cellsViewHooks(TForm1 &form, View *view)
+template<class View> TForm1::ViewHooks cellsViewHooks(TForm1 &form, View *view)
 {
     TForm1::ViewHooks hooks;
     hooks.build = [view](const QDate &date) { view->build(date); };
@@ -167,9 +168,8 @@ void installEventEditor(PlannerProgram &p, Parts &parts)
     if (DayView *day = parts.day) {
         QObject::connect(day, &DayView::newAppointmentRequested, editor, &TForm3::newAppointment);
         QObject::connect(day, &DayView::openItemRequested, editor, [editor](qint64 no) { editor->editItem(no); });
-        QObject::connect(&form, &TForm1::blockOpenRequested, editor, [editor, &p] {
-            editor->editItem(p.dataModule().Table46().currentId());
-        });
+        QObject::connect(&form, &TForm1::blockOpenRequested, editor,
+                         [editor, &p] { editor->editItem(p.dataModule().Table46().currentId()); });
     }
 }
 
@@ -180,8 +180,9 @@ void shownFirstDates(TForm1 &form, QDate *weekFirstDate, QDate *monthFirstDate)
     const QDate navigator = form.shownDate();
     const ViewState &state = form.viewState();
     *weekFirstDate = state.WeekFirstDate.isValid() ? state.WeekFirstDate : ViewDates::weekFirstDate(navigator);
-    *monthFirstDate = state.MonthFirstDate.isValid() ? state.MonthFirstDate
-                                                     : ViewDates::weekFirstDate(QDate(navigator.year(), navigator.month(), 1));
+    *monthFirstDate = state.MonthFirstDate.isValid()
+        ? state.MonthFirstDate
+        : ViewDates::weekFirstDate(QDate(navigator.year(), navigator.month(), 1));
 }
 
 // The dates the task pad's views 3 and 4 are computed from. The week and
@@ -223,7 +224,8 @@ void installTaskPad(PlannerProgram &p, Parts &parts)
     form.installTaskPad(pad);
     QObject::connect(&form, &TForm1::taskPadViewRequested, pad, &TaskPad::applyView);
     QObject::connect(pad, &TaskPad::viewApplied, &form, [&form](int view) { markTaskPadView(form, view); });
-    QObject::connect(pad, &TaskPad::storeError, &p, [&p, &form](const QString &message) { p.showMessage(message, &form); });
+    QObject::connect(pad, &TaskPad::storeError, &p,
+                     [&p, &form](const QString &message) { p.showMessage(message, &form); });
     QObject::connect(&p.dataModule(), &TDataModule2::calendarChanged, pad, &TaskPad::followCalendarChange);
 }
 
@@ -325,8 +327,7 @@ void installPrinting(PlannerProgram &p, Parts &parts)
         shownFirstDates(form, &request.weekFirstDate, &request.monthFirstDate);
         request.now = Clock::now();
         if (request.view == TForm1::View::Day)
-            request.dayBlocks = day ? DayPrintBlocks::fromDayView(*day)
-                                          : preview->layOutDay(request.shownDate);
+            request.dayBlocks = day ? DayPrintBlocks::fromDayView(*day) : preview->layOutDay(request.shownDate);
         if (preview->prepare(request))
             form.startDeferredPreview();
     });
@@ -376,9 +377,7 @@ void installSubsystems(PlannerProgram &program)
     program.addHiddenWindow([parts](PlannerProgram &p) { installOptionsDialog(p, *parts); });
     program.addHiddenWindow([parts](PlannerProgram &p) { installReminders(p, *parts); });
     program.addHiddenWindow([parts](PlannerProgram &p) { installFolderEditor(p, parts->folders); });
-    program.addHiddenWindow([](PlannerProgram &p) {
-        p.mainWindow().setAboutBox(new AboutBox(&p.mainWindow()));
-    });
+    program.addHiddenWindow([](PlannerProgram &p) { p.mainWindow().setAboutBox(new AboutBox(&p.mainWindow())); });
     program.addHiddenWindow([parts](PlannerProgram &p) { installCalendarTransfer(p, *parts); });
     program.addHiddenWindow([parts](PlannerProgram &p) { installPrinting(p, *parts); });
 }

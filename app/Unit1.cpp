@@ -196,7 +196,8 @@ void TForm1::createMenus()
              standardKey(QKeySequence::Print, QKeySequence(Qt::CTRL | Qt::Key_P)));
     file->addSeparator();
     file->addAction(QStringLiteral("&Minimize in sistem tray"), this, &TForm1::minimizeToTray);
-    shortcut(file->addAction(QStringLiteral("E&xit"), this, &TForm1::exitProgram), standardKey(QKeySequence::Quit, QKeySequence(Qt::CTRL | Qt::Key_Q)));
+    shortcut(file->addAction(QStringLiteral("E&xit"), this, &TForm1::exitProgram),
+             standardKey(QKeySequence::Quit, QKeySequence(Qt::CTRL | Qt::Key_Q)));
 
     QMenu *actions = bar->addMenu(QStringLiteral("&Actions"));
     shortcut(actions->addAction(QStringLiteral("New &Appointment"), this, &TForm1::newAppointmentRequested),
@@ -226,15 +227,18 @@ void TForm1::createMenus()
     shortcut(view->addAction(QStringLiteral("Go to &Today"), this, &TForm1::goToToday),
              QKeySequence(Qt::CTRL | Qt::Key_T));
     // The top bar's back and forward buttons, for the keyboard.
-    shortcut(view->addAction(QStringLiteral("&Back"), this, [this] { stepView(-1); }), standardKey(QKeySequence::Back, QKeySequence(Qt::ALT | Qt::Key_Left)));
-    shortcut(view->addAction(QStringLiteral("&Forward"), this, [this] { stepView(1); }), standardKey(QKeySequence::Forward, QKeySequence(Qt::ALT | Qt::Key_Right)));
+    shortcut(view->addAction(QStringLiteral("&Back"), this, [this] { stepView(-1); }),
+             standardKey(QKeySequence::Back, QKeySequence(Qt::ALT | Qt::Key_Left)));
+    shortcut(view->addAction(QStringLiteral("&Forward"), this, [this] { stepView(1); }),
+             standardKey(QKeySequence::Forward, QKeySequence(Qt::ALT | Qt::Key_Right)));
     view->addSeparator();
     QMenu *taskPad = view->addMenu(QStringLiteral("Task&Pad View"));
     const QStringList taskPadViews = {QStringLiteral("&All Tasks"), QStringLiteral("T&oday's Tasks"),
                                       QStringLiteral("Active Tasks for &Selected Days"),
                                       QStringLiteral("Tasks for &Next Seven Days"), QStringLiteral("O&verdue Tasks")};
     for (int i = 0; i < taskPadViews.size(); ++i) {
-        m_taskPadViewActions[i] = taskPad->addAction(taskPadViews.at(i), this, [this, i] { emit taskPadViewRequested(i + 1); });
+        m_taskPadViewActions[i] =
+            taskPad->addAction(taskPadViews.at(i), this, [this, i] { emit taskPadViewRequested(i + 1); });
         m_taskPadViewActions[i]->setCheckable(true);
     }
 
@@ -244,7 +248,8 @@ void TForm1::createMenus()
     tools->addAction(QStringLiteral("&Reminders"), this, &TForm1::remindersRequested);
 
     QMenu *help = bar->addMenu(QStringLiteral("&Help "));
-    shortcut(help->addAction(QStringLiteral("&Help Topics"), this, &TForm1::showHelp), standardKey(QKeySequence::HelpContents, QKeySequence(Qt::Key_F1)));
+    shortcut(help->addAction(QStringLiteral("&Help Topics"), this, &TForm1::showHelp),
+             standardKey(QKeySequence::HelpContents, QKeySequence(Qt::Key_F1)));
     help->addSeparator();
     help->addAction(QStringLiteral("Tehnical &Support"), this, &ProductLinks::openSupportMail);
     help->addAction(QStringLiteral("Daybrook Planner &Web Site"), this, &ProductLinks::openWebSite);
@@ -573,7 +578,8 @@ void TForm1::applyRightPaneWidth()
 void TForm1::applyMinimumSize()
 {
     const int rightPane = std::min(m_rightPaneWidth, PaneSizes::NavigatorMonthWidth);
-    const int bodyWidth = ShortcutBarWidth + folderPaneWidth() + 2 * PaneDivider::Thickness + SmallestViewWidth + rightPane;
+    const int bodyWidth =
+        ShortcutBarWidth + folderPaneWidth() + 2 * PaneDivider::Thickness + SmallestViewWidth + rightPane;
     const int top = menuBar()->sizeHint().height() + m_topBar->sizeHint().height();
     // The shortcut bar's buttons keep their size: the body is never lower
     // than they need, or their captions would run into the next icon.
@@ -607,7 +613,8 @@ void TForm1::dragFolderDivider(int proposedWidth)
     if (!folderPaneOpen())
         return;
     const int room = width() - ShortcutBarWidth - rightPaneWidth() - 2 * PaneDivider::Thickness - SmallestViewWidth;
-    const int width = std::min(PaneSizes::dragFolderPaneWidth(proposedWidth), std::max(room, PaneSizes::FolderDragMinimum));
+    const int width =
+        std::min(PaneSizes::dragFolderPaneWidth(proposedWidth), std::max(room, PaneSizes::FolderDragMinimum));
     if (width == folderPaneWidth())
         return;
     changeOptions({{18, width}});

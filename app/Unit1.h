@@ -221,19 +221,19 @@ private:
     TopBar *m_topBar = nullptr;
     ShortcutBar *m_shortcutBar = nullptr;
     FolderPane *m_folderPane = nullptr;
-    PaneDivider *m_folderDivider = nullptr;      // divider 1
+    PaneDivider *m_folderDivider = nullptr; // divider 1
     QStackedWidget *m_viewStack = nullptr;
-    PaneDivider *m_rightPaneDivider = nullptr;   // divider 2
+    PaneDivider *m_rightPaneDivider = nullptr; // divider 2
     QWidget *m_rightPane = nullptr;
     MonthNavigator *m_navigator = nullptr;
-    PaneDivider *m_navigatorDivider = nullptr;   // divider 3
+    PaneDivider *m_navigatorDivider = nullptr; // divider 3
     QWidget *m_taskPadArea = nullptr;
     TrayIcon *m_tray = nullptr;
     HelpWindow *m_help = nullptr;
     QDialog *m_aboutBox = nullptr;
     QMenu *m_blockMenu = nullptr;
     std::array<QAction *, 11> m_blockTypeActions {};
-    std::array<QAction *, 4> m_viewActions {}; // by View; [0] unused
+    std::array<QAction *, 4> m_viewActions {};        // by View; [0] unused
     std::array<QAction *, 5> m_taskPadViewActions {}; // views 1..5 at [0]..[4]
     QTimer *m_previewTimer = nullptr;
 

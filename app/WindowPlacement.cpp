@@ -7,12 +7,13 @@ constexpr int SmallestUsableSide = 100;
 constexpr int VisibleOverlap = 50; // this much of the window must lie on a screen
 // Far beyond any desktop, and far enough below 2^31 that sums of two stay exact.
 constexpr int CoordinateLimit = 1 << 24;
-}
+} // namespace
 
 QRect WindowPlacement::storedBounds(int left, int top, int width, int height)
 {
-    return QRect(std::clamp(left, -CoordinateLimit, CoordinateLimit), std::clamp(top, -CoordinateLimit, CoordinateLimit),
-                 std::clamp(width, 0, CoordinateLimit), std::clamp(height, 0, CoordinateLimit));
+    return QRect(std::clamp(left, -CoordinateLimit, CoordinateLimit),
+                 std::clamp(top, -CoordinateLimit, CoordinateLimit), std::clamp(width, 0, CoordinateLimit),
+                 std::clamp(height, 0, CoordinateLimit));
 }
 
 QRect WindowPlacement::boundsToApply(const QRect &stored, const QList<QRect> &screens, const QSize &initialSize)

@@ -20,12 +20,38 @@ const QDate lastDate(2029, 12, 31);
 
 // The columns the generator writes, in the order of the INSERT below.
 enum Column {
-    Subject, S, E, Md, St, Et, A, T, R, Rs, Rt, Rd, Rm, Re, Ret,
-    Sun, Mon, Tue, Wed, Thu, Fri, Sat, D, M, Ta, Tr, Tm, ColumnCount
+    Subject,
+    S,
+    E,
+    Md,
+    St,
+    Et,
+    A,
+    T,
+    R,
+    Rs,
+    Rt,
+    Rd,
+    Rm,
+    Re,
+    Ret,
+    Sun,
+    Mon,
+    Tue,
+    Wed,
+    Thu,
+    Fri,
+    Sat,
+    D,
+    M,
+    Ta,
+    Tr,
+    Tm,
+    ColumnCount
 };
-const char *const columnNames[ColumnCount] = {
-    "Subject", "S", "E", "Md", "St", "Et", "A", "T", "R", "Rs", "Rt", "Rd", "Rm", "Re", "Ret",
-    "Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "D", "M", "Ta", "Tr", "Tm"};
+const char *const columnNames[ColumnCount] = {"Subject", "S",   "E",   "Md",  "St", "Et",  "A",   "T",   "R",
+                                              "Rs",      "Rt",  "Rd",  "Rm",  "Re", "Ret", "Sun", "Mon", "Tue",
+                                              "Wed",     "Thu", "Fri", "Sat", "D",  "M",   "Ta",  "Tr",  "Tm"};
 
 // One row as the file stores it: text, integer or NULL per column.
 struct Row
@@ -39,7 +65,9 @@ struct Row
 class Dice
 {
 public:
-    explicit Dice(std::uint64_t seed) : m_engine(seed) {}
+    explicit Dice(std::uint64_t seed)
+        : m_engine(seed)
+    { }
     int below(int n) { return int(m_engine() % std::uint64_t(n)); }
     int between(int lo, int hi) { return lo + below(hi - lo + 1); }
 
@@ -47,8 +75,14 @@ private:
     std::mt19937_64 m_engine;
 };
 
-QString iso(const QDate &d) { return d.toString(Qt::ISODate); }
-QString hms(const QTime &t) { return t.toString(QStringLiteral("HH:mm:ss")); }
+QString iso(const QDate &d)
+{
+    return d.toString(Qt::ISODate);
+}
+QString hms(const QTime &t)
+{
+    return t.toString(QStringLiteral("HH:mm:ss"));
+}
 
 QDate randomDate(Dice &dice)
 {
@@ -133,7 +167,7 @@ Row recurring(Dice &dice, int n)
     row.set(Md, QStringLiteral("0"));
     row.set(Re, 1);
     setTimes(row, dice);
-    std::array<bool, 7> days{};
+    std::array<bool, 7> days {};
     switch (dice.below(5)) {
     case 0: // every day
         row.set(Subject, QStringLiteral("Daily %1").arg(n));
@@ -178,8 +212,8 @@ Row nextRow(Dice &dice, int n)
 {
     const int kind = dice.below(100);
     Row row = kind < 80 ? oneDateTimed(dice, n)
-            : kind < 88 ? oneDateAllDay(dice, n)
-            : kind < 95 ? multiDate(dice, n)
+        : kind < 88     ? oneDateAllDay(dice, n)
+        : kind < 95     ? multiDate(dice, n)
                         : recurring(dice, n);
     row.set(T, dice.below(11));
     row.set(Ta, 0);
@@ -216,7 +250,7 @@ bool fill(const QString &path, int count, std::uint64_t seed, QString *error)
                                .toUtf8();
     sqlite3_stmt *stmt = nullptr;
     bool ok = sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK
-              && sqlite3_prepare_v2(db, sql.constData(), -1, &stmt, nullptr) == SQLITE_OK;
+        && sqlite3_prepare_v2(db, sql.constData(), -1, &stmt, nullptr) == SQLITE_OK;
     Dice dice(seed);
     for (int n = 1; ok && n <= count; ++n) {
         const Row row = nextRow(dice, n);
@@ -236,7 +270,7 @@ bool fill(const QString &path, int count, std::uint64_t seed, QString *error)
 bool makeDataRoot(const QString &dir, int count, std::uint64_t seed, QString *error)
 {
     {
-        TDataModule2 setUp{DataRoot(dir)};
+        TDataModule2 setUp {DataRoot(dir)};
         if (!setUp.startUp()) {
             *error = setUp.startUpError();
             return false;

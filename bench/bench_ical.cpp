@@ -19,8 +19,9 @@
 
 namespace {
 
-const QStringList typeNames{"Standard", "Important", "Business", "Personal", "Vacation", "Must Attend",
-                            "Travel Required", "Needs Preparation", "Birthday", "Anniversary", "Phone Call"};
+const QStringList typeNames {"Standard", "Important",   "Business",        "Personal",
+                             "Vacation", "Must Attend", "Travel Required", "Needs Preparation",
+                             "Birthday", "Anniversary", "Phone Call"};
 
 QString calendarOf(const QString &home)
 {
@@ -30,7 +31,8 @@ QString calendarOf(const QString &home)
 void report(const char *what, std::vector<double> times)
 {
     std::sort(times.begin(), times.end());
-    std::printf("%-8s min %8.1f  median %8.1f  max %8.1f ms\n", what, times.front(), times[times.size() / 2], times.back());
+    std::printf("%-8s min %8.1f  median %8.1f  max %8.1f ms\n", what, times.front(), times[times.size() / 2],
+                times.back());
 }
 
 int argument(const QStringList &args, const QString &name, int fallback)
@@ -60,7 +62,8 @@ int main(int argc, char *argv[])
     for (int run = 0; run < runs; ++run) {
         QElapsedTimer timer;
         timer.start();
-        const IcsTransfer::ExportResult exported = IcsTransfer::exportFile(calendarOf(source.path()), ics, typeNames, {}, {});
+        const IcsTransfer::ExportResult exported =
+            IcsTransfer::exportFile(calendarOf(source.path()), ics, typeNames, {}, {});
         exportTimes.push_back(timer.nsecsElapsed() / 1e6);
         if (!exported.ok) {
             std::fprintf(stderr, "%s\n", qPrintable(exported.message));

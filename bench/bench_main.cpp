@@ -113,8 +113,8 @@ QString dueItemFilter(const QDateTime &now)
         + " = 'True' and Di<>'" + T + "' and S < '" + T + "' and R = 'True' or Re = 'True' and Ret='3' and Rd = '" + d
         + "' and Di<>'" + T + "' and S < '" + FilterLiterals::date(today.addDays(32))
         + "' and R = 'True' or Re = 'True' and Rd = '" + d + "' and Rm = '" + m + "' and Di<>'" + T + "' and S < '"
-        + FilterLiterals::date(today.addDays(365)) + "' and R = 'True' or Sno = 'True' and R = 'True' and Sns = '"
-        + T + "' and Sn <= '" + N + "'";
+        + FilterLiterals::date(today.addDays(365)) + "' and R = 'True' or Sno = 'True' and R = 'True' and Sns = '" + T
+        + "' and Sn <= '" + N + "'";
 }
 
 // The figures of one size, by name; the measuring child prints them as
@@ -186,12 +186,16 @@ Figures measure(const QString &home, int runs, int openRuns)
     for (int i = 0; i < runs; ++i)
         reminder.time(requery);
 
-    for (const auto &[name, samples] : {std::pair{"open", &open}, {"first_month", &firstMonth}, {"month", &month},
-                                        {"day", &day}, {"reminder", &reminder}}) {
+    for (const auto &[name, samples] : {std::pair {"open", &open},
+                                        {"first_month", &firstMonth},
+                                        {"month", &month},
+                                        {"day", &day},
+                                        {"reminder", &reminder}}) {
         f[QLatin1String(name)] = samples->medianWall();
         f[QLatin1String(name) + QLatin1String("_cpu")] = samples->medianCpu();
     }
-    struct rusage usage {};
+    struct rusage usage
+    { };
     getrusage(RUSAGE_SELF, &usage);
     f["rss_kb"] = usage.ru_maxrss;
     f["checksum"] = double(checksum % 1000000); // printed so that no read is skipped
@@ -216,10 +220,10 @@ Figures parseFigures(const QString &line)
 
 // Runs program once with its output in outputPath; the child's own CPU time
 // and peak memory come from wait4(). False when it could not run or failed.
-bool runChild(const QString &program, const QStringList &args, const QString &outputPath, double *wallMs,
-              double *cpuMs, long *peakRssKb)
+bool runChild(const QString &program, const QStringList &args, const QString &outputPath, double *wallMs, double *cpuMs,
+              long *peakRssKb)
 {
-    std::vector<QByteArray> storage{QFile::encodeName(program)};
+    std::vector<QByteArray> storage {QFile::encodeName(program)};
     for (const QString &arg : args)
         storage.push_back(arg.toLocal8Bit());
     std::vector<char *> argv;
@@ -239,12 +243,13 @@ bool runChild(const QString &program, const QStringList &args, const QString &ou
     if (spawned != 0)
         return false;
     int status = 0;
-    struct rusage usage {};
+    struct rusage usage
+    { };
     if (wait4(pid, &status, 0, &usage) != pid)
         return false;
     *wallMs = double(timer.nsecsElapsed()) / 1e6;
-    *cpuMs = (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3
-        + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
+    *cpuMs =
+        (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
     *peakRssKb = std::max(*peakRssKb, long(usage.ru_maxrss));
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
@@ -253,8 +258,8 @@ bool runChild(const QString &program, const QStringList &args, const QString &ou
 // run, and its peak memory.
 Samples timeAgenda(const QString &program, const QString &home, int runs, long *peakRssKb, QString *problem)
 {
-    const QStringList args{QStringLiteral("--home"), home, QStringLiteral("--agenda"),
-                           monthGridStart.toString(Qt::ISODate), monthGridStart.addDays(41).toString(Qt::ISODate)};
+    const QStringList args {QStringLiteral("--home"), home, QStringLiteral("--agenda"),
+                            monthGridStart.toString(Qt::ISODate), monthGridStart.addDays(41).toString(Qt::ISODate)};
     const QString output = home + QStringLiteral("/agenda.txt");
     Samples samples;
     for (int i = 0; i < runs; ++i) {
@@ -292,8 +297,8 @@ StartupFigures timeStartup(const QString &program, const QString &home, int runs
         const bool ok = runChild(program, {QStringLiteral("--home"), home, QStringLiteral("--since"), since}, output,
                                  &wall, &cpu, &figures.peakRssKb);
         QFile printed(output);
-        const Figures f = ok && printed.open(QIODevice::ReadOnly) ? parseFigures(QString::fromLatin1(printed.readAll()))
-                                                                   : Figures();
+        const Figures f =
+            ok && printed.open(QIODevice::ReadOnly) ? parseFigures(QString::fromLatin1(printed.readAll())) : Figures();
         if (!f.contains(QStringLiteral("first_paint")) || f.value("first_paint") < 0) {
             *problem = QStringLiteral("%1 failed").arg(program);
             break;
@@ -387,7 +392,8 @@ int main(int argc, char **argv)
         const int runs = runsAt >= 0 && runsAt + 1 < args.size() ? args.at(runsAt + 1).toInt() : 20;
         // Fewer openings (--open-runs 1) let a profile of the fills stand out.
         const qsizetype openRunsAt = args.indexOf(QStringLiteral("--open-runs"));
-        const int openRuns = openRunsAt >= 0 && openRunsAt + 1 < args.size() ? qMax(1, args.at(openRunsAt + 1).toInt()) : runs;
+        const int openRuns =
+            openRunsAt >= 0 && openRunsAt + 1 < args.size() ? qMax(1, args.at(openRunsAt + 1).toInt()) : runs;
         std::printf("%s\n", qPrintable(figuresLine(measure(args.at(measureAt + 1), runs, openRuns))));
         return 0;
     }

@@ -41,7 +41,8 @@ double cpuMs()
 {
     rusage usage {};
     getrusage(RUSAGE_SELF, &usage);
-    return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
+    return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3
+        + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
 }
 
 QString quoted(const QString &text)
@@ -113,7 +114,8 @@ void catchUp(TDataModule2 &store, const QDateTime &now, bool dayByDay, bool requ
     std::map<qint64, QDateTime> baseline;
     int missed = 0;
     if (dayByDay) {
-        baseline = dayByDayCatchUp(store.Table48(), last, QDateTime(now.date(), QTime(now.time().hour(), now.time().minute())));
+        baseline = dayByDayCatchUp(store.Table48(), last,
+                                   QDateTime(now.date(), QTime(now.time().hour(), now.time().minute())));
         missed = int(baseline.size());
     } else {
         scanner.start();
@@ -131,8 +133,10 @@ void catchUp(TDataModule2 &store, const QDateTime &now, bool dayByDay, bool requ
     };
     auto timePerItem = [&] {
         QString text = DuePredicate::dueFilter(now.date(), now.time());
-        for (const auto &[no, moment] : dayByDayCatchUp(store.table(2), last, QDateTime(now.date(), QTime(now.time().hour(), now.time().minute()))))
-            text += " or No = " + quoted(QString::number(no)) + " and R = 'True' and Di <> " + quoted(DuePredicate::dateLiteral(now.date()));
+        for (const auto &[no, moment] : dayByDayCatchUp(
+                 store.table(2), last, QDateTime(now.date(), QTime(now.time().hour(), now.time().minute()))))
+            text += " or No = " + quoted(QString::number(no)) + " and R = 'True' and Di <> "
+                + quoted(DuePredicate::dateLiteral(now.date()));
         timer.restart();
         if (store.Table48().setFilter(text))
             store.Table48().setFiltered(true);
@@ -154,13 +158,16 @@ void catchUp(TDataModule2 &store, const QDateTime &now, bool dayByDay, bool requ
     const double writeMs = double(timer.nsecsElapsed()) / 1e6;
     if (!dayByDay) {
         // The same items at the same moments as the day-by-day search.
-        baseline = dayByDayCatchUp(store.table(2), last, QDateTime(now.date(), QTime(now.time().hour(), now.time().minute())));
+        baseline =
+            dayByDayCatchUp(store.table(2), last, QDateTime(now.date(), QTime(now.time().hour(), now.time().minute())));
         for (const auto &[no, moment] : baseline)
             missed += scanner.missedMoment(no) == moment ? 1 : 0;
         missed = missed == int(baseline.size()) ? missed : -missed;
     }
-    std::printf("%s catch_up_ms=%.2f rss_growth_kib=%ld requery_ms=%.2f per_item_requery_ms=%.2f scan_write_ms=%.2f missed=%d listed=%d",
-                dayByDay ? "day_by_day" : "span", ms, growth, requeryMs, perItemMs, writeMs, missed, store.Table48().recordCount());
+    std::printf("%s catch_up_ms=%.2f rss_growth_kib=%ld requery_ms=%.2f per_item_requery_ms=%.2f scan_write_ms=%.2f "
+                "missed=%d listed=%d",
+                dayByDay ? "day_by_day" : "span", ms, growth, requeryMs, perItemMs, writeMs, missed,
+                store.Table48().recordCount());
 }
 
 void outsideChecks(TDataModule2 &store)
@@ -208,7 +215,7 @@ int main(int argc, char *argv[])
     const QDateTime now(QDate(2025, 3, 12), QTime(10, 0, 20));
     Clock::setNowForTesting(now);
     for (int run = 0; run < runs; ++run) {
-        TDataModule2 store{DataRoot(args.at(homeAt + 1))};
+        TDataModule2 store {DataRoot(args.at(homeAt + 1))};
         if (!store.startUp()) {
             std::fprintf(stderr, "daybrook_changebench: %s\n", qPrintable(store.startUpError()));
             return 1;

@@ -35,7 +35,9 @@ qint64 monotonicNs()
 class FirstPaint : public QObject
 {
 public:
-    explicit FirstPaint(qint64 sinceNs) : m_since(sinceNs) {}
+    explicit FirstPaint(qint64 sinceNs)
+        : m_since(sinceNs)
+    { }
     double at = -1;
 
 protected:
@@ -62,9 +64,11 @@ int main(int argc, char *argv[])
     QStringList arguments = app.arguments();
     // More switches (--switches N) make a profile of the switch stand out.
     const qsizetype switchesAt = arguments.indexOf(QStringLiteral("--switches"));
-    const int switches = switchesAt >= 0 && switchesAt + 1 < arguments.size() ? qMax(1, arguments.at(switchesAt + 1).toInt()) : 6;
+    const int switches =
+        switchesAt >= 0 && switchesAt + 1 < arguments.size() ? qMax(1, arguments.at(switchesAt + 1).toInt()) : 6;
     const qsizetype sinceAt = arguments.indexOf(QStringLiteral("--since"));
-    const qint64 since = sinceAt >= 0 && sinceAt + 1 < arguments.size() ? arguments.at(sinceAt + 1).toLongLong() : mainStarted;
+    const qint64 since =
+        sinceAt >= 0 && sinceAt + 1 < arguments.size() ? arguments.at(sinceAt + 1).toLongLong() : mainStarted;
 
     PlannerProgram::Settings settings;
     settings.root = DataRoot::resolve(arguments);

@@ -121,7 +121,7 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "daybrook_viewbench: %s\n", qPrintable(error));
         return 1;
     }
-    TDataModule2 dm{DataRoot(dir.path() + "/root/")};
+    TDataModule2 dm {DataRoot(dir.path() + "/root/")};
     if (!dm.startUp()) {
         std::fprintf(stderr, "daybrook_viewbench: %s\n", qPrintable(dm.startUpError()));
         return 1;
@@ -145,9 +145,8 @@ int main(int argc, char **argv)
                   month.refill(start.addMonths(1 + i % 18));
                   paint(month, canvas);
               }));
-        print("month view: refill alone (42 fills)", timeRuns(runs, [&](int i) {
-                  month.refill(start.addMonths(1 + i % 18));
-              }));
+        print("month view: refill alone (42 fills)",
+              timeRuns(runs, [&](int i) { month.refill(start.addMonths(1 + i % 18)); }));
         print("month view: repaint", timeRuns(runs, [&](int) { paint(month, canvas); }));
         // One cell of a weekday in the middle of the month (about 1,150 items).
         ItemCellList &cell = *month.cell(17);

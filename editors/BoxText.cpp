@@ -35,7 +35,7 @@ QList<DigitRun> digitRuns(const QString &text)
     for (qsizetype i = 0; i < text.size(); ++i) {
         if (!text.at(i).isDigit())
             continue;
-        DigitRun run{i, 0};
+        DigitRun run {i, 0};
         while (i < text.size() && text.at(i).isDigit())
             ++i;
         run.length = i - run.start;
@@ -123,9 +123,8 @@ QTime readTime(const QString &text)
     // What users type besides the stored form: one-digit hours, seconds or
     // not, the designator with or without a space, in either case.
     static const QStringList formats = {
-        QStringLiteral("H:mm"),      QStringLiteral("H:mm:ss"),   QStringLiteral("h:mm AP"),
-        QStringLiteral("h:mm:ss AP"), QStringLiteral("h:mmAP"),   QStringLiteral("h:mm ap"),
-        QStringLiteral("h:mm:ss ap"), QStringLiteral("h:mmap"),
+        QStringLiteral("H:mm"),   QStringLiteral("H:mm:ss"), QStringLiteral("h:mm AP"),    QStringLiteral("h:mm:ss AP"),
+        QStringLiteral("h:mmAP"), QStringLiteral("h:mm ap"), QStringLiteral("h:mm:ss ap"), QStringLiteral("h:mmap"),
     };
     const QLocale locale;
     for (const QString &format : formats) {

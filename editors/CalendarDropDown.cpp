@@ -24,10 +24,10 @@ CalendarDropDown::CalendarDropDown(QWidget *dialog, Buttons buttons)
 
     m_calendar->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
     m_calendar->setGridVisible(false);
-    m_calendar->setStyleSheet(QStringLiteral(
-        "#qt_calendar_navigationbar { background-color: rgb(49,106,197); }"
-        "#qt_calendar_navigationbar QToolButton { color: white; background: transparent; }"
-        "#qt_calendar_navigationbar QSpinBox { color: black; }"));
+    m_calendar->setStyleSheet(
+        QStringLiteral("#qt_calendar_navigationbar { background-color: rgb(49,106,197); }"
+                       "#qt_calendar_navigationbar QToolButton { color: white; background: transparent; }"
+                       "#qt_calendar_navigationbar QSpinBox { color: black; }"));
     QTextCharFormat header;
     header.setForeground(QColor(49, 106, 197));
     m_calendar->setHeaderTextFormat(header);

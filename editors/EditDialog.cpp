@@ -25,8 +25,8 @@ EditDialog::EditDialog(const QString &objectName, const QString &title, QWidget 
     MinimiseGuard::install(this);
     setWindowTitle(title);
     QFont dialogFont;
-    dialogFont.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
-                            QStringLiteral("DejaVu Sans")});
+    dialogFont.setFamilies(
+        {QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
     dialogFont.setPixelSize(11);
     setFont(dialogFont);
 }

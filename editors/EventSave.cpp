@@ -45,8 +45,7 @@ bool datesAndTimesReadable(const EventEntry &entry)
         return false;
     if (!entry.recurring && !BoxText::readDate(entry.endDate).isValid())
         return false;
-    if (!entry.allDay
-        && (!BoxText::readTime(entry.startTime).isValid() || !BoxText::readTime(entry.endTime).isValid()))
+    if (!entry.allDay && (!BoxText::readTime(entry.startTime).isValid() || !BoxText::readTime(entry.endTime).isValid()))
         return false;
     return true;
 }
@@ -87,8 +86,8 @@ bool applyPattern(EventEntry &entry, FieldChanges &changes)
     changes.set(QStringLiteral("S"), start);
     changes.set(QStringLiteral("E"), start);
 
-    const auto applied = RecurrencePattern::apply(entry.pattern, start, entry.monthlyDay,
-                                                  entry.yearlyDay, entry.monthIndex);
+    const auto applied =
+        RecurrencePattern::apply(entry.pattern, start, entry.monthlyDay, entry.yearlyDay, entry.monthIndex);
     if (!applied)
         return false;
     if (applied->start != start) {
@@ -133,8 +132,7 @@ bool applyReminder(const EventEntry &entry, FieldChanges &changes)
 bool endAfterStart(const EventEntry &entry, const FieldChanges &changes)
 {
     const bool oneDate = changes.value(QStringLiteral("Md")).toString() == QLatin1String("0");
-    if (oneDate && !entry.allDay
-        && BoxText::readTime(entry.startTime) > BoxText::readTime(entry.endTime))
+    if (oneDate && !entry.allDay && BoxText::readTime(entry.startTime) > BoxText::readTime(entry.endTime))
         return false;
     return BoxText::readDate(entry.startDate) <= BoxText::readDate(entry.endDate);
 }

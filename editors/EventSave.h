@@ -49,13 +49,12 @@ namespace EventSave {
 inline const QString invalidDateMessage = QStringLiteral("You must specify a valid date and/or time.");
 inline const QString invalidDurationMessage = QStringLiteral("The duration you entered is not valid.");
 inline const QString invalidPatternMessage = QStringLiteral("The recurrence pattern is not valid.");
-inline const QString endBeforeStartMessage =
-    QStringLiteral("The End time you entered occurs before the Start time");
+inline const QString endBeforeStartMessage = QStringLiteral("The End time you entered occurs before the Start time");
 
 struct Outcome
 {
-    QString message;       // empty when the row may be posted
-    FieldChanges changes;  // to write into the row, also on failure
+    QString message;      // empty when the row may be posted
+    FieldChanges changes; // to write into the row, also on failure
     bool ok() const { return message.isEmpty(); }
 };
 

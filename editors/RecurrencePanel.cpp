@@ -67,8 +67,8 @@ QWidget *RecurrencePanel::buildWeekdayPanel()
 {
     auto *p = new QWidget(this);
     // Monday first, as the boxes are laid out; flag numbers count from Sunday.
-    const QStringList names = {QStringLiteral("Monday"), QStringLiteral("Tuesday"), QStringLiteral("Wednesday"),
-                               QStringLiteral("Thursday"), QStringLiteral("Friday"), QStringLiteral("Saturday"),
+    const QStringList names = {QStringLiteral("Monday"),   QStringLiteral("Tuesday"), QStringLiteral("Wednesday"),
+                               QStringLiteral("Thursday"), QStringLiteral("Friday"),  QStringLiteral("Saturday"),
                                QStringLiteral("Sunday")};
     for (int i = 0; i < 7; ++i) {
         const int flag = (i + 1) % 7;
@@ -143,11 +143,16 @@ void RecurrencePanel::setChoice(Kind kind)
 QWidget *RecurrencePanel::panel(Kind kind) const
 {
     switch (kind) {
-    case Kind::Daily: return m_dailyPanel;
-    case Kind::Weekly: return m_weekdayPanel;
-    case Kind::Monthly: return m_monthlyPanel;
-    case Kind::Yearly: return m_yearlyPanel;
-    case Kind::None: break;
+    case Kind::Daily:
+        return m_dailyPanel;
+    case Kind::Weekly:
+        return m_weekdayPanel;
+    case Kind::Monthly:
+        return m_monthlyPanel;
+    case Kind::Yearly:
+        return m_yearlyPanel;
+    case Kind::None:
+        break;
     }
     return nullptr;
 }

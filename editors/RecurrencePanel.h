@@ -64,7 +64,7 @@ private:
     QButtonGroup *m_choices;
     QRadioButton *m_everyDay = nullptr;
     QRadioButton *m_everyWeekday = nullptr;
-    std::array<QCheckBox *, 7> m_weekdays{};
+    std::array<QCheckBox *, 7> m_weekdays {};
     QLineEdit *m_monthlyDay = nullptr;
     QLineEdit *m_yearlyDay = nullptr;
     QComboBox *m_monthList = nullptr;

@@ -76,7 +76,7 @@ static std::optional<Application> applyMonthly(const QDate &start, const QString
     const int length = start.daysInMonth();
     const int day = (*k > 0 && *k < length) ? *k : length;
     const QDate moved(start.year(), start.month(), day);
-    return Application{moved, QString::number(day), std::nullopt};
+    return Application {moved, QString::number(day), std::nullopt};
 }
 
 static std::optional<Application> applyYearly(const QDate &start, const QString &dayText, int monthIndex)
@@ -92,11 +92,11 @@ static std::optional<Application> applyYearly(const QDate &start, const QString 
     const QDate moved(start.year(), month, day);
     if (!moved.isValid())
         return std::nullopt;
-    return Application{moved, QString::number(day), QString::number(month)};
+    return Application {moved, QString::number(day), QString::number(month)};
 }
 
-std::optional<Application> apply(Kind kind, const QDate &start, const QString &monthlyDay,
-                                 const QString &yearlyDay, int monthIndex)
+std::optional<Application> apply(Kind kind, const QDate &start, const QString &monthlyDay, const QString &yearlyDay,
+                                 int monthIndex)
 {
     if (!start.isValid())
         return std::nullopt;
@@ -110,7 +110,7 @@ std::optional<Application> apply(Kind kind, const QDate &start, const QString &m
     case Kind::Weekly:
         break;
     }
-    return Application{start, std::nullopt, std::nullopt};
+    return Application {start, std::nullopt, std::nullopt};
 }
 
 } // namespace RecurrencePattern

@@ -16,7 +16,7 @@ namespace RecurrencePattern {
 // The four exclusive choices; the value is the code stored in `Ret`.
 enum class Kind { None = 0, Daily = 1, Weekly = 2, Monthly = 3, Yearly = 4 };
 
-QString retCode(Kind kind);          // "" for None
+QString retCode(Kind kind);           // "" for None
 Kind fromRetCode(const QString &ret); // None for blank or unknown codes
 
 // The weekday flags `Sun`..`Sat` in that order.
@@ -27,7 +27,7 @@ int weekdayNumber(const QDate &date);
 
 WeekFlags noDays();
 WeekFlags everyDay();
-WeekFlags everyWeekday();          // Monday to Friday
+WeekFlags everyWeekday(); // Monday to Friday
 WeekFlags onlyWeekdayOf(const QDate &date);
 
 // A pattern box may stay empty; when it holds text, that text must be an
@@ -37,9 +37,9 @@ bool dayBoxReadable(const QString &text);
 // What saving does to a recurring item's start date and to `D` and `M`.
 struct Application
 {
-    QDate start;               // the series' first date
-    std::optional<QString> d;  // new `D`, when the pattern writes it
-    std::optional<QString> m;  // new `M`, when the pattern writes it
+    QDate start;              // the series' first date
+    std::optional<QString> d; // new `D`, when the pattern writes it
+    std::optional<QString> m; // new `M`, when the pattern writes it
 };
 
 // Moves the start into place for a monthly or yearly series (daily and
@@ -51,7 +51,7 @@ struct Application
 // (monthIndex 0 = January) in the start's year; k must name an existing
 // date there. Zero or a negative k falls back to the length of the start's
 // month, and that date must exist in the chosen month as well.
-std::optional<Application> apply(Kind kind, const QDate &start, const QString &monthlyDay,
-                                 const QString &yearlyDay, int monthIndex);
+std::optional<Application> apply(Kind kind, const QDate &start, const QString &monthlyDay, const QString &yearlyDay,
+                                 int monthIndex);
 
 } // namespace RecurrencePattern

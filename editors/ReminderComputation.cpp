@@ -55,8 +55,8 @@ std::optional<Fields> compute(const Input &input)
         // boxes. Its reminder is at 00:00 anyway, so the empty time counts
         // as that 00:00 on the start date; taking the lead off it as well
         // would move the reminder a whole day early.
-        const QDateTime due = hasStartTime ? at(input.startDate, startTime).addSecs(-60 * lead)
-                                           : at(input.startDate, QTime(0, 0));
+        const QDateTime due =
+            hasStartTime ? at(input.startDate, startTime).addSecs(-60 * lead) : at(input.startDate, QTime(0, 0));
         fields.rt = input.allDay ? QTime(0, 0) : due.time();
         fields.rs = due.date();
         derivePatternDay(fields, input.pattern);

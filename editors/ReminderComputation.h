@@ -15,10 +15,10 @@ namespace ReminderComputation {
 
 struct Input
 {
-    QDate startDate;        // the start date box, already read
-    QString startTimeText;  // the start time box text (hidden but kept for all-day items)
-    QString leadText;       // the lead box: a whole number
-    QString unitText;       // "minute(s)", "hour(s)" or "day(s)"
+    QDate startDate;       // the start date box, already read
+    QString startTimeText; // the start time box text (hidden but kept for all-day items)
+    QString leadText;      // the lead box: a whole number
+    QString unitText;      // "minute(s)", "hour(s)" or "day(s)"
     bool allDay = false;
     RecurrencePattern::Kind pattern = RecurrencePattern::Kind::None; // the selected choice
 };

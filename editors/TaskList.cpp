@@ -220,12 +220,24 @@ void TaskList::keyPressEvent(QKeyEvent *event)
         const int last = int(m_rows.size()) - 1;
         int index = std::max(m_current, 0);
         switch (event->key()) {
-        case Qt::Key_Up: index -= 1; break;
-        case Qt::Key_Down: index += 1; break;
-        case Qt::Key_Home: index = 0; break;
-        case Qt::Key_End: index = last; break;
-        case Qt::Key_PageUp: index -= visibleRows(); break;
-        default: index += visibleRows(); break;
+        case Qt::Key_Up:
+            index -= 1;
+            break;
+        case Qt::Key_Down:
+            index += 1;
+            break;
+        case Qt::Key_Home:
+            index = 0;
+            break;
+        case Qt::Key_End:
+            index = last;
+            break;
+        case Qt::Key_PageUp:
+            index -= visibleRows();
+            break;
+        default:
+            index += visibleRows();
+            break;
         }
         index = std::clamp(index, 0, last);
         if (index != m_current) {

@@ -63,8 +63,8 @@ TaskPad::TaskPad(TDataModule2 &data, QWidget *parent)
 {
     setObjectName(QStringLiteral("taskPad"));
     QFont padFont;
-    padFont.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
-                         QStringLiteral("DejaVu Sans")});
+    padFont.setFamilies(
+        {QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
     padFont.setPixelSize(11);
     setFont(padFont);
     setAutoFillBackground(true);

@@ -21,7 +21,7 @@ class TaskPad : public QWidget
 {
     Q_OBJECT
 public:
-    static constexpr int margin = 3;          // from the pane's edges
+    static constexpr int margin = 3; // from the pane's edges
     static constexpr int headerHeight = 19;
     static constexpr int quickAddHeight = 24;
     static constexpr int quickAddBoxLeft = 40;

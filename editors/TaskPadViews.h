@@ -18,8 +18,8 @@ struct Dates
 {
     DataModuleHost::View current = DataModuleHost::View::None;
     QDate today;
-    QDate navigator;     // the month navigator's date
-    QDate weekFirstDate; // first date the week view shows
+    QDate navigator;      // the month navigator's date
+    QDate weekFirstDate;  // first date the week view shows
     QDate monthFirstDate; // first date the month view shows
 };
 

@@ -19,7 +19,8 @@ namespace TaskSave {
 
 inline const QString noneText = QStringLiteral("None");
 inline const QString invalidDateMessage = QStringLiteral("You must specify a valid date and/or time.");
-inline const QString dueBeforeStartMessage = QStringLiteral("The due date of a task cannot occur before its start date");
+inline const QString dueBeforeStartMessage =
+    QStringLiteral("The due date of a task cannot occur before its start date");
 
 struct Outcome
 {

@@ -152,16 +152,19 @@ void TForm3::buildControls()
 
     addLabel(this, QStringLiteral("Start time:"), startTop);
     m_startDate = addBox(this, QStringLiteral("startDateBox"), QRect(boxLeft, startTop, dateBoxWidth, boxHeight));
-    m_startCalendarButton = addPickerButton(this, QStringLiteral("startCalendarButton"), boxLeft + dateBoxWidth + 1, startTop);
+    m_startCalendarButton =
+        addPickerButton(this, QStringLiteral("startCalendarButton"), boxLeft + dateBoxWidth + 1, startTop);
     m_startTime = addBox(this, QStringLiteral("startTimeBox"), QRect(timeBoxLeft, startTop, timeBoxWidth, boxHeight));
-    m_startListButton = addPickerButton(this, QStringLiteral("startListButton"), timeBoxLeft + timeBoxWidth + 1, startTop);
+    m_startListButton =
+        addPickerButton(this, QStringLiteral("startListButton"), timeBoxLeft + timeBoxWidth + 1, startTop);
     m_allDay = new ToggleButton(QStringLiteral("All day event"), this);
     m_allDay->setObjectName(QStringLiteral("allDayToggle"));
     m_allDay->setGeometry(300, startTop - 1, 120, 23);
 
     m_endLabel = addLabel(this, QStringLiteral("End time:"), endTop);
     m_endDate = addBox(this, QStringLiteral("endDateBox"), QRect(boxLeft, endTop, dateBoxWidth, boxHeight));
-    m_endCalendarButton = addPickerButton(this, QStringLiteral("endCalendarButton"), boxLeft + dateBoxWidth + 1, endTop);
+    m_endCalendarButton =
+        addPickerButton(this, QStringLiteral("endCalendarButton"), boxLeft + dateBoxWidth + 1, endTop);
     m_endTime = addBox(this, QStringLiteral("endTimeBox"), QRect(timeBoxLeft, endTop, timeBoxWidth, boxHeight));
     m_endListButton = addPickerButton(this, QStringLiteral("endListButton"), timeBoxLeft + timeBoxWidth + 1, endTop);
 
@@ -240,9 +243,8 @@ void TForm3::connectHandlers()
     connect(m_pattern, &RecurrencePanel::choiceMade, this, &TForm3::patternChosen);
     connect(m_pattern, &RecurrencePanel::everyDayChosen, this, &TForm3::everyDayChosen);
     connect(m_pattern, &RecurrencePanel::everyWeekdayChosen, this, &TForm3::everyWeekdayChosen);
-    connect(m_pattern, &RecurrencePanel::weekdayTicked, this, [this](int flag, bool ticked) {
-        writeField(RecurrencePattern::weekdayFields().at(flag), ticked);
-    });
+    connect(m_pattern, &RecurrencePanel::weekdayTicked, this,
+            [this](int flag, bool ticked) { writeField(RecurrencePattern::weekdayFields().at(flag), ticked); });
 
     connect(m_startCalendarButton, &QToolButton::clicked, this, [this] { openCalendar(m_startDate); });
     connect(m_endCalendarButton, &QToolButton::clicked, this, [this] { openCalendar(m_endDate); });
@@ -366,29 +368,29 @@ void TForm3::fillFromRow()
     showWholeText(m_location, QStringLiteral("Loc"), row().asText(QStringLiteral("Loc")));
     m_notes->setPlainText(row().asText(QStringLiteral("N")));
 
-    m_pattern->setChoice(Kind::None);                                            // step 1
-    m_startDate->setText(BoxText::date(row().asDate(fieldS)));                    // step 2
+    m_pattern->setChoice(Kind::None);                          // step 1
+    m_startDate->setText(BoxText::date(row().asDate(fieldS))); // step 2
     m_endDate->setText(BoxText::date(row().asDate(fieldE)));
-    if (!row().isBlank(fieldSt))                                                  // step 3
+    if (!row().isBlank(fieldSt)) // step 3
         fillTimeBoxes(row().asTime(fieldSt), row().asTime(fieldEt));
-    m_leadBox->setText(row().asText(QStringLiteral("Tr")));                       // step 4
+    m_leadBox->setText(row().asText(QStringLiteral("Tr"))); // step 4
     m_unitLabel->setText(row().asText(QStringLiteral("Tm")));
-    if (m_unitLabel->text().isEmpty())                                            // step 5
+    if (m_unitLabel->text().isEmpty()) // step 5
         chooseLead(std::clamp(options().intField(2), 0, int(LeadList::entries().size()) - 1));
-    fillPatternChoice();                                                          // step 6
+    fillPatternChoice(); // step 6
 
-    QStringList halfHours;                                                        // step 7
+    QStringList halfHours; // step 7
     for (int i = 0; i < HalfHourList::count; ++i)
         halfHours << BoxText::time(HalfHourList::time(i), use24Hour());
     m_halfHour->setEntries(halfHours);
 
-    applyRecurrenceLayout(row().asBool(fieldRe));                                 // step 8
-    applyAllDayLayout(row().asBool(QStringLiteral("A")));                         // step 9
-    applyReminderState(row().asBool(QStringLiteral("R")));                        // step 10
-    fillPatternBoxes();                                                           // step 11
-    fillTypeList();                                                               // step 12
+    applyRecurrenceLayout(row().asBool(fieldRe));          // step 8
+    applyAllDayLayout(row().asBool(QStringLiteral("A")));  // step 9
+    applyReminderState(row().asBool(QStringLiteral("R"))); // step 10
+    fillPatternBoxes();                                    // step 11
+    fillTypeList();                                        // step 12
     m_calendarDrop->setFirstDayOfWeek(options().intField(45) == 0 ? Qt::Sunday : Qt::Monday);
-    m_watcher->start();                                                           // step 13
+    m_watcher->start(); // step 13
 }
 
 void TForm3::fillTimeBoxes(const QTime &start, const QTime &end)

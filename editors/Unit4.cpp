@@ -130,11 +130,11 @@ void TForm4::buildControls()
     m_reminder = new ToggleButton(QStringLiteral("Reminder"), this);
     m_reminder->setObjectName(QStringLiteral("reminderToggle"));
     m_reminder->setGeometry(labelLeft, reminderTop - 1, 90, 23);
-    m_reminderDate = addBox(this, QStringLiteral("reminderDateBox"),
-                            QRect(reminderDateLeft, reminderTop, dateBoxWidth, boxHeight));
+    m_reminderDate =
+        addBox(this, QStringLiteral("reminderDateBox"), QRect(reminderDateLeft, reminderTop, dateBoxWidth, boxHeight));
     m_reminderDateButton = addPickerButton(this, QStringLiteral("reminderCalendarButton"), m_reminderDate);
-    m_reminderTime = addBox(this, QStringLiteral("reminderTimeBox"),
-                            QRect(reminderTimeLeft, reminderTop, timeBoxWidth, boxHeight));
+    m_reminderTime =
+        addBox(this, QStringLiteral("reminderTimeBox"), QRect(reminderTimeLeft, reminderTop, timeBoxWidth, boxHeight));
     m_reminderTimeButton = addPickerButton(this, QStringLiteral("reminderListButton"), m_reminderTime);
 
     m_notes = new QPlainTextEdit(this);
@@ -309,21 +309,21 @@ void TForm4::fillFromRow()
     m_notes->setPlainText(row().asText(QStringLiteral("N")));
     m_completed->setChecked(row().asBool(fieldC));
 
-    QStringList halfHours;                                                 // step 1
+    QStringList halfHours; // step 1
     for (int i = 0; i < HalfHourList::count; ++i)
         halfHours << BoxText::time(HalfHourList::time(i), use24Hour());
     m_halfHour->setEntries(halfHours);
 
-    m_dueDate->setText(dateText(row().asDate(QStringLiteral("E"))));       // step 2
+    m_dueDate->setText(dateText(row().asDate(QStringLiteral("E")))); // step 2
     m_startDate->setText(dateText(row().asDate(QStringLiteral("S"))));
     m_reminderDate->setText(dateText(row().asDate(QStringLiteral("Rs"))));
-    const QTime reminderTime = row().asTime(QStringLiteral("Rt"));         // step 3
+    const QTime reminderTime = row().asTime(QStringLiteral("Rt")); // step 3
     m_reminderTime->setText(reminderTime.isValid() ? BoxText::time(reminderTime, use24Hour()) : TaskSave::noneText);
-    applyReminderState(row().asBool(fieldR));                              // step 4
-    const int priority = priorities.indexOf(row().asText(fieldP));         // step 5
+    applyReminderState(row().asBool(fieldR));                      // step 4
+    const int priority = priorities.indexOf(row().asText(fieldP)); // step 5
     if (priority >= 0)
         m_priority->setCurrentIndex(priority);
-    m_watcher->start();                                                    // step 6
+    m_watcher->start(); // step 6
 }
 
 void TForm4::applyReminderState(bool on)
@@ -342,8 +342,8 @@ bool TForm4::save()
         report(MessageKind::StoreError, itemGoneMessage);
         return false;
     }
-    const TaskSave::Outcome outcome = TaskSave::run(
-        {m_dueDate->text(), m_startDate->text(), m_reminderDate->text(), m_reminderTime->text()});
+    const TaskSave::Outcome outcome =
+        TaskSave::run({m_dueDate->text(), m_startDate->text(), m_reminderDate->text(), m_reminderTime->text()});
     if (!outcome.ok()) {
         report(MessageKind::Validation, outcome.message);
         return false;

@@ -61,8 +61,9 @@ bool FolderCommands::newCalendar()
     const QString dir = file.absolutePath() + QLatin1Char('/');
     const QString name = file.fileName();
     if (TableFile::exists(dir + name)) {
-        const auto answer = m_dialogs.confirm ? m_dialogs.confirm(parent, QStringLiteral("Overwrite existing calendar ") + name + QLatin1Char('?'))
-                                              : QMessageBox::Cancel;
+        const auto answer = m_dialogs.confirm
+            ? m_dialogs.confirm(parent, QStringLiteral("Overwrite existing calendar ") + name + QLatin1Char('?'))
+            : QMessageBox::Cancel;
         if (answer != QMessageBox::Yes)
             return false;
     }

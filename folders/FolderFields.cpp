@@ -14,8 +14,8 @@ int inRange(const QVariant &stored, int lowest, int highest, int fallback)
     if (!stored.isValid() || stored.isNull())
         return fallback;
     bool ok = false;
-    const qlonglong number = stored.typeId() == QMetaType::QString ? stored.toString().trimmed().toLongLong(&ok)
-                                                                   : stored.toLongLong(&ok);
+    const qlonglong number =
+        stored.typeId() == QMetaType::QString ? stored.toString().trimmed().toLongLong(&ok) : stored.toLongLong(&ok);
     if (!ok || number < lowest || number > highest)
         return fallback;
     return int(number);

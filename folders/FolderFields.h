@@ -20,10 +20,10 @@ constexpr int MaxNavigatorHeight = 6 * DefaultNavigatorHeight;
 // Wider than any desktop of screens side by side.
 constexpr int MaxRightPaneWidth = 40 * DefaultRightPaneWidth;
 
-int rightPaneWidth(const QVariant &stored); // 1..MaxRightPaneWidth
+int rightPaneWidth(const QVariant &stored);  // 1..MaxRightPaneWidth
 int navigatorHeight(const QVariant &stored); // 0..MaxNavigatorHeight
-int view(const QVariant &stored);           // 1 day, 2 week, 3 month
-int taskPadView(const QVariant &stored);    // 1..5
+int view(const QVariant &stored);            // 1 day, 2 week, 3 month
+int taskPadView(const QVariant &stored);     // 1..5
 
 // The same rules on the current row of the folders cursor; the defaults
 // when it is closed or has no row.

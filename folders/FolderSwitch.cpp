@@ -19,8 +19,7 @@ constexpr int purgeOption = 52;
 FolderSwitch::FolderSwitch(TDataModule2 &dataModule, FolderSwitchHost host)
     : m_dm(dataModule)
     , m_host(std::move(host))
-{
-}
+{ }
 
 void FolderSwitch::call(const std::function<void(int)> &hook, int value) const
 {
@@ -39,19 +38,19 @@ FolderSwitch::Result FolderSwitch::switchToCurrentFolder(bool reopenActive)
     Cursor &folders = m_dm.Table61();
     const qint64 folderId = folders.currentId();
     if (folderId == 0 || folders.state() != Cursor::State::Browse)
-        return Result::AlreadyActive; // no posted row to switch to
-    if (!reopenActive && isActiveFolder())                                                  // 1
+        return Result::AlreadyActive;      // no posted row to switch to
+    if (!reopenActive && isActiveFolder()) // 1
         return Result::AlreadyActive;
 
     // The views hold on to rows of the calendar that is about to close.
-    const int shownView = m_host.releaseView ? m_host.releaseView() : 0;                 // 2
+    const int shownView = m_host.releaseView ? m_host.releaseView() : 0; // 2
 
     const bool fileExists = QFileInfo(m_dm.currentFolderFilePath()).isFile();
     // After a Delete the active folder may be gone, and with it the folder
     // whose calendar the cursors read: a file that is no calendar then
     // leaves nothing to stay on, so the default calendar opens in its place.
     const bool canStay = activeFolderListed();
-    m_dm.openCalendarFolder(canStay ? TDataModule2::Unopenable::KeepCalendar                // 3
+    m_dm.openCalendarFolder(canStay ? TDataModule2::Unopenable::KeepCalendar // 3
                                     : TDataModule2::Unopenable::DefaultCalendar);
     if (fileExists && !m_dm.folderFileOpened() && canStay) {
         // A file that is no calendar (another program's, a damaged one) was
@@ -62,14 +61,14 @@ FolderSwitch::Result FolderSwitch::switchToCurrentFolder(bool reopenActive)
         return Result::Refused;
     }
 
-    if (!m_dm.options().change({{activeFolderOption, folderId}}))                           // 4
+    if (!m_dm.options().change({{activeFolderOption, folderId}})) // 4
         emit m_dm.storeMessage(m_dm.Table60().lastError());
-    m_dm.rewriteMissingFolderFile();                                                        // 5
-    if (m_dm.options().boolField(purgeOption))                                              // 6
+    m_dm.rewriteMissingFolderFile();           // 5
+    if (m_dm.options().boolField(purgeOption)) // 6
         m_dm.purgeOldItems();
 
-    call(m_host.showView, FolderFields::view(folders));                                    // 7
-    call(m_host.showTaskPadView, FolderFields::taskPadView(folders));                       // 8
+    call(m_host.showView, FolderFields::view(folders));               // 7
+    call(m_host.showTaskPadView, FolderFields::taskPadView(folders)); // 8
     return Result::Switched;
 }
 

@@ -32,9 +32,9 @@ public:
     enum class Result {
         AlreadyActive, // the folder was active already: nothing was done
         Switched,
-        Refused,       // its file is no calendar: the active calendar stays, Table61 is back on its row
-                       // (when the active folder was just deleted, the folder becomes active on the
-                       // default calendar instead, and the result is Switched)
+        Refused, // its file is no calendar: the active calendar stays, Table61 is back on its row
+                 // (when the active folder was just deleted, the folder becomes active on the
+                 // default calendar instead, and the result is Switched)
     };
 
     FolderSwitch(TDataModule2 &dataModule, FolderSwitchHost host);

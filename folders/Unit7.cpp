@@ -107,7 +107,8 @@ void TForm7::writeField(int field, const QString &text)
 
 void TForm7::openCalendarClicked()
 {
-    const QString chosen = m_dialogs.chooseCalendarFile ? m_dialogs.chooseCalendarFile(this, m_path->text()) : QString();
+    const QString chosen =
+        m_dialogs.chooseCalendarFile ? m_dialogs.chooseCalendarFile(this, m_path->text()) : QString();
     if (chosen.isEmpty())
         return;
     if (!m_table.edit()) {

@@ -23,9 +23,9 @@ public:
     // Shows the row's fields "2".."4" and runs the dialog modally.
     int editCurrentRow();
 
-    QLineEdit *nameBox() const { return m_name; }   // field "2"
-    QLineEdit *pathBox() const { return m_path; }   // field "3"
-    QLineEdit *fileBox() const { return m_file; }   // field "4"
+    QLineEdit *nameBox() const { return m_name; } // field "2"
+    QLineEdit *pathBox() const { return m_path; } // field "3"
+    QLineEdit *fileBox() const { return m_file; } // field "4"
     QPushButton *newCalendarButton() const { return m_newCalendar; }
     QPushButton *openCalendarButton() const { return m_openCalendar; }
     QPushButton *okButton() const { return m_ok; }

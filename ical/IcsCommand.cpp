@@ -43,7 +43,8 @@ Request parse(const QStringList &arguments)
             request.force = true;
         } else if (a == importOption || a == exportOption) {
             if (!request.file.isEmpty() || i + 1 >= arguments.size()) {
-                request.error = QStringLiteral("usage: daybrook [--home DIR] --import FILE.ics [--force] | --export FILE.ics [FROM TO]");
+                request.error = QStringLiteral(
+                    "usage: daybrook [--home DIR] --import FILE.ics [--force] | --export FILE.ics [FROM TO]");
                 return request;
             }
             request.import = a == importOption;
@@ -53,7 +54,8 @@ Request parse(const QStringList &arguments)
         }
     }
     if (request.file.isEmpty() || request.file.startsWith(QLatin1String("--"))) {
-        request.error = QStringLiteral("usage: daybrook [--home DIR] --import FILE.ics [--force] | --export FILE.ics [FROM TO]");
+        request.error =
+            QStringLiteral("usage: daybrook [--home DIR] --import FILE.ics [--force] | --export FILE.ics [FROM TO]");
         return request;
     }
     if (request.import && !rest.isEmpty()) {
@@ -73,9 +75,11 @@ Request parse(const QStringList &arguments)
             request.from = isoDate(rest.at(0));
             request.to = isoDate(rest.at(1));
             if (!request.from.isValid() || !request.to.isValid())
-                request.error = QStringLiteral("export: not a date (YYYY-MM-DD): %1").arg(!request.from.isValid() ? rest.at(0) : rest.at(1));
+                request.error = QStringLiteral("export: not a date (YYYY-MM-DD): %1")
+                                    .arg(!request.from.isValid() ? rest.at(0) : rest.at(1));
             else if (request.to < request.from)
-                request.error = QStringLiteral("export: the range ends before it starts: %1 %2").arg(rest.at(0), rest.at(1));
+                request.error =
+                    QStringLiteral("export: the range ends before it starts: %1 %2").arg(rest.at(0), rest.at(1));
         }
     }
     return request;
@@ -98,9 +102,8 @@ bool isIcsCommand(const QStringList &arguments)
 
 int runIcsCommand(const QStringList &arguments)
 {
-    return TerminalCommand::run([&arguments](QTextStream &out, QTextStream &err) {
-        return runIcsCommand(arguments, out, err);
-    });
+    return TerminalCommand::run(
+        [&arguments](QTextStream &out, QTextStream &err) { return runIcsCommand(arguments, out, err); });
 }
 
 int runIcsCommand(const QStringList &arguments, QTextStream &out, QTextStream &err)
@@ -131,7 +134,10 @@ int runIcsCommand(const QStringList &arguments, QTextStream &out, QTextStream &e
         const IcsTransfer::ImportResult result =
             IcsTransfer::importFile(calendarPath, request.file, names, Clock::today(), request.force);
         if (!result.ok)
-            return fail(err, QStringLiteral("import: %1%2").arg(result.message, result.needsConsent ? QStringLiteral(" (--force imports the rest)") : QString()));
+            return fail(err,
+                        QStringLiteral("import: %1%2")
+                            .arg(result.message,
+                                 result.needsConsent ? QStringLiteral(" (--force imports the rest)") : QString()));
         out << result.message << '\n';
         return 0;
     }

@@ -51,7 +51,8 @@ QString recurrenceRule(const Cursor &item, QString *problem)
             return QString();
         if (kind == QLatin1String("1") && days.size() == 7)
             return QStringLiteral("FREQ=DAILY");
-        return QStringLiteral("FREQ=%1;BYDAY=%2").arg(kind == QLatin1String("1") ? "DAILY" : "WEEKLY", days.join(QLatin1Char(',')));
+        return QStringLiteral("FREQ=%1;BYDAY=%2")
+            .arg(kind == QLatin1String("1") ? "DAILY" : "WEEKLY", days.join(QLatin1Char(',')));
     }
     const int day = patternNumber(item, "D", 31);
     if (kind == QLatin1String("3")) {
@@ -100,8 +101,8 @@ icalproperty *timeProperty(icalproperty_kind kind, const icaltimetype &t, const 
 {
     if (t.year <= 3000) {
         icalproperty *p = kind == ICAL_DTSTART_PROPERTY ? icalproperty_new_dtstart(t)
-                        : kind == ICAL_DTEND_PROPERTY   ? icalproperty_new_dtend(t)
-                        : kind == ICAL_DUE_PROPERTY     ? icalproperty_new_due(t)
+            : kind == ICAL_DTEND_PROPERTY               ? icalproperty_new_dtend(t)
+            : kind == ICAL_DUE_PROPERTY                 ? icalproperty_new_due(t)
                                                         : icalproperty_new_completed(t);
         if (!tzid.isEmpty())
             icalproperty_add_parameter(p, icalparameter_new_tzid(tzid.toUtf8().constData()));
@@ -109,7 +110,8 @@ icalproperty *timeProperty(icalproperty_kind kind, const icaltimetype &t, const 
     }
     QString value = QString::asprintf("%04d%02d%02d", t.year, t.month, t.day);
     if (!t.is_date)
-        value += QString::asprintf("T%02d%02d%02d", t.hour, t.minute, t.second) + (icaltime_is_utc(t) ? QStringLiteral("Z") : QString());
+        value += QString::asprintf("T%02d%02d%02d", t.hour, t.minute, t.second)
+            + (icaltime_is_utc(t) ? QStringLiteral("Z") : QString());
     const QString line = QStringLiteral("%1%2%3:%4")
                              .arg(QString::fromLatin1(icalproperty_kind_to_string(kind)),
                                   t.is_date ? QStringLiteral(";VALUE=DATE") : QString(),
@@ -121,7 +123,8 @@ icalcomponent *newAlarm(const QString &subject, const icaltriggertype &trigger)
 {
     icalcomponent *alarm = icalcomponent_new(ICAL_VALARM_COMPONENT);
     icalcomponent_add_property(alarm, icalproperty_new_action(ICAL_ACTION_DISPLAY));
-    icalcomponent_add_property(alarm, icalproperty_new_description(subject.isEmpty() ? "Reminder" : subject.toUtf8().constData()));
+    icalcomponent_add_property(
+        alarm, icalproperty_new_description(subject.isEmpty() ? "Reminder" : subject.toUtf8().constData()));
     icalcomponent_add_property(alarm, icalproperty_new_trigger(trigger));
     return alarm;
 }
@@ -185,7 +188,8 @@ icalcomponent *eventComponent(const Cursor &item, const IcsZone &zone, const QSt
         icalcomponent_add_property(event, timeProperty(ICAL_DTEND_PROPERTY, e, zone.tzid()));
     }
     if (!rule.isEmpty())
-        icalcomponent_add_property(event, icalproperty_new_rrule(icalrecurrencetype_from_string(rule.toLatin1().constData())));
+        icalcomponent_add_property(event,
+                                   icalproperty_new_rrule(icalrecurrencetype_from_string(rule.toLatin1().constData())));
     addText(event, icalproperty_new_location, item.asText(field("Loc")));
     const int type = item.isBlank(field("T")) ? 0 : item.asInt(field("T"));
     if (type >= 0 && type < typeNames.size())
@@ -204,17 +208,23 @@ icalcomponent *taskComponent(const Cursor &item)
     if (start.isValid())
         icalcomponent_add_property(todo, timeProperty(ICAL_DTSTART_PROPERTY, IcsZone::dateValue(start)));
     if (due.isValid())
-        icalcomponent_add_property(todo, timeProperty(ICAL_DUE_PROPERTY, IcsZone::dateValue(due.isValid() && start.isValid() && due < start ? start : due)));
+        icalcomponent_add_property(
+            todo,
+            timeProperty(ICAL_DUE_PROPERTY,
+                         IcsZone::dateValue(due.isValid() && start.isValid() && due < start ? start : due)));
     const QString priority = item.asText(field("P"));
-    icalcomponent_add_property(todo, icalproperty_new_priority(priority == QLatin1String("High")  ? 1
-                                                               : priority == QLatin1String("Low") ? 9
-                                                                                                  : 5));
+    icalcomponent_add_property(todo,
+                               icalproperty_new_priority(priority == QLatin1String("High")      ? 1
+                                                             : priority == QLatin1String("Low") ? 9
+                                                                                                : 5));
     if (item.asBool(field("C"))) {
         icalcomponent_add_property(todo, icalproperty_new_status(ICAL_STATUS_COMPLETED));
         // The planner keeps no moment of completion; the due (or start) date
         // stands for it, so that exporting twice writes the same value.
         const QDate done = due.isValid() ? due : start.isValid() ? start : Clock::today();
-        icalcomponent_add_property(todo, timeProperty(ICAL_COMPLETED_PROPERTY, IcsZone::utcValue(QDateTime(done, QTime(0, 0), Qt::LocalTime))));
+        icalcomponent_add_property(
+            todo,
+            timeProperty(ICAL_COMPLETED_PROPERTY, IcsZone::utcValue(QDateTime(done, QTime(0, 0), Qt::LocalTime))));
     } else {
         icalcomponent_add_property(todo, icalproperty_new_status(ICAL_STATUS_NEEDSACTION));
     }
@@ -226,7 +236,9 @@ icalcomponent *taskComponent(const Cursor &item)
 
 } // namespace
 
-IcsExporter::IcsExporter(QStringList typeNames) : m_typeNames(std::move(typeNames)) {}
+IcsExporter::IcsExporter(QStringList typeNames)
+    : m_typeNames(std::move(typeNames))
+{ }
 
 void IcsExporter::setRange(const QDate &from, const QDate &to)
 {
@@ -277,7 +289,8 @@ QByteArray IcsExporter::exportItems(Cursor &items, const QHash<qint64, QString> 
         QString problem;
         icalcomponent *component = task ? taskComponent(items) : eventComponent(items, zone, m_typeNames, &problem);
         if (!component) {
-            counts->leftOut << QStringLiteral("%1 (%2)").arg(IcsImporter::quoted(items.asText(field("Subject"))), problem);
+            counts->leftOut << QStringLiteral("%1 (%2)").arg(IcsImporter::quoted(items.asText(field("Subject"))),
+                                                             problem);
             continue;
         }
         const qint64 no = items.currentId();

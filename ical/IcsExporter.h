@@ -34,8 +34,8 @@ public:
     // without one gets a new UID, which newUids receives so that the caller
     // can store it. progress(done, total) returns false to stop (then the
     // result is empty).
-    QByteArray exportItems(Cursor &items, const QHash<qint64, QString> &uids, QHash<qint64, QString> *newUids, Counts *counts,
-                           const std::function<bool(int, int)> &progress = {});
+    QByteArray exportItems(Cursor &items, const QHash<qint64, QString> &uids, QHash<qint64, QString> *newUids,
+                           Counts *counts, const std::function<bool(int, int)> &progress = {});
 
 private:
     bool inRange(const Cursor &item) const;

@@ -26,8 +26,13 @@ const char *const weekdayFields[7] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", 
 class Row
 {
 public:
-    Row() : m_values(calendarSchema().fields.size()) {}
-    void set(const char *name, const QVariant &value) { m_values[calendarSchema().fieldIndex(QLatin1String(name))] = value; }
+    Row()
+        : m_values(calendarSchema().fields.size())
+    { }
+    void set(const char *name, const QVariant &value)
+    {
+        m_values[calendarSchema().fieldIndex(QLatin1String(name))] = value;
+    }
     QVariant get(const char *name) const { return m_values[calendarSchema().fieldIndex(QLatin1String(name))]; }
     std::vector<QVariant> take() { return std::move(m_values); }
 
@@ -96,9 +101,9 @@ qint64 durationSeconds(const icaldurationtype &d)
 struct Alarm
 {
     bool relative = true;
-    qint64 secondsBefore = 0;   // relative: positive = before
+    qint64 secondsBefore = 0; // relative: positive = before
     bool relatedToEnd = false;
-    QDateTime moment;           // absolute, local
+    QDateTime moment; // absolute, local
 };
 
 bool firstAlarm(icalcomponent *component, Alarm *alarm)
@@ -188,7 +193,8 @@ bool exactPattern(const icalrecurrencetype &r, const QDate &start, Pattern *patt
             }
             pattern->days[start.dayOfWeek() % 7] = true;
         }
-        const bool weekdays = !pattern->days[0] && !pattern->days[6] && std::all_of(pattern->days + 1, pattern->days + 6, [](bool b) { return b; });
+        const bool weekdays = !pattern->days[0] && !pattern->days[6]
+            && std::all_of(pattern->days + 1, pattern->days + 6, [](bool b) { return b; });
         const bool everyDay = std::all_of(std::begin(pattern->days), std::end(pattern->days), [](bool b) { return b; });
         pattern->kind = (weekdays || everyDay) ? QStringLiteral("1") : QStringLiteral("2");
         return true;
@@ -217,7 +223,10 @@ void setReminderFromLead(Row &row, const When &start, int amount, const QString 
     row.set("Tr", QString::number(amount));
     row.set("Tm", unit);
     const bool allDay = !start.time.isValid();
-    const qint64 seconds = qint64(amount) * (unit == QLatin1String("minute(s)") ? 60 : unit == QLatin1String("hour(s)") ? 3600 : 86400);
+    const qint64 seconds = qint64(amount)
+        * (unit == QLatin1String("minute(s)")     ? 60
+               : unit == QLatin1String("hour(s)") ? 3600
+                                                  : 86400);
     QDate date;
     QTime time;
     if (allDay) {
@@ -262,7 +271,8 @@ void fillEventTimes(Row &row, const EventTimes &t)
 qint64 instantSeconds(const icaltimetype &t)
 {
     const bool real = !t.is_date && (icaltime_is_utc(t) || t.zone);
-    return qint64(real ? icaltime_as_timet_with_zone(t, t.zone ? t.zone : icaltimezone_get_utc_timezone()) : icaltime_as_timet(t));
+    return qint64(real ? icaltime_as_timet_with_zone(t, t.zone ? t.zone : icaltimezone_get_utc_timezone())
+                       : icaltime_as_timet(t));
 }
 
 // The name of one occurrence inside its series' UID, in the form of the
@@ -279,10 +289,13 @@ QString instanceId(qint64 seconds, const icaltimetype &like)
 class Reader
 {
 public:
-    Reader(const QStringList &typeNames, const QDate &today, IcsImporter::Plan &plan, const std::function<bool(int, int)> &progress)
-        : m_typeNames(typeNames), m_today(today), m_plan(plan), m_progress(progress)
-    {
-    }
+    Reader(const QStringList &typeNames, const QDate &today, IcsImporter::Plan &plan,
+           const std::function<bool(int, int)> &progress)
+        : m_typeNames(typeNames)
+        , m_today(today)
+        , m_plan(plan)
+        , m_progress(progress)
+    { }
 
     // Components read so far against all there are, for the progress.
     void setTotal(int components) { m_total = components; }
@@ -327,7 +340,8 @@ private:
 
     void note(QStringList &list, icalcomponent *component, const QString &what)
     {
-        const QString line = QStringLiteral("%1: %2").arg(IcsImporter::quoted(textProperty(component, ICAL_SUMMARY_PROPERTY)), what);
+        const QString line =
+            QStringLiteral("%1: %2").arg(IcsImporter::quoted(textProperty(component, ICAL_SUMMARY_PROPERTY)), what);
         if (m_noted.contains(line))
             return;
         m_noted.insert(line);
@@ -351,8 +365,8 @@ private:
         if (!p)
             return {};
         icaltimetype t = kind == ICAL_DUE_PROPERTY ? icalcomponent_get_due(component)
-                       : kind == ICAL_DTEND_PROPERTY ? icalcomponent_get_dtend(component)
-                                                     : icalcomponent_get_dtstart(component);
+            : kind == ICAL_DTEND_PROPERTY          ? icalcomponent_get_dtend(component)
+                                                   : icalcomponent_get_dtstart(component);
         return whenOfTime(t, tzidOf(p), shiftDays);
     }
 
@@ -375,10 +389,11 @@ private:
         EventTimes t;
         t.start = whenOf(event, ICAL_DTSTART_PROPERTY, shiftDays);
         const bool hasEnd = icalcomponent_get_first_property(event, ICAL_DTEND_PROPERTY)
-                            || icalcomponent_get_first_property(event, ICAL_DURATION_PROPERTY);
-        When end = hasEnd ? whenOf(event, ICAL_DTEND_PROPERTY, shiftDays) : When{};
+            || icalcomponent_get_first_property(event, ICAL_DURATION_PROPERTY);
+        When end = hasEnd ? whenOf(event, ICAL_DTEND_PROPERTY, shiftDays) : When {};
         if (!end.valid() && hasEnd) // DURATION only: libical gives DTEND from it.
-            end = whenOfTime(icalcomponent_get_dtend(event), tzidOf(icalcomponent_get_first_property(event, ICAL_DTSTART_PROPERTY)), shiftDays);
+            end = whenOfTime(icalcomponent_get_dtend(event),
+                             tzidOf(icalcomponent_get_first_property(event, ICAL_DTSTART_PROPERTY)), shiftDays);
         if (!t.start.time.isValid()) {
             // An all-day end is exclusive; none at all means one day.
             t.end = {end.valid() ? end.date.addDays(-1) : t.start.date, QTime()};
@@ -419,8 +434,10 @@ private:
         bool exact = true;
         const auto lead = IcsImporter::holdableLead(before, &exact);
         if (!lead) {
-            note(m_plan.changed, event, QStringLiteral("its reminder comes more than 14 days before it, earlier than any lead the planner offers; "
-                                                       "it was imported without a reminder"));
+            note(m_plan.changed, event,
+                 QStringLiteral(
+                     "its reminder comes more than 14 days before it, earlier than any lead the planner offers; "
+                     "it was imported without a reminder"));
             return;
         }
         m_rounded = !exact;
@@ -478,9 +495,9 @@ private:
         Pattern pattern;
         const bool oneDate = t.start.date == t.end.date;
         const bool exact = rrule && oneDate && !icalcomponent_get_first_property(event, ICAL_EXDATE_PROPERTY)
-                           && !icalcomponent_get_first_property(event, ICAL_RDATE_PROPERTY)
-                           && icalcomponent_count_properties(event, ICAL_RRULE_PROPERTY) == 1 && !m_overridden.contains(uid)
-                           && exactPattern(icalproperty_get_rrule(rrule), t.start.date, &pattern);
+            && !icalcomponent_get_first_property(event, ICAL_RDATE_PROPERTY)
+            && icalcomponent_count_properties(event, ICAL_RRULE_PROPERTY) == 1 && !m_overridden.contains(uid)
+            && exactPattern(icalproperty_get_rrule(rrule), t.start.date, &pattern);
         if (exact) {
             Row row = baseEvent(event);
             fillEventTimes(row, t);
@@ -525,11 +542,12 @@ private:
     // it iterates wall times and the zone is put back on each date; and it
     // computes no date after 2582, so a later series is iterated 400 years
     // (one whole cycle of the calendar, weekdays included) earlier.
-    void ruleDates(icalrecurrencetype rule, const icaltimetype &dtstart, const char *tzid, const QDate &first, const QDate &last,
-                   bool endless, int room, Expansion &out, bool exclusion = false)
+    void ruleDates(icalrecurrencetype rule, const icaltimetype &dtstart, const char *tzid, const QDate &first,
+                   const QDate &last, bool endless, int room, Expansion &out, bool exclusion = false)
     {
         constexpr int lastComputedYear = 2582;
-        const int shift = dtstart.year > lastComputedYear - 213 ? 400 * ((dtstart.year - (lastComputedYear - 213) + 399) / 400) : 0;
+        const int shift =
+            dtstart.year > lastComputedYear - 213 ? 400 * ((dtstart.year - (lastComputedYear - 213) + 399) / 400) : 0;
         const bool zoned = dtstart.zone && !icaltime_is_utc(dtstart);
         icaltimetype start = dtstart;
         start.year -= shift;
@@ -629,7 +647,8 @@ private:
         for (icalproperty *p = icalcomponent_get_first_property(event, ICAL_RDATE_PROPERTY); p;
              p = icalcomponent_get_next_property(event, ICAL_RDATE_PROPERTY)) {
             const icaldatetimeperiodtype value = icalproperty_get_rdate(p);
-            icaltimetype at = !icaltime_is_null_time(value.time) ? icalproperty_get_datetime_with_component(p, event) : value.period.start;
+            icaltimetype at = !icaltime_is_null_time(value.time) ? icalproperty_get_datetime_with_component(p, event)
+                                                                 : value.period.start;
             if (icaltime_is_null_time(at))
                 continue;
             if (at.is_date && !dtstart.is_date) { // a date alone takes the series' time
@@ -659,7 +678,8 @@ private:
              p = icalcomponent_get_next_property(event, ICAL_EXRULE_PROPERTY)) {
             Expansion exclusions;
             exclusions.dates.push_back({dtstart, false});
-            ruleDates(icalproperty_get_exrule(p), dtstart, tzid, first, last, endless, 2 * IcsImporter::maxDatesPerSeries, exclusions, true);
+            ruleDates(icalproperty_get_exrule(p), dtstart, tzid, first, last, endless,
+                      2 * IcsImporter::maxDatesPerSeries, exclusions, true);
             for (const Occurrence &o : exclusions.dates)
                 excluded.insert(instantSeconds(o.time));
         }
@@ -673,7 +693,8 @@ private:
             taken.insert(key);
             ordered.push_back({key, o});
         }
-        std::stable_sort(ordered.begin(), ordered.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+        std::stable_sort(ordered.begin(), ordered.end(),
+                         [](const auto &a, const auto &b) { return a.first < b.first; });
 
         const qint64 length = t.start.wall().secsTo(t.end.wall());
         const qint64 spanDays = t.start.date.daysTo(t.end.date);
@@ -706,32 +727,40 @@ private:
         reportExpansion(event, found, stored, endless, first, last);
     }
 
-    void reportExpansion(icalcomponent *event, const Expansion &found, int stored, bool endless, const QDate &first, const QDate &last)
+    void reportExpansion(icalcomponent *event, const Expansion &found, int stored, bool endless, const QDate &first,
+                         const QDate &last)
     {
         if (stored == 0 && found.cut) {
-            note(m_plan.leftOut, event, QStringLiteral("the file's series reached %1 single dates in all before it")
-                                            .arg(QLocale().toString(IcsImporter::maxExpandedDates)));
+            note(m_plan.leftOut, event,
+                 QStringLiteral("the file's series reached %1 single dates in all before it")
+                     .arg(QLocale().toString(IcsImporter::maxExpandedDates)));
             return;
         }
         if (stored == 0) {
             note(m_plan.leftOut, event,
-                 endless ? QStringLiteral("its series has no date from %1 to %2").arg(first.toString(Qt::ISODate), last.toString(Qt::ISODate))
+                 endless ? QStringLiteral("its series has no date from %1 to %2")
+                               .arg(first.toString(Qt::ISODate), last.toString(Qt::ISODate))
                          : QStringLiteral("every date of its series is excluded"));
             return;
         }
         if (found.cut) {
             note(m_plan.changed, event,
-                 m_expandRoom <= 0 ? QStringLiteral("the file's series reached %1 single dates in all; its later dates were left out")
-                                         .arg(QLocale().toString(IcsImporter::maxExpandedDates))
-                                   : QStringLiteral("only its first %1 dates were imported").arg(QLocale().toString(IcsImporter::maxDatesPerSeries)));
+                 m_expandRoom <= 0
+                     ? QStringLiteral("the file's series reached %1 single dates in all; its later dates were left out")
+                           .arg(QLocale().toString(IcsImporter::maxExpandedDates))
+                     : QStringLiteral("only its first %1 dates were imported")
+                           .arg(QLocale().toString(IcsImporter::maxDatesPerSeries)));
         }
         if (found.beyondLastYear)
-            note(m_plan.changed, event, QStringLiteral("its dates after %1 were left out").arg(found.lastDate.toString(Qt::ISODate)));
+            note(m_plan.changed, event,
+                 QStringLiteral("its dates after %1 were left out").arg(found.lastDate.toString(Qt::ISODate)));
         if (!found.ruleGaveDates && icalcomponent_get_first_property(event, ICAL_RRULE_PROPERTY)
             && !icalcomponent_get_first_property(event, ICAL_RDATE_PROPERTY) && !found.beyondLastYear) {
             note(m_plan.changed, event,
-                 found.endsBeforeStart ? QStringLiteral("its rule ends (UNTIL) before it starts; it was imported on its start date alone")
-                                       : QStringLiteral("its rule gives no date after its start; it was imported on its start date alone"));
+                 found.endsBeforeStart
+                     ? QStringLiteral("its rule ends (UNTIL) before it starts; it was imported on its start date alone")
+                     : QStringLiteral(
+                         "its rule gives no date after its start; it was imported on its start date alone"));
         }
     }
 
@@ -750,10 +779,14 @@ private:
             row.set("E", due.date);
         icalproperty *priority = icalcomponent_get_first_property(todo, ICAL_PRIORITY_PROPERTY);
         const int level = priority ? icalproperty_get_priority(priority) : 0;
-        row.set("P", level >= 1 && level <= 4 ? QStringLiteral("High") : level >= 6 ? QStringLiteral("Low") : QStringLiteral("Normal"));
+        row.set("P",
+                level >= 1 && level <= 4 ? QStringLiteral("High")
+                    : level >= 6         ? QStringLiteral("Low")
+                                         : QStringLiteral("Normal"));
         icalproperty *status = icalcomponent_get_first_property(todo, ICAL_STATUS_PROPERTY);
-        row.set("C", (status && icalproperty_get_status(status) == ICAL_STATUS_COMPLETED)
-                         || icalcomponent_get_first_property(todo, ICAL_COMPLETED_PROPERTY));
+        row.set("C",
+                (status && icalproperty_get_status(status) == ICAL_STATUS_COMPLETED)
+                    || icalcomponent_get_first_property(todo, ICAL_COMPLETED_PROPERTY));
         Alarm alarm;
         if (firstAlarm(todo, &alarm)) {
             QDateTime moment = alarm.moment;
@@ -767,7 +800,9 @@ private:
                 row.set("Rs", moment.date());
                 row.set("Rt", QTime(moment.time().hour(), moment.time().minute()));
             } else if (moment.isValid()) {
-                note(m_plan.changed, todo, QStringLiteral("its reminder falls outside the years 1 to 9999; it was imported without a reminder"));
+                note(m_plan.changed, todo,
+                     QStringLiteral(
+                         "its reminder falls outside the years 1 to 9999; it was imported without a reminder"));
             }
         }
         push(row, uidOf(todo), true);
@@ -780,14 +815,17 @@ private:
     int m_total = 0, m_done = 0;
     unsigned m_ticks = 0;
     int m_expandRoom = IcsImporter::maxExpandedDates; // single dates the file's series may still give
-    bool m_rounded = false; // the row being read had its lead rounded
-    QHash<QString, QSet<qint64>> m_overridden; // UID -> the occurrences that were changed, as instantSeconds()
+    bool m_rounded = false;                           // the row being read had its lead rounded
+    QHash<QString, QSet<qint64>> m_overridden;        // UID -> the occurrences that were changed, as instantSeconds()
     QSet<QString> m_noted;
 };
 
 } // namespace
 
-IcsImporter::IcsImporter(QStringList typeNames, const QDate &today) : m_typeNames(std::move(typeNames)), m_today(today) {}
+IcsImporter::IcsImporter(QStringList typeNames, const QDate &today)
+    : m_typeNames(std::move(typeNames))
+    , m_today(today)
+{ }
 
 std::optional<std::pair<int, QString>> IcsImporter::holdableLead(qint64 seconds, bool *exact)
 {
@@ -827,7 +865,8 @@ IcsImporter::Plan IcsImporter::read(const QByteArray &text, const std::function<
     // Reading the lines is the first half of the work, the items the second.
     const auto firstHalf = [&progress](int done, int all) { return progress(done, 2 * all); };
     std::unique_ptr<icalcomponent, void (*)(icalcomponent *)> root(
-        IcsLines::parse(lines, progress ? IcsLines::Progress(firstHalf) : IcsLines::Progress(), &plan.cancelled), icalcomponent_free);
+        IcsLines::parse(lines, progress ? IcsLines::Progress(firstHalf) : IcsLines::Progress(), &plan.cancelled),
+        icalcomponent_free);
     if (plan.cancelled)
         return plan;
     if (!root) {
@@ -850,9 +889,14 @@ IcsImporter::Plan IcsImporter::read(const QByteArray &text, const std::function<
     }
     int components = 0;
     for (icalcomponent *c : top)
-        components += icalcomponent_isa(c) == ICAL_VCALENDAR_COMPONENT ? icalcomponent_count_components(c, ICAL_ANY_COMPONENT) : 1;
-    const auto secondHalf = [&progress, components](int done, int) { return progress(components + done, 2 * components); };
-    const std::function<bool(int, int)> readProgress = progress ? std::function<bool(int, int)>(secondHalf) : std::function<bool(int, int)>();
+        components += icalcomponent_isa(c) == ICAL_VCALENDAR_COMPONENT
+            ? icalcomponent_count_components(c, ICAL_ANY_COMPONENT)
+            : 1;
+    const auto secondHalf = [&progress, components](int done, int) {
+        return progress(components + done, 2 * components);
+    };
+    const std::function<bool(int, int)> readProgress =
+        progress ? std::function<bool(int, int)>(secondHalf) : std::function<bool(int, int)>();
     Reader reader(m_typeNames, m_today, plan, readProgress);
     reader.setTotal(components);
     for (icalcomponent *c : top) {

@@ -25,21 +25,21 @@ public:
         QString uid;               // the UID the row is matched on later
         QString name;              // the subject, for messages
         bool task = false;
-        QString series;            // for one date of an expanded series: the series' UID
-        bool roundedLead = false;  // its reminder lead was moved to one the planner holds
+        QString series;           // for one date of an expanded series: the series' UID
+        bool roundedLead = false; // its reminder lead was moved to one the planner holds
     };
 
     struct Plan
     {
-        QString parseError;         // the file as a whole cannot be read
-        bool cancelled = false;     // progress asked to stop
-        std::vector<Item> items;    // in the order of the file
-        int events = 0;             // VEVENTs read (a series counts once)
-        int tasks = 0;              // VTODOs read
-        QStringList expanded;       // series imported as single dates, by name
-        QStringList leftOut;        // "\"name\": why", items the file holds that are not imported
-        QStringList changed;        // "\"name\": what", items imported otherwise than the file says
-        QStringList unknownZones;   // TZIDs nobody defines, whose times were read as local time
+        QString parseError;       // the file as a whole cannot be read
+        bool cancelled = false;   // progress asked to stop
+        std::vector<Item> items;  // in the order of the file
+        int events = 0;           // VEVENTs read (a series counts once)
+        int tasks = 0;            // VTODOs read
+        QStringList expanded;     // series imported as single dates, by name
+        QStringList leftOut;      // "\"name\": why", items the file holds that are not imported
+        QStringList changed;      // "\"name\": what", items imported otherwise than the file says
+        QStringList unknownZones; // TZIDs nobody defines, whose times were read as local time
     };
 
     // typeNames: the event types' names 0..10, for matching CATEGORIES.

@@ -50,20 +50,29 @@ QString componentName(const QByteArray &line)
 QString zoneProblem(const Line &line)
 {
     if (isNamed(line.text, "RRULE")) {
-        static const QRegularExpression freq(QStringLiteral("(^|;)FREQ=([A-Z]+)"), QRegularExpression::CaseInsensitiveOption);
+        static const QRegularExpression freq(QStringLiteral("(^|;)FREQ=([A-Z]+)"),
+                                             QRegularExpression::CaseInsensitiveOption);
         const QString frequency = freq.match(QString::fromUtf8(valueOf(line.text))).captured(2).toUpper();
-        if (frequency == QLatin1String("SECONDLY") || frequency == QLatin1String("MINUTELY") || frequency == QLatin1String("HOURLY"))
-            return QStringLiteral("line %1: a time zone rule repeats more often than daily (FREQ=%2)").arg(line.number).arg(frequency);
+        if (frequency == QLatin1String("SECONDLY") || frequency == QLatin1String("MINUTELY")
+            || frequency == QLatin1String("HOURLY"))
+            return QStringLiteral("line %1: a time zone rule repeats more often than daily (FREQ=%2)")
+                .arg(line.number)
+                .arg(frequency);
     } else if (isNamed(line.text, "TZOFFSETFROM") || isNamed(line.text, "TZOFFSETTO")) {
         static const QRegularExpression offset(QStringLiteral("^[+-](\\d\\d)(\\d\\d)(\\d\\d)?$"));
         const QString value = QString::fromUtf8(valueOf(line.text)).trimmed();
         const QRegularExpressionMatch m = offset.match(value);
-        const int seconds = m.hasMatch() ? m.captured(1).toInt() * 3600 + m.captured(2).toInt() * 60 + m.captured(3).toInt() : 0;
+        const int seconds =
+            m.hasMatch() ? m.captured(1).toInt() * 3600 + m.captured(2).toInt() * 60 + m.captured(3).toInt() : 0;
         const QString name = QString::fromUtf8(nameOf(line.text)).toUpper();
         if (m.hasMatch() && seconds > 18 * 3600)
-            return QStringLiteral("line %1: %2 lies beyond 18 hours from UTC: %3").arg(line.number).arg(name, shown(valueOf(line.text)));
+            return QStringLiteral("line %1: %2 lies beyond 18 hours from UTC: %3")
+                .arg(line.number)
+                .arg(name, shown(valueOf(line.text)));
         if (!m.hasMatch() || m.captured(2).toInt() > 59 || m.captured(3).toInt() > 59)
-            return QStringLiteral("line %1: %2 is not a UTC offset: %3").arg(line.number).arg(name, shown(valueOf(line.text)));
+            return QStringLiteral("line %1: %2 is not a UTC offset: %3")
+                .arg(line.number)
+                .arg(name, shown(valueOf(line.text)));
     }
     return QString();
 }
@@ -141,10 +150,12 @@ QString structureProblem(const QList<Line> &lines)
 QString badTimeValue(const QList<Line> &lines)
 {
     static const char *const names[] = {"DTSTART", "DTEND", "DUE", "RECURRENCE-ID", "EXDATE", "RDATE"};
-    static const QRegularExpression timeValue(QStringLiteral("^(\\d{4})(\\d{2})(\\d{2})(T(\\d{2})(\\d{2})(\\d{2})Z?)?$"));
+    static const QRegularExpression timeValue(
+        QStringLiteral("^(\\d{4})(\\d{2})(\\d{2})(T(\\d{2})(\\d{2})(\\d{2})Z?)?$"));
     for (const Line &line : lines) {
         const QByteArrayView name = nameOf(line.text);
-        if (std::none_of(std::begin(names), std::end(names), [&name](const char *n) { return name.compare(n, Qt::CaseInsensitive) == 0; }))
+        if (std::none_of(std::begin(names), std::end(names),
+                         [&name](const char *n) { return name.compare(n, Qt::CaseInsensitive) == 0; }))
             continue;
         const QByteArrayView value = valueOf(line.text);
         const QString params = QString::fromUtf8(line.text.left(line.text.size() - value.size()));
@@ -153,9 +164,11 @@ QString badTimeValue(const QList<Line> &lines)
         for (const QString &one : QString::fromUtf8(value).split(QLatin1Char(','))) {
             const QRegularExpressionMatch m = timeValue.match(one.trimmed());
             // A leap second (:60) is a real time.
-            const bool valid = m.hasMatch() && QDate(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt()).isValid()
-                               && (m.captured(4).isEmpty()
-                                   || QTime(m.captured(5).toInt(), m.captured(6).toInt(), std::min(59, m.captured(7).toInt())).isValid());
+            const bool valid = m.hasMatch()
+                && QDate(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt()).isValid()
+                && (m.captured(4).isEmpty()
+                    || QTime(m.captured(5).toInt(), m.captured(6).toInt(), std::min(59, m.captured(7).toInt()))
+                           .isValid());
             if (!valid)
                 return QStringLiteral("line %1: %2 is not a date or time: %3")
                     .arg(line.number)
@@ -177,7 +190,8 @@ QString shown(QByteArrayView text, int limit)
             break;
         }
         if (c.unicode() < 0x20 || c.unicode() == 0x7f)
-            out += QStringLiteral("\\x") + QString::number(c.unicode(), 16).toUpper().rightJustified(2, QLatin1Char('0'));
+            out +=
+                QStringLiteral("\\x") + QString::number(c.unicode(), 16).toUpper().rightJustified(2, QLatin1Char('0'));
         else
             out += c;
     }
@@ -255,14 +269,16 @@ icalcomponent *parse(const QList<Line> &lines, const Progress &progress, bool *c
 
 QString markedError(icalcomponent *root, const QList<Line> &lines)
 {
-    QList<icalcomponent *> pending{root};
+    QList<icalcomponent *> pending {root};
     while (!pending.isEmpty()) {
         icalcomponent *c = pending.takeFirst();
         for (icalproperty *p = icalcomponent_get_first_property(c, ICAL_XLICERROR_PROPERTY); p;
              p = icalcomponent_get_next_property(c, ICAL_XLICERROR_PROPERTY)) {
             icalparameter *type = icalproperty_get_first_parameter(p, ICAL_XLICERRORTYPE_PARAMETER);
-            const icalparameter_xlicerrortype kind = type ? icalparameter_get_xlicerrortype(type) : ICAL_XLICERRORTYPE_NONE;
-            if (kind == ICAL_XLICERRORTYPE_PARAMETERNAMEPARSEERROR || kind == ICAL_XLICERRORTYPE_PARAMETERVALUEPARSEERROR)
+            const icalparameter_xlicerrortype kind =
+                type ? icalparameter_get_xlicerrortype(type) : ICAL_XLICERRORTYPE_NONE;
+            if (kind == ICAL_XLICERRORTYPE_PARAMETERNAMEPARSEERROR
+                || kind == ICAL_XLICERRORTYPE_PARAMETERVALUEPARSEERROR)
                 continue; // an unknown parameter changes nothing we read
             const char *raw = icalproperty_get_xlicerror(p);
             const QByteArray reason = raw ? QByteArray(raw) : QByteArray();

@@ -45,38 +45,46 @@ QString firstFew(const QStringList &entries, const QString &separator, int shown
 {
     if (entries.size() <= shown)
         return entries.join(separator);
-    return QStringLiteral("%1%2and %3 more").arg(entries.mid(0, shown).join(separator), separator, QLocale().toString(entries.size() - shown));
+    return QStringLiteral("%1%2and %3 more")
+        .arg(entries.mid(0, shown).join(separator), separator, QLocale().toString(entries.size() - shown));
 }
 
 QString importSummary(const ImportFacts &facts)
 {
     const QString between = QStringLiteral("; ");
     QStringList parts;
-    parts << QStringLiteral("Imported %1 and %2").arg(count(facts.events, "event", "events"), count(facts.tasks, "task", "tasks"));
+    parts << QStringLiteral("Imported %1 and %2")
+                 .arg(count(facts.events, "event", "events"), count(facts.tasks, "task", "tasks"));
     if (!facts.expanded.isEmpty())
         parts << QStringLiteral("%1 imported as single dates: %2")
                      .arg(count(int(facts.expanded.size()), "recurring event was", "recurring events were"),
                           firstFew(facts.expanded, QStringLiteral(", ")));
     if (facts.rounded > 0)
-        parts << QStringLiteral("%1 to the nearest lead the planner holds").arg(count(facts.rounded, "reminder was rounded", "reminders were rounded"));
+        parts << QStringLiteral("%1 to the nearest lead the planner holds")
+                     .arg(count(facts.rounded, "reminder was rounded", "reminders were rounded"));
     if (facts.alreadyThere > 0)
         parts << QStringLiteral("%1 already in the calendar").arg(count(facts.alreadyThere, "item was", "items were"));
     if (!facts.leftOut.isEmpty())
-        parts << QStringLiteral("%1 left out: %2").arg(count(int(facts.leftOut.size()), "item was", "items were"), firstFew(facts.leftOut, between));
+        parts << QStringLiteral("%1 left out: %2")
+                     .arg(count(int(facts.leftOut.size()), "item was", "items were"), firstFew(facts.leftOut, between));
     if (!facts.changed.isEmpty())
         parts << QStringLiteral("%1 otherwise than the file says: %2")
-                     .arg(count(int(facts.changed.size()), "item was imported", "items were imported"), firstFew(facts.changed, between));
+                     .arg(count(int(facts.changed.size()), "item was imported", "items were imported"),
+                          firstFew(facts.changed, between));
     if (!facts.unknownZones.isEmpty())
         parts << QStringLiteral("%1 unknown, its times were read as local time: %2")
-                     .arg(count(int(facts.unknownZones.size()), "time zone is", "time zones are"), firstFew(facts.unknownZones, QStringLiteral(", ")));
+                     .arg(count(int(facts.unknownZones.size()), "time zone is", "time zones are"),
+                          firstFew(facts.unknownZones, QStringLiteral(", ")));
     if (!facts.unstorable.isEmpty())
-        parts << QStringLiteral("%1 left out: %2").arg(count(int(facts.unstorable.size()), "item that cannot be stored was", "items that cannot be stored were"),
-                                                       firstFew(facts.unstorable, between));
+        parts << QStringLiteral("%1 left out: %2")
+                     .arg(count(int(facts.unstorable.size()), "item that cannot be stored was",
+                                "items that cannot be stored were"),
+                          firstFew(facts.unstorable, between));
     return parts.join(between) + QLatin1Char('.');
 }
 
-ImportResult importFile(const QString &calendarPath, const QString &icsPath, const QStringList &typeNames, const QDate &today,
-                        bool force, const Progress &progress)
+ImportResult importFile(const QString &calendarPath, const QString &icsPath, const QStringList &typeNames,
+                        const QDate &today, bool force, const Progress &progress)
 {
     ImportResult result;
     QFile file(icsPath);
@@ -91,7 +99,8 @@ ImportResult importFile(const QString &calendarPath, const QString &icsPath, con
         return result;
     }
     if (!plan.parseError.isEmpty()) {
-        result.message = QStringLiteral("\"%1\" is not a readable iCalendar file, nothing was imported: %2").arg(native(icsPath), plan.parseError);
+        result.message = QStringLiteral("\"%1\" is not a readable iCalendar file, nothing was imported: %2")
+                             .arg(native(icsPath), plan.parseError);
         return result;
     }
 
@@ -118,7 +127,8 @@ ImportResult importFile(const QString &calendarPath, const QString &icsPath, con
             const QString source = item.series.isEmpty() ? item.uid : item.series;
             if (!repeatedNamed.contains(source)) {
                 repeatedNamed.insert(source);
-                facts.leftOut << QStringLiteral("%1: its UID is that of an earlier item in the file").arg(IcsImporter::quoted(item.name));
+                facts.leftOut << QStringLiteral("%1: its UID is that of an earlier item in the file")
+                                     .arg(IcsImporter::quoted(item.name));
             }
             continue;
         }
@@ -133,7 +143,8 @@ ImportResult importFile(const QString &calendarPath, const QString &icsPath, con
     if (!result.unstorable.isEmpty() && !force) {
         result.needsConsent = true;
         result.message = QStringLiteral("%1 cannot be stored, nothing was imported: %2.")
-                             .arg(count(int(result.unstorable.size()), "item", "items"), firstFew(inSentence(result.unstorable), QStringLiteral("; ")));
+                             .arg(count(int(result.unstorable.size()), "item", "items"),
+                                  firstFew(inSentence(result.unstorable), QStringLiteral("; ")));
         return result;
     }
 
@@ -180,8 +191,8 @@ ImportResult importFile(const QString &calendarPath, const QString &icsPath, con
     return result;
 }
 
-ExportResult exportFile(const QString &calendarPath, const QString &icsPath, const QStringList &typeNames, const QDate &from,
-                        const QDate &to, const Progress &progress, const QStringList &ownFiles)
+ExportResult exportFile(const QString &calendarPath, const QString &icsPath, const QStringList &typeNames,
+                        const QDate &from, const QDate &to, const Progress &progress, const QStringList &ownFiles)
 {
     ExportResult result;
     const QString own = OwnTableFiles::matching(QStringList(ownFiles) << calendarPath, icsPath);
@@ -240,8 +251,9 @@ ExportResult exportFile(const QString &calendarPath, const QString &icsPath, con
         return result;
     }
     result.ok = true;
-    result.message = QStringLiteral("Exported %1 and %2 to \"%3\"")
-                         .arg(count(counts.events, "event", "events"), count(counts.tasks, "task", "tasks"), native(icsPath));
+    result.message =
+        QStringLiteral("Exported %1 and %2 to \"%3\"")
+            .arg(count(counts.events, "event", "events"), count(counts.tasks, "task", "tasks"), native(icsPath));
     if (!counts.leftOut.isEmpty())
         result.message += QStringLiteral("; %1 left out: %2")
                               .arg(count(int(counts.leftOut.size()), "item that iCalendar cannot express was",

@@ -18,17 +18,17 @@ struct ImportResult
 {
     bool ok = false;
     bool cancelled = false;
-    QString message;             // the summary, or why nothing was imported
-    QStringList unstorable;      // "\"name\": reason." of items that cannot be stored
-    bool needsConsent = false;   // unstorable items stopped the import; ask, then call again with force
+    QString message;           // the summary, or why nothing was imported
+    QStringList unstorable;    // "\"name\": reason." of items that cannot be stored
+    bool needsConsent = false; // unstorable items stopped the import; ask, then call again with force
 };
 
 // Reads icsPath and adds its items to the calendar file in one
 // transaction. Items whose UID the calendar already holds are left out.
 // Items that cannot be stored stop the import (needsConsent) unless force
 // is set, when the rest go in and the summary names them.
-ImportResult importFile(const QString &calendarPath, const QString &icsPath, const QStringList &typeNames, const QDate &today,
-                        bool force, const Progress &progress = {});
+ImportResult importFile(const QString &calendarPath, const QString &icsPath, const QStringList &typeNames,
+                        const QDate &today, bool force, const Progress &progress = {});
 
 struct ExportResult
 {
@@ -43,8 +43,9 @@ struct ExportResult
 // valid) to icsPath in one checked step, so a failure leaves any earlier
 // file as it was. A path that is the calendar itself or one of ownFiles
 // (the planner's other table files) is refused before anything is read.
-ExportResult exportFile(const QString &calendarPath, const QString &icsPath, const QStringList &typeNames, const QDate &from,
-                        const QDate &to, const Progress &progress = {}, const QStringList &ownFiles = {});
+ExportResult exportFile(const QString &calendarPath, const QString &icsPath, const QStringList &typeNames,
+                        const QDate &from, const QDate &to, const Progress &progress = {},
+                        const QStringList &ownFiles = {});
 
 // What an import did, for its closing summary.
 struct ImportFacts

@@ -21,7 +21,10 @@ const QString filter = QStringLiteral("iCalendar files (*.ics)");
 } // namespace
 
 IcsWindowCommands::IcsWindowCommands(QWidget *window, Hooks hooks, QObject *parent)
-    : QObject(parent), m_window(window), m_hooks(std::move(hooks)), m_lastDirectory(QDir::homePath())
+    : QObject(parent)
+    , m_window(window)
+    , m_hooks(std::move(hooks))
+    , m_lastDirectory(QDir::homePath())
 {
     fillStandardDialogs(m_hooks);
 }
@@ -38,9 +41,9 @@ void IcsWindowCommands::fillStandardDialogs(Hooks &hooks)
         };
     if (!hooks.ask)
         hooks.ask = [](QWidget *parent, const QString &question) {
-            return QMessageBox::question(parent, QStringLiteral("Import iCalendar"), question, QMessageBox::Yes | QMessageBox::No,
-                                         QMessageBox::No)
-                   == QMessageBox::Yes;
+            return QMessageBox::question(parent, QStringLiteral("Import iCalendar"), question,
+                                         QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+                == QMessageBox::Yes;
         };
     if (!hooks.tell)
         hooks.tell = [](QWidget *parent, const QString &text, bool failure) {
@@ -54,7 +57,8 @@ void IcsWindowCommands::fillStandardDialogs(Hooks &hooks)
 // A progress dialog shown at once (reading a large file takes a while
 // before the first item is known), which keeps the window painting
 // meanwhile; the callback says whether to go on.
-std::function<bool(int, int)> IcsWindowCommands::progressFor(const QString &label, std::unique_ptr<QProgressDialog> &dialog)
+std::function<bool(int, int)> IcsWindowCommands::progressFor(const QString &label,
+                                                             std::unique_ptr<QProgressDialog> &dialog)
 {
     dialog = std::make_unique<QProgressDialog>(label, QStringLiteral("Cancel"), 0, 0, m_window);
     dialog->setWindowTitle(QStringLiteral("Daybrook Planner"));
@@ -85,10 +89,12 @@ void IcsWindowCommands::importCalendar()
     IcsTransfer::ImportResult result = IcsTransfer::importFile(calendar, file, names, Clock::today(), false, progress);
     if (result.needsConsent) {
         dialog.reset();
-        const QString question = QStringLiteral("%1 cannot be stored:\n\n%2\n\nImport the other items without them?")
-                                     .arg(result.unstorable.size() == 1 ? QStringLiteral("1 item")
-                                                                        : QStringLiteral("%1 items").arg(QLocale().toString(result.unstorable.size())),
-                                          IcsTransfer::firstFew(result.unstorable, QStringLiteral("\n")));
+        const QString question =
+            QStringLiteral("%1 cannot be stored:\n\n%2\n\nImport the other items without them?")
+                .arg(result.unstorable.size() == 1
+                         ? QStringLiteral("1 item")
+                         : QStringLiteral("%1 items").arg(QLocale().toString(result.unstorable.size())),
+                     IcsTransfer::firstFew(result.unstorable, QStringLiteral("\n")));
         if (!m_hooks.ask(m_window, question)) {
             m_hooks.tell(m_window, QStringLiteral("Nothing was imported."), false);
             return;
@@ -105,7 +111,8 @@ void IcsWindowCommands::importCalendar()
 void IcsWindowCommands::exportCalendar()
 {
     const QString calendar = m_hooks.calendarPath();
-    const QString suggested = QDir(m_lastDirectory).filePath(QFileInfo(calendar).completeBaseName() + QStringLiteral(".ics"));
+    const QString suggested =
+        QDir(m_lastDirectory).filePath(QFileInfo(calendar).completeBaseName() + QStringLiteral(".ics"));
     QString file = m_hooks.chooseExportFile(m_window, suggested);
     if (file.isEmpty())
         return;

@@ -18,10 +18,10 @@ public:
     // tests replace the dialogs.
     struct Hooks
     {
-        std::function<QString()> calendarPath;   // the active calendar file
+        std::function<QString()> calendarPath;      // the active calendar file
         std::function<QStringList()> ownTableFiles; // files an export must not overwrite
-        std::function<QStringList()> typeNames;  // types 0..10
-        std::function<void()> calendarChanged;   // after an import: re-read and rebuild
+        std::function<QStringList()> typeNames;     // types 0..10
+        std::function<void()> calendarChanged;      // after an import: re-read and rebuild
         std::function<QString(QWidget *, const QString &dir)> chooseImportFile;
         std::function<QString(QWidget *, const QString &suggested)> chooseExportFile;
         std::function<bool(QWidget *, const QString &question)> ask;

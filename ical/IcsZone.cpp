@@ -120,7 +120,7 @@ IcsZone::Wall IcsZone::localWall(const icaltimetype &value, const char *tzidPara
             return icaltimezone_get_utc_offset_of_utc_time(zone, &t, &daylight);
         };
     } else if (tzidParameter && *tzidParameter) {
-        QTimeZone zone{QByteArray(tzidParameter)};
+        QTimeZone zone {QByteArray(tzidParameter)};
         // An empty IANA id would give a valid zone of its own choosing.
         const QByteArray iana = QTimeZone::windowsIdToDefaultIanaId(QByteArray(tzidParameter));
         if (!zone.isValid() && !iana.isEmpty())
@@ -135,7 +135,8 @@ IcsZone::Wall IcsZone::localWall(const icaltimetype &value, const char *tzidPara
         result.time = wall;
         return result;
     }
-    const QDateTime local = QDateTime::fromSecsSinceEpoch(momentOfWall(wallAsUtc, offsetAt, &result.inGap), Qt::LocalTime);
+    const QDateTime local =
+        QDateTime::fromSecsSinceEpoch(momentOfWall(wallAsUtc, offsetAt, &result.inGap), Qt::LocalTime);
     result.date = local.date();
     result.time = QTime(local.time().hour(), local.time().minute(), local.time().second());
     return result;

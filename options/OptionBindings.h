@@ -19,7 +19,9 @@ class QWidget;
 class OptionBindings
 {
 public:
-    explicit OptionBindings(Cursor &row) : m_row(row) {}
+    explicit OptionBindings(Cursor &row)
+        : m_row(row)
+    { }
 
     // A check box writes true or false when clicked.
     void check(QCheckBox *box, int field);

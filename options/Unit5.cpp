@@ -419,16 +419,16 @@ void TForm5::openOptions()
 
 void TForm5::fillFromRow()
 {
-    showPage(Page::Calendar);                                                     // step 1
-    writeTimeEntries();                                                           // step 2
-    m_bindings.load();                                                            // step 3, and every bound box
-    paintSamples();                                                               // step 4
-    m_taskTime->setText(BoxText::time(options().timeField(44), use24Hour()));     // step 5
-    {                                                                             // step 6
+    showPage(Page::Calendar);                                                 // step 1
+    writeTimeEntries();                                                       // step 2
+    m_bindings.load();                                                        // step 3, and every bound box
+    paintSamples();                                                           // step 4
+    m_taskTime->setText(BoxText::time(options().timeField(44), use24Hour())); // step 5
+    {                                                                         // step 6
         const QSignalBlocker quiet(m_paper);
         m_paper->setCurrentRow(options().boolField(20) ? 0 : 1);
     }
-    m_watcher->start();                                                           // step 7
+    m_watcher->start(); // step 7
 }
 
 void TForm5::writeTimeEntries()
@@ -436,7 +436,8 @@ void TForm5::writeTimeEntries()
     const bool twentyFourHour = use24Hour();
     for (QComboBox *list : {m_startTime, m_endTime})
         rewriteEntries(list, HalfHourList::time, twentyFourHour);
-    rewriteEntries(m_printFrom, [](int hour) { return QTime(hour, 0); }, twentyFourHour);
+    rewriteEntries(
+        m_printFrom, [](int hour) { return QTime(hour, 0); }, twentyFourHour);
     m_timePicker->setEntries(halfHourTexts(twentyFourHour));
 }
 
@@ -490,12 +491,12 @@ bool TForm5::confirm()
     }
     if (!checkBoxes())
         return false;
-    if (!row.post()) {                                                            // step 1
+    if (!row.post()) { // step 1
         report(row.lastError());
         return false;
     }
-    emit clockFormatApplied(use24Hour());                                         // step 2
-    if (m_startWithSystem) {                                                      // step 3
+    emit clockFormatApplied(use24Hour()); // step 2
+    if (m_startWithSystem) {              // step 3
         if (const std::optional<QString> failure = m_startWithSystem(options().boolField(16))) {
             report(*failure);
             // The options are posted; the dialog stays open on them and
@@ -506,9 +507,9 @@ bool TForm5::confirm()
         }
     }
     emit firstDayOfWeekApplied(options().intField(45) == 0 ? Qt::Sunday : Qt::Monday); // step 4
-    emit typeNamesApplied();                                                      // step 5
-    finish(QDialog::Accepted);                                                    // step 6
-    m_data.Table50AfterPost();                                                    // step 7
+    emit typeNamesApplied();                                                           // step 5
+    finish(QDialog::Accepted);                                                         // step 6
+    m_data.Table50AfterPost();                                                         // step 7
     emit optionsApplied();
     return true;
 }

@@ -37,9 +37,9 @@ public:
     static constexpr int clientHeight = 468;
     // Where the pages lie in the client area; control places are given
     // relative to it.
-    static constexpr QPoint pageOrigin{4, 36};
+    static constexpr QPoint pageOrigin {4, 36};
     // The task reminder time list, on the "Calendar Options" page.
-    static constexpr QPoint taskTimeListAt{128, 258};
+    static constexpr QPoint taskTimeListAt {128, 258};
 
     enum class Page { Calendar, EventTypes, PrintSetup, Program };
 
@@ -97,9 +97,9 @@ public:
 
 signals:
     // The steps of "OK" that other windows carry out, in this order.
-    void clockFormatApplied(bool twentyFourHours);     // relabel the time ruler
-    void firstDayOfWeekApplied(Qt::DayOfWeek day);     // the month calendars
-    void typeNamesApplied();                           // the block menu's type entries
+    void clockFormatApplied(bool twentyFourHours); // relabel the time ruler
+    void firstDayOfWeekApplied(Qt::DayOfWeek day); // the month calendars
+    void typeNamesApplied();                       // the block menu's type entries
     // Last: the dialog is closed and the data module's after-post refresh
     // has run; whatever shows colours, working hours or times repaints.
     void optionsApplied();

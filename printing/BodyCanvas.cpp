@@ -8,8 +8,7 @@
 BodyCanvas::BodyCanvas(BodyPicture &picture)
     : m_picture(picture)
     , m_font(ViewFonts::cellFont())
-{
-}
+{ }
 
 void BodyCanvas::fill(const QRect &rect, const QColor &color)
 {

@@ -14,7 +14,9 @@ namespace {
 class Collector : public DayLayout::Blocks
 {
 public:
-    explicit Collector(DayPrintBlocks &out) : m_out(out) {}
+    explicit Collector(DayPrintBlocks &out)
+        : m_out(out)
+    { }
 
     QRect geometryOf(qint64 itemNo) const override
     {
@@ -25,9 +27,10 @@ public:
     void place(const Cursor &row, const QRect &geometry) override
     {
         const qint64 no = row.value(QStringLiteral("No")).toLongLong();
-        m_out.blocks.insert(no, {geometry, TypeColors::color(row.asInt(QStringLiteral("T"))),
-                                 MarkerIcons::markerFor(row.asBool(QStringLiteral("R")),
-                                                        row.asBool(QStringLiteral("Re")))});
+        m_out.blocks.insert(
+            no,
+            {geometry, TypeColors::color(row.asInt(QStringLiteral("T"))),
+             MarkerIcons::markerFor(row.asBool(QStringLiteral("R")), row.asBool(QStringLiteral("Re")))});
     }
 
 private:

@@ -8,8 +8,8 @@ struct PrintGeometry
 {
     enum class Paper { Letter, A4 };
 
-    static constexpr int Margin = 48;         // left edge of every page element
-    static constexpr int MarginMm = 5;        // printable margin on every side
+    static constexpr int Margin = 48;  // left edge of every page element
+    static constexpr int MarginMm = 5; // printable margin on every side
     static constexpr int TaskRowHeight = 18;
     static constexpr int MaxTasks = 44;
 

@@ -215,9 +215,8 @@ void PrintPreview::takeOverPrinting(QPrintPreviewDialog *dialog, QPrinter *print
     // The dialog's own PDF export writes the file unchecked, straight over
     // whatever file was chosen; its print button goes through this instead.
     const QList<QAction *> actions = dialog->findChildren<QAction *>();
-    const auto print = std::find_if(actions.cbegin(), actions.cend(), [](const QAction *action) {
-        return action->text() == QLatin1String("Print");
-    });
+    const auto print = std::find_if(actions.cbegin(), actions.cend(),
+                                    [](const QAction *action) { return action->text() == QLatin1String("Print"); });
     if (print == actions.cend())
         return;
     QObject::disconnect(*print, &QAction::triggered, dialog, nullptr);

@@ -32,12 +32,12 @@ public:
     struct Request
     {
         View view = View::None;
-        QDate shownDate;       // the date navigator's date
-        QString title;         // the view caption of the title strip
-        QDate weekFirstDate;   // the week view's Monday
-        QDate monthFirstDate;  // the month view's first cell
+        QDate shownDate;      // the date navigator's date
+        QString title;        // the view caption of the title strip
+        QDate weekFirstDate;  // the week view's Monday
+        QDate monthFirstDate; // the month view's first cell
         DayPrintBlocks dayBlocks;
-        QDateTime now;         // for the print date
+        QDateTime now; // for the print date
     };
 
     explicit PrintPreview(TDataModule2 &data, QObject *parent = nullptr);

@@ -71,7 +71,7 @@ protected:
     void setPortraitGeometry(const PrintGeometry &geometry);
 
     // What differs between the pages.
-    virtual void paintExtras(QPainter &) const {}
+    virtual void paintExtras(QPainter &) const { }
 
     PrintGeometry m_geometry;
     QRect m_headerBox;

@@ -96,9 +96,9 @@ void TForm11::drawBlocks(BodyCanvas &canvas, Cursor &dayList, const DayPrintBloc
         canvas.outline(x, y, x + w - 1, y + h - 1);
         canvas.image(x + 3, y + 2, MarkerIcons::image(found->marker));
         const int g0 = MarkerIcons::width(found->marker);
-        const QString label = ClockText::blockLabel(dayList.asTime(QStringLiteral("St")),
-                                                    dayList.asTime(QStringLiteral("Et")),
-                                                    dayList.asText(QStringLiteral("Subject")), use24Hour);
+        const QString label =
+            ClockText::blockLabel(dayList.asTime(QStringLiteral("St")), dayList.asTime(QStringLiteral("Et")),
+                                  dayList.asText(QStringLiteral("Subject")), use24Hour);
         canvas.clippedText(QRect(QPoint(x + g0 + 5, y + 1), QPoint(x + w - 2, y + h - 3)), x + g0 + 5, y + 2, label);
     }
 }

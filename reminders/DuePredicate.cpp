@@ -17,12 +17,12 @@ QString regularClauses(const QDate &T)
     const QString m = quoted(QString::number(T.month()));
     const QString monthLead = quoted(dateLiteral(T.addDays(32)));
     const QString yearLead = quoted(dateLiteral(T.addDays(365)));
-    return "Rs = " + t + " and Sno <> 'True' and Re <> 'True' and R = 'True'"                              // 1
-        + " or Re = 'True' and " + weekdayField(T) + " = 'True' and Di <> " + t + " and S < " + t          // 2
-        + " and R = 'True'"
-        + " or Re = 'True' and Ret = '3' and Rd = " + d + " and Di <> " + t + " and S < " + monthLead      // 3
-        + " and R = 'True'"
-        + " or Re = 'True' and Rd = " + d + " and Rm = " + m + " and Di <> " + t + " and S < " + yearLead  // 4
+    return "Rs = " + t + " and Sno <> 'True' and Re <> 'True' and R = 'True'"                     // 1
+        + " or Re = 'True' and " + weekdayField(T) + " = 'True' and Di <> " + t + " and S < " + t // 2
+        + " and R = 'True'" + " or Re = 'True' and Ret = '3' and Rd = " + d + " and Di <> " + t + " and S < "
+        + monthLead // 3
+        + " and R = 'True'" + " or Re = 'True' and Rd = " + d + " and Rm = " + m + " and Di <> " + t + " and S < "
+        + yearLead // 4
         + " and R = 'True'";
 }
 
@@ -51,8 +51,7 @@ QString weekdayField(const QDate &date)
 
 QString dueFilter(const QDate &today, const QTime &now)
 {
-    return regularClauses(today) + " or "
-        + snoozedClause(today, " and Sn <= " + quoted(timeLiteral(now)));                                 // 5
+    return regularClauses(today) + " or " + snoozedClause(today, " and Sn <= " + quoted(timeLiteral(now))); // 5
 }
 
 QString oneOffBetween(const QDate &first, const QDate &last)
@@ -68,7 +67,8 @@ QString recurringWithReminder()
 
 QString snoozedBetween(const QDate &first, const QDate &last)
 {
-    return "Sno = 'True' and R = 'True' and Sns >= " + quoted(dateLiteral(first)) + " and Sns <= " + quoted(dateLiteral(last));
+    return "Sno = 'True' and R = 'True' and Sns >= " + quoted(dateLiteral(first))
+        + " and Sns <= " + quoted(dateLiteral(last));
 }
 
 QString missedClause(const std::vector<qint64> &nos, const QDate &today)

@@ -92,7 +92,8 @@ QDateTime lastRecurring(const Recurring &item, const QDateTime &from, const QDat
     if (!item.start.isValid() || !item.reminder.isValid() || from > until)
         return {};
     QDateTime latest;
-    for (const QDate &d : {lastWeekly(item, from, until), lastMonthly(item, from, until), lastYearly(item, from, until)}) {
+    for (const QDate &d :
+         {lastWeekly(item, from, until), lastMonthly(item, from, until), lastYearly(item, from, until)}) {
         const QDateTime moment = momentOn(item, d);
         if (moment.isValid() && (!latest.isValid() || latest < moment))
             latest = moment;

@@ -16,13 +16,13 @@ namespace MissedMoment {
 // The fields of an item that the recurring clauses read.
 struct Recurring
 {
-    QDate start;                    // S
-    QDate dismissed;                // Di
-    QTime reminder;                 // Rt
-    QString kind;                   // Ret
-    QString day;                    // Rd
-    QString month;                  // Rm
-    std::array<bool, 7> weekdays{}; // Mon .. Sun
+    QDate start;                     // S
+    QDate dismissed;                 // Di
+    QTime reminder;                  // Rt
+    QString kind;                    // Ret
+    QString day;                     // Rd
+    QString month;                   // Rm
+    std::array<bool, 7> weekdays {}; // Mon .. Sun
 };
 
 // The latest moment from `from` up to and including `until` (both to the

@@ -30,9 +30,9 @@ QPixmap appointmentIcon()
     p.setPen(blue);
     p.setBrush(Qt::white);
     p.drawRect(2, 1, 13, 12);
-    p.fillRect(2, 1, 14, 4, blue);                 // the title band
+    p.fillRect(2, 1, 14, 4, blue); // the title band
     p.setPen(QColor(140, 160, 200));
-    for (int x = 5; x < 15; x += 3)                // the day grid
+    for (int x = 5; x < 15; x += 3) // the day grid
         p.drawLine(x, 6, x, 12);
     p.drawLine(3, 9, 14, 9);
     return pixmap;

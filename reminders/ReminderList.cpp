@@ -41,7 +41,8 @@ void ReminderList::setRows(const QList<ReminderRow> &rows, int current)
 
 QRect ReminderList::rowRect(int index) const
 {
-    return QRect(0, index * rowHeight - verticalScrollBar()->value(), iconColumn + subjectColumn + dueColumn, rowHeight);
+    return QRect(0, index * rowHeight - verticalScrollBar()->value(), iconColumn + subjectColumn + dueColumn,
+                 rowHeight);
 }
 
 void ReminderList::updateScrollBar()
@@ -129,8 +130,7 @@ void ReminderList::keyReleaseEvent(QKeyEvent *event)
 
 ReminderListHeader::ReminderListHeader(QWidget *parent)
     : QWidget(parent)
-{
-}
+{ }
 
 void ReminderListHeader::paintEvent(QPaintEvent *)
 {

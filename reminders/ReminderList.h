@@ -34,8 +34,8 @@ public:
     QRect rowRect(int index) const;
 
 signals:
-    void rowChosen(int index);  // a click, or an arrow key
-    void deletePressed();       // Delete without Ctrl
+    void rowChosen(int index); // a click, or an arrow key
+    void deletePressed();      // Delete without Ctrl
     void keyReleased();
 
 protected:

@@ -24,9 +24,9 @@ QDateTime minuteOf(const QDateTime &moment)
 } // namespace
 
 ReminderScanner::ReminderScanner(TDataModule2 &data, QObject *parent)
-    : QObject(parent), m_data(data)
-{
-}
+    : QObject(parent)
+    , m_data(data)
+{ }
 
 void ReminderScanner::setWindowState(std::function<bool()> shown, std::function<bool()> active)
 {
@@ -113,21 +113,21 @@ void ReminderScanner::tick()
     m_previousTick = now;
     rememberScan(now);
 
-    if (minute == m_lastAlarmMinute && !caughtUp)                       // 1
+    if (minute == m_lastAlarmMinute && !caughtUp) // 1
         return;
-    if (!table().isOpen())                                               // 2
+    if (!table().isOpen()) // 2
         return;
     qint64 matched = 0;
-    if (!userInWindow()) {                                               // 3
+    if (!userInWindow()) { // 3
         // Matches look at the due items only; missed ones already had their alarm.
-        if (applyFilter(filterFor(now, false)))                          // 4
+        if (applyFilter(filterFor(now, false))) // 4
             matched = matchingRow(minute.time());
         requery();
         if (matched != 0)
             table().locate(fieldNo, matched);
     }
-    emit headerRefreshNeeded();                                          // 5
-    if (matched != 0 || caughtUp) {                                      // 6
+    emit headerRefreshNeeded();     // 5
+    if (matched != 0 || caughtUp) { // 6
         m_lastAlarmMinute = minute;
         emit alarmRaised();
     }

@@ -93,6 +93,6 @@ private:
     QDateTime m_previousTick;
     QDateTime m_storedScanMinute;
     const std::set<qint64> *m_onlyRows = nullptr; // the rows a catch-up looks at; all for null
-    std::map<qint64, QDateTime> m_missed; // item -> the moment its reminder was due
-    QString m_missedCalendar;             // the calendar file the missed items belong to
+    std::map<qint64, QDateTime> m_missed;         // item -> the moment its reminder was due
+    QString m_missedCalendar;                     // the calendar file the missed items belong to
 };

@@ -30,8 +30,7 @@ bool looksLikeWave(const QString &path)
 ReminderSound::ReminderSound(QObject *parent)
     : QObject(parent)
     , m_hasDevice([] { return !QMediaDevices::defaultAudioOutput().isNull(); })
-{
-}
+{ }
 
 ReminderSound::~ReminderSound() = default;
 
@@ -86,7 +85,8 @@ void ReminderSound::report(const QString &path, const QString &why)
     // scanner's tick would hold the tick open while later ticks go on.
     const QString text = tr("The reminder sound %1 cannot be played: %2").arg(path, why);
     QMetaObject::invokeMethod(
-        this, [this, text] {
+        this,
+        [this, text] {
             if (m_sink)
                 m_sink(text);
         },

@@ -9,7 +9,9 @@
 
 #include <algorithm>
 
-Cursor::Cursor(QString name) : m_name(std::move(name)) {}
+Cursor::Cursor(QString name)
+    : m_name(std::move(name))
+{ }
 
 Cursor::~Cursor()
 {
@@ -117,7 +119,8 @@ void Cursor::reselectRows(qint64 keepId)
     m_rows = m_table->select(m_filtered ? m_filterExpr.get() : nullptr, order);
     m_pos = 0;
     if (keepId != 0) {
-        const auto it = std::find_if(m_rows->begin(), m_rows->end(), [keepId](const RowRef &row) { return row.id == keepId; });
+        const auto it =
+            std::find_if(m_rows->begin(), m_rows->end(), [keepId](const RowRef &row) { return row.id == keepId; });
         if (it != m_rows->end())
             m_pos = int(it - m_rows->begin());
     }
@@ -287,7 +290,7 @@ bool Cursor::post()
             return m_table->lessInOrder(a.id, b, order);
         });
         m_pos = int(at - rows.begin());
-        rows.insert(at, RowRef{id, m_table->slotOf(id)});
+        rows.insert(at, RowRef {id, m_table->slotOf(id)});
         findCurrentSlot();
     } else {
         // The row being edited, wherever the cursor's rows have moved since.

@@ -92,7 +92,7 @@ public:
     bool noticeOutsideChanges();
 
     // --- editing --------------------------------------------------------
-    void insert();           // a new row, every field blank
+    void insert();             // a new row, every field blank
     [[nodiscard]] bool edit(); // the current row; false when there is none
     [[nodiscard]] bool post(); // writes the row durably, then runs the after-post hook
     void cancel();
@@ -123,10 +123,10 @@ public:
     // reads as blank.
     QVariant value(const QString &field) const { return value(this->field(field)); }
     bool isBlank(const QString &field) const { return isBlank(this->field(field)); }
-    bool asBool(const QString &field) const { return asBool(this->field(field)); }    // blank -> false
-    int asInt(const QString &field) const { return asInt(this->field(field)); }       // blank -> 0
-    QDate asDate(const QString &field) const { return asDate(this->field(field)); }   // blank -> invalid
-    QTime asTime(const QString &field) const { return asTime(this->field(field)); }   // blank -> invalid
+    bool asBool(const QString &field) const { return asBool(this->field(field)); }  // blank -> false
+    int asInt(const QString &field) const { return asInt(this->field(field)); }     // blank -> 0
+    QDate asDate(const QString &field) const { return asDate(this->field(field)); } // blank -> invalid
+    QTime asTime(const QString &field) const { return asTime(this->field(field)); } // blank -> invalid
     // blank -> "", dates/times in the locale's formats, int as decimal
     QString asText(const QString &field) const { return asText(this->field(field)); }
 
@@ -210,8 +210,8 @@ private:
     std::shared_ptr<const FilterExpression> m_filterExpr;
     bool m_filtered = false;
     std::shared_ptr<RowList> m_rows; // the visible rows in index order (may be shared)
-    int m_pos = 0;              // index into m_rows; == size() at end of data
-    int m_slot = -1;            // the table slot of the row at m_pos; -1 at end of data
+    int m_pos = 0;                   // index into m_rows; == size() at end of data
+    int m_slot = -1;                 // the table slot of the row at m_pos; -1 at end of data
     State m_state = State::Browse;
     std::vector<QVariant> m_buffer; // edit buffer, one value per field
     std::vector<bool> m_changed;    // per field: written since edit or insert began

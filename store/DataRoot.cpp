@@ -77,8 +77,7 @@ QString DataRoot::folderPath(const QString &stored) const
 
 DataRoot::DataRoot(const QString &directory)
     : m_dir(asDirectory(directory))
-{
-}
+{ }
 
 DataRoot DataRoot::resolve(const QStringList &arguments)
 {

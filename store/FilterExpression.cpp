@@ -24,7 +24,9 @@ struct Token
 class Lexer
 {
 public:
-    explicit Lexer(const QString &text) : m_text(text) {}
+    explicit Lexer(const QString &text)
+        : m_text(text)
+    { }
 
     bool next(Token *token, QString *error)
     {
@@ -52,7 +54,8 @@ public:
             return true;
         }
         // A character outside the basic plane is two UTF-16 units: show it whole.
-        const int length = c.isHighSurrogate() && m_pos + 1 < m_text.size() && m_text[m_pos + 1].isLowSurrogate() ? 2 : 1;
+        const int length =
+            c.isHighSurrogate() && m_pos + 1 < m_text.size() && m_text[m_pos + 1].isLowSurrogate() ? 2 : 1;
         *error = QStringLiteral("Unexpected character '%1' at position %2 of the filter.")
                      .arg(m_text.mid(m_pos, length), QString::number(token->position));
         return false;
@@ -137,7 +140,8 @@ QHash<QString, qint64> &timeLiterals()
     return values;
 }
 
-bool cachedNumber(QHash<QString, qint64> &cache, const QString &literal, qint64 *number, qint64 (*read)(const QString &))
+bool cachedNumber(QHash<QString, qint64> &cache, const QString &literal, qint64 *number,
+                  qint64 (*read)(const QString &))
 {
     auto it = cache.constFind(literal);
     if (it == cache.constEnd()) {
@@ -176,7 +180,8 @@ qint64 wholeNumber(const QString &literal, bool *ok)
     *ok = false;
     for (qsizetype i = 0; i < trimmed.size(); ++i) {
         const QChar c = trimmed[i];
-        if (!(c >= QLatin1Char('0') && c <= QLatin1Char('9')) && !(i == 0 && (c == QLatin1Char('-') || c == QLatin1Char('+'))))
+        if (!(c >= QLatin1Char('0') && c <= QLatin1Char('9'))
+            && !(i == 0 && (c == QLatin1Char('-') || c == QLatin1Char('+'))))
             return 0;
     }
     return trimmed.toLongLong(ok);
@@ -234,7 +239,10 @@ QString typeWord(FieldType type)
 class Parser
 {
 public:
-    Parser(const QString &text, const TableSchema &schema) : m_lexer(text), m_schema(schema) {}
+    Parser(const QString &text, const TableSchema &schema)
+        : m_lexer(text)
+        , m_schema(schema)
+    { }
 
     bool parse(std::vector<FilterExpression::Clause> *clauses, QString *error)
     {
@@ -260,7 +268,8 @@ public:
                 if (!advance())
                     return false;
             } else {
-                return fail(QStringLiteral("Expected \"and\" or \"or\" at position %1 of the filter.").arg(m_token.position));
+                return fail(
+                    QStringLiteral("Expected \"and\" or \"or\" at position %1 of the filter.").arg(m_token.position));
             }
         }
         clauses->push_back(std::move(clause));
@@ -306,7 +315,8 @@ private:
         // A bare number is accepted where a quoted literal is expected.
         const bool bareNumber = m_token.kind == Token::Name && !m_token.text.isEmpty() && m_token.text[0].isDigit();
         if (m_token.kind != Token::Literal && !bareNumber)
-            return fail(QStringLiteral("Expected a value in single quotes at position %1 of the filter.").arg(m_token.position));
+            return fail(QStringLiteral("Expected a value in single quotes at position %1 of the filter.")
+                            .arg(m_token.position));
         if (!convertLiteral(field, m_token.text, test))
             // One arg() call: a "%1" typed inside the literal stays as it is.
             return fail(QStringLiteral("'%1' at position %2 of the filter is not %3 for the field %4.")
@@ -348,7 +358,8 @@ private:
 
 } // namespace
 
-std::shared_ptr<const FilterExpression> FilterExpression::parseUncached(const QString &text, const TableSchema &schema, QString *error)
+std::shared_ptr<const FilterExpression> FilterExpression::parseUncached(const QString &text, const TableSchema &schema,
+                                                                        QString *error)
 {
     auto expression = std::make_shared<FilterExpression>();
     expression->m_schema = &schema;
@@ -362,7 +373,8 @@ std::shared_ptr<const FilterExpression> FilterExpression::parseUncached(const QS
     return expression;
 }
 
-std::shared_ptr<const FilterExpression> FilterExpression::parse(const QString &text, const TableSchema &schema, QString *error)
+std::shared_ptr<const FilterExpression> FilterExpression::parse(const QString &text, const TableSchema &schema,
+                                                                QString *error)
 {
     // Date and time literals are read in the locale's formats, so a cached
     // parse is only valid for the locale it was made in.
@@ -378,14 +390,14 @@ std::shared_ptr<const FilterExpression> FilterExpression::parse(const QString &t
     const QString key = schema.sqlTable + QLatin1Char('\n') + text;
     QMutexLocker lock(&cache.mutex);
     const QString localeName = QLocale().name();
-        if (cache.localeName != localeName) {
-            cache.entries.clear();
-            dateLiterals().clear();
-            timeLiterals().clear();
-            cache.localeName = localeName;
-        }
-        if (auto it = cache.entries.constFind(key); it != cache.entries.constEnd() && &(*it)->schema() == &schema)
-            return *it;
+    if (cache.localeName != localeName) {
+        cache.entries.clear();
+        dateLiterals().clear();
+        timeLiterals().clear();
+        cache.localeName = localeName;
+    }
+    if (auto it = cache.entries.constFind(key); it != cache.entries.constEnd() && &(*it)->schema() == &schema)
+        return *it;
     auto parsed = parseUncached(text, schema, error);
     if (parsed) {
         if (cache.entries.size() >= cacheLimit)

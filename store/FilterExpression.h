@@ -25,11 +25,11 @@ public:
 
     struct Test
     {
-        int field = -1;           // index into the schema's fields
+        int field = -1; // index into the schema's fields
         Op op = Op::Eq;
-        bool isNull = false;      // compared with Null
-        qint64 number = 0;        // Date: Julian day; Time: ms of day; Boolean 0/1; Integer
-        QString text;             // Text and Memo fields
+        bool isNull = false;         // compared with Null
+        qint64 number = 0;           // Date: Julian day; Time: ms of day; Boolean 0/1; Integer
+        QString text;                // Text and Memo fields
         std::vector<qint64> numbers; // In: the listed numbers, ascending, each once
     };
     using Clause = std::vector<Test>;
@@ -37,13 +37,15 @@ public:
     // Parses text against schema. On failure returns nullptr and sets *error
     // to a message that names the position (1-based character) of the fault.
     // The result is cached by text, so the views' repeated filters parse once.
-    static std::shared_ptr<const FilterExpression> parse(const QString &text, const TableSchema &schema, QString *error);
+    static std::shared_ptr<const FilterExpression> parse(const QString &text, const TableSchema &schema,
+                                                         QString *error);
 
     const std::vector<Clause> &clauses() const { return m_clauses; }
     const TableSchema &schema() const { return *m_schema; }
 
 private:
-    static std::shared_ptr<const FilterExpression> parseUncached(const QString &text, const TableSchema &schema, QString *error);
+    static std::shared_ptr<const FilterExpression> parseUncached(const QString &text, const TableSchema &schema,
+                                                                 QString *error);
 
     const TableSchema *m_schema = nullptr;
     std::vector<Clause> m_clauses;

@@ -29,22 +29,24 @@ QString date(const QDate &date)
 {
     if (!date.isValid() || date.year() < 1 || date.year() > 9999)
         return QString();
-    return padded(date.year(), 4) + QLatin1Char('-') + padded(date.month(), 2) + QLatin1Char('-') + padded(date.day(), 2);
+    return padded(date.year(), 4) + QLatin1Char('-') + padded(date.month(), 2) + QLatin1Char('-')
+        + padded(date.day(), 2);
 }
 
 QString time(const QTime &time)
 {
     if (!time.isValid())
         return QString();
-    return padded(time.hour(), 2) + QLatin1Char(':') + padded(time.minute(), 2) + QLatin1Char(':') + padded(time.second(), 2);
+    return padded(time.hour(), 2) + QLatin1Char(':') + padded(time.minute(), 2) + QLatin1Char(':')
+        + padded(time.second(), 2);
 }
 
 QDate readDate(const QString &text)
 {
     const QString t = text.trimmed();
     int y = 0, m = 0, d = 0;
-    if (t.size() != 10 || t[4] != QLatin1Char('-') || t[7] != QLatin1Char('-') || !digits(t, 0, 4, &y) || !digits(t, 5, 2, &m)
-        || !digits(t, 8, 2, &d) || y < 1)
+    if (t.size() != 10 || t[4] != QLatin1Char('-') || t[7] != QLatin1Char('-') || !digits(t, 0, 4, &y)
+        || !digits(t, 5, 2, &m) || !digits(t, 8, 2, &d) || y < 1)
         return QDate();
     return QDate(y, m, d); // invalid for 2024-02-30
 }

@@ -61,10 +61,16 @@ inline const std::array<QString, 7> &weekdayFlags()
 }
 
 // Sunday 0 .. Saturday 6: the position of a date's flag in weekdayFlags().
-inline int weekdayFlagIndex(const QDate &date) { return date.dayOfWeek() % 7; }
+inline int weekdayFlagIndex(const QDate &date)
+{
+    return date.dayOfWeek() % 7;
+}
 
 // The flag field of a date's weekday, "Sun" .. "Sat".
-inline const QString &weekdayFlag(const QDate &date) { return weekdayFlags()[weekdayFlagIndex(date)]; }
+inline const QString &weekdayFlag(const QDate &date)
+{
+    return weekdayFlags()[weekdayFlagIndex(date)];
+}
 
 } // namespace ItemField
 
@@ -79,7 +85,10 @@ inline const QString Weekly = QStringLiteral("2");
 inline const QString Monthly = QStringLiteral("3");
 inline const QString Yearly = QStringLiteral("4");
 
-inline QString code(Kind kind) { return kind == Kind::None ? QString() : QString::number(int(kind)); }
+inline QString code(Kind kind)
+{
+    return kind == Kind::None ? QString() : QString::number(int(kind));
+}
 
 // None for blank or unknown codes.
 inline Kind fromCode(const QString &ret)

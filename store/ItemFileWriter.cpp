@@ -50,7 +50,8 @@ bool ItemFileWriter::openFile(const QString &path, bool readOnly, QString *error
     }
     sqlite3_busy_timeout(m_db, 1000);
     sqlite3_exec(m_db, "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
-    sqlite3_stmt *check = prepare(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='table' AND name='items'"), error);
+    sqlite3_stmt *check =
+        prepare(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='table' AND name='items'"), error);
     if (!check)
         return false;
     const bool hasItems = sqlite3_step(check) == SQLITE_ROW && sqlite3_column_int(check, 0) == 1;
@@ -64,8 +65,9 @@ bool ItemFileWriter::openFile(const QString &path, bool readOnly, QString *error
 
 QString ItemFileWriter::errorText(const QString &what) const
 {
-    return QStringLiteral("%1 \"%2\": %3").arg(what, QDir::toNativeSeparators(m_path),
-                                               m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("out of memory"));
+    return QStringLiteral("%1 \"%2\": %3")
+        .arg(what, QDir::toNativeSeparators(m_path),
+             m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("out of memory"));
 }
 
 sqlite3_stmt *ItemFileWriter::prepare(const QString &sql, QString *error)
@@ -89,14 +91,15 @@ bool ItemFileWriter::exec(const char *sql, QString *error)
 
 bool ItemFileWriter::ensureUidTable(QString *error)
 {
-    return exec("CREATE TABLE IF NOT EXISTS item_uids (\"No\" INTEGER PRIMARY KEY, \"UID\" TEXT NOT NULL UNIQUE)", error);
+    return exec("CREATE TABLE IF NOT EXISTS item_uids (\"No\" INTEGER PRIMARY KEY, \"UID\" TEXT NOT NULL UNIQUE)",
+                error);
 }
 
-template <typename Each> void ItemFileWriter::forEachUid(Each each)
+template<typename Each> void ItemFileWriter::forEachUid(Each each)
 {
     QString ignored;
-    sqlite3_stmt *statement = prepare(QStringLiteral("SELECT u.\"No\", u.\"UID\" FROM item_uids u JOIN items i ON i.\"No\" = u.\"No\""),
-                                      &ignored);
+    sqlite3_stmt *statement = prepare(
+        QStringLiteral("SELECT u.\"No\", u.\"UID\" FROM item_uids u JOIN items i ON i.\"No\" = u.\"No\""), &ignored);
     if (!statement)
         return; // no UID table yet: nothing was ever imported or exported
     while (sqlite3_step(statement) == SQLITE_ROW) {
@@ -201,7 +204,8 @@ bool ItemFileWriter::insertItem(const std::vector<QVariant> &row, const QString 
 bool ItemFileWriter::setUid(qint64 no, const QString &uid, QString *error)
 {
     if (!m_insertUid) {
-        m_insertUid = prepare(QStringLiteral("INSERT OR REPLACE INTO item_uids (\"No\", \"UID\") VALUES (?, ?)"), error);
+        m_insertUid =
+            prepare(QStringLiteral("INSERT OR REPLACE INTO item_uids (\"No\", \"UID\") VALUES (?, ?)"), error);
         if (!m_insertUid)
             return false;
     }

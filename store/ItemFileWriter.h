@@ -60,7 +60,7 @@ private:
     bool ensureUidTable(QString *error);
     sqlite3_stmt *prepare(const QString &sql, QString *error);
     QString errorText(const QString &what) const;
-    template <typename Each> void forEachUid(Each each);
+    template<typename Each> void forEachUid(Each each);
 
     sqlite3 *m_db = nullptr;
     QString m_path;

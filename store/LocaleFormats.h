@@ -11,8 +11,8 @@
 // year, no zone.
 namespace LocaleFormats {
 
-QString shortDateFormat();   // e.g. "M/d/yyyy" for English (United States)
-QString longTimeFormat();    // e.g. "h:mm:ss AP" for English (United States)
+QString shortDateFormat(); // e.g. "M/d/yyyy" for English (United States)
+QString longTimeFormat();  // e.g. "h:mm:ss AP" for English (United States)
 
 QString formatDate(const QDate &date);
 QString formatTime(const QTime &time);

@@ -7,9 +7,12 @@
 QString Lead::unitText() const
 {
     switch (unit) {
-    case Unit::Minutes: return QStringLiteral("minute(s)");
-    case Unit::Hours: return QStringLiteral("hour(s)");
-    case Unit::Days: return QStringLiteral("day(s)");
+    case Unit::Minutes:
+        return QStringLiteral("minute(s)");
+    case Unit::Hours:
+        return QStringLiteral("hour(s)");
+    case Unit::Days:
+        return QStringLiteral("day(s)");
     }
     return QString();
 }
@@ -17,9 +20,12 @@ QString Lead::unitText() const
 int Lead::minutes() const
 {
     switch (unit) {
-    case Unit::Minutes: return amount;
-    case Unit::Hours: return amount * 60;
-    case Unit::Days: return amount * 24 * 60;
+    case Unit::Minutes:
+        return amount;
+    case Unit::Hours:
+        return amount * 60;
+    case Unit::Days:
+        return amount * 24 * 60;
     }
     return 0;
 }
@@ -30,22 +36,14 @@ const QList<Lead> &entries()
 {
     using U = Lead::Unit;
     static const QList<Lead> list = {
-        {QStringLiteral("0 minutes"), 0, U::Minutes},
-        {QStringLiteral("5 minutes"), 5, U::Minutes},
-        {QStringLiteral("10 minutes"), 10, U::Minutes},
-        {QStringLiteral("15 minutes"), 15, U::Minutes},
-        {QStringLiteral("30 minutes"), 30, U::Minutes},
-        {QStringLiteral("1 hour"), 1, U::Hours},
-        {QStringLiteral("2 hours"), 2, U::Hours},
-        {QStringLiteral("3 hours"), 3, U::Hours},
-        {QStringLiteral("4 hours"), 4, U::Hours},
-        {QStringLiteral("6 hours"), 6, U::Hours},
-        {QStringLiteral("8 hours"), 8, U::Hours},
-        {QStringLiteral("12 hours"), 12, U::Hours},
-        {QStringLiteral("1 day"), 1, U::Days},
-        {QStringLiteral("2 days"), 2, U::Days},
-        {QStringLiteral("3 days"), 3, U::Days},
-        {QStringLiteral("7 days"), 7, U::Days},
+        {QStringLiteral("0 minutes"), 0, U::Minutes},   {QStringLiteral("5 minutes"), 5, U::Minutes},
+        {QStringLiteral("10 minutes"), 10, U::Minutes}, {QStringLiteral("15 minutes"), 15, U::Minutes},
+        {QStringLiteral("30 minutes"), 30, U::Minutes}, {QStringLiteral("1 hour"), 1, U::Hours},
+        {QStringLiteral("2 hours"), 2, U::Hours},       {QStringLiteral("3 hours"), 3, U::Hours},
+        {QStringLiteral("4 hours"), 4, U::Hours},       {QStringLiteral("6 hours"), 6, U::Hours},
+        {QStringLiteral("8 hours"), 8, U::Hours},       {QStringLiteral("12 hours"), 12, U::Hours},
+        {QStringLiteral("1 day"), 1, U::Days},          {QStringLiteral("2 days"), 2, U::Days},
+        {QStringLiteral("3 days"), 3, U::Days},         {QStringLiteral("7 days"), 7, U::Days},
         {QStringLiteral("14 days"), 14, U::Days},
     };
     return list;
@@ -54,7 +52,7 @@ const QList<Lead> &entries()
 std::optional<Lead::Unit> unitFromText(const QString &unitText)
 {
     for (Lead::Unit unit : {Lead::Unit::Minutes, Lead::Unit::Hours, Lead::Unit::Days}) {
-        if (Lead{QString(), 0, unit}.unitText() == unitText)
+        if (Lead {QString(), 0, unit}.unitText() == unitText)
             return unit;
     }
     return std::nullopt;
@@ -97,26 +95,13 @@ struct NamedColor
 };
 
 constexpr std::array<NamedColor, 20> namedColors = {{
-    {"clBlack", 0, 0, 0},
-    {"clMaroon", 128, 0, 0},
-    {"clGreen", 0, 128, 0},
-    {"clOlive", 128, 128, 0},
-    {"clNavy", 0, 0, 128},
-    {"clPurple", 128, 0, 128},
-    {"clTeal", 0, 128, 128},
-    {"clGray", 128, 128, 128},
-    {"clSilver", 192, 192, 192},
-    {"clMedGray", 160, 160, 164},
-    {"clRed", 255, 0, 0},
-    {"clLime", 0, 255, 0},
-    {"clYellow", 255, 255, 0},
-    {"clBlue", 0, 0, 255},
-    {"clFuchsia", 255, 0, 255},
-    {"clAqua", 0, 255, 255},
-    {"clWhite", 255, 255, 255},
-    {"clMoneyGreen", 192, 220, 192},
-    {"clSkyBlue", 166, 202, 240},
-    {"clCream", 255, 251, 240},
+    {"clBlack", 0, 0, 0},         {"clMaroon", 128, 0, 0},    {"clGreen", 0, 128, 0},
+    {"clOlive", 128, 128, 0},     {"clNavy", 0, 0, 128},      {"clPurple", 128, 0, 128},
+    {"clTeal", 0, 128, 128},      {"clGray", 128, 128, 128},  {"clSilver", 192, 192, 192},
+    {"clMedGray", 160, 160, 164}, {"clRed", 255, 0, 0},       {"clLime", 0, 255, 0},
+    {"clYellow", 255, 255, 0},    {"clBlue", 0, 0, 255},      {"clFuchsia", 255, 0, 255},
+    {"clAqua", 0, 255, 255},      {"clWhite", 255, 255, 255}, {"clMoneyGreen", 192, 220, 192},
+    {"clSkyBlue", 166, 202, 240}, {"clCream", 255, 251, 240},
 }};
 
 } // namespace

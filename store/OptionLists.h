@@ -13,7 +13,7 @@
 struct Lead
 {
     enum class Unit { Minutes, Hours, Days };
-    QString text;   // "0 minutes" .. "14 days"
+    QString text; // "0 minutes" .. "14 days"
     int amount = 0;
     Unit unit = Unit::Minutes;
 
@@ -23,8 +23,8 @@ struct Lead
 };
 
 namespace LeadList {
-const QList<Lead> &entries();                       // the 17 entries, index = position
-int indexOf(int amount, const QString &unitText);   // -1 when not in the list
+const QList<Lead> &entries();                     // the 17 entries, index = position
+int indexOf(int amount, const QString &unitText); // -1 when not in the list
 std::optional<Lead::Unit> unitFromText(const QString &unitText);
 } // namespace LeadList
 

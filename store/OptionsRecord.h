@@ -16,10 +16,12 @@ class Cursor;
 class OptionsRecord
 {
 public:
-    explicit OptionsRecord(Cursor &table60) : m_table(table60) {}
+    explicit OptionsRecord(Cursor &table60)
+        : m_table(table60)
+    { }
 
-    bool boolField(int field) const;     // blank -> false
-    int intField(int field) const;       // blank -> 0
+    bool boolField(int field) const; // blank -> false
+    int intField(int field) const;   // blank -> 0
     QTime timeField(int field) const;
     QString textField(int field) const;
     QColor colorField(int field, const QColor &fallback) const;

@@ -24,10 +24,12 @@ QString resolved(const QString &path)
 // Two names of one file: a hard link has no symlink to resolve.
 bool sameInode(const QString &a, const QString &b)
 {
-    struct stat first {}, second {};
+    struct stat first
+    {
+    }, second {};
     return ::stat(QFile::encodeName(a).constData(), &first) == 0
-           && ::stat(QFile::encodeName(b).constData(), &second) == 0 && first.st_dev == second.st_dev
-           && first.st_ino == second.st_ino;
+        && ::stat(QFile::encodeName(b).constData(), &second) == 0 && first.st_dev == second.st_dev
+        && first.st_ino == second.st_ino;
 }
 
 void addFolderCalendars(const Cursor &folders, QStringList &files)

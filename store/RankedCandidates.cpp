@@ -24,7 +24,7 @@ const RankedCandidates::List &RankedCandidates::get(const std::vector<int> &sour
                                                     const std::vector<int> &rank, const TablePicture &picture,
                                                     const std::vector<int> &fields)
 {
-    Key key{&source, order, fields};
+    Key key {&source, order, fields};
     const auto found = m_lists.find(key);
     if (found != m_lists.end())
         return found->second;
@@ -66,7 +66,8 @@ std::vector<RankedHit> mergeRankedRuns(std::vector<std::vector<RankedHit>> &runs
         std::merge(merged.begin(), merged.end(), run.begin(), run.end(), scratch.begin(), byRank);
         merged.swap(scratch);
     }
-    merged.erase(std::unique(merged.begin(), merged.end(), [](const RankedHit &a, const RankedHit &b) { return a.rank == b.rank; }),
+    merged.erase(std::unique(merged.begin(), merged.end(),
+                             [](const RankedHit &a, const RankedHit &b) { return a.rank == b.rank; }),
                  merged.end());
     return merged;
 }

@@ -71,7 +71,8 @@ bool replace(const QString &path, const QByteArray &bytes, QString *error)
     const QString target = info.exists() ? info.canonicalFilePath() : QDir::cleanPath(info.absoluteFilePath());
     const QByteArray name = QFile::encodeName(target);
 
-    struct stat old {};
+    struct stat old
+    { };
     const bool exists = ::stat(name.constData(), &old) == 0;
     if (exists && !S_ISREG(old.st_mode))
         return writeThrough(name, bytes, error);

@@ -32,8 +32,8 @@ QString columnType(const FieldDef &field)
     if (field.type == FieldType::AutoIncrement)
         return QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT");
     return TablePicture::isNumeric(field.type) && field.type != FieldType::Date && field.type != FieldType::Time
-               ? QStringLiteral("INTEGER")
-               : QStringLiteral("TEXT");
+        ? QStringLiteral("INTEGER")
+        : QStringLiteral("TEXT");
 }
 
 constexpr qint64 kBlankValue = std::numeric_limits<qint64>::min(); // TablePicture::kBlank
@@ -92,7 +92,9 @@ constexpr int kBusyMilliseconds = 1000;
 } // namespace
 
 SqliteFile::SqliteFile(QString path, const TableSchema &schema, bool readOnly)
-    : m_path(std::move(path)), m_schema(schema), m_readOnly(readOnly)
+    : m_path(std::move(path))
+    , m_schema(schema)
+    , m_readOnly(readOnly)
 {
     for (int i = 0; i < schema.fields.size(); ++i) {
         if (schema.fields[i].type == FieldType::AutoIncrement)
@@ -128,10 +130,12 @@ QString SqliteFile::errorText(const QString &what) const
     const QString native = QDir::toNativeSeparators(m_path);
     // Waiting longer for a lock would only hold up start-up; say so at once.
     if (sqlite3_errcode(m_db) == SQLITE_BUSY || sqlite3_errcode(m_db) == SQLITE_LOCKED)
-        return QStringLiteral("The file \"%1\" is busy: another program is using it. Try again in a moment.").arg(native);
+        return QStringLiteral("The file \"%1\" is busy: another program is using it. Try again in a moment.")
+            .arg(native);
     if (sqlite3_extended_errcode(m_db) == SQLITE_READONLY_ROLLBACK)
-        return QStringLiteral("The file \"%1\" holds an unfinished change of a program that stopped, and it cannot be undone "
-                              "without write access. Start Daybrook Planner once with write access to the file to repair it.")
+        return QStringLiteral(
+                   "The file \"%1\" holds an unfinished change of a program that stopped, and it cannot be undone "
+                   "without write access. Start Daybrook Planner once with write access to the file to repair it.")
             .arg(native);
     return QStringLiteral("%1 \"%2\": %3.").arg(what, native, QString::fromUtf8(sqlite3_errmsg(m_db)));
 }
@@ -145,7 +149,9 @@ void SqliteFile::recoverHotJournal() const
     if (QFileInfo(m_path + QStringLiteral("-journal")).size() <= 0)
         return;
     sqlite3 *db = nullptr;
-    if (sqlite3_open_v2(QFile::encodeName(m_path).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) == SQLITE_OK) {
+    if (sqlite3_open_v2(QFile::encodeName(m_path).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
+                        nullptr)
+        == SQLITE_OK) {
         // A journal that another program is still writing is not hot: no
         // use waiting for it here.
         sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
@@ -236,7 +242,8 @@ bool SqliteFile::readPicture(TablePicture &picture, QString *error)
 
 QString SqliteFile::changedElsewhereText()
 {
-    return QStringLiteral("The item was changed by another program. Nothing was saved; the item now shows what the other program wrote.");
+    return QStringLiteral(
+        "The item was changed by another program. Nothing was saved; the item now shows what the other program wrote.");
 }
 
 QString SqliteFile::deletedElsewhereText()
@@ -249,7 +256,8 @@ qint64 SqliteFile::dataVersion() const
     // Changes when another connection commits to the file, and only then.
     qint64 version = -1;
     sqlite3_stmt *statement = nullptr;
-    if (sqlite3_prepare_v2(m_db, "PRAGMA data_version", -1, &statement, nullptr) == SQLITE_OK && sqlite3_step(statement) == SQLITE_ROW)
+    if (sqlite3_prepare_v2(m_db, "PRAGMA data_version", -1, &statement, nullptr) == SQLITE_OK
+        && sqlite3_step(statement) == SQLITE_ROW)
         version = sqlite3_column_int64(statement, 0);
     sqlite3_finalize(statement);
     return version;
@@ -352,10 +360,12 @@ qint64 decodeNumber(Decode decode, sqlite3_value *value, int type)
             whole = sqlite3_value_int64(value);
         } else if (type == SQLITE_FLOAT) {
             const double real = sqlite3_value_double(value);
-            if (real >= std::numeric_limits<int>::min() && real <= std::numeric_limits<int>::max() && real == double(qint64(real)))
+            if (real >= std::numeric_limits<int>::min() && real <= std::numeric_limits<int>::max()
+                && real == double(qint64(real)))
                 whole = qint64(real);
         }
-        number = whole >= std::numeric_limits<int>::min() && whole <= std::numeric_limits<int>::max() ? whole : kBlankValue;
+        number =
+            whole >= std::numeric_limits<int>::min() && whole <= std::numeric_limits<int>::max() ? whole : kBlankValue;
         break;
     }
     default:
@@ -382,7 +392,8 @@ QString decodeCode(sqlite3_value *value, LastCode &last, QHash<QByteArray, QStri
 // Reads the rows with from <= rowid <= to through select (which takes the
 // two bounds as parameters) into sink. False on a read error, or when there
 // are more rows than the sink holds.
-bool readRange(sqlite3 *db, const QByteArray &select, const std::vector<Decode> &decode, qint64 from, qint64 to, RowSink *sink)
+bool readRange(sqlite3 *db, const QByteArray &select, const std::vector<Decode> &decode, qint64 from, qint64 to,
+               RowSink *sink)
 {
     sqlite3_stmt *statement = nullptr;
     if (sqlite3_prepare_v2(db, select.constData(), int(select.size()), &statement, nullptr) != SQLITE_OK)
@@ -488,12 +499,13 @@ bool SqliteFile::readAllRows(TablePicture &picture, const QByteArray &select, QS
     QByteArray journalMode;
     if (count >= kSplitRows && sqlite3_threadsafe() != 0) {
         sqlite3_stmt *mode = nullptr;
-        if (sqlite3_prepare_v2(m_db, "PRAGMA journal_mode", -1, &mode, nullptr) == SQLITE_OK && sqlite3_step(mode) == SQLITE_ROW)
+        if (sqlite3_prepare_v2(m_db, "PRAGMA journal_mode", -1, &mode, nullptr) == SQLITE_OK
+            && sqlite3_step(mode) == SQLITE_ROW)
             journalMode = QByteArray(reinterpret_cast<const char *>(sqlite3_column_text(mode, 0))).toLower();
         sqlite3_finalize(mode);
     }
     const bool split = !journalMode.isEmpty() && journalMode != "wal"
-                       && queryNumber(m_db, "SELECT rowid FROM " + table + " ORDER BY rowid LIMIT 1 OFFSET ?", count / 2, &median);
+        && queryNumber(m_db, "SELECT rowid FROM " + table + " ORDER BY rowid LIMIT 1 OFFSET ?", count / 2, &median);
     std::vector<RowSink> sinks;
     if (!split) {
         sinks.push_back(sinkAt(0, size_t(count)));
@@ -509,7 +521,8 @@ bool SqliteFile::readAllRows(TablePicture &picture, const QByteArray &select, QS
         bool helperRead = false;
         std::thread helper([&] {
             sqlite3 *db = nullptr;
-            if (sqlite3_open_v2(path.constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr) == SQLITE_OK) {
+            if (sqlite3_open_v2(path.constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr)
+                == SQLITE_OK) {
                 // Give up quickly when the file is busy: the main connection reads it then.
                 sqlite3_busy_timeout(db, 100);
                 helperRead = readRange(db, select, decode, median, highest, &sinks[1]);
@@ -596,7 +609,8 @@ bool SqliteFile::create(const QString &absolute, const TableSchema &schema, QStr
         // Another process holding the file shows as a lock we cannot take.
         sqlite3 *probe = nullptr;
         bool locked = false;
-        if (sqlite3_open_v2(QFile::encodeName(absolute).constData(), &probe, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
+        if (sqlite3_open_v2(QFile::encodeName(absolute).constData(), &probe, SQLITE_OPEN_READWRITE, nullptr)
+            == SQLITE_OK) {
             locked = sqlite3_exec(probe, "BEGIN EXCLUSIVE; ROLLBACK;", nullptr, nullptr, nullptr) == SQLITE_BUSY;
         }
         sqlite3_close(probe);
@@ -615,7 +629,8 @@ bool SqliteFile::create(const QString &absolute, const TableSchema &schema, QStr
         columns << quoted(field.name) + QLatin1Char(' ') + columnType(field);
     }
     QStringList statements;
-    statements << QStringLiteral("CREATE TABLE %1 (%2)").arg(quoted(schema.sqlTable), columns.join(QLatin1String(", ")));
+    statements
+        << QStringLiteral("CREATE TABLE %1 (%2)").arg(quoted(schema.sqlTable), columns.join(QLatin1String(", ")));
     for (const IndexDef &index : schema.indexes) {
         if (index.name.isEmpty())
             continue; // the primary index is the table's own key
@@ -633,8 +648,9 @@ bool SqliteFile::create(const QString &absolute, const TableSchema &schema, QStr
                           .arg(quoted(index.name), quoted(schema.sqlTable), parts.join(QLatin1String(", ")));
     }
     sqlite3 *db = nullptr;
-    bool ok = sqlite3_open_v2(QFile::encodeName(temporary).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr)
-              == SQLITE_OK;
+    bool ok = sqlite3_open_v2(QFile::encodeName(temporary).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+                              nullptr)
+        == SQLITE_OK;
     const QByteArray script = (QStringLiteral("PRAGMA synchronous=FULL; BEGIN; ") + statements.join(QLatin1String("; "))
                                + QStringLiteral("; COMMIT;"))
                                   .toUtf8();
@@ -649,8 +665,8 @@ bool SqliteFile::create(const QString &absolute, const TableSchema &schema, QStr
         // One rename over the old file: at every moment either the old or
         // the new table is there, never neither.
         std::error_code renameError;
-        std::filesystem::rename(std::filesystem::path(temporary.toStdU16String()), std::filesystem::path(absolute.toStdU16String()),
-                                renameError);
+        std::filesystem::rename(std::filesystem::path(temporary.toStdU16String()),
+                                std::filesystem::path(absolute.toStdU16String()), renameError);
         ok = !renameError;
         if (!ok)
             reason = QString::fromStdString(renameError.message());
@@ -719,7 +735,6 @@ bool SqliteFile::changedOneRow(QString *error)
     return false;
 }
 
-
 bool SqliteFile::insertRow(const std::vector<QVariant> &values, qint64 *id, QString *error)
 {
     QStringList names, marks;
@@ -731,8 +746,9 @@ bool SqliteFile::insertRow(const std::vector<QVariant> &values, qint64 *id, QStr
         marks << QStringLiteral("?");
         binds.push_back(values[f]);
     }
-    const QString sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                            .arg(quoted(m_schema.sqlTable), names.join(QLatin1String(", ")), marks.join(QLatin1String(", ")));
+    const QString sql =
+        QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+            .arg(quoted(m_schema.sqlTable), names.join(QLatin1String(", ")), marks.join(QLatin1String(", ")));
     return execute(sql, binds, error, id);
 }
 
@@ -747,7 +763,8 @@ bool SqliteFile::updateRow(qint64 id, const std::vector<QVariant> &values, QStri
         binds.push_back(values[f]);
     }
     binds.push_back(qlonglong(id));
-    const QString sql = QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?").arg(quoted(m_schema.sqlTable), sets.join(QLatin1String(", ")));
+    const QString sql = QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?")
+                            .arg(quoted(m_schema.sqlTable), sets.join(QLatin1String(", ")));
     if (!execute(sql, binds, error) || !changedOneRow(error) || !commitWrite(error)) {
         sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
         return false;
@@ -757,7 +774,8 @@ bool SqliteFile::updateRow(qint64 id, const std::vector<QVariant> &values, QStri
 
 bool SqliteFile::deleteRow(qint64 id, QString *error)
 {
-    if (!execute(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(quoted(m_schema.sqlTable)), {qlonglong(id)}, error)
+    if (!execute(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(quoted(m_schema.sqlTable)), {qlonglong(id)},
+                 error)
         || !changedOneRow(error) || !commitWrite(error)) {
         sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
         return false;

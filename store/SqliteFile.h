@@ -70,7 +70,8 @@ private:
     StoredRow compareStoredRow(qint64 id, int slot, const TablePicture &picture);
     bool changedOneRow(QString *error);
     bool commitWrite(QString *error);
-    bool execute(const QString &sql, const std::vector<QVariant> &binds, QString *error, qint64 *insertedRowId = nullptr);
+    bool execute(const QString &sql, const std::vector<QVariant> &binds, QString *error,
+                 qint64 *insertedRowId = nullptr);
     QString errorText(const QString &what) const;
 
     QString m_path;
@@ -78,6 +79,6 @@ private:
     bool m_readOnly = false;
     int m_identityField = -1; // the AutoIncrement field, -1 for rowid tables
     sqlite3 *m_db = nullptr;
-    QByteArray m_selectSql;   // every field of the rows in a rowid range
+    QByteArray m_selectSql;    // every field of the rows in a rowid range
     qint64 m_dataVersion = -1; // of the file when the picture was read
 };

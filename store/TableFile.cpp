@@ -36,14 +36,19 @@ qsizetype characterCount(const QString &text)
 } // namespace
 
 TableFile::TableFile(QString path, const TableSchema &schema, bool readOnly)
-    : m_path(std::move(path)), m_schema(schema), m_readOnly(readOnly), m_picture(schema), m_indexes(schema, m_picture),
-      m_query(schema, m_picture, m_indexes), m_file(m_path, schema, readOnly)
-{
-}
+    : m_path(std::move(path))
+    , m_schema(schema)
+    , m_readOnly(readOnly)
+    , m_picture(schema)
+    , m_indexes(schema, m_picture)
+    , m_query(schema, m_picture, m_indexes)
+    , m_file(m_path, schema, readOnly)
+{ }
 
 TableFile::~TableFile() = default;
 
-std::shared_ptr<TableFile> TableFile::acquire(const QString &path, const TableSchema &schema, bool readOnly, QString *error)
+std::shared_ptr<TableFile> TableFile::acquire(const QString &path, const TableSchema &schema, bool readOnly,
+                                              QString *error)
 {
     const QString absolute = absolutePath(path);
     const QString key = absolute + (readOnly ? QStringLiteral("\n(read-only)") : QString());
@@ -77,7 +82,8 @@ bool TableFile::isOpenHere(const QString &path)
 {
     const QString absolute = absolutePath(path);
     for (const auto &[key, file] : registry()) {
-        if (!file.expired() && key.startsWith(absolute) && (key.size() == absolute.size() || key[absolute.size()] == QLatin1Char('\n')))
+        if (!file.expired() && key.startsWith(absolute)
+            && (key.size() == absolute.size() || key[absolute.size()] == QLatin1Char('\n')))
             return true;
     }
     return false;
@@ -145,8 +151,9 @@ size_t TableFile::fingerprint(int slot) const
 {
     size_t seed = 0;
     for (int f = 0; f < m_picture.fieldCount(); ++f) {
-        seed = m_picture.column(f).numeric ? qHashMulti(seed, m_picture.numberAt(slot, f))
-                                           : qHashMulti(seed, m_picture.textAt(slot, f), m_picture.textAt(slot, f).isNull());
+        seed = m_picture.column(f).numeric
+            ? qHashMulti(seed, m_picture.numberAt(slot, f))
+            : qHashMulti(seed, m_picture.textAt(slot, f), m_picture.textAt(slot, f).isNull());
     }
     return seed;
 }
@@ -327,10 +334,13 @@ bool TableFile::coerce(const FieldDef &field, const QVariant &in, QVariant *out)
         // inside the text and take the number before it.
         const QString digits = text.trimmed();
         const bool decimal = std::all_of(digits.cbegin(), digits.cend(), [&digits](const QChar &c) {
-            return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || (&c == digits.cbegin() && (c == QLatin1Char('-') || c == QLatin1Char('+')));
+            return (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
+                || (&c == digits.cbegin() && (c == QLatin1Char('-') || c == QLatin1Char('+')));
         });
         const qlonglong number = isText ? (decimal ? digits.toLongLong(&ok) : 0) : in.toLongLong(&ok);
-        if (!ok || (field.type == FieldType::Integer && (number < std::numeric_limits<int>::min() || number > std::numeric_limits<int>::max())))
+        if (!ok
+            || (field.type == FieldType::Integer
+                && (number < std::numeric_limits<int>::min() || number > std::numeric_limits<int>::max())))
             return false;
         *out = field.type == FieldType::Integer ? QVariant(int(number)) : QVariant(number);
         return true;

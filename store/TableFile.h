@@ -42,7 +42,8 @@ public:
     // The shared picture of the file at path, opened on first use. Null with
     // *error set (naming the file) when it is missing, not a database, damaged
     // or lacks the table or one of its fields; nothing is written to it then.
-    static std::shared_ptr<TableFile> acquire(const QString &path, const TableSchema &schema, bool readOnly, QString *error);
+    static std::shared_ptr<TableFile> acquire(const QString &path, const TableSchema &schema, bool readOnly,
+                                              QString *error);
 
     // Creates an empty table file at path, replacing an existing one. Fails
     // (and leaves an existing file untouched) when the file is open in this
@@ -61,8 +62,8 @@ public:
 
     // --- reading ----------------------------------------------------------
     bool contains(qint64 id) const { return m_picture.contains(id); }
-    QVariant value(qint64 id, int field) const;      // invalid QVariant = blank / no row
-    std::vector<QVariant> row(qint64 id) const;      // one value per field
+    QVariant value(qint64 id, int field) const; // invalid QVariant = blank / no row
+    std::vector<QVariant> row(qint64 id) const; // one value per field
 
     // Where a row lives in the picture, -1 for none. A row keeps its slot
     // until it is deleted; only then may another row take it.
@@ -159,7 +160,7 @@ private:
 
     std::vector<Cursor *> m_cursors;
 
-    std::vector<qint64> m_changedIds; // written since the last announcement
+    std::vector<qint64> m_changedIds;   // written since the last announcement
     bool m_reloadedUnannounced = false; // the file was re-read: any row may have changed
     bool m_announcing = false;
 };

@@ -111,7 +111,8 @@ void TableIndexes::sortSlots(std::vector<int> &slotList, const IndexDef *order) 
 {
     const OrderPlan *plan = orderPlan(order);
     if (plan && plan->fields.size() > size_t(kMaxSortFields)) {
-        std::sort(slotList.begin(), slotList.end(), [this, order](int a, int b) { return compareInOrder(a, b, order) < 0; });
+        std::sort(slotList.begin(), slotList.end(),
+                  [this, order](int a, int b) { return compareInOrder(a, b, order) < 0; });
         return;
     }
     const std::vector<int> noFields;
@@ -271,8 +272,9 @@ TableIndexes::SpanIndex &TableIndexes::spanIndex(int startField, int endField)
 void TableIndexes::indexSlot(int slot)
 {
     for (auto &[order, cache] : m_orders) {
-        const auto at = std::lower_bound(cache.sorted.begin(), cache.sorted.end(), slot,
-                                         [this, order = order](int a, int b) { return compareInOrder(a, b, order) < 0; });
+        const auto at =
+            std::lower_bound(cache.sorted.begin(), cache.sorted.end(), slot,
+                             [this, order = order](int a, int b) { return compareInOrder(a, b, order) < 0; });
         cache.sorted.insert(at, slot);
         cache.rankDirty = true;
     }
@@ -323,4 +325,3 @@ void TableIndexes::unindexSlot(int slot)
             removeFrom(index.months, month);
     }
 }
-

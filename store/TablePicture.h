@@ -102,7 +102,10 @@ private:
     };
     static constexpr qint8 kBlank8 = std::numeric_limits<qint8>::min();
     static constexpr qint32 kBlank32 = std::numeric_limits<qint32>::min();
-    const char *rowAt(int slot) const { return reinterpret_cast<const char *>(m_numbers.data()) + size_t(slot) * m_rowBytes; }
+    const char *rowAt(int slot) const
+    {
+        return reinterpret_cast<const char *>(m_numbers.data()) + size_t(slot) * m_rowBytes;
+    }
     // The number at place in a row's bytes; kBlank for a text field.
     static qint64 numberIn(const char *row, NumberPlace place)
     {
@@ -132,7 +135,7 @@ private:
     std::vector<NumberPlace> m_places; // per field
     size_t m_rowBytes = 0;             // a multiple of 8
     std::vector<quint64> m_numbers;    // m_rowBytes per slot
-    std::vector<qint64> m_ids;   // per slot; 0 = free slot
+    std::vector<qint64> m_ids;         // per slot; 0 = free slot
     std::vector<int> m_freeSlots;
     std::unordered_map<qint64, int> m_slotById;
     QSet<QString> m_textPool; // shares equal short texts (codes such as "0", "Normal")

@@ -10,9 +10,10 @@ const std::vector<int> kNoSlots;
 } // namespace
 
 TableQuery::TableQuery(const TableSchema &schema, const TablePicture &picture, TableIndexes &indexes)
-    : m_schema(schema), m_picture(picture), m_indexes(indexes)
-{
-}
+    : m_schema(schema)
+    , m_picture(picture)
+    , m_indexes(indexes)
+{ }
 
 namespace {
 
@@ -124,12 +125,13 @@ inline bool textHolds(const TextTest &test, int slot)
 
 } // namespace
 
-void TableQuery::candidatesFor(const FilterExpression::Clause &clause, std::vector<const std::vector<int> *> *lists, bool *scanAll,
-                              int *impliedTest)
+void TableQuery::candidatesFor(const FilterExpression::Clause &clause, std::vector<const std::vector<int> *> *lists,
+                               bool *scanAll, int *impliedTest)
 {
     size_t best = std::numeric_limits<size_t>::max();
     *impliedTest = -1;
-    auto bucket = [](const std::unordered_map<qint64, std::vector<int>> &buckets, qint64 key) -> const std::vector<int> * {
+    auto bucket = [](const std::unordered_map<qint64, std::vector<int>> &buckets,
+                     qint64 key) -> const std::vector<int> * {
         const auto it = buckets.find(key);
         return it == buckets.end() ? &kNoSlots : &it->second;
     };
@@ -211,8 +213,9 @@ std::shared_ptr<RowList> TableQuery::select(const FilterExpression *filter, cons
         if (!all) {
             const std::vector<int> &slotList = m_indexes.orderedSlots(order);
             all = std::make_shared<RowList>(slotList.size());
-            std::transform(slotList.begin(), slotList.end(), all->begin(),
-                           [this](int slot) { return RowRef{m_picture.ids()[slot], slot}; });
+            std::transform(slotList.begin(), slotList.end(), all->begin(), [this](int slot) {
+                return RowRef {m_picture.ids()[slot], slot};
+            });
         }
         return all;
     }
@@ -226,8 +229,9 @@ std::shared_ptr<RowList> TableQuery::select(const FilterExpression *filter, cons
         runs.push_back(clauseRun(clause, order));
     const std::vector<RankedHit> merged = mergeRankedRuns(runs);
     auto result = std::make_shared<RowList>(merged.size());
-    std::transform(merged.begin(), merged.end(), result->begin(),
-                   [](const RankedHit &hit) { return RowRef{hit.id, hit.slot}; });
+    std::transform(merged.begin(), merged.end(), result->begin(), [](const RankedHit &hit) {
+        return RowRef {hit.id, hit.slot};
+    });
     return result;
 }
 
@@ -263,9 +267,12 @@ std::vector<RankedHit> TableQuery::clauseRun(const FilterExpression::Clause &cla
     auto keepPassing = [&](std::vector<RankedHit> &run, size_t count, auto rankAt, const int *slotList, auto idAt) {
         for (size_t i = 0; i < count; ++i) {
             const int slot = slotList[i];
-            if (m_passes[i] && std::all_of(textTests.begin(), textTests.end(), [slot](const TextTest &test) { return textHolds(test, slot); })
+            if (m_passes[i]
+                && std::all_of(textTests.begin(), textTests.end(),
+                               [slot](const TextTest &test) { return textHolds(test, slot); })
                 && std::all_of(listTests.begin(), listTests.end(), [&](const FilterExpression::Test *test) {
-                       return std::binary_search(test->numbers.begin(), test->numbers.end(), m_picture.numberAt(slot, test->field));
+                       return std::binary_search(test->numbers.begin(), test->numbers.end(),
+                                                 m_picture.numberAt(slot, test->field));
                    }))
                 run.push_back({rankAt(i), slot, idAt(i)});
         }
@@ -280,8 +287,9 @@ std::vector<RankedHit> TableQuery::clauseRun(const FilterExpression::Clause &cla
             narrowPasses(m_passes.data(), values.data(), sorted.size(), numberTests[k]);
         }
         const std::vector<qint64> &ids = m_picture.ids();
-        keepPassing(hits, sorted.size(), [](size_t i) { return int(i); }, sorted.data(),
-                    [&](size_t i) { return ids[size_t(sorted[i])]; });
+        keepPassing(
+            hits, sorted.size(), [](size_t i) { return int(i); }, sorted.data(),
+            [&](size_t i) { return ids[size_t(sorted[i])]; });
         return hits;
     }
     const std::vector<int> &rank = m_indexes.ranks(order);
@@ -292,8 +300,9 @@ std::vector<RankedHit> TableQuery::clauseRun(const FilterExpression::Clause &cla
         m_passes.assign(count, 1);
         for (size_t k = 0; k < numberTests.size(); ++k)
             narrowPasses(m_passes.data(), ranked.values[k].data(), count, numberTests[k]);
-        keepPassing(lists.size() == 1 ? hits : listRuns.emplace_back(), count, [&](size_t i) { return ranked.ranks[i]; },
-                    ranked.rowSlots.data(), [&](size_t i) { return ranked.ids[i]; });
+        keepPassing(
+            lists.size() == 1 ? hits : listRuns.emplace_back(), count, [&](size_t i) { return ranked.ranks[i]; },
+            ranked.rowSlots.data(), [&](size_t i) { return ranked.ids[i]; });
     }
     return lists.size() == 1 ? hits : mergeRankedRuns(listRuns);
 }

@@ -46,8 +46,8 @@ public:
 private:
     // The smallest candidate lists for a clause (or scanAll), and the test
     // that every candidate passes by construction (-1 for none).
-    void candidatesFor(const FilterExpression::Clause &clause, std::vector<const std::vector<int> *> *lists, bool *scanAll,
-                       int *impliedTest);
+    void candidatesFor(const FilterExpression::Clause &clause, std::vector<const std::vector<int> *> *lists,
+                       bool *scanAll, int *impliedTest);
     // The slots of the rows whose field holds one of an "in" test's numbers.
     const std::vector<int> &listedSlots(const FilterExpression::Test &test);
     // The ranked lists are keyed by the addresses of the candidate lists,
@@ -60,8 +60,8 @@ private:
     const TablePicture &m_picture;
     TableIndexes &m_indexes;
     std::map<const IndexDef *, std::shared_ptr<RowList>> m_allRows; // shared unfiltered lists
-    RankedCandidates m_ranked; // the candidate lists, ranked and packed
-    std::vector<quint8> m_passes; // per candidate of the list at hand
+    RankedCandidates m_ranked;                                      // the candidate lists, ranked and packed
+    std::vector<quint8> m_passes;                                   // per candidate of the list at hand
     static constexpr size_t kMaxListedSlots = 64;
     std::map<std::pair<int, std::vector<qint64>>, std::vector<int>> m_listedSlots; // by field and numbers
 };

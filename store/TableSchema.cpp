@@ -20,7 +20,8 @@ void TableSchema::finishFields()
     // Try multipliers until every name has a slot of its own; without one,
     // every lookup goes through the hash.
     m_quickReady = false;
-    const bool named = std::none_of(fields.cbegin(), fields.cend(), [](const FieldDef &field) { return field.name.isEmpty(); });
+    const bool named =
+        std::none_of(fields.cbegin(), fields.cend(), [](const FieldDef &field) { return field.name.isEmpty(); });
     for (quint64 seed = 1; named && seed < 4096 && !m_quickReady; ++seed) {
         m_quickMultiplier = (seed * 0x9E3779B97F4A7C15ull) | 1;
         m_quick.fill(-1);
@@ -49,8 +50,14 @@ namespace {
 // can hold (PATH_MAX on Linux), so that a long data root can start.
 constexpr int kPathCapacity = 4096;
 
-FieldDef text(const char *name, int size) { return {QString::fromLatin1(name), FieldType::Text, size}; }
-FieldDef typed(const char *name, FieldType type) { return {QString::fromLatin1(name), type, 0}; }
+FieldDef text(const char *name, int size)
+{
+    return {QString::fromLatin1(name), FieldType::Text, size};
+}
+FieldDef typed(const char *name, FieldType type)
+{
+    return {QString::fromLatin1(name), type, 0};
+}
 
 TableSchema makeCalendarSchema()
 {
@@ -98,7 +105,8 @@ TableSchema makeCalendarSchema()
         {QString(), {QStringLiteral("No")}, false, false},
         {QStringLiteral("end"), {QStringLiteral("Et")}, true, false},
         {QStringLiteral("sta"),
-         {QStringLiteral("Md"), QStringLiteral("St"), QStringLiteral("Et"), QStringLiteral("S"), QStringLiteral("Subject")},
+         {QStringLiteral("Md"), QStringLiteral("St"), QStringLiteral("Et"), QStringLiteral("S"),
+          QStringLiteral("Subject")},
          false,
          true},
     };

@@ -31,7 +31,7 @@ struct FieldDef
 
 struct IndexDef
 {
-    QString name;        // empty for the primary index
+    QString name; // empty for the primary index
     QStringList fields;
     bool descending = false;
     bool caseInsensitive = false;
@@ -69,7 +69,8 @@ private:
     // apart; the multiplier spreads them over the slots.
     static int quickSlot(const QString &name, quint64 multiplier)
     {
-        const quint64 key = (quint64(name.front().unicode()) << 32) | (quint64(name.back().unicode()) << 16) | quint16(name.size());
+        const quint64 key =
+            (quint64(name.front().unicode()) << 32) | (quint64(name.back().unicode()) << 16) | quint16(name.size());
         return int((key * multiplier) >> 56) % kQuickSize;
     }
     static bool sameText(const QString &a, const QString &b)
@@ -88,7 +89,7 @@ private:
     QHash<QString, int> m_fieldByName; // exact and lower-case names
     // Exact names by slot, with a multiplier chosen so that no two fields
     // share one.
-    std::array<qint16, kQuickSize> m_quick{};
+    std::array<qint16, kQuickSize> m_quick {};
     quint64 m_quickMultiplier = 0;
     bool m_quickReady = false;
 };

@@ -12,15 +12,16 @@ std::optional<Reminder> proposed(const Task &task, bool optionOn, const QTime &t
     const bool hadReminder = task.reminderOn || task.reminderDate.isValid() || task.reminderTime.isValid();
     if (hadReminder)
         return std::nullopt;
-    return Reminder{task.due, taskReminderTime.isValid() ? taskReminderTime : fallbackTime()};
+    return Reminder {task.due, taskReminderTime.isValid() ? taskReminderTime : fallbackTime()};
 }
 
 bool apply(const OptionsRecord &options, Cursor &task)
 {
     if (task.state() == Cursor::State::Browse)
         return false;
-    const Task read{task.asDate(QStringLiteral("E")), task.asBool(QStringLiteral("C")), task.asBool(QStringLiteral("R")),
-                    task.asDate(QStringLiteral("Rs")), task.asTime(QStringLiteral("Rt"))};
+    const Task read {task.asDate(QStringLiteral("E")), task.asBool(QStringLiteral("C")),
+                     task.asBool(QStringLiteral("R")), task.asDate(QStringLiteral("Rs")),
+                     task.asTime(QStringLiteral("Rt"))};
     const std::optional<Reminder> reminder = proposed(read, options.boolField(optionField), options.timeField(44));
     if (!reminder)
         return false;

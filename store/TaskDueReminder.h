@@ -20,7 +20,10 @@ namespace TaskDueReminder {
 
 inline constexpr int optionField = 55;
 // The task reminder time when options "44" is blank.
-inline QTime fallbackTime() { return QTime(8, 0); }
+inline QTime fallbackTime()
+{
+    return QTime(8, 0);
+}
 
 // What the rule reads of a task row.
 struct Task

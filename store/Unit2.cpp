@@ -59,10 +59,10 @@ QString withSeparator(const QString &dir)
 const QStringList &builtInTypeNames()
 {
     static const QStringList names = {
-        QStringLiteral("Standard"),    QStringLiteral("Important"),        QStringLiteral("Business"),
-        QStringLiteral("Personal"),    QStringLiteral("Vacation"),         QStringLiteral("Must Attend"),
+        QStringLiteral("Standard"),        QStringLiteral("Important"),         QStringLiteral("Business"),
+        QStringLiteral("Personal"),        QStringLiteral("Vacation"),          QStringLiteral("Must Attend"),
         QStringLiteral("Travel Required"), QStringLiteral("Needs Preparation"), QStringLiteral("Birthday"),
-        QStringLiteral("Anniversary"), QStringLiteral("Phone Call"),
+        QStringLiteral("Anniversary"),     QStringLiteral("Phone Call"),
     };
     return names;
 }
@@ -135,18 +135,18 @@ bool TDataModule2::startUp()
     if (!m_root.isValid())
         return failStartUp(tr("No data directory was given."));
 
-    if (!openSettingsTables(false))                          // 1
+    if (!openSettingsTables(false)) // 1
         return false;
-    fillDefaultSound();                                      // 2
-    locateActiveFolder();                                    // 3
-    openCalendarFolder();                                    // 4
+    fillDefaultSound();   // 2
+    locateActiveFolder(); // 3
+    openCalendarFolder(); // 4
     if (!table(1).isOpen())
         return failStartUp(tr("No calendar could be opened: %1").arg(m_calendarError));
-    rewriteMissingFolderFile();                              // 5
-    if (m_options.boolField(52))                             // 6
+    rewriteMissingFolderFile();  // 5
+    if (m_options.boolField(52)) // 6
         purgeOldItems();
     m_outsideCheck.start();
-    m_host->configureWindow();                               // 7
+    m_host->configureWindow(); // 7
     return true;
 }
 
@@ -171,7 +171,8 @@ bool TDataModule2::openForReading(int calendarCursors)
 
 QString TDataModule2::currentFolderFilePath()
 {
-    return folderFilePath(m_root.folderPath(Table61().asText(QStringLiteral("3"))), Table61().asText(QStringLiteral("4")));
+    return folderFilePath(m_root.folderPath(Table61().asText(QStringLiteral("3"))),
+                          Table61().asText(QStringLiteral("4")));
 }
 
 // Opens options and folders. Every existing table is opened before anything
@@ -263,41 +264,41 @@ bool TDataModule2::insertDefaultOptions()
     Cursor &options = Table60();
     options.insert();
     auto set = [&options](int field, const QVariant &value) { options.setValue(QString::number(field), value); };
-    set(1, false);                      // default reminder off
-    set(2, 1);                          // "5 minutes"
-    set(3, 0);                          // "0 minutes"
-    set(4, false);                      // work week Monday to Friday
+    set(1, false); // default reminder off
+    set(2, 1);     // "5 minutes"
+    set(3, 0);     // "0 minutes"
+    set(4, false); // work week Monday to Friday
     for (int day = 5; day <= 9; ++day)
         set(day, true);
     set(10, false);
-    set(11, false);                     // normal placement, the main window's first size
+    set(11, false); // normal placement, the main window's first size
     set(12, 100);
     set(13, 60);
     set(14, 687);
     set(15, 814);
     set(16, false);
     set(17, false);
-    set(18, 150);                       // folder pane width
-    set(19, true);                      // folder pane shown
-    set(20, true);                      // Letter
-    set(21, true);                      // play the reminder sound
+    set(18, 150);  // folder pane width
+    set(19, true); // folder pane shown
+    set(20, true); // Letter
+    set(21, true); // play the reminder sound
     set(22, m_root.defaultSoundPath());
-    set(30, false);                     // 12-hour times
+    set(30, false); // 12-hour times
     for (int type = 0; type <= 10; ++type)
         set(31 + type, builtInTypeNames().at(type));
-    set(42, 16);                        // 8:00 AM
-    set(43, 34);                        // 5:00 PM
-    set(44, QTime(8, 0));               // task reminder time
-    set(45, 0);                         // weeks start on Sunday
+    set(42, 16);          // 8:00 AM
+    set(43, 34);          // 5:00 PM
+    set(44, QTime(8, 0)); // task reminder time
+    set(45, 0);           // weeks start on Sunday
     set(46, activeFolder);
     set(47, ColorText::write(QColor(255, 255, 255)));
     set(48, ColorText::write(QColor(153, 204, 255)));
     set(49, false);
     set(50, false);
-    set(52, false);                     // no purge
-    set(53, 0);                         // daily print from 12:00 AM
+    set(52, false); // no purge
+    set(53, 0);     // daily print from 12:00 AM
     set(54, 30);
-    set(55, false);                     // no reminders set on tasks by themselves
+    set(55, false); // no reminders set on tasks by themselves
     if (options.post())
         return true;
     options.cancel();
@@ -329,7 +330,12 @@ namespace {
 class ReopeningCalendar
 {
 public:
-    explicit ReopeningCalendar(bool &flag) : m_flag(flag), m_was(flag) { m_flag = true; }
+    explicit ReopeningCalendar(bool &flag)
+        : m_flag(flag)
+        , m_was(flag)
+    {
+        m_flag = true;
+    }
     ~ReopeningCalendar() { m_flag = m_was; }
     ReopeningCalendar(const ReopeningCalendar &) = delete;
     ReopeningCalendar &operator=(const ReopeningCalendar &) = delete;
@@ -360,7 +366,8 @@ bool TDataModule2::openCalendarFolder(Unopenable unopenable)
     const QFileInfo own(currentFolderFilePath());
 
     const QString defaultPath = m_root.defaultCalendarDir() + DataRoot::defaultCalendarFile();
-    const bool ownIsDefault = QDir::cleanPath(own.absoluteFilePath()) == QDir::cleanPath(QFileInfo(defaultPath).absoluteFilePath());
+    const bool ownIsDefault =
+        QDir::cleanPath(own.absoluteFilePath()) == QDir::cleanPath(QFileInfo(defaultPath).absoluteFilePath());
 
     QString error;
     if (own.isFile()) {
@@ -395,7 +402,8 @@ bool TDataModule2::openCalendarFolder(Unopenable unopenable)
         emit storeMessage(tr("The calendar file %1 is missing; the default calendar %2 was opened instead.")
                               .arg(QDir::toNativeSeparators(own.filePath()), native));
     else if (!defaultExisted && !m_readOnly)
-        emit storeMessage(tr("The default calendar %1 was missing; an empty one was created in its place.").arg(native));
+        emit storeMessage(
+            tr("The default calendar %1 was missing; an empty one was created in its place.").arg(native));
     return false;
 }
 
@@ -536,7 +544,8 @@ void CalendarChange::merge(const CalendarChange &other)
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
 }
 
-TDataModule2::ChangeBatch::ChangeBatch(TDataModule2 &data) : m_data(data)
+TDataModule2::ChangeBatch::ChangeBatch(TDataModule2 &data)
+    : m_data(data)
 {
     ++m_data.m_batches;
 }
@@ -604,8 +613,8 @@ bool TDataModule2::createCalendarTable(const QString &dir, const QString &fileNa
 
     closeCalendarCursors();
     QString error;
-    const bool created = !m_readOnly && QDir().mkpath(dir)
-        && TableFile::create(folderFilePath(dir, fileName), calendarSchema(), &error);
+    const bool created =
+        !m_readOnly && QDir().mkpath(dir) && TableFile::create(folderFilePath(dir, fileName), calendarSchema(), &error);
     if (wasOpen && !openCalendar(openDir, openFile, readOnly, &error))
         emit storeMessage(error);
     if (!created)

@@ -20,18 +20,18 @@ class DataModuleHost
 public:
     enum class View { None = 0, Day = 1, Week = 2, Month = 3 };
     virtual ~DataModuleHost() = default;
-    virtual void showFolderName(const QString &) {}   // title strip of the main window
-    virtual void configureWindow() {}                 // last start-up step
+    virtual void showFolderName(const QString &) { } // title strip of the main window
+    virtual void configureWindow() { }               // last start-up step
     virtual View activeView() const { return View::None; }
-    virtual void relayoutMonthFillers() {}            // after the month cells were refreshed
-    virtual void weekCellsRefreshed() {}              // after the week cells were refreshed
+    virtual void relayoutMonthFillers() { } // after the month cells were refreshed
+    virtual void weekCellsRefreshed() { }   // after the week cells were refreshed
 };
 
 // A change to the rows of the active calendar, whoever made it.
 struct CalendarChange
 {
-    QString calendar;          // the calendar file, as its cursors name it
-    QList<qint64> rows;        // the `No`s that came, changed or went, ascending
+    QString calendar;           // the calendar file, as its cursors name it
+    QList<qint64> rows;         // the `No`s that came, changed or went, ascending
     bool wholeCalendar = false; // the file was read anew: any row may have changed
 
     bool touches(qint64 no) const { return wholeCalendar || rows.contains(no); }
@@ -146,7 +146,10 @@ public:
 
     Cursor &Table43() { return table(43); } // day view: items starting within one slot (`end`)
     Cursor &Table44() { return table(44); } // day view: items running at a slot's start (`sta`)
-    Cursor &Table45() { return table(45); } // unused since the day layout counts later slots in one pass over the day (primary)
+    Cursor &Table45()
+    {
+        return table(45);
+    } // unused since the day layout counts later slots in one pass over the day (primary)
     Cursor &Table46() { return table(46); } // day view: the timed items of the day; current = selected block
     Cursor &Table47() { return table(47); } // task pad and task editor
     Cursor &Table48() { return table(48); } // reminder scanner and reminders window
@@ -191,13 +194,13 @@ private:
     std::array<std::unique_ptr<Cursor>, 52> m_cursors; // 1..50, 60, 61
     OptionsRecord m_options;
     bool m_folderFileOpened = false;
-    bool m_readOnly = false; // opened by openForReading(): never writes
+    bool m_readOnly = false;          // opened by openForReading(): never writes
     bool m_reopeningCalendar = false; // the calendar cursors are being closed and reopened
     int m_calendarCursorsToOpen = 50; // fewer only for a reader that needs fewer
-    QString m_calendarError; // why the last calendar file did not open
+    QString m_calendarError;          // why the last calendar file did not open
     QString m_startUpError;
     QTimer m_outsideCheck;
-    int m_batches = 0;              // ChangeBatch objects alive
-    CalendarChange m_heldChange;    // gathered while a batch is alive
+    int m_batches = 0;           // ChangeBatch objects alive
+    CalendarChange m_heldChange; // gathered while a batch is alive
     bool m_changeHeld = false;
 };

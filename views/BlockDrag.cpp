@@ -19,7 +19,7 @@ QTime endAt(int position)
 
 Result bottomEdgeStep(int top, int height, int y, const QTime &itemStart)
 {
-    Result r{Step::None, top, height, {}};
+    Result r {Step::None, top, height, {}};
     if (y > height) {
         r.step = Step::GrowBottom;
         r.height = height + ((y - height) / rowHeight) * rowHeight + rowHeight;
@@ -39,7 +39,7 @@ Result bottomEdgeStep(int top, int height, int y, const QTime &itemStart)
 
 Result topEdgeStep(int top, int height, int y, const QTime &itemEnd)
 {
-    Result r{Step::None, top, height, {}};
+    Result r {Step::None, top, height, {}};
     if (y > rowHeight) {
         r.step = Step::ShrinkTop;
         if (y < height) {
@@ -62,13 +62,12 @@ Result topEdgeStep(int top, int height, int y, const QTime &itemEnd)
 
 Result bodyStep(int grabRow, int top, int height, int y)
 {
-    Result r{Step::None, top, height, {}};
+    Result r {Step::None, top, height, {}};
     if (y > rowHeight * grabRow + rowHeight) {
         r.step = Step::MoveDown;
         r.top = top + ((y / rowHeight) - grabRow) * rowHeight;
         const QTime start = r.top > lastRowLimit ? endOfDay() : timeOfPosition(r.top);
-        const QTime end = (r.top + height > lastRowLimit || r.top < 0) ? endOfDay()
-                                                                         : timeOfPosition(r.top + height);
+        const QTime end = (r.top + height > lastRowLimit || r.top < 0) ? endOfDay() : timeOfPosition(r.top + height);
         r.posts = {{{St, start}}, {{Et, end}}};
     } else if (y < rowHeight * grabRow) {
         r.step = Step::MoveUp;
@@ -110,7 +109,7 @@ Result step(const State &state, int top, int height, int y, const QTime &itemSta
     case Zone::None:
         break;
     }
-    return Result{Step::None, top, height, {}};
+    return Result {Step::None, top, height, {}};
 }
 
 } // namespace BlockDrag

@@ -34,7 +34,7 @@ using Writes = QList<QPair<QString, QTime>>;
 struct Result
 {
     Step step = Step::None;
-    int top = 0;    // the block's geometry after the step
+    int top = 0; // the block's geometry after the step
     int height = 0;
     QList<Writes> posts;
 };

@@ -116,10 +116,8 @@ QList<QRect> weekLines(const QSize &area)
 {
     const int W = area.width(), H = area.height();
     const QRect sunday = weekCell(7, area);
-    return {QRect(W / 2, 0, 1, H),
-            QRect(0, weekCell(5, area).top() - 1, W, 1),
-            QRect(0, weekCell(6, area).top() - 1, W, 1),
-            QRect(W / 2, sunday.top() - 1, sunday.width(), 1)};
+    return {QRect(W / 2, 0, 1, H), QRect(0, weekCell(5, area).top() - 1, W, 1),
+            QRect(0, weekCell(6, area).top() - 1, W, 1), QRect(W / 2, sunday.top() - 1, sunday.width(), 1)};
 }
 
 } // namespace CellGeometry

@@ -10,9 +10,9 @@
 // cell's single column (its width less 16) is what the user sees.
 namespace CellGeometry {
 
-constexpr int rowHeight = 18;     // title row and item rows alike
-constexpr int hiddenStrip = 16;   // cell width beyond the visible column
-constexpr int headerHeight = 20;  // the month view's strip of column names
+constexpr int rowHeight = 18;    // title row and item rows alike
+constexpr int hiddenStrip = 16;  // cell width beyond the visible column
+constexpr int headerHeight = 20; // the month view's strip of column names
 
 // --- month: 42 cells, six columns with Saturday over Sunday in the last ---
 
@@ -21,8 +21,14 @@ int monthPitchY(const QSize &area); // Q = H div 6
 // Cell n = 1..42.
 QRect monthCell(int n, const QSize &area);
 // Weekday column of cell n: 0 = Monday .. 6 = Sunday; week row 0..5.
-inline int monthWeekday(int n) { return (n - 1) % 7; }
-inline int monthWeekRow(int n) { return (n - 1) / 7; }
+inline int monthWeekday(int n)
+{
+    return (n - 1) % 7;
+}
+inline int monthWeekRow(int n)
+{
+    return (n - 1) / 7;
+}
 
 // The one-pixel black lines that do not depend on the cells' contents:
 // the five week row lines, the line over each Sunday, and the column lines

@@ -13,8 +13,7 @@ CellsView::CellsView(TDataModule2 &data, ViewState &state, QWidget *parent)
     : QWidget(parent)
     , m_data(data)
     , m_state(state)
-{
-}
+{ }
 
 ItemCellList *CellsView::addCell(QWidget *area, const RowPainter &painter)
 {

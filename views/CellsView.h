@@ -45,7 +45,7 @@ public:
 
 signals:
     void openItemRequested(qint64 itemNo); // double click on a selected item
-    void newAppointmentRequested();       // double click with no item selected
+    void newAppointmentRequested();        // double click with no item selected
     // A click on a full cell's "+N more" mark: the whole day is wanted, in
     // the day view. The click has selected the day already.
     void dayViewRequested(const QDate &date);

@@ -6,26 +6,29 @@
 // mapping between times of day and block edges.
 namespace DayGeometry {
 
-constexpr int rowHeight = 19;       // one half-hour row
+constexpr int rowHeight = 19; // one half-hour row
 constexpr int rowCount = 48;
-constexpr int gridHeight = 912;     // 48 rows
-constexpr int contentHeight = 930;  // the scrolled content, margin included
+constexpr int gridHeight = 912;    // 48 rows
+constexpr int contentHeight = 930; // the scrolled content, margin included
 constexpr int hourHeight = 38;
 constexpr int rulerWidth = 55;
 constexpr int scrollBarWidth = 16;
 constexpr int stripRowHeight = 18;
-constexpr int blockGap = 3;         // between blocks that share a slot
+constexpr int blockGap = 3;          // between blocks that share a slot
 constexpr int minimumBlockWidth = 8; // narrower blocks could not be seen or grabbed
-constexpr int edgeZone = 4;         // resize zone at a block's top and bottom
-constexpr int lastRowLimit = 893;   // an edge beyond it stands for the end of the day
-constexpr int initialScroll = 367;  // shows 09:30 at the top once rounded to whole rows
+constexpr int edgeZone = 4;          // resize zone at a block's top and bottom
+constexpr int lastRowLimit = 893;    // an edge beyond it stands for the end of the day
+constexpr int initialScroll = 367;   // shows 09:30 at the top once rounded to whole rows
 
 // Top of a block starting at `start`: rounded down to its half hour.
 int blockTop(const QTime &start);
 // Bottom of a block ending at `end`: rounded up to the next half hour.
 int blockBottom(const QTime &end);
 // Top edge of row r (the row's first pixel is one below it).
-inline int rowTop(int row) { return rowHeight * row - 1; }
+inline int rowTop(int row)
+{
+    return rowHeight * row - 1;
+}
 
 // The row under a grid y, kept within 0..47.
 int rowAt(int y);

@@ -14,8 +14,8 @@ public:
     {
         QColor workColor = QColor(153, 204, 255); // options "48"
         QColor offColor = Qt::white;              // options "47"
-        int workStart = 16;                        // options "42": first working row
-        int workEnd = 34;                          // options "43": first row after work
+        int workStart = 16;                       // options "42": first working row
+        int workEnd = 34;                         // options "43": first row after work
         bool workingDay = true;
     };
 

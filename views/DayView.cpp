@@ -711,8 +711,7 @@ void DayView::onBlockDragged(DayBlock *b, int y)
     b->setExtent(QRect(b->x(), result.top, b->width(), result.height));
     m_grid->update();
     writeDragStep(no, result.posts);
-    const bool bottomStep =
-        result.step == BlockDrag::Step::GrowBottom || result.step == BlockDrag::Step::ShrinkBottom;
+    const bool bottomStep = result.step == BlockDrag::Step::GrowBottom || result.step == BlockDrag::Step::ShrinkBottom;
     if (bottomStep && b->extent().height() == 0)
         b->setExtent(QRect(b->x(), b->y(), b->width(), rowHeight));
     renewLabel(b);

@@ -105,12 +105,12 @@ public:
     int gridWidth() const;
 
 signals:
-    void newAppointmentRequested();           // double click on the grid
-    void openItemRequested(qint64 itemNo);    // double click on a block; Table50 is on the item
+    void newAppointmentRequested();                                  // double click on the grid
+    void openItemRequested(qint64 itemNo);                           // double click on a block; Table50 is on the item
     void blockMenuRequested(qint64 itemNo, const QPoint &globalPos); // right click on a block
     void captionChanged(const QString &caption);
     void selectionChanged(int startRow, int endRow); // the selected half-hour rows, start <= end
-    void storeError(const QString &message);  // a post failed; the store's own text
+    void storeError(const QString &message);         // a post failed; the store's own text
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -193,8 +193,8 @@ private:
     bool m_selecting = false;
 
     BlockDrag::State m_drag;
-    bool m_dragStepped = false;     // a drag step ran since the last press
+    bool m_dragStepped = false; // a drag step ran since the last press
     bool m_afterDoubleClick = false;
-    QTimer m_clickTimer;            // a single click waits out the double-click time
+    QTimer m_clickTimer; // a single click waits out the double-click time
     qint64 m_clickedNo = 0;
 };

@@ -15,9 +15,9 @@ public:
     virtual int selectionStartRow() const = 0;
     virtual int selectionEndRow() const = 0;
 
-    virtual bool isShowing() const = 0;             // the day view is the current view
-    virtual void addBlock(qint64 itemNo) = 0;       // a block for the item (a row of Table46)
+    virtual bool isShowing() const = 0;       // the day view is the current view
+    virtual void addBlock(qint64 itemNo) = 0; // a block for the item (a row of Table46)
     virtual void removeAllBlocks() = 0;
     virtual void relayoutBlocks() = 0;
-    virtual void rebuild() = 0;                     // all-day strip, day list and blocks anew
+    virtual void rebuild() = 0; // all-day strip, day list and blocks anew
 };

@@ -213,8 +213,8 @@ void ItemCellList::mousePressEvent(QMouseEvent *event)
 
 void ItemCellList::mouseReleaseEvent(QMouseEvent *event)
 {
-    const bool onMark = m_pressedOnMark && event->button() == Qt::LeftButton
-                        && moreMarkRect().contains(event->position().toPoint());
+    const bool onMark =
+        m_pressedOnMark && event->button() == Qt::LeftButton && moreMarkRect().contains(event->position().toPoint());
     m_pressedOnMark = false;
     // The day is selected first, so the mark's day is the navigator's.
     emit mouseReleased(event->button());

@@ -10,8 +10,7 @@ ItemRow::Fields::Fields(const Cursor &cursor)
     , T(cursor.field(QStringLiteral("T")))
     , R(cursor.field(QStringLiteral("R")))
     , Re(cursor.field(QStringLiteral("Re")))
-{
-}
+{ }
 
 ItemRow ItemRow::fromCursor(const Cursor &cursor)
 {

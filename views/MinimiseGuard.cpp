@@ -9,13 +9,17 @@ void MinimiseGuard::install(QDialog *dialog)
     dialog->installEventFilter(new MinimiseGuard(dialog));
 }
 
-MinimiseGuard::MinimiseGuard(QDialog *dialog) : QObject(dialog), m_dialog(dialog) {}
+MinimiseGuard::MinimiseGuard(QDialog *dialog)
+    : QObject(dialog)
+    , m_dialog(dialog)
+{ }
 
 bool MinimiseGuard::eventFilter(QObject *watched, QEvent *event)
 {
     // After the state change has run its course, or the window manager
     // undoes the undo.
-    if (watched == m_dialog && event->type() == QEvent::WindowStateChange && (m_dialog->windowState() & Qt::WindowMinimized))
+    if (watched == m_dialog && event->type() == QEvent::WindowStateChange
+        && (m_dialog->windowState() & Qt::WindowMinimized))
         QTimer::singleShot(0, this, &MinimiseGuard::undoMinimise);
     return false;
 }

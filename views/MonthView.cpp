@@ -153,8 +153,8 @@ MonthHeaderStrip::MonthHeaderStrip(QWidget *parent)
 
 QStringList MonthHeaderStrip::captions()
 {
-    return {QStringLiteral("Monday"), QStringLiteral("Tuesday"), QStringLiteral("Wednesday"),
-            QStringLiteral("Thursday"), QStringLiteral("Friday"), QStringLiteral("Sat/Sun")};
+    return {QStringLiteral("Monday"),   QStringLiteral("Tuesday"), QStringLiteral("Wednesday"),
+            QStringLiteral("Thursday"), QStringLiteral("Friday"),  QStringLiteral("Sat/Sun")};
 }
 
 void MonthHeaderStrip::paintEvent(QPaintEvent *)

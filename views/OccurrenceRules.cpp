@@ -26,8 +26,7 @@ struct DateParts
 DateParts partsOf(const QDate &date)
 {
     static const char *const weekdayFields[] = {"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"};
-    return {FilterLiterals::date(date), QString::number(date.day()),
-            QString::number(date.month()),
+    return {FilterLiterals::date(date), QString::number(date.day()), QString::number(date.month()),
             QLatin1String(weekdayFields[(date.dayOfWeek() + 6) % 7])};
 }
 
@@ -50,19 +49,17 @@ void apply(Cursor &cursor, const QString &text)
 QString generalFilter(const QDate &date)
 {
     const DateParts p = partsOf(date);
-    return "S <='" + p.D + "'and E >= '" + p.D + "' and Ta<>'True' or Re = 'True' and  " + p.W
-        + " = 'True' and S < '" + p.D + "' or Re = 'True' and Ret='3' and D = '" + p.d
-        + "' and S < '" + p.D + "' or Re = 'True' and  D = '" + p.d + "' and M = '" + p.m
-        + "' and S < '" + p.D + "'";
+    return "S <='" + p.D + "'and E >= '" + p.D + "' and Ta<>'True' or Re = 'True' and  " + p.W + " = 'True' and S < '"
+        + p.D + "' or Re = 'True' and Ret='3' and D = '" + p.d + "' and S < '" + p.D + "' or Re = 'True' and  D = '"
+        + p.d + "' and M = '" + p.m + "' and S < '" + p.D + "'";
 }
 
 QString timedFilter(const QDate &date)
 {
     const DateParts p = partsOf(date);
     return "S ='" + p.D + "' and A <> 'True' and Md ='0' or Re = 'True' and  " + p.W
-        + " = 'True' and A <> 'True' and S < '" + p.D
-        + "' or Re = 'True' and Ret='3' and A <> 'True' and D = '" + p.d + "' and S < '" + p.D
-        + "' or Re = 'True' and  D = '" + p.d + "' and M = '" + p.m
+        + " = 'True' and A <> 'True' and S < '" + p.D + "' or Re = 'True' and Ret='3' and A <> 'True' and D = '" + p.d
+        + "' and S < '" + p.D + "' or Re = 'True' and  D = '" + p.d + "' and M = '" + p.m
         + "' and A <> 'True' and S < '" + p.D + "'";
 }
 
@@ -70,10 +67,9 @@ QString allDayFilter(const QDate &date)
 {
     const DateParts p = partsOf(date);
     return "S ='" + p.D + "' and A = 'True' or S <='" + p.D + "' and Md<>'0' and E >= '" + p.D
-        + "' and Ta<>'True' or Re = 'True' and  " + p.W + " = 'True' and A = 'True' and S < '"
-        + p.D + "' or Re = 'True' and Ret='3' and D = '" + p.d + "' and A = 'True' and S < '"
-        + p.D + "' or Re = 'True' and  D = '" + p.d + "' and M = '" + p.m
-        + "' and A = 'True' and S < '" + p.D + "'";
+        + "' and Ta<>'True' or Re = 'True' and  " + p.W + " = 'True' and A = 'True' and S < '" + p.D
+        + "' or Re = 'True' and Ret='3' and D = '" + p.d + "' and A = 'True' and S < '" + p.D
+        + "' or Re = 'True' and  D = '" + p.d + "' and M = '" + p.m + "' and A = 'True' and S < '" + p.D + "'";
 }
 
 namespace {
@@ -81,12 +77,11 @@ namespace {
 QString startsBetweenFilter(const QDate &date, const QString &t1, const QString &t2)
 {
     const DateParts p = partsOf(date);
-    return "S ='" + p.D + "' and Md ='0' and St >= '" + t1 + "' and St <= '" + t2
-        + "' or Re = 'True' and  " + p.W + " = 'True' and S < '" + p.D + "' and St >= '" + t1
-        + "' and St <= '" + t2 + "' or Re = 'True' and Ret='3' and D = '" + p.d + "' and S < '"
-        + p.D + "' and St >= '" + t1 + "' and St <= '" + t2 + "' or Re = 'True' and  D = '" + p.d
-        + "' and M = '" + p.m + "' and S < '" + p.D + "' and St >= '" + t1 + "' and St <= '" + t2
-        + "'";
+    return "S ='" + p.D + "' and Md ='0' and St >= '" + t1 + "' and St <= '" + t2 + "' or Re = 'True' and  " + p.W
+        + " = 'True' and S < '" + p.D + "' and St >= '" + t1 + "' and St <= '" + t2
+        + "' or Re = 'True' and Ret='3' and D = '" + p.d + "' and S < '" + p.D + "' and St >= '" + t1 + "' and St <= '"
+        + t2 + "' or Re = 'True' and  D = '" + p.d + "' and M = '" + p.m + "' and S < '" + p.D + "' and St >= '" + t1
+        + "' and St <= '" + t2 + "'";
 }
 
 } // namespace
@@ -101,24 +96,22 @@ QString lookAheadFilter(const QDate &date, const QTime &slotStart)
     const DateParts p = partsOf(date);
     const QString t1 = FilterLiterals::time(slotStart);
     const QString t2 = slotEnd(slotStart);
-    return "S ='" + p.D + "' and St >= '" + t1 + "' and Md ='0' and St <= '" + t2
-        + "' or Re = 'True' and  " + p.W + " = 'True' and St >= '" + t1 + "' and S < '" + p.D
-        + "' and St <= '" + t2 + "' or Re = 'True' and Ret='3' and D = '" + p.d + "' and St >= '"
-        + t1 + "' and S < '" + p.D + "' and St <= '" + t2 + "' or Re = 'True' and  D = '" + p.d
-        + "' and M = '" + p.m + "' and St >= '" + t1 + "' and S < '" + p.D + "' and St <= '" + t2
-        + "'";
+    return "S ='" + p.D + "' and St >= '" + t1 + "' and Md ='0' and St <= '" + t2 + "' or Re = 'True' and  " + p.W
+        + " = 'True' and St >= '" + t1 + "' and S < '" + p.D + "' and St <= '" + t2
+        + "' or Re = 'True' and Ret='3' and D = '" + p.d + "' and St >= '" + t1 + "' and S < '" + p.D + "' and St <= '"
+        + t2 + "' or Re = 'True' and  D = '" + p.d + "' and M = '" + p.m + "' and St >= '" + t1 + "' and S < '" + p.D
+        + "' and St <= '" + t2 + "'";
 }
 
 QString runningFilter(const QDate &date, const QTime &slotStart)
 {
     const DateParts p = partsOf(date);
     const QString t1 = FilterLiterals::time(slotStart);
-    return "S ='" + p.D + "' and Md ='0' and St < '" + t1 + "' and Et > '" + t1
-        + "' or Re = 'True' and  " + p.W + " = 'True' and S < '" + p.D + "' and St < '" + t1
-        + "' and Et > '" + t1 + "' or Re = 'True' and Ret='3' and D = '" + p.d + "' and S < '"
-        + p.D + "' and St < '" + t1 + "' and Et > '" + t1 + "' or Re = 'True' and  D = '" + p.d
-        + "' and M = '" + p.m + "' and S < '" + p.D + "' and St < '" + t1 + "' and Et > '" + t1
-        + "'";
+    return "S ='" + p.D + "' and Md ='0' and St < '" + t1 + "' and Et > '" + t1 + "' or Re = 'True' and  " + p.W
+        + " = 'True' and S < '" + p.D + "' and St < '" + t1 + "' and Et > '" + t1
+        + "' or Re = 'True' and Ret='3' and D = '" + p.d + "' and S < '" + p.D + "' and St < '" + t1 + "' and Et > '"
+        + t1 + "' or Re = 'True' and  D = '" + p.d + "' and M = '" + p.m + "' and S < '" + p.D + "' and St < '" + t1
+        + "' and Et > '" + t1 + "'";
 }
 
 QTime slotStart(int slot)

@@ -14,8 +14,7 @@ RowCanvas::RowCanvas(QPainter &painter, const QRect &row, QColor background, QCo
     , m_background(background)
     , m_text(text)
     , m_gap(gap)
-{
-}
+{ }
 
 void RowCanvas::fill()
 {

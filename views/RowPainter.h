@@ -13,14 +13,14 @@ class QPainter;
 // What a painter needs to know about the cell it paints into.
 struct CellContext
 {
-    QDate date;                      // the date the cell shows
-    QColor background = Qt::white;   // month cells: white, or grey for a neighbouring month
-    bool hasFocus = false;           // the cell has the keyboard focus
-    bool use24Hour = false;          // options "30", read by the cell at paint time
+    QDate date;                                   // the date the cell shows
+    QColor background = Qt::white;                // month cells: white, or grey for a neighbouring month
+    bool hasFocus = false;                        // the cell has the keyboard focus
+    bool use24Hour = false;                       // options "30", read by the cell at paint time
     QString selectedItemNo = QStringLiteral("0"); // the shared view state's SelectedItemNo
-    bool cursorEmpty = false;        // the cell's cursor holds no rows (one blank row is painted)
-    int columnPitch = 0;             // month column pitch P (month area width div 6)
-    int columnIndex = 0;             // month weekday column: Monday 0 .. Friday 4
+    bool cursorEmpty = false;                     // the cell's cursor holds no rows (one blank row is painted)
+    int columnPitch = 0;                          // month column pitch P (month area width div 6)
+    int columnIndex = 0;                          // month weekday column: Monday 0 .. Friday 4
 };
 
 // Line work in the coordinates of one row: L, T, R, B with R and B the
@@ -80,8 +80,7 @@ public:
     virtual ~RowPainter() = default;
 
     // row: the row rectangle; current: the row is the cell's current row.
-    void paint(QPainter &painter, const QRect &row, const ItemRow &item, bool current,
-               const CellContext &cell) const;
+    void paint(QPainter &painter, const QRect &row, const ItemRow &item, bool current, const CellContext &cell) const;
 
     static QColor selectionColor() { return QColor(49, 106, 197); }
 

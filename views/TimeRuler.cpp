@@ -57,7 +57,7 @@ void TimeRuler::paintEvent(QPaintEvent *)
         painter.setFont(hourFont);
         painter.drawText(QRect(0, top + 1, numberRight, 24), Qt::AlignRight | Qt::AlignTop, label.hour);
         painter.setFont(smallFont);
-        painter.drawText(QRect(numberRight + 2, top + 3, width() - numberRight - 2, 14),
-                         Qt::AlignLeft | Qt::AlignTop, label.minutes);
+        painter.drawText(QRect(numberRight + 2, top + 3, width() - numberRight - 2, 14), Qt::AlignLeft | Qt::AlignTop,
+                         label.minutes);
     }
 }

@@ -85,31 +85,31 @@ void CommandLineTest::badArguments_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("firstLine");
-    QTest::newRow("unknown option") << QStringList{"--agneda", "2024-05-01", "2024-05-02"}
+    QTest::newRow("unknown option") << QStringList {"--agneda", "2024-05-01", "2024-05-02"}
                                     << "daybrook: unknown option --agneda";
-    QTest::newRow("unknown short option") << QStringList{"-x"} << "daybrook: unknown option -x";
-    QTest::newRow("stray word") << QStringList{"agenda"} << "daybrook: unexpected argument agenda";
-    QTest::newRow("--home without a directory") << QStringList{"--home"} << "daybrook: --home needs a directory";
+    QTest::newRow("unknown short option") << QStringList {"-x"} << "daybrook: unknown option -x";
+    QTest::newRow("stray word") << QStringList {"agenda"} << "daybrook: unexpected argument agenda";
+    QTest::newRow("--home without a directory") << QStringList {"--home"} << "daybrook: --home needs a directory";
     QTest::newRow("--home followed by an option")
-        << QStringList{"--home", "--agenda", "2024-05-01", "2024-05-02"} << "daybrook: --home needs a directory";
-    QTest::newRow("--agenda without dates") << QStringList{"--agenda"}
-                                            << "daybrook: --agenda needs two dates, FROM and TO";
-    QTest::newRow("--agenda with one date") << QStringList{"--agenda", "2024-05-01"}
-                                            << "daybrook: --agenda needs two dates, FROM and TO";
+        << QStringList {"--home", "--agenda", "2024-05-01", "2024-05-02"} << "daybrook: --home needs a directory";
+    QTest::newRow("--agenda without dates")
+        << QStringList {"--agenda"} << "daybrook: --agenda needs two dates, FROM and TO";
+    QTest::newRow("--agenda with one date")
+        << QStringList {"--agenda", "2024-05-01"} << "daybrook: --agenda needs two dates, FROM and TO";
     // Each command reads only its own arguments: two of them together are
     // refused as such, not as an unknown argument of one of them.
     QTest::newRow("--print and --agenda")
-        << QStringList{"--print", "day", "2025-01-01", "--pdf", "a.pdf", "--agenda", "2025-01-01", "2025-01-02"}
+        << QStringList {"--print", "day", "2025-01-01", "--pdf", "a.pdf", "--agenda", "2025-01-01", "2025-01-02"}
         << "daybrook: --print and --agenda cannot be combined";
-    QTest::newRow("--agenda and --pdf") << QStringList{"--agenda", "2025-01-01", "2025-01-02", "--pdf", "a.pdf"}
+    QTest::newRow("--agenda and --pdf") << QStringList {"--agenda", "2025-01-01", "2025-01-02", "--pdf", "a.pdf"}
                                         << "daybrook: --agenda and --pdf cannot be combined";
-    QTest::newRow("--import and --export") << QStringList{"--import", "a.ics", "--export", "b.ics"}
+    QTest::newRow("--import and --export") << QStringList {"--import", "a.ics", "--export", "b.ics"}
                                            << "daybrook: --import and --export cannot be combined";
     QTest::newRow("--export and --print")
-        << QStringList{"--export", "b.ics", "--print", "week", "2025-01-01", "--pdf", "a.pdf"}
+        << QStringList {"--export", "b.ics", "--print", "week", "2025-01-01", "--pdf", "a.pdf"}
         << "daybrook: --export and --print cannot be combined";
     QTest::newRow("unknown option after --agenda")
-        << QStringList{"--agenda", "2024-05-01", "2024-05-02", "--verbose"} << "daybrook: unknown option --verbose";
+        << QStringList {"--agenda", "2024-05-01", "2024-05-02", "--verbose"} << "daybrook: unknown option --verbose";
 }
 
 void CommandLineTest::badArguments()
@@ -132,12 +132,15 @@ void CommandLineTest::commandsCheckTheirOwnArguments_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("line");
-    QTest::newRow("--import without a file") << QStringList{"--import"}
+    QTest::newRow("--import without a file")
+        << QStringList {"--import"}
         << "usage: daybrook [--home DIR] --import FILE.ics [--force] | --export FILE.ics [FROM TO]";
-    QTest::newRow("--import with a stray word") << QStringList{"--import", "a.ics", "now"} << "import: unknown argument: now";
-    QTest::newRow("--export with one date") << QStringList{"--export", "b.ics", "2025-01-01"}
-                                            << "export: give both FROM and TO (YYYY-MM-DD), or neither";
-    QTest::newRow("--print without --pdf") << QStringList{"--print", "day", "2025-01-01"}
+    QTest::newRow("--import with a stray word")
+        << QStringList {"--import", "a.ics", "now"} << "import: unknown argument: now";
+    QTest::newRow("--export with one date")
+        << QStringList {"--export", "b.ics", "2025-01-01"} << "export: give both FROM and TO (YYYY-MM-DD), or neither";
+    QTest::newRow("--print without --pdf")
+        << QStringList {"--print", "day", "2025-01-01"}
         << "usage: daybrook [--home DIR] --print day|week|month DATE --pdf FILE (DATE as YYYY-MM-DD)";
 }
 
@@ -166,10 +169,10 @@ void CommandLineTest::noDisplay_data()
         "daybrook: no display could be opened (the --agenda, --print, --import and --export commands need none)\n");
     QTest::newRow("the window, no X display") << "xcb" << QStringList() << 2 << noDisplay;
     QTest::newRow("the window, no platform of that name") << "nonesuch" << QStringList() << 2 << noDisplay;
-    QTest::newRow("--agenda") << "xcb" << QStringList{"--agenda", "2025-01-01", "2025-01-01"} << 0 << QString();
-    QTest::newRow("--print") << "xcb" << QStringList{"--print", "day", "2025-01-01", "--pdf", "day.pdf"} << 0
+    QTest::newRow("--agenda") << "xcb" << QStringList {"--agenda", "2025-01-01", "2025-01-01"} << 0 << QString();
+    QTest::newRow("--print") << "xcb" << QStringList {"--print", "day", "2025-01-01", "--pdf", "day.pdf"} << 0
                              << QString();
-    QTest::newRow("--export") << "xcb" << QStringList{"--export", "all.ics"} << 0 << QString();
+    QTest::newRow("--export") << "xcb" << QStringList {"--export", "all.ics"} << 0 << QString();
 }
 
 void CommandLineTest::noDisplay()
@@ -179,7 +182,7 @@ void CommandLineTest::noDisplay()
     QFETCH(int, exitCode);
     QFETCH(QString, err);
     {
-        TDataModule2 store{DataRoot(m_home->path())};
+        TDataModule2 store {DataRoot(m_home->path())};
         QVERIFY(store.startUp());
     }
     QProcessEnvironment changes;
@@ -205,10 +208,10 @@ void CommandLineTest::helpAndVersion_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("firstLine");
-    QTest::newRow("--help") << QStringList{"--help"} << "usage: daybrook [--home DIR]";
-    QTest::newRow("--help with --home") << QStringList{"--home", "/nonexistent", "--help"}
+    QTest::newRow("--help") << QStringList {"--help"} << "usage: daybrook [--home DIR]";
+    QTest::newRow("--help with --home") << QStringList {"--home", "/nonexistent", "--help"}
                                         << "usage: daybrook [--home DIR]";
-    QTest::newRow("--version") << QStringList{"--version"} << "Daybrook Planner " DAYBROOK_VERSION;
+    QTest::newRow("--version") << QStringList {"--version"} << "Daybrook Planner " DAYBROOK_VERSION;
 }
 
 void CommandLineTest::helpAndVersion()

@@ -56,9 +56,9 @@ void DesktopIntegrationTest::registerWritesTheProgramPath_data()
     QTest::newRow("dollar, backslash and percent are escaped")
         << QStringLiteral("/tmp/a$b\\c%d/daybrook") << QString()
         << QStringLiteral("Exec=\"/tmp/a\\\\$b\\\\\\\\c%%d/daybrook\"");
-    QTest::newRow("a data root of its own") << QStringLiteral("/opt/daybrook/bin/daybrook")
-                                            << QStringLiteral("/srv/planner")
-                                            << QStringLiteral("Exec=/opt/daybrook/bin/daybrook --home /srv/planner");
+    QTest::newRow("a data root of its own")
+        << QStringLiteral("/opt/daybrook/bin/daybrook") << QStringLiteral("/srv/planner")
+        << QStringLiteral("Exec=/opt/daybrook/bin/daybrook --home /srv/planner");
     QTest::newRow("a data root with a space and a quote")
         << QStringLiteral("/home/ann/My Apps/daybrook") << QStringLiteral("/home/ann/Ann's \"planner\"")
         << QStringLiteral("Exec=\"/home/ann/My Apps/daybrook\" --home \"/home/ann/Ann's \\\\\"planner\\\\\"\"");
@@ -131,7 +131,7 @@ void DesktopIntegrationTest::noPlaceForEntriesIsSilent()
 
 void DesktopIntegrationTest::everyHelpLinkLeadsToABundledPage()
 {
-    const QStringList required = {QStringLiteral("contents"), QStringLiteral("views"), QStringLiteral("items"),
+    const QStringList required = {QStringLiteral("contents"), QStringLiteral("views"),     QStringLiteral("items"),
                                   QStringLiteral("tasks"),    QStringLiteral("reminders"), QStringLiteral("calendars"),
                                   QStringLiteral("options"),  QStringLiteral("printing")};
     for (const QString &page : required)

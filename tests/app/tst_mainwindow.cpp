@@ -55,7 +55,7 @@ QString viewName(View view)
 void prepareHome(const QString &home, std::initializer_list<std::pair<int, QVariant>> options,
                  std::initializer_list<std::pair<int, QVariant>> folder = {})
 {
-    TDataModule2 dm{DataRoot(home)};
+    TDataModule2 dm {DataRoot(home)};
     QVERIFY(dm.startUp());
     QVERIFY(dm.options().change(options));
     Cursor &folders = dm.Table61();
@@ -111,8 +111,12 @@ private:
         for (View view : {View::Day, View::Week, View::Month}) {
             const QString name = viewName(view);
             TForm1::ViewHooks hooks;
-            hooks.build = [this, name](const QDate &date) { log.calls << name + " build " + date.toString(Qt::ISODate); };
-            hooks.datePicked = [this, name](const QDate &date) { log.calls << name + " pick " + date.toString(Qt::ISODate); };
+            hooks.build = [this, name](const QDate &date) {
+                log.calls << name + " build " + date.toString(Qt::ISODate);
+            };
+            hooks.datePicked = [this, name](const QDate &date) {
+                log.calls << name + " pick " + date.toString(Qt::ISODate);
+            };
             hooks.leave = [this, name] { log.calls << name + " leave"; };
             window.installView(view, new QWidget, hooks);
         }
@@ -228,9 +232,9 @@ void MainWindowTest::startsInOrder()
     run.program->addHiddenWindow([&](PlannerProgram &) { events << QStringLiteral("hidden window 2"); });
 
     QVERIFY(run.start());
-    QCOMPARE(events, QStringList({QStringLiteral("main window part, store open: 0"), QStringLiteral("configured"),
-                                  QStringLiteral("hidden window 1, main window shown: 1"),
-                                  QStringLiteral("hidden window 2")}));
+    QCOMPARE(events,
+             QStringList({QStringLiteral("main window part, store open: 0"), QStringLiteral("configured"),
+                          QStringLiteral("hidden window 1, main window shown: 1"), QStringLiteral("hidden window 2")}));
     // The folder's last view was built while the window was configured.
     QCOMPARE(run.log.calls, QStringList({QStringLiteral("day build 2025-03-09")}));
     QCOMPARE(run.window().windowTitle(), QStringLiteral("Daybrook Planner"));
@@ -271,28 +275,48 @@ void MainWindowTest::menusCarryTheirCaptions_data()
     QTest::addColumn<QStringList>("shortcuts"); // one per entry, "" for none
     const QString s = QStringLiteral("-");
     QTest::newRow("File") << 0 << QStringLiteral("&File ")
-                          << QStringList{QStringLiteral("New &Folder"), s, QStringLiteral("New &Calendar       "), s,
-                                         QStringLiteral("&Import iCalendar..."), QStringLiteral("&Export iCalendar..."), s,
-                                         QStringLiteral("&Print Preview"), s, QStringLiteral("&Minimize in sistem tray"),
-                                         QStringLiteral("E&xit")}
-                          << QStringList{"", "", "", "", "", "", "", "Ctrl+P", "", "", "Ctrl+Q"};
-    QTest::newRow("Actions") << 1 << QStringLiteral("&Actions")
-                             << QStringList{QStringLiteral("New &Appointment"), s, QStringLiteral("New All &Day Event"), s,
-                                            QStringLiteral("New &Recurring Appointment"), s, QStringLiteral("New &Task")}
-                             << QStringList{"Ctrl+N", "", "", "", "", "", "Ctrl+Shift+N"};
+                          << QStringList {QStringLiteral("New &Folder"),
+                                          s,
+                                          QStringLiteral("New &Calendar       "),
+                                          s,
+                                          QStringLiteral("&Import iCalendar..."),
+                                          QStringLiteral("&Export iCalendar..."),
+                                          s,
+                                          QStringLiteral("&Print Preview"),
+                                          s,
+                                          QStringLiteral("&Minimize in sistem tray"),
+                                          QStringLiteral("E&xit")}
+                          << QStringList {"", "", "", "", "", "", "", "Ctrl+P", "", "", "Ctrl+Q"};
+    QTest::newRow("Actions")
+        << 1 << QStringLiteral("&Actions")
+        << QStringList {QStringLiteral("New &Appointment"),           s, QStringLiteral("New All &Day Event"), s,
+                        QStringLiteral("New &Recurring Appointment"), s, QStringLiteral("New &Task")}
+        << QStringList {"Ctrl+N", "", "", "", "", "", "Ctrl+Shift+N"};
     QTest::newRow("View") << 2 << QStringLiteral("&View ")
-                          << QStringList{QStringLiteral("&Day                           "), s, QStringLiteral("&Week"), s,
-                                         QStringLiteral("&Month"), s, QStringLiteral("Go to &Today"),
-                                         QStringLiteral("&Back"), QStringLiteral("&Forward"), s,
-                                         QStringLiteral("Task&Pad View")}
-                          << QStringList{"Ctrl+1", "", "Ctrl+2", "", "Ctrl+3", "", "Ctrl+T", "Alt+Left", "Alt+Right", "", ""};
+                          << QStringList {QStringLiteral("&Day                           "),
+                                          s,
+                                          QStringLiteral("&Week"),
+                                          s,
+                                          QStringLiteral("&Month"),
+                                          s,
+                                          QStringLiteral("Go to &Today"),
+                                          QStringLiteral("&Back"),
+                                          QStringLiteral("&Forward"),
+                                          s,
+                                          QStringLiteral("Task&Pad View")}
+                          << QStringList {"Ctrl+1", "",         "Ctrl+2",    "", "Ctrl+3", "",
+                                          "Ctrl+T", "Alt+Left", "Alt+Right", "", ""};
     QTest::newRow("Tools") << 3 << QStringLiteral("&Tools ")
-                           << QStringList{QStringLiteral("&Options                   "), s, QStringLiteral("&Reminders")}
-                           << QStringList{"", "", ""};
-    QTest::newRow("Help") << 4 << QStringLiteral("&Help ")
-                          << QStringList{QStringLiteral("&Help Topics"), s, QStringLiteral("Tehnical &Support"),
-                                         QStringLiteral("Daybrook Planner &Web Site"), s, QStringLiteral("&About")}
-                          << QStringList{"F1", "", "", "", "", ""};
+                           << QStringList {QStringLiteral("&Options                   "), s,
+                                           QStringLiteral("&Reminders")}
+                           << QStringList {"", "", ""};
+    QTest::newRow("Help") << 4 << QStringLiteral("&Help ") << QStringList {QStringLiteral("&Help Topics"),
+                                                                           s,
+                                                                           QStringLiteral("Tehnical &Support"),
+                                                                           QStringLiteral("Daybrook Planner &Web Site"),
+                                                                           s,
+                                                                           QStringLiteral("&About")}
+                          << QStringList {"F1", "", "", "", "", ""};
 }
 
 void MainWindowTest::menusCarryTheirCaptions()
@@ -319,14 +343,14 @@ void MainWindowTest::trayMenuCarriesItsCaptions()
     QVERIFY(run.start());
     const QString s = QStringLiteral("-");
     QCOMPARE(captions(run.window().trayMenu()),
-             QStringList({QStringLiteral("Daybrook Planner"), s, QStringLiteral("Reminders"), QStringLiteral("Options"), s,
-                          QStringLiteral("Help"), s, QStringLiteral("New Event"), QStringLiteral("New Task"), s,
+             QStringList({QStringLiteral("Daybrook Planner"), s, QStringLiteral("Reminders"), QStringLiteral("Options"),
+                          s, QStringLiteral("Help"), s, QStringLiteral("New Event"), QStringLiteral("New Task"), s,
                           QStringLiteral("Exit")}));
     QMenu *taskPad = menuEntry(run.window().menuBar(), QStringLiteral("View "), QStringLiteral("TaskPad View"))->menu();
     QCOMPARE(captions(taskPad),
              QStringList({QStringLiteral("&All Tasks"), QStringLiteral("T&oday's Tasks"),
-                          QStringLiteral("Active Tasks for &Selected Days"), QStringLiteral("Tasks for &Next Seven Days"),
-                          QStringLiteral("O&verdue Tasks")}));
+                          QStringLiteral("Active Tasks for &Selected Days"),
+                          QStringLiteral("Tasks for &Next Seven Days"), QStringLiteral("O&verdue Tasks")}));
 }
 
 void MainWindowTest::configuresFromOptionsAndFolder()
@@ -542,7 +566,7 @@ void MainWindowTest::badFolderFieldsTakeTheirDefaults()
     QCOMPARE(window.navigator()->height(), navigatorHeight);
     QCOMPARE(window.navigator()->isVisible(), navigatorHeight > 0);
     QCOMPARE(window.rightPaneWidth(), rightPaneWidth);
-    QCOMPARE(run.taskPadViews, QList<int>{taskPadView});
+    QCOMPARE(run.taskPadViews, QList<int> {taskPadView});
 }
 
 void MainWindowTest::tallNavigatorGivesWayToALowWindow()
@@ -601,7 +625,8 @@ void MainWindowTest::choosingTheCurrentViewChangesNothing()
     QVERIFY(run.start());
     const QStringList before = run.log.calls;
     QTest::mouseClick(run.window().topBar()->viewButton(View::Day), Qt::LeftButton);
-    menuEntry(run.window().menuBar(), QStringLiteral("View "), QStringLiteral("Day                           "))->trigger();
+    menuEntry(run.window().menuBar(), QStringLiteral("View "), QStringLiteral("Day                           "))
+        ->trigger();
     QCOMPARE(run.log.calls, before);
     // The button stays pressed although the click toggled it.
     QCOMPARE(run.window().topBar()->pressedView(), View::Day);
@@ -615,8 +640,9 @@ void MainWindowTest::dayWeekDayLeavesAndBuildsEachOnce()
     run.log.calls.clear();
     run.window().showView(View::Week);
     run.window().showView(View::Day);
-    QCOMPARE(run.log.calls, QStringList({QStringLiteral("day leave"), QStringLiteral("week build 2025-03-09"),
-                                         QStringLiteral("week leave"), QStringLiteral("day build 2025-03-09")}));
+    QCOMPARE(run.log.calls,
+             QStringList({QStringLiteral("day leave"), QStringLiteral("week build 2025-03-09"),
+                          QStringLiteral("week leave"), QStringLiteral("day build 2025-03-09")}));
 }
 
 void MainWindowTest::datePicksAndStepsRebuildTheCurrentView()
@@ -635,9 +661,10 @@ void MainWindowTest::datePicksAndStepsRebuildTheCurrentView()
     QCOMPARE(window.shownDate(), QDate(2025, 3, 9));
     QCOMPARE(window.navigator()->date(), QDate(2025, 3, 9));
 
-    QCOMPARE(run.log.calls, QStringList({QStringLiteral("day pick 2025-01-31"), QStringLiteral("day leave"),
-                                         QStringLiteral("month build 2025-01-31"), QStringLiteral("month pick 2025-02-28"),
-                                         QStringLiteral("month pick 2025-03-09")}));
+    QCOMPARE(run.log.calls,
+             QStringList({QStringLiteral("day pick 2025-01-31"), QStringLiteral("day leave"),
+                          QStringLiteral("month build 2025-01-31"), QStringLiteral("month pick 2025-02-28"),
+                          QStringLiteral("month pick 2025-03-09")}));
 }
 
 void MainWindowTest::captionsFollowTheView_data()
@@ -847,7 +874,7 @@ void MainWindowTest::exitStoresPlacementAndClosesTheStore()
     QVERIFY(!run.dm().Table61().isOpen());
     QVERIFY(!run.dm().Table60().isOpen());
 
-    TDataModule2 reopened{DataRoot(m_home->path())};
+    TDataModule2 reopened {DataRoot(m_home->path())};
     QVERIFY(reopened.startUp());
     QCOMPARE(reopened.options().intField(12), 140);
     QCOMPARE(reopened.options().intField(15), 660);
@@ -925,7 +952,7 @@ void MainWindowTest::shortcutsReachTheirCommands()
     } else if (effect == "help") {
         QVERIFY(window.helpWindow() && window.helpWindow()->isVisible());
     } else {
-        QCOMPARE(seen, QStringList{effect});
+        QCOMPARE(seen, QStringList {effect});
     }
     Clock::setNowForTesting(QDateTime());
 }

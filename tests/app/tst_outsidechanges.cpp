@@ -126,9 +126,10 @@ void OutsideChangesTest::anotherProgramsWritesShowEverywhere()
     const QString calendar = store.table(1).filePath();
 
     // A selected block keeps its selection through another program's change.
-    QVERIFY(runOutside(calendar, "INSERT INTO items (Subject, S, E, Md, St, Et, T, R, Re, Ta) VALUES "
-                                 "('Standup', '2025-03-12', '2025-03-12', '0', '09:00:00', '09:30:00', 0, 0, 0, 0)"));
-    QTRY_COMPARE_WITH_TIMEOUT(blockSubjects(day), QStringList{"Standup"}, noticeMilliseconds);
+    QVERIFY(runOutside(calendar,
+                       "INSERT INTO items (Subject, S, E, Md, St, Et, T, R, Re, Ta) VALUES "
+                       "('Standup', '2025-03-12', '2025-03-12', '0', '09:00:00', '09:30:00', 0, 0, 0, 0)"));
+    QTRY_COMPARE_WITH_TIMEOUT(blockSubjects(day), QStringList {"Standup"}, noticeMilliseconds);
 
     // Inserted: an appointment, a task and an item whose reminder is due
     // in the next minute.
@@ -140,8 +141,8 @@ void OutsideChangesTest::anotherProgramsWritesShowEverywhere()
                        "('Dentist', '2025-03-12', '2025-03-12', '0', '08:15:00', '09:00:00', 0, 1, "
                        "'2025-03-12', '08:01:00', 0, 0)"));
     QTRY_COMPARE_WITH_TIMEOUT(blockSubjects(day).size(), 3, noticeMilliseconds);
-    QCOMPARE(blockSubjects(day), (QStringList{"Dentist", "Lunch", "Standup"}));
-    QCOMPARE(taskSubjects(pad), QStringList{"Call the bank"});
+    QCOMPARE(blockSubjects(day), (QStringList {"Dentist", "Lunch", "Standup"}));
+    QCOMPARE(taskSubjects(pad), QStringList {"Call the bank"});
     QVERIFY(cursorSubjects(store.Table48()).contains("Dentist"));
 
     // The reminder rings at its minute, by the reminders window's own timer.
@@ -154,15 +155,16 @@ void OutsideChangesTest::anotherProgramsWritesShowEverywhere()
     window.showView(TForm1::View::Week);
     Cursor &wednesday = store.table(3);
     QCOMPARE(cursorSubjects(wednesday).size(), 3); // Standup, Dentist, Lunch
-    QVERIFY(runOutside(calendar, "UPDATE items SET Subject = 'Lunch with Ann' WHERE Subject = 'Lunch';"
-                                 "UPDATE items SET C = 1, Subject = 'Called the bank' WHERE Subject = 'Call the bank';"
-                                 "DELETE FROM items WHERE Subject = 'Standup'"));
+    QVERIFY(runOutside(calendar,
+                       "UPDATE items SET Subject = 'Lunch with Ann' WHERE Subject = 'Lunch';"
+                       "UPDATE items SET C = 1, Subject = 'Called the bank' WHERE Subject = 'Call the bank';"
+                       "DELETE FROM items WHERE Subject = 'Standup'"));
     QTRY_VERIFY_WITH_TIMEOUT(cursorSubjects(wednesday).contains("Lunch with Ann"), noticeMilliseconds);
     QVERIFY(!cursorSubjects(wednesday).contains("Standup"));
     auto *week = qobject_cast<WeekView *>(window.viewWidget(TForm1::View::Week));
     QVERIFY(week);
     QCOMPARE(week->cell(2)->rowCount(), 2); // Dentist, Lunch with Ann
-    QCOMPARE(taskSubjects(pad), QStringList{"Called the bank"});
+    QCOMPARE(taskSubjects(pad), QStringList {"Called the bank"});
     QVERIFY(pad->list()->rows().front().completed);
 
     // And the month view: 12 March is the 17th cell from Monday 24 February.
@@ -177,7 +179,7 @@ void OutsideChangesTest::anotherProgramsWritesShowEverywhere()
 
     // Back in the day view, the day shows what is left.
     window.showView(TForm1::View::Day);
-    QCOMPARE(blockSubjects(day), QStringList{"Lunch with Ann"});
+    QCOMPARE(blockSubjects(day), QStringList {"Lunch with Ann"});
     QVERIFY2(messages.isEmpty(), qPrintable(messages.join('\n')));
     Clock::setNowForTesting(QDateTime());
 }

@@ -125,8 +125,8 @@ void ShellRulesTest::caption_data()
     QTest::newRow("day: long date") << View::Day << QDate(2025, 3, 9) << QStringLiteral("Sunday, March 9, 2025");
     QTest::newRow("week of a Sunday starts the Monday before")
         << View::Week << QDate(2025, 3, 9) << QStringLiteral("March 03 - March 09");
-    QTest::newRow("week of a Monday starts that day") << View::Week << QDate(2025, 3, 10)
-                                                      << QStringLiteral("March 10 - March 16");
+    QTest::newRow("week of a Monday starts that day")
+        << View::Week << QDate(2025, 3, 10) << QStringLiteral("March 10 - March 16");
     QTest::newRow("week across two months") << View::Week << QDate(2025, 5, 1) << QStringLiteral("April 28 - May 04");
     QTest::newRow("month") << View::Month << QDate(2025, 2, 28) << QStringLiteral("February 2025");
     QTest::newRow("no view, no caption") << View::None << QDate(2025, 2, 28) << QString();
@@ -153,7 +153,8 @@ void ShellRulesTest::restoredBounds_data()
         << QRect(1500, 100, 800, 600) << one << QRect(0, 0, 800, 600);
     QTest::newRow("only a sliver visible: moved") << QRect(1260, 1000, 800, 600) << one << QRect(0, 0, 800, 600);
     QTest::newRow("blank size: the initial size") << QRect(100, 60, 0, 0) << one << QRect(100, 60, 814, 687);
-    QTest::newRow("no screens known: as stored") << QRect(-5000, 0, 800, 600) << QList<QRect>() << QRect(-5000, 0, 800, 600);
+    QTest::newRow("no screens known: as stored")
+        << QRect(-5000, 0, 800, 600) << QList<QRect>() << QRect(-5000, 0, 800, 600);
 }
 
 void ShellRulesTest::restoredBounds()

@@ -111,16 +111,15 @@ void ViewsWindowTest::backAndForward_data()
     QTest::addColumn<QDate>("navigator");
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QDate>("firstShown"); // MonthFirstDate or WeekFirstDate after the step
-    QTest::newRow("month forward from 31 January") << int(View::Month) << 1 << QDate(2025, 2, 28)
-                                                   << "February 2025" << QDate(2025, 1, 27);
-    QTest::newRow("month back from 31 January") << int(View::Month) << -1 << QDate(2024, 12, 31) << "December 2024"
-                                                << QDate(2024, 11, 25);
+    QTest::newRow("month forward from 31 January")
+        << int(View::Month) << 1 << QDate(2025, 2, 28) << "February 2025" << QDate(2025, 1, 27);
+    QTest::newRow("month back from 31 January")
+        << int(View::Month) << -1 << QDate(2024, 12, 31) << "December 2024" << QDate(2024, 11, 25);
     QTest::newRow("week forward") << int(View::Week) << 1 << QDate(2025, 2, 7) << "February 03 - February 09"
                                   << QDate(2025, 2, 3);
-    QTest::newRow("week back across two months") << int(View::Week) << -1 << QDate(2025, 1, 24)
-                                                 << "January 20 - January 26" << QDate(2025, 1, 20);
-    QTest::newRow("day back") << int(View::Day) << -1 << QDate(2025, 1, 30) << "Thursday, January 30, 2025"
-                              << QDate();
+    QTest::newRow("week back across two months")
+        << int(View::Week) << -1 << QDate(2025, 1, 24) << "January 20 - January 26" << QDate(2025, 1, 20);
+    QTest::newRow("day back") << int(View::Day) << -1 << QDate(2025, 1, 30) << "Thursday, January 30, 2025" << QDate();
 }
 
 void ViewsWindowTest::backAndForward()

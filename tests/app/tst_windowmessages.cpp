@@ -116,9 +116,11 @@ void WindowMessagesTest::reminderMessagesOpenAboveTheRemindersWindow_data()
 {
     QTest::addColumn<QString>("cause");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("snooze of 75 minutes") << "snooze" << "Enter a whole number of minutes from 0 to 59.";
+    QTest::newRow("snooze of 75 minutes") << "snooze"
+                                          << "Enter a whole number of minutes from 0 to 59.";
     QTest::newRow("missing sound file")
-        << "sound" << "The reminder sound %1gone.wav cannot be played: the file does not exist or cannot be read.";
+        << "sound"
+        << "The reminder sound %1gone.wav cannot be played: the file does not exist or cannot be read.";
 }
 
 void WindowMessagesTest::reminderMessagesOpenAboveTheRemindersWindow()

@@ -41,7 +41,7 @@ int main(int argc, char **argv)
     Clock::setNowForTesting(QDateTime(QDate(2024, 5, 8), QTime(12, 0)));
 
     TempHome home;
-    TDataModule2 data{DataRoot(home.path())};
+    TDataModule2 data {DataRoot(home.path())};
     if (!data.startUp())
         return 1;
     TForm3 form(data);

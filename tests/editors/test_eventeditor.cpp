@@ -195,7 +195,7 @@ void TestEventEditor::startStore()
     m_form = std::make_unique<TForm3>(*m_data, &m_dayView);
     m_messages.clear();
     m_form->setMessageReporter([this](QWidget *, TForm3::MessageKind kind, const QString &text) {
-        m_messages << Message{kind, text};
+        m_messages << Message {kind, text};
     });
 }
 
@@ -274,8 +274,9 @@ void TestEventEditor::windowAndLayout()
     // A title bar without buttons.
     const Qt::WindowFlags flags = m_form->windowFlags();
     QVERIFY(flags & Qt::WindowTitleHint);
-    QVERIFY(!(flags & (Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint
-                       | Qt::WindowSystemMenuHint)));
+    QVERIFY(!(flags
+              & (Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint
+                 | Qt::WindowSystemMenuHint)));
     QCOMPARE(m_form->windowType(), Qt::Dialog);
     QCOMPARE(m_form->notesBox()->y(), 256);
     QCOMPARE(m_form->okButton()->y(), 368);
@@ -382,11 +383,16 @@ void TestEventEditor::commands_data()
     QTest::addColumn<QString>("startTime");
     QTest::addColumn<QString>("endTime");
 
-    QTest::newRow("appointment, rows 16-17") << 0 << 16 << 17 << false << "8:00 AM" << "9:00 AM";
-    QTest::newRow("appointment, reminder by default") << 0 << 16 << 16 << true << "8:00 AM" << "8:30 AM";
-    QTest::newRow("appointment to the day's end") << 0 << 46 << 47 << false << "11:00 PM" << "11:55 PM";
-    QTest::newRow("all-day event") << 1 << 18 << 19 << true << "9:00 AM" << "10:00 AM";
-    QTest::newRow("recurring appointment") << 2 << 20 << 20 << false << "10:00 AM" << "10:30 AM";
+    QTest::newRow("appointment, rows 16-17") << 0 << 16 << 17 << false << "8:00 AM"
+                                             << "9:00 AM";
+    QTest::newRow("appointment, reminder by default") << 0 << 16 << 16 << true << "8:00 AM"
+                                                      << "8:30 AM";
+    QTest::newRow("appointment to the day's end") << 0 << 46 << 47 << false << "11:00 PM"
+                                                  << "11:55 PM";
+    QTest::newRow("all-day event") << 1 << 18 << 19 << true << "9:00 AM"
+                                   << "10:00 AM";
+    QTest::newRow("recurring appointment") << 2 << 20 << 20 << false << "10:00 AM"
+                                           << "10:30 AM";
 }
 
 void TestEventEditor::commands()
@@ -401,8 +407,7 @@ void TestEventEditor::commands()
     setOption(1, defaultReminder);
     m_dayView.start = startRow;
     m_dayView.end = endRow;
-    void (TForm3::*commands[])() = {&TForm3::newAppointment, &TForm3::newAllDayEvent,
-                                    &TForm3::newRecurringAppointment};
+    void (TForm3::*commands[])() = {&TForm3::newAppointment, &TForm3::newAllDayEvent, &TForm3::newRecurringAppointment};
     openNew(commands[command]);
 
     Cursor &row = m_data->Table50();
@@ -440,8 +445,12 @@ void TestEventEditor::commands()
 
 void TestEventEditor::newAppointmentDropsTheOpenEdit()
 {
-    const qint64 no = addItem({{"Subject", "Dentist"}, {"S", wednesday}, {"E", wednesday}, {"Md", "0"},
-                               {"St", QTime(9, 0)}, {"Et", QTime(10, 0)}});
+    const qint64 no = addItem({{"Subject", "Dentist"},
+                               {"S", wednesday},
+                               {"E", wednesday},
+                               {"Md", "0"},
+                               {"St", QTime(9, 0)},
+                               {"Et", QTime(10, 0)}});
     openItem(no);
     click(m_form->allDayToggle()); // written at once into the edit
     m_form->newAppointment();
@@ -460,8 +469,14 @@ void TestEventEditor::openingFillsFromTheRow_data()
     QTest::addColumn<QString>("endTime");
     QTest::addColumn<QString>("firstEntry");
     QTest::addColumn<QString>("lastEntry");
-    QTest::newRow("12-hour clock") << false << "9:00 AM" << "1:30 PM" << "12:00 AM" << "11:30 PM";
-    QTest::newRow("24-hour clock") << true << "09:00" << "13:30" << "00:00" << "23:30";
+    QTest::newRow("12-hour clock") << false << "9:00 AM"
+                                   << "1:30 PM"
+                                   << "12:00 AM"
+                                   << "11:30 PM";
+    QTest::newRow("24-hour clock") << true << "09:00"
+                                   << "13:30"
+                                   << "00:00"
+                                   << "23:30";
 }
 
 void TestEventEditor::openingFillsFromTheRow()
@@ -473,9 +488,18 @@ void TestEventEditor::openingFillsFromTheRow()
     QFETCH(QString, lastEntry);
 
     setOption(30, use24Hour);
-    const qint64 no = addItem({{"Subject", "Review"}, {"Loc", "Room 4"}, {"N", "bring notes"}, {"S", wednesday},
-                               {"E", wednesday}, {"Md", "0"}, {"St", QTime(9, 0)}, {"Et", QTime(13, 30)},
-                               {"T", 5}, {"R", true}, {"Tr", "2"}, {"Tm", "hour(s)"}});
+    const qint64 no = addItem({{"Subject", "Review"},
+                               {"Loc", "Room 4"},
+                               {"N", "bring notes"},
+                               {"S", wednesday},
+                               {"E", wednesday},
+                               {"Md", "0"},
+                               {"St", QTime(9, 0)},
+                               {"Et", QTime(13, 30)},
+                               {"T", 5},
+                               {"R", true},
+                               {"Tr", "2"},
+                               {"Tm", "hour(s)"}});
     openItem(no);
     QCOMPARE(m_data->Table50().state(), Cursor::State::Edit);
     QCOMPARE(m_form->subjectBox()->text(), QString("Review"));
@@ -499,8 +523,8 @@ void TestEventEditor::openingFillsFromTheRow()
 void TestEventEditor::defaultLeadWhenUnitBlank()
 {
     setOption(2, 3);
-    const qint64 no = addItem({{"S", wednesday}, {"E", wednesday}, {"Md", "0"}, {"St", QTime(9, 0)},
-                               {"Et", QTime(10, 0)}});
+    const qint64 no =
+        addItem({{"S", wednesday}, {"E", wednesday}, {"Md", "0"}, {"St", QTime(9, 0)}, {"Et", QTime(10, 0)}});
     openItem(no);
     QCOMPARE(m_form->leadBox()->text(), QString("15"));
     QCOMPARE(m_form->unitLabel()->text(), QString("minute(s)"));
@@ -508,8 +532,15 @@ void TestEventEditor::defaultLeadWhenUnitBlank()
 
 void TestEventEditor::boxesOpeningDoesNotFillKeepTheirText()
 {
-    const qint64 timed = addItem({{"S", wednesday}, {"E", wednesday}, {"Md", "0"}, {"St", QTime(14, 0)},
-                                  {"Et", QTime(15, 0)}, {"Re", true}, {"Ret", "3"}, {"D", "12"}, {"M", "7"}});
+    const qint64 timed = addItem({{"S", wednesday},
+                                  {"E", wednesday},
+                                  {"Md", "0"},
+                                  {"St", QTime(14, 0)},
+                                  {"Et", QTime(15, 0)},
+                                  {"Re", true},
+                                  {"Ret", "3"},
+                                  {"D", "12"},
+                                  {"M", "7"}});
     const qint64 allDay = addItem({{"S", wednesday}, {"E", wednesday}, {"Md", "0"}, {"A", true}});
     openItem(timed);
     click(m_form->cancelButton());
@@ -582,13 +613,20 @@ void TestEventEditor::saveMessagesKeepTheDialogOpen_data()
     QTest::addColumn<QString>("box");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("message");
-    QTest::newRow("start time no time") << "startTimeBox" << "noonish"
+    QTest::newRow("start time no time") << "startTimeBox"
+                                        << "noonish"
                                         << "You must specify a valid date and/or time.";
-    QTest::newRow("lead abc, reminder off") << "leadBox" << "abc" << "The duration you entered is not valid.";
-    QTest::newRow("lead 75 minutes") << "leadBox" << "75" << "The duration you entered is not valid.";
-    QTest::newRow("pattern day box no number, recurring")
-        << "monthlyDayBox" << "x" << "The recurrence pattern is not valid.";
-    QTest::newRow("end before start") << "endTimeBox" << "7:00 AM"
+    QTest::newRow("lead abc, reminder off") << "leadBox"
+                                            << "abc"
+                                            << "The duration you entered is not valid.";
+    QTest::newRow("lead 75 minutes") << "leadBox"
+                                     << "75"
+                                     << "The duration you entered is not valid.";
+    QTest::newRow("pattern day box no number, recurring") << "monthlyDayBox"
+                                                          << "x"
+                                                          << "The recurrence pattern is not valid.";
+    QTest::newRow("end before start") << "endTimeBox"
+                                      << "7:00 AM"
                                       << "The End time you entered occurs before the Start time";
 }
 
@@ -629,8 +667,10 @@ void TestEventEditor::textBeyondCapacityIsKeptAndRefused_data()
     QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("box");
     QTest::addColumn<int>("capacity");
-    QTest::newRow("subject") << "Subject" << "subjectBox" << 150;
-    QTest::newRow("location") << "Loc" << "locationBox" << 100;
+    QTest::newRow("subject") << "Subject"
+                             << "subjectBox" << 150;
+    QTest::newRow("location") << "Loc"
+                              << "locationBox" << 100;
 }
 
 // Another program wrote a value longer than the field's capacity. Opening
@@ -683,8 +723,14 @@ void TestEventEditor::textBeyondCapacityIsKeptAndRefused()
 // empty; a minute lead then reminds at 00:00 of its date.
 void TestEventEditor::reopenedAllDayEventWithMinuteLeadSaves()
 {
-    const qint64 no = addItem({{"Subject", "Holiday"}, {"S", wednesday}, {"E", wednesday}, {"Md", "0"},
-                               {"A", true}, {"R", true}, {"Tr", "15"}, {"Tm", "minute(s)"}});
+    const qint64 no = addItem({{"Subject", "Holiday"},
+                               {"S", wednesday},
+                               {"E", wednesday},
+                               {"Md", "0"},
+                               {"A", true},
+                               {"R", true},
+                               {"Tr", "15"},
+                               {"Tm", "minute(s)"}});
     openItem(no);
     QVERIFY(m_form->startTimeBox()->text().isEmpty());
     click(m_form->okButton());
@@ -698,10 +744,18 @@ void TestEventEditor::reopenedAllDayEventWithMinuteLeadSaves()
 
 void TestEventEditor::itemDeletedUnderTheDialog()
 {
-    const qint64 first = addItem({{"Subject", "first"}, {"S", wednesday}, {"E", wednesday}, {"Md", "0"},
-                                  {"St", QTime(9, 0)}, {"Et", QTime(10, 0)}});
-    const qint64 second = addItem({{"Subject", "second"}, {"S", wednesday}, {"E", wednesday}, {"Md", "0"},
-                                   {"St", QTime(11, 0)}, {"Et", QTime(12, 0)}});
+    const qint64 first = addItem({{"Subject", "first"},
+                                  {"S", wednesday},
+                                  {"E", wednesday},
+                                  {"Md", "0"},
+                                  {"St", QTime(9, 0)},
+                                  {"Et", QTime(10, 0)}});
+    const qint64 second = addItem({{"Subject", "second"},
+                                   {"S", wednesday},
+                                   {"E", wednesday},
+                                   {"Md", "0"},
+                                   {"St", QTime(11, 0)},
+                                   {"Et", QTime(12, 0)}});
     openItem(second);
     QVERIFY(stored(second).deleteRow());
     click(m_form->allDayToggle());
@@ -718,8 +772,13 @@ void TestEventEditor::itemDeletedUnderTheDialog()
 
 void TestEventEditor::cancelDropsEveryWrite()
 {
-    const qint64 no = addItem({{"Subject", "Gym"}, {"S", wednesday}, {"E", wednesday}, {"Md", "0"},
-                               {"St", QTime(9, 0)}, {"Et", QTime(10, 0)}, {"T", 1}});
+    const qint64 no = addItem({{"Subject", "Gym"},
+                               {"S", wednesday},
+                               {"E", wednesday},
+                               {"Md", "0"},
+                               {"St", QTime(9, 0)},
+                               {"Et", QTime(10, 0)},
+                               {"T", 1}});
     openItem(no);
     replaceText(m_form->subjectBox(), "Swim");
     click(m_form->reminderToggle());
@@ -745,19 +804,32 @@ void TestEventEditor::movingTheReminderEndsItsSnooze_data()
     QTest::addColumn<QString>("lead");
     QTest::addColumn<QString>("startTime");
     QTest::addColumn<bool>("snoozedAfter");
-    QTest::newRow("saved unchanged") << "15" << "9:00 AM" << true;
-    QTest::newRow("another lead") << "30" << "9:00 AM" << false;
-    QTest::newRow("another start") << "15" << "10:00 AM" << false;
+    QTest::newRow("saved unchanged") << "15"
+                                     << "9:00 AM" << true;
+    QTest::newRow("another lead") << "30"
+                                  << "9:00 AM" << false;
+    QTest::newRow("another start") << "15"
+                                   << "10:00 AM" << false;
 }
 
 void TestEventEditor::movingTheReminderEndsItsSnooze()
 {
     QFETCH(QString, lead);
     QFETCH(QString, startTime);
-    const qint64 no = addItem({{"Subject", "Gym"}, {"S", wednesday}, {"E", wednesday}, {"Md", "0"},
-                               {"St", QTime(9, 0)}, {"Et", QTime(11, 0)}, {"R", true}, {"Rs", wednesday},
-                               {"Rt", QTime(8, 45)}, {"Tr", "15"}, {"Tm", "minute(s)"}, {"Sno", true},
-                               {"Sns", wednesday}, {"Sn", QTime(8, 50)}});
+    const qint64 no = addItem({{"Subject", "Gym"},
+                               {"S", wednesday},
+                               {"E", wednesday},
+                               {"Md", "0"},
+                               {"St", QTime(9, 0)},
+                               {"Et", QTime(11, 0)},
+                               {"R", true},
+                               {"Rs", wednesday},
+                               {"Rt", QTime(8, 45)},
+                               {"Tr", "15"},
+                               {"Tm", "minute(s)"},
+                               {"Sno", true},
+                               {"Sns", wednesday},
+                               {"Sn", QTime(8, 50)}});
     openItem(no);
     replaceText(m_form->leadBox(), lead);
     replaceText(m_form->startTimeBox(), startTime);
@@ -776,7 +848,7 @@ void TestEventEditor::savedEncoding_data()
     QTest::addColumn<Kind>("choice");      // then pick this choice (None: keep)
     QTest::addColumn<QString>("weekdays"); // "every weekday", or weekday boxes to flip
     QTest::addColumn<QString>("dayBox");
-    QTest::addColumn<int>("month");        // month list position, -1 to keep
+    QTest::addColumn<int>("month"); // month list position, -1 to keep
     QTest::addColumn<QString>("startDate");
     QTest::addColumn<QVariantMap>("expected");
     QTest::addColumn<QList<QDate>>("occursOn");
@@ -796,52 +868,71 @@ void TestEventEditor::savedEncoding_data()
     };
 
     QTest::newRow("never recurring appointment")
-        << 0 << false << Kind::None << "" << "" << -1 << ""
-        << QVariantMap{{"Re", false}, {"Ret", blank}, {"Sun", blank}, {"Wed", blank}, {"D", blank}, {"M", blank},
-                       {"S", wednesday}, {"E", wednesday}, {"Md", "0"}, {"A", false}}
-        << QList<QDate>{wednesday} << QList<QDate>{wednesday.addDays(7)};
+        << 0 << false << Kind::None << ""
+        << "" << -1 << ""
+        << QVariantMap {{"Re", false}, {"Ret", blank},   {"Sun", blank},   {"Wed", blank}, {"D", blank},
+                        {"M", blank},  {"S", wednesday}, {"E", wednesday}, {"Md", "0"},    {"A", false}}
+        << QList<QDate> {wednesday} << QList<QDate> {wednesday.addDays(7)};
     QTest::newRow("never recurring all-day event")
-        << 1 << false << Kind::None << "" << "" << -1 << ""
-        << QVariantMap{{"Re", false}, {"Ret", blank}, {"Sun", blank}, {"A", true}, {"St", blank}, {"Et", blank},
-                       {"Md", "0"}}
-        << QList<QDate>{wednesday} << QList<QDate>{wednesday.addDays(1)};
+        << 1 << false << Kind::None << ""
+        << "" << -1 << "" << QVariantMap {{"Re", false}, {"Ret", blank}, {"Sun", blank}, {"A", true},
+                                          {"St", blank}, {"Et", blank},  {"Md", "0"}}
+        << QList<QDate> {wednesday} << QList<QDate> {wednesday.addDays(1)};
     QTest::newRow("switched on: weekly proposal, Wednesday 8 May")
-        << 0 << true << Kind::None << "" << "" << -1 << ""
+        << 0 << true << Kind::None << ""
+        << "" << -1 << ""
         << merge(flags("Wed"), {{"Re", true}, {"Ret", "2"}, {"S", wednesday}, {"E", wednesday}, {"Md", "0"}})
-        << QList<QDate>{wednesday, QDate(2024, 5, 15), QDate(2024, 6, 5)}
-        << QList<QDate>{QDate(2024, 5, 1), QDate(2024, 5, 14)};
+        << QList<QDate> {wednesday, QDate(2024, 5, 15), QDate(2024, 6, 5)}
+        << QList<QDate> {QDate(2024, 5, 1), QDate(2024, 5, 14)};
     QTest::newRow("weekly, Monday added")
-        << 2 << false << Kind::None << "Mon" << "" << -1 << ""
-        << merge(flags("Mon Wed"), {{"Re", true}, {"Ret", "2"}})
-        << QList<QDate>{QDate(2024, 5, 13), QDate(2024, 5, 15)} << QList<QDate>{QDate(2024, 5, 14)};
-    QTest::newRow("daily, every day")
-        << 2 << false << Kind::Daily << "" << "" << -1 << ""
-        << merge(flags("Sun Mon Tue Wed Thu Fri Sat"), {{"Re", true}, {"Ret", "1"}, {"E", wednesday}})
-        << QList<QDate>{QDate(2024, 5, 11), QDate(2024, 5, 12)} << QList<QDate>{QDate(2024, 5, 7)};
+        << 2 << false << Kind::None << "Mon"
+        << "" << -1 << "" << merge(flags("Mon Wed"), {{"Re", true}, {"Ret", "2"}})
+        << QList<QDate> {QDate(2024, 5, 13), QDate(2024, 5, 15)} << QList<QDate> {QDate(2024, 5, 14)};
+    QTest::newRow("daily, every day") << 2 << false << Kind::Daily << ""
+                                      << "" << -1 << ""
+                                      << merge(flags("Sun Mon Tue Wed Thu Fri Sat"),
+                                               {{"Re", true}, {"Ret", "1"}, {"E", wednesday}})
+                                      << QList<QDate> {QDate(2024, 5, 11), QDate(2024, 5, 12)}
+                                      << QList<QDate> {QDate(2024, 5, 7)};
     QTest::newRow("daily, every weekday")
-        << 2 << false << Kind::Daily << "every weekday" << "" << -1 << ""
-        << merge(flags("Mon Tue Wed Thu Fri"), {{"Re", true}, {"Ret", "1"}})
-        << QList<QDate>{QDate(2024, 5, 10), QDate(2024, 5, 13)}
-        << QList<QDate>{QDate(2024, 5, 11), QDate(2024, 5, 12)};
+        << 2 << false << Kind::Daily << "every weekday"
+        << "" << -1 << "" << merge(flags("Mon Tue Wed Thu Fri"), {{"Re", true}, {"Ret", "1"}})
+        << QList<QDate> {QDate(2024, 5, 10), QDate(2024, 5, 13)}
+        << QList<QDate> {QDate(2024, 5, 11), QDate(2024, 5, 12)};
     QTest::newRow("monthly 31 from an April start")
-        << 2 << false << Kind::Monthly << "" << "31" << -1 << "4/10/2024"
-        << merge(flags(""), {{"Re", true}, {"Ret", "3"}, {"D", "30"}, {"M", blank}, {"S", QDate(2024, 4, 30)},
-                             {"E", QDate(2024, 4, 30)}, {"Md", "0"}})
-        << QList<QDate>{QDate(2024, 4, 30), QDate(2024, 5, 30), QDate(2024, 6, 30)}
-        << QList<QDate>{QDate(2024, 5, 31), QDate(2024, 4, 10)};
+        << 2 << false << Kind::Monthly << ""
+        << "31" << -1 << "4/10/2024"
+        << merge(flags(""),
+                 {{"Re", true},
+                  {"Ret", "3"},
+                  {"D", "30"},
+                  {"M", blank},
+                  {"S", QDate(2024, 4, 30)},
+                  {"E", QDate(2024, 4, 30)},
+                  {"Md", "0"}})
+        << QList<QDate> {QDate(2024, 4, 30), QDate(2024, 5, 30), QDate(2024, 6, 30)}
+        << QList<QDate> {QDate(2024, 5, 31), QDate(2024, 4, 10)};
     QTest::newRow("monthly 0: the month's last day")
-        << 2 << false << Kind::Monthly << "" << "0" << -1 << "2/3/2024"
+        << 2 << false << Kind::Monthly << ""
+        << "0" << -1 << "2/3/2024"
         << merge(flags(""), {{"Re", true}, {"Ret", "3"}, {"D", "29"}, {"S", QDate(2024, 2, 29)}})
-        << QList<QDate>{QDate(2024, 3, 29)} << QList<QDate>{QDate(2024, 3, 31)};
+        << QList<QDate> {QDate(2024, 3, 29)} << QList<QDate> {QDate(2024, 3, 31)};
     QTest::newRow("yearly March 5 from 20 January 2025")
-        << 2 << false << Kind::Yearly << "" << "5" << 2 << "1/20/2025"
-        << merge(flags(""), {{"Re", true}, {"Ret", "4"}, {"D", "5"}, {"M", "3"}, {"S", QDate(2025, 3, 5)},
-                             {"E", QDate(2025, 3, 5)}, {"Md", "0"}})
-        << QList<QDate>{QDate(2025, 3, 5), QDate(2026, 3, 5)} << QList<QDate>{QDate(2025, 4, 5)};
-    QTest::newRow("yearly January")
-        << 2 << false << Kind::Yearly << "" << "14" << 0 << "1/20/2025"
-        << QVariantMap{{"Ret", "4"}, {"D", "14"}, {"M", "1"}, {"S", QDate(2025, 1, 14)}}
-        << QList<QDate>{QDate(2026, 1, 14)} << QList<QDate>{QDate(2025, 2, 14)};
+        << 2 << false << Kind::Yearly << ""
+        << "5" << 2 << "1/20/2025"
+        << merge(flags(""),
+                 {{"Re", true},
+                  {"Ret", "4"},
+                  {"D", "5"},
+                  {"M", "3"},
+                  {"S", QDate(2025, 3, 5)},
+                  {"E", QDate(2025, 3, 5)},
+                  {"Md", "0"}})
+        << QList<QDate> {QDate(2025, 3, 5), QDate(2026, 3, 5)} << QList<QDate> {QDate(2025, 4, 5)};
+    QTest::newRow("yearly January") << 2 << false << Kind::Yearly << ""
+                                    << "14" << 0 << "1/20/2025"
+                                    << QVariantMap {{"Ret", "4"}, {"D", "14"}, {"M", "1"}, {"S", QDate(2025, 1, 14)}}
+                                    << QList<QDate> {QDate(2026, 1, 14)} << QList<QDate> {QDate(2025, 2, 14)};
 }
 
 void TestEventEditor::savedEncoding()
@@ -857,8 +948,7 @@ void TestEventEditor::savedEncoding()
     QFETCH(QList<QDate>, occursOn);
     QFETCH(QList<QDate>, notOn);
 
-    void (TForm3::*commands[])() = {&TForm3::newAppointment, &TForm3::newAllDayEvent,
-                                    &TForm3::newRecurringAppointment};
+    void (TForm3::*commands[])() = {&TForm3::newAppointment, &TForm3::newAllDayEvent, &TForm3::newRecurringAppointment};
     openNew(commands[command]);
     RecurrencePanel *pattern = m_form->patternArea();
     if (toggleOn)
@@ -905,14 +995,26 @@ void TestEventEditor::reopeningShowsThePattern_data()
     QTest::addColumn<int>("month");
     QTest::addColumn<QString>("day");
 
-    const QVariantMap base{{"S", QDate(2025, 3, 5)}, {"E", QDate(2025, 3, 5)}, {"Md", "0"}, {"St", QTime(9, 0)},
-                           {"Et", QTime(9, 30)}, {"Re", true}};
+    const QVariantMap base {{"S", QDate(2025, 3, 5)}, {"E", QDate(2025, 3, 5)}, {"Md", "0"},
+                            {"St", QTime(9, 0)},      {"Et", QTime(9, 30)},     {"Re", true}};
     QVariantMap weekday = base;
-    weekday.insert({{"Ret", "1"}, {"Sun", false}, {"Mon", true}, {"Tue", true}, {"Wed", true}, {"Thu", true},
-                    {"Fri", true}, {"Sat", false}});
+    weekday.insert({{"Ret", "1"},
+                    {"Sun", false},
+                    {"Mon", true},
+                    {"Tue", true},
+                    {"Wed", true},
+                    {"Thu", true},
+                    {"Fri", true},
+                    {"Sat", false}});
     QVariantMap everyDay = base;
-    everyDay.insert({{"Ret", "1"}, {"Sun", true}, {"Mon", true}, {"Tue", true}, {"Wed", true}, {"Thu", true},
-                     {"Fri", true}, {"Sat", true}});
+    everyDay.insert({{"Ret", "1"},
+                     {"Sun", true},
+                     {"Mon", true},
+                     {"Tue", true},
+                     {"Wed", true},
+                     {"Thu", true},
+                     {"Fri", true},
+                     {"Sat", true}});
     QVariantMap yearly = base;
     yearly.insert({{"Ret", "4"}, {"D", "5"}, {"M", "3"}});
     QTest::newRow("every weekday") << weekday << Kind::Daily << false << -1 << "";
@@ -946,8 +1048,14 @@ void TestEventEditor::reopeningShowsThePattern()
 
 void TestEventEditor::switchingPatternsKeepsDayAndMonth()
 {
-    const qint64 no = addItem({{"S", QDate(2025, 3, 5)}, {"E", QDate(2025, 3, 5)}, {"Md", "0"},
-                               {"St", QTime(9, 0)}, {"Et", QTime(9, 30)}, {"Re", true}, {"Ret", "4"}, {"D", "5"},
+    const qint64 no = addItem({{"S", QDate(2025, 3, 5)},
+                               {"E", QDate(2025, 3, 5)},
+                               {"Md", "0"},
+                               {"St", QTime(9, 0)},
+                               {"Et", QTime(9, 30)},
+                               {"Re", true},
+                               {"Ret", "4"},
+                               {"D", "5"},
                                {"M", "3"}});
     openItem(no);
     click(m_form->patternArea()->choiceButton(Kind::Weekly));
@@ -1026,14 +1134,16 @@ void TestEventEditor::halfHourListKeepsStartBeforeEnd_data()
     QTest::addColumn<int>("entry");
     QTest::addColumn<QString>("start");
     QTest::addColumn<QString>("end");
-    QTest::newRow("end 7 PM before start 8 PM moves the start")
-        << true << "5/8/2024" << 38 << "7:00 PM" << "7:00 PM";
-    QTest::newRow("end after start changes nothing") << true << "5/8/2024" << 42 << "8:00 PM" << "9:00 PM";
-    QTest::newRow("start 9:30 PM after end moves the end") << false << "5/8/2024" << 43 << "9:30 PM" << "9:30 PM";
-    QTest::newRow("end before start on another date moves the start")
-        << true << "5/9/2024" << 14 << "7:00 AM" << "7:00 AM";
-    QTest::newRow("start after end on another date moves the end")
-        << false << "5/9/2024" << 43 << "9:30 PM" << "9:30 PM";
+    QTest::newRow("end 7 PM before start 8 PM moves the start") << true << "5/8/2024" << 38 << "7:00 PM"
+                                                                << "7:00 PM";
+    QTest::newRow("end after start changes nothing") << true << "5/8/2024" << 42 << "8:00 PM"
+                                                     << "9:00 PM";
+    QTest::newRow("start 9:30 PM after end moves the end") << false << "5/8/2024" << 43 << "9:30 PM"
+                                                           << "9:30 PM";
+    QTest::newRow("end before start on another date moves the start") << true << "5/9/2024" << 14 << "7:00 AM"
+                                                                      << "7:00 AM";
+    QTest::newRow("start after end on another date moves the end") << false << "5/9/2024" << 43 << "9:30 PM"
+                                                                   << "9:30 PM";
 }
 
 void TestEventEditor::halfHourListKeepsStartBeforeEnd()
@@ -1083,8 +1193,8 @@ void TestEventEditor::minuteStrip()
 void TestEventEditor::calendarDropDown()
 {
     setOption(45, 1);
-    const qint64 no = addItem({{"S", wednesday}, {"E", wednesday}, {"Md", "0"}, {"St", QTime(9, 0)},
-                               {"Et", QTime(10, 0)}});
+    const qint64 no =
+        addItem({{"S", wednesday}, {"E", wednesday}, {"Md", "0"}, {"St", QTime(9, 0)}, {"Et", QTime(10, 0)}});
     openItem(no);
     replaceText(m_form->startDateBox(), "6/1/2024");
     click(m_form->startCalendarButton());
@@ -1200,7 +1310,7 @@ void TestEventEditor::dayViewFollowUp_data()
     QTest::addColumn<QString>("newStartDate"); // typed before "OK"; empty keeps
     QTest::addColumn<bool>("startsOnShownDate");
     QTest::addColumn<bool>("showing");
-    QTest::addColumn<bool>("blockAfter");      // the saved item has a block on the shown date
+    QTest::addColumn<bool>("blockAfter"); // the saved item has a block on the shown date
 
     QTest::newRow("new item on the shown date") << false << "" << true << true << true;
     QTest::newRow("new item on another date") << false << "5/9/2024" << true << true << false;

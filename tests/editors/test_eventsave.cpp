@@ -172,71 +172,118 @@ void TestEventSave::saveStages_data()
     QTest::newRow("a plain appointment is saved") << e << QString();
 
     // Stage 1: dates and times.
-    e = appointment(); e.startDate = "5/35/2024";
+    e = appointment();
+    e.startDate = "5/35/2024";
     QTest::newRow("start date no date") << e << dateMsg;
-    e = appointment(); e.endDate = "";
+    e = appointment();
+    e.endDate = "";
     QTest::newRow("end date empty") << e << dateMsg;
-    e = recurring(Kind::Weekly); e.endDate = "never";
+    e = recurring(Kind::Weekly);
+    e.endDate = "never";
     QTest::newRow("end date not read while recurring") << e << QString();
-    e = appointment(); e.startTime = "9 o'clock";
+    e = appointment();
+    e.startTime = "9 o'clock";
     QTest::newRow("start time no time") << e << dateMsg;
-    e = appointment(); e.endTime = "";
+    e = appointment();
+    e.endTime = "";
     QTest::newRow("end time empty") << e << dateMsg;
-    e = allDay("later"); e.unit = "day(s)";
+    e = allDay("later");
+    e.unit = "day(s)";
     QTest::newRow("times not read while all-day") << e << QString();
 
     // Stage 2: the lead, whether the reminder is on or not.
-    e = appointment(); e.lead = "abc";
+    e = appointment();
+    e.lead = "abc";
     QTest::newRow("lead abc") << e << leadMsg;
-    e = appointment(); e.lead = "";
+    e = appointment();
+    e.lead = "";
     QTest::newRow("lead empty") << e << leadMsg;
 
     // Stage 3: the pattern, and the lead as the start takes it.
-    e = recurring(Kind::Monthly); e.monthlyDay = "x";
+    e = recurring(Kind::Monthly);
+    e.monthlyDay = "x";
     QTest::newRow("monthly day box not a number") << e << patternMsg;
-    e = recurring(Kind::Monthly); e.monthlyDay = "5"; e.yearlyDay = "y";
+    e = recurring(Kind::Monthly);
+    e.monthlyDay = "5";
+    e.yearlyDay = "y";
     QTest::newRow("other day box not a number") << e << patternMsg;
-    e = appointment(); e.monthlyDay = "x";
+    e = appointment();
+    e.monthlyDay = "x";
     QTest::newRow("day boxes ignored when not recurring") << e << QString();
-    e = recurring(Kind::Monthly); e.monthlyDay = "";
+    e = recurring(Kind::Monthly);
+    e.monthlyDay = "";
     QTest::newRow("monthly day box empty") << e << patternMsg;
-    e = recurring(Kind::Yearly); e.yearlyDay = ""; e.monthIndex = 2;
+    e = recurring(Kind::Yearly);
+    e.yearlyDay = "";
+    e.monthIndex = 2;
     QTest::newRow("yearly day box empty") << e << patternMsg;
-    e = recurring(Kind::Yearly); e.startDate = "1/20/2025"; e.yearlyDay = "30"; e.monthIndex = 1;
+    e = recurring(Kind::Yearly);
+    e.startDate = "1/20/2025";
+    e.yearlyDay = "30";
+    e.monthIndex = 1;
     QTest::newRow("yearly 30 February") << e << patternMsg;
-    e = recurring(Kind::Yearly); e.startDate = "1/20/2025"; e.yearlyDay = "31"; e.monthIndex = 3;
+    e = recurring(Kind::Yearly);
+    e.startDate = "1/20/2025";
+    e.yearlyDay = "31";
+    e.monthIndex = 3;
     QTest::newRow("yearly 31 April") << e << patternMsg;
-    e = appointment(); e.lead = "60";
+    e = appointment();
+    e.lead = "60";
     QTest::newRow("60 minutes") << e << leadMsg;
-    e = appointment(); e.lead = "24"; e.unit = "hour(s)";
+    e = appointment();
+    e.lead = "24";
+    e.unit = "hour(s)";
     QTest::newRow("24 hours") << e << leadMsg;
-    e = allDay(""); e.unit = "minute(s)";
+    e = allDay("");
+    e.unit = "minute(s)";
     QTest::newRow("minute lead on all-day item without times") << e << QString();
 
     // Stage 4: the order of start and end.
-    e = appointment(); e.startTime = "10:00 AM"; e.endTime = "9:00 AM";
+    e = appointment();
+    e.startTime = "10:00 AM";
+    e.endTime = "9:00 AM";
     QTest::newRow("10:00 to 9:00 on one date") << e << orderMsg;
-    e = appointment(); e.endTime = "9:00 AM";
+    e = appointment();
+    e.endTime = "9:00 AM";
     QTest::newRow("equal times") << e << QString();
-    e = appointment(); e.startTime = "10:00 AM"; e.endTime = "9:00 AM"; e.endDate = "5/6/2024";
+    e = appointment();
+    e.startTime = "10:00 AM";
+    e.endTime = "9:00 AM";
+    e.endDate = "5/6/2024";
     QTest::newRow("10:00 to 9:00 the next day") << e << QString();
-    e = appointment(); e.startDate = "5/6/2024";
+    e = appointment();
+    e.startDate = "5/6/2024";
     QTest::newRow("start date after end date") << e << orderMsg;
-    e = allDay("9:00 AM"); e.startDate = "5/6/2024";
+    e = allDay("9:00 AM");
+    e.startDate = "5/6/2024";
     QTest::newRow("all-day, start date after end date") << e << orderMsg;
-    e = allDay("10:00 AM"); e.endTime = "9:00 AM";
+    e = allDay("10:00 AM");
+    e.endTime = "9:00 AM";
     QTest::newRow("all-day, hidden times not compared") << e << QString();
-    e = appointment(); e.endDate = "05/05/2024"; e.startTime = "10:00 AM"; e.endTime = "9:00 AM";
+    e = appointment();
+    e.endDate = "05/05/2024";
+    e.startTime = "10:00 AM";
+    e.endTime = "9:00 AM";
     QTest::newRow("one date in two spellings is compared as one date") << e << orderMsg;
-    e = recurring(Kind::Weekly); e.startTime = "10:00 AM"; e.endTime = "9:00 AM"; e.endDate = "5/9/2024";
+    e = recurring(Kind::Weekly);
+    e.startTime = "10:00 AM";
+    e.endTime = "9:00 AM";
+    e.endDate = "5/9/2024";
     QTest::newRow("recurring, times compared on its one date") << e << orderMsg;
 
     // Precedence: only the first failing stage speaks.
-    e = appointment(); e.startDate = "x"; e.lead = "abc";
+    e = appointment();
+    e.startDate = "x";
+    e.lead = "abc";
     QTest::newRow("bad date before bad lead") << e << dateMsg;
-    e = recurring(Kind::Monthly); e.lead = "abc"; e.monthlyDay = "x";
+    e = recurring(Kind::Monthly);
+    e.lead = "abc";
+    e.monthlyDay = "x";
     QTest::newRow("bad lead before bad pattern") << e << leadMsg;
-    e = recurring(Kind::Monthly); e.monthlyDay = "x"; e.startTime = "10:00 AM"; e.endTime = "9:00 AM";
+    e = recurring(Kind::Monthly);
+    e.monthlyDay = "x";
+    e.startTime = "10:00 AM";
+    e.endTime = "9:00 AM";
     QTest::newRow("bad pattern before end before start") << e << patternMsg;
 }
 
@@ -256,13 +303,17 @@ void TestEventSave::derivedDatesAndTimes_data()
 
     EventEntry e = appointment();
     QTest::newRow("one date") << e << QVariant("0") << QDate(2024, 5, 5) << QTime(9, 0);
-    e = appointment(); e.endDate = "05/05/2024";
+    e = appointment();
+    e.endDate = "05/05/2024";
     QTest::newRow("one date in two spellings") << e << QVariant("0") << QDate(2024, 5, 5) << QTime(9, 0);
-    e = appointment(); e.endDate = "5/7/2024";
+    e = appointment();
+    e.endDate = "5/7/2024";
     QTest::newRow("several dates") << e << QVariant() << QDate(2024, 5, 7) << QTime(9, 0);
-    e = allDay("9:00 AM"); e.unit = "day(s)";
+    e = allDay("9:00 AM");
+    e.unit = "day(s)";
     QTest::newRow("all-day has no times") << e << QVariant("0") << QDate(2024, 5, 5) << QTime();
-    e = recurring(Kind::Daily); e.endDate = "6/1/2024";
+    e = recurring(Kind::Daily);
+    e.endDate = "6/1/2024";
     QTest::newRow("recurring lies on its start") << e << QVariant("0") << QDate(2024, 5, 5) << QTime(9, 0);
 }
 
@@ -320,66 +371,116 @@ void TestEventSave::reminder_data()
     const QDate may5(2024, 5, 5);
     const QDate none;
     const QTime keep;
-    QTest::newRow("15 minutes before 9:00")
-        << may5 << "9:00 AM" << "15" << "minute(s)" << false << Kind::None << true << may5 << QTime(8, 45) << "" << "";
+    QTest::newRow("15 minutes before 9:00") << may5 << "9:00 AM"
+                                            << "15"
+                                            << "minute(s)" << false << Kind::None << true << may5 << QTime(8, 45) << ""
+                                            << "";
     QTest::newRow("30 minutes before 0:15, across midnight")
-        << may5 << "12:15 AM" << "30" << "minute(s)" << false << Kind::None << true << QDate(2024, 5, 4)
-        << QTime(23, 45) << "" << "";
-    QTest::newRow("0 minutes")
-        << may5 << "21:10" << "0" << "minute(s)" << false << Kind::None << true << may5 << QTime(21, 10) << "" << "";
+        << may5 << "12:15 AM"
+        << "30"
+        << "minute(s)" << false << Kind::None << true << QDate(2024, 5, 4) << QTime(23, 45) << ""
+        << "";
+    QTest::newRow("0 minutes") << may5 << "21:10"
+                               << "0"
+                               << "minute(s)" << false << Kind::None << true << may5 << QTime(21, 10) << ""
+                               << "";
     QTest::newRow("2 hours before 1:00, across midnight")
-        << may5 << "1:00 AM" << "2" << "hour(s)" << false << Kind::None << true << QDate(2024, 5, 4)
-        << QTime(23, 0) << "" << "";
-    QTest::newRow("12 hours before 7:30 PM")
-        << may5 << "7:30 PM" << "12" << "hour(s)" << false << Kind::None << true << may5 << QTime(7, 30) << "" << "";
-    QTest::newRow("2 days before 9:00")
-        << may5 << "9:00 AM" << "2" << "day(s)" << false << Kind::None << true << QDate(2024, 5, 3) << QTime(9, 0)
-        << "" << "";
+        << may5 << "1:00 AM"
+        << "2"
+        << "hour(s)" << false << Kind::None << true << QDate(2024, 5, 4) << QTime(23, 0) << ""
+        << "";
+    QTest::newRow("12 hours before 7:30 PM") << may5 << "7:30 PM"
+                                             << "12"
+                                             << "hour(s)" << false << Kind::None << true << may5 << QTime(7, 30) << ""
+                                             << "";
+    QTest::newRow("2 days before 9:00") << may5 << "9:00 AM"
+                                        << "2"
+                                        << "day(s)" << false << Kind::None << true << QDate(2024, 5, 3) << QTime(9, 0)
+                                        << ""
+                                        << "";
     QTest::newRow("14 days, back into April")
-        << may5 << "9:00 AM" << "14" << "day(s)" << false << Kind::None << true << QDate(2024, 4, 21)
-        << QTime(9, 0) << "" << "";
+        << may5 << "9:00 AM"
+        << "14"
+        << "day(s)" << false << Kind::None << true << QDate(2024, 4, 21) << QTime(9, 0) << ""
+        << "";
 
     // All-day items: the hidden start time box still counts.
     QTest::newRow("all-day, minutes: midnight")
-        << may5 << "9:00 AM" << "15" << "minute(s)" << true << Kind::None << true << may5 << QTime(0, 0) << "" << "";
+        << may5 << "9:00 AM"
+        << "15"
+        << "minute(s)" << true << Kind::None << true << may5 << QTime(0, 0) << ""
+        << "";
     QTest::newRow("all-day, hours: the hidden start time")
-        << may5 << "9:00 AM" << "2" << "hour(s)" << true << Kind::None << true << may5 << QTime(7, 0) << "" << "";
+        << may5 << "9:00 AM"
+        << "2"
+        << "hour(s)" << true << Kind::None << true << may5 << QTime(7, 0) << ""
+        << "";
     QTest::newRow("all-day, days: the hidden start time")
-        << may5 << "9:00 AM" << "2" << "day(s)" << true << Kind::None << true << QDate(2024, 5, 3) << QTime(9, 0)
-        << "" << "";
+        << may5 << "9:00 AM"
+        << "2"
+        << "day(s)" << true << Kind::None << true << QDate(2024, 5, 3) << QTime(9, 0) << ""
+        << "";
     QTest::newRow("all-day without times, hours: midnight, date kept")
-        << may5 << "" << "2" << "hour(s)" << true << Kind::None << true << none << QTime(0, 0) << "" << "";
+        << may5 << ""
+        << "2"
+        << "hour(s)" << true << Kind::None << true << none << QTime(0, 0) << ""
+        << "";
     QTest::newRow("all-day without times, days: midnight")
-        << may5 << "" << "1" << "day(s)" << true << Kind::None << true << QDate(2024, 5, 4) << QTime(0, 0) << "" << "";
+        << may5 << ""
+        << "1"
+        << "day(s)" << true << Kind::None << true << QDate(2024, 5, 4) << QTime(0, 0) << ""
+        << "";
 
     // Monthly and yearly series are reminded by the reminder date's day.
     QTest::newRow("monthly, 2 days before 1 June")
-        << QDate(2024, 6, 1) << "9:00 AM" << "2" << "day(s)" << false << Kind::Monthly << true << QDate(2024, 5, 30)
-        << QTime(9, 0) << "30" << "";
+        << QDate(2024, 6, 1) << "9:00 AM"
+        << "2"
+        << "day(s)" << false << Kind::Monthly << true << QDate(2024, 5, 30) << QTime(9, 0) << "30"
+        << "";
     QTest::newRow("yearly, 1 day before 1 March 2024")
-        << QDate(2024, 3, 1) << "9:00 AM" << "1" << "day(s)" << false << Kind::Yearly << true << QDate(2024, 2, 29)
-        << QTime(9, 0) << "29" << "2";
+        << QDate(2024, 3, 1) << "9:00 AM"
+        << "1"
+        << "day(s)" << false << Kind::Yearly << true << QDate(2024, 2, 29) << QTime(9, 0) << "29"
+        << "2";
     QTest::newRow("yearly, 30 minutes before 0:10 on 1 January")
-        << QDate(2025, 1, 1) << "0:10" << "30" << "minute(s)" << false << Kind::Yearly << true
-        << QDate(2024, 12, 31) << QTime(23, 40) << "31" << "12";
+        << QDate(2025, 1, 1) << "0:10"
+        << "30"
+        << "minute(s)" << false << Kind::Yearly << true << QDate(2024, 12, 31) << QTime(23, 40) << "31"
+        << "12";
     QTest::newRow("monthly all-day without times, hours: no day derived")
-        << QDate(2024, 6, 1) << "" << "3" << "hour(s)" << true << Kind::Monthly << true << none << QTime(0, 0)
-        << "" << "";
+        << QDate(2024, 6, 1) << ""
+        << "3"
+        << "hour(s)" << true << Kind::Monthly << true << none << QTime(0, 0) << ""
+        << "";
     QTest::newRow("weekly: no day derived")
-        << may5 << "9:00 AM" << "1" << "day(s)" << false << Kind::Weekly << true << QDate(2024, 5, 4)
-        << QTime(9, 0) << "" << "";
+        << may5 << "9:00 AM"
+        << "1"
+        << "day(s)" << false << Kind::Weekly << true << QDate(2024, 5, 4) << QTime(9, 0) << ""
+        << "";
 
     // Leads the start cannot take.
-    QTest::newRow("60 minutes")
-        << may5 << "9:00 AM" << "60" << "minute(s)" << false << Kind::None << false << none << keep << "" << "";
-    QTest::newRow("negative minutes")
-        << may5 << "9:00 AM" << "-5" << "minute(s)" << false << Kind::None << false << none << keep << "" << "";
-    QTest::newRow("24 hours")
-        << may5 << "9:00 AM" << "24" << "hour(s)" << false << Kind::None << false << none << keep << "" << "";
+    QTest::newRow("60 minutes") << may5 << "9:00 AM"
+                                << "60"
+                                << "minute(s)" << false << Kind::None << false << none << keep << ""
+                                << "";
+    QTest::newRow("negative minutes") << may5 << "9:00 AM"
+                                      << "-5"
+                                      << "minute(s)" << false << Kind::None << false << none << keep << ""
+                                      << "";
+    QTest::newRow("24 hours") << may5 << "9:00 AM"
+                              << "24"
+                              << "hour(s)" << false << Kind::None << false << none << keep << ""
+                              << "";
     QTest::newRow("all-day without times, minutes: midnight of the start date")
-        << may5 << "" << "5" << "minute(s)" << true << Kind::None << true << may5 << QTime(0, 0) << "" << "";
+        << may5 << ""
+        << "5"
+        << "minute(s)" << true << Kind::None << true << may5 << QTime(0, 0) << ""
+        << "";
     QTest::newRow("timed item without a start time, minutes")
-        << may5 << "" << "5" << "minute(s)" << false << Kind::None << false << none << keep << "" << "";
+        << may5 << ""
+        << "5"
+        << "minute(s)" << false << Kind::None << false << none << keep << ""
+        << "";
 }
 
 void TestEventSave::reminder()
@@ -420,47 +521,53 @@ void TestEventSave::patternApplication_data()
     QTest::addColumn<QString>("m");
 
     const QDate april20(2024, 4, 20);
-    QTest::newRow("monthly 31 in April")
-        << Kind::Monthly << april20 << "31" << 0 << true << QDate(2024, 4, 30) << "30" << "";
+    QTest::newRow("monthly 31 in April") << Kind::Monthly << april20 << "31" << 0 << true << QDate(2024, 4, 30) << "30"
+                                         << "";
     QTest::newRow("monthly 15, start 20 April moves back")
-        << Kind::Monthly << april20 << "15" << 0 << true << QDate(2024, 4, 15) << "15" << "";
-    QTest::newRow("monthly 0: last day")
-        << Kind::Monthly << april20 << "0" << 0 << true << QDate(2024, 4, 30) << "30" << "";
+        << Kind::Monthly << april20 << "15" << 0 << true << QDate(2024, 4, 15) << "15"
+        << "";
+    QTest::newRow("monthly 0: last day") << Kind::Monthly << april20 << "0" << 0 << true << QDate(2024, 4, 30) << "30"
+                                         << "";
     QTest::newRow("monthly 0 in a leap February")
-        << Kind::Monthly << QDate(2024, 2, 3) << "0" << 0 << true << QDate(2024, 2, 29) << "29" << "";
+        << Kind::Monthly << QDate(2024, 2, 3) << "0" << 0 << true << QDate(2024, 2, 29) << "29"
+        << "";
     QTest::newRow("monthly negative: last day")
-        << Kind::Monthly << april20 << "-4" << 0 << true << QDate(2024, 4, 30) << "30" << "";
-    QTest::newRow("monthly 1")
-        << Kind::Monthly << april20 << "1" << 0 << true << QDate(2024, 4, 1) << "1" << "";
-    QTest::newRow("monthly empty box")
-        << Kind::Monthly << april20 << "" << 0 << false << QDate() << "" << "";
+        << Kind::Monthly << april20 << "-4" << 0 << true << QDate(2024, 4, 30) << "30"
+        << "";
+    QTest::newRow("monthly 1") << Kind::Monthly << april20 << "1" << 0 << true << QDate(2024, 4, 1) << "1"
+                               << "";
+    QTest::newRow("monthly empty box") << Kind::Monthly << april20 << "" << 0 << false << QDate() << ""
+                                       << "";
 
     const QDate jan20(2025, 1, 20);
-    QTest::newRow("yearly March 5")
-        << Kind::Yearly << jan20 << "5" << 2 << true << QDate(2025, 3, 5) << "5" << "3";
-    QTest::newRow("yearly January")
-        << Kind::Yearly << jan20 << "14" << 0 << true << QDate(2025, 1, 14) << "14" << "1";
-    QTest::newRow("yearly December 31")
-        << Kind::Yearly << jan20 << "31" << 11 << true << QDate(2025, 12, 31) << "31" << "12";
-    QTest::newRow("yearly February 30")
-        << Kind::Yearly << jan20 << "30" << 1 << false << QDate() << "" << "";
-    QTest::newRow("yearly April 31")
-        << Kind::Yearly << jan20 << "31" << 3 << false << QDate() << "" << "";
-    QTest::newRow("yearly 29 February in a common year")
-        << Kind::Yearly << jan20 << "29" << 1 << false << QDate() << "" << "";
+    QTest::newRow("yearly March 5") << Kind::Yearly << jan20 << "5" << 2 << true << QDate(2025, 3, 5) << "5"
+                                    << "3";
+    QTest::newRow("yearly January") << Kind::Yearly << jan20 << "14" << 0 << true << QDate(2025, 1, 14) << "14"
+                                    << "1";
+    QTest::newRow("yearly December 31") << Kind::Yearly << jan20 << "31" << 11 << true << QDate(2025, 12, 31) << "31"
+                                        << "12";
+    QTest::newRow("yearly February 30") << Kind::Yearly << jan20 << "30" << 1 << false << QDate() << ""
+                                        << "";
+    QTest::newRow("yearly April 31") << Kind::Yearly << jan20 << "31" << 3 << false << QDate() << ""
+                                     << "";
+    QTest::newRow("yearly 29 February in a common year") << Kind::Yearly << jan20 << "29" << 1 << false << QDate() << ""
+                                                         << "";
     QTest::newRow("yearly 29 February in a leap year")
-        << Kind::Yearly << QDate(2024, 1, 20) << "29" << 1 << true << QDate(2024, 2, 29) << "29" << "2";
+        << Kind::Yearly << QDate(2024, 1, 20) << "29" << 1 << true << QDate(2024, 2, 29) << "29"
+        << "2";
     QTest::newRow("yearly March 31 from a February start stays the 31st")
-        << Kind::Yearly << QDate(2025, 2, 10) << "31" << 2 << true << QDate(2025, 3, 31) << "31" << "3";
+        << Kind::Yearly << QDate(2025, 2, 10) << "31" << 2 << true << QDate(2025, 3, 31) << "31"
+        << "3";
     QTest::newRow("yearly 0: length of the start's month")
-        << Kind::Yearly << QDate(2025, 4, 2) << "0" << 6 << true << QDate(2025, 7, 30) << "30" << "7";
-    QTest::newRow("yearly empty box")
-        << Kind::Yearly << jan20 << "" << 2 << false << QDate() << "" << "";
+        << Kind::Yearly << QDate(2025, 4, 2) << "0" << 6 << true << QDate(2025, 7, 30) << "30"
+        << "7";
+    QTest::newRow("yearly empty box") << Kind::Yearly << jan20 << "" << 2 << false << QDate() << ""
+                                      << "";
 
-    QTest::newRow("weekly keeps the start")
-        << Kind::Weekly << april20 << "" << 0 << true << april20 << "" << "";
-    QTest::newRow("daily keeps the start")
-        << Kind::Daily << april20 << "x" << 0 << true << april20 << "" << "";
+    QTest::newRow("weekly keeps the start") << Kind::Weekly << april20 << "" << 0 << true << april20 << ""
+                                            << "";
+    QTest::newRow("daily keeps the start") << Kind::Daily << april20 << "x" << 0 << true << april20 << ""
+                                           << "";
 }
 
 void TestEventSave::patternApplication()
@@ -507,8 +614,7 @@ void TestEventSave::newItemTimes()
     QFETCH(int, endRow);
     QFETCH(QTime, st);
     QFETCH(QTime, et);
-    const FieldChanges row =
-        NewEvent::fields(NewEvent::Kind::Appointment, QDate(2024, 5, 8), startRow, endRow, false);
+    const FieldChanges row = NewEvent::fields(NewEvent::Kind::Appointment, QDate(2024, 5, 8), startRow, endRow, false);
     QCOMPARE(row.value("St").toTime(), st);
     QCOMPARE(row.value("Et").toTime(), et);
     QCOMPARE(row.value("Md").toString(), QString("0"));
@@ -522,8 +628,7 @@ void TestEventSave::newItemTimes()
 void TestEventSave::newRecurringAppointmentIsWeeklyOnItsWeekday()
 {
     // 8 May 2024 is a Wednesday.
-    const FieldChanges row =
-        NewEvent::fields(NewEvent::Kind::RecurringAppointment, QDate(2024, 5, 8), 16, 16, true);
+    const FieldChanges row = NewEvent::fields(NewEvent::Kind::RecurringAppointment, QDate(2024, 5, 8), 16, 16, true);
     QCOMPARE(row.value("Re").toBool(), true);
     QCOMPARE(row.value("Ret").toString(), QString("2"));
     QCOMPARE(row.value("R").toBool(), true);

@@ -181,8 +181,14 @@ void TestTaskEditor::movedReminderEndsTheSnooze()
 {
     QFETCH(QString, reminderDate);
     QFETCH(bool, snoozed);
-    const qint64 no = addTask({{"Subject", "Call bank"}, {"E", QDate(2025, 3, 20)}, {"R", true}, {"Rs", QDate(2025, 3, 20)},
-                               {"Rt", QTime(9, 0)}, {"Sno", true}, {"Sn", QTime(9, 5)}, {"Sns", QDate(2025, 3, 20)}});
+    const qint64 no = addTask({{"Subject", "Call bank"},
+                               {"E", QDate(2025, 3, 20)},
+                               {"R", true},
+                               {"Rs", QDate(2025, 3, 20)},
+                               {"Rt", QTime(9, 0)},
+                               {"Sno", true},
+                               {"Sn", QTime(9, 5)},
+                               {"Sns", QDate(2025, 3, 20)}});
     QVERIFY(no);
     QVERIFY(m_form->editTask(no));
     replaceText(m_form->reminderDateBox(), reminderDate);
@@ -276,13 +282,17 @@ void TestTaskEditor::openingFillsFromTheRow_data()
 
     QTest::newRow("every field set, 12-hour clock")
         << false
-        << QVariantMap{{"E", QDate(2024, 5, 20)}, {"S", QDate(2024, 5, 18)}, {"Rs", QDate(2024, 5, 19)},
-                       {"Rt", QTime(14, 30)}, {"R", true}, {"P", "High"}}
-        << QStringList{"5/20/2024", "5/18/2024", "5/19/2024", "2:30 PM"} << "High" << true;
-    QTest::newRow("24-hour clock") << true << QVariantMap{{"Rt", QTime(9, 5)}, {"P", "Low"}}
-                                   << QStringList{"None", "None", "None", "09:05"} << "Low" << false;
+        << QVariantMap {{"E", QDate(2024, 5, 20)},
+                        {"S", QDate(2024, 5, 18)},
+                        {"Rs", QDate(2024, 5, 19)},
+                        {"Rt", QTime(14, 30)},
+                        {"R", true},
+                        {"P", "High"}}
+        << QStringList {"5/20/2024", "5/18/2024", "5/19/2024", "2:30 PM"} << "High" << true;
+    QTest::newRow("24-hour clock") << true << QVariantMap {{"Rt", QTime(9, 5)}, {"P", "Low"}}
+                                   << QStringList {"None", "None", "None", "09:05"} << "Low" << false;
     QTest::newRow("blank fields are None; an unknown priority keeps the list")
-        << false << QVariantMap{{"P", "Urgent"}} << QStringList{"None", "None", "None", "None"} << "High" << false;
+        << false << QVariantMap {{"P", "Urgent"}} << QStringList {"None", "None", "None", "None"} << "High" << false;
 }
 
 void TestTaskEditor::openingFillsFromTheRow()
@@ -347,30 +357,27 @@ void TestTaskEditor::saveStages_data()
     const QString invalid = "You must specify a valid date and/or time.";
     const QString beforeStart = "The due date of a task cannot occur before its start date";
 
-    QTest::newRow("all None") << QStringList{"None", "None", "None", "None"} << QString()
-                              << QVariantList{blank, blank, blank, blank};
-    QTest::newRow("all set")
-        << QStringList{"5/20/2024", "5/18/2024", "5/19/2024", "9:30 AM"} << QString()
-        << QVariantList{QDate(2024, 5, 20), QDate(2024, 5, 18), QDate(2024, 5, 19), QTime(9, 30)};
-    QTest::newRow("start after due") << QStringList{"5/9/2024", "5/10/2024", "None", "None"} << beforeStart
-                                     << QVariantList{};
-    QTest::newRow("start equals due")
-        << QStringList{"5/10/2024", "5/10/2024", "None", "None"} << QString()
-        << QVariantList{QDate(2024, 5, 10), QDate(2024, 5, 10), blank, blank};
-    QTest::newRow("start with due None") << QStringList{"None", "5/10/2024", "None", "None"} << QString()
-                                         << QVariantList{blank, QDate(2024, 5, 10), blank, blank};
-    QTest::newRow("due with start None") << QStringList{"5/10/2024", "None", "None", "None"} << QString()
-                                         << QVariantList{QDate(2024, 5, 10), blank, blank, blank};
-    QTest::newRow("none in small letters is no date") << QStringList{"None", "None", "none", "None"} << invalid
-                                                      << QVariantList{};
-    QTest::newRow("an erased due date is no date") << QStringList{"", "None", "None", "None"} << invalid
-                                                   << QVariantList{};
-    QTest::newRow("a bad start date") << QStringList{"None", "13/45/2024", "None", "None"} << invalid
-                                      << QVariantList{};
-    QTest::newRow("a bad reminder time") << QStringList{"None", "None", "None", "25:99"} << invalid
-                                         << QVariantList{};
+    QTest::newRow("all None") << QStringList {"None", "None", "None", "None"} << QString()
+                              << QVariantList {blank, blank, blank, blank};
+    QTest::newRow("all set") << QStringList {"5/20/2024", "5/18/2024", "5/19/2024", "9:30 AM"} << QString()
+                             << QVariantList {QDate(2024, 5, 20), QDate(2024, 5, 18), QDate(2024, 5, 19), QTime(9, 30)};
+    QTest::newRow("start after due") << QStringList {"5/9/2024", "5/10/2024", "None", "None"} << beforeStart
+                                     << QVariantList {};
+    QTest::newRow("start equals due") << QStringList {"5/10/2024", "5/10/2024", "None", "None"} << QString()
+                                      << QVariantList {QDate(2024, 5, 10), QDate(2024, 5, 10), blank, blank};
+    QTest::newRow("start with due None") << QStringList {"None", "5/10/2024", "None", "None"} << QString()
+                                         << QVariantList {blank, QDate(2024, 5, 10), blank, blank};
+    QTest::newRow("due with start None") << QStringList {"5/10/2024", "None", "None", "None"} << QString()
+                                         << QVariantList {QDate(2024, 5, 10), blank, blank, blank};
+    QTest::newRow("none in small letters is no date")
+        << QStringList {"None", "None", "none", "None"} << invalid << QVariantList {};
+    QTest::newRow("an erased due date is no date")
+        << QStringList {"", "None", "None", "None"} << invalid << QVariantList {};
+    QTest::newRow("a bad start date") << QStringList {"None", "13/45/2024", "None", "None"} << invalid
+                                      << QVariantList {};
+    QTest::newRow("a bad reminder time") << QStringList {"None", "None", "None", "25:99"} << invalid << QVariantList {};
     QTest::newRow("dates are checked before their order")
-        << QStringList{"5/9/2024", "5/10/2024", "soon", "None"} << invalid << QVariantList{};
+        << QStringList {"5/9/2024", "5/10/2024", "soon", "None"} << invalid << QVariantList {};
 }
 
 void TestTaskEditor::saveStages()
@@ -389,7 +396,7 @@ void TestTaskEditor::saveStages()
 
     click(m_form->okButton());
     if (!message.isEmpty()) {
-        QCOMPARE(m_messages, QStringList{message});
+        QCOMPARE(m_messages, QStringList {message});
         QVERIFY(m_form->isVisible());
         QCOMPARE(m_data->Table47().state(), Cursor::State::Insert);
         QCOMPARE(ended.count(), 0);
@@ -425,8 +432,8 @@ void TestTaskEditor::storeRefusalKeepsTheDialogOpen()
 
 void TestTaskEditor::calendarChoices_data()
 {
-    QTest::addColumn<QString>("served"); // due, start, reminder
-    QTest::addColumn<QString>("choice"); // pick (22 May), Today, None
+    QTest::addColumn<QString>("served");     // due, start, reminder
+    QTest::addColumn<QString>("choice");     // pick (22 May), Today, None
     QTest::addColumn<QStringList>("before"); // due, start, reminder date
     QTest::addColumn<QStringList>("after");
 
@@ -434,18 +441,25 @@ void TestTaskEditor::calendarChoices_data()
     const QStringList allNone = {"None", "None", "None"};
     const QStringList filled = {"5/20/2024", "5/10/2024", "5/1/2024"};
     QTest::newRow("start picked while the due date is erased fills due and reminder")
-        << "start" << "pick" << QStringList{"", "None", "None"} << QStringList{picked, picked, picked};
+        << "start"
+        << "pick" << QStringList {"", "None", "None"} << QStringList {picked, picked, picked};
     QTest::newRow("start picked while the due date is None changes only the start")
-        << "start" << "pick" << allNone << QStringList{"None", picked, "None"};
-    QTest::newRow("due picked") << "due" << "pick" << allNone << QStringList{picked, "None", "None"};
-    QTest::newRow("reminder picked") << "reminder" << "pick" << allNone << QStringList{"None", "None", picked};
-    QTest::newRow("Today for the start") << "start" << "Today" << allNone << QStringList{"None", "5/15/2024", "None"};
+        << "start"
+        << "pick" << allNone << QStringList {"None", picked, "None"};
+    QTest::newRow("due picked") << "due"
+                                << "pick" << allNone << QStringList {picked, "None", "None"};
+    QTest::newRow("reminder picked") << "reminder"
+                                     << "pick" << allNone << QStringList {"None", "None", picked};
+    QTest::newRow("Today for the start") << "start"
+                                         << "Today" << allNone << QStringList {"None", "5/15/2024", "None"};
     QTest::newRow("None for the due date also clears the start")
-        << "due" << "None" << filled << QStringList{"None", "None", "5/1/2024"};
+        << "due"
+        << "None" << filled << QStringList {"None", "None", "5/1/2024"};
     QTest::newRow("None for the start keeps the due date")
-        << "start" << "None" << filled << QStringList{"5/20/2024", "None", "5/1/2024"};
-    QTest::newRow("None for the reminder date")
-        << "reminder" << "None" << filled << QStringList{"5/20/2024", "5/10/2024", "None"};
+        << "start"
+        << "None" << filled << QStringList {"5/20/2024", "None", "5/1/2024"};
+    QTest::newRow("None for the reminder date") << "reminder"
+                                                << "None" << filled << QStringList {"5/20/2024", "5/10/2024", "None"};
 }
 
 void TestTaskEditor::calendarChoices()
@@ -461,9 +475,9 @@ void TestTaskEditor::calendarChoices()
     m_form->startDateBox()->setText(before[1]);
     m_form->reminderDateBox()->setText(before[2]);
 
-    QToolButton *button = served == "due"     ? m_form->dueCalendarButton()
-                          : served == "start" ? m_form->startCalendarButton()
-                                              : m_form->reminderCalendarButton();
+    QToolButton *button = served == "due" ? m_form->dueCalendarButton()
+        : served == "start"               ? m_form->startCalendarButton()
+                                          : m_form->reminderCalendarButton();
     QTest::mouseClick(button, Qt::LeftButton);
     CalendarDropDown *drop = m_form->calendarDropDown();
     QVERIFY(drop->isVisible());

@@ -161,15 +161,15 @@ void TestTaskPad::viewFilters_data()
     for (View current : {View::Day, View::Week, View::Month}) {
         const char *name = current == View::Day ? "day" : current == View::Week ? "week" : "month";
         QTest::addRow("all tasks, %s view", name) << 1 << current << all;
-        QTest::addRow("today's tasks, %s view", name) << 2 << current << QStringList{"no due date", "due today"};
+        QTest::addRow("today's tasks, %s view", name) << 2 << current << QStringList {"no due date", "due today"};
         QTest::addRow("next seven days, %s view", name)
-            << 4 << current << QStringList{"no due date", "starts next Monday"};
-        QTest::addRow("overdue, %s view", name) << 5 << current << QStringList{"no due date", "overdue"};
+            << 4 << current << QStringList {"no due date", "starts next Monday"};
+        QTest::addRow("overdue, %s view", name) << 5 << current << QStringList {"no due date", "overdue"};
     }
     QTest::newRow("selected days, day view: started by the navigator date")
-        << 3 << View::Day << QStringList{"no due date", "due today", "overdue", "completed"};
+        << 3 << View::Day << QStringList {"no due date", "due today", "overdue", "completed"};
     QTest::newRow("selected days, week view: Monday to next Monday")
-        << 3 << View::Week << QStringList{"no due date", "due today", "starts next Monday", "completed"};
+        << 3 << View::Week << QStringList {"no due date", "due today", "starts next Monday", "completed"};
     QTest::newRow("selected days, month view: 43 days from the first cell") << 3 << View::Month << all;
 }
 
@@ -204,8 +204,8 @@ void TestTaskPad::viewFilterTexts_data()
     QTest::addColumn<QString>("text");
 
     QTest::newRow("all") << 1 << View::Day << "Ta='True'";
-    QTest::newRow("today's")
-        << 2 << View::Day << "Ta='True' and E='2024-05-15' or E=Null and Ta='True' or S=Null and Ta='True'";
+    QTest::newRow("today's") << 2 << View::Day
+                             << "Ta='True' and E='2024-05-15' or E=Null and Ta='True' or S=Null and Ta='True'";
     QTest::newRow("selected days, day")
         << 3 << View::Day << "Ta='True' and S<='2024-05-15' or E=Null and Ta='True' or S=Null and Ta='True'";
     QTest::newRow("selected days, week")
@@ -248,7 +248,7 @@ void TestTaskPad::viewIsStoredAndKeptUntilApplied()
     QCOMPARE(listed(), QStringList());
     // ...until the stored view is applied again.
     m_pad->applyStoredView();
-    QCOMPARE(listed(), QStringList{"starts tomorrow"});
+    QCOMPARE(listed(), QStringList {"starts tomorrow"});
 }
 
 // --- quick add ---------------------------------------------------------------------
@@ -281,7 +281,7 @@ void TestTaskPad::quickAdd()
     QCOMPARE(m_pad->quickAddTick()->isChecked(), ticked);
     QTest::keyClick(box, Qt::Key_Return);
 
-    QCOMPARE(listed(), QStringList{"Buy milk"});
+    QCOMPARE(listed(), QStringList {"Buy milk"});
     Cursor &task = stored(m_pad->list()->rows().front().no);
     QCOMPARE(task.asText("Subject"), QString("Buy milk"));
     QCOMPARE(task.asBool("C"), ticked);
@@ -312,7 +312,7 @@ void TestTaskPad::pressInListAddsPendingTaskAndLeavesTyping()
 
     TaskList *list = m_pad->list();
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rowPoint(list, 0, 80));
-    QCOMPARE(listed(), (QStringList{"first", "Call Anna"}));
+    QCOMPARE(listed(), (QStringList {"first", "Call Anna"}));
     QVERIFY(!m_pad->isTyping());
     QCOMPARE(box->text(), QString("Click here to add a new Task"));
     QVERIFY(!m_pad->quickAddTick()->isVisible());
@@ -350,7 +350,7 @@ void TestTaskPad::refusedQuickAddKeepsTheText()
     TaskList *list = m_pad->list();
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rowPoint(list, 0, 80));
     QCOMPARE(errors.count(), 1);
-    QCOMPARE(listed(), QStringList{"first"});
+    QCOMPARE(listed(), QStringList {"first"});
     QVERIFY(m_pad->isTyping());
     QCOMPARE(box->text(), tooLong);
     QVERIFY(m_pad->quickAddTick()->isVisible());
@@ -358,7 +358,7 @@ void TestTaskPad::refusedQuickAddKeepsTheText()
     // Shortened, it goes in at the next press and the box is idle again.
     box->setText("Call Anna");
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rowPoint(list, 0, 80));
-    QCOMPARE(listed(), (QStringList{"first", "Call Anna"}));
+    QCOMPARE(listed(), (QStringList {"first", "Call Anna"}));
     QVERIFY(!m_pad->isTyping());
     QCOMPARE(box->text(), QString("Click here to add a new Task"));
 }
@@ -406,10 +406,10 @@ void TestTaskPad::deleteWithoutConfirmation()
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rowPoint(list, 1, 80));
 
     QTest::keyClick(list, Qt::Key_Delete, Qt::ControlModifier);
-    QCOMPARE(listed(), (QStringList{"keep", "delete me"}));
+    QCOMPARE(listed(), (QStringList {"keep", "delete me"}));
 
     QTest::keyClick(list, Qt::Key_Delete);
-    QCOMPARE(listed(), QStringList{"keep"});
+    QCOMPARE(listed(), QStringList {"keep"});
     Cursor &cursor = m_data->table(2);
     cursor.setFiltered(false);
     cursor.refresh();
@@ -466,7 +466,7 @@ namespace {
 bool near(const QColor &a, const QColor &b)
 {
     return std::abs(a.red() - b.red()) <= 40 && std::abs(a.green() - b.green()) <= 40
-           && std::abs(a.blue() - b.blue()) <= 40;
+        && std::abs(a.blue() - b.blue()) <= 40;
 }
 
 // Pixels of about the colour in the subject column of a row, and the

@@ -85,8 +85,10 @@ QStringList allSubjects(Cursor &cursor)
 bool addRowFromOutside(const QString &calendar, const QString &subject)
 {
     sqlite3 *db = nullptr;
-    bool ok = sqlite3_open_v2(QFile::encodeName(calendar).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK;
-    const QByteArray sql = "INSERT INTO items (Subject, S, E) VALUES ('" + subject.toUtf8() + "', '2025-03-09', '2025-03-09')";
+    bool ok =
+        sqlite3_open_v2(QFile::encodeName(calendar).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK;
+    const QByteArray sql =
+        "INSERT INTO items (Subject, S, E) VALUES ('" + subject.toUtf8() + "', '2025-03-09', '2025-03-09')";
     ok = ok && sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
     sqlite3_close(db);
     return ok;
@@ -99,7 +101,8 @@ QByteArray otherProgramsDatabase()
     const QByteArray path = (dir.path() + "/other.db").toUtf8();
     sqlite3 *db = nullptr;
     sqlite3_open(path.constData(), &db);
-    sqlite3_exec(db, "CREATE TABLE contacts (name TEXT); INSERT INTO contacts VALUES ('Ann');", nullptr, nullptr, nullptr);
+    sqlite3_exec(db, "CREATE TABLE contacts (name TEXT); INSERT INTO contacts VALUES ('Ann');", nullptr, nullptr,
+                 nullptr);
     sqlite3_close(db);
     return readBytes(QString::fromUtf8(path));
 }
@@ -131,7 +134,7 @@ struct Home
 Home prepareHome(const QString &home, bool withWork = true)
 {
     Home ids;
-    TDataModule2 dm{DataRoot(home)};
+    TDataModule2 dm {DataRoot(home)};
     if (!dm.startUp())
         return ids;
     ids.personal = dm.Table61().currentId();
@@ -139,8 +142,9 @@ Home prepareHome(const QString &home, bool withWork = true)
     if (withWork) {
         if (!dm.createCalendarTable(home + "Work/", "work.db"))
             return ids;
-        ids.work = addRow(dm.Table61(), {{"2", "Work"}, {"3", home + "Work/"}, {"4", "work.db"},
-                                         {"5", 194}, {"6", 148}, {"7", 3}, {"8", 4}});
+        ids.work = addRow(
+            dm.Table61(),
+            {{"2", "Work"}, {"3", home + "Work/"}, {"4", "work.db"}, {"5", 194}, {"6", 148}, {"7", 3}, {"8", 4}});
         Cursor work;
         work.setTableFile(home + "Work/", "work.db", calendarSchema());
         if (work.open())
@@ -153,7 +157,7 @@ Home prepareHome(const QString &home, bool withWork = true)
 
 void setActiveFolder(const QString &home, qint64 id)
 {
-    TDataModule2 dm{DataRoot(home)};
+    TDataModule2 dm {DataRoot(home)};
     QVERIFY(dm.startUp());
     QVERIFY(dm.options().change({{46, id}}));
     dm.closeAll();
@@ -388,10 +392,11 @@ void FoldersTest::clickingAFolder_data()
     QTest::addColumn<QList<int>>("taskPadViews");
 
     QTest::newRow("the active folder again: no reload, no purge")
-        << "Personal Calendar" << "Personal Calendar/Personal Calendar.db" << false << QStringList()
-        << QList<int>();
+        << "Personal Calendar"
+        << "Personal Calendar/Personal Calendar.db" << false << QStringList() << QList<int>();
     QTest::newRow("another folder: its calendar, purged, in its own views")
-        << "Work" << "Work/work.db" << true << QStringList{"day leave", "month build"} << QList<int>{4};
+        << "Work"
+        << "Work/work.db" << true << QStringList {"day leave", "month build"} << QList<int> {4};
 }
 
 void FoldersTest::clickingAFolder()
@@ -470,9 +475,10 @@ void FoldersTest::folderFileThatIsNoCalendar()
     const QString bad = home() + "Other/notes.db";
     QVERIFY(writeBytes(bad, content));
     {
-        TDataModule2 dm{DataRoot(home())};
+        TDataModule2 dm {DataRoot(home())};
         QVERIFY(dm.startUp());
-        QVERIFY(addRow(dm.Table61(), {{"2", "Other"}, {"3", home() + "Other/"}, {"4", "notes.db"}, {"7", 2}, {"8", 3}}) > 0);
+        QVERIFY(addRow(dm.Table61(), {{"2", "Other"}, {"3", home() + "Other/"}, {"4", "notes.db"}, {"7", 2}, {"8", 3}})
+                > 0);
         dm.closeAll();
     }
     Run run(home());
@@ -487,7 +493,7 @@ void FoldersTest::folderFileThatIsNoCalendar()
     // The program stays on its calendar, in its view; the folder keeps its
     // file, and the file is as it was.
     QCOMPARE(run.calendarFile(), home() + "Personal Calendar/Personal Calendar.db");
-    QCOMPARE(allSubjects(run.dm().table(1)), QStringList{"personal today"});
+    QCOMPARE(allSubjects(run.dm().table(1)), QStringList {"personal today"});
     QCOMPARE(run.activeFolder(), ids.personal);
     QCOMPARE(run.window().folderName(), QString("Personal Calendar"));
     QCOMPARE(run.list().currentRow(), run.rowOf("Personal Calendar"));
@@ -512,13 +518,16 @@ void FoldersTest::editFolder_data()
     QTest::addColumn<QStringList>("viewCalls");
 
     QTest::newRow("a changed path is reloaded on OK")
-        << "Work/" << "work.db" << true << "Work/work.db" << QStringList{"from outside", "work today"}
-        << QStringList{"day leave", "day build"};
+        << "Work/"
+        << "work.db" << true << "Work/work.db" << QStringList {"from outside", "work today"}
+        << QStringList {"day leave", "day build"};
     QTest::newRow("OK without a change switches to the active folder again")
-        << "-" << "-" << true << "Personal Calendar/Personal Calendar.db" << QStringList{"personal today"}
-        << QStringList{"day leave", "day build"};
+        << "-"
+        << "-" << true << "Personal Calendar/Personal Calendar.db" << QStringList {"personal today"}
+        << QStringList {"day leave", "day build"};
     QTest::newRow("Cancel keeps the row and the calendar")
-        << "Work/" << "work.db" << false << "Personal Calendar/Personal Calendar.db" << QStringList{"personal today"}
+        << "Work/"
+        << "work.db" << false << "Personal Calendar/Personal Calendar.db" << QStringList {"personal today"}
         << QStringList();
 }
 
@@ -557,7 +566,7 @@ void FoldersTest::editFolder()
     // A folder inside the data root is kept relative to it.
     QCOMPARE(run.folderText(3), ok && path != "-" ? path : QString("Personal Calendar/"));
     QCOMPARE(run.viewCalls, viewCalls);
-    QCOMPARE(run.taskPadViews, ok ? QList<int>{1} : QList<int>());
+    QCOMPARE(run.taskPadViews, ok ? QList<int> {1} : QList<int>());
     QVERIFY(run.messages.isEmpty());
 }
 
@@ -621,7 +630,7 @@ void FoldersTest::newFolder()
     QCOMPARE(run.folderText(7), QString("1"));
     QCOMPARE(run.folderText(8), QString("1"));
     QCOMPARE(run.viewCalls, QStringList({"month leave", "day build"}));
-    QCOMPARE(run.taskPadViews, QList<int>{1});
+    QCOMPARE(run.taskPadViews, QList<int> {1});
 }
 
 void FoldersTest::deleteFolder_data()
@@ -634,14 +643,16 @@ void FoldersTest::deleteFolder_data()
     QTest::addColumn<QList<int>>("taskPadViews");
 
     QTest::newRow("the active folder, first in the list: the next one takes over")
-        << true << "Personal Calendar" << "Work" << "Work/work.db" << QStringList{"day leave", "month build"}
-        << QList<int>{4};
+        << true << "Personal Calendar"
+        << "Work"
+        << "Work/work.db" << QStringList {"day leave", "month build"} << QList<int> {4};
     QTest::newRow("the active folder, last in the list: the one before takes over")
-        << true << "Work" << "Personal Calendar" << "Personal Calendar/Personal Calendar.db"
-        << QStringList{"month leave", "day build"} << QList<int>{1};
-    QTest::newRow("the last folder stays")
-        << false << "Personal Calendar" << "Personal Calendar" << "Personal Calendar/Personal Calendar.db"
-        << QStringList() << QList<int>();
+        << true << "Work"
+        << "Personal Calendar"
+        << "Personal Calendar/Personal Calendar.db" << QStringList {"month leave", "day build"} << QList<int> {1};
+    QTest::newRow("the last folder stays") << false << "Personal Calendar"
+                                           << "Personal Calendar"
+                                           << "Personal Calendar/Personal Calendar.db" << QStringList() << QList<int>();
 }
 
 void FoldersTest::deleteFolder()
@@ -699,7 +710,7 @@ void FoldersTest::deleteOntoAFileThatIsNoCalendar()
     QVERIFY(writeBytes(bad, content));
     qint64 other = 0;
     {
-        TDataModule2 dm{DataRoot(home())};
+        TDataModule2 dm {DataRoot(home())};
         QVERIFY(dm.startUp());
         other = addRow(dm.Table61(), {{"2", "Other"}, {"3", home() + "Other/"}, {"4", "notes.db"}, {"7", 2}, {"8", 3}});
         QVERIFY(other > 0);
@@ -721,14 +732,14 @@ void FoldersTest::deleteOntoAFileThatIsNoCalendar()
     QVERIFY(run.dm().Table61().locate("1", run.activeFolder()));
     QCOMPARE(run.window().folderName(), QString("Other"));
     QCOMPARE(run.calendarFile(), defaultCalendar);
-    QCOMPARE(allSubjects(run.dm().table(1)), QStringList{"personal today"});
+    QCOMPARE(allSubjects(run.dm().table(1)), QStringList {"personal today"});
     QVERIFY(run.dm().calendarCursorsOpen());
     QCOMPARE(run.messages.size(), 1);
     QVERIFY2(run.messages.at(0).endsWith("The default calendar " + QDir::toNativeSeparators(defaultCalendar)
                                          + " was opened instead."),
              qPrintable(run.messages.at(0)));
     QCOMPARE(run.window().currentView(), View::Week);
-    QCOMPARE(run.taskPadViews, QList<int>{3});
+    QCOMPARE(run.taskPadViews, QList<int> {3});
     // The folder keeps the file it names, and the file is as it was.
     QCOMPARE(run.folderText(3), home() + "Other/");
     QCOMPARE(run.folderText(4), QString("notes.db"));
@@ -777,19 +788,19 @@ void FoldersTest::newCalendar_data()
     QTest::addColumn<QStringList>("messages");
 
     const int yes = QMessageBox::Yes, no = QMessageBox::No, cancel = QMessageBox::Cancel;
-    const QStringList overwriteWork{"Overwrite existing calendar work.db?"};
+    const QStringList overwriteWork {"Overwrite existing calendar work.db?"};
     QTest::newRow("a new file") << "Trips/trips.db" << cancel << QStringList() << "Trips/trips.db" << QStringList();
-    QTest::newRow("a name typed without .db") << "Trips/trips" << cancel << QStringList() << "Trips/trips.db"
-                                              << QStringList();
+    QTest::newRow("a name typed without .db")
+        << "Trips/trips" << cancel << QStringList() << "Trips/trips.db" << QStringList();
     QTest::newRow("an existing calendar, answered No") << "Work/work.db" << no << overwriteWork << "" << QStringList();
     QTest::newRow("an existing calendar, answered Cancel")
         << "Work/work.db" << cancel << overwriteWork << "" << QStringList();
-    QTest::newRow("an existing calendar, answered Yes") << "Work/work.db" << yes << overwriteWork << "Work/work.db"
-                                                        << QStringList();
+    QTest::newRow("an existing calendar, answered Yes")
+        << "Work/work.db" << yes << overwriteWork << "Work/work.db" << QStringList();
     QTest::newRow("the active calendar, answered Yes")
         << "Personal Calendar/Personal Calendar.db" << yes
-        << QStringList{"Overwrite existing calendar Personal Calendar.db?"} << ""
-        << QStringList{"The calendar file is in use"};
+        << QStringList {"Overwrite existing calendar Personal Calendar.db?"} << ""
+        << QStringList {"The calendar file is in use"};
     QTest::newRow("the save dialog cancelled") << "" << yes << QStringList() << "" << QStringList();
 }
 
@@ -811,7 +822,7 @@ void FoldersTest::newCalendar()
 
     run.fileMenu("New Calendar       ");
 
-    QCOMPARE(run.answers.saveStartDirs, QStringList{home()});
+    QCOMPARE(run.answers.saveStartDirs, QStringList {home()});
     QCOMPARE(run.answers.questions, questions);
     QCOMPARE(run.messages, messages);
     if (emptyCalendar != "Work/work.db")
@@ -827,7 +838,7 @@ void FoldersTest::newCalendar()
     // The folders list and the open calendar are as they were.
     QCOMPARE(run.dm().Table61().recordCount(), 2);
     QCOMPARE(run.calendarFile(), home() + "Personal Calendar/Personal Calendar.db");
-    QCOMPARE(allSubjects(run.dm().table(1)), QStringList{"personal today"});
+    QCOMPARE(allSubjects(run.dm().table(1)), QStringList {"personal today"});
 }
 
 void FoldersTest::editorCreatesAndOpensACalendar()
@@ -850,7 +861,7 @@ void FoldersTest::editorCreatesAndOpensACalendar()
     // New Calendar leaves the boxes alone; Open Calendar starts in the path
     // box's folder and fills path and file.
     QCOMPARE(pathAfterNew, home() + "Work/");
-    QCOMPARE(run.answers.openStartDirs, QStringList{home() + "Work/"});
+    QCOMPARE(run.answers.openStartDirs, QStringList {home() + "Work/"});
     QCOMPARE(run.folderText(2), QString("Work"));
     QCOMPARE(run.folderText(3), QString("Trips/"));
     QCOMPARE(run.folderText(4), QString("trips.db"));
@@ -903,7 +914,8 @@ void FoldersTest::copiedDataRootKeepsToItsOwnCalendars()
     Cursor originalWork;
     originalWork.setTableFile(original + "Work/", "work.db", calendarSchema());
     QVERIFY(originalWork.open());
-    const QStringList expected = readsTheCopy ? QStringList{"work today"} : QStringList{"added in the copy", "work today"};
+    const QStringList expected =
+        readsTheCopy ? QStringList {"work today"} : QStringList {"added in the copy", "work today"};
     QCOMPARE(allSubjects(originalWork), expected);
 }
 
@@ -947,7 +959,7 @@ void FoldersTest::foldersButtonTwice()
 {
     {
         prepareHome(home());
-        TDataModule2 dm{DataRoot(home())};
+        TDataModule2 dm {DataRoot(home())};
         QVERIFY(dm.startUp());
         QVERIFY(dm.options().change({{18, 80}, {19, true}}));
         dm.closeAll();
@@ -1002,8 +1014,8 @@ void FoldersTest::currentRowColours()
 
     const QImage image = run.list().grab().toImage();
     const int right = run.list().columnWidth() - 2;
-    QCOMPARE(image.pixelColor(right, 16 + 8), colour);         // Work, the current row
-    QCOMPARE(image.pixelColor(right, 8), QColor(Qt::white));    // Personal Calendar
+    QCOMPARE(image.pixelColor(right, 16 + 8), colour);                             // Work, the current row
+    QCOMPARE(image.pixelColor(right, 8), QColor(Qt::white));                       // Personal Calendar
     QCOMPARE(image.pixelColor(run.list().width() - 4, 16 + 8), QColor(Qt::white)); // beyond the column
 
     // Below the folders the pane stays white.

@@ -28,28 +28,33 @@ inline QStringList itemLines(const QString &calendarPath)
     QStringList lines;
     auto date = [&c](const char *f) { return c.asDate(QLatin1String(f)).toString(Qt::ISODate); };
     auto time = [&c](const char *f) { return c.asTime(QLatin1String(f)).toString(QStringLiteral("HH:mm")); };
-    auto flag = [&c](const char *f) { return c.isBlank(QLatin1String(f)) ? QStringLiteral("-") : c.asBool(QLatin1String(f)) ? QStringLiteral("1") : QStringLiteral("0"); };
+    auto flag = [&c](const char *f) {
+        return c.isBlank(QLatin1String(f)) ? QStringLiteral("-")
+            : c.asBool(QLatin1String(f))   ? QStringLiteral("1")
+                                           : QStringLiteral("0");
+    };
     auto txt = [&c](const char *f) { return c.asText(QLatin1String(f)); };
     for (c.first(); !c.eof(); c.next()) {
         QString days;
         for (const char *d : {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"})
             days += flag(d);
-        QStringList parts{date("S"), date("E"), time("St"), time("Et"), flag("A"), txt("Md"), flag("Re"), txt("Ret"), days,
-                          txt("D"), txt("M"), txt("T"), flag("R"), txt("Tr"), txt("Tm"), date("Rs"), time("Rt"),
-                          flag("Ta"), flag("C"), txt("P"), txt("Subject"), txt("Loc")};
+        QStringList parts {date("S"),  date("E"),  time("St"),     time("Et"), flag("A"),  txt("Md"),
+                           flag("Re"), txt("Ret"), days,           txt("D"),   txt("M"),   txt("T"),
+                           flag("R"),  txt("Tr"),  txt("Tm"),      date("Rs"), time("Rt"), flag("Ta"),
+                           flag("C"),  txt("P"),   txt("Subject"), txt("Loc")};
         lines << parts.join(QLatin1Char('|'));
     }
     return lines;
 }
-
 
 inline QString fixture(const QString &name)
 {
     return qEnvironmentVariable("DAYBROOK_FIXTURES") + QStringLiteral("/ical/") + name;
 }
 
-inline const QStringList typeNames{"Standard", "Important", "Business", "Personal", "Vacation", "Must Attend",
-                            "Travel Required", "Needs Preparation", "Birthday", "Anniversary", "Phone Call"};
+inline const QStringList typeNames {"Standard", "Important",   "Business",        "Personal",
+                                    "Vacation", "Must Attend", "Travel Required", "Needs Preparation",
+                                    "Birthday", "Anniversary", "Phone Call"};
 
 inline QByteArray readAll(const QString &path)
 {
@@ -97,8 +102,8 @@ private:
     QString m_calendar;
 };
 
-inline IcsTransfer::ImportResult importInto(const Home &home, const QString &ics, bool force = false, const IcsTransfer::Progress &progress = {})
+inline IcsTransfer::ImportResult importInto(const Home &home, const QString &ics, bool force = false,
+                                            const IcsTransfer::Progress &progress = {})
 {
     return IcsTransfer::importFile(home.calendar(), ics, typeNames, Clock::today(), force, progress);
 }
-

@@ -20,7 +20,6 @@
 #include <ctime>
 #include <memory>
 
-
 class TestIcal : public QObject
 {
     Q_OBJECT
@@ -51,7 +50,8 @@ private slots:
         QVERIFY(home.ok());
         const IcsTransfer::ImportResult result = importInto(home, fixture(name + ".ics"));
         QVERIFY2(result.ok, qPrintable(result.message));
-        const QStringList expected = QString::fromUtf8(readAll(fixture(name + ".expected"))).split('\n', Qt::SkipEmptyParts);
+        const QStringList expected =
+            QString::fromUtf8(readAll(fixture(name + ".expected"))).split('\n', Qt::SkipEmptyParts);
         const QStringList actual = itemLines(home.calendar());
         if (actual != expected)
             qWarning().noquote() << "actual:\n" << actual.join('\n');
@@ -62,10 +62,14 @@ private slots:
     {
         Home home;
         const IcsTransfer::ImportResult first = importInto(home, fixture("google.ics"));
-        QCOMPARE(first.message, QStringLiteral("Imported 2 events and 0 tasks; 1 reminder was rounded to the nearest lead the planner holds."));
+        QCOMPARE(first.message,
+                 QStringLiteral(
+                     "Imported 2 events and 0 tasks; 1 reminder was rounded to the nearest lead the planner holds."));
         const IcsTransfer::ImportResult rules = importInto(home, fixture("rules.ics"));
-        QCOMPARE(rules.message, QStringLiteral("Imported 5 events and 0 tasks; 3 recurring events were imported as single dates: "
-                                               "Fortnightly review, Last weekday, Gym; 1 reminder was rounded to the nearest lead the planner holds."));
+        QCOMPARE(rules.message,
+                 QStringLiteral("Imported 5 events and 0 tasks; 3 recurring events were imported as single dates: "
+                                "Fortnightly review, Last weekday, Gym; 1 reminder was rounded to the nearest lead the "
+                                "planner holds."));
         const IcsTransfer::ImportResult again = importInto(home, fixture("apple.ics"));
         QCOMPARE(again.message, QStringLiteral("Imported 2 events and 2 tasks."));
     }
@@ -77,7 +81,8 @@ private slots:
         const QStringList before = itemLines(home.calendar());
         const IcsTransfer::ImportResult again = importInto(home, fixture("rules.ics"));
         QVERIFY(again.ok);
-        QCOMPARE(again.message, QStringLiteral("Imported 0 events and 0 tasks; 10 items were already in the calendar."));
+        QCOMPARE(again.message,
+                 QStringLiteral("Imported 0 events and 0 tasks; 10 items were already in the calendar."));
         QCOMPARE(itemLines(home.calendar()), before);
     }
 
@@ -113,7 +118,8 @@ private slots:
         const QString out = home.file("out.ics");
         QVERIFY(IcsTransfer::exportFile(home.calendar(), out, typeNames, {}, {}).ok);
         const QByteArray text = readAll(out);
-        std::unique_ptr<icalcomponent, void (*)(icalcomponent *)> root(icalparser_parse_string(text.constData()), icalcomponent_free);
+        std::unique_ptr<icalcomponent, void (*)(icalcomponent *)> root(icalparser_parse_string(text.constData()),
+                                                                       icalcomponent_free);
         QVERIFY(root);
         QCOMPARE(icalcomponent_isa(root.get()), ICAL_VCALENDAR_COMPONENT);
         QCOMPARE(icalcomponent_count_errors(root.get()), 0);
@@ -122,13 +128,16 @@ private slots:
         QVERIFY(text.contains("BEGIN:VTIMEZONE\r\nTZID:Europe/Berlin\r\n"));
         QVERIFY(text.contains("DTSTART;TZID=Europe/Berlin:20250310T090000\r\n"));
         QVERIFY(text.contains("DTSTART;VALUE=DATE:20250314\r\nDTEND;VALUE=DATE:20250315\r\n"));
-        QVERIFY(text.contains("RRULE:FREQ=YEARLY;BYMONTHDAY=12;BYMONTH=4\r\n") || text.contains("RRULE:FREQ=YEARLY;BYMONTH=4;BYMONTHDAY=12\r\n"));
+        QVERIFY(text.contains("RRULE:FREQ=YEARLY;BYMONTHDAY=12;BYMONTH=4\r\n")
+                || text.contains("RRULE:FREQ=YEARLY;BYMONTH=4;BYMONTHDAY=12\r\n"));
         QVERIFY(text.contains("TRIGGER:-P1D\r\n"));
     }
 
     void exportIsReadByPythonIcalendar()
     {
-        if (QProcess::execute(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), QStringLiteral("import icalendar")}) != 0)
+        if (QProcess::execute(QStringLiteral("/usr/bin/python3"),
+                              {QStringLiteral("-c"), QStringLiteral("import icalendar")})
+            != 0)
             QSKIP("Python's icalendar package is not installed");
         Home home;
         for (const char *name : {"outlook", "google", "apple", "rules"})
@@ -154,14 +163,17 @@ private slots:
         QTest::addColumn<QByteArray>("text");
         QTest::addColumn<QString>("reason");
         const QByteArray good = "BEGIN:VEVENT\nUID:ok\nDTSTART:20250101T100000Z\nSUMMARY:Fine\nEND:VEVENT\n";
-        QTest::newRow("END without BEGIN") << QByteArray("BEGIN:VCALENDAR\nVERSION:2.0\n" + good + "END:VTODO\nEND:VCALENDAR\n")
-                                           << "line 8: END:VTODO without its BEGIN";
+        QTest::newRow("END without BEGIN")
+            << QByteArray("BEGIN:VCALENDAR\nVERSION:2.0\n" + good + "END:VTODO\nEND:VCALENDAR\n")
+            << "line 8: END:VTODO without its BEGIN";
         QTest::newRow("never ended") << QByteArray("BEGIN:VCALENDAR\nVERSION:2.0\n" + good + "BEGIN:VEVENT\nUID:x\n")
                                      << "line 8: BEGIN:VEVENT is never ended";
-        QTest::newRow("not a date") << QByteArray("BEGIN:VCALENDAR\nVERSION:2.0\n" + good
-                                                  + "BEGIN:VEVENT\nUID:x\nDTSTART:2025-13-45\nEND:VEVENT\nEND:VCALENDAR\n")
+        QTest::newRow("not a date") << QByteArray(
+            "BEGIN:VCALENDAR\nVERSION:2.0\n" + good
+            + "BEGIN:VEVENT\nUID:x\nDTSTART:2025-13-45\nEND:VEVENT\nEND:VCALENDAR\n")
                                     << "line 10: DTSTART is not a date or time: 2025-13-45";
-        QTest::newRow("some other file") << QByteArray("Subject,Start Date\nDentist,3/10/2025\n") << "line 1: text outside";
+        QTest::newRow("some other file") << QByteArray("Subject,Start Date\nDentist,3/10/2025\n")
+                                         << "line 1: text outside";
         QTest::newRow("empty") << QByteArray() << "line 1: not an iCalendar file";
     }
     void brokenFileIsRefusedWhole()
@@ -182,19 +194,26 @@ private slots:
     {
         Home home;
         const QString path = home.file("long.ics");
-        writeFile(path, "BEGIN:VCALENDAR\nVERSION:2.0\n"
-                        "BEGIN:VEVENT\nUID:long\nDTSTART:20250101T100000Z\nSUMMARY:" + QByteArray(151, 'x') + "\nEND:VEVENT\n"
-                        "BEGIN:VEVENT\nUID:short\nDTSTART:20250102T100000Z\nSUMMARY:Short\nEND:VEVENT\nEND:VCALENDAR\n");
+        writeFile(
+            path,
+            "BEGIN:VCALENDAR\nVERSION:2.0\n"
+            "BEGIN:VEVENT\nUID:long\nDTSTART:20250101T100000Z\nSUMMARY:"
+                + QByteArray(151, 'x')
+                + "\nEND:VEVENT\n"
+                  "BEGIN:VEVENT\nUID:short\nDTSTART:20250102T100000Z\nSUMMARY:Short\nEND:VEVENT\nEND:VCALENDAR\n");
         const IcsTransfer::ImportResult asked = importInto(home, path);
         QVERIFY(!asked.ok);
         QVERIFY(asked.needsConsent);
-        QVERIFY2(asked.message.startsWith(QStringLiteral("1 item cannot be stored, nothing was imported: \"xxxxx")), qPrintable(asked.message));
-        QVERIFY(asked.message.endsWith(QStringLiteral("...\": The field Subject holds at most 150 characters; the value has 151.")));
+        QVERIFY2(asked.message.startsWith(QStringLiteral("1 item cannot be stored, nothing was imported: \"xxxxx")),
+                 qPrintable(asked.message));
+        QVERIFY(asked.message.endsWith(
+            QStringLiteral("...\": The field Subject holds at most 150 characters; the value has 151.")));
         QCOMPARE(itemLines(home.calendar()).size(), 0);
 
         const IcsTransfer::ImportResult forced = importInto(home, path, true);
         QVERIFY(forced.ok);
-        QVERIFY2(forced.message.startsWith(QStringLiteral("Imported 1 event and 0 tasks; 1 item that cannot be stored was left out: \"xxx")),
+        QVERIFY2(forced.message.startsWith(
+                     QStringLiteral("Imported 1 event and 0 tasks; 1 item that cannot be stored was left out: \"xxx")),
                  qPrintable(forced.message));
         const QStringList rows = itemLines(home.calendar());
         QCOMPARE(rows.size(), 1);
@@ -205,7 +224,8 @@ private slots:
     {
         Home home;
         int calls = 0;
-        const IcsTransfer::ImportResult result = importInto(home, fixture("rules.ics"), false, [&calls](int, int) { return ++calls < 1; });
+        const IcsTransfer::ImportResult result =
+            importInto(home, fixture("rules.ics"), false, [&calls](int, int) { return ++calls < 1; });
         QVERIFY(!result.ok);
         QVERIFY(result.cancelled);
         QCOMPARE(result.message, QStringLiteral("The import was cancelled; the calendar is as it was."));
@@ -216,8 +236,9 @@ private slots:
     {
         Home home;
         const QString path = home.file("endless.ics");
-        writeFile(path, "BEGIN:VCALENDAR\nVERSION:2.0\nBEGIN:VEVENT\nUID:e\nDTSTART;VALUE=DATE:20200101\n"
-                        "SUMMARY:Water plants\nRRULE:FREQ=DAILY;INTERVAL=3\nEND:VEVENT\nEND:VCALENDAR\n");
+        writeFile(path,
+                  "BEGIN:VCALENDAR\nVERSION:2.0\nBEGIN:VEVENT\nUID:e\nDTSTART;VALUE=DATE:20200101\n"
+                  "SUMMARY:Water plants\nRRULE:FREQ=DAILY;INTERVAL=3\nEND:VEVENT\nEND:VCALENDAR\n");
         QVERIFY(importInto(home, path).ok);
         const QDate first(2020, 1, 1), today = Clock::today(), last = today.addYears(2);
         QStringList expected;
@@ -299,19 +320,23 @@ private slots:
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("firstLine");
         const QString usage = "usage: daybrook [--home DIR] --import FILE.ics [--force] | --export FILE.ics [FROM TO]";
-        QTest::newRow("import without a file") << QStringList{"--import"} << 2 << usage;
-        QTest::newRow("import and export") << QStringList{"--import", "a.ics", "--export", "b.ics"} << 2 << usage;
-        QTest::newRow("import, extra argument") << QStringList{"--import", "a.ics", "--frce"} << 2 << "import: unknown argument: --frce";
-        QTest::newRow("export, one date") << QStringList{"--export", "b.ics", "2025-01-01"} << 2
+        QTest::newRow("import without a file") << QStringList {"--import"} << 2 << usage;
+        QTest::newRow("import and export") << QStringList {"--import", "a.ics", "--export", "b.ics"} << 2 << usage;
+        QTest::newRow("import, extra argument")
+            << QStringList {"--import", "a.ics", "--frce"} << 2 << "import: unknown argument: --frce";
+        QTest::newRow("export, one date") << QStringList {"--export", "b.ics", "2025-01-01"} << 2
                                           << "export: give both FROM and TO (YYYY-MM-DD), or neither";
-        QTest::newRow("export, bad date") << QStringList{"--export", "b.ics", "2025-01-01", "1/2/25"} << 2
+        QTest::newRow("export, bad date") << QStringList {"--export", "b.ics", "2025-01-01", "1/2/25"} << 2
                                           << "export: not a date (YYYY-MM-DD): 1/2/25";
-        QTest::newRow("export, reversed") << QStringList{"--export", "b.ics", "2025-02-01", "2025-01-01"} << 2
+        QTest::newRow("export, reversed") << QStringList {"--export", "b.ics", "2025-02-01", "2025-01-01"} << 2
                                           << "export: the range ends before it starts: 2025-02-01 2025-01-01";
-        QTest::newRow("export, --force") << QStringList{"--export", "b.ics", "--force"} << 2 << "export: --force belongs to --import";
-        QTest::newRow("import of a missing file") << QStringList{"--import", "/nonexistent/x.ics"} << 2
-                                                  << "import: Cannot read \"/nonexistent/x.ics\": No such file or directory";
-        QTest::newRow("import") << QStringList{"--import", fixture("apple.ics")} << 0 << "Imported 2 events and 2 tasks.";
+        QTest::newRow("export, --force") << QStringList {"--export", "b.ics", "--force"} << 2
+                                         << "export: --force belongs to --import";
+        QTest::newRow("import of a missing file")
+            << QStringList {"--import", "/nonexistent/x.ics"} << 2
+            << "import: Cannot read \"/nonexistent/x.ics\": No such file or directory";
+        QTest::newRow("import") << QStringList {"--import", fixture("apple.ics")} << 0
+                                << "Imported 2 events and 2 tasks.";
     }
     void commandLine()
     {
@@ -321,7 +346,8 @@ private slots:
         Home home;
         QString out, err;
         QTextStream outStream(&out), errStream(&err);
-        const int exitCode = runIcsCommand(QStringList{"daybrook", "--home", home.path()} + arguments, outStream, errStream);
+        const int exitCode =
+            runIcsCommand(QStringList {"daybrook", "--home", home.path()} + arguments, outStream, errStream);
         outStream.flush();
         QCOMPARE(exitCode, code);
         const QString printed = code == 0 ? out : err;

@@ -13,7 +13,6 @@
 #include <QTextStream>
 #include <QtTest>
 
-
 // Where an export's file goes: never over one of the planner's own table
 // files, and onto a full disk with the system's reason while an earlier
 // file keeps its content.
@@ -83,9 +82,12 @@ void TestIcalExportTarget::refusesTheTableFiles_data()
     QTest::addColumn<bool>("throughLink");
     QTest::newRow("active calendar") << "Personal Calendar/Personal Calendar.db"
                                      << "Personal Calendar/Personal Calendar.db" << false;
-    QTest::newRow("options") << "Data/options.db" << "Data/options.db" << false;
-    QTest::newRow("folders list") << "Data/folderslist.db" << "Data/folderslist.db" << false;
-    QTest::newRow("through a symlink") << "Data/folderslist.db" << "Data/folderslist.db" << true;
+    QTest::newRow("options") << "Data/options.db"
+                             << "Data/options.db" << false;
+    QTest::newRow("folders list") << "Data/folderslist.db"
+                                  << "Data/folderslist.db" << false;
+    QTest::newRow("through a symlink") << "Data/folderslist.db"
+                                       << "Data/folderslist.db" << true;
 }
 
 void TestIcalExportTarget::refusesTheTableFiles()
@@ -102,8 +104,9 @@ void TestIcalExportTarget::refusesTheTableFiles()
     }
     const Run run = exportTo(file);
     QCOMPARE(run.code, 2);
-    QCOMPARE(run.err, QStringLiteral("export: \"%1\" is one of the planner's own table files; choose another file.")
-                          .arg(m_home.path() + named));
+    QCOMPARE(run.err,
+             QStringLiteral("export: \"%1\" is one of the planner's own table files; choose another file.")
+                 .arg(m_home.path() + named));
     QCOMPARE(contentOf(m_home.path() + named), before);
 }
 

@@ -26,12 +26,16 @@ class TestIcalWindow : public QObject
         bool answer = false;
     };
 
-    IcsWindowCommands::Hooks hooks(const QString &calendar, const QString &importFile, const QString &exportFile, Seen &seen)
+    IcsWindowCommands::Hooks hooks(const QString &calendar, const QString &importFile, const QString &exportFile,
+                                   Seen &seen)
     {
         IcsWindowCommands::Hooks h;
         h.calendarPath = [calendar] { return calendar; };
-        h.typeNames = [] { return QStringList{"Standard", "Important", "Business", "Personal", "Vacation", "Must Attend",
-                                              "Travel Required", "Needs Preparation", "Birthday", "Anniversary", "Phone Call"}; };
+        h.typeNames = [] {
+            return QStringList {"Standard", "Important",   "Business",        "Personal",
+                                "Vacation", "Must Attend", "Travel Required", "Needs Preparation",
+                                "Birthday", "Anniversary", "Phone Call"};
+        };
         h.calendarChanged = [&seen] { ++seen.changed; };
         h.chooseImportFile = [importFile](QWidget *, const QString &) { return importFile; };
         h.chooseExportFile = [exportFile](QWidget *, const QString &) { return exportFile; };
@@ -39,7 +43,9 @@ class TestIcalWindow : public QObject
             seen.asked << question;
             return seen.answer;
         };
-        h.tell = [&seen](QWidget *, const QString &text, bool failure) { seen.told << (failure ? "failure: " : "") + text; };
+        h.tell = [&seen](QWidget *, const QString &text, bool failure) {
+            seen.told << (failure ? "failure: " : "") + text;
+        };
         return h;
     }
 
@@ -71,7 +77,7 @@ private slots:
         QWidget window;
         IcsWindowCommands commands(&window, hooks(calendar, file, QString(), seen));
         commands.importCalendar();
-        QCOMPARE(seen.told, QStringList{"Imported 1 event and 0 tasks."});
+        QCOMPARE(seen.told, QStringList {"Imported 1 event and 0 tasks."});
         QCOMPARE(seen.changed, 1);
         QCOMPARE(itemLines(calendar).size(), 1);
 
@@ -92,7 +98,8 @@ private slots:
         const QString file = home.path() + "many.ics";
         QByteArray text = "BEGIN:VCALENDAR\nVERSION:2.0\n";
         for (int i = 0; i < 2000; ++i)
-            text += "BEGIN:VEVENT\nUID:e" + QByteArray::number(i) + "\nDTSTART:20250310T090000Z\nSUMMARY:Item\nEND:VEVENT\n";
+            text += "BEGIN:VEVENT\nUID:e" + QByteArray::number(i)
+                + "\nDTSTART:20250310T090000Z\nSUMMARY:Item\nEND:VEVENT\n";
         text += "END:VCALENDAR\n";
         QFile f(file);
         QVERIFY(f.open(QIODevice::WriteOnly));
@@ -110,7 +117,7 @@ private slots:
         commands.importCalendar();
         QVERIFY(looked);
         QVERIFY(shownAtFirstPaint);
-        QCOMPARE(seen.told, QStringList{"Imported 2,000 events and 0 tasks."});
+        QCOMPARE(seen.told, QStringList {"Imported 2,000 events and 0 tasks."});
     }
 
     // 20,000 unstorable items once made a question taller than any screen.
@@ -121,8 +128,8 @@ private slots:
         const QString file = home.path() + "long.ics";
         QByteArray text = "BEGIN:VCALENDAR\nVERSION:2.0\n";
         for (int i = 0; i < 20; ++i)
-            text += "BEGIN:VEVENT\nUID:l" + QByteArray::number(i) + "\nDTSTART:20250310T090000\nLOCATION:" + QByteArray(101, 'L')
-                    + "\nSUMMARY:Far " + QByteArray::number(i) + "\nEND:VEVENT\n";
+            text += "BEGIN:VEVENT\nUID:l" + QByteArray::number(i) + "\nDTSTART:20250310T090000\nLOCATION:"
+                + QByteArray(101, 'L') + "\nSUMMARY:Far " + QByteArray::number(i) + "\nEND:VEVENT\n";
         text += "END:VCALENDAR\n";
         QFile f(file);
         QVERIFY(f.open(QIODevice::WriteOnly));
@@ -134,9 +141,10 @@ private slots:
         commands.importCalendar();
         QCOMPARE(seen.asked.size(), 1);
         const QString reason = QStringLiteral(": The field Loc holds at most 100 characters; the value has 101.\n");
-        QCOMPARE(seen.asked.first(), QStringLiteral("20 items cannot be stored:\n\n\"Far 0\"%1\"Far 1\"%1\"Far 2\"%1\"Far 3\"%1\"Far 4\"%1"
-                                                    "and 15 more\n\nImport the other items without them?")
-                                         .arg(reason));
+        QCOMPARE(seen.asked.first(),
+                 QStringLiteral("20 items cannot be stored:\n\n\"Far 0\"%1\"Far 1\"%1\"Far 2\"%1\"Far 3\"%1\"Far 4\"%1"
+                                "and 15 more\n\nImport the other items without them?")
+                     .arg(reason));
     }
 
     void itemsThatCannotBeStoredAreAskedAbout_data()
@@ -145,7 +153,9 @@ private slots:
         QTest::addColumn<QString>("told");
         QTest::addColumn<int>("stored");
         QTest::newRow("No: nothing") << false << "Nothing was imported." << 0;
-        QTest::newRow("Yes: the rest") << true << "Imported 1 event and 0 tasks; 1 item that cannot be stored was left out: \"" << 1;
+        QTest::newRow("Yes: the rest") << true
+                                       << "Imported 1 event and 0 tasks; 1 item that cannot be stored was left out: \""
+                                       << 1;
     }
     void itemsThatCannotBeStoredAreAskedAbout()
     {
@@ -157,8 +167,11 @@ private slots:
         const QString file = home.path() + "long.ics";
         QFile f(file);
         QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("BEGIN:VCALENDAR\nVERSION:2.0\nBEGIN:VEVENT\nUID:a\nDTSTART:20250310T090000\nLOCATION:" + QByteArray(101, 'L')
-                + "\nSUMMARY:Far away\nEND:VEVENT\nBEGIN:VEVENT\nUID:b\nDTSTART:20250311T090000\nSUMMARY:Near\nEND:VEVENT\nEND:VCALENDAR\n");
+        f.write("BEGIN:VCALENDAR\nVERSION:2.0\nBEGIN:VEVENT\nUID:a\nDTSTART:20250310T090000\nLOCATION:"
+                + QByteArray(101, 'L')
+                + "\nSUMMARY:Far "
+                  "away\nEND:VEVENT\nBEGIN:VEVENT\nUID:b\nDTSTART:20250311T090000\nSUMMARY:Near\nEND:VEVENT\nEND:"
+                  "VCALENDAR\n");
         f.close();
         Seen seen;
         seen.answer = answer;
@@ -166,8 +179,9 @@ private slots:
         IcsWindowCommands commands(&window, hooks(calendar, file, QString(), seen));
         commands.importCalendar();
         QCOMPARE(seen.asked.size(), 1);
-        QCOMPARE(seen.asked.first(), QStringLiteral("1 item cannot be stored:\n\n\"Far away\": The field Loc holds at most 100 characters; "
-                                                    "the value has 101.\n\nImport the other items without them?"));
+        QCOMPARE(seen.asked.first(),
+                 QStringLiteral("1 item cannot be stored:\n\n\"Far away\": The field Loc holds at most 100 characters; "
+                                "the value has 101.\n\nImport the other items without them?"));
         QCOMPARE(seen.told.size(), 1);
         QVERIFY2(seen.told.first().startsWith(told), qPrintable(seen.told.first()));
         QCOMPARE(itemLines(calendar).size(), stored);
@@ -182,7 +196,8 @@ private slots:
         QWidget window;
         IcsWindowCommands commands(&window, hooks(calendar, QString(), home.path() + "backup", seen));
         commands.exportCalendar();
-        QCOMPARE(seen.told, QStringList{QStringLiteral("Exported 0 events and 0 tasks to \"%1backup.ics\".").arg(home.path())});
+        QCOMPARE(seen.told,
+                 QStringList {QStringLiteral("Exported 0 events and 0 tasks to \"%1backup.ics\".").arg(home.path())});
         QVERIFY(QFile::exists(home.path() + "backup.ics"));
     }
 
@@ -195,7 +210,8 @@ private slots:
         IcsWindowCommands commands(&window, hooks(calendar, QString(), "/nonexistent/dir/x.ics", seen));
         commands.exportCalendar();
         QCOMPARE(seen.told.size(), 1);
-        QVERIFY2(seen.told.first().startsWith("failure: Cannot write \"/nonexistent/dir/x.ics\""), qPrintable(seen.told.first()));
+        QVERIFY2(seen.told.first().startsWith("failure: Cannot write \"/nonexistent/dir/x.ics\""),
+                 qPrintable(seen.told.first()));
     }
 };
 

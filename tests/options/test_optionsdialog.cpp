@@ -114,8 +114,7 @@ private:
     void type(int field, const QString &text);
     // A second, read-only module: what the options file holds on disk.
     std::unique_ptr<TDataModule2> onDisk();
-    template<typename T>
-    T *control(int field)
+    template<typename T> T *control(int field)
     {
         auto *widget = qobject_cast<T *>(m_form->fieldControl(field));
         if (!widget)
@@ -206,8 +205,8 @@ void TestOptionsDialog::windowAndTabs()
     QCOMPARE(m_form->okButton()->geometry(), QRect(232, 423, 89, 25));
     QCOMPARE(m_form->cancelButton()->geometry(), QRect(344, 423, 89, 25));
 
-    const QStringList captions{"Calendar Options", "Event Types", "Print Setup", "Program Options"};
-    const QList<int> lefts{8, 109, 210, 312};
+    const QStringList captions {"Calendar Options", "Event Types", "Print Setup", "Program Options"};
+    const QList<int> lefts {8, 109, 210, 312};
     for (int i = 0; i < 4; ++i) {
         const auto page = TForm5::Page(i);
         QToolButton *tab = m_form->tabButton(page);
@@ -255,8 +254,14 @@ void TestOptionsDialog::openingInBothClockFormats_data()
     QTest::addColumn<QString>("end");
     QTest::addColumn<QString>("lastPrintFrom");
     QTest::addColumn<QString>("taskTime");
-    QTest::newRow("24 hours") << true << "08:00" << "17:00" << "07:00" << "14:30";
-    QTest::newRow("12 hours") << false << "8:00 AM" << "5:00 PM" << "7:00 AM" << "2:30 PM";
+    QTest::newRow("24 hours") << true << "08:00"
+                              << "17:00"
+                              << "07:00"
+                              << "14:30";
+    QTest::newRow("12 hours") << false << "8:00 AM"
+                              << "5:00 PM"
+                              << "7:00 AM"
+                              << "2:30 PM";
 }
 
 void TestOptionsDialog::openingInBothClockFormats()
@@ -376,9 +381,8 @@ void TestOptionsDialog::okPostsAndAppliesInOrder()
     connect(m_form.get(), &TForm5::firstDayOfWeekApplied, this,
             [&](Qt::DayOfWeek day) { steps << QStringLiteral("first day %1").arg(int(day)); });
     connect(m_form.get(), &TForm5::typeNamesApplied, this, [&] { steps << QStringLiteral("type names"); });
-    connect(m_form.get(), &TForm5::optionsApplied, this, [&] {
-        steps << QStringLiteral("applied, visible %1").arg(m_form->isVisible());
-    });
+    connect(m_form.get(), &TForm5::optionsApplied, this,
+            [&] { steps << QStringLiteral("applied, visible %1").arg(m_form->isVisible()); });
 
     tick(30);
     tick(16);
@@ -405,8 +409,8 @@ void TestOptionsDialog::taskTimeStrips_data()
     QTest::addColumn<int>("minute");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QTime>("time");
-    const QStringList late{"55", "50", "45", "40", "35"};
-    const QStringList early{"25", "20", "15", "10", "05"};
+    const QStringList late {"55", "50", "45", "40", "35"};
+    const QStringList early {"25", "20", "15", "10", "05"};
     QTest::newRow("45 beside 8:00 AM") << false << 16 << late << 45 << "8:45 AM" << QTime(8, 45);
     QTest::newRow("15 beside 8:30 AM") << false << 17 << early << 15 << "8:15 AM" << QTime(8, 15);
     QTest::newRow("35 beside 5:00 PM") << false << 34 << late << 35 << "5:35 PM" << QTime(17, 35);
@@ -597,7 +601,7 @@ void TestOptionsDialog::purgeDaysMustBeAWholeNumber()
     QCOMPARE(closed, stored != 0);
     const auto disk = onDisk();
     if (stored == 0) {
-        QCOMPARE(m_messages, QStringList{"The number of days must be a whole number from 1 to 3650."});
+        QCOMPARE(m_messages, QStringList {"The number of days must be a whole number from 1 to 3650."});
         QVERIFY(m_form->isVisible());
         QCOMPARE(m_form->currentPage(), TForm5::Page::Program);
         QCOMPARE(m_data->Table60().state(), Cursor::State::Edit);
@@ -652,7 +656,7 @@ void TestOptionsDialog::taskTimeMustReadAsATime()
     replaceText(m_form->taskTimeBox(), "25:99");
     QTest::mouseClick(m_form->tabButton(TForm5::Page::PrintSetup), Qt::LeftButton);
     QVERIFY(!m_form->confirm());
-    QCOMPARE(m_messages, QStringList{"'25:99' is not a valid time"});
+    QCOMPARE(m_messages, QStringList {"'25:99' is not a valid time"});
     QCOMPARE(m_form->currentPage(), TForm5::Page::Calendar);
     QCOMPARE(onDisk()->options().timeField(44), QTime(8, 0));
 
@@ -668,7 +672,7 @@ void TestOptionsDialog::failedStartWithSystemKeepsTheDialogOpen()
     QSignalSpy firstDay(m_form.get(), &TForm5::firstDayOfWeekApplied);
     tick(16);
     QVERIFY(!m_form->confirm());
-    QCOMPARE(m_messages, QStringList{"Failed to set data for 'Daybrook Planner'"});
+    QCOMPARE(m_messages, QStringList {"Failed to set data for 'Daybrook Planner'"});
     QCOMPARE(firstDay.count(), 0);
     QVERIFY(m_form->isVisible());
     // The options are posted; the dialog goes on editing the row.

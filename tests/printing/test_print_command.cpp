@@ -128,19 +128,19 @@ void TestPrintCommand::badArguments_data()
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("message");
     const QString pdf = QStringLiteral("out.pdf");
-    QTest::newRow("no --pdf") << QStringList{"--print", "day", "2025-03-04"} << "usage: daybrook";
-    QTest::newRow("--pdf without a page") << QStringList{"--pdf", pdf} << "usage: daybrook";
-    QTest::newRow("unknown page") << QStringList{"--print", "year", "2025-03-04", "--pdf", pdf}
+    QTest::newRow("no --pdf") << QStringList {"--print", "day", "2025-03-04"} << "usage: daybrook";
+    QTest::newRow("--pdf without a page") << QStringList {"--pdf", pdf} << "usage: daybrook";
+    QTest::newRow("unknown page") << QStringList {"--print", "year", "2025-03-04", "--pdf", pdf}
                                   << "print: not a page (day, week or month): year";
-    QTest::newRow("not a date") << QStringList{"--print", "day", "2025-02-30", "--pdf", pdf}
+    QTest::newRow("not a date") << QStringList {"--print", "day", "2025-02-30", "--pdf", pdf}
                                 << "print: not a date (YYYY-MM-DD): 2025-02-30";
-    QTest::newRow("locale date") << QStringList{"--print", "week", "3/4/2025", "--pdf", pdf}
+    QTest::newRow("locale date") << QStringList {"--print", "week", "3/4/2025", "--pdf", pdf}
                                  << "print: not a date (YYYY-MM-DD): 3/4/2025";
-    QTest::newRow("unknown argument") << QStringList{"--print", "day", "2025-03-04", "--pdf", pdf, "--colour"}
+    QTest::newRow("unknown argument") << QStringList {"--print", "day", "2025-03-04", "--pdf", pdf, "--colour"}
                                       << "print: unknown argument: --colour";
-    QTest::newRow("page without date") << QStringList{"--pdf", pdf, "--print", "day"} << "usage: daybrook";
-    QTest::newRow("two pages") << QStringList{"--print", "day", "2025-03-04", "--print", "week", "2025-03-04",
-                                              "--pdf", pdf}
+    QTest::newRow("page without date") << QStringList {"--pdf", pdf, "--print", "day"} << "usage: daybrook";
+    QTest::newRow("two pages") << QStringList {"--print", "day",        "2025-03-04", "--print",
+                                               "week",    "2025-03-04", "--pdf",      pdf}
                                << "usage: daybrook";
 }
 
@@ -150,7 +150,7 @@ void TestPrintCommand::badArguments()
     QFETCH(QString, message);
     const QString pdf = m_out.filePath(QStringLiteral("out.pdf"));
     arguments.replaceInStrings(QStringLiteral("out.pdf"), pdf);
-    const Run run = daybrook(QStringList{"--home", m_home.path()} + arguments);
+    const Run run = daybrook(QStringList {"--home", m_home.path()} + arguments);
     QCOMPARE(run.code, 2);
     const QList<QByteArray> lines = run.err.trimmed().split('\n');
     QCOMPARE(lines.size(), 1);
@@ -208,9 +208,9 @@ void TestPrintCommand::pdfTextHoldsEverySubject_data()
 {
     QTest::addColumn<QString>("page");
     QTest::addColumn<QStringList>("subjects");
-    QTest::newRow("day") << "day" << QStringList{"Dentist", "Conference day"};
-    QTest::newRow("week") << "week" << QStringList{"Dentist", "Conference day", "Harbour trip"};
-    QTest::newRow("month") << "month" << QStringList{"Dentist", "Conference day", "Harbour trip"};
+    QTest::newRow("day") << "day" << QStringList {"Dentist", "Conference day"};
+    QTest::newRow("week") << "week" << QStringList {"Dentist", "Conference day", "Harbour trip"};
+    QTest::newRow("month") << "month" << QStringList {"Dentist", "Conference day", "Harbour trip"};
 }
 
 // The body is drawn as vector drawing, so its text is text in the PDF.
@@ -260,8 +260,7 @@ void TestPrintCommand::fullDiskKeepsTheOldPdf()
         QVERIFY(file.open(QIODevice::WriteOnly));
         QCOMPARE(file.write(old), old.size());
     }
-    const Run run = daybrook({"--home", m_home.path(), "--print", "day", "2025-03-04", "--pdf", pdf},
-                             tmpfs ? 0 : 4096);
+    const Run run = daybrook({"--home", m_home.path(), "--print", "day", "2025-03-04", "--pdf", pdf}, tmpfs ? 0 : 4096);
     QCOMPARE(run.code, 1);
     QCOMPARE(QString::fromLocal8Bit(run.err.trimmed()), QStringLiteral("print: cannot write %1: %2").arg(pdf, message));
     QFile file(pdf);
@@ -269,7 +268,7 @@ void TestPrintCommand::fullDiskKeepsTheOldPdf()
     QCOMPARE(file.readAll(), old);
     QStringList left = QDir(dir).entryList(QDir::Files | QDir::Hidden);
     left.removeAll(QStringLiteral("filler"));
-    QCOMPARE(left, QStringList{QStringLiteral("page.pdf")});
+    QCOMPARE(left, QStringList {QStringLiteral("page.pdf")});
 }
 
 void TestPrintCommand::writeErrorOnADevice()
@@ -292,12 +291,18 @@ void TestPrintCommand::refusesTheTableFiles_data()
     QTest::addColumn<bool>("throughLink");
     QTest::newRow("active calendar") << "Personal Calendar/Personal Calendar.db"
                                      << "Personal Calendar/Personal Calendar.db" << false;
-    QTest::newRow("options") << "Data/options.db" << "Data/options.db" << false;
-    QTest::newRow("folders list") << "Data/folderslist.db" << "Data/folderslist.db" << false;
-    QTest::newRow("another folder's calendar") << "Work/Work.db" << "Work/Work.db" << false;
-    QTest::newRow("a table's journal") << "Data/folderslist.db-journal" << "Data/folderslist.db-journal" << false;
-    QTest::newRow("by another path") << "Work/../Data/options.db" << "Data/options.db" << false;
-    QTest::newRow("through a symlink") << "Data/options.db" << "Data/options.db" << true;
+    QTest::newRow("options") << "Data/options.db"
+                             << "Data/options.db" << false;
+    QTest::newRow("folders list") << "Data/folderslist.db"
+                                  << "Data/folderslist.db" << false;
+    QTest::newRow("another folder's calendar") << "Work/Work.db"
+                                               << "Work/Work.db" << false;
+    QTest::newRow("a table's journal") << "Data/folderslist.db-journal"
+                                       << "Data/folderslist.db-journal" << false;
+    QTest::newRow("by another path") << "Work/../Data/options.db"
+                                     << "Data/options.db" << false;
+    QTest::newRow("through a symlink") << "Data/options.db"
+                                       << "Data/options.db" << true;
 }
 
 void TestPrintCommand::refusesTheTableFiles()

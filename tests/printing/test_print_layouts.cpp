@@ -50,8 +50,8 @@ private slots:
     void daysPastTheLastDatePrintEmpty();
 
 private:
-    qint64 addItem(const QString &subject, const QDate &s, const QDate &e, const QTime &st, const QTime &et,
-                   int type, const QVariantMap &more = {});
+    qint64 addItem(const QString &subject, const QDate &s, const QDate &e, const QTime &st, const QTime &et, int type,
+                   const QVariantMap &more = {});
     void addTask(const QString &subject, bool done);
     void setOptions(std::initializer_list<std::pair<int, QVariant>> values);
     PrintPreview::Request request(PrintPreview::View view, const QDate &date);
@@ -63,7 +63,7 @@ private:
 
 namespace {
 
-const QDate tuesday(2025, 3, 4);        // in the week of Monday 3 March 2025
+const QDate tuesday(2025, 3, 4);         // in the week of Monday 3 March 2025
 const QDate marchFirstCell(2025, 2, 24); // the month view of March 2025 starts here
 const QColor black(Qt::black);
 const QColor white(Qt::white);
@@ -322,8 +322,8 @@ void TestPrintLayouts::weeklyColumnsWithTheTaskPad()
 
     QCOMPARE(page.geometry().K, K);
     QCOMPARE(page.headerBox().width(), letter ? 720 : 696);
-    QVERIFY(isBlack(page.bodyPixel(0, 100)));   // Monday's left edge
-    QVERIFY(isBlack(page.bodyPixel(K, 100)));   // Thursday's left edge
+    QVERIFY(isBlack(page.bodyPixel(0, 100))); // Monday's left edge
+    QVERIFY(isBlack(page.bodyPixel(K, 100))); // Thursday's left edge
     QCOMPARE(page.bodyPixel(K + 1, 100), white);
     // Thursday's all-day box spans its column.
     QCOMPARE(page.bodyPixel(K + K - 8, 18 + 8), TypeColors::color(5));
@@ -347,8 +347,8 @@ void TestPrintLayouts::timedRowInTheWeek()
     QVERIFY(m_preview->prepare(request(PrintPreview::View::Week, tuesday)));
     const TForm10 &page = m_preview->weekly();
     const int S = 275 + 18;
-    QVERIFY(hasInk(page, QRect(5, S + 2, 30, 12)));       // 09:00
-    QVERIFY(hasInk(page, QRect(40, S + 2, 30, 12)));      // 10:30 ...
+    QVERIFY(hasInk(page, QRect(5, S + 2, 30, 12)));  // 09:00
+    QVERIFY(hasInk(page, QRect(40, S + 2, 30, 12))); // 10:30 ...
     QCOMPARE(page.bodyPixel(4, S + 8), TypeColors::color(6));
     QCOMPARE(page.bodyPixel(3, S + 8), white);
     QCOMPARE(page.bodyPixel(360 - 6, S + 8), TypeColors::color(6)); // an open row: no box
@@ -396,7 +396,7 @@ void TestPrintLayouts::monthPrintsTheCellsAsTheViewFilteredThem()
 
 void TestPrintLayouts::bandFromThursdayToTuesday()
 {
-    const QDate thursday(2025, 3, 6); // cell 11
+    const QDate thursday(2025, 3, 6);     // cell 11
     const QDate nextTuesday(2025, 3, 11); // cell 16
     addItem("Conference", thursday, nextTuesday, QTime(), QTime(), 8);
     QVERIFY(m_preview->prepare(request(PrintPreview::View::Month, thursday)));
@@ -405,7 +405,14 @@ void TestPrintLayouts::bandFromThursdayToTuesday()
     const int V1 = 110 + 18;      // first item row of the second week row
     const int sundayV = 165 + 18; // Sunday 9 March: cell 14, the lower half beside Friday
     const int V3 = 220 + 18;      // third week row
-    struct Cell { const char *name; int P; int V; bool start; bool end; };
+    struct Cell
+    {
+        const char *name;
+        int P;
+        int V;
+        bool start;
+        bool end;
+    };
     const Cell cells[] = {
         {"Thursday", 3 * J, V1, true, false},  {"Friday", 4 * J, V1, false, false},
         {"Saturday", 5 * J, V1, false, false}, {"Sunday", 5 * J, sundayV, false, false},
@@ -526,8 +533,8 @@ void TestPrintLayouts::monthlyFrameFollowsThePaper()
     QCOMPARE(page.pageLayout().orientation(), QPageLayout::Landscape);
     QCOMPARE(page.pageLayout().pageSize().id(), letter ? QPageSize::Letter : QPageSize::A4);
     const QImage image = pageAt96(page);
-    QVERIFY(isBlack(image.pixelColor(48 + width - 1, 40)));   // header box
-    QVERIFY(isBlack(image.pixelColor(48 + width - 1, 749)));  // the rule under the grid
+    QVERIFY(isBlack(image.pixelColor(48 + width - 1, 40)));  // header box
+    QVERIFY(isBlack(image.pixelColor(48 + width - 1, 749))); // the rule under the grid
     QCOMPARE(image.pixelColor(48 + width + 1, 749), white);
     QVERIFY(isBlack(image.pixelColor(48 + (width / 6) * 5, 90 + 300))); // the weekend column's edge
 }

@@ -115,12 +115,14 @@ void TestPrintPreviewFlow::previewWaitsHalfASecond()
 
 void TestPrintPreviewFlow::exportToPdfFromThePreview_data()
 {
-    QTest::addColumn<QString>("target"); // below the data root, or "full device"
+    QTest::addColumn<QString>("target");  // below the data root, or "full device"
     QTest::addColumn<QString>("message"); // %1: the target's path
-    QTest::newRow("a new file") << "page.pdf" << "";
+    QTest::newRow("a new file") << "page.pdf"
+                                << "";
     QTest::newRow("the options table") << "Data/options.db"
                                        << "\"%1\" is one of the planner's own table files; choose another file.";
-    QTest::newRow("a full device") << "full device" << "Cannot write \"%1\": No space left on device";
+    QTest::newRow("a full device") << "full device"
+                                   << "Cannot write \"%1\": No space left on device";
 }
 
 // The preview's print button on a machine without a printer exports the

@@ -77,17 +77,18 @@ private:
 // A one-off appointment whose reminder falls at `at`.
 inline QVariantMap oneOff(const QString &subject, const QDate &date, const QTime &at)
 {
-    return {{"Subject", subject}, {"S", date}, {"E", date}, {"St", at}, {"Et", at.addSecs(3600)}, {"Md", "0"},
-            {"R", true}, {"Rs", date}, {"Rt", at}, {"Re", false}, {"Ta", false}};
+    return {{"Subject", subject}, {"S", date}, {"E", date},  {"St", at}, {"Et", at.addSecs(3600)},
+            {"Md", "0"},          {"R", true}, {"Rs", date}, {"Rt", at}, {"Re", false},
+            {"Ta", false}};
 }
 
 // A recurring item with a reminder at `at`: weekly on the given weekday
 // flags (all seven: daily), starting on `start`.
 inline QVariantMap weekly(const QString &subject, const QDate &start, const QTime &at, const QStringList &days)
 {
-    QVariantMap item{{"Subject", subject}, {"S", start}, {"E", start}, {"St", at}, {"Et", at.addSecs(1800)},
-                     {"Md", "0"}, {"R", true}, {"Rs", start}, {"Rt", at}, {"Re", true}, {"Ret", "2"},
-                     {"Ta", false}};
+    QVariantMap item {{"Subject", subject}, {"S", start}, {"E", start},  {"St", at}, {"Et", at.addSecs(1800)},
+                      {"Md", "0"},          {"R", true},  {"Rs", start}, {"Rt", at}, {"Re", true},
+                      {"Ret", "2"},         {"Ta", false}};
     for (const char *day : {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"})
         item.insert(QLatin1String(day), days.contains(QLatin1String(day)));
     return item;

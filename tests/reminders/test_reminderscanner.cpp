@@ -12,8 +12,8 @@
 
 namespace {
 
-const QDate monday(2024, 5, 20);   // a Monday
-const QDate the17th(2024, 6, 17);  // a Monday, the 17th
+const QDate monday(2024, 5, 20);  // a Monday
+const QDate the17th(2024, 6, 17); // a Monday, the 17th
 
 QDateTime at(const QDate &date, int h, int m, int s = 0)
 {
@@ -57,70 +57,71 @@ void TestReminderScanner::ticks_data()
     QTest::addColumn<QStringList>("listed");
     QTest::addColumn<QString>("current");
 
-    const auto one = [](const QVariantMap &item) { return QList<QVariantMap>{item}; };
+    const auto one = [](const QVariantMap &item) { return QList<QVariantMap> {item}; };
     const QVariantMap at1430 = oneOff("Dentist", monday, QTime(14, 30));
 
     QTest::newRow("one-off at 14:30 is listed from midnight without an alarm")
-        << one(at1430) << QList<QDateTime>{at(monday, 0, 0, 5)} << 0 << QStringList{"Dentist"} << "Dentist";
+        << one(at1430) << QList<QDateTime> {at(monday, 0, 0, 5)} << 0 << QStringList {"Dentist"} << "Dentist";
     QTest::newRow("one-off at 14:30 raises one alarm in its minute")
-        << one(at1430) << QList<QDateTime>{at(monday, 14, 29, 55), at(monday, 14, 30, 5), at(monday, 14, 30, 15),
-                                           at(monday, 14, 30, 59), at(monday, 14, 31, 9)}
-        << 1 << QStringList{"Dentist"} << "Dentist";
+        << one(at1430)
+        << QList<QDateTime> {at(monday, 14, 29, 55), at(monday, 14, 30, 5), at(monday, 14, 30, 15),
+                             at(monday, 14, 30, 59), at(monday, 14, 31, 9)}
+        << 1 << QStringList {"Dentist"} << "Dentist";
     QTest::newRow("one-off of tomorrow is not listed")
-        << one(oneOff("Later", monday.addDays(1), QTime(14, 30))) << QList<QDateTime>{at(monday, 14, 30)} << 0
-        << QStringList{} << "";
+        << one(oneOff("Later", monday.addDays(1), QTime(14, 30))) << QList<QDateTime> {at(monday, 14, 30)} << 0
+        << QStringList {} << "";
     QTest::newRow("two at 09:00 give one alarm, the lower No current")
-        << QList<QVariantMap>{oneOff("Early", monday, QTime(8, 0)), oneOff("First", monday, QTime(9, 0)),
-                              oneOff("Second", monday, QTime(9, 0))}
-        << QList<QDateTime>{at(monday, 9, 0, 1), at(monday, 9, 0, 11), at(monday, 9, 0, 21)} << 1
-        << QStringList{"Early", "First", "Second"} << "First";
+        << QList<QVariantMap> {oneOff("Early", monday, QTime(8, 0)), oneOff("First", monday, QTime(9, 0)),
+                               oneOff("Second", monday, QTime(9, 0))}
+        << QList<QDateTime> {at(monday, 9, 0, 1), at(monday, 9, 0, 11), at(monday, 9, 0, 21)} << 1
+        << QStringList {"Early", "First", "Second"} << "First";
     QTest::newRow("daily at 09:00 raises on each day")
         << one(daily("Pills", monday.addDays(-10), QTime(9, 0)))
-        << QList<QDateTime>{at(monday, 9, 0, 5), at(monday, 9, 0, 15), at(monday.addDays(1), 9, 0, 5)} << 2
-        << QStringList{"Pills"} << "Pills";
+        << QList<QDateTime> {at(monday, 9, 0, 5), at(monday, 9, 0, 15), at(monday.addDays(1), 9, 0, 5)} << 2
+        << QStringList {"Pills"} << "Pills";
     QTest::newRow("weekly on Mondays is not listed on its first date")
-        << one(weekly("Standup", monday, QTime(9, 0), {"Mon"})) << QList<QDateTime>{at(monday, 9, 0)} << 0
-        << QStringList{} << "";
+        << one(weekly("Standup", monday, QTime(9, 0), {"Mon"})) << QList<QDateTime> {at(monday, 9, 0)} << 0
+        << QStringList {} << "";
     QTest::newRow("weekly on Mondays is listed the next Monday")
-        << one(weekly("Standup", monday, QTime(9, 0), {"Mon"})) << QList<QDateTime>{at(monday.addDays(7), 9, 0)}
-        << 1 << QStringList{"Standup"} << "Standup";
+        << one(weekly("Standup", monday, QTime(9, 0), {"Mon"})) << QList<QDateTime> {at(monday.addDays(7), 9, 0)} << 1
+        << QStringList {"Standup"} << "Standup";
     QTest::newRow("weekly on Mondays is not listed on Tuesday")
-        << one(weekly("Standup", monday, QTime(9, 0), {"Mon"})) << QList<QDateTime>{at(monday.addDays(8), 9, 0)}
-        << 0 << QStringList{} << "";
+        << one(weekly("Standup", monday, QTime(9, 0), {"Mon"})) << QList<QDateTime> {at(monday.addDays(8), 9, 0)} << 0
+        << QStringList {} << "";
     QTest::newRow("Di today keeps a daily item out")
         << one(with(daily("Pills", monday.addDays(-10), QTime(9, 0)), {{"Di", monday}}))
-        << QList<QDateTime>{at(monday, 9, 0)} << 0 << QStringList{} << "";
+        << QList<QDateTime> {at(monday, 9, 0)} << 0 << QStringList {} << "";
     QTest::newRow("Di of today does not matter tomorrow")
         << one(with(daily("Pills", monday.addDays(-10), QTime(9, 0)), {{"Di", monday}}))
-        << QList<QDateTime>{at(monday.addDays(1), 9, 0)} << 1 << QStringList{"Pills"} << "Pills";
+        << QList<QDateTime> {at(monday.addDays(1), 9, 0)} << 1 << QStringList {"Pills"} << "Pills";
     QTest::newRow("monthly on the 17th starting 20 days ahead is listed on the 17th")
-        << one(monthly("Rent", the17th.addDays(20), 17, QTime(10, 0))) << QList<QDateTime>{at(the17th, 8, 0)} << 0
-        << QStringList{"Rent"} << "Rent";
+        << one(monthly("Rent", the17th.addDays(20), 17, QTime(10, 0))) << QList<QDateTime> {at(the17th, 8, 0)} << 0
+        << QStringList {"Rent"} << "Rent";
     QTest::newRow("monthly on the 17th is not listed on the 16th")
-        << one(monthly("Rent", the17th.addDays(20), 17, QTime(10, 0))) << QList<QDateTime>{at(the17th.addDays(-1), 8, 0)}
-        << 0 << QStringList{} << "";
+        << one(monthly("Rent", the17th.addDays(20), 17, QTime(10, 0)))
+        << QList<QDateTime> {at(the17th.addDays(-1), 8, 0)} << 0 << QStringList {} << "";
     QTest::newRow("monthly starting 40 days ahead is not listed yet")
-        << one(monthly("Rent", the17th.addDays(40), 17, QTime(10, 0))) << QList<QDateTime>{at(the17th, 8, 0)} << 0
-        << QStringList{} << "";
-    QTest::newRow("yearly by reminder day and month")
-        << one(with(weekly("Birthday", monday.addYears(-3), QTime(8, 0), {}),
-                    {{"Ret", "4"}, {"Rd", "20"}, {"Rm", "5"}}))
-        << QList<QDateTime>{at(monday, 8, 0)} << 1 << QStringList{"Birthday"} << "Birthday";
+        << one(monthly("Rent", the17th.addDays(40), 17, QTime(10, 0))) << QList<QDateTime> {at(the17th, 8, 0)} << 0
+        << QStringList {} << "";
+    QTest::newRow("yearly by reminder day and month") << one(
+        with(weekly("Birthday", monday.addYears(-3), QTime(8, 0), {}), {{"Ret", "4"}, {"Rd", "20"}, {"Rm", "5"}}))
+                                                      << QList<QDateTime> {at(monday, 8, 0)} << 1
+                                                      << QStringList {"Birthday"} << "Birthday";
 
     const QVariantMap snoozed = with(oneOff("Call back", monday, QTime(11, 0)),
                                      {{"Sno", true}, {"Sns", monday}, {"Sn", QTime(15, 10)}, {"Di", monday}});
     QTest::newRow("snoozed to 15:10 is not listed before it")
-        << one(snoozed) << QList<QDateTime>{at(monday, 15, 9, 50)} << 0 << QStringList{} << "";
+        << one(snoozed) << QList<QDateTime> {at(monday, 15, 9, 50)} << 0 << QStringList {} << "";
     QTest::newRow("snoozed to 15:10 is listed and raised at 15:10")
-        << one(snoozed) << QList<QDateTime>{at(monday, 15, 9, 50), at(monday, 15, 10, 0), at(monday, 15, 10, 10)}
-        << 1 << QStringList{"Call back"} << "Call back";
+        << one(snoozed) << QList<QDateTime> {at(monday, 15, 9, 50), at(monday, 15, 10, 0), at(monday, 15, 10, 10)} << 1
+        << QStringList {"Call back"} << "Call back";
     QTest::newRow("snoozed to 15:10 is gone the next day")
-        << one(snoozed) << QList<QDateTime>{at(monday.addDays(1), 15, 10)} << 0 << QStringList{} << "";
+        << one(snoozed) << QList<QDateTime> {at(monday.addDays(1), 15, 10)} << 0 << QStringList {} << "";
     QTest::newRow("a reminder switched off is not listed")
-        << one(with(at1430, {{"R", false}})) << QList<QDateTime>{at(monday, 14, 30)} << 0 << QStringList{} << "";
+        << one(with(at1430, {{"R", false}})) << QList<QDateTime> {at(monday, 14, 30)} << 0 << QStringList {} << "";
     QTest::newRow("a reminder time with seconds never matches")
-        << one(with(at1430, {{"Rt", QTime(14, 30, 30)}})) << QList<QDateTime>{at(monday, 14, 30, 40)} << 0
-        << QStringList{"Dentist"} << "Dentist";
+        << one(with(at1430, {{"Rt", QTime(14, 30, 30)}})) << QList<QDateTime> {at(monday, 14, 30, 40)} << 0
+        << QStringList {"Dentist"} << "Dentist";
 }
 
 void TestReminderScanner::ticks()
@@ -165,14 +166,14 @@ void TestReminderScanner::activeWindowSkipsTheTick()
     scanner.tick();
     QCOMPARE(alarms.count(), 0);
     QCOMPARE(headers.count(), 1); // the header still follows the cursor
-    QCOMPARE(fixture.listed(), QStringList{"Dentist"});
+    QCOMPARE(fixture.listed(), QStringList {"Dentist"});
 
     // Shown but not active (say, minimised): the tick scans again.
     active = false;
     Clock::setNowForTesting(at(monday, 14, 30, 10));
     scanner.tick();
     QCOMPARE(alarms.count(), 1);
-    QCOMPARE(fixture.listed(), (QStringList{"Dentist", "Added while working"}));
+    QCOMPARE(fixture.listed(), (QStringList {"Dentist", "Added while working"}));
 }
 
 void TestReminderScanner::closedCursorSkipsTheTick()
@@ -203,7 +204,7 @@ void TestReminderScanner::filterIsLocaleFree()
         QLocale::setDefault(locale);
         scanner.requery();
         QVERIFY2(fixture.data().Table48().filter().contains("Rs = '2024-05-20'"), qPrintable(locale.name()));
-        QCOMPARE(fixture.listed(), QStringList{"Dentist"});
+        QCOMPARE(fixture.listed(), QStringList {"Dentist"});
     }
     pinTestLocale();
 }
@@ -230,8 +231,9 @@ void TestReminderScanner::catchUpAtStartUp()
     ReminderScanner scanner(fixture.data());
     QVERIFY(scanner.start());
     QCOMPARE(scanner.lastAlarmMinute(), at(monday, 10, 0));
-    QCOMPARE(fixture.listed(), (QStringList{"Evening", "This morning", "This minute", "Still to come", "Rent",
-                                            "Snoozed", "Dismissed yesterday"}));
+    QCOMPARE(fixture.listed(),
+             (QStringList {"Evening", "This morning", "This minute", "Still to come", "Rent", "Snoozed",
+                           "Dismissed yesterday"}));
     QCOMPARE(scanner.missedMoment(evening), at(yesterday, 20, 0));
     QCOMPARE(scanner.missedMoment(morning), at(monday, 8, 0));
     QCOMPARE(scanner.missedMoment(monthlyNo), at(yesterday, 20, 30));
@@ -258,7 +260,7 @@ void TestReminderScanner::catchUpNeedsARememberedScan()
     Clock::setNowForTesting(at(monday, 10, 0, 20));
     ReminderScanner scanner(fixture.data());
     QVERIFY(!scanner.start());
-    QCOMPARE(fixture.listed(), QStringList{});
+    QCOMPARE(fixture.listed(), QStringList {});
     // The moment is kept locale-free, to the second, in local time.
     QCOMPARE(fixture.data().options().textField(ReminderScanner::lastScanField), QString("2024-05-20T10:00:20"));
     // Written once a minute, not at every tick.
@@ -289,7 +291,7 @@ void TestReminderScanner::catchUpAfterAGapBetweenTicks()
     scanner.tick();
     QCOMPARE(alarms.count(), 2);
     QCOMPARE(fixture.currentSubject(), QString("During the sleep")); // the first due row
-    QCOMPARE(fixture.listed(), (QStringList{"During the sleep", "Before the sleep"}));
+    QCOMPARE(fixture.listed(), (QStringList {"During the sleep", "Before the sleep"}));
 
     // Regular ticks find no gap.
     Clock::setNowForTesting(at(monday, 10, 5, 10));
@@ -327,7 +329,7 @@ void TestReminderScanner::missedItemsStayWithTheirCalendar()
     Clock::setNowForTesting(at(monday, 10, 0));
     ReminderScanner scanner(fixture.data());
     QVERIFY(scanner.start());
-    QCOMPARE(fixture.listed(), QStringList{"Yesterday"});
+    QCOMPARE(fixture.listed(), QStringList {"Yesterday"});
 
     const QString other = fixture.home() + "Other.db";
     QString error;
@@ -341,7 +343,7 @@ void TestReminderScanner::missedItemsStayWithTheirCalendar()
         reminders.setValue(field, value);
     QVERIFY(reminders.post());
     scanner.requery();
-    QCOMPARE(fixture.listed(), QStringList{});
+    QCOMPARE(fixture.listed(), QStringList {});
 }
 
 void TestReminderScanner::catchUpOverALongGap_data()
@@ -350,23 +352,27 @@ void TestReminderScanner::catchUpOverALongGap_data()
     QTest::addColumn<QDateTime>("missed");
     const QDate longAgo(2023, 1, 1);
     const QTime nine(9, 0);
-    QTest::newRow("weekly, on another weekday") << weekly("Wed", longAgo, nine, {"Wed"}) << at(monday.addDays(-5), 9, 0);
+    QTest::newRow("weekly, on another weekday")
+        << weekly("Wed", longAgo, nine, {"Wed"}) << at(monday.addDays(-5), 9, 0);
     QTest::newRow("weekly, today before now") << weekly("Mon", longAgo, nine, {"Mon"}) << at(monday, 9, 0);
-    QTest::newRow("weekly, today after now") << weekly("Mon", longAgo, QTime(11, 0), {"Mon"}) << at(monday.addDays(-7), 11, 0);
-    QTest::newRow("weekly, dismissed today") << with(weekly("Mon", longAgo, nine, {"Mon"}), {{"Di", monday}})
-                                             << at(monday.addDays(-7), 9, 0);
+    QTest::newRow("weekly, today after now")
+        << weekly("Mon", longAgo, QTime(11, 0), {"Mon"}) << at(monday.addDays(-7), 11, 0);
+    QTest::newRow("weekly, dismissed today")
+        << with(weekly("Mon", longAgo, nine, {"Mon"}), {{"Di", monday}}) << at(monday.addDays(-7), 9, 0);
     QTest::newRow("daily from today") << daily("New", monday, QTime(8, 0)) << QDateTime();
     QTest::newRow("monthly on the 31st") << monthly("Rent", longAgo, 31, nine) << at(QDate(2024, 3, 31), 9, 0);
     QTest::newRow("monthly on a day as 07") << with(monthly("Rent", longAgo, 7, nine), {{"Rd", "07"}}) << QDateTime();
     QTest::newRow("yearly on 29 February")
-        << with(monthly("Leap", QDate(2020, 1, 1), 29, nine), {{"Ret", "4"}, {"Rm", "2"}}) << at(QDate(2024, 2, 29), 9, 0);
+        << with(monthly("Leap", QDate(2020, 1, 1), 29, nine), {{"Ret", "4"}, {"Rm", "2"}})
+        << at(QDate(2024, 2, 29), 9, 0);
     QTest::newRow("yearly, series starting within a year")
         << with(monthly("Ahead", QDate(2025, 1, 1), 20, QTime(8, 0)), {{"Ret", "4"}, {"Rm", "5"}}) << at(monday, 8, 0);
-    QTest::newRow("one-off within the gap") << oneOff("Once", QDate(2023, 12, 24), nine) << at(QDate(2023, 12, 24), 9, 0);
+    QTest::newRow("one-off within the gap")
+        << oneOff("Once", QDate(2023, 12, 24), nine) << at(QDate(2023, 12, 24), 9, 0);
     QTest::newRow("one-off before the searched span") << oneOff("Older", QDate(2023, 2, 1), nine) << QDateTime();
-    QTest::newRow("snoozed within the gap")
-        << with(oneOff("Snoozed", QDate(2023, 11, 2), nine), {{"Sno", true}, {"Sns", QDate(2024, 1, 5)}, {"Sn", QTime(14, 5)}})
-        << at(QDate(2024, 1, 5), 14, 5);
+    QTest::newRow("snoozed within the gap") << with(oneOff("Snoozed", QDate(2023, 11, 2), nine),
+                                                    {{"Sno", true}, {"Sns", QDate(2024, 1, 5)}, {"Sn", QTime(14, 5)}})
+                                            << at(QDate(2024, 1, 5), 14, 5);
 }
 
 // Five hundred days since the last scan: every kind of reminder is found at
@@ -415,7 +421,7 @@ void TestReminderScanner::outsideWriteDueSinceTheLastTickRings()
     QVERIFY(fixture.data().noticeOutsideChanges());
     QCOMPARE(alarms.count(), 1);
     QCOMPARE(scanner.lastAlarmMinute(), at(monday, 8, 0));
-    QCOMPARE(fixture.listed(), (QStringList{"Now", "Next minute"}));
+    QCOMPARE(fixture.listed(), (QStringList {"Now", "Next minute"}));
 
     Clock::setNowForTesting(at(monday, 8, 0, 50));
     scanner.tick();

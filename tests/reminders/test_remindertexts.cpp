@@ -114,10 +114,10 @@ void TestReminderTexts::headerTime_data()
 
     QTest::newRow("task at 09:00, 24-hour") << task(QTime(9, 0)) << true << "Due: Monday, May 20, 2024 09:00";
     QTest::newRow("task at 09:00, 12-hour") << task(QTime(9, 0)) << false << "Due: Monday, May 20, 2024 9:00 AM";
-    QTest::newRow("appointment, 12-hour") << appointment(QTime(14, 5)) << false
-                                          << "Start time: Monday, May 20, 2024 2:05 PM";
-    QTest::newRow("appointment, 24-hour") << appointment(QTime(14, 5)) << true
-                                          << "Start time: Monday, May 20, 2024 14:05";
+    QTest::newRow("appointment, 12-hour")
+        << appointment(QTime(14, 5)) << false << "Start time: Monday, May 20, 2024 2:05 PM";
+    QTest::newRow("appointment, 24-hour")
+        << appointment(QTime(14, 5)) << true << "Start time: Monday, May 20, 2024 14:05";
     QTest::newRow("all-day at midnight") << allDay() << false << "Start time: Monday, May 20, 2024 12:00 AM";
 }
 
@@ -144,21 +144,31 @@ void TestReminderTexts::snooze_data()
 
     const QDateTime late(today, QTime(23, 58, 40));
     const QDateTime morning(today, QTime(10, 15, 30));
-    QTest::newRow("5 minutes across midnight") << "5" << "minutes" << late << "" << QTime(0, 3) << today.addDays(1);
-    QTest::newRow("0 minutes: this minute") << "0" << "minutes" << morning << "" << QTime(10, 15) << today;
-    QTest::newRow("2 hours") << "2" << "hour(s)" << morning << "" << QTime(12, 15) << today;
-    QTest::newRow("2 days keep the minute") << "2" << "day(s)" << morning << "" << QTime(10, 15) << today.addDays(2);
-    QTest::newRow("blanks around the amount") << " 10 " << "minutes" << morning << "" << QTime(10, 25) << today;
-    QTest::newRow("60 minutes")
-        << "60" << "minutes" << morning << "Enter a whole number of minutes from 0 to 59." << QTime() << QDate();
-    QTest::newRow("24 hours")
-        << "24" << "hour(s)" << morning << "Enter a whole number of hours from 0 to 23." << QTime() << QDate();
-    QTest::newRow("negative days")
-        << "-1" << "day(s)" << morning << "Enter a whole number of days from 0 to 365." << QTime() << QDate();
-    QTest::newRow("not a number")
-        << "soon" << "minutes" << morning << "Enter a whole number of minutes from 0 to 59." << QTime() << QDate();
-    QTest::newRow("empty box")
-        << "" << "hour(s)" << morning << "Enter a whole number of hours from 0 to 23." << QTime() << QDate();
+    QTest::newRow("5 minutes across midnight") << "5"
+                                               << "minutes" << late << "" << QTime(0, 3) << today.addDays(1);
+    QTest::newRow("0 minutes: this minute") << "0"
+                                            << "minutes" << morning << "" << QTime(10, 15) << today;
+    QTest::newRow("2 hours") << "2"
+                             << "hour(s)" << morning << "" << QTime(12, 15) << today;
+    QTest::newRow("2 days keep the minute") << "2"
+                                            << "day(s)" << morning << "" << QTime(10, 15) << today.addDays(2);
+    QTest::newRow("blanks around the amount") << " 10 "
+                                              << "minutes" << morning << "" << QTime(10, 25) << today;
+    QTest::newRow("60 minutes") << "60"
+                                << "minutes" << morning << "Enter a whole number of minutes from 0 to 59." << QTime()
+                                << QDate();
+    QTest::newRow("24 hours") << "24"
+                              << "hour(s)" << morning << "Enter a whole number of hours from 0 to 23." << QTime()
+                              << QDate();
+    QTest::newRow("negative days") << "-1"
+                                   << "day(s)" << morning << "Enter a whole number of days from 0 to 365." << QTime()
+                                   << QDate();
+    QTest::newRow("not a number") << "soon"
+                                  << "minutes" << morning << "Enter a whole number of minutes from 0 to 59." << QTime()
+                                  << QDate();
+    QTest::newRow("empty box") << ""
+                               << "hour(s)" << morning << "Enter a whole number of hours from 0 to 23." << QTime()
+                               << QDate();
 }
 
 void TestReminderTexts::snooze()
@@ -179,7 +189,8 @@ void TestReminderTexts::snoozeLeadEntries()
         amounts << SnoozePeriod::amountText(i);
         units << SnoozePeriod::unitLabel(i);
     }
-    QCOMPARE(amounts, (QStringList{"0", "5", "10", "15", "30", "1", "2", "3", "4", "6", "8", "12", "1", "2", "3", "7", "14"}));
+    QCOMPARE(amounts,
+             (QStringList {"0", "5", "10", "15", "30", "1", "2", "3", "4", "6", "8", "12", "1", "2", "3", "7", "14"}));
     QCOMPARE(units.mid(0, 5), QStringList(5, "minutes"));
     QCOMPARE(units.mid(5, 7), QStringList(7, "hour(s)"));
     QCOMPARE(units.mid(12), QStringList(5, "day(s)"));
@@ -215,7 +226,6 @@ void TestReminderTexts::chimeIsWhatTheGeneratorWrites()
     }
     // Audible but not harsh: well below full scale.
     QVERIFY(loudest > 8000 && loudest < 20000);
-
 }
 
 QTEST_MAIN(TestReminderTexts)

@@ -204,9 +204,9 @@ void TestReminderWindow::selectedRowIsPainted()
     m_form->showReminders();
     QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
     const QImage picture = m_form->list()->viewport()->grab().toImage();
-    QCOMPARE(picture.pixelColor(200, 2), QColor(49, 106, 197));       // row 0, current
-    QCOMPARE(picture.pixelColor(200, 18 + 2), QColor(Qt::white));      // row 1
-    QCOMPARE(picture.pixelColor(200, 3 * 18), QColor(Qt::white));      // below the rows
+    QCOMPARE(picture.pixelColor(200, 2), QColor(49, 106, 197));   // row 0, current
+    QCOMPARE(picture.pixelColor(200, 18 + 2), QColor(Qt::white)); // row 1
+    QCOMPARE(picture.pixelColor(200, 3 * 18), QColor(Qt::white)); // below the rows
 }
 
 void TestReminderWindow::dismiss_data()
@@ -283,7 +283,7 @@ void TestReminderWindow::snoozeAcrossMidnightReturnsTomorrow()
     m_form->Timer1Timer();
     QCOMPARE(alarms.count(), 1);
     QVERIFY(m_form->isVisible());
-    QCOMPARE(m_fixture->listed(), QStringList{"Late call"});
+    QCOMPARE(m_fixture->listed(), QStringList {"Late call"});
 }
 
 void TestReminderWindow::snoozeAmountOutOfRangeWritesNothing()
@@ -294,10 +294,10 @@ void TestReminderWindow::snoozeAmountOutOfRangeWritesNothing()
     m_form->chooseSnoozeLead(2); // minutes
     m_form->amountBox()->setText("75");
     m_form->snoozeButton()->click();
-    QCOMPARE(m_messages, QStringList{"Enter a whole number of minutes from 0 to 59."});
+    QCOMPARE(m_messages, QStringList {"Enter a whole number of minutes from 0 to 59."});
     QVERIFY(!m_fixture->stored(no).asBool("Sno"));
     QVERIFY(m_fixture->stored(no).isBlank("Sn"));
-    QCOMPARE(m_fixture->listed(), QStringList{"Dentist"});
+    QCOMPARE(m_fixture->listed(), QStringList {"Dentist"});
 
     m_form->chooseSnoozeLead(13); // 2 days
     m_form->snoozeButton()->click();
@@ -392,7 +392,8 @@ void TestReminderWindow::unplayableSoundIsReportedOnceAMinute()
     m_form->sound().play(m_fixture->data().options().textField(22));
     m_form->sound().play(m_fixture->data().options().textField(22));
     QTRY_COMPARE(m_messages.size(), 1);
-    QVERIFY(m_messages.first().startsWith("The reminder sound " + m_fixture->home() + "no such sound.wav cannot be played"));
+    QVERIFY(m_messages.first().startsWith("The reminder sound " + m_fixture->home()
+                                          + "no such sound.wav cannot be played"));
     Clock::setNowForTesting(at(monday, 14, 11, 1));
     m_form->sound().play(m_fixture->data().options().textField(22));
     QTRY_COMPARE(m_messages.size(), 2);
@@ -489,7 +490,7 @@ void TestReminderWindow::missedRowsShowTheirDate()
     QCOMPARE(m_form->dueText(rows.at(0)), QString("overdue since 5/19/2024"));
     QCOMPARE(m_form->dueText(rows.at(1)), QString("5 hours overdue"));
     m_form->dismiss();
-    QCOMPARE(m_fixture->listed(), QStringList{"This morning"});
+    QCOMPARE(m_fixture->listed(), QStringList {"This morning"});
 }
 
 void TestReminderWindow::closingOnlyHides()

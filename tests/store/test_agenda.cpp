@@ -19,7 +19,7 @@ RunResult agenda(const QStringList &arguments)
     RunResult result;
     QTextStream out(&result.out);
     QTextStream err(&result.err);
-    result.code = runAgenda(QStringList{"daybrook"} + arguments, out, err);
+    result.code = runAgenda(QStringList {"daybrook"} + arguments, out, err);
     out.flush();
     err.flush();
     return result;
@@ -75,27 +75,65 @@ void TestAgenda::initTestCase()
 {
     pinTestLocale();
     QVERIFY(m_home.isValid());
-    TDataModule2 dm{DataRoot(m_home.path())};
+    TDataModule2 dm {DataRoot(m_home.path())};
     QVERIFY2(dm.startUp(), qPrintable(dm.startUpError()));
     Cursor &c = dm.Table50();
     const QDate may3(2021, 5, 3);
-    m_no["standup"] = addItem(c, {{"Subject", "Standup"}, {"S", may3}, {"E", may3}, {"Md", "0"},
-                                  {"St", QTime(9, 0)}, {"Et", QTime(9, 15)}, {"A", false}, {"Ta", false},
-                                  {"Re", true}, {"Ret", "2"}, {"Mon", true}, {"Wed", true}, {"Sun", false},
-                                  {"T", 2}});
-    m_no["conference"] = addItem(c, {{"Subject", "Conference"}, {"S", QDate(2021, 5, 4)}, {"E", QDate(2021, 5, 6)},
-                                     {"A", true}, {"T", 6}});
+    m_no["standup"] = addItem(c,
+                              {{"Subject", "Standup"},
+                               {"S", may3},
+                               {"E", may3},
+                               {"Md", "0"},
+                               {"St", QTime(9, 0)},
+                               {"Et", QTime(9, 15)},
+                               {"A", false},
+                               {"Ta", false},
+                               {"Re", true},
+                               {"Ret", "2"},
+                               {"Mon", true},
+                               {"Wed", true},
+                               {"Sun", false},
+                               {"T", 2}});
+    m_no["conference"] = addItem(
+        c, {{"Subject", "Conference"}, {"S", QDate(2021, 5, 4)}, {"E", QDate(2021, 5, 6)}, {"A", true}, {"T", 6}});
     // Every boolean and the type left blank, as the day view's grid writes it.
-    m_no["dentist"] = addItem(c, {{"Subject", "Dentist"}, {"S", QDate(2021, 5, 5)}, {"E", QDate(2021, 5, 5)},
-                                  {"Md", "0"}, {"St", QTime(14, 0)}, {"Et", QTime(15, 0)}});
+    m_no["dentist"] = addItem(c,
+                              {{"Subject", "Dentist"},
+                               {"S", QDate(2021, 5, 5)},
+                               {"E", QDate(2021, 5, 5)},
+                               {"Md", "0"},
+                               {"St", QTime(14, 0)},
+                               {"Et", QTime(15, 0)}});
     m_no["task"] = addItem(c, {{"Subject", "Task"}, {"S", QDate(2021, 5, 5)}, {"E", QDate(2021, 5, 5)}, {"Ta", true}});
-    m_no["monthly"] = addItem(c, {{"Subject", "Monthly report"}, {"S", QDate(2021, 4, 7)}, {"E", QDate(2021, 4, 7)},
-                                  {"Md", "0"}, {"A", true}, {"Re", true}, {"Ret", "3"}, {"D", "7"}, {"T", 0}});
-    m_no["yearly"] = addItem(c, {{"Subject", "Yearly"}, {"S", QDate(2020, 5, 2)}, {"E", QDate(2020, 5, 2)},
-                                 {"Md", "0"}, {"St", QTime(8, 0)}, {"Et", QTime(8, 30)}, {"Re", true}, {"Ret", "4"},
-                                 {"D", "2"}, {"M", "5"}, {"T", 0}});
-    m_no["tab"] = addItem(c, {{"Subject", "Pack\tbags\n"}, {"S", QDate(2021, 5, 6)}, {"E", QDate(2021, 5, 6)},
-                              {"Md", "0"}, {"A", true}, {"T", 0}});
+    m_no["monthly"] = addItem(c,
+                              {{"Subject", "Monthly report"},
+                               {"S", QDate(2021, 4, 7)},
+                               {"E", QDate(2021, 4, 7)},
+                               {"Md", "0"},
+                               {"A", true},
+                               {"Re", true},
+                               {"Ret", "3"},
+                               {"D", "7"},
+                               {"T", 0}});
+    m_no["yearly"] = addItem(c,
+                             {{"Subject", "Yearly"},
+                              {"S", QDate(2020, 5, 2)},
+                              {"E", QDate(2020, 5, 2)},
+                              {"Md", "0"},
+                              {"St", QTime(8, 0)},
+                              {"Et", QTime(8, 30)},
+                              {"Re", true},
+                              {"Ret", "4"},
+                              {"D", "2"},
+                              {"M", "5"},
+                              {"T", 0}});
+    m_no["tab"] = addItem(c,
+                          {{"Subject", "Pack\tbags\n"},
+                           {"S", QDate(2021, 5, 6)},
+                           {"E", QDate(2021, 5, 6)},
+                           {"Md", "0"},
+                           {"A", true},
+                           {"T", 0}});
     for (auto it = m_no.cbegin(); it != m_no.cend(); ++it)
         QVERIFY2(it.value() > 0, qPrintable(it.key()));
 }
@@ -106,24 +144,16 @@ void TestAgenda::printsEachDateWithItsItems()
     QCOMPARE(r.err, QString());
     QCOMPARE(r.code, 0);
 
-    auto line = [this](const char *name, const QString &rest) { return QString::number(m_no[name]) + '\t' + rest + '\n'; };
+    auto line = [this](const char *name, const QString &rest) {
+        return QString::number(m_no[name]) + '\t' + rest + '\n';
+    };
     const QString conference = line("conference", "2021-05-04\t2021-05-06\t\t\t1\t0\t0\t6\tConference");
     const QString standup = line("standup", "2021-05-03\t2021-05-03\t09:00\t09:15\t0\t1\t0\t2\tStandup");
-    const QString expected = QString("2021-05-01\n")
-        + "2021-05-02\n"
-        + line("yearly", "2020-05-02\t2020-05-02\t08:00\t08:30\t0\t1\t0\t0\tYearly")
-        + "2021-05-03\n"
-        + standup
-        + "2021-05-04\n"
-        + conference
-        + "2021-05-05\n"
-        + conference
-        + standup
-        + line("dentist", "2021-05-05\t2021-05-05\t14:00\t15:00\t0\t0\t0\t\tDentist")
-        + "2021-05-06\n"
-        + conference
-        + line("tab", "2021-05-06\t2021-05-06\t\t\t1\t0\t0\t0\tPack bags ")
-        + "2021-05-07\n"
+    const QString expected = QString("2021-05-01\n") + "2021-05-02\n"
+        + line("yearly", "2020-05-02\t2020-05-02\t08:00\t08:30\t0\t1\t0\t0\tYearly") + "2021-05-03\n" + standup
+        + "2021-05-04\n" + conference + "2021-05-05\n" + conference + standup
+        + line("dentist", "2021-05-05\t2021-05-05\t14:00\t15:00\t0\t0\t0\t\tDentist") + "2021-05-06\n" + conference
+        + line("tab", "2021-05-06\t2021-05-06\t\t\t1\t0\t0\t0\tPack bags ") + "2021-05-07\n"
         + line("monthly", "2021-04-07\t2021-04-07\t\t\t1\t1\t0\t0\tMonthly report");
     QCOMPARE(r.out, expected);
 }
@@ -141,8 +171,8 @@ void TestAgenda::writesNothing()
 void TestAgenda::longestRangeIsAccepted()
 {
     const QDate from(2020, 1, 1);
-    const RunResult r = agenda({"--home", m_home.path(), "--agenda", "2020-01-01",
-                                from.addDays(3659).toString(Qt::ISODate)});
+    const RunResult r =
+        agenda({"--home", m_home.path(), "--agenda", "2020-01-01", from.addDays(3659).toString(Qt::ISODate)});
     QCOMPARE(r.code, 0);
     QCOMPARE(r.out.count(QRegularExpression("^\\d{4}-\\d{2}-\\d{2}\\n", QRegularExpression::MultilineOption)), 3660);
 }
@@ -152,18 +182,20 @@ void TestAgenda::badInput_data()
     QTest::addColumn<QString>("home"); // "good", "missing", "empty", "broken" or "damaged"
     QTest::addColumn<QStringList>("range");
 
-    QTest::newRow("month 13") << "good" << QStringList{"2021-13-01", "2021-12-31"};
-    QTest::newRow("30 February") << "good" << QStringList{"2021-01-01", "2021-02-30"};
-    QTest::newRow("locale date") << "good" << QStringList{"5/1/2021", "5/7/2021"};
-    QTest::newRow("no leading zeros") << "good" << QStringList{"2021-5-1", "2021-5-7"};
-    QTest::newRow("reversed range") << "good" << QStringList{"2021-05-07", "2021-05-01"};
-    QTest::newRow("3,661 days") << "good" << QStringList{"2020-01-01", QDate(2020, 1, 1).addDays(3660).toString(Qt::ISODate)};
-    QTest::newRow("TO missing") << "good" << QStringList{"2021-05-01"};
-    QTest::newRow("data root does not exist") << "missing" << QStringList{"2021-05-01", "2021-05-07"};
-    QTest::newRow("data root never set up") << "empty" << QStringList{"2021-05-01", "2021-05-07"};
-    QTest::newRow("options unreadable") << "broken" << QStringList{"2021-05-01", "2021-05-07"};
-    QTest::newRow("calendar file damaged") << "damaged" << QStringList{"2021-05-01", "2021-05-07"};
-    QTest::newRow("folder names the folders list") << "folders list as calendar" << QStringList{"2021-05-01", "2021-05-07"};
+    QTest::newRow("month 13") << "good" << QStringList {"2021-13-01", "2021-12-31"};
+    QTest::newRow("30 February") << "good" << QStringList {"2021-01-01", "2021-02-30"};
+    QTest::newRow("locale date") << "good" << QStringList {"5/1/2021", "5/7/2021"};
+    QTest::newRow("no leading zeros") << "good" << QStringList {"2021-5-1", "2021-5-7"};
+    QTest::newRow("reversed range") << "good" << QStringList {"2021-05-07", "2021-05-01"};
+    QTest::newRow("3,661 days") << "good"
+                                << QStringList {"2020-01-01", QDate(2020, 1, 1).addDays(3660).toString(Qt::ISODate)};
+    QTest::newRow("TO missing") << "good" << QStringList {"2021-05-01"};
+    QTest::newRow("data root does not exist") << "missing" << QStringList {"2021-05-01", "2021-05-07"};
+    QTest::newRow("data root never set up") << "empty" << QStringList {"2021-05-01", "2021-05-07"};
+    QTest::newRow("options unreadable") << "broken" << QStringList {"2021-05-01", "2021-05-07"};
+    QTest::newRow("calendar file damaged") << "damaged" << QStringList {"2021-05-01", "2021-05-07"};
+    QTest::newRow("folder names the folders list")
+        << "folders list as calendar" << QStringList {"2021-05-01", "2021-05-07"};
 }
 
 void TestAgenda::badInput()
@@ -186,7 +218,7 @@ void TestAgenda::badInput()
     } else if (home == "damaged") {
         root = scratch.path();
         {
-            TDataModule2 dm{DataRoot(root)};
+            TDataModule2 dm {DataRoot(root)};
             QVERIFY(dm.startUp());
         }
         QFile calendar(root + "/Personal Calendar/Personal Calendar.db");
@@ -194,7 +226,7 @@ void TestAgenda::badInput()
         calendar.write("not a calendar\n");
     } else if (home == "folders list as calendar") {
         root = scratch.path() + "/";
-        TDataModule2 dm{DataRoot(root)};
+        TDataModule2 dm {DataRoot(root)};
         QVERIFY(dm.startUp());
         QVERIFY(dm.Table61().edit());
         dm.Table61().setValue("3", root + "Data/");
@@ -203,7 +235,7 @@ void TestAgenda::badInput()
     }
     const auto before = snapshot(scratch.path());
 
-    const RunResult r = agenda(QStringList{"--home", root, "--agenda"} + range);
+    const RunResult r = agenda(QStringList {"--home", root, "--agenda"} + range);
     QCOMPARE(r.code, 2);
     QCOMPARE(r.out, QString());
     QCOMPARE(r.err.count('\n'), 1);

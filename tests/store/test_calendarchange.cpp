@@ -130,7 +130,7 @@ void TestCalendarChange::ownWritesAnnounceOnce()
     QCOMPARE(spy.count(), 1);
     const CalendarChange change = changeAt(spy, 0);
     QCOMPARE(change.calendar, calendarPath());
-    QCOMPARE(change.rows, QList<qint64>{row});
+    QCOMPARE(change.rows, QList<qint64> {row});
     QVERIFY(!change.wholeCalendar);
 }
 
@@ -223,7 +223,8 @@ void TestCalendarChange::editOverAnOutsideChangeIsRefused_data()
                                 "the other program wrote."
                              << "second";
     QTest::newRow("deleted") << "DELETE FROM items WHERE Subject = 'second'"
-                             << "The item was deleted by another program. Nothing was saved." << "";
+                             << "The item was deleted by another program. Nothing was saved."
+                             << "";
 }
 
 // An editor holds its row in edit while the store re-reads the file under

@@ -89,7 +89,8 @@ QByteArray databaseWithoutTable(const char *table)
     const QByteArray path = (dir.path() + "/other.db").toUtf8();
     sqlite3 *db = nullptr;
     sqlite3_open(path.constData(), &db);
-    const QByteArray sql = QByteArray("CREATE TABLE not_") + table + " (x INTEGER); INSERT INTO not_" + table + " VALUES (1);";
+    const QByteArray sql =
+        QByteArray("CREATE TABLE not_") + table + " (x INTEGER); INSERT INTO not_" + table + " VALUES (1);";
     sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr);
     sqlite3_close(db);
     return readBytes(QString::fromUtf8(path));
@@ -162,7 +163,7 @@ private:
 
 bool TestDataModule::firstStart(const QString &home)
 {
-    TDataModule2 dm{DataRoot(home)};
+    TDataModule2 dm {DataRoot(home)};
     return dm.startUp();
 }
 
@@ -170,7 +171,8 @@ qint64 TestDataModule::addActiveFolder(TDataModule2 &dm, const QString &name, co
 {
     if (!dm.createCalendarTable(dir, file))
         return 0;
-    const qint64 id = addRow(dm.Table61(), {{"2", name}, {"3", dir}, {"4", file}, {"5", 194}, {"6", 148}, {"7", 1}, {"8", 1}});
+    const qint64 id =
+        addRow(dm.Table61(), {{"2", name}, {"3", dir}, {"4", file}, {"5", 194}, {"6", 148}, {"7", 1}, {"8", 1}});
     if (id == 0 || !dm.options().change({{46, id}}))
         return 0;
     return id;
@@ -180,7 +182,7 @@ void TestDataModule::firstStartCreatesTheDataRoot()
 {
     TempHome home;
     FakeHost host;
-    TDataModule2 dm{DataRoot(home.path())};
+    TDataModule2 dm {DataRoot(home.path())};
     dm.setHost(&host);
     QVERIFY2(dm.startUp(), qPrintable(dm.startUpError()));
 
@@ -223,7 +225,7 @@ void TestDataModule::firstStartOptions()
 {
     QFETCH(int, field);
     QFETCH(QVariant, expected);
-    TDataModule2 dm{DataRoot(m_firstStarted.path())};
+    TDataModule2 dm {DataRoot(m_firstStarted.path())};
     QVERIFY2(dm.openForReading(), qPrintable(dm.startUpError()));
     QCOMPARE(dm.Table60().value(QString::number(field)), expected);
     QCOMPARE(dm.Table60().recordCount(), 1);
@@ -234,7 +236,7 @@ void TestDataModule::firstStartOptions()
 void TestDataModule::firstStartFolderRow()
 {
     TempHome home;
-    TDataModule2 dm{DataRoot(home.path())};
+    TDataModule2 dm {DataRoot(home.path())};
     QVERIFY2(dm.startUp(), qPrintable(dm.startUpError()));
     Cursor &folders = dm.Table61();
     QCOMPARE(folders.recordCount(), 1);
@@ -254,17 +256,17 @@ void TestDataModule::secondStartReadsWhatIsThere()
     TempHome home;
     QVERIFY(firstStart(home.path()));
     {
-        TDataModule2 dm{DataRoot(home.path())};
+        TDataModule2 dm {DataRoot(home.path())};
         QVERIFY(dm.startUp());
         QVERIFY(addRow(dm.Table50(), appointment("kept", QDate(2025, 3, 3))) > 0);
         QVERIFY(dm.options().change({{2, 4}}));
     }
-    TDataModule2 dm{DataRoot(home.path())};
+    TDataModule2 dm {DataRoot(home.path())};
     QVERIFY(dm.startUp());
     QCOMPARE(dm.Table60().recordCount(), 1);
     QCOMPARE(dm.Table61().recordCount(), 1);
     QCOMPARE(dm.options().intField(2), 4);
-    QCOMPARE(allSubjects(dm.table(1)), QStringList{"kept"});
+    QCOMPARE(allSubjects(dm.table(1)), QStringList {"kept"});
 }
 
 void TestDataModule::startUpRunsItsStepsInOrder()
@@ -272,14 +274,14 @@ void TestDataModule::startUpRunsItsStepsInOrder()
     TempHome home;
     QVERIFY(firstStart(home.path()));
     {
-        TDataModule2 dm{DataRoot(home.path())};
+        TDataModule2 dm {DataRoot(home.path())};
         QVERIFY(dm.startUp());
         QVERIFY(addRow(dm.Table50(), appointment("old", QDate(2025, 1, 2))) > 0);
         QVERIFY(dm.options().change({{52, true}, {54, 30}, {22, QString()}}));
     }
     Clock::setNowForTesting(QDateTime(QDate(2025, 3, 31), QTime(12, 0)));
     FakeHost host;
-    TDataModule2 dm{DataRoot(home.path())};
+    TDataModule2 dm {DataRoot(home.path())};
     dm.setHost(&host);
     // When the window is configured the calendar is open, purged and the
     // sound path filled.
@@ -320,7 +322,7 @@ void TestDataModule::cursorOrders()
 {
     QFETCH(int, number);
     QFETCH(QString, order);
-    TDataModule2 dm{DataRoot("/nonexistent")};
+    TDataModule2 dm {DataRoot("/nonexistent")};
     QCOMPARE(dm.table(number).name(), QString("Table%1").arg(number));
     QCOMPARE(dm.table(number).indexName(), order);
 }
@@ -330,16 +332,16 @@ void TestDataModule::emptySoundFieldIsFilled()
     TempHome home;
     QVERIFY(firstStart(home.path()));
     {
-        TDataModule2 dm{DataRoot(home.path())};
+        TDataModule2 dm {DataRoot(home.path())};
         QVERIFY(dm.startUp());
         QVERIFY(dm.options().change({{22, QString()}}));
         QVERIFY(dm.Table60().isBlank("22"));
     }
-    TDataModule2 dm{DataRoot(home.path())};
+    TDataModule2 dm {DataRoot(home.path())};
     QVERIFY(dm.startUp());
     QCOMPARE(dm.options().textField(22), home.path() + "daybrook1.wav");
     // Posted at once, not only held in the row.
-    TDataModule2 reader{DataRoot(home.path())};
+    TDataModule2 reader {DataRoot(home.path())};
     QVERIFY(reader.openForReading());
     QCOMPARE(reader.options().textField(22), home.path() + "daybrook1.wav");
 }
@@ -351,13 +353,13 @@ void TestDataModule::activeFolderIsLocated()
     const QString workDir = home.path() + "Work/";
     qint64 workId = 0;
     {
-        TDataModule2 dm{DataRoot(home.path())};
+        TDataModule2 dm {DataRoot(home.path())};
         QVERIFY(dm.startUp());
         workId = addActiveFolder(dm, "Work", workDir, "work.db");
         QVERIFY(workId > 0);
     }
     FakeHost host;
-    TDataModule2 dm{DataRoot(home.path())};
+    TDataModule2 dm {DataRoot(home.path())};
     dm.setHost(&host);
     QVERIFY(dm.startUp());
     QCOMPARE(dm.Table61().currentId(), workId);
@@ -372,13 +374,13 @@ void TestDataModule::unknownActiveFolderUsesFirstRow()
     QVERIFY(firstStart(home.path()));
     qint64 firstId = 0;
     {
-        TDataModule2 dm{DataRoot(home.path())};
+        TDataModule2 dm {DataRoot(home.path())};
         QVERIFY(dm.startUp());
         firstId = dm.Table61().currentId();
         QVERIFY(addActiveFolder(dm, "Work", home.path() + "Work/", "work.db") > 0);
         QVERIFY(dm.options().change({{46, 999}}));
     }
-    TDataModule2 dm{DataRoot(home.path())};
+    TDataModule2 dm {DataRoot(home.path())};
     QVERIFY(dm.startUp());
     QCOMPARE(dm.Table61().currentId(), firstId);
     QCOMPARE(dm.table(1).filePath(), home.path() + "Personal Calendar/Personal Calendar.db");
@@ -386,14 +388,18 @@ void TestDataModule::unknownActiveFolderUsesFirstRow()
 
 void TestDataModule::missingFolderFileFallsBackToDefault_data()
 {
-    QTest::addColumn<QString>("path");  // relative to the data root; "" leaves it blank
+    QTest::addColumn<QString>("path"); // relative to the data root; "" leaves it blank
     QTest::addColumn<QString>("file");
     QTest::addColumn<bool>("removeFile");
 
-    QTest::newRow("file removed") << "Work/" << "work.db" << true;
-    QTest::newRow("path and file blank") << "" << "" << false;
-    QTest::newRow("file blank, path a directory") << "Work/" << "" << false;
-    QTest::newRow("path without separator, file removed") << "Work" << "work.db" << true;
+    QTest::newRow("file removed") << "Work/"
+                                  << "work.db" << true;
+    QTest::newRow("path and file blank") << ""
+                                         << "" << false;
+    QTest::newRow("file blank, path a directory") << "Work/"
+                                                  << "" << false;
+    QTest::newRow("path without separator, file removed") << "Work"
+                                                          << "work.db" << true;
 }
 
 void TestDataModule::missingFolderFileFallsBackToDefault()
@@ -405,7 +411,7 @@ void TestDataModule::missingFolderFileFallsBackToDefault()
     QVERIFY(firstStart(home.path()));
     const QString dir = path.isEmpty() ? QString() : home.path() + path;
     {
-        TDataModule2 dm{DataRoot(home.path())};
+        TDataModule2 dm {DataRoot(home.path())};
         QVERIFY(dm.startUp());
         QVERIFY(dm.createCalendarTable(home.path() + "Work/", "work.db"));
         const qint64 id = addRow(dm.Table61(), {{"2", "Work"}, {"3", dir}, {"4", file}, {"7", 1}});
@@ -415,7 +421,7 @@ void TestDataModule::missingFolderFileFallsBackToDefault()
     if (removeFile)
         QVERIFY(QFile::remove(home.path() + "Work/work.db"));
 
-    TDataModule2 dm{DataRoot(home.path())};
+    TDataModule2 dm {DataRoot(home.path())};
     QSignalSpy spy(&dm, &TDataModule2::storeMessage);
     QVERIFY(dm.startUp());
     QVERIFY(!dm.folderFileOpened());
@@ -424,8 +430,10 @@ void TestDataModule::missingFolderFileFallsBackToDefault()
     if (removeFile) {
         QCOMPARE(spy.count(), 1);
         QCOMPARE(spy.at(0).at(0).toString(),
-                 "The calendar file " + QDir::toNativeSeparators(home.path() + "Work/work.db") + " is missing; the default calendar "
-                     + QDir::toNativeSeparators(home.path() + "Personal Calendar/Personal Calendar.db") + " was opened instead.");
+                 "The calendar file " + QDir::toNativeSeparators(home.path() + "Work/work.db")
+                     + " is missing; the default calendar "
+                     + QDir::toNativeSeparators(home.path() + "Personal Calendar/Personal Calendar.db")
+                     + " was opened instead.");
     } else {
         QCOMPARE(spy.count(), 0);
     }
@@ -435,7 +443,7 @@ void TestDataModule::missingFolderFileFallsBackToDefault()
     QCOMPARE(dm.Table61().asText("4"), QString("Personal Calendar.db"));
 
     // The rewrite was posted: the next start opens the folder's own file.
-    TDataModule2 again{DataRoot(home.path())};
+    TDataModule2 again {DataRoot(home.path())};
     QVERIFY(again.openForReading());
     QCOMPARE(again.Table61().asText("3"), QString("Personal Calendar/"));
     QVERIFY(again.folderFileOpened());
@@ -455,7 +463,7 @@ void TestDataModule::damagedCalendarAtStartUp()
     QVERIFY(firstStart(home.path()));
     const QString bad = home.path() + "Work/bad.db";
     {
-        TDataModule2 dm{DataRoot(home.path())};
+        TDataModule2 dm {DataRoot(home.path())};
         QVERIFY(dm.startUp());
         QVERIFY(addActiveFolder(dm, "Work", home.path() + "Work/", "bad.db") > 0);
     }
@@ -480,7 +488,7 @@ void TestDataModule::damagedCalendarAtStartUp()
     }
     const QByteArray before = readBytes(bad);
 
-    TDataModule2 dm{DataRoot(home.path())};
+    TDataModule2 dm {DataRoot(home.path())};
     QSignalSpy spy(&dm, &TDataModule2::storeMessage);
     QVERIFY2(dm.startUp(), qPrintable(dm.startUpError()));
     QCOMPARE(spy.count(), 1);
@@ -499,7 +507,7 @@ void TestDataModule::damagedCalendarAtStartUp()
 void TestDataModule::damagedCalendarOnSwitchKeepsCalendar()
 {
     TempHome home;
-    TDataModule2 dm{DataRoot(home.path())};
+    TDataModule2 dm {DataRoot(home.path())};
     QVERIFY(dm.startUp());
     QVERIFY(addRow(dm.Table50(), appointment("mine", QDate(2025, 3, 3))) > 0);
     const QString bad = home.path() + "Other/bad.db";
@@ -511,7 +519,7 @@ void TestDataModule::damagedCalendarOnSwitchKeepsCalendar()
     QCOMPARE(spy.count(), 1);
     QVERIFY(spy.at(0).at(0).toString().contains("bad.db"));
     QCOMPARE(dm.table(1).filePath(), home.path() + "Personal Calendar/Personal Calendar.db");
-    QCOMPARE(allSubjects(dm.table(1)), QStringList{"mine"});
+    QCOMPARE(allSubjects(dm.table(1)), QStringList {"mine"});
     QCOMPARE(readBytes(bad), QByteArray("not a database"));
 }
 
@@ -521,12 +529,15 @@ void TestDataModule::unreadableSettingsTable_data()
     QTest::addColumn<QString>("otherFile");
     QTest::addColumn<QByteArray>("content");
     const QByteArray text = "options of another program\n";
-    QTest::newRow("options is a text file") << "options.db" << "folderslist.db" << text;
-    QTest::newRow("folders is a text file") << "folderslist.db" << "options.db" << text;
-    QTest::newRow("options is a database of another program") << "options.db" << "folderslist.db"
-                                                            << databaseWithoutTable("options");
-    QTest::newRow("options header, then garbage") << "options.db" << "folderslist.db"
-                                                  << QByteArray("SQLite format 3").append('\0').append(4080, 'x');
+    QTest::newRow("options is a text file") << "options.db"
+                                            << "folderslist.db" << text;
+    QTest::newRow("folders is a text file") << "folderslist.db"
+                                            << "options.db" << text;
+    QTest::newRow("options is a database of another program") << "options.db"
+                                                              << "folderslist.db" << databaseWithoutTable("options");
+    QTest::newRow("options header, then garbage")
+        << "options.db"
+        << "folderslist.db" << QByteArray("SQLite format 3").append('\0').append(4080, 'x');
 }
 
 void TestDataModule::unreadableSettingsTable()
@@ -538,7 +549,7 @@ void TestDataModule::unreadableSettingsTable()
     const QString bad = home.path() + "Data/" + badFile;
     QVERIFY(writeBytes(bad, content));
 
-    TDataModule2 dm{DataRoot(home.path())};
+    TDataModule2 dm {DataRoot(home.path())};
     QVERIFY(!dm.startUp());
     QVERIFY2(dm.startUpError().contains(badFile), qPrintable(dm.startUpError()));
     dm.closeAll();
@@ -546,7 +557,7 @@ void TestDataModule::unreadableSettingsTable()
     // Nothing else was written either.
     QVERIFY(!QFile::exists(home.path() + "Data/" + otherFile));
     QVERIFY(!QFile::exists(home.path() + "Personal Calendar"));
-    QCOMPARE(QDir(home.path() + "Data").entryList(QDir::Files), QStringList{badFile});
+    QCOMPARE(QDir(home.path() + "Data").entryList(QDir::Files), QStringList {badFile});
 }
 
 void TestDataModule::missingSettingsTableIsCreated_data()
@@ -562,14 +573,14 @@ void TestDataModule::missingSettingsTableIsCreated()
     TempHome home;
     QVERIFY(firstStart(home.path()));
     {
-        TDataModule2 dm{DataRoot(home.path())};
+        TDataModule2 dm {DataRoot(home.path())};
         QVERIFY(dm.startUp());
         QVERIFY(addActiveFolder(dm, "Work", home.path() + "Work/", "work.db") > 0);
         QVERIFY(dm.options().change({{30, true}}));
     }
     QVERIFY(QFile::remove(home.path() + "Data/" + removed));
 
-    TDataModule2 dm{DataRoot(home.path())};
+    TDataModule2 dm {DataRoot(home.path())};
     QVERIFY2(dm.startUp(), qPrintable(dm.startUpError()));
     QCOMPARE(dm.Table60().recordCount(), 1);
     QVERIFY(dm.Table61().recordCount() >= 1);
@@ -593,7 +604,7 @@ void TestDataModule::emptySettingsTablesGetDefaults()
     TempHome home;
     QVERIFY(firstStart(home.path()));
     {
-        TDataModule2 dm{DataRoot(home.path())};
+        TDataModule2 dm {DataRoot(home.path())};
         QVERIFY(dm.startUp());
         for (Cursor *cursor : {&dm.Table60(), &dm.Table61()}) {
             cursor->first();
@@ -601,7 +612,7 @@ void TestDataModule::emptySettingsTablesGetDefaults()
                 QVERIFY(cursor->deleteRow());
         }
     }
-    TDataModule2 dm{DataRoot(home.path())};
+    TDataModule2 dm {DataRoot(home.path())};
     QVERIFY2(dm.startUp(), qPrintable(dm.startUpError()));
     QCOMPARE(dm.Table60().recordCount(), 1);
     QCOMPARE(dm.options().typeName(1), QString("Important"));
@@ -638,14 +649,14 @@ void TestDataModule::optionsFromBeforeTheLastScanField()
     }
     QVERIFY(!columns().contains("56"));
     {
-        TDataModule2 reader{DataRoot(home.path())};
+        TDataModule2 reader {DataRoot(home.path())};
         QVERIFY2(reader.openForReading(1), qPrintable(reader.startUpError()));
         QVERIFY(reader.options().textField(56).isEmpty());
         QCOMPARE(reader.options().typeName(1), QString("Important"));
     }
     QVERIFY(!columns().contains("56"));
 
-    TDataModule2 dm{DataRoot(home.path())};
+    TDataModule2 dm {DataRoot(home.path())};
     QVERIFY2(dm.startUp(), qPrintable(dm.startUpError()));
     QVERIFY(columns().contains("56"));
     QVERIFY(dm.options().textField(56).isEmpty());
@@ -668,7 +679,7 @@ void TestDataModule::optionChangeDuringDialogIsPostedBesideItsEdit()
 {
     QFETCH(bool, confirm);
     TempHome home;
-    TDataModule2 dm{DataRoot(home.path())};
+    TDataModule2 dm {DataRoot(home.path())};
     QVERIFY(dm.startUp());
     QVERIFY(dm.Table60().edit());
     dm.Table60().setValue("30", true);
@@ -679,7 +690,7 @@ void TestDataModule::optionChangeDuringDialogIsPostedBesideItsEdit()
     QCOMPARE(dm.options().intField(12), 40);
     QVERIFY(dm.options().boolField(30)); // the dialog's change is still its own
     {
-        TDataModule2 onDisk{DataRoot(home.path())};
+        TDataModule2 onDisk {DataRoot(home.path())};
         QVERIFY(onDisk.openForReading(1));
         QCOMPARE(onDisk.options().intField(12), 40);
         QCOMPARE(onDisk.options().intField(18), 222);
@@ -690,7 +701,7 @@ void TestDataModule::optionChangeDuringDialogIsPostedBesideItsEdit()
         QVERIFY(dm.Table60().post());
     else
         dm.Table60().cancel();
-    TDataModule2 after{DataRoot(home.path())};
+    TDataModule2 after {DataRoot(home.path())};
     QVERIFY(after.openForReading(1));
     QCOMPARE(after.options().intField(12), 40);
     QCOMPARE(after.options().boolField(30), confirm);
@@ -708,14 +719,14 @@ void TestDataModule::optionsFileWithoutTaskReminderFieldOpens()
     const QString optionsFile = home.path() + "Data/options.db";
     sqlite3 *db = nullptr;
     QCOMPARE(sqlite3_open(optionsFile.toUtf8().constData(), &db), SQLITE_OK);
-    QCOMPARE(sqlite3_exec(db, "ALTER TABLE options DROP COLUMN \"55\"; UPDATE options SET \"54\" = 45", nullptr, nullptr,
-                          nullptr),
+    QCOMPARE(sqlite3_exec(db, "ALTER TABLE options DROP COLUMN \"55\"; UPDATE options SET \"54\" = 45", nullptr,
+                          nullptr, nullptr),
              SQLITE_OK);
     sqlite3_close(db);
     const QByteArray before = readBytes(optionsFile);
 
     {
-        TDataModule2 reader{DataRoot(home.path())};
+        TDataModule2 reader {DataRoot(home.path())};
         QVERIFY2(reader.openForReading(1), qPrintable(reader.startUpError()));
         QVERIFY(!reader.options().boolField(55));
         QCOMPARE(reader.options().intField(54), 45);
@@ -723,12 +734,12 @@ void TestDataModule::optionsFileWithoutTaskReminderFieldOpens()
     QCOMPARE(readBytes(optionsFile), before);
 
     {
-        TDataModule2 dm{DataRoot(home.path())};
+        TDataModule2 dm {DataRoot(home.path())};
         QVERIFY2(dm.startUp(), qPrintable(dm.startUpError()));
         QCOMPARE(dm.options().intField(54), 45);
         QVERIFY(dm.options().change({{55, true}}));
     }
-    TDataModule2 again{DataRoot(home.path())};
+    TDataModule2 again {DataRoot(home.path())};
     QVERIFY(again.openForReading(1));
     QVERIFY(again.options().boolField(55));
     QCOMPARE(again.options().intField(54), 45);
@@ -740,13 +751,18 @@ void TestDataModule::purgeOldItems_data()
     QTest::addColumn<QString>("age"); // as stored, in SQL
     QTest::addColumn<QStringList>("kept");
 
-    const QStringList all{"1 March", "28 February", "blank-start task", "dated task", "multi-date 20 Feb - 5 Mar",
-                          "recurring from last year", "today"};
-    const QStringList kept30{"1 March", "blank-start task", "dated task", "recurring from last year", "today"};
+    const QStringList all {"1 March",
+                           "28 February",
+                           "blank-start task",
+                           "dated task",
+                           "multi-date 20 Feb - 5 Mar",
+                           "recurring from last year",
+                           "today"};
+    const QStringList kept30 {"1 March", "blank-start task", "dated task", "recurring from last year", "today"};
     QTest::newRow("age 30 on 31 March") << true << "30" << kept30;
     QTest::newRow("switched off") << false << "30" << all;
     QTest::newRow("age 1 keeps yesterday")
-        << true << "1" << QStringList{"blank-start task", "dated task", "recurring from last year", "today"};
+        << true << "1" << QStringList {"blank-start task", "dated task", "recurring from last year", "today"};
     QTest::newRow("age 3650") << true << "3650" << all;
     // Only a whole age of 1 to 3650 days purges; anything else would read
     // as 0 (every past item) or worse, so nothing is deleted.
@@ -767,18 +783,30 @@ void TestDataModule::purgeOldItems()
     TempHome home;
     QVERIFY(firstStart(home.path()));
     {
-        TDataModule2 dm{DataRoot(home.path())};
+        TDataModule2 dm {DataRoot(home.path())};
         QVERIFY(dm.startUp());
         Cursor &c = dm.Table50();
         QVERIFY(addRow(c, appointment("28 February", QDate(2025, 2, 28))) > 0);
         QVERIFY(addRow(c, appointment("1 March", QDate(2025, 3, 1))) > 0);
         QVERIFY(addRow(c, appointment("today", QDate(2025, 3, 31))) > 0);
-        QVERIFY(addRow(c, {{"Subject", "recurring from last year"}, {"S", QDate(2024, 6, 10)}, {"E", QDate(2024, 6, 10)},
-                           {"Md", "0"}, {"Re", true}, {"Ret", "2"}, {"Mon", true}}) > 0);
-        QVERIFY(addRow(c, {{"Subject", "dated task"}, {"S", QDate(2025, 1, 5)}, {"E", QDate(2025, 1, 9)}, {"Ta", true}}) > 0);
+        QVERIFY(addRow(c,
+                       {{"Subject", "recurring from last year"},
+                        {"S", QDate(2024, 6, 10)},
+                        {"E", QDate(2024, 6, 10)},
+                        {"Md", "0"},
+                        {"Re", true},
+                        {"Ret", "2"},
+                        {"Mon", true}})
+                > 0);
+        QVERIFY(addRow(c, {{"Subject", "dated task"}, {"S", QDate(2025, 1, 5)}, {"E", QDate(2025, 1, 9)}, {"Ta", true}})
+                > 0);
         QVERIFY(addRow(c, {{"Subject", "blank-start task"}, {"Ta", true}}) > 0);
-        QVERIFY(addRow(c, {{"Subject", "multi-date 20 Feb - 5 Mar"}, {"S", QDate(2025, 2, 20)}, {"E", QDate(2025, 3, 5)},
-                           {"A", true}}) > 0);
+        QVERIFY(addRow(c,
+                       {{"Subject", "multi-date 20 Feb - 5 Mar"},
+                        {"S", QDate(2025, 2, 20)},
+                        {"E", QDate(2025, 3, 5)},
+                        {"A", true}})
+                > 0);
         QVERIFY(dm.options().change({{52, purgeOn}}));
     }
     // The age as another program may have left it.
@@ -788,7 +816,7 @@ void TestDataModule::purgeOldItems()
     QCOMPARE(sqlite3_exec(db, setAge.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
     sqlite3_close(db);
     Clock::setNowForTesting(QDateTime(QDate(2025, 3, 31), QTime(8, 0)));
-    TDataModule2 dm{DataRoot(home.path())};
+    TDataModule2 dm {DataRoot(home.path())};
     QVERIFY(dm.startUp());
     QCOMPARE(allSubjects(dm.table(1)), kept);
 }
@@ -811,7 +839,7 @@ void TestDataModule::afterPostRefresh()
     TempHome home;
     FakeHost host;
     host.view = DataModuleHost::View(view);
-    TDataModule2 dm{DataRoot(home.path())};
+    TDataModule2 dm {DataRoot(home.path())};
     dm.setHost(&host);
     QVERIFY(dm.startUp());
     const QDate date(2025, 3, 12);
@@ -838,7 +866,7 @@ void TestDataModule::afterPostRefresh()
 void TestDataModule::createCalendarTable()
 {
     TempHome home;
-    TDataModule2 dm{DataRoot(home.path())};
+    TDataModule2 dm {DataRoot(home.path())};
     QVERIFY(dm.startUp());
     QVERIFY(addRow(dm.Table50(), appointment("mine", QDate(2025, 3, 3))) > 0);
     const QString active = dm.table(1).filePath();
@@ -859,16 +887,19 @@ void TestDataModule::createCalendarTable()
         QVERIFY(dm.table(number).isOpen());
         QCOMPARE(dm.table(number).filePath(), active);
     }
-    QCOMPARE(allSubjects(dm.table(1)), QStringList{"mine"});
+    QCOMPARE(allSubjects(dm.table(1)), QStringList {"mine"});
 }
 
 void TestDataModule::createCalendarRefusesActiveCalendar_data()
 {
     QTest::addColumn<QString>("dir"); // below the data root
     QTest::addColumn<QString>("file");
-    QTest::newRow("the same path") << "Personal Calendar/" << "Personal Calendar.db";
-    QTest::newRow("no separator at the end") << "Personal Calendar" << "Personal Calendar.db";
-    QTest::newRow("through another folder") << "Data/../Personal Calendar/" << "Personal Calendar.db";
+    QTest::newRow("the same path") << "Personal Calendar/"
+                                   << "Personal Calendar.db";
+    QTest::newRow("no separator at the end") << "Personal Calendar"
+                                             << "Personal Calendar.db";
+    QTest::newRow("through another folder") << "Data/../Personal Calendar/"
+                                            << "Personal Calendar.db";
 }
 
 void TestDataModule::createCalendarRefusesActiveCalendar()
@@ -876,7 +907,7 @@ void TestDataModule::createCalendarRefusesActiveCalendar()
     QFETCH(QString, dir);
     QFETCH(QString, file);
     TempHome home;
-    TDataModule2 dm{DataRoot(home.path())};
+    TDataModule2 dm {DataRoot(home.path())};
     QVERIFY(dm.startUp());
     QVERIFY(addRow(dm.Table50(), appointment("mine", QDate(2025, 3, 3))) > 0);
     const QString active = home.path() + "Personal Calendar/Personal Calendar.db";
@@ -888,13 +919,13 @@ void TestDataModule::createCalendarRefusesActiveCalendar()
     QCOMPARE(spy.at(0).at(0).toString(), QString("The calendar file is in use"));
     QCOMPARE(readBytes(active), before);
     QVERIFY(dm.calendarCursorsOpen());
-    QCOMPARE(allSubjects(dm.table(1)), QStringList{"mine"});
+    QCOMPARE(allSubjects(dm.table(1)), QStringList {"mine"});
 }
 
 void TestDataModule::createCalendarFailsWhenFileIsInUse()
 {
     TempHome home;
-    TDataModule2 dm{DataRoot(home.path())};
+    TDataModule2 dm {DataRoot(home.path())};
     QVERIFY(dm.startUp());
     QVERIFY(addRow(dm.Table50(), appointment("mine", QDate(2025, 3, 3))) > 0);
     const QString dir = home.path() + "Shared/";
@@ -930,13 +961,13 @@ void TestDataModule::createCalendarFailsWhenFileIsInUse()
     QCOMPARE(readBytes(dir + "shared.db"), before);
     QVERIFY(dm.Table50().isOpen());
     QCOMPARE(dm.Table50().filePath(), home.path() + "Personal Calendar/Personal Calendar.db");
-    QCOMPARE(allSubjects(dm.table(1)), QStringList{"mine"});
+    QCOMPARE(allSubjects(dm.table(1)), QStringList {"mine"});
 }
 
 void TestDataModule::closeAllClosesEveryCursor()
 {
     TempHome home;
-    TDataModule2 dm{DataRoot(home.path())};
+    TDataModule2 dm {DataRoot(home.path())};
     QVERIFY(dm.startUp());
     dm.closeAll();
     QVERIFY(!dm.calendarCursorsOpen());

@@ -25,15 +25,21 @@ void TestDataRoot::resolve_data()
     QTest::addColumn<QString>("environment");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("--home DIR") << QStringList{"daybrook", "--home", "/tmp/a"} << "" << "/tmp/a/";
-    QTest::newRow("--home=DIR") << QStringList{"daybrook", "--home=/tmp/b/"} << "" << "/tmp/b/";
-    QTest::newRow("--home beats the environment")
-        << QStringList{"daybrook", "--home", "/tmp/a"} << "/tmp/env" << "/tmp/a/";
-    QTest::newRow("environment") << QStringList{"daybrook"} << "/tmp/env" << "/tmp/env/";
-    QTest::newRow("path is cleaned") << QStringList{"daybrook", "--home", "/tmp/x/../c//"} << "" << "/tmp/c/";
-    QTest::newRow("--home without a value is ignored") << QStringList{"daybrook", "--home"} << "/tmp/env" << "/tmp/env/";
+    QTest::newRow("--home DIR") << QStringList {"daybrook", "--home", "/tmp/a"} << ""
+                                << "/tmp/a/";
+    QTest::newRow("--home=DIR") << QStringList {"daybrook", "--home=/tmp/b/"} << ""
+                                << "/tmp/b/";
+    QTest::newRow("--home beats the environment") << QStringList {"daybrook", "--home", "/tmp/a"} << "/tmp/env"
+                                                  << "/tmp/a/";
+    QTest::newRow("environment") << QStringList {"daybrook"} << "/tmp/env"
+                                 << "/tmp/env/";
+    QTest::newRow("path is cleaned") << QStringList {"daybrook", "--home", "/tmp/x/../c//"} << ""
+                                     << "/tmp/c/";
+    QTest::newRow("--home without a value is ignored") << QStringList {"daybrook", "--home"} << "/tmp/env"
+                                                       << "/tmp/env/";
     QTest::newRow("other arguments around it")
-        << QStringList{"daybrook", "--agenda", "2025-01-01", "2025-01-02", "--home", "/tmp/d"} << "" << "/tmp/d/";
+        << QStringList {"daybrook", "--agenda", "2025-01-01", "2025-01-02", "--home", "/tmp/d"} << ""
+        << "/tmp/d/";
 }
 
 void TestDataRoot::resolve()
@@ -75,16 +81,30 @@ void TestDataRoot::folderPathsAsStored_data()
     QTest::addColumn<QString>("dir");
     QTest::addColumn<QString>("stored");
     QTest::addColumn<QString>("readBack");
-    QTest::newRow("the default calendar folder") << "/srv/planner/Personal Calendar/" << "Personal Calendar/"
+    QTest::newRow("the default calendar folder") << "/srv/planner/Personal Calendar/"
+                                                 << "Personal Calendar/"
                                                  << "/srv/planner/Personal Calendar/";
-    QTest::newRow("a folder two levels down") << "/srv/planner/cal/work/" << "cal/work/" << "/srv/planner/cal/work/";
-    QTest::newRow("without the closing separator") << "/srv/planner/cal" << "cal" << "/srv/planner/cal";
-    QTest::newRow("the root itself") << "/srv/planner/" << "./" << "/srv/planner/";
-    QTest::newRow("an unclean path inside") << "/srv/planner/x/../cal/" << "cal/" << "/srv/planner/cal/";
-    QTest::newRow("a folder outside") << "/home/ann/cal/" << "/home/ann/cal/" << "/home/ann/cal/";
-    QTest::newRow("a sibling with the root's name as prefix") << "/srv/planner2/cal/" << "/srv/planner2/cal/"
+    QTest::newRow("a folder two levels down") << "/srv/planner/cal/work/"
+                                              << "cal/work/"
+                                              << "/srv/planner/cal/work/";
+    QTest::newRow("without the closing separator") << "/srv/planner/cal"
+                                                   << "cal"
+                                                   << "/srv/planner/cal";
+    QTest::newRow("the root itself") << "/srv/planner/"
+                                     << "./"
+                                     << "/srv/planner/";
+    QTest::newRow("an unclean path inside") << "/srv/planner/x/../cal/"
+                                            << "cal/"
+                                            << "/srv/planner/cal/";
+    QTest::newRow("a folder outside") << "/home/ann/cal/"
+                                      << "/home/ann/cal/"
+                                      << "/home/ann/cal/";
+    QTest::newRow("a sibling with the root's name as prefix") << "/srv/planner2/cal/"
+                                                              << "/srv/planner2/cal/"
                                                               << "/srv/planner2/cal/";
-    QTest::newRow("blank") << "" << "" << "";
+    QTest::newRow("blank") << ""
+                           << ""
+                           << "";
 }
 
 void TestDataRoot::folderPathsAsStored()
@@ -99,7 +119,8 @@ void TestDataRoot::folderPathsAsStored()
     if (stored.startsWith('/') || stored.isEmpty())
         QCOMPARE(DataRoot("/mnt/copy").folderPath(stored), stored);
     else
-        QCOMPARE(DataRoot("/mnt/copy").folderPath(stored), "/mnt/copy/" + readBack.mid(QString("/srv/planner/").size()));
+        QCOMPARE(DataRoot("/mnt/copy").folderPath(stored),
+                 "/mnt/copy/" + readBack.mid(QString("/srv/planner/").size()));
 }
 
 QTEST_GUILESS_MAIN(TestDataRoot)

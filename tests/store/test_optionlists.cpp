@@ -121,12 +121,18 @@ void TestOptionLists::colorReadsBothForms_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("hex");
     QTest::addColumn<QColor>("color");
-    QTest::newRow("white") << "clWhite" << "$00FFFFFF" << QColor(255, 255, 255);
-    QTest::newRow("red is the low byte") << "clRed" << "$000000FF" << QColor(255, 0, 0);
-    QTest::newRow("blue is the high byte") << "clBlue" << "$00FF0000" << QColor(0, 0, 255);
-    QTest::newRow("sky blue") << "clSkyBlue" << "$00F0CAA6" << QColor(166, 202, 240);
-    QTest::newRow("medium gray") << "clMedGray" << "$00A4A0A0" << QColor(160, 160, 164);
-    QTest::newRow("cream") << "clCream" << "$00F0FBFF" << QColor(255, 251, 240);
+    QTest::newRow("white") << "clWhite"
+                           << "$00FFFFFF" << QColor(255, 255, 255);
+    QTest::newRow("red is the low byte") << "clRed"
+                                         << "$000000FF" << QColor(255, 0, 0);
+    QTest::newRow("blue is the high byte") << "clBlue"
+                                           << "$00FF0000" << QColor(0, 0, 255);
+    QTest::newRow("sky blue") << "clSkyBlue"
+                              << "$00F0CAA6" << QColor(166, 202, 240);
+    QTest::newRow("medium gray") << "clMedGray"
+                                 << "$00A4A0A0" << QColor(160, 160, 164);
+    QTest::newRow("cream") << "clCream"
+                           << "$00F0FBFF" << QColor(255, 251, 240);
 }
 
 void TestOptionLists::colorReadsBothForms()

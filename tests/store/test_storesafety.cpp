@@ -41,7 +41,8 @@ QString textOfRow(const QString &path, const QString &sql)
     QString result = QStringLiteral("(none)");
     sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
     sqlite3_stmt *statement = nullptr;
-    if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &statement, nullptr) == SQLITE_OK && sqlite3_step(statement) == SQLITE_ROW)
+    if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &statement, nullptr) == SQLITE_OK
+        && sqlite3_step(statement) == SQLITE_ROW)
         result = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(statement, 0)));
     sqlite3_finalize(statement);
     sqlite3_close(db);
@@ -61,7 +62,8 @@ qint64 addRow(Cursor &cursor, const QVariantMap &fields)
     return cursor.currentId();
 }
 
-QVariantMap appointment(const QString &subject, const QDate &date, const QTime &from = QTime(9, 0), const QTime &to = QTime(10, 30))
+QVariantMap appointment(const QString &subject, const QDate &date, const QTime &from = QTime(9, 0),
+                        const QTime &to = QTime(10, 30))
 {
     return {{"Subject", subject}, {"S", date}, {"E", date}, {"Md", "0"}, {"St", from}, {"Et", to}};
 }
@@ -86,7 +88,7 @@ QStringList messagesOf(const QSignalSpy &spy)
 struct Calendar
 {
     QTemporaryDir dir;
-    Cursor cursor{QStringLiteral("calendar")};
+    Cursor cursor {QStringLiteral("calendar")};
     QString path() const { return dir.path() + "/cal.db"; }
     bool open()
     {
@@ -100,14 +102,14 @@ struct Calendar
 
 bool firstStart(const QString &home)
 {
-    TDataModule2 dm{DataRoot(home)};
+    TDataModule2 dm {DataRoot(home)};
     return dm.startUp();
 }
 
 // Makes the active folder row name dir + file.
 bool pointFolderAt(const QString &home, const QString &dir, const QString &file)
 {
-    TDataModule2 dm{DataRoot(home)};
+    TDataModule2 dm {DataRoot(home)};
     if (!dm.startUp() || !dm.Table61().edit())
         return false;
     dm.Table61().setValue("3", dir);
@@ -173,18 +175,19 @@ void TestStoreSafety::fileOfAnotherTableIsNoCalendar()
     // let fifty calendar cursors read that picture: it opens the default
     // calendar and says why.
     {
-        TDataModule2 dm{DataRoot(home.path())};
+        TDataModule2 dm {DataRoot(home.path())};
         QSignalSpy messages(&dm, &TDataModule2::storeMessage);
         QVERIFY2(dm.startUp(), qPrintable(dm.startUpError()));
         QCOMPARE(messagesOf(messages),
-                 QStringList{expected + " The default calendar " + QDir::toNativeSeparators(defaultCalendar) + " was opened instead."});
+                 QStringList {expected + " The default calendar " + QDir::toNativeSeparators(defaultCalendar)
+                              + " was opened instead."});
         QCOMPARE(dm.table(1).filePath(), defaultCalendar);
         QVERIFY(addRow(dm.Table50(), appointment("kept apart", QDate(2025, 3, 3))) > 0);
         QCOMPARE(dm.Table61().recordCount(), 1);
         QCOMPARE(dm.Table60().recordCount(), 1);
     }
     // The agenda's reader refuses it with the same words.
-    TDataModule2 reader{DataRoot(home.path())};
+    TDataModule2 reader {DataRoot(home.path())};
     QVERIFY(!reader.openForReading(1));
     QCOMPARE(reader.startUpError(), expected);
 }
@@ -197,11 +200,21 @@ void TestStoreSafety::ownFiltersReadInEveryLocale()
     const QDate day(2024, 3, 5); // a Tuesday
     QVERIFY(addRow(c, appointment("one date", day)) > 0);
     QVERIFY(addRow(c, {{"Subject", "span"}, {"S", day.addDays(-2)}, {"E", day.addDays(1)}, {"A", true}}) > 0);
-    QVERIFY(addRow(c, {{"Subject", "weekly"}, {"S", day.addDays(-14)}, {"E", day.addDays(-14)}, {"Md", "0"}, {"Re", true},
-                       {"Ret", "2"}, {"Tue", true}, {"St", QTime(13, 0)}, {"Et", QTime(14, 0)}}) > 0);
+    QVERIFY(addRow(c,
+                   {{"Subject", "weekly"},
+                    {"S", day.addDays(-14)},
+                    {"E", day.addDays(-14)},
+                    {"Md", "0"},
+                    {"Re", true},
+                    {"Ret", "2"},
+                    {"Tue", true},
+                    {"St", QTime(13, 0)},
+                    {"Et", QTime(14, 0)}})
+            > 0);
     QVERIFY(addRow(c, appointment("other day", day.addDays(1))) > 0);
 
-    const QList<QLocale> locales = QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory);
+    const QList<QLocale> locales =
+        QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory);
     QVERIFY(locales.size() > 100);
     QStringList failures;
     for (const QLocale &locale : locales) {
@@ -272,7 +285,7 @@ void TestStoreSafety::postRefusesRowChangedElsewhere()
     QVERIFY(!c.post() || c.state() == Cursor::State::Browse);
     QCOMPARE(textOfRow(calendar.path(), "SELECT count(*) FROM items WHERE Loc IS NOT NULL"), QString("0"));
     c.setFiltered(false);
-    QCOMPARE(subjects(c), storedAfter == "(none)" ? QStringList() : QStringList{storedAfter});
+    QCOMPARE(subjects(c), storedAfter == "(none)" ? QStringList() : QStringList {storedAfter});
 }
 
 void TestStoreSafety::refreshSeesOtherPrograms()
@@ -285,8 +298,9 @@ void TestStoreSafety::refreshSeesOtherPrograms()
     other.setTableFile(calendar.dir.path(), "cal.db", calendarSchema());
     QVERIFY(other.open());
 
-    QVERIFY(runSql(calendar.path(), "INSERT INTO items (Subject, S, E, Md) VALUES ('theirs', '2025-01-06', '2025-01-06', '0');"
-                                    "UPDATE items SET Subject = 'ours, renamed' WHERE Subject = 'ours'"));
+    QVERIFY(runSql(calendar.path(),
+                   "INSERT INTO items (Subject, S, E, Md) VALUES ('theirs', '2025-01-06', '2025-01-06', '0');"
+                   "UPDATE items SET Subject = 'ours, renamed' WHERE Subject = 'ours'"));
     c.refresh();
     QCOMPARE(subjects(c), QStringList({"ours, renamed", "theirs"}));
     // Every cursor on the file reads the new picture.
@@ -299,7 +313,7 @@ void TestStoreSafety::readerRecoversKilledWriter()
     QVERIFY(firstStart(home.path()));
     const QString calendarPath = home.path() + "Personal Calendar/Personal Calendar.db";
     {
-        TDataModule2 dm{DataRoot(home.path())};
+        TDataModule2 dm {DataRoot(home.path())};
         QVERIFY(dm.startUp());
         for (int i = 0; i < 3; ++i)
             QVERIFY(addRow(dm.Table50(), appointment(QString("posted %1").arg(i), QDate(2025, 5, 1))) > 0);
@@ -312,12 +326,14 @@ void TestStoreSafety::readerRecoversKilledWriter()
     QVERIFY(QFile::copy(calendarPath, copy));
     sqlite3 *writer = nullptr;
     QCOMPARE(sqlite3_open(QFile::encodeName(copy).constData(), &writer), SQLITE_OK);
-    QCOMPARE(sqlite3_exec(writer,
-                          "PRAGMA cache_size=10; BEGIN; WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n WHERE i<3000) "
-                          "INSERT INTO items (Subject, S, E, Md) SELECT printf('half-written %d %.200c', i, 'x'), '2025-05-01', "
-                          "'2025-05-01', '0' FROM n;",
-                          nullptr, nullptr, nullptr),
-             SQLITE_OK);
+    QCOMPARE(
+        sqlite3_exec(
+            writer,
+            "PRAGMA cache_size=10; BEGIN; WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n WHERE i<3000) "
+            "INSERT INTO items (Subject, S, E, Md) SELECT printf('half-written %d %.200c', i, 'x'), '2025-05-01', "
+            "'2025-05-01', '0' FROM n;",
+            nullptr, nullptr, nullptr),
+        SQLITE_OK);
     QVERIFY(QFileInfo(copy + "-journal").size() > 0);
     QVERIFY(QFile::remove(calendarPath));
     QVERIFY(QFile::copy(copy, calendarPath));
@@ -325,7 +341,7 @@ void TestStoreSafety::readerRecoversKilledWriter()
     sqlite3_exec(writer, "ROLLBACK", nullptr, nullptr, nullptr);
     sqlite3_close(writer);
 
-    TDataModule2 reader{DataRoot(home.path())};
+    TDataModule2 reader {DataRoot(home.path())};
     QVERIFY2(reader.openForReading(1), qPrintable(reader.startUpError()));
     Cursor &day = reader.table(1);
     OccurrenceRules::occursOn(day, QDate(2025, 5, 1));
@@ -369,12 +385,12 @@ void TestStoreSafety::longDataRootStarts()
     const QString home = base.path() + QString(120, 'd') + "/" + QString(120, 'e') + "/" + QString(60, 'f') + "/";
     QVERIFY(QDir().mkpath(home));
     {
-        TDataModule2 dm{DataRoot(home)};
+        TDataModule2 dm {DataRoot(home)};
         QVERIFY2(dm.startUp(), qPrintable(dm.startUpError()));
         QCOMPARE(dm.Table61().asText("3"), QString("Personal Calendar/"));
         QCOMPARE(dm.options().textField(22), home + "daybrook1.wav");
     }
-    TDataModule2 again{DataRoot(home)};
+    TDataModule2 again {DataRoot(home)};
     QVERIFY2(again.startUp(), qPrintable(again.startUpError()));
     QVERIFY(again.folderFileOpened());
 }
@@ -384,8 +400,10 @@ void TestStoreSafety::dateOutsideYearsIsRefused_data()
     QTest::addColumn<QString>("field");
     QTest::addColumn<QDate>("date");
     QTest::addColumn<QString>("message");
-    QTest::newRow("start in year 10000") << "S" << QDate(10000, 1, 1) << "The field S holds a date outside the years 1 to 9999.";
-    QTest::newRow("reminder before year 1") << "Rs" << QDate(-1, 12, 31) << "The field Rs holds a date outside the years 1 to 9999.";
+    QTest::newRow("start in year 10000") << "S" << QDate(10000, 1, 1)
+                                         << "The field S holds a date outside the years 1 to 9999.";
+    QTest::newRow("reminder before year 1")
+        << "Rs" << QDate(-1, 12, 31) << "The field Rs holds a date outside the years 1 to 9999.";
 }
 
 void TestStoreSafety::dateOutsideYearsIsRefused()
@@ -439,8 +457,7 @@ void TestStoreSafety::moveSavesPendingEdit()
     else if (action == "locate") {
         QVERIFY(c.locate("Subject", "b"));
         QCOMPARE(c.asText("Subject"), QString("b"));
-    }
-    else if (action == "refresh")
+    } else if (action == "refresh")
         c.refresh();
     else if (action == "filter on")
         c.setFiltered(true);
@@ -448,7 +465,9 @@ void TestStoreSafety::moveSavesPendingEdit()
         c.close();
     QCOMPARE(c.state(), Cursor::State::Browse);
     const QString expected = inserting ? "a,b,typed" : "b,typed";
-    QCOMPARE(textOfRow(calendar.path(), "SELECT group_concat(Subject) FROM (SELECT Subject FROM items ORDER BY Subject)"), expected);
+    QCOMPARE(
+        textOfRow(calendar.path(), "SELECT group_concat(Subject) FROM (SELECT Subject FROM items ORDER BY Subject)"),
+        expected);
 }
 
 void TestStoreSafety::failedPendingPostIsReported()
@@ -463,7 +482,7 @@ void TestStoreSafety::failedPendingPostIsReported()
     QVERIFY(c.edit());
     c.setValue("Subject", QString(151, 'x'));
     c.next();
-    QCOMPARE(reported, QStringList{"The field Subject holds at most 150 characters; the value has 151."});
+    QCOMPARE(reported, QStringList {"The field Subject holds at most 150 characters; the value has 151."});
     // The typing is still there to be mended, and nothing was written.
     QCOMPARE(c.state(), Cursor::State::Edit);
     QCOMPARE(c.asText("Subject"), QString(151, 'x'));
@@ -477,8 +496,8 @@ void TestStoreSafety::replacingCalendarIsAtomic()
     const QString path = dir.path() + "/cal.db";
     QString error;
     QVERIFY(TableFile::create(path, calendarSchema(), &error));
-    std::atomic<bool> done{false};
-    std::atomic<int> missing{0};
+    std::atomic<bool> done {false};
+    std::atomic<int> missing {0};
     const QByteArray name = QFile::encodeName(path);
     std::thread watcher([&] {
         while (!done) {
@@ -511,13 +530,15 @@ void TestStoreSafety::filterMessages_data()
 {
     QTest::addColumn<QString>("filter");
     QTest::addColumn<QString>("message");
-    QTest::newRow("%1 inside a literal") << "T = '%1 or %2'"
-                                         << "'%1 or %2' at position 5 of the filter is not a whole number for the field T.";
+    QTest::newRow("%1 inside a literal")
+        << "T = '%1 or %2'"
+        << "'%1 or %2' at position 5 of the filter is not a whole number for the field T.";
     QTest::newRow("a character outside the basic plane")
         << QString("Subject = 'a' and ") + QString::fromUcs4(U"\U0001F600")
         << QString("Unexpected character '") + QString::fromUcs4(U"\U0001F600") + "' at position 19 of the filter.";
     QTest::newRow("NUL inside a number") << QString("T = '12") + QChar(0) + "3'"
-                                         << QString("'12") + QChar(0) + "3' at position 5 of the filter is not a whole number for the field T.";
+                                         << QString("'12") + QChar(0)
+            + "3' at position 5 of the filter is not a whole number for the field T.";
 }
 
 void TestStoreSafety::filterMessages()
@@ -537,18 +558,20 @@ void TestStoreSafety::busyCalendarFailsAtOnce()
     const QString calendarPath = home.path() + "Personal Calendar/Personal Calendar.db";
     sqlite3 *other = nullptr;
     QCOMPARE(sqlite3_open(QFile::encodeName(calendarPath).constData(), &other), SQLITE_OK);
-    QCOMPARE(sqlite3_exec(other, "BEGIN EXCLUSIVE; INSERT INTO items (Subject) VALUES ('locked');", nullptr, nullptr, nullptr), SQLITE_OK);
+    QCOMPARE(sqlite3_exec(other, "BEGIN EXCLUSIVE; INSERT INTO items (Subject) VALUES ('locked');", nullptr, nullptr,
+                          nullptr),
+             SQLITE_OK);
     const QString busy = "The file \"" + QDir::toNativeSeparators(calendarPath)
-                         + "\" is busy: another program is using it. Try again in a moment.";
+        + "\" is busy: another program is using it. Try again in a moment.";
 
     QElapsedTimer timer;
     timer.start();
     {
-        TDataModule2 dm{DataRoot(home.path())};
+        TDataModule2 dm {DataRoot(home.path())};
         QVERIFY(!dm.startUp());
         QCOMPARE(dm.startUpError(), "No calendar could be opened: " + busy);
     }
-    TDataModule2 reader{DataRoot(home.path())};
+    TDataModule2 reader {DataRoot(home.path())};
     QVERIFY(!reader.openForReading(1));
     QCOMPARE(reader.startUpError(), busy);
     // Both together in well under the twelve seconds that start-up alone
@@ -567,21 +590,23 @@ void TestStoreSafety::missingCalendarsAreNamed()
     QVERIFY(pointFolderAt(home.path(), elsewhere.path() + "/", "gone.db"));
     QVERIFY(QFile::remove(defaultPath));
     {
-        TDataModule2 dm{DataRoot(home.path())};
+        TDataModule2 dm {DataRoot(home.path())};
         QSignalSpy messages(&dm, &TDataModule2::storeMessage);
         QVERIFY(dm.startUp());
-        QCOMPARE(messagesOf(messages), QStringList{"The calendar file " + QDir::toNativeSeparators(elsewhere.path() + "/gone.db")
-                                                   + " is missing; the default calendar " + QDir::toNativeSeparators(defaultPath)
-                                                   + " was opened instead."});
+        QCOMPARE(messagesOf(messages),
+                 QStringList {"The calendar file " + QDir::toNativeSeparators(elsewhere.path() + "/gone.db")
+                              + " is missing; the default calendar " + QDir::toNativeSeparators(defaultPath)
+                              + " was opened instead."});
     }
     // The folder now names the default calendar; when that one is gone, it
     // is made anew and the user told.
     QVERIFY(QFile::remove(defaultPath));
-    TDataModule2 dm{DataRoot(home.path())};
+    TDataModule2 dm {DataRoot(home.path())};
     QSignalSpy messages(&dm, &TDataModule2::storeMessage);
     QVERIFY(dm.startUp());
-    QCOMPARE(messagesOf(messages), QStringList{"The default calendar " + QDir::toNativeSeparators(defaultPath)
-                                               + " was missing; an empty one was created in its place."});
+    QCOMPARE(messagesOf(messages),
+             QStringList {"The default calendar " + QDir::toNativeSeparators(defaultPath)
+                          + " was missing; an empty one was created in its place."});
 }
 
 QTEST_GUILESS_MAIN(TestStoreSafety)

@@ -97,14 +97,15 @@ private slots:
         {
             Cursor writer;
             openOn(writer, file);
-            addItem(writer, {{"Subject", QStringLiteral("Yearly")},
-                             {"S", QDate(2029, 1, 14)},
-                             {"St", QTime(9, 30)},
-                             {"Re", true},
-                             {"A", false},
-                             {"T", 7},
-                             {"D", QStringLiteral("14")},
-                             {"M", QStringLiteral("1")}});
+            addItem(writer,
+                    {{"Subject", QStringLiteral("Yearly")},
+                     {"S", QDate(2029, 1, 14)},
+                     {"St", QTime(9, 30)},
+                     {"Re", true},
+                     {"A", false},
+                     {"T", 7},
+                     {"D", QStringLiteral("14")},
+                     {"M", QStringLiteral("1")}});
         }
         // Everything closed: the next cursor reads the file anew.
         QVERIFY(!TableFile::isOpenHere(m_dir.filePath(file)));
@@ -131,8 +132,14 @@ private slots:
         {
             Cursor writer;
             openOn(writer, file);
-            addItem(writer, {{"S", QDate(1, 1, 1)}, {"E", QDate(9999, 12, 31)}, {"St", QTime(0, 0)},
-                             {"Et", QTime(23, 59, 59)}, {"A", false}, {"R", true}, {"T", -2147483647 - 1}});
+            addItem(writer,
+                    {{"S", QDate(1, 1, 1)},
+                     {"E", QDate(9999, 12, 31)},
+                     {"St", QTime(0, 0)},
+                     {"Et", QTime(23, 59, 59)},
+                     {"A", false},
+                     {"R", true},
+                     {"T", -2147483647 - 1}});
         }
         Cursor cursor;
         openOn(cursor, file);
@@ -142,8 +149,16 @@ private slots:
                                         cursor.field(QStringLiteral("Re")), cursor.field(QStringLiteral("T")),
                                         cursor.field(QStringLiteral("Rs")), cursor.field(QStringLiteral("Subject"))};
         const qint64 blank = Cursor::kBlankNumber;
-        const std::vector<qint64> expected{QDate(1, 1, 1).toJulianDay(), QDate(9999, 12, 31).toJulianDay(), 0,
-                                           (23 * 3600 + 59 * 60 + 59) * 1000, 0, 1, blank, -2147483647LL - 1, blank, blank};
+        const std::vector<qint64> expected {QDate(1, 1, 1).toJulianDay(),
+                                            QDate(9999, 12, 31).toJulianDay(),
+                                            0,
+                                            (23 * 3600 + 59 * 60 + 59) * 1000,
+                                            0,
+                                            1,
+                                            blank,
+                                            -2147483647LL - 1,
+                                            blank,
+                                            blank};
         auto check = [&] {
             std::vector<qint64> numbers(std::size(fields));
             cursor.readNumbers(fields, int(std::size(fields)), numbers.data());
@@ -176,7 +191,7 @@ private slots:
         openOn(cursor, file);
         QVERIFY(cursor.setFilter(QStringLiteral("S = '5/1/2024' and Ta <> 'True' and St >= '9:00:00 AM'")));
         cursor.setFiltered(true);
-        QCOMPARE(subjects(cursor), QStringList{QStringLiteral("Outside")});
+        QCOMPARE(subjects(cursor), QStringList {QStringLiteral("Outside")});
         cursor.first();
         QCOMPARE(cursor.asTime(QStringLiteral("Et")), QTime(10, 30));
         QCOMPARE(cursor.value(QStringLiteral("Ta")), QVariant(false));
@@ -207,15 +222,16 @@ private slots:
         QCOMPARE(sqlite3_exec(db, "PRAGMA journal_mode=" + journal, nullptr, nullptr, nullptr), SQLITE_OK);
         QCOMPARE(sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr), SQLITE_OK);
         sqlite3_stmt *insert = nullptr;
-        QCOMPARE(sqlite3_prepare_v2(db, "INSERT INTO items (No, Subject, S, St, A, T, Md) VALUES (?, ?, ?, ?, ?, ?, ?)", -1,
-                                    &insert, nullptr),
+        QCOMPARE(sqlite3_prepare_v2(db, "INSERT INTO items (No, Subject, S, St, A, T, Md) VALUES (?, ?, ?, ?, ?, ?, ?)",
+                                    -1, &insert, nullptr),
                  SQLITE_OK);
         const char *const flags[] = {"1", "0", "True", " false ", nullptr};
         const char *const codes[] = {"0", nullptr, "x"};
         for (int i = 0; i < rows; ++i) {
             const QByteArray subject = QStringLiteral("Row %1 \u00fc").arg(i).toUtf8();
             const QByteArray date = origin.addDays(i % 400).toString(Qt::ISODate).toUtf8();
-            const QByteArray time = QTime(0, 0).addSecs(60 * (i % 1440)).toString(QStringLiteral("HH:mm:ss")).toLatin1();
+            const QByteArray time =
+                QTime(0, 0).addSecs(60 * (i % 1440)).toString(QStringLiteral("HH:mm:ss")).toLatin1();
             sqlite3_bind_int64(insert, 1, idOf(i));
             sqlite3_bind_text(insert, 2, subject.constData(), -1, SQLITE_TRANSIENT);
             if (i % 4 == 0)
@@ -246,12 +262,11 @@ private slots:
             const QTime time = i % 3 == 0 ? QTime() : QTime(0, 0).addSecs(60 * (i % 1440));
             const QString code = codes[i % 3] ? QString::fromLatin1(codes[i % 3]) : QString();
             const bool alike = cursor.value(QStringLiteral("No")).toLongLong() == idOf(i)
-                               && cursor.asText(QStringLiteral("Subject")) == QStringLiteral("Row %1 \u00fc").arg(i)
-                               && cursor.asDate(QStringLiteral("S")) == date && cursor.asTime(QStringLiteral("St")) == time
-                               && cursor.value(QStringLiteral("A")) == flagValues[i % 5]
-                               && cursor.asInt(QStringLiteral("T")) == i % 11
-                               && cursor.value(QStringLiteral("Md")) == (code.isNull() ? QVariant() : QVariant(code))
-                               && cursor.isBlank(QStringLiteral("E"));
+                && cursor.asText(QStringLiteral("Subject")) == QStringLiteral("Row %1 \u00fc").arg(i)
+                && cursor.asDate(QStringLiteral("S")) == date && cursor.asTime(QStringLiteral("St")) == time
+                && cursor.value(QStringLiteral("A")) == flagValues[i % 5] && cursor.asInt(QStringLiteral("T")) == i % 11
+                && cursor.value(QStringLiteral("Md")) == (code.isNull() ? QVariant() : QVariant(code))
+                && cursor.isBlank(QStringLiteral("E"));
             if (!alike)
                 QFAIL(qPrintable(QStringLiteral("row %1 (No %2) reads differently").arg(i).arg(cursor.currentId())));
         }
@@ -270,7 +285,9 @@ private slots:
         std::sort(expected.begin(), expected.end(), [&](int a, int b) {
             if (keyOf(a) != keyOf(b))
                 return keyOf(a) < keyOf(b);
-            const int bySubject = QStringLiteral("Row %1 \u00fc").arg(a).compare(QStringLiteral("Row %1 \u00fc").arg(b), Qt::CaseInsensitive);
+            const int bySubject = QStringLiteral("Row %1 \u00fc")
+                                      .arg(a)
+                                      .compare(QStringLiteral("Row %1 \u00fc").arg(b), Qt::CaseInsensitive);
             return bySubject != 0 ? bySubject < 0 : idOf(a) < idOf(b);
         });
         Cursor sta;
@@ -278,7 +295,10 @@ private slots:
         int position = 0;
         for (sta.first(); !sta.eof(); sta.next(), ++position) {
             if (sta.currentId() != idOf(expected[size_t(position)]))
-                QFAIL(qPrintable(QStringLiteral("sta position %1 holds No %2, not %3").arg(position).arg(sta.currentId()).arg(idOf(expected[size_t(position)]))));
+                QFAIL(qPrintable(QStringLiteral("sta position %1 holds No %2, not %3")
+                                     .arg(position)
+                                     .arg(sta.currentId())
+                                     .arg(idOf(expected[size_t(position)]))));
         }
         QCOMPARE(position, rows);
     }
@@ -296,13 +316,14 @@ private slots:
     void fieldNamesFindTheirFields()
     {
         QFETCH(int, table);
-        const TableSchema *schema = std::array{&calendarSchema(), &optionsSchema(), &foldersSchema()}[table];
+        const TableSchema *schema = std::array {&calendarSchema(), &optionsSchema(), &foldersSchema()}[table];
         for (int f = 0; f < schema->fields.size(); ++f) {
             const QString name = schema->fields[f].name;
             QCOMPARE(schema->fieldIndex(name), f);
             QCOMPARE(schema->fieldIndex(name.toLower()), f);
             QCOMPARE(schema->fieldIndex(name.toUpper()), f);
-            for (const QString &miss : {name + QLatin1Char('x'), QLatin1Char('x') + name, name.left(1) + QLatin1String("q") + name.mid(1)}) {
+            for (const QString &miss :
+                 {name + QLatin1Char('x'), QLatin1Char('x') + name, name.left(1) + QLatin1String("q") + name.mid(1)}) {
                 if (schema->fieldIndex(miss) >= 0)
                     QCOMPARE(schema->fields[schema->fieldIndex(miss)].name.compare(miss, Qt::CaseInsensitive), 0);
             }
@@ -317,11 +338,31 @@ private slots:
         Cursor writer;
         openOn(writer, file);
         const QDate day(2024, 5, 3);
-        addItem(writer, {{"Subject", QStringLiteral("b timed 10")}, {"Md", "0"}, {"S", day}, {"St", QTime(10, 0)}, {"Et", QTime(11, 0)}});
-        addItem(writer, {{"Subject", QStringLiteral("multi")}, {"S", day}, {"E", day.addDays(2)}, {"St", QTime(8, 0)}, {"Et", QTime(9, 0)}});
+        addItem(writer,
+                {{"Subject", QStringLiteral("b timed 10")},
+                 {"Md", "0"},
+                 {"S", day},
+                 {"St", QTime(10, 0)},
+                 {"Et", QTime(11, 0)}});
+        addItem(writer,
+                {{"Subject", QStringLiteral("multi")},
+                 {"S", day},
+                 {"E", day.addDays(2)},
+                 {"St", QTime(8, 0)},
+                 {"Et", QTime(9, 0)}});
         addItem(writer, {{"Subject", QStringLiteral("all day")}, {"Md", "0"}, {"S", day}, {"A", true}});
-        addItem(writer, {{"Subject", QStringLiteral("timed 9")}, {"Md", "0"}, {"S", day}, {"St", QTime(9, 0)}, {"Et", QTime(12, 0)}});
-        addItem(writer, {{"Subject", QStringLiteral("A timed 10")}, {"Md", "0"}, {"S", day}, {"St", QTime(10, 0)}, {"Et", QTime(11, 0)}});
+        addItem(writer,
+                {{"Subject", QStringLiteral("timed 9")},
+                 {"Md", "0"},
+                 {"S", day},
+                 {"St", QTime(9, 0)},
+                 {"Et", QTime(12, 0)}});
+        addItem(writer,
+                {{"Subject", QStringLiteral("A timed 10")},
+                 {"Md", "0"},
+                 {"S", day},
+                 {"St", QTime(10, 0)},
+                 {"Et", QTime(11, 0)}});
 
         Cursor sta, end, primary;
         openOn(sta, file, QStringLiteral("sta"));
@@ -329,12 +370,11 @@ private slots:
         openOn(primary, file);
         // Blank Md first (multi-date), then all-day (blank St), then by start
         // time, end time, date and subject without regard to case.
-        QCOMPARE(subjects(sta),
-                 (QStringList{"multi", "all day", "timed 9", "A timed 10", "b timed 10"}));
+        QCOMPARE(subjects(sta), (QStringList {"multi", "all day", "timed 9", "A timed 10", "b timed 10"}));
         // Latest end first; the blank end of the all-day item comes last.
         QCOMPARE(subjects(end).first(), QStringLiteral("timed 9"));
         QCOMPARE(subjects(end).last(), QStringLiteral("all day"));
-        QCOMPARE(subjects(primary), (QStringList{"b timed 10", "multi", "all day", "timed 9", "A timed 10"}));
+        QCOMPARE(subjects(primary), (QStringList {"b timed 10", "multi", "all day", "timed 9", "A timed 10"}));
     }
 
     void postThroughOneCursorIsSeenByAnotherAfterRefresh()
@@ -346,7 +386,7 @@ private slots:
         addItem(a, {{"Subject", QStringLiteral("first")}});
         QCOMPARE(b.recordCount(), 0);
         b.refresh();
-        QCOMPARE(subjects(b), QStringList{QStringLiteral("first")});
+        QCOMPARE(subjects(b), QStringList {QStringLiteral("first")});
         // Setting the filter again is a refresh too.
         addItem(a, {{"Subject", QStringLiteral("second")}});
         QVERIFY(b.setFilter(QString()));
@@ -358,7 +398,7 @@ private slots:
         QVERIFY(a.locate(QStringLiteral("Subject"), QStringLiteral("first")));
         QVERIFY(a.deleteRow());
         QCOMPARE(a.asText(QStringLiteral("Subject")), QStringLiteral("second"));
-        QCOMPARE(subjects(b), QStringList{QStringLiteral("second")});
+        QCOMPARE(subjects(b), QStringList {QStringLiteral("second")});
         QVERIFY(a.deleteRow());
         QVERIFY(a.eof());
         QCOMPARE(b.recordCount(), 0);
@@ -385,10 +425,10 @@ private slots:
         QVERIFY(deleter.deleteRow()); // "a", before both positions
         QCOMPARE(first.asText(QStringLiteral("Subject")), QStringLiteral("c"));
         QCOMPARE(first.recordCount(), 3);
-        QCOMPARE(subjects(second), (QStringList{"b", "c", "d"}));
+        QCOMPARE(subjects(second), (QStringList {"b", "c", "d"}));
         QVERIFY(deleter.deleteRow()); // "c", where the first cursor stands: it moves on
         QCOMPARE(first.asText(QStringLiteral("Subject")), QStringLiteral("d"));
-        QCOMPARE(subjects(second), (QStringList{"b", "d"}));
+        QCOMPARE(subjects(second), (QStringList {"b", "d"}));
         QCOMPARE(deleter.recordCount(), 0);
     }
 
@@ -408,12 +448,12 @@ private slots:
         // The new row may be kept where "b" was; lists read before it came
         // still show the rows they hold, each with its own fields.
         addItem(writer, {{"Subject", QStringLiteral("new")}});
-        QCOMPARE(subjects(reader), (QStringList{"a", "c"}));
-        QCOMPARE(subjects(filtered), (QStringList{"c"}));
+        QCOMPARE(subjects(reader), (QStringList {"a", "c"}));
+        QCOMPARE(subjects(filtered), (QStringList {"c"}));
         reader.refresh();
         filtered.refresh();
-        QCOMPARE(subjects(reader), (QStringList{"a", "c", "new"}));
-        QCOMPARE(subjects(filtered), (QStringList{"c", "new"}));
+        QCOMPARE(subjects(reader), (QStringList {"a", "c", "new"}));
+        QCOMPARE(subjects(filtered), (QStringList {"c", "new"}));
     }
 
     void editCancelAndPost()

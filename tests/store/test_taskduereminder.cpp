@@ -32,15 +32,15 @@ void TestTaskDueReminder::proposed_data()
     QTest::addColumn<QTime>("time"); // invalid: no reminder given
 
     const QDate due(2025, 6, 12);
-    QTest::newRow("due date, no reminder") << Task{due} << true << QTime(9, 30) << due << QTime(9, 30);
-    QTest::newRow("option off") << Task{due} << false << QTime(9, 30) << QDate() << QTime();
-    QTest::newRow("no due date") << Task{} << true << QTime(9, 30) << QDate() << QTime();
-    QTest::newRow("completed") << Task{due, true} << true << QTime(9, 30) << QDate() << QTime();
-    QTest::newRow("reminder already on")
-        << Task{due, false, true, QDate(2025, 6, 1), QTime(7, 0)} << true << QTime(9, 30) << QDate() << QTime();
+    QTest::newRow("due date, no reminder") << Task {due} << true << QTime(9, 30) << due << QTime(9, 30);
+    QTest::newRow("option off") << Task {due} << false << QTime(9, 30) << QDate() << QTime();
+    QTest::newRow("no due date") << Task {} << true << QTime(9, 30) << QDate() << QTime();
+    QTest::newRow("completed") << Task {due, true} << true << QTime(9, 30) << QDate() << QTime();
+    QTest::newRow("reminder already on") << Task {due, false, true, QDate(2025, 6, 1), QTime(7, 0)} << true
+                                         << QTime(9, 30) << QDate() << QTime();
     QTest::newRow("reminder switched off keeps its values")
-        << Task{due, false, false, QDate(2025, 6, 1), QTime(7, 0)} << true << QTime(9, 30) << QDate() << QTime();
-    QTest::newRow("blank task reminder time is 8:00 AM") << Task{due} << true << QTime() << due << QTime(8, 0);
+        << Task {due, false, false, QDate(2025, 6, 1), QTime(7, 0)} << true << QTime(9, 30) << QDate() << QTime();
+    QTest::newRow("blank task reminder time is 8:00 AM") << Task {due} << true << QTime() << due << QTime(8, 0);
 }
 
 void TestTaskDueReminder::proposed()
@@ -64,8 +64,10 @@ void TestTaskDueReminder::appliedToTheTaskRow_data()
     QTest::addColumn<bool>("reminderOn");
     QTest::addColumn<QString>("reminderDate");
     QTest::addColumn<QString>("reminderTime");
-    QTest::newRow("option on") << true << true << "2025-06-12" << "14:45:00";
-    QTest::newRow("option off") << false << false << "" << "";
+    QTest::newRow("option on") << true << true << "2025-06-12"
+                               << "14:45:00";
+    QTest::newRow("option off") << false << false << ""
+                                << "";
 }
 
 // The task editor runs the rule on Table47 just before its post.
@@ -76,7 +78,7 @@ void TestTaskDueReminder::appliedToTheTaskRow()
     QFETCH(QString, reminderDate);
     QFETCH(QString, reminderTime);
     TempHome home;
-    TDataModule2 dm{DataRoot(home.path())};
+    TDataModule2 dm {DataRoot(home.path())};
     QVERIFY(dm.startUp());
     QVERIFY(dm.options().change({{55, optionOn}, {44, QTime(14, 45)}}));
 
@@ -88,7 +90,7 @@ void TestTaskDueReminder::appliedToTheTaskRow()
     QCOMPARE(TaskDueReminder::apply(dm.options(), task), optionOn);
     QVERIFY(task.post());
 
-    TDataModule2 reader{DataRoot(home.path())};
+    TDataModule2 reader {DataRoot(home.path())};
     QVERIFY(reader.openForReading(1));
     Cursor &stored = reader.table(1);
     QVERIFY(stored.locate("Subject", "Tax return"));

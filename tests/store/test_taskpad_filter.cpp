@@ -27,7 +27,7 @@ private:
 
 namespace {
 
-const QDate today(2025, 3, 5);     // a Wednesday
+const QDate today(2025, 3, 5); // a Wednesday
 const QDate monday(2025, 3, 3);
 const QDate monthFirst(2025, 2, 24);
 
@@ -73,21 +73,27 @@ void TestTaskPadFilter::views_data()
     QTest::addColumn<int>("shown");
     QTest::addColumn<QStringList>("listed");
     QTest::newRow("1 all tasks") << 1 << int(View::Day)
-        << QStringList{"no dates", "started, no due date", "due today", "due tomorrow", "due yesterday",
-                       "starts next Monday", "starts in two weeks"};
+                                 << QStringList {"no dates",           "started, no due date", "due today",
+                                                 "due tomorrow",       "due yesterday",        "starts next Monday",
+                                                 "starts in two weeks"};
     QTest::newRow("2 today's tasks") << 2 << int(View::Day)
-        << QStringList{"no dates", "started, no due date", "due today"};
+                                     << QStringList {"no dates", "started, no due date", "due today"};
     QTest::newRow("3 selected day") << 3 << int(View::Day)
-        << QStringList{"no dates", "started, no due date", "due today", "due tomorrow", "due yesterday"};
-    QTest::newRow("3 selected week, next Monday included") << 3 << int(View::Week)
-        << QStringList{"no dates", "started, no due date", "due today", "due tomorrow", "starts next Monday"};
+                                    << QStringList {"no dates", "started, no due date", "due today", "due tomorrow",
+                                                    "due yesterday"};
+    QTest::newRow("3 selected week, next Monday included")
+        << 3 << int(View::Week)
+        << QStringList {"no dates", "started, no due date", "due today", "due tomorrow", "starts next Monday"};
     QTest::newRow("3 selected month") << 3 << int(View::Month)
-        << QStringList{"no dates", "started, no due date", "due today", "due tomorrow", "due yesterday",
-                       "starts next Monday", "starts in two weeks"};
+                                      << QStringList {"no dates",           "started, no due date",
+                                                      "due today",          "due tomorrow",
+                                                      "due yesterday",      "starts next Monday",
+                                                      "starts in two weeks"};
     QTest::newRow("4 next seven days") << 4 << int(View::Day)
-        << QStringList{"no dates", "started, no due date", "due tomorrow", "starts next Monday"};
-    QTest::newRow("5 overdue, and without a due date") << 5 << int(View::Day)
-        << QStringList{"no dates", "started, no due date", "due yesterday"};
+                                       << QStringList {"no dates", "started, no due date", "due tomorrow",
+                                                       "starts next Monday"};
+    QTest::newRow("5 overdue, and without a due date")
+        << 5 << int(View::Day) << QStringList {"no dates", "started, no due date", "due yesterday"};
 }
 
 void TestTaskPadFilter::views()

@@ -63,20 +63,21 @@ int main(int argc, char **argv)
     Clock::setNowForTesting(QDateTime(day, QTime(12, 0)));
 
     QTemporaryDir home;
-    TDataModule2 data{DataRoot(home.path() + QLatin1Char('/'))};
+    TDataModule2 data {DataRoot(home.path() + QLatin1Char('/'))};
     if (!data.startUp()) {
         qWarning() << data.startUpError();
         return 1;
     }
     Cursor &items = data.Table50();
     add(items, "Team meeting", {{"St", QTime(9, 0)}, {"Et", QTime(10, 0)}, {"T", 2}, {"R", true}});
-    add(items, "Design review", {{"St", QTime(9, 0)}, {"Et", QTime(11, 0)}, {"T", 1}, {"R", true}, {"Re", true},
-                                 {"Ret", "2"}, {"Wed", true}});
+    add(items, "Design review",
+        {{"St", QTime(9, 0)}, {"Et", QTime(11, 0)}, {"T", 1}, {"R", true}, {"Re", true}, {"Ret", "2"}, {"Wed", true}});
     const qint64 call = add(items, "Call with Ana", {{"St", QTime(10, 0)}, {"Et", QTime(10, 30)}, {"T", 10}});
     const qint64 lunch = add(items, "Lunch with Sam", {{"St", QTime(13, 0)}, {"Et", QTime(14, 30)}, {"T", 3}});
     add(items, "Quick note", {{"St", QTime(15, 0)}, {"Et", QTime(15, 0)}});
     add(items, "Holiday party", {{"A", true}, {"T", 8}});
-    add(items, "Trade fair", {{"A", true}, {"T", 6}, {"Md", QVariant()}, {"S", day.addDays(-1)}, {"E", day.addDays(1)}});
+    add(items, "Trade fair",
+        {{"A", true}, {"T", 6}, {"Md", QVariant()}, {"S", day.addDays(-1)}, {"E", day.addDays(1)}});
 
     DayView view(data);
     view.setWindowTitle("Daybrook Planner - day view");

@@ -45,12 +45,18 @@ const RowPainter &painterFor(Kind kind)
     static const WeekPainter week;
     static const StripPainter strip;
     switch (kind) {
-    case Kind::Monday: return monday;
-    case Kind::Midweek: return midweek;
-    case Kind::Saturday: return saturday;
-    case Kind::Sunday: return sunday;
-    case Kind::Week: return week;
-    case Kind::Strip: break;
+    case Kind::Monday:
+        return monday;
+    case Kind::Midweek:
+        return midweek;
+    case Kind::Saturday:
+        return saturday;
+    case Kind::Sunday:
+        return sunday;
+    case Kind::Week:
+        return week;
+    case Kind::Strip:
+        break;
     }
     return strip;
 }
@@ -63,8 +69,8 @@ const QColor important(255, 153, 153);
 
 // One row of 18 pixels at the top of a cell `width` wide, in a picture
 // `imageWidth` wide (0: as wide as the row) to show what runs past it.
-QImage render(Kind kind, const ItemRow &item, const CellContext &cell, bool current = false,
-              int width = cellWidth, int imageWidth = 0)
+QImage render(Kind kind, const ItemRow &item, const CellContext &cell, bool current = false, int width = cellWidth,
+              int imageWidth = 0)
 {
     QImage image(qMax(width, imageWidth), 18, QImage::Format_ARGB32);
     image.fill(Qt::white);
@@ -197,18 +203,18 @@ void TestCellPainters::backgrounds_data()
         << Kind::Saturday << band(3, wednesday.addDays(-1), wednesday.addDays(1)) << neighbouring << false
         << TypeColors::color(3);
     QTest::newRow("month: empty row of a grey cell") << Kind::Sunday << ItemRow() << neighbouring << false << grey;
-    QTest::newRow("week: timed standard item is white") << Kind::Week << timed(3, 0) << neighbouring << false
-                                                        << QColor(Qt::white);
+    QTest::newRow("week: timed standard item is white")
+        << Kind::Week << timed(3, 0) << neighbouring << false << QColor(Qt::white);
     QTest::newRow("week: selected one-day item in the focused cell")
         << Kind::Week << timed(7, 2) << focused << false << selection;
     QTest::newRow("week: selected one-day item, focus elsewhere")
         << Kind::Week << timed(7, 2) << unfocused << false << TypeColors::color(2);
-    QTest::newRow("strip: current row with focus") << Kind::Strip << band(5, wednesday, wednesday) << stripFocused
-                                                   << true << selection;
-    QTest::newRow("strip: current row without focus") << Kind::Strip << band(5, wednesday, wednesday) << unfocused
-                                                      << true << TypeColors::color(3);
-    QTest::newRow("strip: other row with focus") << Kind::Strip << band(5, wednesday, wednesday) << stripFocused
-                                                 << false << TypeColors::color(3);
+    QTest::newRow("strip: current row with focus")
+        << Kind::Strip << band(5, wednesday, wednesday) << stripFocused << true << selection;
+    QTest::newRow("strip: current row without focus")
+        << Kind::Strip << band(5, wednesday, wednesday) << unfocused << true << TypeColors::color(3);
+    QTest::newRow("strip: other row with focus")
+        << Kind::Strip << band(5, wednesday, wednesday) << stripFocused << false << TypeColors::color(3);
     QTest::newRow("strip: empty cursor") << Kind::Strip << ItemRow() << stripEmpty << false << QColor(Qt::white);
 }
 
@@ -234,8 +240,10 @@ void TestCellPainters::bandCaps_data()
 
     const int R = cellWidth;
     for (Kind kind : {Kind::Week, Kind::Strip, Kind::Monday, Kind::Midweek}) {
-        const char *name = kind == Kind::Week ? "week" : kind == Kind::Strip ? "strip"
-                         : kind == Kind::Monday ? "monday" : "midweek";
+        const char *name = kind == Kind::Week ? "week"
+            : kind == Kind::Strip             ? "strip"
+            : kind == Kind::Monday            ? "monday"
+                                              : "midweek";
         QTest::addRow("%s: first day", name) << kind << 0 << 3 << R - 4 << true << false;
         QTest::addRow("%s: middle day", name) << kind << 1 << 3 << R - 4 << false << false;
         QTest::addRow("%s: last day", name) << kind << 2 << 3 << R - 4 << false << true;
@@ -337,17 +345,16 @@ void TestCellPainters::markers_data()
 
     QTest::newRow("week timed: both, subject 34 after the icon")
         << Kind::Week << true << true << true << int(Marker::Both) << 93 << 1 << 127;
-    QTest::newRow("week timed: reminder") << Kind::Week << true << true << false << int(Marker::Reminder) << 93 << 1
-                                          << 111;
+    QTest::newRow("week timed: reminder")
+        << Kind::Week << true << true << false << int(Marker::Reminder) << 93 << 1 << 111;
     QTest::newRow("week timed: none") << Kind::Week << true << false << false << int(Marker::None) << 93 << 1 << 98;
-    QTest::newRow("week band: both at x 38") << Kind::Week << false << true << true << int(Marker::Both) << 6 << 2
-                                             << 38;
-    QTest::newRow("week band: recurrence") << Kind::Week << false << false << true << int(Marker::Recurrence) << 6
-                                           << 2 << 25;
+    QTest::newRow("week band: both at x 38")
+        << Kind::Week << false << true << true << int(Marker::Both) << 6 << 2 << 38;
+    QTest::newRow("week band: recurrence")
+        << Kind::Week << false << false << true << int(Marker::Recurrence) << 6 << 2 << 25;
     QTest::newRow("week band: none") << Kind::Week << false << false << false << int(Marker::None) << 6 << 2 << 6;
     QTest::newRow("strip: both") << Kind::Strip << false << true << true << int(Marker::Both) << 6 << 2 << 38;
-    QTest::newRow("strip: reminder") << Kind::Strip << false << true << false << int(Marker::Reminder) << 6 << 2
-                                     << 25;
+    QTest::newRow("strip: reminder") << Kind::Strip << false << true << false << int(Marker::Reminder) << 6 << 2 << 25;
 }
 
 void TestCellPainters::markers()

@@ -122,7 +122,6 @@ private:
     QDate m_navigator;
 };
 
-
 void TestCellViews::initTestCase()
 {
     pinTestLocale();
@@ -147,8 +146,8 @@ void TestCellViews::cleanup()
     m_home.reset();
 }
 
-qint64 TestCellViews::addItem(const QString &subject, const QDate &start, const QDate &end, const QTime &from,
-                              int type, bool allDay)
+qint64 TestCellViews::addItem(const QString &subject, const QDate &start, const QDate &end, const QTime &from, int type,
+                              bool allDay)
 {
     Cursor &cursor = m_data->Table50();
     cursor.insert();
@@ -344,7 +343,8 @@ void TestCellViews::monthGrid()
     QCOMPARE(m_month->cell(selected)->titleBackground(), selection);
     const QImage title = m_month->cell(selected)->grab().toImage();
     QCOMPARE(title.pixelColor(3, 3), selection);
-    QCOMPARE(m_month->cell(selected == 0 ? 1 : 0)->titleBackground(), m_month->cell(selected == 0 ? 1 : 0)->background());
+    QCOMPARE(m_month->cell(selected == 0 ? 1 : 0)->titleBackground(),
+             m_month->cell(selected == 0 ? 1 : 0)->background());
     QCOMPARE(m_state.SelectedItemNo, QStringLiteral("0"));
 }
 
@@ -413,8 +413,8 @@ void TestCellViews::clickingSelectsDayAndItem()
 {
     const qint64 dentist = addItem("Dentist", QDate(2025, 3, 4), QDate(2025, 3, 4), QTime(9, 0));
     showMonth(QDate(2025, 3, 12));
-    ItemCellList *tuesday = m_month->cell(8);   // 4 March
-    ItemCellList *friday = m_month->cell(11);   // 7 March
+    ItemCellList *tuesday = m_month->cell(8); // 4 March
+    ItemCellList *friday = m_month->cell(11); // 7 March
 
     click(tuesday, 0);
     QCOMPARE(m_state.SelectedItemNo, QString::number(dentist));
@@ -648,8 +648,7 @@ void TestCellViews::fullCellSaysHowManyAreHidden()
     QFETCH(int, shown);
     QFETCH(QString, mark);
     for (int i = 0; i < items; ++i)
-        addItem(QStringLiteral("Item %1").arg(i), QDate(2025, 3, 4), QDate(2025, 3, 4), QTime(7, 0).addSecs(60 * i),
-                1);
+        addItem(QStringLiteral("Item %1").arg(i), QDate(2025, 3, 4), QDate(2025, 3, 4), QTime(7, 0).addSecs(60 * i), 1);
     if (week)
         showWeek(QDate(2025, 3, 4));
     else

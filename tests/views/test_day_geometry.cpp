@@ -104,8 +104,7 @@ void TestDayGeometry::clockTexts_data()
     QTest::newRow("12-hour") << QTime(9, 0) << QTime(10, 30) << false << "9:00am-10:30am Dentist";
     QTest::newRow("24-hour") << QTime(9, 0) << QTime(10, 30) << true << "09:00-10:30 Dentist";
     QTest::newRow("12-hour around noon") << QTime(11, 30) << QTime(12, 0) << false << "11:30am-12:00pm Dentist";
-    QTest::newRow("12-hour midnight and evening") << QTime(0, 0) << QTime(23, 55) << false
-                                                  << "12:00am-11:55pm Dentist";
+    QTest::newRow("12-hour midnight and evening") << QTime(0, 0) << QTime(23, 55) << false << "12:00am-11:55pm Dentist";
     QTest::newRow("24-hour evening") << QTime(13, 5) << QTime(23, 55) << true << "13:05-23:55 Dentist";
 }
 
@@ -125,15 +124,24 @@ void TestDayGeometry::rulerLabels_data()
     QTest::addColumn<QString>("number");
     QTest::addColumn<QString>("minutes");
 
-    QTest::newRow("12h midnight") << 0 << false << "12" << "00";
-    QTest::newRow("12h 9") << 9 << false << "9" << "00";
-    QTest::newRow("12h noon") << 12 << false << "12" << "pm";
-    QTest::newRow("12h 13 reads 1") << 13 << false << "1" << "00";
-    QTest::newRow("12h 23 reads 11") << 23 << false << "11" << "00";
-    QTest::newRow("24h midnight") << 0 << true << "00" << "00";
-    QTest::newRow("24h 9") << 9 << true << "09" << "00";
-    QTest::newRow("24h noon") << 12 << true << "12" << "00";
-    QTest::newRow("24h 13") << 13 << true << "13" << "00";
+    QTest::newRow("12h midnight") << 0 << false << "12"
+                                  << "00";
+    QTest::newRow("12h 9") << 9 << false << "9"
+                           << "00";
+    QTest::newRow("12h noon") << 12 << false << "12"
+                              << "pm";
+    QTest::newRow("12h 13 reads 1") << 13 << false << "1"
+                                    << "00";
+    QTest::newRow("12h 23 reads 11") << 23 << false << "11"
+                                     << "00";
+    QTest::newRow("24h midnight") << 0 << true << "00"
+                                  << "00";
+    QTest::newRow("24h 9") << 9 << true << "09"
+                           << "00";
+    QTest::newRow("24h noon") << 12 << true << "12"
+                              << "00";
+    QTest::newRow("24h 13") << 13 << true << "13"
+                            << "00";
 }
 
 void TestDayGeometry::rulerLabels()
@@ -190,20 +198,20 @@ void TestDayGeometry::dragSteps_data()
     using S = BlockDrag::Step;
     const QTime nine(9, 0), ten(10, 0);
     // A 09:00-10:00 block: top 341, height 38.
-    QTest::newRow("bottom edge 1 px below") << 36 << 341 << 38 << nine << ten << 39 << int(S::GrowBottom) << 341
-                                            << 57 << "Et=10:30";
-    QTest::newRow("bottom edge 18 px below") << 36 << 341 << 38 << nine << ten << 56 << int(S::GrowBottom) << 341
-                                             << 57 << "Et=10:30";
-    QTest::newRow("bottom edge 19 px below") << 36 << 341 << 38 << nine << ten << 57 << int(S::GrowBottom) << 341
-                                             << 76 << "Et=11:00";
-    QTest::newRow("bottom edge to the last row") << 36 << 341 << 38 << nine << ten << 560 << int(S::GrowBottom)
-                                                 << 341 << 570 << "Et=23:55";
+    QTest::newRow("bottom edge 1 px below")
+        << 36 << 341 << 38 << nine << ten << 39 << int(S::GrowBottom) << 341 << 57 << "Et=10:30";
+    QTest::newRow("bottom edge 18 px below")
+        << 36 << 341 << 38 << nine << ten << 56 << int(S::GrowBottom) << 341 << 57 << "Et=10:30";
+    QTest::newRow("bottom edge 19 px below")
+        << 36 << 341 << 38 << nine << ten << 57 << int(S::GrowBottom) << 341 << 76 << "Et=11:00";
+    QTest::newRow("bottom edge to the last row")
+        << 36 << 341 << 38 << nine << ten << 560 << int(S::GrowBottom) << 341 << 570 << "Et=23:55";
     QTest::newRow("bottom edge into the block's first row")
         << 36 << 341 << 38 << nine << ten << 10 << int(S::ShrinkBottom) << 341 << 19 << "Et=09:30";
     QTest::newRow("bottom edge above the block's top")
         << 36 << 341 << 38 << nine << ten << -5 << int(S::ShrinkBottom) << 341 << 38 << "Et=09:00";
-    QTest::newRow("bottom edge inside its last row") << 36 << 341 << 38 << nine << ten << 25 << int(S::None)
-                                                     << 341 << 38 << "";
+    QTest::newRow("bottom edge inside its last row")
+        << 36 << 341 << 38 << nine << ten << 25 << int(S::None) << 341 << 38 << "";
     QTest::newRow("top edge 20 px down") << 1 << 341 << 38 << nine << ten << 20 << int(S::ShrinkTop) << 360 << 19
                                          << "St=09:30";
     QTest::newRow("top edge 37 px down") << 1 << 341 << 38 << nine << ten << 37 << int(S::ShrinkTop) << 360 << 19
@@ -212,16 +220,16 @@ void TestDayGeometry::dragSteps_data()
         << 1 << 341 << 38 << QTime(9, 15) << ten << 45 << int(S::ShrinkTop) << 341 << 38 << "St=10:00|St=09:00";
     QTest::newRow("top edge 1 px above") << 1 << 341 << 38 << nine << ten << -1 << int(S::GrowTop) << 322 << 57
                                          << "St=08:30";
-    QTest::newRow("top edge 18 px above") << 1 << 341 << 38 << nine << ten << -18 << int(S::GrowTop) << 322 << 57
-                                          << "St=08:30";
-    QTest::newRow("top edge 19 px above") << 1 << 341 << 38 << nine << ten << -19 << int(S::GrowTop) << 303 << 76
-                                          << "St=08:00";
-    QTest::newRow("top edge above the grid") << 1 << -1 << 38 << QTime(0, 0) << QTime(1, 0) << -5 << int(S::GrowTop)
-                                             << -20 << 57 << "St=00:00";
-    QTest::newRow("body grabbed in row 1, pointer at 40") << 20 << 341 << 38 << nine << ten << 40 << int(S::MoveDown)
-                                                          << 360 << 38 << "St=09:30|Et=10:30";
-    QTest::newRow("body grabbed in row 1, pointer at 38") << 20 << 341 << 38 << nine << ten << 38 << int(S::None)
-                                                          << 341 << 38 << "";
+    QTest::newRow("top edge 18 px above")
+        << 1 << 341 << 38 << nine << ten << -18 << int(S::GrowTop) << 322 << 57 << "St=08:30";
+    QTest::newRow("top edge 19 px above")
+        << 1 << 341 << 38 << nine << ten << -19 << int(S::GrowTop) << 303 << 76 << "St=08:00";
+    QTest::newRow("top edge above the grid")
+        << 1 << -1 << 38 << QTime(0, 0) << QTime(1, 0) << -5 << int(S::GrowTop) << -20 << 57 << "St=00:00";
+    QTest::newRow("body grabbed in row 1, pointer at 40")
+        << 20 << 341 << 38 << nine << ten << 40 << int(S::MoveDown) << 360 << 38 << "St=09:30|Et=10:30";
+    QTest::newRow("body grabbed in row 1, pointer at 38")
+        << 20 << 341 << 38 << nine << ten << 38 << int(S::None) << 341 << 38 << "";
     QTest::newRow("body up out of the block by less than a row")
         << 5 << 341 << 38 << nine << ten << -10 << int(S::MoveUp) << 341 << 38 << "St=09:00|Et=10:00";
     QTest::newRow("body up a whole row") << 5 << 341 << 38 << nine << ten << -19 << int(S::MoveUp) << 322 << 38
@@ -232,8 +240,8 @@ void TestDayGeometry::dragSteps_data()
                                                   << int(S::MoveDown) << 892 << 38 << "St=23:30|Et=23:55";
     QTest::newRow("body below the last row") << 5 << 892 << 38 << QTime(23, 30) << QTime(23, 55) << 20
                                              << int(S::MoveDown) << 911 << 38 << "St=23:55|Et=23:55";
-    QTest::newRow("body above the first row") << 5 << -1 << 38 << QTime(0, 0) << QTime(1, 0) << -19
-                                              << int(S::MoveUp) << -20 << 38 << "St=00:00|Et=00:30";
+    QTest::newRow("body above the first row")
+        << 5 << -1 << 38 << QTime(0, 0) << QTime(1, 0) << -19 << int(S::MoveUp) << -20 << 38 << "St=00:00|Et=00:30";
 }
 
 void TestDayGeometry::dragSteps()

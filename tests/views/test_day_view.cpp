@@ -82,8 +82,7 @@ const QDate sunday(2024, 5, 5);
 const QColor selection(49, 106, 197);
 const QColor workColor(153, 204, 255);
 
-void sendMouse(QWidget *widget, QEvent::Type type, const QPoint &pos, Qt::MouseButton button,
-               Qt::MouseButtons buttons)
+void sendMouse(QWidget *widget, QEvent::Type type, const QPoint &pos, Qt::MouseButton button, Qt::MouseButtons buttons)
 {
     QMouseEvent event(type, QPointF(pos), widget->mapToGlobal(QPointF(pos)), button, buttons, Qt::NoModifier);
     QApplication::sendEvent(widget, &event);
@@ -182,22 +181,19 @@ void TestDayView::blockGeometry_data()
     QTest::addColumn<QList<QRect>>("expected");
 
     const int half = G / 2;
-    QTest::newRow("one item alone") << "09:00-10:00 A" << QList<QRect>{{0, 341, G - 3, 38}};
+    QTest::newRow("one item alone") << "09:00-10:00 A" << QList<QRect> {{0, 341, G - 3, 38}};
     QTest::newRow("two starting together, the later end first")
-        << "09:00-10:00 Short; 09:00-11:00 Long"
-        << QList<QRect>{{half, 341, half - 3, 38}, {0, 341, half - 3, 76}};
+        << "09:00-10:00 Short; 09:00-11:00 Long" << QList<QRect> {{half, 341, half - 3, 38}, {0, 341, half - 3, 76}};
     QTest::newRow("a start under both counts in the look-ahead")
         << "09:00-11:00 Long; 09:00-10:00 Short; 10:00-10:30 Later"
-        << QList<QRect>{{0, 341, G / 3 - 3, 76}, {G / 3, 341, G / 3 - 3, 38},
-                        {G / 3, 379, (G - (G / 3 - 3)) - 3, 19}};
+        << QList<QRect> {{0, 341, G / 3 - 3, 76}, {G / 3, 341, G / 3 - 3, 38}, {G / 3, 379, (G - (G / 3 - 3)) - 3, 19}};
     QTest::newRow("an item under a longer one")
-        << "09:00-11:00 First; 10:00-10:30 Second"
-        << QList<QRect>{{0, 341, half - 3, 76}, {half, 379, G - half, 19}};
-    QTest::newRow("inside one row") << "09:15-09:20 A" << QList<QRect>{{0, 341, G - 3, 19}};
-    QTest::newRow("zero length") << "09:00-09:00 A" << QList<QRect>{{0, 341, G - 3, 19}};
-    QTest::newRow("ends at 23:55") << "23:00-23:55 A" << QList<QRect>{{0, 873, G - 3, 38}};
+        << "09:00-11:00 First; 10:00-10:30 Second" << QList<QRect> {{0, 341, half - 3, 76}, {half, 379, G - half, 19}};
+    QTest::newRow("inside one row") << "09:15-09:20 A" << QList<QRect> {{0, 341, G - 3, 19}};
+    QTest::newRow("zero length") << "09:00-09:00 A" << QList<QRect> {{0, 341, G - 3, 19}};
+    QTest::newRow("ends at 23:55") << "23:00-23:55 A" << QList<QRect> {{0, 873, G - 3, 38}};
     QTest::newRow("separate items keep the full width")
-        << "08:00-09:00 A; 09:00-10:00 B" << QList<QRect>{{0, 303, G - 3, 38}, {0, 341, G - 3, 38}};
+        << "08:00-09:00 A; 09:00-10:00 B" << QList<QRect> {{0, 303, G - 3, 38}, {0, 341, G - 3, 38}};
 }
 
 void TestDayView::blockGeometry()
@@ -567,25 +563,25 @@ void TestDayView::dragging_data()
 
     const QTime nine(9, 0), ten(10, 0);
     // The 09:00-10:00 block spans grid heights 341..378.
-    QTest::newRow("bottom edge 10 px below") << nine << ten << 377 << QList<int>{389} << nine << QTime(10, 30)
-                                             << QRect(0, 341, G - 3, 57);
-    QTest::newRow("bottom edge above the block's top") << nine << ten << 377 << QList<int>{330} << nine << nine
-                                                       << QRect(0, 341, G - 3, 19);
-    QTest::newRow("bottom edge to the end of the day") << nine << ten << 377 << QList<int>{905} << nine
-                                                       << QTime(23, 55) << QRect(0, 341, G - 3, 570);
-    QTest::newRow("top edge 25 px down") << nine << ten << 342 << QList<int>{366} << QTime(9, 30) << ten
+    QTest::newRow("bottom edge 10 px below")
+        << nine << ten << 377 << QList<int> {389} << nine << QTime(10, 30) << QRect(0, 341, G - 3, 57);
+    QTest::newRow("bottom edge above the block's top")
+        << nine << ten << 377 << QList<int> {330} << nine << nine << QRect(0, 341, G - 3, 19);
+    QTest::newRow("bottom edge to the end of the day")
+        << nine << ten << 377 << QList<int> {905} << nine << QTime(23, 55) << QRect(0, 341, G - 3, 570);
+    QTest::newRow("top edge 25 px down") << nine << ten << 342 << QList<int> {366} << QTime(9, 30) << ten
                                          << QRect(0, 360, G - 3, 19);
-    QTest::newRow("top edge 5 px above") << nine << ten << 342 << QList<int>{336} << QTime(8, 30) << ten
+    QTest::newRow("top edge 5 px above") << nine << ten << 342 << QList<int> {336} << QTime(8, 30) << ten
                                          << QRect(0, 322, G - 3, 57);
     QTest::newRow("top edge below the bottom, item from 09:15")
-        << QTime(9, 15) << ten << 342 << QList<int>{390} << nine << ten << QRect(0, 341, G - 3, 38);
+        << QTime(9, 15) << ten << 342 << QList<int> {390} << nine << ten << QRect(0, 341, G - 3, 38);
     QTest::newRow("body grabbed in its second row, pointer 40 below the top")
-        << nine << ten << 361 << QList<int>{381} << QTime(9, 30) << QTime(10, 30) << QRect(0, 360, G - 3, 38);
-    QTest::newRow("body follows the pointer row by row") << nine << ten << 346 << QList<int>{365, 384}
-                                                         << ten << QTime(11, 0) << QRect(0, 379, G - 3, 38);
-    QTest::newRow("body up by less than a row stays") << nine << ten << 346 << QList<int>{335} << nine << ten
-                                                      << QRect(0, 341, G - 3, 38);
-    QTest::newRow("body past the end of the day") << QTime(23, 0) << QTime(23, 55) << 878 << QList<int>{897}
+        << nine << ten << 361 << QList<int> {381} << QTime(9, 30) << QTime(10, 30) << QRect(0, 360, G - 3, 38);
+    QTest::newRow("body follows the pointer row by row")
+        << nine << ten << 346 << QList<int> {365, 384} << ten << QTime(11, 0) << QRect(0, 379, G - 3, 38);
+    QTest::newRow("body up by less than a row stays")
+        << nine << ten << 346 << QList<int> {335} << nine << ten << QRect(0, 341, G - 3, 38);
+    QTest::newRow("body past the end of the day") << QTime(23, 0) << QTime(23, 55) << 878 << QList<int> {897}
                                                   << QTime(23, 30) << QTime(23, 55) << QRect(0, 892, G - 3, 19);
 }
 
@@ -632,10 +628,12 @@ void TestDayView::reminderMovesWithTheStart()
 {
     // 15 minutes before 09:00; the body dragged down one row moves the item
     // to 09:30, so the reminder must follow to 09:15.
-    const qint64 no = addItem("Dentist", QTime(9, 0), QTime(10, 0),
-                              {{"R", true}, {"Rs", wednesday}, {"Rt", QTime(8, 45)}, {"Tr", "15"}, {"Tm", "minute(s)"}});
-    const qint64 early = addItem("Early", QTime(0, 0), QTime(1, 0),
-                                 {{"R", true}, {"Rs", wednesday.addDays(-1)}, {"Rt", QTime(23, 0)}, {"Tr", "1"}, {"Tm", "hour(s)"}});
+    const qint64 no =
+        addItem("Dentist", QTime(9, 0), QTime(10, 0),
+                {{"R", true}, {"Rs", wednesday}, {"Rt", QTime(8, 45)}, {"Tr", "15"}, {"Tm", "minute(s)"}});
+    const qint64 early =
+        addItem("Early", QTime(0, 0), QTime(1, 0),
+                {{"R", true}, {"Rs", wednesday.addDays(-1)}, {"Rt", QTime(23, 0)}, {"Tr", "1"}, {"Tm", "hour(s)"}});
     showDay(wednesday);
     dragBlock(m_view->block(no), 350, {369});
     // Shrinking from the bottom leaves the start, and so the reminder, alone.
@@ -683,14 +681,19 @@ void TestDayView::crowdedDayKeepsEveryBlockOnTheGrid()
     // right edge; every block must stay on the grid and wide enough to grab.
     QList<qint64> numbers;
     for (int i = 0; i < 40; ++i)
-        numbers << addItem(QStringLiteral("Item %1").arg(i), QTime(7, 0).addSecs(i * 15 * 60), QTime(9, 0).addSecs(i * 15 * 60));
+        numbers << addItem(QStringLiteral("Item %1").arg(i), QTime(7, 0).addSecs(i * 15 * 60),
+                           QTime(9, 0).addSecs(i * 15 * 60));
     for (int i = 0; i < 60; ++i)
         numbers << addItem(QStringLiteral("Same %1").arg(i), QTime(20, 0), QTime(21, 0));
     showDay(wednesday);
     for (qint64 no : numbers) {
         const QRect geometry = m_view->block(no)->extent();
         QVERIFY2(geometry.left() >= 0 && geometry.right() < G && geometry.width() >= 8,
-                 qPrintable(QStringLiteral("item %1 at %2,%3 width %4").arg(no).arg(geometry.x()).arg(geometry.y()).arg(geometry.width())));
+                 qPrintable(QStringLiteral("item %1 at %2,%3 width %4")
+                                .arg(no)
+                                .arg(geometry.x())
+                                .arg(geometry.y())
+                                .arg(geometry.width())));
     }
 }
 
@@ -699,8 +702,8 @@ void TestDayView::pointerShapes()
     const qint64 no = addItem("A", QTime(9, 0), QTime(10, 0));
     showDay(wednesday);
     DayBlock *block = m_view->block(no);
-    for (const auto &[y, shape] : {std::pair{1, Qt::SizeVerCursor}, std::pair{15, Qt::ArrowCursor},
-                                   std::pair{36, Qt::SizeVerCursor}}) {
+    for (const auto &[y, shape] :
+         {std::pair {1, Qt::SizeVerCursor}, std::pair {15, Qt::ArrowCursor}, std::pair {36, Qt::SizeVerCursor}}) {
         sendMouse(block, QEvent::MouseMove, QPoint(30, y), Qt::NoButton, Qt::NoButton);
         QCOMPARE(block->cursor().shape(), shape);
     }
@@ -715,9 +718,9 @@ void TestDayView::allDayStripAndCaption()
     QCOMPARE(m_view->caption(), QString("Wednesday, May 1, 2024"));
 
     QVERIFY(addItem("Holiday", QTime(), QTime(), {{"A", true}, {"T", 4}}));
-    QVERIFY(addItem("Trip", QTime(), QTime(),
-                    {{"A", true}, {"T", 6}, {"Md", QVariant()}, {"S", wednesday.addDays(-1)},
-                     {"E", wednesday.addDays(2)}}));
+    QVERIFY(addItem(
+        "Trip", QTime(), QTime(),
+        {{"A", true}, {"T", 6}, {"Md", QVariant()}, {"S", wednesday.addDays(-1)}, {"E", wednesday.addDays(2)}}));
     QSignalSpy spy(m_view.get(), &DayView::captionChanged);
     showDay(wednesday);
     QCOMPARE(spy.count(), 1);

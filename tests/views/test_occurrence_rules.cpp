@@ -24,7 +24,7 @@ private slots:
 
 private:
     QTemporaryDir m_dir;
-    Cursor m_cursor{QStringLiteral("rules")};
+    Cursor m_cursor {QStringLiteral("rules")};
 };
 
 namespace {
@@ -33,8 +33,8 @@ enum class Rule { General, Timed, AllDay, SlotStart, Running };
 
 QVariantMap recurring(const QString &subject, const QDate &first, const QString &ret)
 {
-    return {{"Subject", subject}, {"S", first}, {"E", first}, {"Md", "0"}, {"Re", true}, {"Ret", ret},
-            {"St", QTime(12, 0)}, {"Et", QTime(13, 0)}, {"A", false}, {"Ta", false}};
+    return {{"Subject", subject}, {"S", first},         {"E", first},         {"Md", "0"},  {"Re", true},
+            {"Ret", ret},         {"St", QTime(12, 0)}, {"Et", QTime(13, 0)}, {"A", false}, {"Ta", false}};
 }
 
 QVariantMap withFields(QVariantMap map, const QVariantMap &more)
@@ -72,21 +72,35 @@ void TestOccurrenceRules::initTestCase()
         weekdays(withFields(recurring("monthly 31", QDate(2021, 1, 31), "3"), {{"D", "31"}}), {}),
         // Yearly on 29 February, first dated 2004, all day.
         weekdays(withFields(recurring("yearly 29 Feb", QDate(2004, 2, 29), "4"),
-                            {{"D", "29"}, {"M", "2"}, {"A", true}, {"St", QVariant()}, {"Et", QVariant()}}), {}),
+                            {{"D", "29"}, {"M", "2"}, {"A", true}, {"St", QVariant()}, {"Et", QVariant()}}),
+                 {}),
         // Once yearly on 14 January, then turned weekly on Sundays.
         weekdays(withFields(recurring("yearly turned weekly", QDate(2020, 1, 14), "2"), {{"D", "14"}, {"M", "1"}}),
                  {"Sun"}),
         // Multi-date timed item from 3 to 5 May 2021.
-        {{"Subject", "multi-date"}, {"S", QDate(2021, 5, 3)}, {"E", QDate(2021, 5, 5)}, {"St", QTime(15, 0)},
-         {"Et", QTime(10, 0)}, {"A", false}},
+        {{"Subject", "multi-date"},
+         {"S", QDate(2021, 5, 3)},
+         {"E", QDate(2021, 5, 5)},
+         {"St", QTime(15, 0)},
+         {"Et", QTime(10, 0)},
+         {"A", false}},
         // One-date timed 09:00-10:30 on Wednesday 12 May 2021, booleans blank.
-        {{"Subject", "timed 9-10:30"}, {"S", QDate(2021, 5, 12)}, {"E", QDate(2021, 5, 12)}, {"Md", "0"},
-         {"St", QTime(9, 0)}, {"Et", QTime(10, 30)}},
+        {{"Subject", "timed 9-10:30"},
+         {"S", QDate(2021, 5, 12)},
+         {"E", QDate(2021, 5, 12)},
+         {"Md", "0"},
+         {"St", QTime(9, 0)},
+         {"Et", QTime(10, 30)}},
         // One-date all-day event on 12 May 2021.
         {{"Subject", "all-day 12 May"}, {"S", QDate(2021, 5, 12)}, {"E", QDate(2021, 5, 12)}, {"Md", "0"}, {"A", true}},
         // Zero length at 09:00 on Thursday 13 May 2021.
-        {{"Subject", "zero length"}, {"S", QDate(2021, 5, 13)}, {"E", QDate(2021, 5, 13)}, {"Md", "0"},
-         {"St", QTime(9, 0)}, {"Et", QTime(9, 0)}, {"A", false}},
+        {{"Subject", "zero length"},
+         {"S", QDate(2021, 5, 13)},
+         {"E", QDate(2021, 5, 13)},
+         {"Md", "0"},
+         {"St", QTime(9, 0)},
+         {"Et", QTime(9, 0)},
+         {"A", false}},
         // A task spanning the whole test period: never on any view.
         {{"Subject", "task"}, {"S", QDate(2021, 5, 1)}, {"E", QDate(2021, 5, 31)}, {"Ta", true}},
     };
@@ -181,11 +195,21 @@ void TestOccurrenceRules::rules()
     QFETCH(QStringList, expected);
 
     switch (Rule(rule)) {
-    case Rule::General: OccurrenceRules::occursOn(m_cursor, date); break;
-    case Rule::Timed: OccurrenceRules::timedOn(m_cursor, date); break;
-    case Rule::AllDay: OccurrenceRules::allDayOn(m_cursor, date); break;
-    case Rule::SlotStart: OccurrenceRules::startingInSlot(m_cursor, date, slot); break;
-    case Rule::Running: OccurrenceRules::runningAtSlot(m_cursor, date, slot); break;
+    case Rule::General:
+        OccurrenceRules::occursOn(m_cursor, date);
+        break;
+    case Rule::Timed:
+        OccurrenceRules::timedOn(m_cursor, date);
+        break;
+    case Rule::AllDay:
+        OccurrenceRules::allDayOn(m_cursor, date);
+        break;
+    case Rule::SlotStart:
+        OccurrenceRules::startingInSlot(m_cursor, date, slot);
+        break;
+    case Rule::Running:
+        OccurrenceRules::runningAtSlot(m_cursor, date, slot);
+        break;
     }
     QVERIFY(m_cursor.filtered());
     QStringList got;
@@ -229,8 +253,8 @@ void TestOccurrenceRules::dayStartsHoldEverySlotsStarts()
         QVERIFY(cursor->open());
     }
     const QDate date(2021, 5, 12); // a Wednesday
-    const QList<QTime> starts = {QTime(0, 0), QTime(8, 29), QTime(8, 29, 30), QTime(8, 30), QTime(23, 59),
-                                 QTime(23, 59, 30), QTime()};
+    const QList<QTime> starts = {QTime(0, 0),   QTime(8, 29),      QTime(8, 29, 30), QTime(8, 30),
+                                 QTime(23, 59), QTime(23, 59, 30), QTime()};
     for (const QTime &start : starts) {
         slot.insert();
         slot.setValue("Subject", start.toString());
@@ -272,11 +296,11 @@ void TestOccurrenceRules::filterTexts_data()
                                 "Re = 'True' and  D = '3' and M = '5' and S < '2021-05-03'";
     QTest::newRow("running") << OccurrenceRules::runningFilter(QDate(2021, 5, 3), QTime(9, 0))
                              << "S ='2021-05-03' and Md ='0' and St < '" + t1 + "' and Et > '" + t1
-                                    + "' or Re = 'True' and  Mon = 'True' and S < '2021-05-03' and St < '" + t1
-                                    + "' and Et > '" + t1 + "' or Re = 'True' and Ret='3' and D = '3' and S < "
-                                      "'2021-05-03' and St < '" + t1 + "' and Et > '" + t1
-                                    + "' or Re = 'True' and  D = '3' and M = '5' and S < '2021-05-03' and St < '" + t1
-                                    + "' and Et > '" + t1 + "'";
+            + "' or Re = 'True' and  Mon = 'True' and S < '2021-05-03' and St < '" + t1 + "' and Et > '" + t1
+            + "' or Re = 'True' and Ret='3' and D = '3' and S < "
+              "'2021-05-03' and St < '"
+            + t1 + "' and Et > '" + t1 + "' or Re = 'True' and  D = '3' and M = '5' and S < '2021-05-03' and St < '"
+            + t1 + "' and Et > '" + t1 + "'";
     QTest::newRow("slot start, t2 is 29 minutes on")
         << OccurrenceRules::slotStartFilter(QDate(2021, 5, 3), QTime(9, 0)).section(" or ", 0, 0)
         << "S ='2021-05-03' and Md ='0' and St >= '" + t1 + "' and St <= '" + t2 + "'";

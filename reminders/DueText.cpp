@@ -1,6 +1,7 @@
 #include "reminders/DueText.h"
 
 #include "store/Cursor.h"
+#include "store/ItemFields.h"
 #include "store/LocaleFormats.h"
 
 #include <QLocale>
@@ -9,18 +10,18 @@ ReminderRow ReminderRow::fromCursor(const Cursor &c)
 {
     ReminderRow row;
     row.no = c.currentId();
-    row.subject = c.asText(QStringLiteral("Subject"));
-    row.location = c.asText(QStringLiteral("Loc"));
-    row.task = c.asBool(QStringLiteral("Ta"));
-    row.allDay = c.asBool(QStringLiteral("A"));
-    row.recurring = c.asBool(QStringLiteral("Re"));
-    row.ret = c.asText(QStringLiteral("Ret"));
-    row.start = c.asDate(QStringLiteral("S"));
-    row.startTime = c.asTime(QStringLiteral("St"));
-    row.reminderDate = c.asDate(QStringLiteral("Rs"));
-    row.reminderTime = c.asTime(QStringLiteral("Rt"));
-    row.leadAmount = c.asText(QStringLiteral("Tr"));
-    row.leadUnit = c.asText(QStringLiteral("Tm"));
+    row.subject = c.asText(ItemField::Subject);
+    row.location = c.asText(ItemField::Loc);
+    row.task = c.asBool(ItemField::Ta);
+    row.allDay = c.asBool(ItemField::A);
+    row.recurring = c.asBool(ItemField::Re);
+    row.ret = c.asText(ItemField::Ret);
+    row.start = c.asDate(ItemField::S);
+    row.startTime = c.asTime(ItemField::St);
+    row.reminderDate = c.asDate(ItemField::Rs);
+    row.reminderTime = c.asTime(ItemField::Rt);
+    row.leadAmount = c.asText(ItemField::Tr);
+    row.leadUnit = c.asText(ItemField::Tm);
     return row;
 }
 

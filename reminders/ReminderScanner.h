@@ -77,7 +77,7 @@ private:
     bool applyFilter(const QString &text);
     qint64 matchingRow(const QTime &minute) const;
     bool catchUp(const QDateTime &from, const QDateTime &lastMinute);
-    int collectDated(const QString &filter, const char *dateField, const char *timeField, const QDateTime &from,
+    int collectDated(const QString &filter, const QString &dateField, const QString &timeField, const QDateTime &from,
                      const QDateTime &until);
     int collectRecurring(const QDateTime &from, const QDateTime &until);
     void noteMissed(qint64 no, const QDateTime &moment);

@@ -2,10 +2,11 @@
 
 #include "store/Cursor.h"
 #include "views/SeparatorLines.h"
+#include "store/ItemFields.h"
 #include "store/Unit2.h"
 
 namespace {
-const QString No = QStringLiteral("No");
+using ItemField::No;
 const QString NoItem = QStringLiteral("0");
 } // namespace
 
@@ -72,7 +73,7 @@ bool CellsView::currentRowIsMultiDay(int index)
     Cursor &cursor = cursorOf(index);
     if (!cursor.isOpen() || cursor.eof())
         return false;
-    return cursor.asDate(QStringLiteral("S")) != cursor.asDate(QStringLiteral("E"));
+    return cursor.asDate(ItemField::S) != cursor.asDate(ItemField::E);
 }
 
 // --- the mouse -----------------------------------------------------------------

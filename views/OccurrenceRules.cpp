@@ -2,6 +2,7 @@
 
 #include "store/Cursor.h"
 #include "store/FilterLiterals.h"
+#include "store/ItemFields.h"
 
 #include <QtGlobal>
 
@@ -25,9 +26,8 @@ struct DateParts
 
 DateParts partsOf(const QDate &date)
 {
-    static const char *const weekdayFields[] = {"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"};
     return {FilterLiterals::date(date), QString::number(date.day()), QString::number(date.month()),
-            QLatin1String(weekdayFields[(date.dayOfWeek() + 6) % 7])};
+            ItemField::weekdayFlag(date)};
 }
 
 QString slotEnd(const QTime &t1)

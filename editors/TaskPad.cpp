@@ -5,6 +5,7 @@
 #include "editors/TaskList.h"
 #include "views/TaskPictures.h"
 #include "store/ItemFields.h"
+#include "store/OptionFields.h"
 #include "store/Unit2.h"
 
 #include <QAbstractButton>
@@ -129,7 +130,7 @@ void TaskPad::applyView(int view)
 void TaskPad::applyStoredView()
 {
     const Cursor &folders = m_data.Table61();
-    applyView(folders.isOpen() ? folders.asInt(QStringLiteral("8")) : 1);
+    applyView(folders.isOpen() ? folders.asInt(FolderListField::TaskPadView) : 1);
 }
 
 void TaskPad::writeStoredView(int view)
@@ -137,11 +138,11 @@ void TaskPad::writeStoredView(int view)
     Cursor &folders = m_data.Table61();
     if (!folders.isOpen() || folders.state() != Cursor::State::Browse || folders.currentId() == 0)
         return;
-    if (folders.asInt(QStringLiteral("8")) == view)
+    if (folders.asInt(FolderListField::TaskPadView) == view)
         return;
     if (!folders.edit())
         return;
-    if (!folders.setText(QStringLiteral("8"), QString::number(view)) || !folders.post())
+    if (!folders.setText(FolderListField::TaskPadView, QString::number(view)) || !folders.post())
         postFailed(folders);
 }
 

@@ -72,8 +72,8 @@ QString dueIn(const ReminderRow &row, const QDate &today, const QTime &now)
         return since == 0 ? QString() : span(since, " overdue");
     }
     if (row.recurring) {
-        const bool dayLead =
-            (row.ret == QLatin1String("3") || row.ret == QLatin1String("4")) && row.leadUnit == QLatin1String("day(s)");
+        const bool dayLead = (row.ret == RecurrenceKind::Monthly || row.ret == RecurrenceKind::Yearly)
+            && row.leadUnit == QLatin1String("day(s)");
         return dayLead ? row.leadAmount + QStringLiteral(" days") : countdown(row.startTime, t);
     }
     if (row.start.isValid() && row.start != today)

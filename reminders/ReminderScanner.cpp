@@ -82,7 +82,7 @@ void ReminderScanner::requery()
 bool ReminderScanner::start()
 {
     const QDateTime now = Clock::now();
-    const QDateTime last = QDateTime::fromString(m_data.options().textField(lastScanField), lastScanFormat);
+    const QDateTime last = QDateTime::fromString(m_data.options().lastReminderScan(), lastScanFormat);
     bool missed = false;
     if (last.isValid() && last < now && table().isOpen())
         missed = catchUp(last, minuteOf(now));

@@ -148,7 +148,7 @@ void TForm6::buildControls()
 
 void TForm6::start()
 {
-    const QString soundFile = m_data.options().textField(22);
+    const QString soundFile = m_data.options().soundFile();
     if (soundFile == m_data.root().defaultSoundPath())
         ReminderSound::provideDefaultFile(soundFile);
     const bool missed = m_scanner->start();
@@ -160,7 +160,7 @@ void TForm6::start()
 
 bool TForm6::use24Hour() const
 {
-    return m_data.options().boolField(30);
+    return m_data.options().clock24Hour();
 }
 
 void TForm6::report(const QString &text)
@@ -182,7 +182,7 @@ void TForm6::report(const QString &text)
 void TForm6::prepareToShow()
 {
     setWindowIcon(ReminderIcons::windowIcon());
-    chooseSnoozeLead(std::clamp(m_data.options().intField(3), 0, int(LeadList::entries().size()) - 1));
+    chooseSnoozeLead(std::clamp(m_data.options().defaultSnoozePeriod(), 0, int(LeadList::entries().size()) - 1));
     refreshHeader();
     m_snooze->setFocus();
 }
@@ -202,8 +202,8 @@ void TForm6::raiseAlarm()
         prepareToShow();
     showNormal();
     raise();
-    if (m_data.options().boolField(21))
-        m_sound->play(m_data.options().textField(22));
+    if (m_data.options().playSoundFile())
+        m_sound->play(m_data.options().soundFile());
 }
 
 void TForm6::closeEvent(QCloseEvent *event)

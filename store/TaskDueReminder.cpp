@@ -22,7 +22,8 @@ bool apply(const OptionsRecord &options, Cursor &task)
         return false;
     const Task read {task.asDate(ItemField::E), task.asBool(ItemField::C), task.asBool(ItemField::R),
                      task.asDate(ItemField::Rs), task.asTime(ItemField::Rt)};
-    const std::optional<Reminder> reminder = proposed(read, options.boolField(optionField), options.timeField(44));
+    const std::optional<Reminder> reminder =
+        proposed(read, options.remindTasksWithDueDates(), options.taskReminderTime());
     if (!reminder)
         return false;
     task.setValue(ItemField::R, true);

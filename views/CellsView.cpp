@@ -48,7 +48,7 @@ Cursor &CellsView::cursorOf(int index)
 
 bool CellsView::use24Hour() const
 {
-    return m_data.options().boolField(30); // read at every paint: the option may change meanwhile
+    return m_data.options().clock24Hour(); // read at every paint: the option may change meanwhile
 }
 
 int CellsView::selectedIndex() const

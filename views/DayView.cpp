@@ -123,7 +123,7 @@ Cursor &DayView::dayList()
 
 bool DayView::use24Hour() const
 {
-    return m_data.options().boolField(30);
+    return m_data.options().clock24Hour();
 }
 
 int DayView::gridWidth() const
@@ -443,13 +443,11 @@ void DayView::updateShading()
 {
     OptionsRecord &options = m_data.options();
     DayGrid::Shading shading;
-    // Options "4" (Sunday) .. "10" (Saturday) hold the working days.
-    const int sundayFirst = m_date.dayOfWeek() % 7 + 1;
-    shading.workingDay = options.boolField(3 + sundayFirst);
-    shading.workStart = options.intField(42);
-    shading.workEnd = options.intField(43);
-    shading.offColor = options.colorField(47, Qt::white);
-    shading.workColor = options.colorField(48, QColor(153, 204, 255));
+    shading.workingDay = options.isWorkingDay(m_date);
+    shading.workStart = options.workStart();
+    shading.workEnd = options.workEnd();
+    shading.offColor = options.offHoursColor();
+    shading.workColor = options.workingHoursColor();
     m_grid->setShading(shading);
 }
 

@@ -3,6 +3,7 @@
 #include "store/Cursor.h"
 #include "store/DataRoot.h"
 #include "views/OccurrenceRules.h"
+#include "store/ItemFields.h"
 #include "store/TerminalCommand.h"
 #include "store/Unit2.h"
 
@@ -65,13 +66,13 @@ void appendOneLine(QString &line, QStringView text)
 struct AgendaFields
 {
     explicit AgendaFields(const Cursor &c)
-        : S(c.field(QStringLiteral("S")))
-        , E(c.field(QStringLiteral("E")))
-        , St(c.field(QStringLiteral("St")))
-        , Et(c.field(QStringLiteral("Et")))
-        , flags {c.field(QStringLiteral("A")), c.field(QStringLiteral("Re")), c.field(QStringLiteral("Ta"))}
-        , T(c.field(QStringLiteral("T")))
-        , Subject(c.field(QStringLiteral("Subject")))
+        : S(c.field(ItemField::S))
+        , E(c.field(ItemField::E))
+        , St(c.field(ItemField::St))
+        , Et(c.field(ItemField::Et))
+        , flags {c.field(ItemField::A), c.field(ItemField::Re), c.field(ItemField::Ta)}
+        , T(c.field(ItemField::T))
+        , Subject(c.field(ItemField::Subject))
     { }
     Cursor::Field S, E, St, Et;
     Cursor::Field flags[3];

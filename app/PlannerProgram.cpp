@@ -93,7 +93,7 @@ bool PlannerProgram::start()
 
     // Without a notification area a window hidden at start could never be
     // reached, so it is shown whatever "Hide main window on startup" says.
-    const bool hideAtStart = m_dataModule->options().boolField(17) && m_settings.trayAvailable();
+    const bool hideAtStart = m_dataModule->options().hideOnStartup() && m_settings.trayAvailable();
     if (!hideAtStart)
         m_mainWindow->show();
 

@@ -3,6 +3,7 @@
 #include "app/AboutBox.h"
 #include "app/AppIcons.h"
 #include "store/Clock.h"
+#include "store/OptionFields.h"
 #include "folders/FolderFields.h"
 #include "folders/FolderPane.h"
 #include "app/HelpWindow.h"
@@ -57,11 +58,6 @@ QKeySequence standardKey(QKeySequence::StandardKey key, const QKeySequence &usua
 {
     const QList<QKeySequence> keys = QKeySequence::keyBindings(key);
     return keys.isEmpty() ? usual : keys.first();
-}
-
-QString fieldName(int field)
-{
-    return QString::number(field);
 }
 
 int viewIndex(DataModuleHost::View view)
@@ -311,11 +307,11 @@ QString TForm1::folderName() const
 void TForm1::configureWindow()
 {
     OptionsRecord &options = m_dm.options();
-    applyFolderPane(options.boolField(19));
-    emit clockFormatApplied(options.boolField(30));
+    applyFolderPane(options.folderPaneShown());
+    emit clockFormatApplied(options.clock24Hour());
     // The navigator follows the first day of the week the user chose, from
     // the first moment it is seen.
-    m_navigator->setFirstDayOfWeek(options.intField(45) == 0 ? Qt::Sunday : Qt::Monday);
+    m_navigator->setFirstDayOfWeek(options.firstDayOfWeek());
 
     // A last view the planner never writes (another program's row) starts
     // in the day view rather than in no view at all.
@@ -422,7 +418,7 @@ void TForm1::buildCurrentView()
     m_rightPaneDivider->setEnabled(!month);
     if (m_currentView != View::Day)
         setDaySelection(FirstSelectedRow, FirstSelectedRow);
-    writeFolderField(7, viewIndex(m_currentView));
+    writeFolderField(FolderListField::View, viewIndex(m_currentView));
 
     InstalledView &view = installed(m_currentView);
     m_viewStack->setCurrentWidget(view.widget);
@@ -528,7 +524,7 @@ void TForm1::toggleFolderPane()
 
 void TForm1::setFolderPaneOpen(bool open)
 {
-    changeOptions({{19, open}});
+    changeOptions({{OptionField::FolderPaneShown, open}});
     applyFolderPane(open);
     runResizeHandling();
 }
@@ -537,7 +533,8 @@ void TForm1::applyFolderPane(bool open)
 {
     m_folderPaneOpen = open;
     m_topBar->setFoldersOn(open);
-    const int width = open ? PaneSizes::openFolderPaneWidth(m_dm.options().intField(18)) : PaneSizes::CollapsedWidth;
+    const int width =
+        open ? PaneSizes::openFolderPaneWidth(m_dm.options().folderPaneWidth()) : PaneSizes::CollapsedWidth;
     m_folderPane->setFixedWidth(width);
     // A closed pane has nothing to drag.
     m_folderDivider->setEnabled(open);
@@ -617,7 +614,7 @@ void TForm1::dragFolderDivider(int proposedWidth)
         std::min(PaneSizes::dragFolderPaneWidth(proposedWidth), std::max(room, PaneSizes::FolderDragMinimum));
     if (width == folderPaneWidth())
         return;
-    changeOptions({{18, width}});
+    changeOptions({{OptionField::FolderPaneWidth, width}});
     m_folderPane->setFixedWidth(width);
     applyRightPaneWidth();
 }
@@ -631,7 +628,7 @@ void TForm1::dragRightPaneDivider(int proposedWidth)
     if (width > room)
         width = std::max(width - PaneSizes::NavigatorMonthWidth, PaneSizes::CollapsedWidth);
     if (width != rightPaneWidth()) {
-        writeFolderField(5, width);
+        writeFolderField(FolderListField::RightPaneWidth, width);
         setRightPaneWidth(width);
     }
     emit rightPaneDragged();
@@ -645,7 +642,7 @@ void TForm1::dragNavigatorDivider(int proposedHeight)
         height = std::max(height - PaneSizes::NavigatorMonthHeight, 0);
     if (height == navigatorHeight())
         return;
-    writeFolderField(6, height);
+    writeFolderField(FolderListField::NavigatorHeight, height);
     setNavigatorHeight(height);
 }
 
@@ -672,15 +669,15 @@ void TForm1::applyTypeNames()
 void TForm1::applyPlacement()
 {
     OptionsRecord &options = m_dm.options();
-    const QRect stored = WindowPlacement::storedBounds(options.intField(12), options.intField(13), options.intField(15),
-                                                       options.intField(14));
+    const QRect stored = WindowPlacement::storedBounds(options.windowLeft(), options.windowTop(), options.windowWidth(),
+                                                       options.windowHeight());
     QList<QRect> screens;
     for (const QScreen *screen : QGuiApplication::screens())
         screens.append(screen->availableGeometry());
     m_applyingPlacement = true;
     setWindowState(windowState() & ~(Qt::WindowMaximized | Qt::WindowMinimized));
     setGeometry(WindowPlacement::boundsToApply(stored, screens, QSize(InitialWidth, InitialHeight)));
-    if (options.boolField(11))
+    if (options.windowMaximised())
         setWindowState(windowState() | Qt::WindowMaximized);
     m_applyingPlacement = false;
 }
@@ -688,11 +685,15 @@ void TForm1::applyPlacement()
 void TForm1::storePlacement()
 {
     if (isMaximized()) {
-        changeOptions({{11, true}});
+        changeOptions({{OptionField::WindowMaximised, true}});
         return;
     }
     const QRect bounds = geometry();
-    changeOptions({{11, false}, {12, bounds.x()}, {13, bounds.y()}, {14, bounds.height()}, {15, bounds.width()}});
+    changeOptions({{OptionField::WindowMaximised, false},
+                   {OptionField::WindowLeft, bounds.x()},
+                   {OptionField::WindowTop, bounds.y()},
+                   {OptionField::WindowHeight, bounds.height()},
+                   {OptionField::WindowWidth, bounds.width()}});
 }
 
 void TForm1::hideIntoTray()
@@ -763,7 +764,10 @@ void TForm1::changeEvent(QEvent *event)
         // maximises.
         if (isMaximized() && !(oldState & Qt::WindowMaximized)) {
             const QRect normal = normalGeometry();
-            changeOptions({{12, normal.x()}, {13, normal.y()}, {14, normal.height()}, {15, normal.width()}});
+            changeOptions({{OptionField::WindowLeft, normal.x()},
+                           {OptionField::WindowTop, normal.y()},
+                           {OptionField::WindowHeight, normal.height()},
+                           {OptionField::WindowWidth, normal.width()}});
         }
     }
     QMainWindow::changeEvent(event);
@@ -785,12 +789,12 @@ void TForm1::showEvent(QShowEvent *event)
 
 // --- stored settings -------------------------------------------------------------
 
-void TForm1::writeFolderField(int field, int value)
+void TForm1::writeFolderField(const QString &field, int value)
 {
     Cursor &folders = m_dm.Table61();
     if (!folders.isOpen() || folders.state() != Cursor::State::Browse || !folders.edit())
         return;
-    if (!folders.setText(fieldName(field), QString::number(value)) || !folders.post()) {
+    if (!folders.setText(field, QString::number(value)) || !folders.post()) {
         const QString error = folders.lastError();
         folders.cancel();
         emit storeError(error);

@@ -212,7 +212,7 @@ private:
     void hideIntoTray();
     int availableRightPaneWidth() const;
 
-    void writeFolderField(int field, int value);
+    void writeFolderField(const QString &field, int value);
     void changeOptions(std::initializer_list<std::pair<int, QVariant>> values);
 
     TDataModule2 &m_dm;

@@ -1,5 +1,6 @@
 #include "bench/ItemGenerator.h"
 
+#include "store/ItemFields.h"
 #include "store/Unit2.h"
 
 #include <QDate>
@@ -49,9 +50,15 @@ enum Column {
     Tm,
     ColumnCount
 };
-const char *const columnNames[ColumnCount] = {"Subject", "S",   "E",   "Md",  "St", "Et",  "A",   "T",   "R",
-                                              "Rs",      "Rt",  "Rd",  "Rm",  "Re", "Ret", "Sun", "Mon", "Tue",
-                                              "Wed",     "Thu", "Fri", "Sat", "D",  "M",   "Ta",  "Tr",  "Tm"};
+// The field names of the columns above, in the same order.
+const std::array<QString, ColumnCount> &columnNames()
+{
+    namespace F = ItemField;
+    static const std::array<QString, ColumnCount> names = {
+        F::Subject, F::S,   F::E,   F::Md,  F::St,  F::Et,  F::A,   F::T,   F::R, F::Rs, F::Rt, F::Rd, F::Rm, F::Re,
+        F::Ret,     F::Sun, F::Mon, F::Tue, F::Wed, F::Thu, F::Fri, F::Sat, F::D, F::M,  F::Ta, F::Tr, F::Tm};
+    return names;
+}
 
 // One row as the file stores it: text, integer or NULL per column.
 struct Row
@@ -171,17 +178,17 @@ Row recurring(Dice &dice, int n)
     switch (dice.below(5)) {
     case 0: // every day
         row.set(Subject, QStringLiteral("Daily %1").arg(n));
-        row.set(Ret, QStringLiteral("1"));
+        row.set(Ret, RecurrenceKind::Daily);
         days.fill(true);
         break;
     case 1: // every weekday
         row.set(Subject, QStringLiteral("Weekdays %1").arg(n));
-        row.set(Ret, QStringLiteral("1"));
+        row.set(Ret, RecurrenceKind::Daily);
         days = {true, true, true, true, true, false, false};
         break;
     case 2: { // weekly on 1 to 3 weekdays, the first date's among them
         row.set(Subject, QStringLiteral("Weekly %1").arg(n));
-        row.set(Ret, QStringLiteral("2"));
+        row.set(Ret, RecurrenceKind::Weekly);
         days[first.dayOfWeek() - 1] = true;
         const int more = dice.below(3);
         for (int i = 0; i < more; ++i)
@@ -190,13 +197,13 @@ Row recurring(Dice &dice, int n)
     }
     case 3: // monthly
         row.set(Subject, QStringLiteral("Monthly %1").arg(n));
-        row.set(Ret, QStringLiteral("3"));
+        row.set(Ret, RecurrenceKind::Monthly);
         row.set(D, QString::number(first.day()));
         row.set(Rd, QString::number(first.day()));
         break;
     default: // yearly
         row.set(Subject, QStringLiteral("Yearly %1").arg(n));
-        row.set(Ret, QStringLiteral("4"));
+        row.set(Ret, RecurrenceKind::Yearly);
         row.set(D, QString::number(first.day()));
         row.set(M, QString::number(first.month()));
         row.set(Rd, QString::number(first.day()));
@@ -241,8 +248,8 @@ bool fill(const QString &path, int count, std::uint64_t seed, QString *error)
         return false;
     }
     QStringList names, marks;
-    for (const char *name : columnNames) {
-        names << QStringLiteral("\"%1\"").arg(QLatin1String(name));
+    for (const QString &name : columnNames()) {
+        names << QStringLiteral("\"%1\"").arg(name);
         marks << QStringLiteral("?");
     }
     const QByteArray sql = QStringLiteral("INSERT INTO items (%1) VALUES (%2)")

@@ -11,6 +11,7 @@
 #include "bench/ItemGenerator.h"
 #include "store/FilterLiterals.h"
 #include "views/OccurrenceRules.h"
+#include "store/ItemFields.h"
 #include "store/Unit2.h"
 
 #include <QCoreApplication>
@@ -82,10 +83,10 @@ struct Samples
 // away).
 long readAll(Cursor &cursor, qint64 *checksum)
 {
-    const Cursor::Field subject = cursor.field(QStringLiteral("Subject"));
-    const Cursor::Field numbers[] = {cursor.field(QStringLiteral("St")), cursor.field(QStringLiteral("Et")),
-                                     cursor.field(QStringLiteral("T")),  cursor.field(QStringLiteral("A")),
-                                     cursor.field(QStringLiteral("R")),  cursor.field(QStringLiteral("Re"))};
+    const Cursor::Field subject = cursor.field(ItemField::Subject);
+    const Cursor::Field numbers[] = {cursor.field(ItemField::St), cursor.field(ItemField::Et),
+                                     cursor.field(ItemField::T),  cursor.field(ItemField::A),
+                                     cursor.field(ItemField::R),  cursor.field(ItemField::Re)};
     constexpr int count = int(std::size(numbers));
     qint64 n[count];
     long rows = 0;
@@ -102,10 +103,9 @@ long readAll(Cursor &cursor, qint64 *checksum)
 // The reminder scanner's due-item predicate for a moment.
 QString dueItemFilter(const QDateTime &now)
 {
-    static const char *const weekdayFields[] = {"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"};
     const QDate today = now.date();
     const QString T = FilterLiterals::date(today);
-    const QString W = QLatin1String(weekdayFields[today.dayOfWeek() - 1]);
+    const QString W = ItemField::weekdayFlag(today);
     const QString d = QString::number(today.day());
     const QString m = QString::number(today.month());
     const QString N = FilterLiterals::time(now.time());

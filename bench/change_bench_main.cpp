@@ -10,6 +10,7 @@
 #include "store/DataRoot.h"
 #include "reminders/DuePredicate.h"
 #include "reminders/ReminderScanner.h"
+#include "store/ItemFields.h"
 #include "store/Unit2.h"
 
 #include <QCoreApplication>
@@ -55,8 +56,7 @@ QString quoted(const QString &text)
 // then the re-query with every missed item. Kept here as the baseline.
 std::map<qint64, QDateTime> dayByDayCatchUp(Cursor &cursor, const QDateTime &from, const QDateTime &lastMinute)
 {
-    auto range = [](const char *field, const QTime &lo, const QTime &hi) {
-        const QString name = QLatin1String(field);
+    auto range = [](const QString &name, const QTime &lo, const QTime &hi) {
         return " and " + name + " >= " + quoted(DuePredicate::timeLiteral(lo)) + " and " + name
             + " <= " + quoted(DuePredicate::timeLiteral(hi));
     };
@@ -71,12 +71,12 @@ std::map<qint64, QDateTime> dayByDayCatchUp(Cursor &cursor, const QDateTime &fro
             + quoted(DuePredicate::dateLiteral(T.addDays(365))) + " and R = 'True'" + extra;
     };
     std::map<qint64, QDateTime> missed;
-    auto collect = [&](const QString &filter, const char *timeField, const QDate &day) {
+    auto collect = [&](const QString &filter, const QString &timeField, const QDate &day) {
         if (!cursor.setFilter(filter))
             return;
         cursor.setFiltered(true);
         for (cursor.first(); !cursor.eof(); cursor.next()) {
-            const QDateTime moment(day, cursor.asTime(QLatin1String(timeField)));
+            const QDateTime moment(day, cursor.asTime(timeField));
             QDateTime &known = missed[cursor.currentId()];
             if (!known.isValid() || known < moment)
                 known = moment;
@@ -89,9 +89,10 @@ std::map<qint64, QDateTime> dayByDayCatchUp(Cursor &cursor, const QDateTime &fro
     for (QDate day = first.date(); day <= lastMinute.date(); day = day.addDays(1)) {
         const QTime lo = day == first.date() ? first.time() : QTime(0, 0);
         const QTime hi = day == lastMinute.date() ? lastMinute.time().addSecs(59) : QTime(23, 59, 59);
-        collect(regular(day, range("Rt", lo, hi)), "Rt", day);
-        collect("Sno = 'True' and R = 'True' and Sns = " + quoted(DuePredicate::dateLiteral(day)) + range("Sn", lo, hi),
-                "Sn", day);
+        collect(regular(day, range(ItemField::Rt, lo, hi)), ItemField::Rt, day);
+        collect("Sno = 'True' and R = 'True' and Sns = " + quoted(DuePredicate::dateLiteral(day))
+                    + range(ItemField::Sn, lo, hi),
+                ItemField::Sn, day);
     }
     QString requery = DuePredicate::dueFilter(lastMinute.date(), lastMinute.time());
     for (const auto &entry : missed)

@@ -1,5 +1,7 @@
 #include "editors/EventSave.h"
 
+#include "store/ItemFields.h"
+
 #include "editors/BoxText.h"
 #include "editors/ReminderComputation.h"
 
@@ -63,28 +65,28 @@ void applyDatesAndTimes(const EventEntry &entry, FieldChanges &changes)
 {
     const QDate start = BoxText::readDate(entry.startDate);
     const QDate end = entry.recurring ? start : BoxText::readDate(entry.endDate);
-    changes.set(QStringLiteral("S"), start);
-    changes.set(QStringLiteral("E"), end);
+    changes.set(ItemField::S, start);
+    changes.set(ItemField::E, end);
     if (entry.allDay) {
-        changes.set(QStringLiteral("St"), QVariant());
-        changes.set(QStringLiteral("Et"), QVariant());
+        changes.set(ItemField::St, QVariant());
+        changes.set(ItemField::Et, QVariant());
     } else {
-        changes.set(QStringLiteral("St"), BoxText::readTime(entry.startTime));
-        changes.set(QStringLiteral("Et"), BoxText::readTime(entry.endTime));
+        changes.set(ItemField::St, BoxText::readTime(entry.startTime));
+        changes.set(ItemField::Et, BoxText::readTime(entry.endTime));
     }
     // The same day typed in two spellings is still one date.
-    changes.set(QStringLiteral("Md"), start == end ? QVariant(QStringLiteral("0")) : QVariant());
+    changes.set(ItemField::Md, start == end ? QVariant(QStringLiteral("0")) : QVariant());
 }
 
 // Stage 3, step 3: a series lies on one date and starts where its pattern
 // first occurs.
 bool applyPattern(EventEntry &entry, FieldChanges &changes)
 {
-    changes.set(QStringLiteral("Md"), QStringLiteral("0"));
+    changes.set(ItemField::Md, QStringLiteral("0"));
     entry.endDate = entry.startDate;
     const QDate start = BoxText::readDate(entry.startDate);
-    changes.set(QStringLiteral("S"), start);
-    changes.set(QStringLiteral("E"), start);
+    changes.set(ItemField::S, start);
+    changes.set(ItemField::E, start);
 
     const auto applied =
         RecurrencePattern::apply(entry.pattern, start, entry.monthlyDay, entry.yearlyDay, entry.monthIndex);
@@ -93,13 +95,13 @@ bool applyPattern(EventEntry &entry, FieldChanges &changes)
     if (applied->start != start) {
         entry.startDate = BoxText::date(applied->start);
         entry.endDate = entry.startDate;
-        changes.set(QStringLiteral("S"), applied->start);
-        changes.set(QStringLiteral("E"), applied->start);
+        changes.set(ItemField::S, applied->start);
+        changes.set(ItemField::E, applied->start);
     }
     if (applied->d)
-        changes.set(QStringLiteral("D"), *applied->d);
+        changes.set(ItemField::D, *applied->d);
     if (applied->m)
-        changes.set(QStringLiteral("M"), *applied->m);
+        changes.set(ItemField::M, *applied->m);
     return true;
 }
 
@@ -117,21 +119,21 @@ bool applyReminder(const EventEntry &entry, FieldChanges &changes)
     if (!fields)
         return false;
     if (fields->rs)
-        changes.set(QStringLiteral("Rs"), *fields->rs);
+        changes.set(ItemField::Rs, *fields->rs);
     if (fields->rt)
-        changes.set(QStringLiteral("Rt"), *fields->rt);
+        changes.set(ItemField::Rt, *fields->rt);
     if (fields->rd)
-        changes.set(QStringLiteral("Rd"), *fields->rd);
+        changes.set(ItemField::Rd, *fields->rd);
     if (fields->rm)
-        changes.set(QStringLiteral("Rm"), *fields->rm);
-    changes.set(QStringLiteral("Tr"), entry.lead);
-    changes.set(QStringLiteral("Tm"), entry.unit);
+        changes.set(ItemField::Rm, *fields->rm);
+    changes.set(ItemField::Tr, entry.lead);
+    changes.set(ItemField::Tm, entry.unit);
     return true;
 }
 
 bool endAfterStart(const EventEntry &entry, const FieldChanges &changes)
 {
-    const bool oneDate = changes.value(QStringLiteral("Md")).toString() == QLatin1String("0");
+    const bool oneDate = changes.value(ItemField::Md).toString() == QLatin1String("0");
     if (oneDate && !entry.allDay && BoxText::readTime(entry.startTime) > BoxText::readTime(entry.endTime))
         return false;
     return BoxText::readDate(entry.startDate) <= BoxText::readDate(entry.endDate);

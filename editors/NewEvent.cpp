@@ -1,5 +1,7 @@
 #include "editors/NewEvent.h"
 
+#include "store/ItemFields.h"
+
 #include "editors/RecurrencePattern.h"
 
 #include <algorithm>
@@ -23,22 +25,22 @@ FieldChanges fields(Kind kind, const QDate &date, int startRow, int endRow, bool
 {
     endRow = std::max(endRow, startRow);
     FieldChanges row;
-    row.set(QStringLiteral("Md"), QStringLiteral("0"));
-    row.set(QStringLiteral("S"), date);
-    row.set(QStringLiteral("E"), date);
-    row.set(QStringLiteral("St"), rowStart(startRow));
-    row.set(QStringLiteral("Et"), selectionEnd(endRow));
-    row.set(QStringLiteral("T"), 0);
+    row.set(ItemField::Md, QStringLiteral("0"));
+    row.set(ItemField::S, date);
+    row.set(ItemField::E, date);
+    row.set(ItemField::St, rowStart(startRow));
+    row.set(ItemField::Et, selectionEnd(endRow));
+    row.set(ItemField::T, 0);
     const bool recurring = kind == Kind::RecurringAppointment;
-    row.set(QStringLiteral("Re"), recurring);
+    row.set(ItemField::Re, recurring);
     if (recurring) {
         const auto flags = RecurrencePattern::onlyWeekdayOf(date);
         for (int i = 0; i < 7; ++i)
-            row.set(RecurrencePattern::weekdayFields().at(i), flags[i]);
-        row.set(QStringLiteral("Ret"), RecurrencePattern::retCode(RecurrencePattern::Kind::Weekly));
+            row.set(ItemField::weekdayFlags().at(i), flags[i]);
+        row.set(ItemField::Ret, RecurrenceKind::Weekly);
     }
-    row.set(QStringLiteral("R"), defaultReminder);
-    row.set(QStringLiteral("A"), kind == Kind::AllDayEvent);
+    row.set(ItemField::R, defaultReminder);
+    row.set(ItemField::A, kind == Kind::AllDayEvent);
     return row;
 }
 

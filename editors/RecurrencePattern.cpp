@@ -2,35 +2,6 @@
 
 namespace RecurrencePattern {
 
-QString retCode(Kind kind)
-{
-    return kind == Kind::None ? QString() : QString::number(int(kind));
-}
-
-Kind fromRetCode(const QString &ret)
-{
-    bool ok = false;
-    const int code = ret.trimmed().toInt(&ok);
-    if (!ok || code < 1 || code > 4)
-        return Kind::None;
-    return Kind(code);
-}
-
-const QStringList &weekdayFields()
-{
-    static const QStringList fields = {
-        QStringLiteral("Sun"), QStringLiteral("Mon"), QStringLiteral("Tue"), QStringLiteral("Wed"),
-        QStringLiteral("Thu"), QStringLiteral("Fri"), QStringLiteral("Sat"),
-    };
-    return fields;
-}
-
-int weekdayNumber(const QDate &date)
-{
-    // QDate counts Monday 1 .. Sunday 7.
-    return date.dayOfWeek() % 7 + 1;
-}
-
 WeekFlags noDays()
 {
     return {false, false, false, false, false, false, false};

@@ -1,8 +1,9 @@
 #pragma once
 
+#include "store/ItemFields.h"
+
 #include <QDate>
 #include <QString>
-#include <QStringList>
 
 #include <array>
 #include <optional>
@@ -13,17 +14,30 @@
 // return into the row it edits.
 namespace RecurrencePattern {
 
-// The four exclusive choices; the value is the code stored in `Ret`.
-enum class Kind { None = 0, Daily = 1, Weekly = 2, Monthly = 3, Yearly = 4 };
+// The four exclusive choices and their `Ret` codes live with the field
+// names; the names here are the event editor's.
+using Kind = RecurrenceKind::Kind;
 
-QString retCode(Kind kind);           // "" for None
-Kind fromRetCode(const QString &ret); // None for blank or unknown codes
+inline QString retCode(Kind kind) // "" for None
+{
+    return RecurrenceKind::code(kind);
+}
+inline Kind fromRetCode(const QString &ret) // None for blank or unknown codes
+{
+    return RecurrenceKind::fromCode(ret);
+}
 
 // The weekday flags `Sun`..`Sat` in that order.
 using WeekFlags = std::array<bool, 7>;
-const QStringList &weekdayFields(); // "Sun", "Mon", ... "Sat"
+inline const std::array<QString, 7> &weekdayFields()
+{
+    return ItemField::weekdayFlags();
+}
 // Sunday 1 .. Saturday 7, the numbering the flags follow.
-int weekdayNumber(const QDate &date);
+inline int weekdayNumber(const QDate &date)
+{
+    return ItemField::weekdayFlagIndex(date) + 1;
+}
 
 WeekFlags noDays();
 WeekFlags everyDay();

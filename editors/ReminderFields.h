@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/Cursor.h"
+#include "store/ItemFields.h"
 
 #include <QDate>
 #include <QTime>
@@ -17,6 +18,6 @@ struct ReminderFields
 
     static ReminderFields of(const Cursor &row)
     {
-        return {row.asBool(QStringLiteral("R")), row.asDate(QStringLiteral("Rs")), row.asTime(QStringLiteral("Rt"))};
+        return {row.asBool(ItemField::R), row.asDate(ItemField::Rs), row.asTime(ItemField::Rt)};
     }
 };

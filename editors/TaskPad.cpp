@@ -4,6 +4,8 @@
 #include "store/Cursor.h"
 #include "editors/TaskList.h"
 #include "views/TaskPictures.h"
+#include "store/ItemFields.h"
+#include "store/OptionFields.h"
 #include "store/Unit2.h"
 
 #include <QAbstractButton>
@@ -12,9 +14,6 @@
 #include <QPainter>
 
 namespace {
-
-const QString fieldNo = QStringLiteral("No");
-const QString fieldC = QStringLiteral("C");
 
 // The quick-add tick: an empty or a ticked box, flipped by a click. It
 // takes no focus, so typing goes on in the box.
@@ -131,7 +130,7 @@ void TaskPad::applyView(int view)
 void TaskPad::applyStoredView()
 {
     const Cursor &folders = m_data.Table61();
-    applyView(folders.isOpen() ? folders.asInt(QStringLiteral("8")) : 1);
+    applyView(folders.isOpen() ? folders.asInt(FolderListField::TaskPadView) : 1);
 }
 
 void TaskPad::writeStoredView(int view)
@@ -139,11 +138,11 @@ void TaskPad::writeStoredView(int view)
     Cursor &folders = m_data.Table61();
     if (!folders.isOpen() || folders.state() != Cursor::State::Browse || folders.currentId() == 0)
         return;
-    if (folders.asInt(QStringLiteral("8")) == view)
+    if (folders.asInt(FolderListField::TaskPadView) == view)
         return;
     if (!folders.edit())
         return;
-    if (!folders.setText(QStringLiteral("8"), QString::number(view)) || !folders.post())
+    if (!folders.setText(FolderListField::TaskPadView, QString::number(view)) || !folders.post())
         postFailed(folders);
 }
 
@@ -176,9 +175,9 @@ void TaskPad::reload()
     std::vector<TaskRow> rows;
     rows.reserve(size_t(cursor.recordCount()));
     for (cursor.first(); !cursor.eof(); cursor.next())
-        rows.push_back({cursor.asInt(fieldNo), cursor.asText(QStringLiteral("Subject")), cursor.asBool(fieldC),
-                        cursor.asDate(QStringLiteral("E"))});
-    if (keep == 0 || !cursor.locate(fieldNo, keep))
+        rows.push_back({cursor.asInt(ItemField::No), cursor.asText(ItemField::Subject), cursor.asBool(ItemField::C),
+                        cursor.asDate(ItemField::E)});
+    if (keep == 0 || !cursor.locate(ItemField::No, keep))
         cursor.first();
     int current = -1;
     const qint64 now = cursor.currentId();
@@ -224,10 +223,10 @@ bool TaskPad::addPendingTask()
     if (!holdsSubject() || !cursor.isOpen() || cursor.state() != Cursor::State::Browse)
         return false;
     cursor.insert();
-    cursor.setValue(QStringLiteral("Subject"), m_box->text());
-    cursor.setValue(fieldC, m_tick->isChecked());
-    cursor.setValue(QStringLiteral("Ta"), true);
-    cursor.setValue(QStringLiteral("P"), QStringLiteral("Normal"));
+    cursor.setValue(ItemField::Subject, m_box->text());
+    cursor.setValue(ItemField::C, m_tick->isChecked());
+    cursor.setValue(ItemField::Ta, true);
+    cursor.setValue(ItemField::P, TaskPriority::Normal);
     // A refused task keeps its text in the box, so nothing typed is lost.
     if (!cursor.post())
         return postFailed(cursor);
@@ -279,7 +278,7 @@ void TaskPad::selectRow(int row)
     const auto &rows = m_list->rows();
     if (row < 0 || row >= int(rows.size()) || tasks().state() != Cursor::State::Browse)
         return;
-    if (tasks().locate(fieldNo, rows[size_t(row)].no))
+    if (tasks().locate(ItemField::No, rows[size_t(row)].no))
         m_list->setCurrentIndex(row);
 }
 
@@ -289,9 +288,9 @@ bool TaskPad::flipCompletion(int index)
     const auto &rows = m_list->rows();
     if (index < 0 || index >= int(rows.size()) || cursor.state() != Cursor::State::Browse)
         return false;
-    if (!cursor.locate(fieldNo, rows[size_t(index)].no) || !cursor.edit())
+    if (!cursor.locate(ItemField::No, rows[size_t(index)].no) || !cursor.edit())
         return false;
-    cursor.setValue(fieldC, !cursor.asBool(fieldC));
+    cursor.setValue(ItemField::C, !cursor.asBool(ItemField::C));
     if (!cursor.post())
         return postFailed(cursor);
     return true;

@@ -1,5 +1,7 @@
 #include "editors/TaskSave.h"
 
+#include "store/ItemFields.h"
+
 #include "editors/BoxText.h"
 
 #include <QDate>
@@ -51,10 +53,10 @@ Outcome run(const TaskEntry &entry)
         outcome.message = dueBeforeStartMessage;
         return outcome;
     }
-    outcome.changes.set(QStringLiteral("E"), dateValue(entry.dueDate));
-    outcome.changes.set(QStringLiteral("S"), dateValue(entry.startDate));
-    outcome.changes.set(QStringLiteral("Rs"), dateValue(entry.reminderDate));
-    outcome.changes.set(QStringLiteral("Rt"), timeValue(entry.reminderTime));
+    outcome.changes.set(ItemField::E, dateValue(entry.dueDate));
+    outcome.changes.set(ItemField::S, dateValue(entry.startDate));
+    outcome.changes.set(ItemField::Rs, dateValue(entry.reminderDate));
+    outcome.changes.set(ItemField::Rt, timeValue(entry.reminderTime));
     return outcome;
 }
 

@@ -2,6 +2,7 @@
 
 #include "store/Cursor.h"
 #include "folders/FolderList.h"
+#include "store/OptionFields.h"
 #include "store/TableFile.h"
 #include "store/Unit2.h"
 #include "folders/Unit7.h"
@@ -38,10 +39,10 @@ void FolderCommands::newFolder()
     if (!folders.isOpen() || folders.state() != Cursor::State::Browse)
         return;
     folders.insert();
-    folders.setValue(QStringLiteral("5"), 194);
-    folders.setValue(QStringLiteral("6"), 148);
-    folders.setValue(QStringLiteral("7"), 1);
-    folders.setValue(QStringLiteral("8"), 1);
+    folders.setValue(FolderListField::RightPaneWidth, FolderListField::DefaultRightPaneWidth);
+    folders.setValue(FolderListField::NavigatorHeight, FolderListField::DefaultNavigatorHeight);
+    folders.setValue(FolderListField::View, FolderListField::DefaultView);
+    folders.setValue(FolderListField::TaskPadView, FolderListField::DefaultTaskPadView);
     m_list.reload(); // one row taller, so the new row shows
     m_editor.editCurrentRow();
 }
@@ -121,7 +122,7 @@ void FolderCommands::folderClicked(qint64 folderId)
     Cursor &folders = m_dm.Table61();
     if (!folders.isOpen() || folders.state() != Cursor::State::Browse)
         return;
-    if (!folders.locate(QStringLiteral("1"), folderId))
+    if (!folders.locate(FolderListField::Id, folderId))
         return;
     m_list.update();
     m_switch.switchToCurrentFolder();

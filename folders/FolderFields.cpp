@@ -1,6 +1,7 @@
 #include "folders/FolderFields.h"
 
 #include "store/Cursor.h"
+#include "store/OptionFields.h"
 
 #include <QVariant>
 
@@ -21,11 +22,11 @@ int inRange(const QVariant &stored, int lowest, int highest, int fallback)
     return int(number);
 }
 
-QVariant field(const Cursor &folders, const char *name)
+QVariant field(const Cursor &folders, const QString &name)
 {
     if (!folders.isOpen() || folders.eof())
         return QVariant();
-    return folders.value(QString::fromLatin1(name));
+    return folders.value(name);
 }
 
 } // namespace
@@ -52,22 +53,22 @@ int taskPadView(const QVariant &stored)
 
 int rightPaneWidth(const Cursor &folders)
 {
-    return rightPaneWidth(field(folders, "5"));
+    return rightPaneWidth(field(folders, FolderListField::RightPaneWidth));
 }
 
 int navigatorHeight(const Cursor &folders)
 {
-    return navigatorHeight(field(folders, "6"));
+    return navigatorHeight(field(folders, FolderListField::NavigatorHeight));
 }
 
 int view(const Cursor &folders)
 {
-    return view(field(folders, "7"));
+    return view(field(folders, FolderListField::View));
 }
 
 int taskPadView(const Cursor &folders)
 {
-    return taskPadView(field(folders, "8"));
+    return taskPadView(field(folders, FolderListField::TaskPadView));
 }
 
 } // namespace FolderFields

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/OptionFields.h"
+
 class Cursor;
 class QVariant;
 
@@ -10,10 +12,10 @@ class QVariant;
 // number field) reads as the value a new folder starts with.
 namespace FolderFields {
 
-constexpr int DefaultRightPaneWidth = 194;  // one navigator month across
-constexpr int DefaultNavigatorHeight = 148; // one navigator month down
-constexpr int DefaultView = 1;              // day
-constexpr int DefaultTaskPadView = 1;       // all tasks
+constexpr int DefaultRightPaneWidth = FolderListField::DefaultRightPaneWidth;
+constexpr int DefaultNavigatorHeight = FolderListField::DefaultNavigatorHeight;
+constexpr int DefaultView = FolderListField::DefaultView;
+constexpr int DefaultTaskPadView = FolderListField::DefaultTaskPadView;
 // Six months down fill the tallest screen in common use; a taller stored
 // height can only come from elsewhere.
 constexpr int MaxNavigatorHeight = 6 * DefaultNavigatorHeight;

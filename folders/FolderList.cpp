@@ -1,15 +1,13 @@
 #include "folders/FolderList.h"
 
 #include "store/Cursor.h"
+#include "store/OptionFields.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
 namespace {
-
-const QString nameField = QStringLiteral("2");
-const QString idField = QStringLiteral("1");
 
 const QColor focusSelection(49, 106, 197);
 
@@ -53,9 +51,9 @@ void FolderList::readRows()
     const qint64 current = m_table.currentId();
     m_rows.clear();
     for (m_table.first(); !m_table.eof(); m_table.next())
-        m_rows.push_back({m_table.currentId(), m_table.asText(nameField)});
+        m_rows.push_back({m_table.currentId(), m_table.asText(FolderListField::Name)});
     if (current != 0)
-        m_table.locate(idField, current);
+        m_table.locate(FolderListField::Id, current);
 }
 
 void FolderList::reload()

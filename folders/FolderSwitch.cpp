@@ -2,19 +2,10 @@
 
 #include "store/Cursor.h"
 #include "folders/FolderFields.h"
+#include "store/OptionFields.h"
 #include "store/Unit2.h"
 
 #include <QFileInfo>
-
-namespace {
-
-const QString idField = QStringLiteral("1");
-const QString nameField = QStringLiteral("2");
-
-constexpr int activeFolderOption = 46;
-constexpr int purgeOption = 52;
-
-} // namespace
 
 FolderSwitch::FolderSwitch(TDataModule2 &dataModule, FolderSwitchHost host)
     : m_dm(dataModule)
@@ -29,7 +20,7 @@ void FolderSwitch::call(const std::function<void(int)> &hook, int value) const
 
 bool FolderSwitch::isActiveFolder()
 {
-    const QVariant active = m_dm.Table60().value(QString::number(activeFolderOption));
+    const QVariant active = m_dm.options().activeFolder();
     return active.isValid() && active.toLongLong() == m_dm.Table61().currentId();
 }
 
@@ -61,10 +52,10 @@ FolderSwitch::Result FolderSwitch::switchToCurrentFolder(bool reopenActive)
         return Result::Refused;
     }
 
-    if (!m_dm.options().change({{activeFolderOption, folderId}})) // 4
+    if (!m_dm.options().change({{OptionField::ActiveFolder, folderId}})) // 4
         emit m_dm.storeMessage(m_dm.Table60().lastError());
-    m_dm.rewriteMissingFolderFile();           // 5
-    if (m_dm.options().boolField(purgeOption)) // 6
+    m_dm.rewriteMissingFolderFile();     // 5
+    if (m_dm.options().deleteOldItems()) // 6
         m_dm.purgeOldItems();
 
     call(m_host.showView, FolderFields::view(folders));               // 7
@@ -76,18 +67,18 @@ bool FolderSwitch::activeFolderListed()
 {
     Cursor &folders = m_dm.Table61();
     const qint64 here = folders.currentId();
-    const QVariant active = m_dm.Table60().value(QString::number(activeFolderOption));
-    const bool listed = active.isValid() && folders.locate(idField, active);
-    folders.locate(idField, here);
+    const QVariant active = m_dm.options().activeFolder();
+    const bool listed = active.isValid() && folders.locate(FolderListField::Id, active);
+    folders.locate(FolderListField::Id, here);
     return listed;
 }
 
 void FolderSwitch::returnToActiveFolder()
 {
     Cursor &folders = m_dm.Table61();
-    const QVariant active = m_dm.Table60().value(QString::number(activeFolderOption));
+    const QVariant active = m_dm.options().activeFolder();
     if (active.isValid())
-        folders.locate(idField, active);
+        folders.locate(FolderListField::Id, active);
     if (m_host.showFolderName)
-        m_host.showFolderName(folders.asText(nameField));
+        m_host.showFolderName(folders.asText(FolderListField::Name));
 }

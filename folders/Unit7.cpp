@@ -1,6 +1,7 @@
 #include "folders/Unit7.h"
 
 #include "store/Cursor.h"
+#include "store/OptionFields.h"
 #include "views/MinimiseGuard.h"
 
 #include <QDir>
@@ -15,17 +16,12 @@ constexpr int BoxLeft = 88;
 constexpr int BoxHeight = 21;
 constexpr int LabelLeft = 8;
 
-QString fieldName(int field)
-{
-    return QString::number(field);
-}
-
 // The capacity of a text field of the row, so that a box never takes more
 // than the store would accept at "OK".
-int capacityOf(const Cursor &table, int field)
+int capacityOf(const Cursor &table, const QString &field)
 {
     const TableSchema *schema = table.schema();
-    const int index = schema ? schema->fieldIndex(fieldName(field)) : -1;
+    const int index = schema ? schema->fieldIndex(field) : -1;
     return index >= 0 && schema->fields[index].size > 0 ? schema->fields[index].size : 32767;
 }
 
@@ -46,9 +42,9 @@ TForm7::TForm7(Cursor &table61, FolderDialogs dialogs, DataRoot root, QWidget *p
     font.setPixelSize(11);
     setFont(font);
 
-    m_name = addBox(QStringLiteral("Folder name:"), 24, 297, 2);
-    m_path = addBox(QStringLiteral("Calendar path:"), 80, 353, 3);
-    m_file = addBox(QStringLiteral("Calendar file:"), 128, 225, 4);
+    m_name = addBox(QStringLiteral("Folder name:"), 24, 297, FolderListField::Name);
+    m_path = addBox(QStringLiteral("Calendar path:"), 80, 353, FolderListField::Path);
+    m_file = addBox(QStringLiteral("Calendar file:"), 128, 225, FolderListField::File);
     m_newCalendar = addButton(QStringLiteral("New Calendar"), 448, 32, 81);
     m_openCalendar = addButton(QStringLiteral("Open Calendar"), 448, 78, 81);
     m_ok = addButton(QStringLiteral("OK"), 248, 183, 89);
@@ -61,7 +57,7 @@ TForm7::TForm7(Cursor &table61, FolderDialogs dialogs, DataRoot root, QWidget *p
     connect(m_cancel, &QPushButton::clicked, this, &TForm7::reject);
 }
 
-QLineEdit *TForm7::addBox(const QString &label, int top, int width, int field)
+QLineEdit *TForm7::addBox(const QString &label, int top, int width, const QString &field)
 {
     auto *caption = new QLabel(label, this);
     caption->setGeometry(LabelLeft, top + 4, BoxLeft - LabelLeft - 4, 13);
@@ -86,23 +82,23 @@ QPushButton *TForm7::addButton(const QString &caption, int left, int top, int wi
 
 int TForm7::editCurrentRow()
 {
-    m_name->setText(m_table.asText(fieldName(2)));
-    const QString path = m_table.asText(fieldName(3));
+    m_name->setText(m_table.asText(FolderListField::Name));
+    const QString path = m_table.asText(FolderListField::Path);
     m_path->setText(path.isEmpty() ? path : QDir::toNativeSeparators(m_root.folderPath(path)));
-    m_file->setText(m_table.asText(fieldName(4)));
+    m_file->setText(m_table.asText(FolderListField::File));
     m_name->setFocus();
     return m_dialogs.runModal ? m_dialogs.runModal(*this) : exec();
 }
 
-void TForm7::writeBox(QLineEdit *box, int field, const QString &text)
+void TForm7::writeBox(QLineEdit *box, const QString &field, const QString &text)
 {
     box->setText(text);
     writeField(field, text);
 }
 
-void TForm7::writeField(int field, const QString &text)
+void TForm7::writeField(const QString &field, const QString &text)
 {
-    m_table.setValue(fieldName(field), field == 3 ? m_root.storedFolderPath(text) : text);
+    m_table.setValue(field, field == FolderListField::Path ? m_root.storedFolderPath(text) : text);
 }
 
 void TForm7::openCalendarClicked()
@@ -117,8 +113,8 @@ void TForm7::openCalendarClicked()
     }
     const QFileInfo file(chosen);
     // The folders list keeps the directory with its separator at the end.
-    writeBox(m_path, 3, QDir::toNativeSeparators(file.absolutePath() + QLatin1Char('/')));
-    writeBox(m_file, 4, file.fileName());
+    writeBox(m_path, FolderListField::Path, QDir::toNativeSeparators(file.absolutePath() + QLatin1Char('/')));
+    writeBox(m_file, FolderListField::File, file.fileName());
 }
 
 void TForm7::okClicked()

@@ -43,10 +43,10 @@ signals:
     void storeError(const QString &message);
 
 private:
-    QLineEdit *addBox(const QString &label, int top, int width, int field);
+    QLineEdit *addBox(const QString &label, int top, int width, const QString &field);
     QPushButton *addButton(const QString &caption, int left, int top, int width);
-    void writeBox(QLineEdit *box, int field, const QString &text); // as if typed
-    void writeField(int field, const QString &text);
+    void writeBox(QLineEdit *box, const QString &field, const QString &text); // as if typed
+    void writeField(const QString &field, const QString &text);
     void okClicked();
     void openCalendarClicked();
 

@@ -5,6 +5,7 @@
 
 #include "store/Clock.h"
 #include "store/Cursor.h"
+#include "store/ItemFields.h"
 
 #include <QUuid>
 
@@ -12,13 +13,7 @@
 
 namespace {
 
-const char *const weekdayFields[7] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
 const char *const weekdayCodes[7] = {"SU", "MO", "TU", "WE", "TH", "FR", "SA"};
-
-QString field(const char *name)
-{
-    return QString::fromLatin1(name);
-}
 
 void addText(icalcomponent *component, icalproperty *(*make)(const char *), const QString &text)
 {
@@ -28,10 +23,10 @@ void addText(icalcomponent *component, icalproperty *(*make)(const char *), cons
 
 // A day or month code of a pattern (`D`, `M`) as a number from 1 to max;
 // 0 when another program left it blank or wrote something else.
-int patternNumber(const Cursor &item, const char *name, int max)
+int patternNumber(const Cursor &item, const QString &name, int max)
 {
     bool ok = false;
-    const int n = item.asText(field(name)).trimmed().toInt(&ok);
+    const int n = item.asText(name).trimmed().toInt(&ok);
     return ok && n >= 1 && n <= max ? n : 0;
 }
 
@@ -40,28 +35,28 @@ int patternNumber(const Cursor &item, const char *name, int max)
 // a pattern cannot be written at all.
 QString recurrenceRule(const Cursor &item, QString *problem)
 {
-    const QString kind = item.asText(field("Ret"));
+    const QString kind = item.asText(ItemField::Ret);
     QStringList days;
     for (int d = 0; d < 7; ++d) {
-        if (item.asBool(field(weekdayFields[d])))
+        if (item.asBool(ItemField::weekdayFlags()[d]))
             days << QString::fromLatin1(weekdayCodes[d]);
     }
-    if (kind == QLatin1String("1") || kind == QLatin1String("2")) {
+    if (kind == RecurrenceKind::Daily || kind == RecurrenceKind::Weekly) {
         if (days.isEmpty())
             return QString();
-        if (kind == QLatin1String("1") && days.size() == 7)
+        if (kind == RecurrenceKind::Daily && days.size() == 7)
             return QStringLiteral("FREQ=DAILY");
         return QStringLiteral("FREQ=%1;BYDAY=%2")
-            .arg(kind == QLatin1String("1") ? "DAILY" : "WEEKLY", days.join(QLatin1Char(',')));
+            .arg(kind == RecurrenceKind::Daily ? "DAILY" : "WEEKLY", days.join(QLatin1Char(',')));
     }
-    const int day = patternNumber(item, "D", 31);
-    if (kind == QLatin1String("3")) {
+    const int day = patternNumber(item, ItemField::D, 31);
+    if (kind == RecurrenceKind::Monthly) {
         if (!day)
             *problem = QStringLiteral("its monthly pattern has no usable day (D)");
         return day ? QStringLiteral("FREQ=MONTHLY;BYMONTHDAY=%1").arg(day) : QString();
     }
-    if (kind == QLatin1String("4")) {
-        const int month = patternNumber(item, "M", 12);
+    if (kind == RecurrenceKind::Yearly) {
+        const int month = patternNumber(item, ItemField::M, 12);
         if (!day || !month)
             *problem = QStringLiteral("its yearly pattern has no usable day and month (D, M)");
         return day && month ? QStringLiteral("FREQ=YEARLY;BYMONTH=%1;BYMONTHDAY=%2").arg(month).arg(day) : QString();
@@ -75,10 +70,10 @@ QString recurrenceRule(const Cursor &item, QString *problem)
 bool leadTrigger(const Cursor &item, icaltriggertype *trigger)
 {
     bool ok = false;
-    const int amount = item.asText(field("Tr")).trimmed().toInt(&ok);
+    const int amount = item.asText(ItemField::Tr).trimmed().toInt(&ok);
     if (!ok || amount < 0)
         return false;
-    const QString unit = item.asText(field("Tm"));
+    const QString unit = item.asText(ItemField::Tm);
     icaldurationtype before = icaldurationtype_null_duration();
     before.is_neg = amount > 0 ? 1 : 0;
     if (unit == QLatin1String("minute(s)"))
@@ -132,10 +127,10 @@ icalcomponent *newAlarm(const QString &subject, const icaltriggertype &trigger)
 // A reminder as the planner keeps it for tasks: a moment, Rs at Rt.
 bool absoluteTrigger(const Cursor &item, icaltriggertype *trigger)
 {
-    const QDate date = item.asDate(field("Rs"));
+    const QDate date = item.asDate(ItemField::Rs);
     if (!date.isValid())
         return false;
-    QTime time = item.asTime(field("Rt"));
+    QTime time = item.asTime(ItemField::Rt);
     if (!time.isValid())
         time = QTime(0, 0);
     *trigger = icaltriggertype_from_int(0);
@@ -147,25 +142,25 @@ void addCommon(icalcomponent *component, const Cursor &item, const QString &uid,
 {
     icalcomponent_add_property(component, icalproperty_new_uid(uid.toUtf8().constData()));
     icalcomponent_add_property(component, icalproperty_new_dtstamp(stamp));
-    addText(component, icalproperty_new_summary, item.asText(field("Subject")));
-    addText(component, icalproperty_new_description, item.asText(field("N")));
+    addText(component, icalproperty_new_summary, item.asText(ItemField::Subject));
+    addText(component, icalproperty_new_description, item.asText(ItemField::N));
 }
 
 // Null, with *problem saying why, for an item iCalendar cannot express.
 icalcomponent *eventComponent(const Cursor &item, const IcsZone &zone, const QStringList &typeNames, QString *problem)
 {
-    const QDate start = item.asDate(field("S"));
-    QDate end = item.asDate(field("E"));
+    const QDate start = item.asDate(ItemField::S);
+    QDate end = item.asDate(ItemField::E);
     if (!end.isValid() || end < start)
         end = start;
-    const bool recurring = item.asBool(field("Re"));
+    const bool recurring = item.asBool(ItemField::Re);
     const QString rule = recurring ? recurrenceRule(item, problem) : QString();
     if (!problem->isEmpty())
         return nullptr;
     if (recurring)
         end = start; // a series is one date long
-    const QTime startTime = item.asTime(field("St"));
-    const bool allDay = item.asBool(field("A")) || !startTime.isValid();
+    const QTime startTime = item.asTime(ItemField::St);
+    const bool allDay = item.asBool(ItemField::A) || !startTime.isValid();
 
     icalcomponent *event = icalcomponent_new(ICAL_VEVENT_COMPONENT);
     if (allDay) {
@@ -179,7 +174,7 @@ icalcomponent *eventComponent(const Cursor &item, const IcsZone &zone, const QSt
             icalcomponent_add_property(event, timeProperty(ICAL_DTEND_PROPERTY, IcsZone::dateValue(end.addDays(1))));
         }
     } else {
-        QTime endTime = item.asTime(field("Et"));
+        QTime endTime = item.asTime(ItemField::Et);
         if (!endTime.isValid() || (end == start && endTime < startTime))
             endTime = startTime;
         const icaltimetype s = zone.localTime(start, startTime);
@@ -190,21 +185,21 @@ icalcomponent *eventComponent(const Cursor &item, const IcsZone &zone, const QSt
     if (!rule.isEmpty())
         icalcomponent_add_property(event,
                                    icalproperty_new_rrule(icalrecurrencetype_from_string(rule.toLatin1().constData())));
-    addText(event, icalproperty_new_location, item.asText(field("Loc")));
-    const int type = item.isBlank(field("T")) ? 0 : item.asInt(field("T"));
+    addText(event, icalproperty_new_location, item.asText(ItemField::Loc));
+    const int type = item.isBlank(ItemField::T) ? 0 : item.asInt(ItemField::T);
     if (type >= 0 && type < typeNames.size())
         addText(event, icalproperty_new_categories, typeNames.at(type));
     icaltriggertype trigger;
-    if (item.asBool(field("R")) && (leadTrigger(item, &trigger) || absoluteTrigger(item, &trigger)))
-        icalcomponent_add_component(event, newAlarm(item.asText(field("Subject")), trigger));
+    if (item.asBool(ItemField::R) && (leadTrigger(item, &trigger) || absoluteTrigger(item, &trigger)))
+        icalcomponent_add_component(event, newAlarm(item.asText(ItemField::Subject), trigger));
     return event;
 }
 
 icalcomponent *taskComponent(const Cursor &item)
 {
     icalcomponent *todo = icalcomponent_new(ICAL_VTODO_COMPONENT);
-    const QDate start = item.asDate(field("S"));
-    const QDate due = item.asDate(field("E"));
+    const QDate start = item.asDate(ItemField::S);
+    const QDate due = item.asDate(ItemField::E);
     if (start.isValid())
         icalcomponent_add_property(todo, timeProperty(ICAL_DTSTART_PROPERTY, IcsZone::dateValue(start)));
     if (due.isValid())
@@ -212,12 +207,12 @@ icalcomponent *taskComponent(const Cursor &item)
             todo,
             timeProperty(ICAL_DUE_PROPERTY,
                          IcsZone::dateValue(due.isValid() && start.isValid() && due < start ? start : due)));
-    const QString priority = item.asText(field("P"));
+    const QString priority = item.asText(ItemField::P);
     icalcomponent_add_property(todo,
-                               icalproperty_new_priority(priority == QLatin1String("High")      ? 1
-                                                             : priority == QLatin1String("Low") ? 9
-                                                                                                : 5));
-    if (item.asBool(field("C"))) {
+                               icalproperty_new_priority(priority == TaskPriority::High      ? 1
+                                                             : priority == TaskPriority::Low ? 9
+                                                                                             : 5));
+    if (item.asBool(ItemField::C)) {
         icalcomponent_add_property(todo, icalproperty_new_status(ICAL_STATUS_COMPLETED));
         // The planner keeps no moment of completion; the due (or start) date
         // stands for it, so that exporting twice writes the same value.
@@ -229,8 +224,8 @@ icalcomponent *taskComponent(const Cursor &item)
         icalcomponent_add_property(todo, icalproperty_new_status(ICAL_STATUS_NEEDSACTION));
     }
     icaltriggertype trigger;
-    if (item.asBool(field("R")) && absoluteTrigger(item, &trigger))
-        icalcomponent_add_component(todo, newAlarm(item.asText(field("Subject")), trigger));
+    if (item.asBool(ItemField::R) && absoluteTrigger(item, &trigger))
+        icalcomponent_add_component(todo, newAlarm(item.asText(ItemField::Subject), trigger));
     return todo;
 }
 
@@ -250,15 +245,15 @@ bool IcsExporter::inRange(const Cursor &item) const
 {
     if (!m_from.isValid())
         return true;
-    const QDate start = item.asDate(field("S"));
-    const QDate end = item.asDate(field("E"));
-    if (item.asBool(field("Ta"))) {
+    const QDate start = item.asDate(ItemField::S);
+    const QDate end = item.asDate(ItemField::E);
+    if (item.asBool(ItemField::Ta)) {
         const QDate when = end.isValid() ? end : start;
         return when.isValid() && when >= m_from && when <= m_to;
     }
     if (!start.isValid() || start > m_to)
         return false;
-    if (item.asBool(field("Re")))
+    if (item.asBool(ItemField::Re))
         return true; // a series has no end
     return (end.isValid() ? end : start) >= m_from;
 }
@@ -283,13 +278,13 @@ QByteArray IcsExporter::exportItems(Cursor &items, const QHash<qint64, QString> 
             icalcomponent_free(calendar);
             return QByteArray();
         }
-        const bool task = items.asBool(field("Ta"));
-        if (!inRange(items) || (!task && !items.asDate(field("S")).isValid()))
+        const bool task = items.asBool(ItemField::Ta);
+        if (!inRange(items) || (!task && !items.asDate(ItemField::S).isValid()))
             continue;
         QString problem;
         icalcomponent *component = task ? taskComponent(items) : eventComponent(items, zone, m_typeNames, &problem);
         if (!component) {
-            counts->leftOut << QStringLiteral("%1 (%2)").arg(IcsImporter::quoted(items.asText(field("Subject"))),
+            counts->leftOut << QStringLiteral("%1 (%2)").arg(IcsImporter::quoted(items.asText(ItemField::Subject)),
                                                              problem);
             continue;
         }

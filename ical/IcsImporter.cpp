@@ -3,6 +3,7 @@
 #include "ical/IcsLines.h"
 #include "ical/IcsZone.h"
 
+#include "store/ItemFields.h"
 #include "store/OptionLists.h"
 #include "store/TableSchema.h"
 
@@ -20,8 +21,6 @@
 
 namespace {
 
-const char *const weekdayFields[7] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-
 // A row being filled by field name.
 class Row
 {
@@ -29,11 +28,8 @@ public:
     Row()
         : m_values(calendarSchema().fields.size())
     { }
-    void set(const char *name, const QVariant &value)
-    {
-        m_values[calendarSchema().fieldIndex(QLatin1String(name))] = value;
-    }
-    QVariant get(const char *name) const { return m_values[calendarSchema().fieldIndex(QLatin1String(name))]; }
+    void set(const QString &name, const QVariant &value) { m_values[calendarSchema().fieldIndex(name)] = value; }
+    QVariant get(const QString &name) const { return m_values[calendarSchema().fieldIndex(name)]; }
     std::vector<QVariant> take() { return std::move(m_values); }
 
 private:
@@ -158,7 +154,7 @@ int arrayCount(const short *values, int max)
 // The planner's pattern for a rule, when it expresses the rule exactly.
 struct Pattern
 {
-    QString kind; // "1".."4"
+    QString kind; // a RecurrenceKind code
     bool days[7] = {};
     QString day, month;
 };
@@ -188,27 +184,27 @@ bool exactPattern(const icalrecurrencetype &r, const QDate &start, Pattern *patt
         if (dayCount == 0) {
             if (r.freq == ICAL_DAILY_RECURRENCE) {
                 std::fill(std::begin(pattern->days), std::end(pattern->days), true);
-                pattern->kind = QStringLiteral("1");
+                pattern->kind = RecurrenceKind::Daily;
                 return true;
             }
-            pattern->days[start.dayOfWeek() % 7] = true;
+            pattern->days[ItemField::weekdayFlagIndex(start)] = true;
         }
         const bool weekdays = !pattern->days[0] && !pattern->days[6]
             && std::all_of(pattern->days + 1, pattern->days + 6, [](bool b) { return b; });
         const bool everyDay = std::all_of(std::begin(pattern->days), std::end(pattern->days), [](bool b) { return b; });
-        pattern->kind = (weekdays || everyDay) ? QStringLiteral("1") : QStringLiteral("2");
+        pattern->kind = (weekdays || everyDay) ? RecurrenceKind::Daily : RecurrenceKind::Weekly;
         return true;
     }
     case ICAL_MONTHLY_RECURRENCE:
         if (dayCount || months || monthDays > 1 || (monthDays == 1 && r.by_month_day[0] < 1))
             return false;
-        pattern->kind = QStringLiteral("3");
+        pattern->kind = RecurrenceKind::Monthly;
         pattern->day = QString::number(monthDays ? r.by_month_day[0] : start.day());
         return true;
     case ICAL_YEARLY_RECURRENCE:
         if (dayCount || months > 1 || monthDays > 1 || (monthDays == 1 && r.by_month_day[0] < 1))
             return false;
-        pattern->kind = QStringLiteral("4");
+        pattern->kind = RecurrenceKind::Yearly;
         pattern->day = QString::number(monthDays ? r.by_month_day[0] : start.day());
         pattern->month = QString::number(months ? r.by_month[0] : start.month());
         return true;
@@ -219,9 +215,9 @@ bool exactPattern(const icalrecurrencetype &r, const QDate &start, Pattern *patt
 
 void setReminderFromLead(Row &row, const When &start, int amount, const QString &unit)
 {
-    row.set("R", true);
-    row.set("Tr", QString::number(amount));
-    row.set("Tm", unit);
+    row.set(ItemField::R, true);
+    row.set(ItemField::Tr, QString::number(amount));
+    row.set(ItemField::Tm, unit);
     const bool allDay = !start.time.isValid();
     const qint64 seconds = qint64(amount)
         * (unit == QLatin1String("minute(s)")     ? 60
@@ -238,13 +234,13 @@ void setReminderFromLead(Row &row, const When &start, int amount, const QString 
         date = due.date();
         time = due.time();
     }
-    row.set("Rs", date);
-    row.set("Rt", time);
-    const QString kind = row.get("Ret").toString();
-    if (kind == QLatin1String("3") || kind == QLatin1String("4"))
-        row.set("Rd", QString::number(date.day()));
-    if (kind == QLatin1String("4"))
-        row.set("Rm", QString::number(date.month()));
+    row.set(ItemField::Rs, date);
+    row.set(ItemField::Rt, time);
+    const QString kind = row.get(ItemField::Ret).toString();
+    if (kind == RecurrenceKind::Monthly || kind == RecurrenceKind::Yearly)
+        row.set(ItemField::Rd, QString::number(date.day()));
+    if (kind == RecurrenceKind::Yearly)
+        row.set(ItemField::Rm, QString::number(date.month()));
 }
 
 struct EventTimes
@@ -256,13 +252,13 @@ struct EventTimes
 void fillEventTimes(Row &row, const EventTimes &t)
 {
     const bool allDay = !t.start.time.isValid();
-    row.set("S", t.start.date);
-    row.set("E", t.end.date);
-    row.set("Md", t.start.date == t.end.date ? QVariant(QStringLiteral("0")) : QVariant());
-    row.set("A", allDay);
+    row.set(ItemField::S, t.start.date);
+    row.set(ItemField::E, t.end.date);
+    row.set(ItemField::Md, t.start.date == t.end.date ? QVariant(QStringLiteral("0")) : QVariant());
+    row.set(ItemField::A, allDay);
     if (!allDay) {
-        row.set("St", t.start.time);
-        row.set("Et", t.end.time);
+        row.set(ItemField::St, t.start.time);
+        row.set(ItemField::Et, t.end.time);
     }
 }
 
@@ -412,12 +408,12 @@ private:
     Row baseEvent(icalcomponent *event)
     {
         Row row;
-        row.set("Subject", textProperty(event, ICAL_SUMMARY_PROPERTY));
-        row.set("Loc", textProperty(event, ICAL_LOCATION_PROPERTY));
-        row.set("N", textProperty(event, ICAL_DESCRIPTION_PROPERTY));
-        row.set("T", typeFromCategories(event, m_typeNames));
-        row.set("Ta", false);
-        row.set("Re", false);
+        row.set(ItemField::Subject, textProperty(event, ICAL_SUMMARY_PROPERTY));
+        row.set(ItemField::Loc, textProperty(event, ICAL_LOCATION_PROPERTY));
+        row.set(ItemField::N, textProperty(event, ICAL_DESCRIPTION_PROPERTY));
+        row.set(ItemField::T, typeFromCategories(event, m_typeNames));
+        row.set(ItemField::Ta, false);
+        row.set(ItemField::Re, false);
         return row;
     }
 
@@ -447,7 +443,7 @@ private:
     void push(Row &row, const QString &uid, bool task, const QString &series = QString())
     {
         IcsImporter::Item item;
-        item.name = row.get("Subject").toString();
+        item.name = row.get(ItemField::Subject).toString();
         item.row = row.take();
         item.uid = uid;
         item.task = task;
@@ -501,14 +497,14 @@ private:
         if (exact) {
             Row row = baseEvent(event);
             fillEventTimes(row, t);
-            row.set("Re", true);
-            row.set("Ret", pattern.kind);
+            row.set(ItemField::Re, true);
+            row.set(ItemField::Ret, pattern.kind);
             for (int d = 0; d < 7; ++d)
-                row.set(weekdayFields[d], pattern.days[d]);
+                row.set(ItemField::weekdayFlags()[d], pattern.days[d]);
             if (!pattern.day.isEmpty())
-                row.set("D", pattern.day);
+                row.set(ItemField::D, pattern.day);
             if (!pattern.month.isEmpty())
-                row.set("M", pattern.month);
+                row.set(ItemField::M, pattern.month);
             addEventAlarm(event, row, t);
             push(row, uid, false);
             return;
@@ -768,23 +764,23 @@ private:
     {
         ++m_plan.tasks;
         Row row;
-        row.set("Ta", true);
-        row.set("Subject", textProperty(todo, ICAL_SUMMARY_PROPERTY));
-        row.set("N", textProperty(todo, ICAL_DESCRIPTION_PROPERTY));
+        row.set(ItemField::Ta, true);
+        row.set(ItemField::Subject, textProperty(todo, ICAL_SUMMARY_PROPERTY));
+        row.set(ItemField::N, textProperty(todo, ICAL_DESCRIPTION_PROPERTY));
         const When start = whenOf(todo, ICAL_DTSTART_PROPERTY);
         const When due = whenOf(todo, ICAL_DUE_PROPERTY);
         if (start.valid())
-            row.set("S", start.date);
+            row.set(ItemField::S, start.date);
         if (due.valid())
-            row.set("E", due.date);
+            row.set(ItemField::E, due.date);
         icalproperty *priority = icalcomponent_get_first_property(todo, ICAL_PRIORITY_PROPERTY);
         const int level = priority ? icalproperty_get_priority(priority) : 0;
-        row.set("P",
-                level >= 1 && level <= 4 ? QStringLiteral("High")
-                    : level >= 6         ? QStringLiteral("Low")
-                                         : QStringLiteral("Normal"));
+        row.set(ItemField::P,
+                level >= 1 && level <= 4 ? TaskPriority::High
+                    : level >= 6         ? TaskPriority::Low
+                                         : TaskPriority::Normal);
         icalproperty *status = icalcomponent_get_first_property(todo, ICAL_STATUS_PROPERTY);
-        row.set("C",
+        row.set(ItemField::C,
                 (status && icalproperty_get_status(status) == ICAL_STATUS_COMPLETED)
                     || icalcomponent_get_first_property(todo, ICAL_COMPLETED_PROPERTY));
         Alarm alarm;
@@ -796,9 +792,9 @@ private:
                 moment = anchor.valid() ? anchor.wall().addSecs(-alarm.secondsBefore) : QDateTime();
             }
             if (moment.isValid() && moment.date().year() >= 1 && moment.date().year() <= 9999) {
-                row.set("R", true);
-                row.set("Rs", moment.date());
-                row.set("Rt", QTime(moment.time().hour(), moment.time().minute()));
+                row.set(ItemField::R, true);
+                row.set(ItemField::Rs, moment.date());
+                row.set(ItemField::Rt, QTime(moment.time().hour(), moment.time().minute()));
             } else if (moment.isValid()) {
                 note(m_plan.changed, todo,
                      QStringLiteral(

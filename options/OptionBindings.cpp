@@ -1,16 +1,14 @@
 #include "options/OptionBindings.h"
 
 #include "store/Cursor.h"
+#include "store/OptionFields.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 
 namespace {
-QString fieldName(int field)
-{
-    return QString::number(field);
-}
+using NumberedFields::fieldName;
 } // namespace
 
 void OptionBindings::bind(QWidget *control, int field, std::function<void()> loader)

@@ -4,11 +4,11 @@
 #include "store/Cursor.h"
 #include "editors/DropDownList.h"
 #include "editors/DropDownWatcher.h"
+#include "store/OptionFields.h"
 #include "store/OptionLists.h"
 #include "options/OptionsInput.h"
 #include "store/OptionsRecord.h"
 #include "options/SwatchStrip.h"
-#include "store/TaskDueReminder.h"
 #include "options/TaskTimePicker.h"
 #include "views/TypeColors.h"
 #include "store/Unit2.h"
@@ -39,7 +39,7 @@ constexpr int listWidth = 113;
 constexpr int pageRightMargin = 8;
 
 // Colour fields and what their samples show before a row is read.
-constexpr std::array<int, 2> colorFields = {47, 48};
+constexpr std::array<int, 2> colorFields = {OptionField::OffHoursColor, OptionField::WorkingHoursColor};
 const std::array<QColor, 2> colorFallbacks = {QColor(255, 255, 255), QColor(153, 204, 255)};
 
 constexpr int printFromEntries = 8; // 12:00 AM .. 7:00 AM
@@ -207,10 +207,10 @@ void TForm5::buildTabs()
 void TForm5::buildCalendarPage(QWidget *page)
 {
     addHeading(page, QStringLiteral("Default Settings"), 5, 0);
-    m_bindings.check(addCheck(page, QStringLiteral("Default reminder"), 5, 24), 1);
-    m_bindings.index(addList(page, leadTexts(), 112, 22), 2);
+    m_bindings.check(addCheck(page, QStringLiteral("Default reminder"), 5, 24), OptionField::DefaultReminder);
+    m_bindings.index(addList(page, leadTexts(), 112, 22), OptionField::DefaultReminderLead);
     addLabel(page, QStringLiteral("Snooze:"), 264, 26);
-    m_bindings.index(addList(page, leadTexts(), 320, 22), 3);
+    m_bindings.index(addList(page, leadTexts(), 320, 22), OptionField::DefaultSnoozePeriod);
 
     addHeading(page, QStringLiteral("Calendar work week"), 5, 64);
     struct WorkDay
@@ -221,26 +221,27 @@ void TForm5::buildCalendarPage(QWidget *page)
     };
     // Options "4" is Sunday, "5".."10" Monday..Saturday; the row of boxes
     // starts on Monday.
-    const std::array<WorkDay, 7> days = {{{"Monday", 5, 5},
-                                          {"Tuesday", 66, 6},
-                                          {"Wednesday", 130, 7},
-                                          {"Thursday", 212, 8},
-                                          {"Friday", 281, 9},
-                                          {"Saturday", 332, 10},
-                                          {"Sunday", 396, 4}}};
+    const std::array<WorkDay, 7> days = {{{"Monday", 5, OptionField::SundayIsWorkingDay + 1},
+                                          {"Tuesday", 66, OptionField::SundayIsWorkingDay + 2},
+                                          {"Wednesday", 130, OptionField::SundayIsWorkingDay + 3},
+                                          {"Thursday", 212, OptionField::SundayIsWorkingDay + 4},
+                                          {"Friday", 281, OptionField::SundayIsWorkingDay + 5},
+                                          {"Saturday", 332, OptionField::SundayIsWorkingDay + 6},
+                                          {"Sunday", 396, OptionField::SundayIsWorkingDay}}};
     for (const WorkDay &day : days)
         m_bindings.check(addCheck(page, QLatin1String(day.name), day.x, 88), day.field);
 
     addLabel(page, QStringLiteral("First day of week:"), 8, 124);
-    m_bindings.index(addList(page, {QStringLiteral("Sunday"), QStringLiteral("Monday")}, 96, 120), 45);
+    m_bindings.index(addList(page, {QStringLiteral("Sunday"), QStringLiteral("Monday")}, 96, 120),
+                     OptionField::FirstDayOfWeek);
     addLabel(page, QStringLiteral("Start time:"), 240, 124);
     m_startTime = addList(page, halfHourTexts(false), 304, 120);
     m_startTime->setMaxVisibleItems(10);
-    m_bindings.index(m_startTime, 42);
+    m_bindings.index(m_startTime, OptionField::WorkStart);
     addLabel(page, QStringLiteral("End time:"), 240, 156);
     m_endTime = addList(page, halfHourTexts(false), 304, 152);
     m_endTime->setMaxVisibleItems(10);
-    m_bindings.index(m_endTime, 43);
+    m_bindings.index(m_endTime, OptionField::WorkEnd);
 
     addLabel(page, QStringLiteral("Background colors:"), 8, 188);
     const std::array<QPoint, 2> samples = {QPoint(112, 184), QPoint(285, 184)};
@@ -260,10 +261,11 @@ void TForm5::buildCalendarPage(QWidget *page)
     addHeading(page, QStringLiteral("Task Options"), 8, 218);
     buildTaskTime(page);
     m_bindings.check(addCheck(page, QStringLiteral("Set reminders on tasks with due dates"), 8, 272),
-                     TaskDueReminder::optionField);
+                     OptionField::RemindTasksWithDueDates);
 
     addHeading(page, QStringLiteral("Regional Settings"), 8, 306);
-    m_bindings.check(addCheck(page, QStringLiteral("Display time in 24 hours format"), 8, 334), 30);
+    m_bindings.check(addCheck(page, QStringLiteral("Display time in 24 hours format"), 8, 334),
+                     OptionField::Clock24Hour);
 }
 
 void TForm5::buildTaskTime(QWidget *page)
@@ -281,7 +283,7 @@ void TForm5::buildTaskTime(QWidget *page)
     connect(m_taskTime, &QLineEdit::textEdited, this, [this](const QString &text) {
         const QTime time = BoxText::readTime(text);
         if (time.isValid())
-            writeField(44, time);
+            writeField(OptionField::TaskReminderTime, time);
     });
 }
 
@@ -293,7 +295,7 @@ void TForm5::buildTypesPage(QWidget *page)
     for (int type = 0; type < TypeColors::typeCount; ++type) {
         QLineEdit *name = addBox(page, 64, 24 + SwatchStrip::pitch * type, 225);
         name->setMaxLength(50);
-        m_bindings.text(name, 31 + type);
+        m_bindings.text(name, OptionField::FirstTypeName + type);
     }
 }
 
@@ -301,17 +303,17 @@ void TForm5::buildPrintPage(QWidget *page)
 {
     addHeading(page, QStringLiteral("Daily Style"), 16, 16);
     addLabel(page, QStringLiteral("Include:"), 16, 50);
-    m_bindings.check(addCheck(page, QStringLiteral("Task Pad"), 16, 72), 49);
+    m_bindings.check(addCheck(page, QStringLiteral("Task Pad"), 16, 72), OptionField::DailyPrintTaskPad);
     addLabel(page, QStringLiteral("Print from:"), 16, 100);
     QStringList hours;
     for (int hour = 0; hour < printFromEntries; ++hour)
         hours << BoxText::time(QTime(hour, 0), false);
     m_printFrom = addList(page, hours, 16, 120);
-    m_bindings.index(m_printFrom, 53);
+    m_bindings.index(m_printFrom, OptionField::DailyPrintFrom);
 
     addHeading(page, QStringLiteral("Weekly Style"), 16, 152);
     addLabel(page, QStringLiteral("Include:"), 16, 170);
-    m_bindings.check(addCheck(page, QStringLiteral("Task Pad"), 16, 192), 50);
+    m_bindings.check(addCheck(page, QStringLiteral("Task Pad"), 16, 192), OptionField::WeeklyPrintTaskPad);
 
     addHeading(page, QStringLiteral("Page Setup"), 16, 224);
     addLabel(page, QStringLiteral("Paper Size:"), 16, 256);
@@ -324,31 +326,32 @@ void TForm5::buildPrintPage(QWidget *page)
     m_paper->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     connect(m_paper, &QListWidget::currentRowChanged, this, [this](int row) {
         if (row >= 0)
-            writeField(20, row == 0);
+            writeField(OptionField::PaperIsLetter, row == 0);
     });
 }
 
 void TForm5::buildProgramPage(QWidget *page)
 {
     addHeading(page, QStringLiteral("General"), 16, 18);
-    m_bindings.check(addCheck(page, QStringLiteral("Delete items older than"), 16, 56), 52);
+    m_bindings.check(addCheck(page, QStringLiteral("Delete items older than"), 16, 56), OptionField::DeleteOldItems);
     m_purgeDays = addBox(page, 152, 52, 49);
     m_purgeDays->setObjectName(QStringLiteral("purgeDaysBox"));
-    m_bindings.number(m_purgeDays, 54, OptionsInput::purgeAge);
+    m_bindings.number(m_purgeDays, OptionField::DeleteOlderThanDays, OptionsInput::purgeAge);
     addLabel(page, QStringLiteral("days"), 216, 56);
 
     addHeading(page, QStringLiteral("Startup Options"), 16, 104);
-    m_bindings.check(addCheck(page, QStringLiteral("Open program on startup"), 16, 128), 16);
-    m_bindings.check(addCheck(page, QStringLiteral("Hide main window on startup"), 16, 168), 17);
+    m_bindings.check(addCheck(page, QStringLiteral("Open program on startup"), 16, 128), OptionField::OpenOnStartup);
+    m_bindings.check(addCheck(page, QStringLiteral("Hide main window on startup"), 16, 168),
+                     OptionField::HideOnStartup);
 
     addHeading(page, QStringLiteral("Reminders Options"), 16, 224);
     m_soundFile = addBox(page, 16, 258, 353);
     m_soundFile->setMaxLength(255);
-    m_bindings.text(m_soundFile, 22);
+    m_bindings.text(m_soundFile, OptionField::SoundFile);
     m_browse = new QPushButton(QStringLiteral("Browse"), page);
     m_browse->setGeometry(376, 256, 57, 25);
     connect(m_browse, &QPushButton::clicked, this, &TForm5::browseSound);
-    m_bindings.check(addCheck(page, QStringLiteral("Play sound file"), 16, 288), 21);
+    m_bindings.check(addCheck(page, QStringLiteral("Play sound file"), 16, 288), OptionField::PlaySoundFile);
 }
 
 void TForm5::buildPickers()
@@ -373,14 +376,14 @@ OptionsRecord &TForm5::options() const
 
 bool TForm5::use24Hour() const
 {
-    return options().boolField(30);
+    return options().clock24Hour();
 }
 
 void TForm5::writeField(int field, const QVariant &value)
 {
     Cursor &row = m_data.Table60();
     if (row.state() == Cursor::State::Edit)
-        row.setValue(QString::number(field), value);
+        row.setValue(NumberedFields::fieldName(field), value);
 }
 
 void TForm5::report(const QString &text)
@@ -409,7 +412,7 @@ void TForm5::openOptions()
         report(row.lastError());
         return;
     }
-    m_openedPurgeAge = row.value(QStringLiteral("54"));
+    m_openedPurgeAge = row.value(NumberedFields::fieldName(OptionField::DeleteOlderThanDays));
     fillFromRow();
     setWindowModality(Qt::ApplicationModal);
     show();
@@ -419,14 +422,14 @@ void TForm5::openOptions()
 
 void TForm5::fillFromRow()
 {
-    showPage(Page::Calendar);                                                 // step 1
-    writeTimeEntries();                                                       // step 2
-    m_bindings.load();                                                        // step 3, and every bound box
-    paintSamples();                                                           // step 4
-    m_taskTime->setText(BoxText::time(options().timeField(44), use24Hour())); // step 5
-    {                                                                         // step 6
+    showPage(Page::Calendar);                                                      // step 1
+    writeTimeEntries();                                                            // step 2
+    m_bindings.load();                                                             // step 3, and every bound box
+    paintSamples();                                                                // step 4
+    m_taskTime->setText(BoxText::time(options().taskReminderTime(), use24Hour())); // step 5
+    {                                                                              // step 6
         const QSignalBlocker quiet(m_paper);
-        m_paper->setCurrentRow(options().boolField(20) ? 0 : 1);
+        m_paper->setCurrentRow(options().paperIsLetter() ? 0 : 1);
     }
     m_watcher->start(); // step 7
 }
@@ -459,7 +462,7 @@ bool TForm5::checkBoxes()
     // age is no reason to refuse the other settings, and the row keeps the
     // last age it accepted.
     const std::optional<int> age = OptionsInput::purgeAge(m_purgeDays->text());
-    if (!age && options().boolField(52)) {
+    if (!age && options().deleteOldItems()) {
         showPage(Page::Program);
         report(purgeAgeMessage);
         m_purgeDays->setFocus();
@@ -475,10 +478,10 @@ bool TForm5::checkBoxes()
         return false;
     }
     if (age)
-        writeField(54, *age);
+        writeField(OptionField::DeleteOlderThanDays, *age);
     else // what the box took of the typing on the way (365 of 3651) was never meant
-        writeField(54, m_openedPurgeAge);
-    writeField(44, taskTime);
+        writeField(OptionField::DeleteOlderThanDays, m_openedPurgeAge);
+    writeField(OptionField::TaskReminderTime, taskTime);
     return true;
 }
 
@@ -497,7 +500,7 @@ bool TForm5::confirm()
     }
     emit clockFormatApplied(use24Hour()); // step 2
     if (m_startWithSystem) {              // step 3
-        if (const std::optional<QString> failure = m_startWithSystem(options().boolField(16))) {
+        if (const std::optional<QString> failure = m_startWithSystem(options().openOnStartup())) {
             report(*failure);
             // The options are posted; the dialog stays open on them and
             // takes further changes in a new edit.
@@ -506,10 +509,10 @@ bool TForm5::confirm()
             return false;
         }
     }
-    emit firstDayOfWeekApplied(options().intField(45) == 0 ? Qt::Sunday : Qt::Monday); // step 4
-    emit typeNamesApplied();                                                           // step 5
-    finish(QDialog::Accepted);                                                         // step 6
-    m_data.Table50AfterPost();                                                         // step 7
+    emit firstDayOfWeekApplied(options().firstDayOfWeek()); // step 4
+    emit typeNamesApplied();                                // step 5
+    finish(QDialog::Accepted);                              // step 6
+    m_data.Table50AfterPost();                              // step 7
     emit optionsApplied();
     return true;
 }
@@ -553,14 +556,14 @@ void TForm5::browseSound()
     if (file.isEmpty())
         return;
     m_soundFile->setText(file);
-    writeField(22, file);
+    writeField(OptionField::SoundFile, file);
 }
 
 void TForm5::openTaskTimeList()
 {
     QTime time = BoxText::readTime(m_taskTime->text());
     if (!time.isValid())
-        time = options().timeField(44);
+        time = options().taskReminderTime();
     m_timePicker->open(pageOrigin + taskTimeListAt, time);
     m_taskTime->setFocus();
 }
@@ -568,5 +571,5 @@ void TForm5::openTaskTimeList()
 void TForm5::setTaskTime(const QTime &time, const QString &text)
 {
     m_taskTime->setText(text);
-    writeField(44, time);
+    writeField(OptionField::TaskReminderTime, time);
 }

@@ -6,6 +6,7 @@
 #include "views/DayView.h"
 #include "views/OccurrenceRules.h"
 #include "views/TypeColors.h"
+#include "store/ItemFields.h"
 #include "store/Unit2.h"
 
 namespace {
@@ -26,11 +27,10 @@ public:
 
     void place(const Cursor &row, const QRect &geometry) override
     {
-        const qint64 no = row.value(QStringLiteral("No")).toLongLong();
-        m_out.blocks.insert(
-            no,
-            {geometry, TypeColors::color(row.asInt(QStringLiteral("T"))),
-             MarkerIcons::markerFor(row.asBool(QStringLiteral("R")), row.asBool(QStringLiteral("Re")))});
+        const qint64 no = row.value(ItemField::No).toLongLong();
+        m_out.blocks.insert(no,
+                            {geometry, TypeColors::color(row.asInt(ItemField::T)),
+                             MarkerIcons::markerFor(row.asBool(ItemField::R), row.asBool(ItemField::Re))});
     }
 
 private:

@@ -3,6 +3,7 @@
 #include "store/Cursor.h"
 #include "store/LocaleFormats.h"
 #include "views/OccurrenceRules.h"
+#include "store/OptionFields.h"
 #include "store/OwnTableFiles.h"
 #include "store/SafeFileWrite.h"
 #include "store/TaskPadFilter.h"
@@ -63,7 +64,7 @@ ReportPage *PrintPreview::page(View view)
 
 PrintGeometry::Paper PrintPreview::paper() const
 {
-    return PrintGeometry::paperFor(m_data.options().boolField(20));
+    return PrintGeometry::paperFor(m_data.options().paperIsLetter());
 }
 
 QString PrintPreview::printDateText(const QDateTime &now, bool use24Hour)
@@ -105,7 +106,7 @@ void PrintPreview::applyTaskPadView(const Request &request)
     if (!mayFilter(47))
         return;
     const Cursor &folders = m_data.Table61();
-    const int view = folders.isOpen() ? folders.asInt(QStringLiteral("8")) : TaskPadFilter::firstView;
+    const int view = folders.isOpen() ? folders.asInt(FolderListField::TaskPadView) : TaskPadFilter::firstView;
     const TaskPadFilter::Dates dates {request.now.date(), request.shownDate, request.weekFirstDate,
                                       request.monthFirstDate};
     if (tasks.setFilter(TaskPadFilter::text(view, request.view, dates))) {
@@ -116,14 +117,14 @@ void PrintPreview::applyTaskPadView(const Request &request)
 
 DayPrintBlocks PrintPreview::layOutDay(const QDate &date)
 {
-    const PrintGeometry g = PrintGeometry::forPaper(paper(), m_data.options().boolField(49));
+    const PrintGeometry g = PrintGeometry::forPaper(paper(), m_data.options().dailyPrintTaskPad());
     return DayPrintBlocks::layOut(m_data, date, g.W - g.T - TForm11::AppointmentLeft);
 }
 
 bool PrintPreview::prepare(const Request &request)
 {
     OptionsRecord &options = m_data.options();
-    const bool use24Hour = options.boolField(30);
+    const bool use24Hour = options.clock24Hour();
     ReportPage *target = page(request.view);
     if (!target)
         return false;
@@ -135,17 +136,17 @@ bool PrintPreview::prepare(const Request &request)
         m_monthly.drawBody(m_data, request.monthFirstDate, use24Hour);
         break;
     case View::Week:
-        m_weekly.setGeometry(paper(), options.boolField(50));
+        m_weekly.setGeometry(paper(), options.weeklyPrintTaskPad());
         filterDays(7, request.weekFirstDate);
         if (m_weekly.geometry().T > 0)
             applyTaskPadView(request);
         m_weekly.drawBody(m_data, request.weekFirstDate, use24Hour);
         break;
     case View::Day:
-        m_daily.setGeometry(paper(), options.boolField(49));
+        m_daily.setGeometry(paper(), options.dailyPrintTaskPad());
         if (m_daily.geometry().T > 0)
             applyTaskPadView(request);
-        m_daily.drawBody(m_data, request.dayBlocks, request.shownDate, options.intField(53), use24Hour);
+        m_daily.drawBody(m_data, request.dayBlocks, request.shownDate, options.dailyPrintFrom(), use24Hour);
         break;
     case View::None:
         return false;
@@ -153,7 +154,7 @@ bool PrintPreview::prepare(const Request &request)
 
     // The print date follows the "Delete items older than" switch, as it
     // always has on these pages.
-    target->setPrintDate(printDateText(request.now, use24Hour), options.boolField(52));
+    target->setPrintDate(printDateText(request.now, use24Hour), options.deleteOldItems());
     target->setTitle(request.title);
     return true;
 }

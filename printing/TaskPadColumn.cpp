@@ -2,6 +2,7 @@
 
 #include "printing/BodyCanvas.h"
 #include "store/Cursor.h"
+#include "store/ItemFields.h"
 #include "printing/TaskPadIcons.h"
 
 namespace TaskPadColumn {
@@ -25,10 +26,9 @@ void draw(BodyCanvas &canvas, const PrintGeometry &g, Cursor &tasks)
     for (int r = 1; r <= PrintGeometry::MaxTasks && !tasks.eof(); ++r, tasks.next()) {
         const int top = rowHeight * r;
         canvas.image(x0 + 3, top + 2, TaskPadIcons::task());
-        canvas.image(x0 + 20, top + 2,
-                     tasks.asBool(QStringLiteral("C")) ? TaskPadIcons::doneBox() : TaskPadIcons::emptyBox());
+        canvas.image(x0 + 20, top + 2, tasks.asBool(ItemField::C) ? TaskPadIcons::doneBox() : TaskPadIcons::emptyBox());
         const QRect clip(x0 + 40, top, g.T - 41, rowHeight);
-        canvas.clippedText(clip, x0 + 40, top + 2, tasks.asText(QStringLiteral("Subject")));
+        canvas.clippedText(clip, x0 + 40, top + 2, tasks.asText(ItemField::Subject));
     }
 }
 

@@ -9,6 +9,7 @@
 #include "printing/TaskPadColumn.h"
 #include "views/TimeRuler.h"
 #include "views/TypeColors.h"
+#include "store/ItemFields.h"
 #include "store/Unit2.h"
 
 #include <QPainter>
@@ -83,7 +84,7 @@ void TForm11::drawBlocks(BodyCanvas &canvas, Cursor &dayList, const DayPrintBloc
     // so block outlines lie on the printed grid lines.
     const int firstLine = DayGeometry::rowTop(2 * firstHour);
     for (dayList.first(); !dayList.eof(); dayList.next()) {
-        const auto found = blocks.blocks.constFind(dayList.value(QStringLiteral("No")).toLongLong());
+        const auto found = blocks.blocks.constFind(dayList.value(ItemField::No).toLongLong());
         if (found == blocks.blocks.constEnd())
             continue;
         const QRect &g = found->geometry;
@@ -96,9 +97,8 @@ void TForm11::drawBlocks(BodyCanvas &canvas, Cursor &dayList, const DayPrintBloc
         canvas.outline(x, y, x + w - 1, y + h - 1);
         canvas.image(x + 3, y + 2, MarkerIcons::image(found->marker));
         const int g0 = MarkerIcons::width(found->marker);
-        const QString label =
-            ClockText::blockLabel(dayList.asTime(QStringLiteral("St")), dayList.asTime(QStringLiteral("Et")),
-                                  dayList.asText(QStringLiteral("Subject")), use24Hour);
+        const QString label = ClockText::blockLabel(dayList.asTime(ItemField::St), dayList.asTime(ItemField::Et),
+                                                    dayList.asText(ItemField::Subject), use24Hour);
         canvas.clippedText(QRect(QPoint(x + g0 + 5, y + 1), QPoint(x + w - 2, y + h - 3)), x + g0 + 5, y + 2, label);
     }
 }

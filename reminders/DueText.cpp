@@ -1,6 +1,7 @@
 #include "reminders/DueText.h"
 
 #include "store/Cursor.h"
+#include "store/ItemFields.h"
 #include "store/LocaleFormats.h"
 
 #include <QLocale>
@@ -9,18 +10,18 @@ ReminderRow ReminderRow::fromCursor(const Cursor &c)
 {
     ReminderRow row;
     row.no = c.currentId();
-    row.subject = c.asText(QStringLiteral("Subject"));
-    row.location = c.asText(QStringLiteral("Loc"));
-    row.task = c.asBool(QStringLiteral("Ta"));
-    row.allDay = c.asBool(QStringLiteral("A"));
-    row.recurring = c.asBool(QStringLiteral("Re"));
-    row.ret = c.asText(QStringLiteral("Ret"));
-    row.start = c.asDate(QStringLiteral("S"));
-    row.startTime = c.asTime(QStringLiteral("St"));
-    row.reminderDate = c.asDate(QStringLiteral("Rs"));
-    row.reminderTime = c.asTime(QStringLiteral("Rt"));
-    row.leadAmount = c.asText(QStringLiteral("Tr"));
-    row.leadUnit = c.asText(QStringLiteral("Tm"));
+    row.subject = c.asText(ItemField::Subject);
+    row.location = c.asText(ItemField::Loc);
+    row.task = c.asBool(ItemField::Ta);
+    row.allDay = c.asBool(ItemField::A);
+    row.recurring = c.asBool(ItemField::Re);
+    row.ret = c.asText(ItemField::Ret);
+    row.start = c.asDate(ItemField::S);
+    row.startTime = c.asTime(ItemField::St);
+    row.reminderDate = c.asDate(ItemField::Rs);
+    row.reminderTime = c.asTime(ItemField::Rt);
+    row.leadAmount = c.asText(ItemField::Tr);
+    row.leadUnit = c.asText(ItemField::Tm);
     return row;
 }
 
@@ -71,8 +72,8 @@ QString dueIn(const ReminderRow &row, const QDate &today, const QTime &now)
         return since == 0 ? QString() : span(since, " overdue");
     }
     if (row.recurring) {
-        const bool dayLead =
-            (row.ret == QLatin1String("3") || row.ret == QLatin1String("4")) && row.leadUnit == QLatin1String("day(s)");
+        const bool dayLead = (row.ret == RecurrenceKind::Monthly || row.ret == RecurrenceKind::Yearly)
+            && row.leadUnit == QLatin1String("day(s)");
         return dayLead ? row.leadAmount + QStringLiteral(" days") : countdown(row.startTime, t);
     }
     if (row.start.isValid() && row.start != today)

@@ -1,5 +1,7 @@
 #include "reminders/MissedMoment.h"
 
+#include "store/ItemFields.h"
+
 namespace MissedMoment {
 
 namespace {
@@ -54,7 +56,7 @@ QDate lastWeekly(const Recurring &item, const QDateTime &from, const QDateTime &
 QDate lastMonthly(const Recurring &item, const QDateTime &from, const QDateTime &until)
 {
     const int day = plainNumber(item.day);
-    if (item.kind != QLatin1String("3") || day < 1 || day > 31)
+    if (item.kind != RecurrenceKind::Monthly || day < 1 || day > 31)
         return {};
     const QDate end = until.date();
     for (int back = 0; back < monthReach; ++back) {

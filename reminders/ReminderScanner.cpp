@@ -5,14 +5,11 @@
 
 #include "store/Clock.h"
 #include "store/Cursor.h"
+#include "store/ItemFields.h"
 #include "store/Unit2.h"
 
 namespace {
 
-const QString fieldNo = QStringLiteral("No");
-const QString fieldRt = QStringLiteral("Rt");
-const QString fieldSn = QStringLiteral("Sn");
-const QString fieldSno = QStringLiteral("Sno");
 const QString lastScanFormat = QStringLiteral("yyyy-MM-ddTHH:mm:ss");
 
 QDateTime minuteOf(const QDateTime &moment)
@@ -85,7 +82,7 @@ void ReminderScanner::requery()
 bool ReminderScanner::start()
 {
     const QDateTime now = Clock::now();
-    const QDateTime last = QDateTime::fromString(m_data.options().textField(lastScanField), lastScanFormat);
+    const QDateTime last = QDateTime::fromString(m_data.options().lastReminderScan(), lastScanFormat);
     bool missed = false;
     if (last.isValid() && last < now && table().isOpen())
         missed = catchUp(last, minuteOf(now));
@@ -124,7 +121,7 @@ void ReminderScanner::tick()
             matched = matchingRow(minute.time());
         requery();
         if (matched != 0)
-            table().locate(fieldNo, matched);
+            table().locate(ItemField::No, matched);
     }
     emit headerRefreshNeeded();     // 5
     if (matched != 0 || caughtUp) { // 6
@@ -141,9 +138,9 @@ qint64 ReminderScanner::matchingRow(const QTime &minute) const
     qint64 reminderMatch = 0;
     qint64 snoozeMatch = 0;
     for (cursor.first(); !cursor.eof() && snoozeMatch == 0; cursor.next()) {
-        if (reminderMatch == 0 && cursor.asTime(fieldRt) == minute)
+        if (reminderMatch == 0 && cursor.asTime(ItemField::Rt) == minute)
             reminderMatch = cursor.currentId();
-        if (cursor.asBool(fieldSno) && cursor.asTime(fieldSn) == minute)
+        if (cursor.asBool(ItemField::Sno) && cursor.asTime(ItemField::Sn) == minute)
             snoozeMatch = cursor.currentId();
     }
     return snoozeMatch != 0 ? snoozeMatch : reminderMatch;
@@ -170,9 +167,11 @@ bool ReminderScanner::catchUpRows(const QDateTime &from, const QDateTime &until,
 {
     forgetMissedOfOtherCalendar();
     m_onlyRows = rows;
-    int found = collectDated(DuePredicate::oneOffBetween(from.date(), until.date()), "Rs", "Rt", from, until);
+    int found =
+        collectDated(DuePredicate::oneOffBetween(from.date(), until.date()), ItemField::Rs, ItemField::Rt, from, until);
     found += collectRecurring(from, until);
-    found += collectDated(DuePredicate::snoozedBetween(from.date(), until.date()), "Sns", "Sn", from, until);
+    found += collectDated(DuePredicate::snoozedBetween(from.date(), until.date()), ItemField::Sns, ItemField::Sn, from,
+                          until);
     m_onlyRows = nullptr;
     // The caller re-queries: with many missed items that costs as much as
     // the search, so it runs once.
@@ -216,14 +215,14 @@ void ReminderScanner::noteMissed(qint64 no, const QDateTime &moment)
         known = moment;
 }
 
-int ReminderScanner::collectDated(const QString &filter, const char *dateField, const char *timeField,
+int ReminderScanner::collectDated(const QString &filter, const QString &dateField, const QString &timeField,
                                   const QDateTime &from, const QDateTime &until)
 {
     if (!applyFilter(filter))
         return 0;
     Cursor &cursor = table();
-    const Cursor::Field date = cursor.field(QLatin1String(dateField));
-    const Cursor::Field time = cursor.field(QLatin1String(timeField));
+    const Cursor::Field date = cursor.field(dateField);
+    const Cursor::Field time = cursor.field(timeField);
     int found = 0;
     for (; !cursor.eof(); cursor.next()) {
         if (m_onlyRows && !m_onlyRows->count(cursor.currentId()))
@@ -243,13 +242,12 @@ int ReminderScanner::collectRecurring(const QDateTime &from, const QDateTime &un
     if (!applyFilter(DuePredicate::recurringWithReminder()))
         return 0;
     Cursor &cursor = table();
-    const Cursor::Field start = cursor.field(QStringLiteral("S")), dismissed = cursor.field(QStringLiteral("Di")),
-                        reminder = cursor.field(fieldRt), kind = cursor.field(QStringLiteral("Ret")),
-                        day = cursor.field(QStringLiteral("Rd")), month = cursor.field(QStringLiteral("Rm"));
-    static const char *const weekdayNames[] = {"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"};
+    const Cursor::Field start = cursor.field(ItemField::S), dismissed = cursor.field(ItemField::Di),
+                        reminder = cursor.field(ItemField::Rt), kind = cursor.field(ItemField::Ret),
+                        day = cursor.field(ItemField::Rd), month = cursor.field(ItemField::Rm);
     Cursor::Field weekdays[7];
     for (int i = 0; i < 7; ++i)
-        weekdays[i] = cursor.field(QLatin1String(weekdayNames[i]));
+        weekdays[i] = cursor.field(ItemField::weekdayFlags()[(i + 1) % 7]); // Mon .. Sun, as MissedMoment holds them
     int found = 0;
     for (; !cursor.eof(); cursor.next()) {
         if (m_onlyRows && !m_onlyRows->count(cursor.currentId()))

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/OptionFields.h"
+
 #include <QDateTime>
 #include <QObject>
 #include <QString>
@@ -28,7 +30,7 @@ class ReminderScanner : public QObject
 public:
     // Options field holding the moment of the last scan, "yyyy-MM-ddTHH:mm:ss"
     // in local time; blank before the first scan.
-    static constexpr int lastScanField = 56;
+    static constexpr int lastScanField = OptionField::LastReminderScan;
     // A gap longer than this is searched from its end backwards only: every
     // daily, weekly, monthly and yearly pattern has a date in any such span.
     static constexpr int catchUpDays = 400;
@@ -77,7 +79,7 @@ private:
     bool applyFilter(const QString &text);
     qint64 matchingRow(const QTime &minute) const;
     bool catchUp(const QDateTime &from, const QDateTime &lastMinute);
-    int collectDated(const QString &filter, const char *dateField, const char *timeField, const QDateTime &from,
+    int collectDated(const QString &filter, const QString &dateField, const QString &timeField, const QDateTime &from,
                      const QDateTime &until);
     int collectRecurring(const QDateTime &from, const QDateTime &until);
     void noteMissed(qint64 no, const QDateTime &moment);

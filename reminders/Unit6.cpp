@@ -9,6 +9,7 @@
 
 #include "store/Clock.h"
 #include "store/Cursor.h"
+#include "store/ItemFields.h"
 #include "store/OptionLists.h"
 #include "store/Unit2.h"
 
@@ -30,8 +31,6 @@
 #include <algorithm>
 
 namespace {
-
-const QString fieldNo = QStringLiteral("No");
 
 QPushButton *addButton(QWidget *parent, const QString &text, const QRect &rect)
 {
@@ -149,7 +148,7 @@ void TForm6::buildControls()
 
 void TForm6::start()
 {
-    const QString soundFile = m_data.options().textField(22);
+    const QString soundFile = m_data.options().soundFile();
     if (soundFile == m_data.root().defaultSoundPath())
         ReminderSound::provideDefaultFile(soundFile);
     const bool missed = m_scanner->start();
@@ -161,7 +160,7 @@ void TForm6::start()
 
 bool TForm6::use24Hour() const
 {
-    return m_data.options().boolField(30);
+    return m_data.options().clock24Hour();
 }
 
 void TForm6::report(const QString &text)
@@ -183,7 +182,7 @@ void TForm6::report(const QString &text)
 void TForm6::prepareToShow()
 {
     setWindowIcon(ReminderIcons::windowIcon());
-    chooseSnoozeLead(std::clamp(m_data.options().intField(3), 0, int(LeadList::entries().size()) - 1));
+    chooseSnoozeLead(std::clamp(m_data.options().defaultSnoozePeriod(), 0, int(LeadList::entries().size()) - 1));
     refreshHeader();
     m_snooze->setFocus();
 }
@@ -203,8 +202,8 @@ void TForm6::raiseAlarm()
         prepareToShow();
     showNormal();
     raise();
-    if (m_data.options().boolField(21))
-        m_sound->play(m_data.options().textField(22));
+    if (m_data.options().playSoundFile())
+        m_sound->play(m_data.options().soundFile());
 }
 
 void TForm6::closeEvent(QCloseEvent *event)
@@ -234,7 +233,7 @@ void TForm6::refreshHeader()
             rows << ReminderRow::fromCursor(cursor);
         }
         if (currentNo != 0)
-            cursor.locate(fieldNo, currentNo);
+            cursor.locate(ItemField::No, currentNo);
         else
             cursor.first();
     }
@@ -263,7 +262,7 @@ void TForm6::rowChosen(int index)
 {
     const QList<ReminderRow> &rows = m_list->rows();
     if (index >= 0 && index < rows.size())
-        m_data.Table48().locate(fieldNo, rows.at(index).no);
+        m_data.Table48().locate(ItemField::No, rows.at(index).no);
     refreshHeader();
 }
 
@@ -314,13 +313,13 @@ void TForm6::dismiss()
     Cursor &cursor = m_data.Table48();
     const qint64 no = currentReminder();
     if (no != 0 && cursor.edit()) {
-        if (!cursor.asBool(QStringLiteral("Re")))
-            cursor.setValue(QStringLiteral("R"), false);
+        if (!cursor.asBool(ItemField::Re))
+            cursor.setValue(ItemField::R, false);
         else
-            cursor.setValue(QStringLiteral("Di"), Clock::today());
+            cursor.setValue(ItemField::Di, Clock::today());
         // A snooze that stayed on would bring the dismissed reminder back.
-        if (cursor.asBool(QStringLiteral("Sno")))
-            cursor.setValue(QStringLiteral("Sno"), false);
+        if (cursor.asBool(ItemField::Sno))
+            cursor.setValue(ItemField::Sno, false);
         postReminder(no);
     }
     requeryAndRefresh();
@@ -338,10 +337,10 @@ void TForm6::snooze()
             return;
         }
         if (cursor.edit()) {
-            cursor.setValue(QStringLiteral("Sno"), true);
-            cursor.setValue(QStringLiteral("Sn"), period.sn);
-            cursor.setValue(QStringLiteral("Sns"), period.sns);
-            cursor.setValue(QStringLiteral("Di"), Clock::today());
+            cursor.setValue(ItemField::Sno, true);
+            cursor.setValue(ItemField::Sn, period.sn);
+            cursor.setValue(ItemField::Sns, period.sns);
+            cursor.setValue(ItemField::Di, Clock::today());
             postReminder(no);
         }
     }
@@ -354,7 +353,7 @@ void TForm6::openItem()
     const qint64 no = currentReminder();
     if (no == 0)
         return;
-    const bool task = reminders.asBool(QStringLiteral("Ta"));
+    const bool task = reminders.asBool(ItemField::Ta);
     // Without an editor for its kind the item cannot be opened; the window
     // then stays as it is instead of minimising for nothing.
     if (!isSignalConnected(QMetaMethod::fromSignal(task ? &TForm6::openTaskRequested : &TForm6::openEventRequested)))
@@ -374,7 +373,7 @@ void TForm6::openItem()
         target.setFiltered(true);
     }
     target.refresh();
-    target.locate(fieldNo, no);
+    target.locate(ItemField::No, no);
     showMinimized();
     if (task)
         emit openTaskRequested(no);

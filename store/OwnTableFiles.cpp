@@ -1,6 +1,7 @@
 #include "store/OwnTableFiles.h"
 
 #include "store/Cursor.h"
+#include "store/OptionFields.h"
 #include "store/TableSchema.h"
 #include "store/Unit2.h"
 
@@ -42,9 +43,9 @@ void addFolderCalendars(const Cursor &folders, QStringList &files)
     if (!list.open())
         return;
     for (list.first(); !list.eof(); list.next()) {
-        const QString file = list.asText(QStringLiteral("4"));
+        const QString file = list.asText(FolderListField::File);
         if (!file.isEmpty())
-            files << TDataModule2::folderFilePath(list.asText(QStringLiteral("3")), file);
+            files << TDataModule2::folderFilePath(list.asText(FolderListField::Path), file);
     }
 }
 

@@ -1,6 +1,7 @@
 #include "store/TaskDueReminder.h"
 
 #include "store/Cursor.h"
+#include "store/ItemFields.h"
 #include "store/OptionsRecord.h"
 
 namespace TaskDueReminder {
@@ -19,15 +20,15 @@ bool apply(const OptionsRecord &options, Cursor &task)
 {
     if (task.state() == Cursor::State::Browse)
         return false;
-    const Task read {task.asDate(QStringLiteral("E")), task.asBool(QStringLiteral("C")),
-                     task.asBool(QStringLiteral("R")), task.asDate(QStringLiteral("Rs")),
-                     task.asTime(QStringLiteral("Rt"))};
-    const std::optional<Reminder> reminder = proposed(read, options.boolField(optionField), options.timeField(44));
+    const Task read {task.asDate(ItemField::E), task.asBool(ItemField::C), task.asBool(ItemField::R),
+                     task.asDate(ItemField::Rs), task.asTime(ItemField::Rt)};
+    const std::optional<Reminder> reminder =
+        proposed(read, options.remindTasksWithDueDates(), options.taskReminderTime());
     if (!reminder)
         return false;
-    task.setValue(QStringLiteral("R"), true);
-    task.setValue(QStringLiteral("Rs"), reminder->date);
-    task.setValue(QStringLiteral("Rt"), reminder->time);
+    task.setValue(ItemField::R, true);
+    task.setValue(ItemField::Rs, reminder->date);
+    task.setValue(ItemField::Rt, reminder->time);
     return true;
 }
 

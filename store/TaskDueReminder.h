@@ -18,7 +18,6 @@ class OptionsRecord;
 // completed task is left alone too.
 namespace TaskDueReminder {
 
-inline constexpr int optionField = 55;
 // The task reminder time when options "44" is blank.
 inline QTime fallbackTime()
 {

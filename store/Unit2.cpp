@@ -2,6 +2,7 @@
 
 #include "store/Clock.h"
 #include "store/FilterLiterals.h"
+#include "store/OptionFields.h"
 #include "store/OptionLists.h"
 #include "store/TableFile.h"
 
@@ -142,8 +143,8 @@ bool TDataModule2::startUp()
     openCalendarFolder(); // 4
     if (!table(1).isOpen())
         return failStartUp(tr("No calendar could be opened: %1").arg(m_calendarError));
-    rewriteMissingFolderFile();  // 5
-    if (m_options.boolField(52)) // 6
+    rewriteMissingFolderFile();     // 5
+    if (m_options.deleteOldItems()) // 6
         purgeOldItems();
     m_outsideCheck.start();
     m_host->configureWindow(); // 7
@@ -171,8 +172,8 @@ bool TDataModule2::openForReading(int calendarCursors)
 
 QString TDataModule2::currentFolderFilePath()
 {
-    return folderFilePath(m_root.folderPath(Table61().asText(QStringLiteral("3"))),
-                          Table61().asText(QStringLiteral("4")));
+    return folderFilePath(m_root.folderPath(Table61().asText(FolderListField::Path)),
+                          Table61().asText(FolderListField::File));
 }
 
 // Opens options and folders. Every existing table is opened before anything
@@ -242,13 +243,13 @@ bool TDataModule2::insertDefaultFolder()
 
     Cursor &folders = Table61();
     folders.insert();
-    folders.setValue(QStringLiteral("2"), defaultFolderName);
-    folders.setValue(QStringLiteral("3"), m_root.storedFolderPath(m_root.defaultCalendarDir()));
-    folders.setValue(QStringLiteral("4"), DataRoot::defaultCalendarFile());
-    folders.setValue(QStringLiteral("5"), 194);
-    folders.setValue(QStringLiteral("6"), 148);
-    folders.setValue(QStringLiteral("7"), 1);
-    folders.setValue(QStringLiteral("8"), 1);
+    folders.setValue(FolderListField::Name, defaultFolderName);
+    folders.setValue(FolderListField::Path, m_root.storedFolderPath(m_root.defaultCalendarDir()));
+    folders.setValue(FolderListField::File, DataRoot::defaultCalendarFile());
+    folders.setValue(FolderListField::RightPaneWidth, FolderListField::DefaultRightPaneWidth);
+    folders.setValue(FolderListField::NavigatorHeight, FolderListField::DefaultNavigatorHeight);
+    folders.setValue(FolderListField::View, FolderListField::DefaultView);
+    folders.setValue(FolderListField::TaskPadView, FolderListField::DefaultTaskPadView);
     if (folders.post())
         return true;
     folders.cancel();
@@ -259,7 +260,7 @@ bool TDataModule2::insertDefaultOptions()
 {
     Cursor &folders = Table61();
     folders.first();
-    const QVariant activeFolder = folders.eof() ? QVariant() : folders.value(QStringLiteral("1"));
+    const QVariant activeFolder = folders.eof() ? QVariant() : folders.value(FolderListField::Id);
 
     Cursor &options = Table60();
     options.insert();
@@ -307,17 +308,17 @@ bool TDataModule2::insertDefaultOptions()
 
 void TDataModule2::fillDefaultSound()
 {
-    if (!m_options.textField(22).isEmpty())
+    if (!m_options.soundFile().isEmpty())
         return;
-    if (!m_options.change({{22, m_root.defaultSoundPath()}}))
+    if (!m_options.change({{OptionField::SoundFile, m_root.defaultSoundPath()}}))
         emit storeMessage(Table60().lastError());
 }
 
 void TDataModule2::locateActiveFolder()
 {
     Cursor &folders = Table61();
-    const QVariant active = Table60().value(QStringLiteral("46"));
-    if (!active.isValid() || !folders.locate(QStringLiteral("1"), active))
+    const QVariant active = m_options.activeFolder();
+    if (!active.isValid() || !folders.locate(FolderListField::Id, active))
         folders.first();
 }
 
@@ -362,7 +363,7 @@ bool TDataModule2::openCalendarFolder(Unopenable unopenable)
 {
     const ReopeningCalendar reopening(m_reopeningCalendar);
     m_calendarError.clear();
-    m_host->showFolderName(Table61().asText(QStringLiteral("2")));
+    m_host->showFolderName(Table61().asText(FolderListField::Name));
     const QFileInfo own(currentFolderFilePath());
 
     const QString defaultPath = m_root.defaultCalendarDir() + DataRoot::defaultCalendarFile();
@@ -398,7 +399,7 @@ bool TDataModule2::openCalendarFolder(Unopenable unopenable)
     const QString native = QDir::toNativeSeparators(defaultPath);
     if (!ownError.isEmpty())
         emit storeMessage(ownError + QLatin1Char(' ') + tr("The default calendar %1 was opened instead.").arg(native));
-    else if (!own.isFile() && !ownIsDefault && !Table61().asText(QStringLiteral("4")).isEmpty())
+    else if (!own.isFile() && !ownIsDefault && !Table61().asText(FolderListField::File).isEmpty())
         emit storeMessage(tr("The calendar file %1 is missing; the default calendar %2 was opened instead.")
                               .arg(QDir::toNativeSeparators(own.filePath()), native));
     else if (!defaultExisted && !m_readOnly)
@@ -414,8 +415,8 @@ bool TDataModule2::rewriteMissingFolderFile()
         return false;
     if (!folders.edit())
         return false;
-    folders.setValue(QStringLiteral("3"), m_root.storedFolderPath(m_root.defaultCalendarDir()));
-    folders.setValue(QStringLiteral("4"), DataRoot::defaultCalendarFile());
+    folders.setValue(FolderListField::Path, m_root.storedFolderPath(m_root.defaultCalendarDir()));
+    folders.setValue(FolderListField::File, DataRoot::defaultCalendarFile());
     if (folders.post())
         return true;
     emit storeMessage(folders.lastError());
@@ -477,8 +478,7 @@ void TDataModule2::purgeOldItems()
     // Only a whole age of 1 to 3650 days purges: a blank or unreadable age
     // would otherwise read as 0 and delete every past item, and a negative
     // one would reach into today and the future.
-    const QVariant ageValue = Table60().value(QStringLiteral("54"));
-    const int age = ageValue.typeId() == QMetaType::Int ? ageValue.toInt() : 0;
+    const int age = m_options.deleteOlderThanDays();
     Cursor &cursor = Table50();
     if (m_readOnly || age < 1 || age > 3650 || !cursor.isOpen())
         return;

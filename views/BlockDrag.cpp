@@ -1,5 +1,7 @@
 #include "views/BlockDrag.h"
 
+#include "store/ItemFields.h"
+
 #include "views/DayGeometry.h"
 
 using namespace DayGeometry;
@@ -8,8 +10,8 @@ namespace BlockDrag {
 
 namespace {
 
-const QString St = QStringLiteral("St");
-const QString Et = QStringLiteral("Et");
+using ItemField::Et;
+using ItemField::St;
 
 // An end past the last row is the end of the day.
 QTime endAt(int position)

@@ -2,10 +2,11 @@
 
 #include "store/Cursor.h"
 #include "views/SeparatorLines.h"
+#include "store/ItemFields.h"
 #include "store/Unit2.h"
 
 namespace {
-const QString No = QStringLiteral("No");
+using ItemField::No;
 const QString NoItem = QStringLiteral("0");
 } // namespace
 
@@ -47,7 +48,7 @@ Cursor &CellsView::cursorOf(int index)
 
 bool CellsView::use24Hour() const
 {
-    return m_data.options().boolField(30); // read at every paint: the option may change meanwhile
+    return m_data.options().clock24Hour(); // read at every paint: the option may change meanwhile
 }
 
 int CellsView::selectedIndex() const
@@ -72,7 +73,7 @@ bool CellsView::currentRowIsMultiDay(int index)
     Cursor &cursor = cursorOf(index);
     if (!cursor.isOpen() || cursor.eof())
         return false;
-    return cursor.asDate(QStringLiteral("S")) != cursor.asDate(QStringLiteral("E"));
+    return cursor.asDate(ItemField::S) != cursor.asDate(ItemField::E);
 }
 
 // --- the mouse -----------------------------------------------------------------

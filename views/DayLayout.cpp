@@ -1,6 +1,7 @@
 #include "views/DayLayout.h"
 
 #include "store/Cursor.h"
+#include "store/ItemFields.h"
 #include "views/DayGeometry.h"
 #include "views/OccurrenceRules.h"
 
@@ -8,7 +9,7 @@ using namespace DayGeometry;
 
 namespace {
 
-const QString No = QStringLiteral("No");
+using ItemField::No;
 
 qint64 itemNo(const Cursor &row)
 {
@@ -18,8 +19,8 @@ qint64 itemNo(const Cursor &row)
 // Top and unreplaced height (B - T) of an item's block.
 QPair<int, int> rawExtent(const Cursor &row)
 {
-    const QTime start = row.asTime(QStringLiteral("St"));
-    const QTime end = row.asTime(QStringLiteral("Et"));
+    const QTime start = row.asTime(ItemField::St);
+    const QTime end = row.asTime(ItemField::Et);
     const int top = blockTop(start);
     if (!end.isValid())
         return {top, 0};
@@ -72,7 +73,7 @@ void DayLayout::countStarts(const QDate &d)
     m_starting.fill(0);
     OccurrenceRules::startingOnDay(m_slot, d);
     for (m_slot.first(); !m_slot.eof(); m_slot.next()) {
-        const int ms = m_slot.asTime(QStringLiteral("St")).msecsSinceStartOfDay();
+        const int ms = m_slot.asTime(ItemField::St).msecsSinceStartOfDay();
         const int slot = ms / slotMs;
         if (slot < rowCount && ms - slot * slotMs <= lastStartMs)
             ++m_starting[slot];

@@ -9,6 +9,7 @@
 #include "views/ItemCellList.h"
 #include "views/MarkerIcons.h"
 #include "views/OccurrenceRules.h"
+#include "store/ItemFields.h"
 #include "store/TableSchema.h"
 #include "views/TimeRuler.h"
 #include "views/TypeColors.h"
@@ -30,10 +31,10 @@
 using namespace DayGeometry;
 
 namespace {
-const QString No = QStringLiteral("No");
-const QString Subject = QStringLiteral("Subject");
-const QString St = QStringLiteral("St");
-const QString Et = QStringLiteral("Et");
+using ItemField::Et;
+using ItemField::No;
+using ItemField::St;
+using ItemField::Subject;
 
 // The typing limit of the in-place editor: the capacity of `Subject`.
 int subjectCapacity()
@@ -122,7 +123,7 @@ Cursor &DayView::dayList()
 
 bool DayView::use24Hour() const
 {
-    return m_data.options().boolField(30);
+    return m_data.options().clock24Hour();
 }
 
 int DayView::gridWidth() const
@@ -318,9 +319,9 @@ void DayView::place(const Cursor &row, const QRect &geometry)
 
 void DayView::applyAppearance(DayBlock *b, const Cursor &row)
 {
-    b->setAppearance(TypeColors::color(row.asInt(QStringLiteral("T"))),
+    b->setAppearance(TypeColors::color(row.asInt(ItemField::T)),
                      ClockText::blockLabel(row.asTime(St), row.asTime(Et), row.asText(Subject), use24Hour()),
-                     MarkerIcons::markerFor(row.asBool(QStringLiteral("R")), row.asBool(QStringLiteral("Re"))));
+                     MarkerIcons::markerFor(row.asBool(ItemField::R), row.asBool(ItemField::Re)));
 }
 
 DayBlock *DayView::createBlock(qint64 itemNo)
@@ -402,7 +403,7 @@ bool DayView::setCurrentItemType(int type)
     const qint64 no = list.currentId();
     if (no == 0 || !list.edit())
         return false;
-    list.setValue(QStringLiteral("T"), type);
+    list.setValue(ItemField::T, type);
     if (!post(list))
         return false;
     if (DayBlock *b = block(no))
@@ -442,13 +443,11 @@ void DayView::updateShading()
 {
     OptionsRecord &options = m_data.options();
     DayGrid::Shading shading;
-    // Options "4" (Sunday) .. "10" (Saturday) hold the working days.
-    const int sundayFirst = m_date.dayOfWeek() % 7 + 1;
-    shading.workingDay = options.boolField(3 + sundayFirst);
-    shading.workStart = options.intField(42);
-    shading.workEnd = options.intField(43);
-    shading.offColor = options.colorField(47, Qt::white);
-    shading.workColor = options.colorField(48, QColor(153, 204, 255));
+    shading.workingDay = options.isWorkingDay(m_date);
+    shading.workStart = options.workStart();
+    shading.workEnd = options.workEnd();
+    shading.offColor = options.offHoursColor();
+    shading.workColor = options.workingHoursColor();
     m_grid->setShading(shading);
 }
 
@@ -578,14 +577,14 @@ void DayView::onCharacterTyped(const QString &text)
     }
 
     list.insert();
-    list.setValue(QStringLiteral("Md"), QStringLiteral("0"));
-    list.setValue(QStringLiteral("S"), m_date);
-    list.setValue(QStringLiteral("E"), m_date);
+    list.setValue(ItemField::Md, QStringLiteral("0"));
+    list.setValue(ItemField::S, m_date);
+    list.setValue(ItemField::E, m_date);
     list.setValue(St, rowTime(m_selStart));
     list.setValue(Et, timeAfterRow(m_selEnd));
-    list.setValue(QStringLiteral("T"), 0);
-    list.setValue(QStringLiteral("Re"), false);
-    list.setValue(QStringLiteral("R"), false);
+    list.setValue(ItemField::T, 0);
+    list.setValue(ItemField::Re, false);
+    list.setValue(ItemField::R, false);
     if (!post(list))
         return;
     const qint64 no = list.currentId();
@@ -724,19 +723,19 @@ namespace {
 // reminder moves with it, or it would ring at the old time.
 void moveReminderWithStart(Cursor &row, const QTime &oldStart)
 {
-    const QTime newStart = row.asTime(QStringLiteral("St"));
-    if (!oldStart.isValid() || !newStart.isValid() || oldStart == newStart || row.isBlank(QStringLiteral("Rs"))
-        || row.isBlank(QStringLiteral("Rt")))
+    const QTime newStart = row.asTime(ItemField::St);
+    if (!oldStart.isValid() || !newStart.isValid() || oldStart == newStart || row.isBlank(ItemField::Rs)
+        || row.isBlank(ItemField::Rt))
         return;
-    const QDateTime due = QDateTime(row.asDate(QStringLiteral("Rs")), row.asTime(QStringLiteral("Rt")), Qt::UTC)
-                              .addSecs(oldStart.secsTo(newStart));
-    row.setValue(QStringLiteral("Rs"), due.date());
-    row.setValue(QStringLiteral("Rt"), due.time());
+    const QDateTime due =
+        QDateTime(row.asDate(ItemField::Rs), row.asTime(ItemField::Rt), Qt::UTC).addSecs(oldStart.secsTo(newStart));
+    row.setValue(ItemField::Rs, due.date());
+    row.setValue(ItemField::Rt, due.time());
     // Monthly and yearly series keep the reminder's day (and month) beside it.
-    if (!row.isBlank(QStringLiteral("Rd")))
-        row.setValue(QStringLiteral("Rd"), QString::number(due.date().day()));
-    if (!row.isBlank(QStringLiteral("Rm")))
-        row.setValue(QStringLiteral("Rm"), QString::number(due.date().month()));
+    if (!row.isBlank(ItemField::Rd))
+        row.setValue(ItemField::Rd, QString::number(due.date().day()));
+    if (!row.isBlank(ItemField::Rm))
+        row.setValue(ItemField::Rm, QString::number(due.date().month()));
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "views/ItemCellList.h"
 
 #include "store/Cursor.h"
+#include "store/ItemFields.h"
 #include "views/ViewFonts.h"
 
 #include <QKeyEvent>
@@ -8,7 +9,7 @@
 #include <QPainter>
 
 namespace {
-const QString No = QStringLiteral("No");
+using ItemField::No;
 }
 
 ItemCellList::ItemCellList(Cursor &cursor, const RowPainter &painter, QWidget *parent)

@@ -1,15 +1,17 @@
 #include "views/ItemRow.h"
 
+#include "store/ItemFields.h"
+
 ItemRow::Fields::Fields(const Cursor &cursor)
-    : Subject(cursor.field(QStringLiteral("Subject")))
-    , S(cursor.field(QStringLiteral("S")))
-    , E(cursor.field(QStringLiteral("E")))
-    , St(cursor.field(QStringLiteral("St")))
-    , Et(cursor.field(QStringLiteral("Et")))
-    , A(cursor.field(QStringLiteral("A")))
-    , T(cursor.field(QStringLiteral("T")))
-    , R(cursor.field(QStringLiteral("R")))
-    , Re(cursor.field(QStringLiteral("Re")))
+    : Subject(cursor.field(ItemField::Subject))
+    , S(cursor.field(ItemField::S))
+    , E(cursor.field(ItemField::E))
+    , St(cursor.field(ItemField::St))
+    , Et(cursor.field(ItemField::Et))
+    , A(cursor.field(ItemField::A))
+    , T(cursor.field(ItemField::T))
+    , R(cursor.field(ItemField::R))
+    , Re(cursor.field(ItemField::Re))
 { }
 
 ItemRow ItemRow::fromCursor(const Cursor &cursor)

@@ -2,6 +2,7 @@
 
 #include "store/Cursor.h"
 #include "store/FilterLiterals.h"
+#include "store/ItemFields.h"
 
 #include <QtGlobal>
 
@@ -25,9 +26,8 @@ struct DateParts
 
 DateParts partsOf(const QDate &date)
 {
-    static const char *const weekdayFields[] = {"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"};
     return {FilterLiterals::date(date), QString::number(date.day()), QString::number(date.month()),
-            QLatin1String(weekdayFields[(date.dayOfWeek() + 6) % 7])};
+            ItemField::weekdayFlag(date)};
 }
 
 QString slotEnd(const QTime &t1)
@@ -91,18 +91,6 @@ QString slotStartFilter(const QDate &date, const QTime &slotStart)
     return startsBetweenFilter(date, FilterLiterals::time(slotStart), slotEnd(slotStart));
 }
 
-QString lookAheadFilter(const QDate &date, const QTime &slotStart)
-{
-    const DateParts p = partsOf(date);
-    const QString t1 = FilterLiterals::time(slotStart);
-    const QString t2 = slotEnd(slotStart);
-    return "S ='" + p.D + "' and St >= '" + t1 + "' and Md ='0' and St <= '" + t2 + "' or Re = 'True' and  " + p.W
-        + " = 'True' and St >= '" + t1 + "' and S < '" + p.D + "' and St <= '" + t2
-        + "' or Re = 'True' and Ret='3' and D = '" + p.d + "' and St >= '" + t1 + "' and S < '" + p.D + "' and St <= '"
-        + t2 + "' or Re = 'True' and  D = '" + p.d + "' and M = '" + p.m + "' and St >= '" + t1 + "' and S < '" + p.D
-        + "' and St <= '" + t2 + "'";
-}
-
 QString runningFilter(const QDate &date, const QTime &slotStart)
 {
     const DateParts p = partsOf(date);
@@ -143,11 +131,6 @@ void startingInSlot(Cursor &cursor, const QDate &d, int slot)
 void startingOnDay(Cursor &cursor, const QDate &d)
 {
     apply(cursor, startsBetweenFilter(d, FilterLiterals::time(QTime(0, 0)), FilterLiterals::time(QTime(23, 59))));
-}
-
-void lookAheadInSlot(Cursor &cursor, const QDate &d, int slot)
-{
-    apply(cursor, lookAheadFilter(d, slotStart(slot)));
 }
 
 void runningAtSlot(Cursor &cursor, const QDate &d, int slot)

@@ -18,7 +18,6 @@ QString generalFilter(const QDate &d);
 QString timedFilter(const QDate &d);
 QString allDayFilter(const QDate &d);
 QString slotStartFilter(const QDate &d, const QTime &t1);
-QString lookAheadFilter(const QDate &d, const QTime &t1); // slot-start, tests reordered
 QString runningFilter(const QDate &d, const QTime &t1);
 
 // Start of half-hour slot 0..47.
@@ -33,7 +32,6 @@ void startingInSlot(Cursor &cursor, const QDate &d, int slot);
 // item that starts in one of the 48 slots, and items starting in the last
 // minute of a half hour, which belong to no slot.
 void startingOnDay(Cursor &cursor, const QDate &d);
-void lookAheadInSlot(Cursor &cursor, const QDate &d, int slot);
 void runningAtSlot(Cursor &cursor, const QDate &d, int slot);
 
 } // namespace OccurrenceRules

@@ -17,7 +17,6 @@ private slots:
 
     void rules_data();
     void rules();
-    void lookAheadMatchesSlotStart();
     void dayStartsHoldEverySlotsStarts();
     void filterTexts_data();
     void filterTexts();
@@ -218,27 +217,6 @@ void TestOccurrenceRules::rules()
     QCOMPARE(m_cursor.recordCount(), got.size());
     got.sort();
     QCOMPARE(got, expected);
-}
-
-void TestOccurrenceRules::lookAheadMatchesSlotStart()
-{
-    // The reordered look-ahead text must give the slot-start rows, slot by slot.
-    Cursor other(QStringLiteral("other"));
-    other.setTableFile(m_dir.path(), "rules.db", calendarSchema());
-    other.setIndexName("sta");
-    QVERIFY(other.open());
-    int rowsSeen = 0;
-    for (const QDate &date : {QDate(2021, 5, 12), QDate(2021, 5, 13), QDate(2021, 5, 10)}) {
-        for (int slot = 0; slot < 48; ++slot) {
-            OccurrenceRules::startingInSlot(m_cursor, date, slot);
-            OccurrenceRules::lookAheadInSlot(other, date, slot);
-            QCOMPARE(other.recordCount(), m_cursor.recordCount());
-            for (m_cursor.first(), other.first(); !m_cursor.eof(); m_cursor.next(), other.next())
-                QCOMPARE(other.currentId(), m_cursor.currentId());
-            rowsSeen += m_cursor.recordCount();
-        }
-    }
-    QVERIFY(rowsSeen >= 4);
 }
 
 void TestOccurrenceRules::dayStartsHoldEverySlotsStarts()

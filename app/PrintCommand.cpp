@@ -134,9 +134,8 @@ int runPrintCommand(const QStringList &arguments, QTextStream &err)
     PrintPreview preview(store);
     if (!preview.prepare(requestFor(preview, *parsed)))
         return fail(err, usage);
-    QString error;
-    if (!PrintPreview::writePdf(*preview.page(parsed->view), parsed->pdf, &error)) {
-        err << QStringLiteral("print: cannot write %1: %2").arg(parsed->pdf, error) << '\n';
+    if (const Outcome written = PrintPreview::writePdf(*preview.page(parsed->view), parsed->pdf); !written) {
+        err << QStringLiteral("print: cannot write %1: %2").arg(parsed->pdf, written.error()) << '\n';
         err.flush();
         return 1;
     }

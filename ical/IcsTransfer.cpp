@@ -245,9 +245,9 @@ ExportResult exportFile(const QString &calendarPath, const QString &icsPath, con
             uids.rollback();
     }
 
-    if (!SafeFileWrite::replace(icsPath, text, &error)) {
+    if (const Outcome written = SafeFileWrite::replace(icsPath, text); !written) {
         result.writeFailed = true;
-        result.message = QStringLiteral("Cannot write \"%1\": %2").arg(native(icsPath), error);
+        result.message = QStringLiteral("Cannot write \"%1\": %2").arg(native(icsPath), written.error());
         return result;
     }
     result.ok = true;

@@ -216,8 +216,8 @@ void TestPrintLayouts::pdfTextIsWhatThePageShows()
     QVERIFY(m_preview->prepare(request(PrintPreview::View::Day, tuesday)));
     QTemporaryDir dir;
     const QString pdf = dir.filePath(QStringLiteral("day.pdf"));
-    QString error;
-    QVERIFY2(PrintPreview::writePdf(m_preview->daily(), pdf, &error), qPrintable(error));
+    const Outcome written = PrintPreview::writePdf(m_preview->daily(), pdf);
+    QVERIFY2(written, qPrintable(written.error()));
     QProcess extract;
     extract.start(pdftotext, {pdf, QStringLiteral("-")});
     QVERIFY(extract.waitForFinished(30000));

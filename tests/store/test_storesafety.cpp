@@ -92,8 +92,7 @@ struct Calendar
     QString path() const { return dir.path() + "/cal.db"; }
     bool open()
     {
-        QString error;
-        if (!TableFile::create(path(), calendarSchema(), &error))
+        if (!TableFile::create(path(), calendarSchema()))
             return false;
         cursor.setTableFile(dir.path(), "cal.db", calendarSchema());
         return cursor.open();
@@ -368,8 +367,7 @@ void TestStoreSafety::integerFieldsReadBlank()
     QFETCH(QVariant, expected);
     QTemporaryDir dir;
     const QString path = dir.path() + "/cal.db";
-    QString error;
-    QVERIFY(TableFile::create(path, calendarSchema(), &error));
+    QVERIFY(TableFile::create(path, calendarSchema()).isOk());
     QVERIFY(runSql(path, "INSERT INTO items (Subject, T) VALUES ('row', " + stored + ")"));
     Cursor c(QStringLiteral("reader"));
     c.setTableFile(dir.path(), "cal.db", calendarSchema());
@@ -494,8 +492,7 @@ void TestStoreSafety::replacingCalendarIsAtomic()
 {
     QTemporaryDir dir;
     const QString path = dir.path() + "/cal.db";
-    QString error;
-    QVERIFY(TableFile::create(path, calendarSchema(), &error));
+    QVERIFY(TableFile::create(path, calendarSchema()).isOk());
     std::atomic<bool> done {false};
     std::atomic<int> missing {0};
     const QByteArray name = QFile::encodeName(path);
@@ -505,8 +502,10 @@ void TestStoreSafety::replacingCalendarIsAtomic()
                 ++missing;
         }
     });
-    for (int i = 0; i < 40; ++i)
-        QVERIFY2(TableFile::create(path, calendarSchema(), &error), qPrintable(error));
+    for (int i = 0; i < 40; ++i) {
+        const Outcome created = TableFile::create(path, calendarSchema());
+        QVERIFY2(created, qPrintable(created.error()));
+    }
     done = true;
     watcher.join();
     QCOMPARE(missing.load(), 0);

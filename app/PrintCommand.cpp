@@ -124,8 +124,8 @@ int runPrintCommand(const QStringList &arguments, QTextStream &err)
     }
 
     TDataModule2 store(DataRoot::resolve(arguments));
-    if (!store.openForReading())
-        return fail(err, QStringLiteral("print: %1").arg(store.startUpError()));
+    if (const Outcome opened = store.openForReading(); !opened)
+        return fail(err, QStringLiteral("print: %1").arg(opened.error()));
 
     const QString own = OwnTableFiles::matching(OwnTableFiles::of(store), parsed->pdf);
     if (!own.isEmpty())

@@ -127,7 +127,22 @@ bool TDataModule2::failStartUp(const QString &message)
 
 // --- start-up ----------------------------------------------------------------
 
-bool TDataModule2::startUp()
+Outcome TDataModule2::startUp()
+{
+    return startUpOutcome(runStartUp());
+}
+
+Outcome TDataModule2::openForReading(int calendarCursors)
+{
+    return startUpOutcome(runOpenForReading(calendarCursors));
+}
+
+Outcome TDataModule2::startUpOutcome(bool started) const
+{
+    return started ? Outcome() : Outcome::failed(m_startUpError);
+}
+
+bool TDataModule2::runStartUp()
 {
     m_startUpError.clear();
     m_readOnly = false;
@@ -150,7 +165,7 @@ bool TDataModule2::startUp()
     return true;
 }
 
-bool TDataModule2::openForReading(int calendarCursors)
+bool TDataModule2::runOpenForReading(int calendarCursors)
 {
     m_startUpError.clear();
     m_readOnly = true;

@@ -116,7 +116,8 @@ void TestPrintLayouts::init()
 {
     m_home = std::make_unique<TempHome>();
     m_data = std::make_unique<TDataModule2>(DataRoot(m_home->path()));
-    QVERIFY2(m_data->startUp(), qPrintable(m_data->startUpError()));
+    const Outcome started = m_data->startUp();
+    QVERIFY2(started, qPrintable(started.error()));
     m_preview = std::make_unique<PrintPreview>(*m_data);
     setOptions({{20, true}, {30, false}, {49, false}, {50, false}, {52, false}, {53, 0}});
 }

@@ -102,7 +102,7 @@ struct Calendar
 bool firstStart(const QString &home)
 {
     TDataModule2 dm {DataRoot(home)};
-    return dm.startUp();
+    return dm.startUp().isOk();
 }
 
 // Makes the active folder row name dir + file.
@@ -176,7 +176,8 @@ void TestStoreSafety::fileOfAnotherTableIsNoCalendar()
     {
         TDataModule2 dm {DataRoot(home.path())};
         QSignalSpy messages(&dm, &TDataModule2::storeMessage);
-        QVERIFY2(dm.startUp(), qPrintable(dm.startUpError()));
+        const Outcome started = dm.startUp();
+        QVERIFY2(started, qPrintable(started.error()));
         QCOMPARE(messagesOf(messages),
                  QStringList {expected + " The default calendar " + QDir::toNativeSeparators(defaultCalendar)
                               + " was opened instead."});
@@ -187,8 +188,9 @@ void TestStoreSafety::fileOfAnotherTableIsNoCalendar()
     }
     // The agenda's reader refuses it with the same words.
     TDataModule2 reader {DataRoot(home.path())};
-    QVERIFY(!reader.openForReading(1));
-    QCOMPARE(reader.startUpError(), expected);
+    const Outcome opened = reader.openForReading(1);
+    QVERIFY(!opened);
+    QCOMPARE(opened.error(), expected);
 }
 
 void TestStoreSafety::ownFiltersReadInEveryLocale()
@@ -341,7 +343,8 @@ void TestStoreSafety::readerRecoversKilledWriter()
     sqlite3_close(writer);
 
     TDataModule2 reader {DataRoot(home.path())};
-    QVERIFY2(reader.openForReading(1), qPrintable(reader.startUpError()));
+    const Outcome opened = reader.openForReading(1);
+    QVERIFY2(opened, qPrintable(opened.error()));
     Cursor &day = reader.table(1);
     OccurrenceRules::occursOn(day, QDate(2025, 5, 1));
     QCOMPARE(subjects(day), QStringList({"posted 0", "posted 1", "posted 2"}));
@@ -384,12 +387,14 @@ void TestStoreSafety::longDataRootStarts()
     QVERIFY(QDir().mkpath(home));
     {
         TDataModule2 dm {DataRoot(home)};
-        QVERIFY2(dm.startUp(), qPrintable(dm.startUpError()));
+        const Outcome started = dm.startUp();
+        QVERIFY2(started, qPrintable(started.error()));
         QCOMPARE(dm.Table61().asText("3"), QString("Personal Calendar/"));
         QCOMPARE(dm.options().textField(22), home + "daybrook1.wav");
     }
     TDataModule2 again {DataRoot(home)};
-    QVERIFY2(again.startUp(), qPrintable(again.startUpError()));
+    const Outcome started = again.startUp();
+    QVERIFY2(started, qPrintable(started.error()));
     QVERIFY(again.folderFileOpened());
 }
 
@@ -567,12 +572,14 @@ void TestStoreSafety::busyCalendarFailsAtOnce()
     timer.start();
     {
         TDataModule2 dm {DataRoot(home.path())};
-        QVERIFY(!dm.startUp());
-        QCOMPARE(dm.startUpError(), "No calendar could be opened: " + busy);
+        const Outcome started = dm.startUp();
+        QVERIFY(!started);
+        QCOMPARE(started.error(), "No calendar could be opened: " + busy);
     }
     TDataModule2 reader {DataRoot(home.path())};
-    QVERIFY(!reader.openForReading(1));
-    QCOMPARE(reader.startUpError(), busy);
+    const Outcome opened = reader.openForReading(1);
+    QVERIFY(!opened);
+    QCOMPARE(opened.error(), busy);
     // Both together in well under the twelve seconds that start-up alone
     // used to wait.
     QVERIFY2(timer.elapsed() < 10000, qPrintable(QString::number(timer.elapsed())));

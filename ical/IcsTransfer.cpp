@@ -105,9 +105,8 @@ ImportResult importFile(const QString &calendarPath, const QString &icsPath, con
     }
 
     ItemFileWriter writer;
-    QString error;
-    if (!writer.open(calendarPath, &error)) {
-        result.message = error;
+    if (!writer.open(calendarPath)) {
+        result.message = writer.lastError();
         return result;
     }
     const QHash<QString, qint64> known = writer.itemsByUid();
@@ -148,8 +147,8 @@ ImportResult importFile(const QString &calendarPath, const QString &icsPath, con
         return result;
     }
 
-    if (!writer.begin(&error)) {
-        result.message = error;
+    if (!writer.begin()) {
+        result.message = writer.lastError();
         return result;
     }
     QSet<QString> seriesStored;
@@ -163,7 +162,8 @@ ImportResult importFile(const QString &calendarPath, const QString &icsPath, con
         }
         const IcsImporter::Item &item = *toStore[i];
         qint64 no = 0;
-        if (!writer.insertItem(item.row, item.uid, &no, &error)) {
+        if (!writer.insertItem(item.row, item.uid, &no)) {
+            const QString error = writer.lastError();
             writer.rollback();
             result.message = QStringLiteral("Nothing was imported: %1").arg(error);
             return result;
@@ -179,8 +179,8 @@ ImportResult importFile(const QString &calendarPath, const QString &icsPath, con
             ++facts.events;
         }
     }
-    if (!writer.commit(&error)) {
-        result.message = QStringLiteral("Nothing was imported: %1").arg(error);
+    if (!writer.commit()) {
+        result.message = QStringLiteral("Nothing was imported: %1").arg(writer.lastError());
         return result;
     }
     if (progress)
@@ -214,10 +214,9 @@ ExportResult exportFile(const QString &calendarPath, const QString &icsPath, con
     }
 
     ItemFileWriter uids;
-    QString error;
-    const bool canStoreUids = uids.open(calendarPath, &error) || uids.openForReading(calendarPath, &error);
+    const bool canStoreUids = uids.open(calendarPath) || uids.openForReading(calendarPath);
     if (!canStoreUids) {
-        result.message = error;
+        result.message = uids.lastError();
         return result;
     }
     IcsExporter exporter(typeNames);
@@ -235,12 +234,12 @@ ExportResult exportFile(const QString &calendarPath, const QString &icsPath, con
     // New UIDs are kept before the file is written, so that the items keep
     // them in every later export; a calendar we may not write gets new ones
     // next time.
-    if (!newUids.isEmpty() && uids.begin(&error)) {
+    if (!newUids.isEmpty() && uids.begin()) {
         bool stored = true;
         for (auto it = newUids.constBegin(); it != newUids.constEnd() && stored; ++it)
-            stored = uids.setUid(it.key(), it.value(), &error);
+            stored = uids.setUid(it.key(), it.value());
         if (stored)
-            uids.commit(&error);
+            uids.commit();
         else
             uids.rollback();
     }

@@ -92,17 +92,18 @@ ImportResult importFile(const QString &calendarPath, const QString &icsPath, con
         result.message = QStringLiteral("Cannot read \"%1\": %2").arg(native(icsPath), file.errorString());
         return result;
     }
-    const IcsImporter::Plan plan = IcsImporter(typeNames, today).read(file.readAll(), progress);
-    if (plan.cancelled) {
+    const Result<IcsImporter::Plan> read = IcsImporter(typeNames, today).read(file.readAll(), progress);
+    if (read.isCancelled()) {
         result.cancelled = true;
         result.message = QStringLiteral("The import was cancelled; the calendar is as it was.");
         return result;
     }
-    if (!plan.parseError.isEmpty()) {
+    if (!read) {
         result.message = QStringLiteral("\"%1\" is not a readable iCalendar file, nothing was imported: %2")
-                             .arg(native(icsPath), plan.parseError);
+                             .arg(native(icsPath), read.error());
         return result;
     }
+    const IcsImporter::Plan &plan = read.value();
 
     ItemFileWriter writer;
     if (!writer.open(calendarPath)) {
@@ -224,8 +225,8 @@ ExportResult exportFile(const QString &calendarPath, const QString &icsPath, con
         exporter.setRange(from, to);
     QHash<qint64, QString> newUids;
     IcsExporter::Counts counts;
-    const QByteArray text = exporter.exportItems(items, uids.uidsByItem(), &newUids, &counts, progress);
-    if (text.isEmpty()) {
+    const Result<QByteArray> exported = exporter.exportItems(items, uids.uidsByItem(), &newUids, &counts, progress);
+    if (!exported) {
         result.cancelled = true;
         result.message = QStringLiteral("The export was cancelled; no file was written.");
         return result;
@@ -244,7 +245,7 @@ ExportResult exportFile(const QString &calendarPath, const QString &icsPath, con
             uids.rollback();
     }
 
-    if (const Outcome written = SafeFileWrite::replace(icsPath, text); !written) {
+    if (const Outcome written = SafeFileWrite::replace(icsPath, exported.value()); !written) {
         result.writeFailed = true;
         result.message = QStringLiteral("Cannot write \"%1\": %2").arg(native(icsPath), written.error());
         return result;

@@ -138,8 +138,8 @@ int runAgenda(const QStringList &arguments, QTextStream &out, QTextStream &err)
     // says it once, in its own line.
     QStringList notes;
     QObject::connect(&store, &TDataModule2::storeMessage, [&notes](const QString &text) { notes << text; });
-    if (!store.openForReading(1))
-        return fail(err, QStringLiteral("agenda: %1").arg(store.startUpError()));
+    if (const Outcome opened = store.openForReading(1); !opened)
+        return fail(err, QStringLiteral("agenda: %1").arg(opened.error()));
     for (const QString &note : notes)
         err << "agenda: " << note << '\n';
     err.flush();

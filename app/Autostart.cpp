@@ -158,7 +158,7 @@ QStringList registeredArguments()
 
 } // namespace
 
-std::optional<QString> registerProgram(const QString &programPath, const QString &dataRoot)
+Outcome registerProgram(const QString &programPath, const QString &dataRoot)
 {
     QSettings run(runKey(), QSettings::NativeFormat);
     run.setValue(QLatin1String(EntryName), runValue(programPath, dataRoot));
@@ -166,10 +166,10 @@ std::optional<QString> registerProgram(const QString &programPath, const QString
     // Without the right to write under the machine's key nothing is written
     // and nothing is said; the option keeps the user's choice.
     if (run.status() == QSettings::AccessError)
-        return std::nullopt;
+        return {};
     if (run.status() != QSettings::NoError)
-        return failedMessage();
-    return std::nullopt;
+        return Outcome::failed(failedMessage());
+    return {};
 }
 
 void removeProgram()
@@ -180,14 +180,14 @@ void removeProgram()
 
 #else
 
-std::optional<QString> registerProgram(const QString &programPath, const QString &dataRoot)
+Outcome registerProgram(const QString &programPath, const QString &dataRoot)
 {
     const QString path = xdgEntryPath();
     if (!QDir().mkpath(QFileInfo(path).absolutePath()))
-        return std::nullopt;
-    if (!SafeFileWrite::replace(path, entryText(programPath, dataRoot).toUtf8(), nullptr))
-        return failedMessage();
-    return std::nullopt;
+        return {};
+    if (!SafeFileWrite::replace(path, entryText(programPath, dataRoot).toUtf8()))
+        return Outcome::failed(failedMessage());
+    return {};
 }
 
 void removeProgram()

@@ -1,10 +1,9 @@
 #pragma once
 
 #include "store/DataRoot.h"
+#include "store/Result.h"
 
 #include <QString>
-
-#include <optional>
 
 // Starting the planner with the user's session. On Windows it is the value
 // "Daybrook Planner" under the machine's Run key; on Linux and other XDG
@@ -17,10 +16,10 @@ inline constexpr char EntryName[] = "Daybrook Planner";
 // Registers programPath (the full path of the program file). A dataRoot
 // that is not empty is passed as "--home DIR", so that a user who keeps the
 // planner's files elsewhere gets the same calendar at log-on; the default
-// data root adds no arguments. Returns the message to show when the entry
-// could not be written; when the place for it cannot be opened at all
+// data root adds no arguments. Fails with the message to show when the
+// entry could not be written; when the place for it cannot be opened at all
 // nothing is written and nothing is reported.
-[[nodiscard]] std::optional<QString> registerProgram(const QString &programPath, const QString &dataRoot = QString());
+[[nodiscard]] Outcome registerProgram(const QString &programPath, const QString &dataRoot = QString());
 
 // Removes the entry; an absent entry is no error.
 void removeProgram();

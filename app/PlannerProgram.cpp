@@ -75,7 +75,7 @@ void PlannerProgram::showMessage(const QString &text, QWidget *window) const
         box->exec();
 }
 
-bool PlannerProgram::start()
+Outcome PlannerProgram::start()
 {
     m_dataModule = std::make_unique<TDataModule2>(m_settings.root);
     m_mainWindow = std::make_unique<TForm1>(*m_dataModule, m_settings.trayAvailable);
@@ -86,10 +86,8 @@ bool PlannerProgram::start()
     for (const Part &part : m_mainWindowParts)
         part(*this);
 
-    if (!m_dataModule->startUp()) {
-        m_startUpError = m_dataModule->startUpError();
-        return false;
-    }
+    if (Outcome started = m_dataModule->startUp(); !started)
+        return started;
 
     // Without a notification area a window hidden at start could never be
     // reached, so it is shown whatever "Hide main window on startup" says.
@@ -99,7 +97,7 @@ bool PlannerProgram::start()
 
     for (const Part &window : m_hiddenWindows)
         window(*this);
-    return true;
+    return {};
 }
 
 void PlannerProgram::exit()

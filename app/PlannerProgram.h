@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/DataRoot.h"
+#include "store/Result.h"
 
 #include <QObject>
 #include <QString>
@@ -49,10 +50,9 @@ public:
     void addHiddenWindow(Part part) { m_hiddenWindows.push_back(std::move(part)); }
 
     // Main window, data module start-up, show unless hidden at start, the
-    // hidden windows. False when the store could not start; startUpError()
-    // says why and nothing is shown.
-    [[nodiscard]] bool start();
-    QString startUpError() const { return m_startUpError; }
+    // hidden windows. Fails, saying why, when the store could not start;
+    // nothing is shown then.
+    [[nodiscard]] Outcome start();
 
     // Exit: closes the calendar, the folders list and the options, then
     // announces that the program is over (main ends the event loop with 0).
@@ -79,6 +79,5 @@ private:
     std::unique_ptr<TForm1> m_mainWindow;
     std::vector<Part> m_mainWindowParts;
     std::vector<Part> m_hiddenWindows;
-    QString m_startUpError;
     bool m_exited = false;
 };

@@ -124,8 +124,8 @@ int runPrintCommand(const QStringList &arguments, QTextStream &err)
     }
 
     TDataModule2 store(DataRoot::resolve(arguments));
-    if (!store.openForReading())
-        return fail(err, QStringLiteral("print: %1").arg(store.startUpError()));
+    if (const Outcome opened = store.openForReading(); !opened)
+        return fail(err, QStringLiteral("print: %1").arg(opened.error()));
 
     const QString own = OwnTableFiles::matching(OwnTableFiles::of(store), parsed->pdf);
     if (!own.isEmpty())
@@ -134,9 +134,8 @@ int runPrintCommand(const QStringList &arguments, QTextStream &err)
     PrintPreview preview(store);
     if (!preview.prepare(requestFor(preview, *parsed)))
         return fail(err, usage);
-    QString error;
-    if (!PrintPreview::writePdf(*preview.page(parsed->view), parsed->pdf, &error)) {
-        err << QStringLiteral("print: cannot write %1: %2").arg(parsed->pdf, error) << '\n';
+    if (const Outcome written = PrintPreview::writePdf(*preview.page(parsed->view), parsed->pdf); !written) {
+        err << QStringLiteral("print: cannot write %1: %2").arg(parsed->pdf, written.error()) << '\n';
         err.flush();
         return 1;
     }

@@ -282,9 +282,11 @@ void installOptionsDialog(PlannerProgram &p, Parts &parts)
     auto *dialog = new TForm5(p.dataModule(), &form);
     parts.optionsDialog = dialog;
     dialog->setStartWithSystem([&p](bool on) -> std::optional<QString> {
-        if (on)
-            return Autostart::registerProgram(QCoreApplication::applicationFilePath(),
-                                              Autostart::dataRootToPass(p.dataModule().root()));
+        if (on) {
+            const Outcome registered = Autostart::registerProgram(QCoreApplication::applicationFilePath(),
+                                                                  Autostart::dataRootToPass(p.dataModule().root()));
+            return registered ? std::nullopt : std::optional<QString>(registered.error());
+        }
         Autostart::removeProgram();
         return std::nullopt;
     });

@@ -164,8 +164,8 @@ int main(int argc, char *argv[])
     PlannerProgram program(std::move(settings));
     QObject::connect(&program, &PlannerProgram::finished, &app, &QCoreApplication::exit, Qt::QueuedConnection);
     installSubsystems(program);
-    if (!program.start()) {
-        program.showMessage(program.startUpError());
+    if (const Outcome started = program.start(); !started) {
+        program.showMessage(started.error());
         return 1;
     }
     guard.listenForShowRequests([&program] { program.mainWindow().restoreWindow(); });

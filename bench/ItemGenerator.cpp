@@ -278,8 +278,8 @@ bool makeDataRoot(const QString &dir, int count, std::uint64_t seed, QString *er
 {
     {
         TDataModule2 setUp {DataRoot(dir)};
-        if (!setUp.startUp()) {
-            *error = setUp.startUpError();
+        if (const Outcome started = setUp.startUp(); !started) {
+            *error = started.error();
             return false;
         }
     }

@@ -130,10 +130,10 @@ Figures measure(const QString &home, int runs, int openRuns)
     Samples open;
     for (int i = 0; i < openRuns; ++i) {
         TDataModule2 dm(root);
-        bool ok = false;
-        open.time([&] { ok = dm.startUp(); });
-        if (!ok)
-            qFatal("cannot open %s: %s", qPrintable(home), qPrintable(dm.startUpError()));
+        Outcome started;
+        open.time([&] { started = dm.startUp(); });
+        if (!started)
+            qFatal("cannot open %s: %s", qPrintable(home), qPrintable(started.error()));
     }
 
     TDataModule2 dm(root);

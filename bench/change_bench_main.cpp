@@ -217,8 +217,8 @@ int main(int argc, char *argv[])
     Clock::setNowForTesting(now);
     for (int run = 0; run < runs; ++run) {
         TDataModule2 store {DataRoot(args.at(homeAt + 1))};
-        if (!store.startUp()) {
-            std::fprintf(stderr, "daybrook_changebench: %s\n", qPrintable(store.startUpError()));
+        if (const Outcome started = store.startUp(); !started) {
+            std::fprintf(stderr, "daybrook_changebench: %s\n", qPrintable(started.error()));
             return 1;
         }
         std::printf("run=%d ", run + 1);

@@ -122,8 +122,8 @@ int main(int argc, char **argv)
         return 1;
     }
     TDataModule2 dm {DataRoot(dir.path() + "/root/")};
-    if (!dm.startUp()) {
-        std::fprintf(stderr, "daybrook_viewbench: %s\n", qPrintable(dm.startUpError()));
+    if (const Outcome started = dm.startUp(); !started) {
+        std::fprintf(stderr, "daybrook_viewbench: %s\n", qPrintable(started.error()));
         return 1;
     }
 

@@ -122,8 +122,8 @@ int runIcsCommand(const QStringList &arguments, QTextStream &out, QTextStream &e
         // An import is the first start of a fresh data root as much as the
         // planner's own; an export only reads.
         TDataModule2 store(DataRoot::resolve(arguments));
-        if (request.import ? !store.startUp() : !store.openForReading(1))
-            return fail(err, QStringLiteral("%1: %2").arg(what, store.startUpError()));
+        if (const Outcome opened = request.import ? store.startUp() : store.openForReading(1); !opened)
+            return fail(err, QStringLiteral("%1: %2").arg(what, opened.error()));
         calendarPath = store.table(1).filePath();
         names = typeNames(store);
         ownFiles = OwnTableFiles::of(store);

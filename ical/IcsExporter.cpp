@@ -258,8 +258,9 @@ bool IcsExporter::inRange(const Cursor &item) const
     return (end.isValid() ? end : start) >= m_from;
 }
 
-QByteArray IcsExporter::exportItems(Cursor &items, const QHash<qint64, QString> &uids, QHash<qint64, QString> *newUids,
-                                    Counts *counts, const std::function<bool(int, int)> &progress)
+Result<QByteArray> IcsExporter::exportItems(Cursor &items, const QHash<qint64, QString> &uids,
+                                            QHash<qint64, QString> *newUids, Counts *counts,
+                                            const std::function<bool(int, int)> &progress)
 {
     const IcsZone zone;
     icalcomponent *calendar = icalcomponent_new(ICAL_VCALENDAR_COMPONENT);
@@ -276,7 +277,7 @@ QByteArray IcsExporter::exportItems(Cursor &items, const QHash<qint64, QString> 
     for (items.first(); !items.eof(); items.next(), ++done) {
         if (progress && done % 256 == 0 && !progress(done, total)) {
             icalcomponent_free(calendar);
-            return QByteArray();
+            return Result<QByteArray>::cancelled();
         }
         const bool task = items.asBool(ItemField::Ta);
         if (!inRange(items) || (!task && !items.asDate(ItemField::S).isValid()))

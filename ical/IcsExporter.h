@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/Result.h"
+
 #include <QByteArray>
 #include <QDate>
 #include <QHash>
@@ -32,10 +34,10 @@ public:
 
     // Items keep the UID they were imported or first exported with; an item
     // without one gets a new UID, which newUids receives so that the caller
-    // can store it. progress(done, total) returns false to stop (then the
-    // result is empty).
-    QByteArray exportItems(Cursor &items, const QHash<qint64, QString> &uids, QHash<qint64, QString> *newUids,
-                           Counts *counts, const std::function<bool(int, int)> &progress = {});
+    // can store it. progress(done, total) returns false to stop (then it is
+    // cancelled).
+    Result<QByteArray> exportItems(Cursor &items, const QHash<qint64, QString> &uids, QHash<qint64, QString> *newUids,
+                                   Counts *counts, const std::function<bool(int, int)> &progress = {});
 
 private:
     bool inRange(const Cursor &item) const;

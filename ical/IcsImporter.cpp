@@ -295,7 +295,7 @@ public:
 
     // Components read so far against all there are, for the progress.
     void setTotal(int components) { m_total = components; }
-    bool stopped() const { return m_plan.cancelled; }
+    bool stopped() const { return m_cancelled; }
 
     void readCalendar(icalcomponent *calendar)
     {
@@ -329,9 +329,9 @@ private:
     // Keeps the window painting; false once the user asked to stop.
     bool tick()
     {
-        if (m_progress && ++m_ticks % 256 == 0 && !m_plan.cancelled && !m_progress(m_done, std::max(m_total, m_done)))
-            m_plan.cancelled = true;
-        return !m_plan.cancelled;
+        if (m_progress && ++m_ticks % 256 == 0 && !m_cancelled && !m_progress(m_done, std::max(m_total, m_done)))
+            m_cancelled = true;
+        return !m_cancelled;
     }
 
     void note(QStringList &list, icalcomponent *component, const QString &what)
@@ -810,6 +810,7 @@ private:
     const std::function<bool(int, int)> &m_progress;
     int m_total = 0, m_done = 0;
     unsigned m_ticks = 0;
+    bool m_cancelled = false;                         // progress asked to stop
     int m_expandRoom = IcsImporter::maxExpandedDates; // single dates the file's series may still give
     bool m_rounded = false;                           // the row being read had its lead rounded
     QHash<QString, QSet<qint64>> m_overridden;        // UID -> the occurrences that were changed, as instantSeconds()
@@ -851,28 +852,24 @@ QString IcsImporter::quoted(const QString &subject)
     return QStringLiteral("\"%1\"").arg(subject.size() > 60 ? subject.left(57) + QStringLiteral("...") : subject);
 }
 
-IcsImporter::Plan IcsImporter::read(const QByteArray &text, const std::function<bool(int, int)> &progress) const
+Result<IcsImporter::Plan> IcsImporter::read(const QByteArray &text, const std::function<bool(int, int)> &progress) const
 {
-    Plan plan;
     const QList<IcsLines::Line> lines = IcsLines::unfold(text);
-    plan.parseError = IcsLines::firstProblem(lines);
-    if (!plan.parseError.isEmpty())
-        return plan;
+    if (const QString problem = IcsLines::firstProblem(lines); !problem.isEmpty())
+        return Result<Plan>::failed(problem);
     // Reading the lines is the first half of the work, the items the second.
     const auto firstHalf = [&progress](int done, int all) { return progress(done, 2 * all); };
-    std::unique_ptr<icalcomponent, void (*)(icalcomponent *)> root(
-        IcsLines::parse(lines, progress ? IcsLines::Progress(firstHalf) : IcsLines::Progress(), &plan.cancelled),
-        icalcomponent_free);
-    if (plan.cancelled)
-        return plan;
-    if (!root) {
-        plan.parseError = QStringLiteral("line 1: not an iCalendar file");
-        return plan;
-    }
-    plan.parseError = IcsLines::markedError(root.get(), lines);
-    if (!plan.parseError.isEmpty())
-        return plan;
+    const Result<icalcomponent *> parsed =
+        IcsLines::parse(lines, progress ? IcsLines::Progress(firstHalf) : IcsLines::Progress());
+    if (parsed.isCancelled())
+        return Result<Plan>::cancelled();
+    if (!parsed)
+        return Result<Plan>::failed(parsed.error());
+    const std::unique_ptr<icalcomponent, void (*)(icalcomponent *)> root(parsed.value(), icalcomponent_free);
+    if (const QString marked = IcsLines::markedError(root.get(), lines); !marked.isEmpty())
+        return Result<Plan>::failed(marked);
 
+    Plan plan;
     // Components at the top: one calendar, several, or items that stand
     // outside any calendar (read as if inside one).
     std::vector<icalcomponent *> top;
@@ -905,5 +902,7 @@ IcsImporter::Plan IcsImporter::read(const QByteArray &text, const std::function<
             reader.readComponent(c);
         }
     }
+    if (reader.stopped())
+        return Result<Plan>::cancelled();
     return plan;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/Result.h"
+
 #include <QByteArray>
 #include <QDate>
 #include <QSet>
@@ -31,8 +33,6 @@ public:
 
     struct Plan
     {
-        QString parseError;       // the file as a whole cannot be read
-        bool cancelled = false;   // progress asked to stop
         std::vector<Item> items;  // in the order of the file
         int events = 0;           // VEVENTs read (a series counts once)
         int tasks = 0;            // VTODOs read
@@ -46,8 +46,9 @@ public:
     // today: where an endless series that must be expanded starts.
     IcsImporter(QStringList typeNames, const QDate &today);
 
-    // progress(done, total) returns false to stop (then plan.cancelled).
-    Plan read(const QByteArray &text, const std::function<bool(int, int)> &progress = {}) const;
+    // Fails with the reason the file as a whole cannot be read; progress(done,
+    // total) returns false to stop (then it is cancelled).
+    Result<Plan> read(const QByteArray &text, const std::function<bool(int, int)> &progress = {}) const;
 
     // The lead of the editor's list nearest to a reminder `seconds` before
     // the start: amount and unit ("minute(s)", "hour(s)", "day(s)"); on a

@@ -228,9 +228,9 @@ QString firstProblem(const QList<Line> &lines)
     return structure.isEmpty() ? badTimeValue(lines) : structure;
 }
 
-icalcomponent *parse(const QList<Line> &lines, const Progress &progress, bool *cancelled)
+Result<icalcomponent *> parse(const QList<Line> &lines, const Progress &progress)
 {
-    *cancelled = false;
+    bool cancelled = false;
     // As icalparser_parse does, but with lines we already unfolded: its
     // own reader rescans the rest of a line for every kilobyte it takes.
     const icalerrorstate was = icalerror_get_error_state(ICAL_MALFORMEDDATA_ERROR);
@@ -240,7 +240,7 @@ icalcomponent *parse(const QList<Line> &lines, const Progress &progress, bool *c
     const int total = int(lines.size());
     for (int i = 0; i < total; ++i) {
         if (progress && i % 512 == 0 && !progress(i, total)) {
-            *cancelled = true;
+            cancelled = true;
             break;
         }
         QByteArray line = lines.at(i).text;
@@ -260,10 +260,13 @@ icalcomponent *parse(const QList<Line> &lines, const Progress &progress, bool *c
     }
     icalparser_free(parser);
     icalerror_set_error_state(ICAL_MALFORMEDDATA_ERROR, was);
-    if (*cancelled && root) {
-        icalcomponent_free(root);
-        root = nullptr;
+    if (cancelled) {
+        if (root)
+            icalcomponent_free(root);
+        return Result<icalcomponent *>::cancelled();
     }
+    if (!root)
+        return Result<icalcomponent *>::failed(QStringLiteral("line 1: not an iCalendar file"));
     return root;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/Result.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QList>
@@ -31,10 +33,11 @@ QList<Line> unfold(const QByteArray &text);
 // "line N: ..."; empty when they can.
 QString firstProblem(const QList<Line> &lines);
 
-// libical's tree of the lines, fed one at a time. progress(done, total)
-// returns false to stop; then *cancelled is set and the result is null.
+// libical's tree of the lines, fed one at a time, owned by the caller
+// (icalcomponent_free). Fails when the lines hold no component at all.
+// progress(done, total) returns false to stop; then it is cancelled.
 using Progress = std::function<bool(int, int)>;
-icalcomponent *parse(const QList<Line> &lines, const Progress &progress, bool *cancelled);
+Result<icalcomponent *> parse(const QList<Line> &lines, const Progress &progress);
 
 // The first error libical marked in the tree that spoils a value we read.
 QString markedError(icalcomponent *root, const QList<Line> &lines);

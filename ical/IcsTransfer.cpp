@@ -92,22 +92,22 @@ ImportResult importFile(const QString &calendarPath, const QString &icsPath, con
         result.message = QStringLiteral("Cannot read \"%1\": %2").arg(native(icsPath), file.errorString());
         return result;
     }
-    const IcsImporter::Plan plan = IcsImporter(typeNames, today).read(file.readAll(), progress);
-    if (plan.cancelled) {
+    const Result<IcsImporter::Plan> read = IcsImporter(typeNames, today).read(file.readAll(), progress);
+    if (read.isCancelled()) {
         result.cancelled = true;
         result.message = QStringLiteral("The import was cancelled; the calendar is as it was.");
         return result;
     }
-    if (!plan.parseError.isEmpty()) {
+    if (!read) {
         result.message = QStringLiteral("\"%1\" is not a readable iCalendar file, nothing was imported: %2")
-                             .arg(native(icsPath), plan.parseError);
+                             .arg(native(icsPath), read.error());
         return result;
     }
+    const IcsImporter::Plan &plan = read.value();
 
     ItemFileWriter writer;
-    QString error;
-    if (!writer.open(calendarPath, &error)) {
-        result.message = error;
+    if (!writer.open(calendarPath)) {
+        result.message = writer.lastError();
         return result;
     }
     const QHash<QString, qint64> known = writer.itemsByUid();
@@ -148,8 +148,8 @@ ImportResult importFile(const QString &calendarPath, const QString &icsPath, con
         return result;
     }
 
-    if (!writer.begin(&error)) {
-        result.message = error;
+    if (!writer.begin()) {
+        result.message = writer.lastError();
         return result;
     }
     QSet<QString> seriesStored;
@@ -163,7 +163,8 @@ ImportResult importFile(const QString &calendarPath, const QString &icsPath, con
         }
         const IcsImporter::Item &item = *toStore[i];
         qint64 no = 0;
-        if (!writer.insertItem(item.row, item.uid, &no, &error)) {
+        if (!writer.insertItem(item.row, item.uid, &no)) {
+            const QString error = writer.lastError();
             writer.rollback();
             result.message = QStringLiteral("Nothing was imported: %1").arg(error);
             return result;
@@ -179,8 +180,8 @@ ImportResult importFile(const QString &calendarPath, const QString &icsPath, con
             ++facts.events;
         }
     }
-    if (!writer.commit(&error)) {
-        result.message = QStringLiteral("Nothing was imported: %1").arg(error);
+    if (!writer.commit()) {
+        result.message = QStringLiteral("Nothing was imported: %1").arg(writer.lastError());
         return result;
     }
     if (progress)
@@ -214,10 +215,9 @@ ExportResult exportFile(const QString &calendarPath, const QString &icsPath, con
     }
 
     ItemFileWriter uids;
-    QString error;
-    const bool canStoreUids = uids.open(calendarPath, &error) || uids.openForReading(calendarPath, &error);
+    const bool canStoreUids = uids.open(calendarPath) || uids.openForReading(calendarPath);
     if (!canStoreUids) {
-        result.message = error;
+        result.message = uids.lastError();
         return result;
     }
     IcsExporter exporter(typeNames);
@@ -225,8 +225,8 @@ ExportResult exportFile(const QString &calendarPath, const QString &icsPath, con
         exporter.setRange(from, to);
     QHash<qint64, QString> newUids;
     IcsExporter::Counts counts;
-    const QByteArray text = exporter.exportItems(items, uids.uidsByItem(), &newUids, &counts, progress);
-    if (text.isEmpty()) {
+    const Result<QByteArray> exported = exporter.exportItems(items, uids.uidsByItem(), &newUids, &counts, progress);
+    if (!exported) {
         result.cancelled = true;
         result.message = QStringLiteral("The export was cancelled; no file was written.");
         return result;
@@ -235,19 +235,19 @@ ExportResult exportFile(const QString &calendarPath, const QString &icsPath, con
     // New UIDs are kept before the file is written, so that the items keep
     // them in every later export; a calendar we may not write gets new ones
     // next time.
-    if (!newUids.isEmpty() && uids.begin(&error)) {
+    if (!newUids.isEmpty() && uids.begin()) {
         bool stored = true;
         for (auto it = newUids.constBegin(); it != newUids.constEnd() && stored; ++it)
-            stored = uids.setUid(it.key(), it.value(), &error);
+            stored = uids.setUid(it.key(), it.value());
         if (stored)
-            uids.commit(&error);
+            uids.commit();
         else
             uids.rollback();
     }
 
-    if (!SafeFileWrite::replace(icsPath, text, &error)) {
+    if (const Outcome written = SafeFileWrite::replace(icsPath, exported.value()); !written) {
         result.writeFailed = true;
-        result.message = QStringLiteral("Cannot write \"%1\": %2").arg(native(icsPath), error);
+        result.message = QStringLiteral("Cannot write \"%1\": %2").arg(native(icsPath), written.error());
         return result;
     }
     result.ok = true;

@@ -254,24 +254,21 @@ void PrintPreview::printFromPreview(QPrintPreviewDialog *dialog, QPrinter *print
         tellFailure(dialog, OwnTableFiles::refusal(own));
         return;
     }
-    QString error;
-    if (!writePdf(page, file, &error)) {
-        tellFailure(dialog, QStringLiteral("Cannot write \"%1\": %2").arg(QDir::toNativeSeparators(file), error));
+    if (const Outcome written = writePdf(page, file); !written) {
+        tellFailure(dialog,
+                    QStringLiteral("Cannot write \"%1\": %2").arg(QDir::toNativeSeparators(file), written.error()));
         return;
     }
     printer->setOutputFileName(file);
     dialog->accept();
 }
 
-bool PrintPreview::writePdf(const ReportPage &page, const QString &path, QString *error)
+Outcome PrintPreview::writePdf(const ReportPage &page, const QString &path)
 {
     // Made whole in memory first (a page is small), so the file is written
     // in one checked step and replaced only once all of it is on disk.
     const QByteArray pdf = pdfOf(page);
-    if (pdf.isEmpty()) {
-        if (error)
-            *error = QStringLiteral("the PDF could not be started");
-        return false;
-    }
-    return SafeFileWrite::replace(path, pdf, error);
+    if (pdf.isEmpty())
+        return Outcome::failed(QStringLiteral("the PDF could not be started"));
+    return SafeFileWrite::replace(path, pdf);
 }

@@ -3,6 +3,7 @@
 #include "printing/DayPrintBlocks.h"
 #include "printing/Unit10.h"
 #include "printing/Unit11.h"
+#include "store/Result.h"
 #include "store/Unit2.h"
 #include "printing/Unit9.h"
 
@@ -66,8 +67,8 @@ public:
 
     // Writes the page as a one-page PDF. The file appears complete or not
     // at all, and a file it would replace stays as it was on any failure;
-    // false with the system's message when it cannot be written.
-    static bool writePdf(const ReportPage &page, const QString &path, QString *error);
+    // fails with the system's message when it cannot be written.
+    static Outcome writePdf(const ReportPage &page, const QString &path);
 
     // The preview window's file dialog for "Export to PDF" and its message
     // when the file cannot be written; tests replace them.

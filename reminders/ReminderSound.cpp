@@ -100,5 +100,5 @@ bool ReminderSound::provideDefaultFile(const QString &path)
     QFile source(bundledChime);
     if (!source.open(QIODevice::ReadOnly))
         return false;
-    return SafeFileWrite::replace(path, source.readAll(), nullptr);
+    return SafeFileWrite::replace(path, source.readAll()).isOk();
 }

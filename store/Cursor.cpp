@@ -46,10 +46,10 @@ bool Cursor::open()
         return true;
     if (!m_schema)
         return fail(QStringLiteral("No table has been set for %1.").arg(m_name));
-    QString error;
-    m_table = TableFile::acquire(filePath(), *m_schema, m_readOnly, &error);
-    if (!m_table)
-        return fail(error);
+    TableFile::Acquired acquired = TableFile::acquire(filePath(), *m_schema, m_readOnly);
+    if (!acquired)
+        return fail(acquired.error());
+    m_table = std::move(acquired).value();
     m_table->attach(this);
     m_state = State::Browse;
     m_lastError.clear();
@@ -86,12 +86,11 @@ bool Cursor::setFilter(const QString &text)
 {
     if (!m_schema)
         return fail(QStringLiteral("No table has been set for %1.").arg(m_name));
-    QString error;
-    auto parsed = FilterExpression::parse(text, *m_schema, &error);
+    FilterExpression::Parsed parsed = FilterExpression::parse(text, *m_schema);
     if (!parsed)
-        return fail(error);
+        return fail(parsed.error());
     m_filterText = text;
-    m_filterExpr = std::move(parsed);
+    m_filterExpr = std::move(parsed).value();
     if (isOpen() && m_filtered)
         rebuildRows(0);
     return true;
@@ -278,11 +277,10 @@ bool Cursor::post()
         cancel();
         return fail(why);
     }
-    QString error;
     if (m_state == State::Insert) {
         qint64 id = 0;
-        if (!m_table->insertRow(m_buffer, &id, &error))
-            return fail(error);
+        if (!m_table->insertRow(m_buffer, &id))
+            return fail(m_table->lastError());
         // The new row becomes current, at its place in this cursor's order.
         const IndexDef *order = m_schema->index(m_indexName);
         RowList &rows = ownRows();
@@ -294,11 +292,11 @@ bool Cursor::post()
         findCurrentSlot();
     } else {
         // The row being edited, wherever the cursor's rows have moved since.
-        bool conflict = false;
-        if (!m_table->updateRow(m_editId, m_buffer, &error, &conflict)) {
+        if (!m_table->updateRow(m_editId, m_buffer)) {
             // The edit was made on what the row no longer is: posting it
             // again would put the old values back over the other change.
-            if (conflict)
+            const QString error = m_table->lastError();
+            if (m_table->lastWriteConflicted())
                 cancel();
             fail(error);
             announce(); // the file was read anew
@@ -349,9 +347,8 @@ bool Cursor::postBesideEdit(const std::vector<std::pair<QString, QVariant>> &val
         stored[f] = coerced;
         written.emplace_back(f, coerced);
     }
-    QString error;
-    if (!m_table->updateRow(id, stored, &error)) {
-        fail(error);
+    if (!m_table->updateRow(id, stored)) {
+        fail(m_table->lastError());
         announce(); // a conflict has read the file anew
         return false;
     }
@@ -380,10 +377,9 @@ bool Cursor::deleteRow()
     const qint64 id = currentId();
     if (id == 0)
         return fail(QStringLiteral("There is no current row to delete."));
-    QString error;
-    const bool deleted = m_table->deleteRow(id, &error);
+    const bool deleted = m_table->deleteRow(id);
     if (!deleted)
-        fail(error);
+        fail(m_table->lastError());
     announce();
     return deleted;
 }

@@ -358,23 +358,18 @@ private:
 
 } // namespace
 
-std::shared_ptr<const FilterExpression> FilterExpression::parseUncached(const QString &text, const TableSchema &schema,
-                                                                        QString *error)
+FilterExpression::Parsed FilterExpression::parseUncached(const QString &text, const TableSchema &schema)
 {
     auto expression = std::make_shared<FilterExpression>();
     expression->m_schema = &schema;
     QString message;
     Parser parser(text, schema);
-    if (!parser.parse(&expression->m_clauses, &message)) {
-        if (error)
-            *error = message;
-        return nullptr;
-    }
-    return expression;
+    if (!parser.parse(&expression->m_clauses, &message))
+        return Parsed::failed(message);
+    return Shared(std::move(expression));
 }
 
-std::shared_ptr<const FilterExpression> FilterExpression::parse(const QString &text, const TableSchema &schema,
-                                                                QString *error)
+FilterExpression::Parsed FilterExpression::parse(const QString &text, const TableSchema &schema)
 {
     // Date and time literals are read in the locale's formats, so a cached
     // parse is only valid for the locale it was made in.
@@ -398,11 +393,11 @@ std::shared_ptr<const FilterExpression> FilterExpression::parse(const QString &t
     }
     if (auto it = cache.entries.constFind(key); it != cache.entries.constEnd() && &(*it)->schema() == &schema)
         return *it;
-    auto parsed = parseUncached(text, schema, error);
+    Parsed parsed = parseUncached(text, schema);
     if (parsed) {
         if (cache.entries.size() >= cacheLimit)
             cache.entries.clear();
-        cache.entries.insert(key, parsed);
+        cache.entries.insert(key, parsed.value());
     }
     return parsed;
 }

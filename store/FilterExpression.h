@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/Result.h"
 #include "store/TableSchema.h"
 
 #include <QString>
@@ -34,18 +35,18 @@ public:
     };
     using Clause = std::vector<Test>;
 
-    // Parses text against schema. On failure returns nullptr and sets *error
-    // to a message that names the position (1-based character) of the fault.
-    // The result is cached by text, so the views' repeated filters parse once.
-    static std::shared_ptr<const FilterExpression> parse(const QString &text, const TableSchema &schema,
-                                                         QString *error);
+    // Parses text against schema. A failure's message names the position
+    // (1-based character) of the fault. The result is cached by text, so
+    // the views' repeated filters parse once.
+    using Shared = std::shared_ptr<const FilterExpression>;
+    using Parsed = Result<Shared>;
+    static Parsed parse(const QString &text, const TableSchema &schema);
 
     const std::vector<Clause> &clauses() const { return m_clauses; }
     const TableSchema &schema() const { return *m_schema; }
 
 private:
-    static std::shared_ptr<const FilterExpression> parseUncached(const QString &text, const TableSchema &schema,
-                                                                 QString *error);
+    static Parsed parseUncached(const QString &text, const TableSchema &schema);
 
     const TableSchema *m_schema = nullptr;
     std::vector<Clause> m_clauses;

@@ -25,14 +25,14 @@ ItemFileWriter::~ItemFileWriter()
     sqlite3_close(m_db);
 }
 
-bool ItemFileWriter::open(const QString &path, QString *error)
+bool ItemFileWriter::open(const QString &path)
 {
-    return openFile(path, false, error);
+    return openFile(path, false, &m_lastError);
 }
 
-bool ItemFileWriter::openForReading(const QString &path, QString *error)
+bool ItemFileWriter::openForReading(const QString &path)
 {
-    return openFile(path, true, error);
+    return openFile(path, true, &m_lastError);
 }
 
 bool ItemFileWriter::openFile(const QString &path, bool readOnly, QString *error)
@@ -148,19 +148,19 @@ QString ItemFileWriter::rowProblem(const std::vector<QVariant> &row)
     return QString();
 }
 
-bool ItemFileWriter::begin(QString *error)
+bool ItemFileWriter::begin()
 {
     if (m_readOnly) {
-        *error = QStringLiteral("The calendar file is open for reading only.");
+        m_lastError = QStringLiteral("The calendar file is open for reading only.");
         return false;
     }
-    if (!exec("BEGIN IMMEDIATE", error))
+    if (!exec("BEGIN IMMEDIATE", &m_lastError))
         return false;
     m_inTransaction = true;
-    return ensureUidTable(error);
+    return ensureUidTable(&m_lastError);
 }
 
-bool ItemFileWriter::insertItem(const std::vector<QVariant> &row, const QString &uid, qint64 *no, QString *error)
+bool ItemFileWriter::insertItem(const std::vector<QVariant> &row, const QString &uid, qint64 *no)
 {
     const TableSchema &schema = calendarSchema();
     if (!m_insertItem) {
@@ -173,13 +173,13 @@ bool ItemFileWriter::insertItem(const std::vector<QVariant> &row, const QString 
         }
         m_insertItem = prepare(QStringLiteral("INSERT INTO items (%1) VALUES (%2)")
                                    .arg(names.join(QLatin1String(", ")), marks.join(QLatin1String(", "))),
-                               error);
+                               &m_lastError);
         if (!m_insertItem)
             return false;
     }
     const QString problem = rowProblem(row);
     if (!problem.isEmpty()) {
-        *error = problem;
+        m_lastError = problem;
         return false;
     }
     int position = 0;
@@ -194,18 +194,18 @@ bool ItemFileWriter::insertItem(const std::vector<QVariant> &row, const QString 
     sqlite3_reset(m_insertItem);
     sqlite3_clear_bindings(m_insertItem);
     if (rc != SQLITE_DONE) {
-        *error = errorText(QStringLiteral("Cannot write to the file"));
+        m_lastError = errorText(QStringLiteral("Cannot write to the file"));
         return false;
     }
     *no = sqlite3_last_insert_rowid(m_db);
-    return uid.isEmpty() || setUid(*no, uid, error);
+    return uid.isEmpty() || setUid(*no, uid);
 }
 
-bool ItemFileWriter::setUid(qint64 no, const QString &uid, QString *error)
+bool ItemFileWriter::setUid(qint64 no, const QString &uid)
 {
     if (!m_insertUid) {
         m_insertUid =
-            prepare(QStringLiteral("INSERT OR REPLACE INTO item_uids (\"No\", \"UID\") VALUES (?, ?)"), error);
+            prepare(QStringLiteral("INSERT OR REPLACE INTO item_uids (\"No\", \"UID\") VALUES (?, ?)"), &m_lastError);
         if (!m_insertUid)
             return false;
     }
@@ -214,17 +214,17 @@ bool ItemFileWriter::setUid(qint64 no, const QString &uid, QString *error)
     const int rc = sqlite3_step(m_insertUid);
     sqlite3_reset(m_insertUid);
     if (rc != SQLITE_DONE) {
-        *error = errorText(QStringLiteral("Cannot write to the file"));
+        m_lastError = errorText(QStringLiteral("Cannot write to the file"));
         return false;
     }
     return true;
 }
 
-bool ItemFileWriter::commit(QString *error)
+bool ItemFileWriter::commit()
 {
     if (!m_inTransaction)
         return true;
-    if (!exec("COMMIT", error)) {
+    if (!exec("COMMIT", &m_lastError)) {
         rollback();
         return false;
     }

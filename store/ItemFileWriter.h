@@ -30,10 +30,13 @@ public:
     ItemFileWriter(const ItemFileWriter &) = delete;
     ItemFileWriter &operator=(const ItemFileWriter &) = delete;
 
+    // Every call that can fail returns false and leaves the message in
+    // lastError().
+
     // Opens an existing calendar file (one with the `items` table).
-    bool open(const QString &path, QString *error);
+    bool open(const QString &path);
     // Read-only: reads the UIDs but never writes, not even the UID table.
-    bool openForReading(const QString &path, QString *error);
+    bool openForReading(const QString &path);
 
     // UID -> `No` of every stored UID whose item still exists.
     QHash<QString, qint64> itemsByUid();
@@ -45,14 +48,16 @@ public:
     // or not of its type. Empty when it can.
     static QString rowProblem(const std::vector<QVariant> &row);
 
-    bool begin(QString *error);
+    bool begin();
     // Inserts one item (values as rowProblem takes them) and, when uid is
     // not empty, its UID. *no receives the assigned identity.
-    bool insertItem(const std::vector<QVariant> &row, const QString &uid, qint64 *no, QString *error);
+    bool insertItem(const std::vector<QVariant> &row, const QString &uid, qint64 *no);
     // Gives items their UIDs (in the open transaction).
-    bool setUid(qint64 no, const QString &uid, QString *error);
-    bool commit(QString *error);
+    bool setUid(qint64 no, const QString &uid);
+    bool commit();
     void rollback();
+
+    QString lastError() const { return m_lastError; }
 
 private:
     bool openFile(const QString &path, bool readOnly, QString *error);
@@ -68,4 +73,5 @@ private:
     bool m_inTransaction = false;
     sqlite3_stmt *m_insertItem = nullptr;
     sqlite3_stmt *m_insertUid = nullptr;
+    QString m_lastError;
 };

@@ -17,11 +17,9 @@ QString systemMessage(int code)
     return QString::fromLocal8Bit(std::strerror(code));
 }
 
-bool fail(QString *error, int code)
+Outcome fail(int code)
 {
-    if (error)
-        *error = systemMessage(code);
-    return false;
+    return Outcome::failed(systemMessage(code));
 }
 
 // Every byte, through short writes and signals.
@@ -46,26 +44,26 @@ bool writeAll(int fd, const QByteArray &bytes)
     return true;
 }
 
-bool writeThrough(const QByteArray &name, const QByteArray &bytes, QString *error)
+Outcome writeThrough(const QByteArray &name, const QByteArray &bytes)
 {
     const int fd = ::open(name.constData(), O_WRONLY | O_TRUNC | O_CLOEXEC);
     if (fd < 0)
-        return fail(error, errno);
+        return fail(errno);
     if (!writeAll(fd, bytes)) {
         const int code = errno;
         ::close(fd);
-        return fail(error, code);
+        return fail(code);
     }
     if (::close(fd) != 0)
-        return fail(error, errno);
-    return true;
+        return fail(errno);
+    return {};
 }
 
 } // namespace
 
 namespace SafeFileWrite {
 
-bool replace(const QString &path, const QByteArray &bytes, QString *error)
+Outcome replace(const QString &path, const QByteArray &bytes)
 {
     const QFileInfo info(path);
     const QString target = info.exists() ? info.canonicalFilePath() : QDir::cleanPath(info.absoluteFilePath());
@@ -75,13 +73,13 @@ bool replace(const QString &path, const QByteArray &bytes, QString *error)
     { };
     const bool exists = ::stat(name.constData(), &old) == 0;
     if (exists && !S_ISREG(old.st_mode))
-        return writeThrough(name, bytes, error);
+        return writeThrough(name, bytes);
 
     QByteArray temporary = QFile::encodeName(QFileInfo(target).absolutePath() + QStringLiteral("/.")
                                              + QFileInfo(target).fileName() + QStringLiteral(".XXXXXX"));
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0)
-        return fail(error, errno);
+        return fail(errno);
     // The new file keeps the old one's permissions; a new one gets what the
     // umask leaves of read and write for all.
     mode_t mode = 0;
@@ -101,9 +99,9 @@ bool replace(const QString &path, const QByteArray &bytes, QString *error)
         code = errno;
     if (code != 0) {
         ::unlink(temporary.constData());
-        return fail(error, code);
+        return fail(code);
     }
-    return true;
+    return {};
 }
 
 } // namespace SafeFileWrite

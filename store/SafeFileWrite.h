@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/Result.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -12,6 +14,6 @@
 // straight through, with every write checked all the same.
 namespace SafeFileWrite {
 
-bool replace(const QString &path, const QByteArray &bytes, QString *error);
+Outcome replace(const QString &path, const QByteArray &bytes);
 
 } // namespace SafeFileWrite

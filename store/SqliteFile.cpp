@@ -159,11 +159,11 @@ void SqliteFile::recoverHotJournal() const
     sqlite3_close(db);
 }
 
-bool SqliteFile::open(QString *error)
+bool SqliteFile::open()
 {
     const QString native = QDir::toNativeSeparators(m_path);
     if (!exists(m_path)) {
-        *error = QStringLiteral("The file \"%1\" does not exist.").arg(native);
+        m_lastError = QStringLiteral("The file \"%1\" does not exist.").arg(native);
         return false;
     }
     if (m_readOnly)
@@ -171,7 +171,7 @@ bool SqliteFile::open(QString *error)
     // One connection per file, used from the user-interface thread only.
     const int flags = (m_readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
     if (sqlite3_open_v2(QFile::encodeName(m_path).constData(), &m_db, flags, nullptr) != SQLITE_OK) {
-        *error = errorText(QStringLiteral("Cannot open the file"));
+        m_lastError = errorText(QStringLiteral("Cannot open the file"));
         return false;
     }
     sqlite3_busy_timeout(m_db, kBusyMilliseconds);
@@ -181,7 +181,7 @@ bool SqliteFile::open(QString *error)
     sqlite3_stmt *info = nullptr;
     const QByteArray infoSql = QStringLiteral("PRAGMA table_info(%1)").arg(quoted(m_schema.sqlTable)).toUtf8();
     if (sqlite3_prepare_v2(m_db, infoSql.constData(), -1, &info, nullptr) != SQLITE_OK) {
-        *error = errorText(QStringLiteral("The file is not a readable table"));
+        m_lastError = errorText(QStringLiteral("The file is not a readable table"));
         return false;
     }
     QSet<QString> columns;
@@ -190,11 +190,11 @@ bool SqliteFile::open(QString *error)
         columns.insert(QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(info, 1))).toLower());
     sqlite3_finalize(info);
     if (rc != SQLITE_DONE) {
-        *error = errorText(QStringLiteral("The file is not a readable table"));
+        m_lastError = errorText(QStringLiteral("The file is not a readable table"));
         return false;
     }
     if (columns.isEmpty()) {
-        *error = notThisKind(m_path, m_schema);
+        m_lastError = notThisKind(m_path, m_schema);
         return false;
     }
     QStringList names;
@@ -204,7 +204,7 @@ bool SqliteFile::open(QString *error)
             continue;
         }
         if (!field.addedLater) {
-            *error = QStringLiteral("The table in \"%1\" has no field \"%2\".").arg(native, field.name);
+            m_lastError = QStringLiteral("The table in \"%1\" has no field \"%2\".").arg(native, field.name);
             return false;
         }
         // A reader leaves the file as it is and sees the new field blank.
@@ -216,7 +216,7 @@ bool SqliteFile::open(QString *error)
                                      .arg(quoted(m_schema.sqlTable), quoted(field.name), columnType(field))
                                      .toUtf8();
         if (sqlite3_exec(m_db, alter.constData(), nullptr, nullptr, nullptr) != SQLITE_OK) {
-            *error = errorText(QStringLiteral("Cannot add the field \"%1\" to the file").arg(field.name));
+            m_lastError = errorText(QStringLiteral("Cannot add the field \"%1\" to the file").arg(field.name));
             return false;
         }
         names << quoted(field.name);
@@ -227,11 +227,11 @@ bool SqliteFile::open(QString *error)
     return true;
 }
 
-bool SqliteFile::readPicture(TablePicture &picture, QString *error)
+bool SqliteFile::readPicture(TablePicture &picture)
 {
     QString readError;
     if (!readAllRows(picture, m_selectSql, &readError)) {
-        *error = readError.isEmpty() ? errorText(QStringLiteral("Cannot read the file")) : readError;
+        m_lastError = readError.isEmpty() ? errorText(QStringLiteral("Cannot read the file")) : readError;
         sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
         return false;
     }
@@ -574,21 +574,21 @@ SqliteFile::StoredRow SqliteFile::compareStoredRow(qint64 id, int slot, const Ta
     return StoredRow::AsSeen;
 }
 
-SqliteFile::StoredRow SqliteFile::beginCheckedWrite(qint64 id, int slot, const TablePicture &picture, QString *error)
+SqliteFile::StoredRow SqliteFile::beginCheckedWrite(qint64 id, int slot, const TablePicture &picture)
 {
     if (sqlite3_exec(m_db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) {
-        *error = errorText(QStringLiteral("Cannot write to the file"));
+        m_lastError = errorText(QStringLiteral("Cannot write to the file"));
         return StoredRow::NotBegun;
     }
     const StoredRow stored = compareStoredRow(id, slot, picture);
     if (stored == StoredRow::AsSeen)
         return stored;
     if (stored == StoredRow::Unreadable)
-        *error = errorText(QStringLiteral("Cannot read the file"));
+        m_lastError = errorText(QStringLiteral("Cannot read the file"));
     else if (stored == StoredRow::Gone)
-        *error = deletedElsewhereText();
+        m_lastError = deletedElsewhereText();
     else
-        *error = changedElsewhereText();
+        m_lastError = changedElsewhereText();
     sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
     return stored;
 }
@@ -602,7 +602,7 @@ bool SqliteFile::commitWrite(QString *error)
     return false;
 }
 
-bool SqliteFile::create(const QString &absolute, const TableSchema &schema, QString *error)
+Outcome SqliteFile::create(const QString &absolute, const TableSchema &schema)
 {
     const QString native = QDir::toNativeSeparators(absolute);
     if (exists(absolute)) {
@@ -614,10 +614,8 @@ bool SqliteFile::create(const QString &absolute, const TableSchema &schema, QStr
             locked = sqlite3_exec(probe, "BEGIN EXCLUSIVE; ROLLBACK;", nullptr, nullptr, nullptr) == SQLITE_BUSY;
         }
         sqlite3_close(probe);
-        if (locked) {
-            *error = QStringLiteral("The file \"%1\" is locked by another program.").arg(native);
-            return false;
-        }
+        if (locked)
+            return Outcome::failed(QStringLiteral("The file \"%1\" is locked by another program.").arg(native));
     }
 
     // Build the new file beside the old one and swap it in only when it is
@@ -673,10 +671,9 @@ bool SqliteFile::create(const QString &absolute, const TableSchema &schema, QStr
     }
     if (!ok) {
         QFile::remove(temporary);
-        *error = QStringLiteral("Cannot create the file \"%1\": %2.").arg(native, reason);
-        return false;
+        return Outcome::failed(QStringLiteral("Cannot create the file \"%1\": %2.").arg(native, reason));
     }
-    return true;
+    return {};
 }
 
 void SqliteFile::bindStored(sqlite3_stmt *statement, int position, const QVariant &value)
@@ -735,7 +732,7 @@ bool SqliteFile::changedOneRow(QString *error)
     return false;
 }
 
-bool SqliteFile::insertRow(const std::vector<QVariant> &values, qint64 *id, QString *error)
+bool SqliteFile::insertRow(const std::vector<QVariant> &values, qint64 *id)
 {
     QStringList names, marks;
     std::vector<QVariant> binds;
@@ -749,10 +746,10 @@ bool SqliteFile::insertRow(const std::vector<QVariant> &values, qint64 *id, QStr
     const QString sql =
         QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
             .arg(quoted(m_schema.sqlTable), names.join(QLatin1String(", ")), marks.join(QLatin1String(", ")));
-    return execute(sql, binds, error, id);
+    return execute(sql, binds, &m_lastError, id);
 }
 
-bool SqliteFile::updateRow(qint64 id, const std::vector<QVariant> &values, QString *error)
+bool SqliteFile::updateRow(qint64 id, const std::vector<QVariant> &values)
 {
     QStringList sets;
     std::vector<QVariant> binds;
@@ -765,18 +762,18 @@ bool SqliteFile::updateRow(qint64 id, const std::vector<QVariant> &values, QStri
     binds.push_back(qlonglong(id));
     const QString sql = QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?")
                             .arg(quoted(m_schema.sqlTable), sets.join(QLatin1String(", ")));
-    if (!execute(sql, binds, error) || !changedOneRow(error) || !commitWrite(error)) {
+    if (!execute(sql, binds, &m_lastError) || !changedOneRow(&m_lastError) || !commitWrite(&m_lastError)) {
         sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
         return false;
     }
     return true;
 }
 
-bool SqliteFile::deleteRow(qint64 id, QString *error)
+bool SqliteFile::deleteRow(qint64 id)
 {
     if (!execute(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(quoted(m_schema.sqlTable)), {qlonglong(id)},
-                 error)
-        || !changedOneRow(error) || !commitWrite(error)) {
+                 &m_lastError)
+        || !changedOneRow(&m_lastError) || !commitWrite(&m_lastError)) {
         sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
         return false;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/Result.h"
 #include "store/TableSchema.h"
 
 #include <QByteArray>
@@ -35,16 +36,20 @@ public:
     static QString deletedElsewhereText();
     // Creates an empty table file at the absolute path, replacing an
     // existing one unless another program holds it locked.
-    static bool create(const QString &absolute, const TableSchema &schema, QString *error);
+    static Outcome create(const QString &absolute, const TableSchema &schema);
     // Binds a value in the file format every writer shares: NULL for blank,
     // 0/1, integers, ISO dates, HH:MM:SS, text.
     static void bindStored(sqlite3_stmt *statement, int position, const QVariant &value);
 
+    // A call below that fails returns false (or a StoredRow other than
+    // AsSeen) and leaves the message in lastError().
+    QString lastError() const { return m_lastError; }
+
     // Opens the file and checks that it holds the table and its fields
     // (adding a field that came later, unless read-only).
-    bool open(QString *error);
+    bool open();
     // The whole file into the empty picture, in one read transaction.
-    bool readPicture(TablePicture &picture, QString *error);
+    bool readPicture(TablePicture &picture);
     // Whether another connection has committed to the file since it was
     // last read (SQLite's data_version).
     bool changedSinceRead() const { return dataVersion() != m_dataVersion; }
@@ -53,15 +58,15 @@ public:
     // that the stored row is as the picture shows it; otherwise it rolls
     // back and fails with a message. NotBegun: no transaction could start.
     enum class StoredRow { AsSeen, Changed, Gone, Unreadable, NotBegun };
-    StoredRow beginCheckedWrite(qint64 id, int slot, const TablePicture &picture, QString *error);
+    StoredRow beginCheckedWrite(qint64 id, int slot, const TablePicture &picture);
 
     // values holds one value per field; the identity field is not written
     // and *id receives the one SQLite assigns.
-    bool insertRow(const std::vector<QVariant> &values, qint64 *id, QString *error);
+    bool insertRow(const std::vector<QVariant> &values, qint64 *id);
     // Inside a checked write begun for the row: write it and commit, or
     // roll back and fail.
-    bool updateRow(qint64 id, const std::vector<QVariant> &values, QString *error);
-    bool deleteRow(qint64 id, QString *error);
+    bool updateRow(qint64 id, const std::vector<QVariant> &values);
+    bool deleteRow(qint64 id);
 
 private:
     void recoverHotJournal() const;
@@ -81,4 +86,5 @@ private:
     sqlite3 *m_db = nullptr;
     QByteArray m_selectSql;    // every field of the rows in a rowid range
     qint64 m_dataVersion = -1; // of the file when the picture was read
+    QString m_lastError;
 };

@@ -47,8 +47,7 @@ TableFile::TableFile(QString path, const TableSchema &schema, bool readOnly)
 
 TableFile::~TableFile() = default;
 
-std::shared_ptr<TableFile> TableFile::acquire(const QString &path, const TableSchema &schema, bool readOnly,
-                                              QString *error)
+TableFile::Acquired TableFile::acquire(const QString &path, const TableSchema &schema, bool readOnly)
 {
     const QString absolute = absolutePath(path);
     const QString key = absolute + (readOnly ? QStringLiteral("\n(read-only)") : QString());
@@ -57,17 +56,15 @@ std::shared_ptr<TableFile> TableFile::acquire(const QString &path, const TableSc
     // calendar) must never read or write it.
     for (const auto &[otherKey, other] : registry()) {
         const auto file = other.lock();
-        if (file && file->m_path == absolute && &file->m_schema != &schema) {
-            *error = SqliteFile::notThisKind(absolute, schema);
-            return nullptr;
-        }
+        if (file && file->m_path == absolute && &file->m_schema != &schema)
+            return Acquired::failed(SqliteFile::notThisKind(absolute, schema));
     }
     if (auto existing = registry()[key].lock())
         return existing;
     std::shared_ptr<TableFile> file(new TableFile(absolute, schema, readOnly));
-    if (!file->load(error)) {
+    if (!file->load()) {
         registry().erase(key);
-        return nullptr;
+        return Acquired::failed(file->m_file.lastError());
     }
     registry()[key] = file;
     return file;
@@ -89,21 +86,20 @@ bool TableFile::isOpenHere(const QString &path)
     return false;
 }
 
-bool TableFile::load(QString *error)
+bool TableFile::load()
 {
-    return m_file.open(error) && m_file.readPicture(m_picture, error);
+    return m_file.open() && m_file.readPicture(m_picture);
 }
 
 bool TableFile::syncWithFile()
 {
     if (!m_file.changedSinceRead())
         return false;
-    QString error;
-    reload(&error);
+    reload();
     return true;
 }
 
-bool TableFile::reload(QString *error)
+bool TableFile::reload()
 {
     // An edit in progress began on the row as it was: when the re-read
     // shows it changed or gone, its post must not write over that.
@@ -116,7 +112,7 @@ bool TableFile::reload(QString *error)
     m_picture.clear();
     m_indexes.clear();
     m_query.clear();
-    const bool read = m_file.readPicture(m_picture, error);
+    const bool read = m_file.readPicture(m_picture);
     if (!read) {
         // What was half read is no picture of the file: show none.
         m_picture.clear();
@@ -196,35 +192,31 @@ void TableFile::announceChanges()
     m_announcing = false;
 }
 
-bool TableFile::beginCheckedWrite(qint64 id, int slot, QString *error, bool *gone, bool *conflict)
+bool TableFile::beginCheckedWrite(qint64 id, int slot, bool *gone)
 {
     using StoredRow = SqliteFile::StoredRow;
-    const StoredRow stored = m_file.beginCheckedWrite(id, slot, m_picture, error);
+    const StoredRow stored = m_file.beginCheckedWrite(id, slot, m_picture);
     if (stored == StoredRow::AsSeen)
         return true;
+    m_lastError = m_file.lastError();
     if (stored == StoredRow::NotBegun)
         return false;
     if (gone)
         *gone = stored == StoredRow::Gone;
-    if (conflict)
-        *conflict = stored != StoredRow::Unreadable;
+    m_lastWriteConflicted = stored != StoredRow::Unreadable;
     // Show the file as it is now, so that the next edit starts from there.
-    if (stored != StoredRow::Unreadable) {
-        QString reloadError;
-        reload(&reloadError);
-    }
+    if (stored != StoredRow::Unreadable)
+        reload();
     return false;
 }
 
-bool TableFile::create(const QString &path, const TableSchema &schema, QString *error)
+Outcome TableFile::create(const QString &path, const TableSchema &schema)
 {
     const QString absolute = absolutePath(path);
     const QString native = QDir::toNativeSeparators(absolute);
-    if (isOpenHere(absolute)) {
-        *error = QStringLiteral("The file \"%1\" is open.").arg(native);
-        return false;
-    }
-    return SqliteFile::create(absolute, schema, error);
+    if (isOpenHere(absolute))
+        return Outcome::failed(QStringLiteral("The file \"%1\" is open.").arg(native));
+    return SqliteFile::create(absolute, schema);
 }
 
 // --- reading ------------------------------------------------------------
@@ -349,10 +341,10 @@ bool TableFile::coerce(const FieldDef &field, const QVariant &in, QVariant *out)
     return false;
 }
 
-bool TableFile::validate(const std::vector<QVariant> &values, QString *error) const
+bool TableFile::validate(const std::vector<QVariant> &values)
 {
     if (m_readOnly) {
-        *error = QStringLiteral("The file \"%1\" is open for reading only.").arg(QDir::toNativeSeparators(m_path));
+        m_lastError = QStringLiteral("The file \"%1\" is open for reading only.").arg(QDir::toNativeSeparators(m_path));
         return false;
     }
     for (int f = 0; f < m_schema.fields.size(); ++f) {
@@ -364,8 +356,8 @@ bool TableFile::validate(const std::vector<QVariant> &values, QString *error) co
             const QString text = values[f].toString();
             const qsizetype characters = characterCount(text);
             if (characters > field.size) {
-                *error = QStringLiteral("The field %1 holds at most %2 characters; the value has %3.")
-                             .arg(field.name, QString::number(field.size), QString::number(characters));
+                m_lastError = QStringLiteral("The field %1 holds at most %2 characters; the value has %3.")
+                                  .arg(field.name, QString::number(field.size), QString::number(characters));
                 return false;
             }
         }
@@ -373,7 +365,7 @@ bool TableFile::validate(const std::vector<QVariant> &values, QString *error) co
         if (field.type == FieldType::Date) {
             const int year = values[f].toDate().year();
             if (year < 1 || year > 9999) {
-                *error = QStringLiteral("The field %1 holds a date outside the years 1 to 9999.").arg(field.name);
+                m_lastError = QStringLiteral("The field %1 holds a date outside the years 1 to 9999.").arg(field.name);
                 return false;
             }
         }
@@ -386,13 +378,17 @@ void TableFile::bindStored(sqlite3_stmt *statement, int position, const QVariant
     SqliteFile::bindStored(statement, position, value);
 }
 
-bool TableFile::insertRow(std::vector<QVariant> &values, qint64 *newId, QString *error)
+bool TableFile::insertRow(std::vector<QVariant> &values, qint64 *newId)
 {
-    if (!validate(values, error))
+    m_lastError.clear();
+    m_lastWriteConflicted = false;
+    if (!validate(values))
         return false;
     qint64 id = 0;
-    if (!m_file.insertRow(values, &id, error))
+    if (!m_file.insertRow(values, &id)) {
+        m_lastError = m_file.lastError();
         return false;
+    }
 
     const int slot = m_picture.takeSlot(id);
     if (m_picture.identityField() >= 0)
@@ -405,23 +401,26 @@ bool TableFile::insertRow(std::vector<QVariant> &values, qint64 *newId, QString 
     return true;
 }
 
-bool TableFile::updateRow(qint64 id, const std::vector<QVariant> &values, QString *error, bool *conflict)
+bool TableFile::updateRow(qint64 id, const std::vector<QVariant> &values)
 {
+    m_lastError.clear();
+    m_lastWriteConflicted = false;
     const int slot = slotOf(id);
     if (slot < 0) {
-        *error = QStringLiteral("The row has been deleted.");
-        if (conflict)
-            *conflict = true;
+        m_lastError = QStringLiteral("The row has been deleted.");
+        m_lastWriteConflicted = true;
         return false;
     }
-    if (!validate(values, error))
+    if (!validate(values))
         return false;
     // Another program may have changed or deleted the row since it was
     // read: the post writes only over the row as this store last saw it.
-    if (!beginCheckedWrite(id, slot, error, nullptr, conflict))
+    if (!beginCheckedWrite(id, slot))
         return false;
-    if (!m_file.updateRow(id, values, error))
+    if (!m_file.updateRow(id, values)) {
+        m_lastError = m_file.lastError();
         return false;
+    }
     m_indexes.unindexSlot(slot);
     m_picture.storeRow(slot, values);
     m_query.forgetSharedLists();
@@ -430,20 +429,24 @@ bool TableFile::updateRow(qint64 id, const std::vector<QVariant> &values, QStrin
     return true;
 }
 
-bool TableFile::deleteRow(qint64 id, QString *error)
+bool TableFile::deleteRow(qint64 id)
 {
+    m_lastError.clear();
+    m_lastWriteConflicted = false;
     const int slot = slotOf(id);
     if (slot < 0)
         return true; // already gone
     if (m_readOnly) {
         std::vector<QVariant> none(m_picture.fieldCount());
-        return validate(none, error);
+        return validate(none);
     }
     bool gone = false;
-    if (!beginCheckedWrite(id, slot, error, &gone))
+    if (!beginCheckedWrite(id, slot, &gone))
         return gone; // deleted already, as wanted; the picture has been re-read
-    if (!m_file.deleteRow(id, error))
+    if (!m_file.deleteRow(id)) {
+        m_lastError = m_file.lastError();
         return false;
+    }
     m_indexes.unindexSlot(slot);
     m_picture.freeSlot(slot);
     noteChanged(id);

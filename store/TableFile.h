@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/FilterExpression.h"
+#include "store/Result.h"
 #include "store/RowRef.h"
 #include "store/SqliteFile.h"
 #include "store/TableIndexes.h"
@@ -39,16 +40,17 @@ public:
     TableFile(const TableFile &) = delete;
     TableFile &operator=(const TableFile &) = delete;
 
-    // The shared picture of the file at path, opened on first use. Null with
-    // *error set (naming the file) when it is missing, not a database, damaged
-    // or lacks the table or one of its fields; nothing is written to it then.
-    static std::shared_ptr<TableFile> acquire(const QString &path, const TableSchema &schema, bool readOnly,
-                                              QString *error);
+    // The shared picture of the file at path, opened on first use. Fails
+    // with a message naming the file when it is missing, not a database,
+    // damaged or lacks the table or one of its fields; nothing is written to
+    // it then.
+    using Acquired = Result<std::shared_ptr<TableFile>>;
+    static Acquired acquire(const QString &path, const TableSchema &schema, bool readOnly);
 
     // Creates an empty table file at path, replacing an existing one. Fails
     // (and leaves an existing file untouched) when the file is open in this
     // process or locked by another.
-    static bool create(const QString &path, const TableSchema &schema, QString *error);
+    static Outcome create(const QString &path, const TableSchema &schema);
 
     // Whether a table file of that name exists.
     static bool exists(const QString &path);
@@ -96,13 +98,18 @@ public:
     bool lessInOrder(qint64 a, qint64 b, const IndexDef *order) const;
 
     // --- writing (durable first) ------------------------------------------
+    // A write that fails returns false and leaves the message in
+    // lastError(), read by the cursor that asked before any other write.
     // values holds one value per field; the identity field is ignored on
     // insert and receives the assigned id.
-    bool insertRow(std::vector<QVariant> &values, qint64 *newId, QString *error);
-    // *conflict tells a row that another program changed or deleted since
-    // it was read: nothing was written, and the picture shows the file anew.
-    bool updateRow(qint64 id, const std::vector<QVariant> &values, QString *error, bool *conflict = nullptr);
-    bool deleteRow(qint64 id, QString *error);
+    bool insertRow(std::vector<QVariant> &values, qint64 *newId);
+    bool updateRow(qint64 id, const std::vector<QVariant> &values);
+    bool deleteRow(qint64 id);
+    QString lastError() const { return m_lastError; }
+    // Whether the failed write met a row that another program changed or
+    // deleted since it was read: nothing was written, and the picture shows
+    // the file anew.
+    bool lastWriteConflicted() const { return m_lastWriteConflicted; }
 
     // Normalises a value to the field's type: "" and invalid -> blank, text
     // to date/time/bool/int. False when it is no value of that type.
@@ -132,8 +139,9 @@ private:
     void noteChanged(qint64 id) { m_changedIds.push_back(id); }
 
     TableFile(QString path, const TableSchema &schema, bool readOnly);
-    bool load(QString *error);
-    bool reload(QString *error); // the picture afresh; cursors re-read
+    // False with the durable copy's lastError() saying why.
+    bool load();
+    bool reload(); // the picture afresh; cursors re-read
     // One number per row for what it holds, to tell the rows a re-read
     // changed from those it left as they were.
     std::unordered_map<qint64, size_t> rowFingerprints() const;
@@ -141,10 +149,11 @@ private:
 
     // A write over an existing row starts a write transaction and checks
     // that the stored row is as the picture shows it; otherwise it rolls
-    // back, re-reads the picture and fails with a message (*gone tells a
+    // back, re-reads the picture and fails with lastError() (*gone tells a
     // row that another program deleted).
-    bool beginCheckedWrite(qint64 id, int slot, QString *error, bool *gone = nullptr, bool *conflict = nullptr);
-    bool validate(const std::vector<QVariant> &values, QString *error) const;
+    bool beginCheckedWrite(qint64 id, int slot, bool *gone = nullptr);
+    // False with lastError() when a value does not fit the file.
+    bool validate(const std::vector<QVariant> &values);
 
     QString m_path;
     const TableSchema &m_schema;
@@ -163,4 +172,7 @@ private:
     std::vector<qint64> m_changedIds;   // written since the last announcement
     bool m_reloadedUnannounced = false; // the file was re-read: any row may have changed
     bool m_announcing = false;
+
+    QString m_lastError;                // of the last write
+    bool m_lastWriteConflicted = false; // of the last write
 };

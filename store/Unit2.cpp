@@ -128,7 +128,22 @@ bool TDataModule2::failStartUp(const QString &message)
 
 // --- start-up ----------------------------------------------------------------
 
-bool TDataModule2::startUp()
+Outcome TDataModule2::startUp()
+{
+    return startUpOutcome(runStartUp());
+}
+
+Outcome TDataModule2::openForReading(int calendarCursors)
+{
+    return startUpOutcome(runOpenForReading(calendarCursors));
+}
+
+Outcome TDataModule2::startUpOutcome(bool started) const
+{
+    return started ? Outcome() : Outcome::failed(m_startUpError);
+}
+
+bool TDataModule2::runStartUp()
 {
     m_startUpError.clear();
     m_readOnly = false;
@@ -151,7 +166,7 @@ bool TDataModule2::startUp()
     return true;
 }
 
-bool TDataModule2::openForReading(int calendarCursors)
+bool TDataModule2::runOpenForReading(int calendarCursors)
 {
     m_startUpError.clear();
     m_readOnly = true;
@@ -226,9 +241,8 @@ bool TDataModule2::openSettingsTable(Cursor &cursor, const QString &fileName, co
 
 bool TDataModule2::createSettingsTable(Cursor &cursor, const QString &fileName, const TableSchema &schema)
 {
-    QString error;
-    if (!TableFile::create(m_root.dataDir() + fileName, schema, &error))
-        return failStartUp(tr("The table %1 cannot be created: %2").arg(m_root.dataDir() + fileName, error));
+    if (const Outcome created = TableFile::create(m_root.dataDir() + fileName, schema); !created)
+        return failStartUp(tr("The table %1 cannot be created: %2").arg(m_root.dataDir() + fileName, created.error()));
     return openSettingsTable(cursor, fileName, schema, false);
 }
 
@@ -236,10 +250,14 @@ bool TDataModule2::insertDefaultFolder()
 {
     // The folder names the default calendar, which a first start creates empty.
     const QString calendar = m_root.defaultCalendarDir() + DataRoot::defaultCalendarFile();
-    QString error;
-    if (!QFileInfo::exists(calendar)
-        && !(QDir().mkpath(m_root.defaultCalendarDir()) && TableFile::create(calendar, calendarSchema(), &error)))
-        return failStartUp(tr("The calendar %1 cannot be created: %2").arg(calendar, error));
+    if (!QFileInfo::exists(calendar)) {
+        // A folder that cannot be made leaves the reason blank.
+        const Outcome created = QDir().mkpath(m_root.defaultCalendarDir())
+            ? TableFile::create(calendar, calendarSchema())
+            : Outcome::failed(QString());
+        if (!created)
+            return failStartUp(tr("The calendar %1 cannot be created: %2").arg(calendar, created.error()));
+    }
 
     Cursor &folders = Table61();
     folders.insert();
@@ -459,8 +477,10 @@ bool TDataModule2::openDefaultCalendar(bool readOnly, QString *error)
             *error = tr("The folder %1 cannot be created.").arg(dir);
             return false;
         }
-        if (!TableFile::create(path, calendarSchema(), error))
+        if (const Outcome created = TableFile::create(path, calendarSchema()); !created) {
+            *error = created.error();
             return false;
+        }
     }
     return openCalendar(dir, DataRoot::defaultCalendarFile(), readOnly, error);
 }
@@ -614,7 +634,7 @@ bool TDataModule2::createCalendarTable(const QString &dir, const QString &fileNa
     closeCalendarCursors();
     QString error;
     const bool created =
-        !m_readOnly && QDir().mkpath(dir) && TableFile::create(folderFilePath(dir, fileName), calendarSchema(), &error);
+        !m_readOnly && QDir().mkpath(dir) && TableFile::create(folderFilePath(dir, fileName), calendarSchema()).isOk();
     if (wasOpen && !openCalendar(openDir, openFile, readOnly, &error))
         emit storeMessage(error);
     if (!created)

@@ -3,6 +3,7 @@
 #include "store/Cursor.h"
 #include "store/DataRoot.h"
 #include "store/OptionsRecord.h"
+#include "store/Result.h"
 
 #include <QList>
 #include <QObject>
@@ -54,17 +55,16 @@ public:
     // with the defaults), fills the default sound, locates the active
     // folder, opens its calendar (falling back to the default calendar),
     // purges when switched on, then asks the host to configure the window.
-    // False when the options or folders table cannot be read: startUpError()
-    // then says why and nothing has been written.
-    [[nodiscard]] bool startUp();
-    QString startUpError() const { return m_startUpError; }
+    // Fails when the options or folders table cannot be read, saying why;
+    // nothing has been written then.
+    [[nodiscard]] Outcome startUp();
 
     // For tools that only read (the agenda command): opens the options and
     // folders tables and, on the active folder's calendar (or the default
     // calendar), the cursors Table1 up to Table<calendarCursors>, all
-    // read-only; creates, repairs and purges nothing. False with
-    // startUpError() when any of them is missing or unreadable.
-    [[nodiscard]] bool openForReading(int calendarCursors = 50);
+    // read-only; creates, repairs and purges nothing. Fails when any of
+    // them is missing or unreadable.
+    [[nodiscard]] Outcome openForReading(int calendarCursors = 50);
 
     // What openCalendarFolder does when the folder's file exists but is no
     // calendar it can open.
@@ -172,6 +172,11 @@ private:
     using Cursors = std::array<std::unique_ptr<Cursor>, 52>;
     static Cursors makeCursors();
 
+    // The steps of startUp() and openForReading(): false with
+    // m_startUpError saying why.
+    bool runStartUp();
+    bool runOpenForReading(int calendarCursors);
+    Outcome startUpOutcome(bool started) const;
     bool openSettingsTables(bool readOnly);
     bool openSettingsTable(Cursor &cursor, const QString &fileName, const TableSchema &schema, bool readOnly);
     bool createSettingsTable(Cursor &cursor, const QString &fileName, const TableSchema &schema);

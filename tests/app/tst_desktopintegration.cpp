@@ -70,7 +70,7 @@ void DesktopIntegrationTest::registerWritesTheProgramPath()
     QFETCH(QString, dataRoot);
     QFETCH(QString, execLine);
     QVERIFY(!Autostart::isRegistered());
-    QCOMPARE(Autostart::registerProgram(program, dataRoot), std::nullopt);
+    QVERIFY(Autostart::registerProgram(program, dataRoot).isOk());
     QVERIFY(Autostart::isRegistered());
     QCOMPARE(Autostart::registeredProgram(), program);
     QCOMPARE(Autostart::registeredDataRoot(), dataRoot);
@@ -86,8 +86,8 @@ void DesktopIntegrationTest::registerWritesTheProgramPath()
 
 void DesktopIntegrationTest::registerAgainRewritesThePath()
 {
-    QCOMPARE(Autostart::registerProgram(QStringLiteral("/old/place/daybrook")), std::nullopt);
-    QCOMPARE(Autostart::registerProgram(QStringLiteral("/new/place/daybrook")), std::nullopt);
+    QVERIFY(Autostart::registerProgram(QStringLiteral("/old/place/daybrook")).isOk());
+    QVERIFY(Autostart::registerProgram(QStringLiteral("/new/place/daybrook")).isOk());
     QCOMPARE(Autostart::registeredProgram(), QStringLiteral("/new/place/daybrook"));
 }
 
@@ -102,7 +102,7 @@ void DesktopIntegrationTest::onlyAnOwnDataRootIsPassed()
 
 void DesktopIntegrationTest::removeDeletesTheEntryAndIgnoresAbsence()
 {
-    QCOMPARE(Autostart::registerProgram(QStringLiteral("/opt/daybrook/bin/daybrook")), std::nullopt);
+    QVERIFY(Autostart::registerProgram(QStringLiteral("/opt/daybrook/bin/daybrook")).isOk());
     Autostart::removeProgram();
     QVERIFY(!QFile::exists(Autostart::xdgEntryPath()));
     QVERIFY(!Autostart::isRegistered());
@@ -115,8 +115,8 @@ void DesktopIntegrationTest::unwritableEntryIsReported()
     // A directory where the entry file belongs cannot be replaced by a file,
     // whoever runs the test.
     QVERIFY(QDir().mkpath(Autostart::xdgEntryPath()));
-    QCOMPARE(Autostart::registerProgram(QStringLiteral("/opt/daybrook/bin/daybrook")),
-             std::optional<QString>(QStringLiteral("Failed to set data for 'Daybrook Planner'")));
+    QCOMPARE(Autostart::registerProgram(QStringLiteral("/opt/daybrook/bin/daybrook")).error(),
+             QStringLiteral("Failed to set data for 'Daybrook Planner'"));
 }
 
 void DesktopIntegrationTest::noPlaceForEntriesIsSilent()
@@ -125,7 +125,7 @@ void DesktopIntegrationTest::noPlaceForEntriesIsSilent()
     QFile blocker(configHome() + QStringLiteral("/autostart"));
     QVERIFY(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    QCOMPARE(Autostart::registerProgram(QStringLiteral("/opt/daybrook/bin/daybrook")), std::nullopt);
+    QVERIFY(Autostart::registerProgram(QStringLiteral("/opt/daybrook/bin/daybrook")).isOk());
     QVERIFY(!Autostart::isRegistered());
 }
 

@@ -94,7 +94,7 @@ public:
         program->addMainWindowPart([this](PlannerProgram &p) { installViews(p.mainWindow()); });
     }
 
-    bool start() { return program->start(); }
+    bool start() { return program->start().isOk(); }
     TForm1 &window() { return program->mainWindow(); }
     TDataModule2 &dm() { return program->dataModule(); }
     int folderField(int field) { return dm().Table61().asInt(QString::number(field)); }

@@ -109,7 +109,8 @@ void OutsideChangesTest::anotherProgramsWritesShowEverywhere()
     settings.showMessage = [&messages](const QString &text) { messages << text; };
     PlannerProgram program(std::move(settings));
     installSubsystems(program);
-    QVERIFY2(program.start(), qPrintable(program.startUpError()));
+    const Outcome started = program.start();
+    QVERIFY2(started, qPrintable(started.error()));
 
     TForm1 &window = program.mainWindow();
     window.resize(1000, 1100);

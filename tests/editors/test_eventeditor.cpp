@@ -188,7 +188,8 @@ void TestEventEditor::init()
 void TestEventEditor::startStore()
 {
     m_data = std::make_unique<TDataModule2>(DataRoot(m_home->path()));
-    QVERIFY2(m_data->startUp(), qPrintable(m_data->startUpError()));
+    const Outcome started = m_data->startUp();
+    QVERIFY2(started, qPrintable(started.error()));
     setOption(30, false);
     setOption(1, false);
     m_dayView = FakeDayView();

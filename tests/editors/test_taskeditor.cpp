@@ -106,7 +106,8 @@ void TestTaskEditor::init()
 {
     m_home = std::make_unique<TempHome>();
     m_data = std::make_unique<TDataModule2>(DataRoot(m_home->path()));
-    QVERIFY2(m_data->startUp(), qPrintable(m_data->startUpError()));
+    const Outcome started = m_data->startUp();
+    QVERIFY2(started, qPrintable(started.error()));
     setOption(30, false);
     setOption(44, QTime(8, 0));
     m_data->Table47().setFiltered(false);

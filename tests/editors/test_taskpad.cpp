@@ -88,7 +88,8 @@ void TestTaskPad::init()
 {
     m_home = std::make_unique<TempHome>();
     m_data = std::make_unique<TDataModule2>(DataRoot(m_home->path()));
-    QVERIFY2(m_data->startUp(), qPrintable(m_data->startUpError()));
+    const Outcome started = m_data->startUp();
+    QVERIFY2(started, qPrintable(started.error()));
     m_pad = std::make_unique<TaskPad>(*m_data);
     // As the planner's wiring does.
     connect(m_data.get(), &TDataModule2::calendarChanged, m_pad.get(), &TaskPad::followCalendarChange);

@@ -87,7 +87,7 @@ public:
     Home()
     {
         TDataModule2 store(DataRoot::resolve({QStringLiteral("daybrook"), QStringLiteral("--home"), m_home.path()}));
-        m_ok = store.startUp();
+        m_ok = store.startUp().isOk();
         m_calendar = store.Table50().filePath();
         store.closeAll();
     }

@@ -45,7 +45,8 @@ void TestIcalExportTarget::initTestCase()
 {
     QVERIFY(m_home.isValid() && m_out.isValid());
     TDataModule2 store(DataRoot(m_home.path()));
-    QVERIFY2(store.startUp(), qPrintable(store.startUpError()));
+    const Outcome started = store.startUp();
+    QVERIFY2(started, qPrintable(started.error()));
     Cursor &items = store.Table50();
     items.insert();
     items.setValue("Subject", "Dentist");
@@ -113,7 +114,8 @@ void TestIcalExportTarget::refusesTheTableFiles()
 void TestIcalExportTarget::windowRefusesTheTableFiles()
 {
     TDataModule2 store(DataRoot(m_home.path()));
-    QVERIFY2(store.startUp(), qPrintable(store.startUpError()));
+    const Outcome started = store.startUp();
+    QVERIFY2(started, qPrintable(started.error()));
     const QString options = m_home.path() + QStringLiteral("Data/options.db");
     const QByteArray before = contentOf(options);
     QString told;

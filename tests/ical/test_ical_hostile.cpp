@@ -47,15 +47,14 @@ QStringList spans(const Home &home)
 void insertRow(const Home &home, const QList<QPair<const char *, QVariant>> &fields)
 {
     ItemFileWriter writer;
-    QString error;
-    QVERIFY2(writer.open(home.calendar(), &error), qPrintable(error));
+    QVERIFY2(writer.open(home.calendar()), qPrintable(writer.lastError()));
     std::vector<QVariant> row(calendarSchema().fields.size());
     for (const auto &[name, value] : fields)
         row[calendarSchema().fieldIndex(QLatin1String(name))] = value;
-    QVERIFY(writer.begin(&error));
+    QVERIFY(writer.begin());
     qint64 no = 0;
-    QVERIFY2(writer.insertItem(row, QString(), &no, &error), qPrintable(error));
-    QVERIFY(writer.commit(&error));
+    QVERIFY2(writer.insertItem(row, QString(), &no), qPrintable(writer.lastError()));
+    QVERIFY(writer.commit());
 }
 
 } // namespace

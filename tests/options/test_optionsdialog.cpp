@@ -137,7 +137,8 @@ void TestOptionsDialog::init()
 {
     m_home = std::make_unique<TempHome>();
     m_data = std::make_unique<TDataModule2>(DataRoot(m_home->path()));
-    QVERIFY2(m_data->startUp(), qPrintable(m_data->startUpError()));
+    const Outcome started = m_data->startUp();
+    QVERIFY2(started, qPrintable(started.error()));
     m_form = std::make_unique<TForm5>(*m_data);
     m_messages.clear();
     m_form->setMessageReporter([this](QWidget *, const QString &text) { m_messages << text; });
@@ -191,8 +192,8 @@ void TestOptionsDialog::type(int field, const QString &text)
 std::unique_ptr<TDataModule2> TestOptionsDialog::onDisk()
 {
     auto reader = std::make_unique<TDataModule2>(DataRoot(m_home->path()));
-    if (!reader->openForReading(1))
-        qWarning() << reader->startUpError();
+    if (const Outcome opened = reader->openForReading(1); !opened)
+        qWarning() << opened.error();
     return reader;
 }
 

@@ -92,7 +92,8 @@ void TestOptionsWiring::init()
     settings.showMessage = [this](const QString &text) { m_messages << text; };
     m_program = std::make_unique<PlannerProgram>(std::move(settings));
     installSubsystems(*m_program);
-    QVERIFY2(m_program->start(), qPrintable(m_program->startUpError()));
+    const Outcome started = m_program->start();
+    QVERIFY2(started, qPrintable(started.error()));
     m_dialog = form().findChild<TForm5 *>();
     QVERIFY(m_dialog);
     m_dialog->setMessageReporter([this](QWidget *, const QString &text) { m_messages << text; });
@@ -116,8 +117,8 @@ void TestOptionsWiring::openOptions()
 std::unique_ptr<TDataModule2> TestOptionsWiring::onDisk()
 {
     auto reader = std::make_unique<TDataModule2>(DataRoot(m_home->path()));
-    if (!reader->openForReading(1))
-        qWarning() << reader->startUpError();
+    if (const Outcome opened = reader->openForReading(1); !opened)
+        qWarning() << opened.error();
     return reader;
 }
 

@@ -54,7 +54,8 @@ void TestPrintCommand::initTestCase()
     QVERIFY(m_home.isValid() && m_out.isValid() && m_runtime.isValid());
     QFile::setPermissions(m_runtime.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     TDataModule2 store(DataRoot(m_home.path()));
-    QVERIFY2(store.startUp(), qPrintable(store.startUpError()));
+    const Outcome started = store.startUp();
+    QVERIFY2(started, qPrintable(started.error()));
     Cursor &items = store.Table50();
     items.insert();
     items.setValue("Subject", "Dentist");

@@ -116,7 +116,8 @@ void TestPrintLayouts::init()
 {
     m_home = std::make_unique<TempHome>();
     m_data = std::make_unique<TDataModule2>(DataRoot(m_home->path()));
-    QVERIFY2(m_data->startUp(), qPrintable(m_data->startUpError()));
+    const Outcome started = m_data->startUp();
+    QVERIFY2(started, qPrintable(started.error()));
     m_preview = std::make_unique<PrintPreview>(*m_data);
     setOptions({{20, true}, {30, false}, {49, false}, {50, false}, {52, false}, {53, 0}});
 }
@@ -216,8 +217,8 @@ void TestPrintLayouts::pdfTextIsWhatThePageShows()
     QVERIFY(m_preview->prepare(request(PrintPreview::View::Day, tuesday)));
     QTemporaryDir dir;
     const QString pdf = dir.filePath(QStringLiteral("day.pdf"));
-    QString error;
-    QVERIFY2(PrintPreview::writePdf(m_preview->daily(), pdf, &error), qPrintable(error));
+    const Outcome written = PrintPreview::writePdf(m_preview->daily(), pdf);
+    QVERIFY2(written, qPrintable(written.error()));
     QProcess extract;
     extract.start(pdftotext, {pdf, QStringLiteral("-")});
     QVERIFY(extract.waitForFinished(30000));

@@ -21,8 +21,8 @@ public:
     {
         m_home = std::make_unique<TempHome>();
         m_data = std::make_unique<TDataModule2>(DataRoot(m_home->path()));
-        if (!m_data->startUp())
-            qWarning() << m_data->startUpError();
+        if (const Outcome started = m_data->startUp(); !started)
+            qWarning() << started.error();
     }
 
     TDataModule2 &data() { return *m_data; }

@@ -332,8 +332,8 @@ void TestReminderScanner::missedItemsStayWithTheirCalendar()
     QCOMPARE(fixture.listed(), QStringList {"Yesterday"});
 
     const QString other = fixture.home() + "Other.db";
-    QString error;
-    QVERIFY2(TableFile::create(other, calendarSchema(), &error), qPrintable(error));
+    const Outcome created = TableFile::create(other, calendarSchema());
+    QVERIFY2(created, qPrintable(created.error()));
     Cursor &reminders = fixture.data().Table48();
     reminders.close();
     reminders.setTableFile(fixture.home(), "Other.db", calendarSchema());

@@ -76,7 +76,8 @@ void TestAgenda::initTestCase()
     pinTestLocale();
     QVERIFY(m_home.isValid());
     TDataModule2 dm {DataRoot(m_home.path())};
-    QVERIFY2(dm.startUp(), qPrintable(dm.startUpError()));
+    const Outcome started = dm.startUp();
+    QVERIFY2(started, qPrintable(started.error()));
     Cursor &c = dm.Table50();
     const QDate may3(2021, 5, 3);
     m_no["standup"] = addItem(c,

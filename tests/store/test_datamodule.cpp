@@ -164,7 +164,7 @@ private:
 bool TestDataModule::firstStart(const QString &home)
 {
     TDataModule2 dm {DataRoot(home)};
-    return dm.startUp();
+    return dm.startUp().isOk();
 }
 
 qint64 TestDataModule::addActiveFolder(TDataModule2 &dm, const QString &name, const QString &dir, const QString &file)
@@ -184,7 +184,8 @@ void TestDataModule::firstStartCreatesTheDataRoot()
     FakeHost host;
     TDataModule2 dm {DataRoot(home.path())};
     dm.setHost(&host);
-    QVERIFY2(dm.startUp(), qPrintable(dm.startUpError()));
+    const Outcome started = dm.startUp();
+    QVERIFY2(started, qPrintable(started.error()));
 
     QVERIFY(QFileInfo(home.path() + "Data/options.db").isFile());
     QVERIFY(QFileInfo(home.path() + "Data/folderslist.db").isFile());
@@ -226,7 +227,8 @@ void TestDataModule::firstStartOptions()
     QFETCH(int, field);
     QFETCH(QVariant, expected);
     TDataModule2 dm {DataRoot(m_firstStarted.path())};
-    QVERIFY2(dm.openForReading(), qPrintable(dm.startUpError()));
+    const Outcome opened = dm.openForReading();
+    QVERIFY2(opened, qPrintable(opened.error()));
     QCOMPARE(dm.Table60().value(QString::number(field)), expected);
     QCOMPARE(dm.Table60().recordCount(), 1);
     QCOMPARE(dm.options().textField(22), m_firstStarted.path() + "daybrook1.wav");
@@ -237,7 +239,8 @@ void TestDataModule::firstStartFolderRow()
 {
     TempHome home;
     TDataModule2 dm {DataRoot(home.path())};
-    QVERIFY2(dm.startUp(), qPrintable(dm.startUpError()));
+    const Outcome started = dm.startUp();
+    QVERIFY2(started, qPrintable(started.error()));
     Cursor &folders = dm.Table61();
     QCOMPARE(folders.recordCount(), 1);
     QCOMPARE(folders.asText("2"), QString("Personal Calendar"));
@@ -490,7 +493,8 @@ void TestDataModule::damagedCalendarAtStartUp()
 
     TDataModule2 dm {DataRoot(home.path())};
     QSignalSpy spy(&dm, &TDataModule2::storeMessage);
-    QVERIFY2(dm.startUp(), qPrintable(dm.startUpError()));
+    const Outcome started = dm.startUp();
+    QVERIFY2(started, qPrintable(started.error()));
     QCOMPARE(spy.count(), 1);
     QVERIFY2(spy.at(0).at(0).toString().contains("bad.db"), qPrintable(spy.at(0).at(0).toString()));
     QVERIFY(!dm.folderFileOpened());
@@ -550,8 +554,9 @@ void TestDataModule::unreadableSettingsTable()
     QVERIFY(writeBytes(bad, content));
 
     TDataModule2 dm {DataRoot(home.path())};
-    QVERIFY(!dm.startUp());
-    QVERIFY2(dm.startUpError().contains(badFile), qPrintable(dm.startUpError()));
+    const Outcome started = dm.startUp();
+    QVERIFY(!started);
+    QVERIFY2(started.error().contains(badFile), qPrintable(started.error()));
     dm.closeAll();
     QCOMPARE(readBytes(bad), content);
     // Nothing else was written either.
@@ -581,7 +586,8 @@ void TestDataModule::missingSettingsTableIsCreated()
     QVERIFY(QFile::remove(home.path() + "Data/" + removed));
 
     TDataModule2 dm {DataRoot(home.path())};
-    QVERIFY2(dm.startUp(), qPrintable(dm.startUpError()));
+    const Outcome started = dm.startUp();
+    QVERIFY2(started, qPrintable(started.error()));
     QCOMPARE(dm.Table60().recordCount(), 1);
     QVERIFY(dm.Table61().recordCount() >= 1);
     if (removed == "options.db") {
@@ -613,7 +619,8 @@ void TestDataModule::emptySettingsTablesGetDefaults()
         }
     }
     TDataModule2 dm {DataRoot(home.path())};
-    QVERIFY2(dm.startUp(), qPrintable(dm.startUpError()));
+    const Outcome started = dm.startUp();
+    QVERIFY2(started, qPrintable(started.error()));
     QCOMPARE(dm.Table60().recordCount(), 1);
     QCOMPARE(dm.options().typeName(1), QString("Important"));
     QCOMPARE(dm.Table61().recordCount(), 1);
@@ -650,14 +657,16 @@ void TestDataModule::optionsFromBeforeTheLastScanField()
     QVERIFY(!columns().contains("56"));
     {
         TDataModule2 reader {DataRoot(home.path())};
-        QVERIFY2(reader.openForReading(1), qPrintable(reader.startUpError()));
+        const Outcome opened = reader.openForReading(1);
+        QVERIFY2(opened, qPrintable(opened.error()));
         QVERIFY(reader.options().textField(56).isEmpty());
         QCOMPARE(reader.options().typeName(1), QString("Important"));
     }
     QVERIFY(!columns().contains("56"));
 
     TDataModule2 dm {DataRoot(home.path())};
-    QVERIFY2(dm.startUp(), qPrintable(dm.startUpError()));
+    const Outcome started = dm.startUp();
+    QVERIFY2(started, qPrintable(started.error()));
     QVERIFY(columns().contains("56"));
     QVERIFY(dm.options().textField(56).isEmpty());
     QCOMPARE(dm.options().typeName(1), QString("Important"));
@@ -727,7 +736,8 @@ void TestDataModule::optionsFileWithoutTaskReminderFieldOpens()
 
     {
         TDataModule2 reader {DataRoot(home.path())};
-        QVERIFY2(reader.openForReading(1), qPrintable(reader.startUpError()));
+        const Outcome opened = reader.openForReading(1);
+        QVERIFY2(opened, qPrintable(opened.error()));
         QVERIFY(!reader.options().boolField(55));
         QCOMPARE(reader.options().intField(54), 45);
     }
@@ -735,7 +745,8 @@ void TestDataModule::optionsFileWithoutTaskReminderFieldOpens()
 
     {
         TDataModule2 dm {DataRoot(home.path())};
-        QVERIFY2(dm.startUp(), qPrintable(dm.startUpError()));
+        const Outcome started = dm.startUp();
+        QVERIFY2(started, qPrintable(started.error()));
         QCOMPARE(dm.options().intField(54), 45);
         QVERIFY(dm.options().change({{55, true}}));
     }

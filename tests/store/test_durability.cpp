@@ -59,8 +59,8 @@ void TestDurability::killedWriterLosesNoPostedRow()
     QFETCH(int, postsBeforeKill);
     QTemporaryDir dir;
     const QString path = dir.path() + "/cal.db";
-    QString error;
-    QVERIFY2(TableFile::create(path, calendarSchema(), &error), qPrintable(error));
+    const Outcome created = TableFile::create(path, calendarSchema());
+    QVERIFY2(created, qPrintable(created.error()));
 
     QProcess child;
     child.start(DURABILITY_CHILD, {dir.path() + "/", "cal.db"});

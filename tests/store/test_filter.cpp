@@ -60,8 +60,8 @@ private slots:
     {
         pinTestLocale();
         const QString path = m_dir.filePath(QStringLiteral("filter.db"));
-        QString error;
-        QVERIFY2(TableFile::create(path, calendarSchema(), &error), qPrintable(error));
+        const Outcome created = TableFile::create(path, calendarSchema());
+        QVERIFY2(created, qPrintable(created.error()));
         m_cursor.setTableFile(m_dir.path(), QStringLiteral("filter.db"), calendarSchema());
         QVERIFY(m_cursor.open());
         const QVariant blank;
@@ -174,8 +174,7 @@ private slots:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("random.db"));
-        QString error;
-        QVERIFY(TableFile::create(path, calendarSchema(), &error));
+        QVERIFY(TableFile::create(path, calendarSchema()).isOk());
         Cursor cursor;
         cursor.setTableFile(dir.path(), QStringLiteral("random.db"), calendarSchema());
         QVERIFY(cursor.open());

@@ -92,8 +92,7 @@ struct Calendar
     QString path() const { return dir.path() + "/cal.db"; }
     bool open()
     {
-        QString error;
-        if (!TableFile::create(path(), calendarSchema(), &error))
+        if (!TableFile::create(path(), calendarSchema()))
             return false;
         cursor.setTableFile(dir.path(), "cal.db", calendarSchema());
         return cursor.open();
@@ -103,7 +102,7 @@ struct Calendar
 bool firstStart(const QString &home)
 {
     TDataModule2 dm {DataRoot(home)};
-    return dm.startUp();
+    return dm.startUp().isOk();
 }
 
 // Makes the active folder row name dir + file.
@@ -177,7 +176,8 @@ void TestStoreSafety::fileOfAnotherTableIsNoCalendar()
     {
         TDataModule2 dm {DataRoot(home.path())};
         QSignalSpy messages(&dm, &TDataModule2::storeMessage);
-        QVERIFY2(dm.startUp(), qPrintable(dm.startUpError()));
+        const Outcome started = dm.startUp();
+        QVERIFY2(started, qPrintable(started.error()));
         QCOMPARE(messagesOf(messages),
                  QStringList {expected + " The default calendar " + QDir::toNativeSeparators(defaultCalendar)
                               + " was opened instead."});
@@ -188,8 +188,9 @@ void TestStoreSafety::fileOfAnotherTableIsNoCalendar()
     }
     // The agenda's reader refuses it with the same words.
     TDataModule2 reader {DataRoot(home.path())};
-    QVERIFY(!reader.openForReading(1));
-    QCOMPARE(reader.startUpError(), expected);
+    const Outcome opened = reader.openForReading(1);
+    QVERIFY(!opened);
+    QCOMPARE(opened.error(), expected);
 }
 
 void TestStoreSafety::ownFiltersReadInEveryLocale()
@@ -342,7 +343,8 @@ void TestStoreSafety::readerRecoversKilledWriter()
     sqlite3_close(writer);
 
     TDataModule2 reader {DataRoot(home.path())};
-    QVERIFY2(reader.openForReading(1), qPrintable(reader.startUpError()));
+    const Outcome opened = reader.openForReading(1);
+    QVERIFY2(opened, qPrintable(opened.error()));
     Cursor &day = reader.table(1);
     OccurrenceRules::occursOn(day, QDate(2025, 5, 1));
     QCOMPARE(subjects(day), QStringList({"posted 0", "posted 1", "posted 2"}));
@@ -368,8 +370,7 @@ void TestStoreSafety::integerFieldsReadBlank()
     QFETCH(QVariant, expected);
     QTemporaryDir dir;
     const QString path = dir.path() + "/cal.db";
-    QString error;
-    QVERIFY(TableFile::create(path, calendarSchema(), &error));
+    QVERIFY(TableFile::create(path, calendarSchema()).isOk());
     QVERIFY(runSql(path, "INSERT INTO items (Subject, T) VALUES ('row', " + stored + ")"));
     Cursor c(QStringLiteral("reader"));
     c.setTableFile(dir.path(), "cal.db", calendarSchema());
@@ -386,12 +387,14 @@ void TestStoreSafety::longDataRootStarts()
     QVERIFY(QDir().mkpath(home));
     {
         TDataModule2 dm {DataRoot(home)};
-        QVERIFY2(dm.startUp(), qPrintable(dm.startUpError()));
+        const Outcome started = dm.startUp();
+        QVERIFY2(started, qPrintable(started.error()));
         QCOMPARE(dm.Table61().asText("3"), QString("Personal Calendar/"));
         QCOMPARE(dm.options().textField(22), home + "daybrook1.wav");
     }
     TDataModule2 again {DataRoot(home)};
-    QVERIFY2(again.startUp(), qPrintable(again.startUpError()));
+    const Outcome started = again.startUp();
+    QVERIFY2(started, qPrintable(started.error()));
     QVERIFY(again.folderFileOpened());
 }
 
@@ -494,8 +497,7 @@ void TestStoreSafety::replacingCalendarIsAtomic()
 {
     QTemporaryDir dir;
     const QString path = dir.path() + "/cal.db";
-    QString error;
-    QVERIFY(TableFile::create(path, calendarSchema(), &error));
+    QVERIFY(TableFile::create(path, calendarSchema()).isOk());
     std::atomic<bool> done {false};
     std::atomic<int> missing {0};
     const QByteArray name = QFile::encodeName(path);
@@ -505,8 +507,10 @@ void TestStoreSafety::replacingCalendarIsAtomic()
                 ++missing;
         }
     });
-    for (int i = 0; i < 40; ++i)
-        QVERIFY2(TableFile::create(path, calendarSchema(), &error), qPrintable(error));
+    for (int i = 0; i < 40; ++i) {
+        const Outcome created = TableFile::create(path, calendarSchema());
+        QVERIFY2(created, qPrintable(created.error()));
+    }
     done = true;
     watcher.join();
     QCOMPARE(missing.load(), 0);
@@ -568,12 +572,14 @@ void TestStoreSafety::busyCalendarFailsAtOnce()
     timer.start();
     {
         TDataModule2 dm {DataRoot(home.path())};
-        QVERIFY(!dm.startUp());
-        QCOMPARE(dm.startUpError(), "No calendar could be opened: " + busy);
+        const Outcome started = dm.startUp();
+        QVERIFY(!started);
+        QCOMPARE(started.error(), "No calendar could be opened: " + busy);
     }
     TDataModule2 reader {DataRoot(home.path())};
-    QVERIFY(!reader.openForReading(1));
-    QCOMPARE(reader.startUpError(), busy);
+    const Outcome opened = reader.openForReading(1);
+    QVERIFY(!opened);
+    QCOMPARE(opened.error(), busy);
     // Both together in well under the twelve seconds that start-up alone
     // used to wait.
     QVERIFY2(timer.elapsed() < 10000, qPrintable(QString::number(timer.elapsed())));

@@ -26,9 +26,9 @@ private:
     QString newCalendar()
     {
         const QString name = QStringLiteral("cal%1.db").arg(++m_fileCounter);
-        QString error;
-        if (!TableFile::create(m_dir.filePath(name), calendarSchema(), &error))
-            qFatal("%s", qPrintable(error));
+        const Outcome created = TableFile::create(m_dir.filePath(name), calendarSchema());
+        if (!created)
+            qFatal("%s", qPrintable(created.error()));
         return name;
     }
 
@@ -557,14 +557,14 @@ private slots:
             Cursor cursor;
             openOn(cursor, file);
             addItem(cursor, {{"Subject", QStringLiteral("old")}});
-            QString error;
-            QVERIFY(!TableFile::create(path, calendarSchema(), &error));
-            QVERIFY(!error.isEmpty());
+            const Outcome refused = TableFile::create(path, calendarSchema());
+            QVERIFY(!refused);
+            QVERIFY(!refused.error().isEmpty());
             cursor.refresh();
             QCOMPARE(cursor.recordCount(), 1);
         }
-        QString error;
-        QVERIFY2(TableFile::create(path, calendarSchema(), &error), qPrintable(error));
+        const Outcome created = TableFile::create(path, calendarSchema());
+        QVERIFY2(created, qPrintable(created.error()));
         Cursor cursor;
         openOn(cursor, file);
         QCOMPARE(cursor.recordCount(), 0);

@@ -38,7 +38,8 @@ void TestTaskPadFilter::initTestCase()
     pinTestLocale();
     m_home = std::make_unique<TempHome>();
     m_data = std::make_unique<TDataModule2>(DataRoot(m_home->path()));
-    QVERIFY2(m_data->startUp(), qPrintable(m_data->startUpError()));
+    const Outcome started = m_data->startUp();
+    QVERIFY2(started, qPrintable(started.error()));
     addTask("no dates", QDate(), QDate());
     addTask("started, no due date", today.addDays(-3), QDate());
     addTask("due today", today.addDays(-1), today);

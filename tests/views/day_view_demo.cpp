@@ -64,8 +64,8 @@ int main(int argc, char **argv)
 
     QTemporaryDir home;
     TDataModule2 data {DataRoot(home.path() + QLatin1Char('/'))};
-    if (!data.startUp()) {
-        qWarning() << data.startUpError();
+    if (const Outcome started = data.startUp(); !started) {
+        qWarning() << started.error();
         return 1;
     }
     Cursor &items = data.Table50();

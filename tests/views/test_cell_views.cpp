@@ -132,7 +132,8 @@ void TestCellViews::init()
 {
     m_home = std::make_unique<TempHome>();
     m_data = std::make_unique<TDataModule2>(DataRoot(m_home->path()));
-    QVERIFY2(m_data->startUp(), qPrintable(m_data->startUpError()));
+    const Outcome started = m_data->startUp();
+    QVERIFY2(started, qPrintable(started.error()));
     m_host = ViewsHost();
     m_data->setHost(&m_host);
     m_state = ViewState();

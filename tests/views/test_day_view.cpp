@@ -117,7 +117,8 @@ void TestDayView::init()
 {
     m_home = std::make_unique<TempHome>();
     m_data = std::make_unique<TDataModule2>(DataRoot(m_home->path()));
-    QVERIFY2(m_data->startUp(), qPrintable(m_data->startUpError()));
+    const Outcome started = m_data->startUp();
+    QVERIFY2(started, qPrintable(started.error()));
     m_view = std::make_unique<DayView>(*m_data);
     connect(m_data.get(), &TDataModule2::calendarChanged, m_view.get(), &DayView::followCalendarChange);
     m_view->resize(55 + G + 16, 600);

@@ -55,8 +55,8 @@ QVariantMap weekdays(QVariantMap map, const QStringList &on)
 void TestOccurrenceRules::initTestCase()
 {
     pinTestLocale();
-    QString error;
-    QVERIFY2(TableFile::create(m_dir.path() + "/rules.db", calendarSchema(), &error), qPrintable(error));
+    const Outcome created = TableFile::create(m_dir.path() + "/rules.db", calendarSchema());
+    QVERIFY2(created, qPrintable(created.error()));
     m_cursor.setTableFile(m_dir.path(), "rules.db", calendarSchema());
     m_cursor.setIndexName("sta");
     QVERIFY(m_cursor.open());
@@ -223,8 +223,8 @@ void TestOccurrenceRules::dayStartsHoldEverySlotsStarts()
 {
     // The day layout counts each slot's starts from one pass over the day's
     // rule; a start in a half hour's last minute belongs to no slot.
-    QString error;
-    QVERIFY2(TableFile::create(m_dir.path() + "/starts.db", calendarSchema(), &error), qPrintable(error));
+    const Outcome created = TableFile::create(m_dir.path() + "/starts.db", calendarSchema());
+    QVERIFY2(created, qPrintable(created.error()));
     Cursor day(QStringLiteral("day")), slot(QStringLiteral("slot"));
     for (Cursor *cursor : {&day, &slot}) {
         cursor->setTableFile(m_dir.path(), "starts.db", calendarSchema());

@@ -381,11 +381,6 @@ bool TableFile::validate(const std::vector<QVariant> &values, QString *error) co
     return true;
 }
 
-void TableFile::bindStored(sqlite3_stmt *statement, int position, const QVariant &value)
-{
-    SqliteFile::bindStored(statement, position, value);
-}
-
 bool TableFile::insertRow(std::vector<QVariant> &values, qint64 *newId, QString *error)
 {
     if (!validate(values, error))

@@ -188,9 +188,9 @@ void shownFirstDates(TForm1 &form, QDate *weekFirstDate, QDate *monthFirstDate)
 // The dates the task pad's views 3 and 4 are computed from. The week and
 // month views start on the Monday on or before the navigator's date and the
 // first of its month.
-TaskPadViews::Dates taskPadDates(TForm1 &form)
+TaskPadFilter::Dates taskPadDates(TForm1 &form)
 {
-    TaskPadViews::Dates dates;
+    TaskPadFilter::Dates dates;
     dates.current = form.currentView();
     dates.today = Clock::today();
     dates.navigator = form.shownDate();
@@ -206,7 +206,7 @@ void markTaskPadView(TForm1 &form, int chosen)
         empty.fill(Qt::transparent);
         return QIcon(empty);
     }();
-    for (int view = 1; view <= TaskPadViews::count; ++view) {
+    for (int view = TaskPadFilter::firstView; view <= TaskPadFilter::lastView; ++view) {
         QAction *action = form.taskPadViewAction(view);
         action->setChecked(view == chosen);
         action->setIcon(view == chosen ? tick : blank);

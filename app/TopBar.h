@@ -34,7 +34,6 @@ public:
 
     QToolButton *viewButton(View view) const;
     QToolButton *todayButton() const { return m_today; }
-    QToolButton *backButton() const { return m_back; }
     QToolButton *forwardButton() const { return m_forward; }
     QToolButton *foldersButton() const { return m_folders; }
     QLabel *folderNameLabel() const { return m_folderName; }

@@ -8,9 +8,10 @@
 #include "store/Clock.h"
 #include "store/Cursor.h"
 #include "store/DataRoot.h"
+#include "store/FilterLiterals.h"
+#include "store/ItemFields.h"
 #include "reminders/DuePredicate.h"
 #include "reminders/ReminderScanner.h"
-#include "store/ItemFields.h"
 #include "store/Unit2.h"
 
 #include <QCoreApplication>
@@ -46,29 +47,25 @@ double cpuMs()
         + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
 }
 
-QString quoted(const QString &text)
-{
-    return QLatin1Char('\'') + text + QLatin1Char('\'');
-}
-
 // The catch-up as it was before it read the missed span at once: the
 // due-item predicate of every missed day, narrowed to the missed times,
 // then the re-query with every missed item. Kept here as the baseline.
 std::map<qint64, QDateTime> dayByDayCatchUp(Cursor &cursor, const QDateTime &from, const QDateTime &lastMinute)
 {
     auto range = [](const QString &name, const QTime &lo, const QTime &hi) {
-        return " and " + name + " >= " + quoted(DuePredicate::timeLiteral(lo)) + " and " + name
-            + " <= " + quoted(DuePredicate::timeLiteral(hi));
+        return " and " + name + " >= " + FilterLiterals::quoted(lo) + " and " + name
+            + " <= " + FilterLiterals::quoted(hi);
     };
     auto regular = [](const QDate &T, const QString &extra) {
-        const QString t = quoted(DuePredicate::dateLiteral(T));
-        const QString d = quoted(QString::number(T.day())), m = quoted(QString::number(T.month()));
+        const QString t = FilterLiterals::quoted(T);
+        const QString d = FilterLiterals::quoted(QString::number(T.day())),
+                      m = FilterLiterals::quoted(QString::number(T.month()));
         return "Rs = " + t + " and Sno <> 'True' and Re <> 'True' and R = 'True'" + extra + " or Re = 'True' and "
-            + DuePredicate::weekdayField(T) + " = 'True' and Di <> " + t + " and S < " + t + " and R = 'True'" + extra
+            + ItemField::weekdayFlag(T) + " = 'True' and Di <> " + t + " and S < " + t + " and R = 'True'" + extra
             + " or Re = 'True' and Ret = '3' and Rd = " + d + " and Di <> " + t + " and S < "
-            + quoted(DuePredicate::dateLiteral(T.addDays(32))) + " and R = 'True'" + extra
-            + " or Re = 'True' and Rd = " + d + " and Rm = " + m + " and Di <> " + t + " and S < "
-            + quoted(DuePredicate::dateLiteral(T.addDays(365))) + " and R = 'True'" + extra;
+            + FilterLiterals::quoted(T.addDays(32)) + " and R = 'True'" + extra + " or Re = 'True' and Rd = " + d
+            + " and Rm = " + m + " and Di <> " + t + " and S < " + FilterLiterals::quoted(T.addDays(365))
+            + " and R = 'True'" + extra;
     };
     std::map<qint64, QDateTime> missed;
     auto collect = [&](const QString &filter, const QString &timeField, const QDate &day) {
@@ -90,14 +87,13 @@ std::map<qint64, QDateTime> dayByDayCatchUp(Cursor &cursor, const QDateTime &fro
         const QTime lo = day == first.date() ? first.time() : QTime(0, 0);
         const QTime hi = day == lastMinute.date() ? lastMinute.time().addSecs(59) : QTime(23, 59, 59);
         collect(regular(day, range(ItemField::Rt, lo, hi)), ItemField::Rt, day);
-        collect("Sno = 'True' and R = 'True' and Sns = " + quoted(DuePredicate::dateLiteral(day))
-                    + range(ItemField::Sn, lo, hi),
+        collect("Sno = 'True' and R = 'True' and Sns = " + FilterLiterals::quoted(day) + range(ItemField::Sn, lo, hi),
                 ItemField::Sn, day);
     }
     QString requery = DuePredicate::dueFilter(lastMinute.date(), lastMinute.time());
     for (const auto &entry : missed)
-        requery += " or No = " + quoted(QString::number(entry.first)) + " and R = 'True' and Di <> "
-            + quoted(DuePredicate::dateLiteral(lastMinute.date()));
+        requery += " or No = " + FilterLiterals::quoted(QString::number(entry.first)) + " and R = 'True' and Di <> "
+            + FilterLiterals::quoted(lastMinute.date());
     if (cursor.setFilter(requery))
         cursor.setFiltered(true);
     cursor.first();
@@ -136,8 +132,8 @@ void catchUp(TDataModule2 &store, const QDateTime &now, bool dayByDay, bool requ
         QString text = DuePredicate::dueFilter(now.date(), now.time());
         for (const auto &[no, moment] : dayByDayCatchUp(
                  store.table(2), last, QDateTime(now.date(), QTime(now.time().hour(), now.time().minute()))))
-            text += " or No = " + quoted(QString::number(no)) + " and R = 'True' and Di <> "
-                + quoted(DuePredicate::dateLiteral(now.date()));
+            text += " or No = " + FilterLiterals::quoted(QString::number(no)) + " and R = 'True' and Di <> "
+                + FilterLiterals::quoted(now.date());
         timer.restart();
         if (store.Table48().setFilter(text))
             store.Table48().setFiltered(true);

@@ -22,7 +22,6 @@ public:
     // Minute of label 0..4, counted from the left.
     int minuteAt(int label) const;
     QRect labelRect(int label) const;
-    int hoveredLabel() const { return m_hovered; }
 
     static QColor hoverColor(); // RGB(166,202,240)
 

@@ -109,14 +109,14 @@ void TaskPad::applyView(int view)
     // follows when the editor closes.
     if (!cursor.isOpen() || cursor.state() != Cursor::State::Browse)
         return;
-    view = TaskPadViews::clampView(view);
-    TaskPadViews::Dates dates;
+    view = TaskPadFilter::clampView(view);
+    TaskPadFilter::Dates dates;
     if (m_datesSource) {
         dates = m_datesSource();
     } else {
         dates.today = dates.navigator = dates.weekFirstDate = dates.monthFirstDate = Clock::today();
     }
-    if (!cursor.setFilter(TaskPadViews::filter(view, dates))) {
+    if (!cursor.setFilter(TaskPadFilter::text(view, dates))) {
         emit storeError(cursor.lastError());
         return;
     }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "editors/TaskPadViews.h"
+#include "store/TaskPadFilter.h"
 
 #include <QWidget>
 
@@ -35,7 +35,7 @@ public:
 
     // Where views 3 and 4 take their dates from when they are applied;
     // without a source, today and the current date stand in.
-    void setDatesSource(std::function<TaskPadViews::Dates()> source) { m_datesSource = std::move(source); }
+    void setDatesSource(std::function<TaskPadFilter::Dates()> source) { m_datesSource = std::move(source); }
 
     // Applies view n (1..5): the task cursor's filter, the list, and the
     // number stored in field "8" of the active folder's row.
@@ -88,7 +88,7 @@ private:
     QRect quickAddRect() const;
 
     TDataModule2 &m_data;
-    std::function<TaskPadViews::Dates()> m_datesSource;
+    std::function<TaskPadFilter::Dates()> m_datesSource;
     QLineEdit *m_box = nullptr;
     QAbstractButton *m_tick = nullptr;
     TaskList *m_list = nullptr;

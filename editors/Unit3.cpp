@@ -59,8 +59,6 @@ const QString fieldEt = QStringLiteral("Et");
 const QString fieldRet = QStringLiteral("Ret");
 const QString fieldRe = QStringLiteral("Re");
 
-const QString itemGoneMessage = QStringLiteral("The item has been deleted.");
-
 QLabel *addLabel(QWidget *parent, const QString &text, int top)
 {
     auto *label = new QLabel(text, parent);
@@ -105,10 +103,8 @@ QToolButton *addPickerButton(QWidget *parent, const QString &name, int left, int
 } // namespace
 
 TForm3::TForm3(TDataModule2 &data, DayViewOps *dayView, QWidget *parent)
-    : EditDialog(QStringLiteral("TForm3"), QStringLiteral("Edit Event"), parent)
-    , m_data(data)
+    : RowEditDialog(QStringLiteral("TForm3"), QStringLiteral("Edit Event"), data, parent)
     , m_dayView(dayView)
-    , m_reporter(showMessageBox)
 {
     setFixedSize(clientWidth, plainHeight);
 
@@ -119,11 +115,6 @@ TForm3::TForm3(TDataModule2 &data, DayViewOps *dayView, QWidget *parent)
 }
 
 TForm3::~TForm3() = default;
-
-void TForm3::setMessageReporter(MessageReporter reporter)
-{
-    m_reporter = reporter ? std::move(reporter) : MessageReporter(showMessageBox);
-}
 
 // --- building ------------------------------------------------------------
 
@@ -223,12 +214,12 @@ void TForm3::buildPickers()
         leadTexts << lead.text;
     m_leadList->setEntries(leadTexts);
 
-    m_watcher = new DropDownWatcher(this);
-    m_watcher->watch([this] { return m_calendarDrop->isVisible() && m_calendarDrop->calendarHasFocus(); },
-                     [this] { m_calendarDrop->close(); });
-    m_watcher->watch([this] { return m_halfHour->served() && m_halfHour->served()->hasFocus(); },
-                     [this] { m_halfHour->close(); });
-    m_watcher->watch([this] { return m_leadBox->hasFocus(); }, [this] { m_leadList->hide(); });
+    DropDownWatcher *watcher = dropDownWatcher();
+    watcher->watch([this] { return m_calendarDrop->isVisible() && m_calendarDrop->calendarHasFocus(); },
+                   [this] { m_calendarDrop->close(); });
+    watcher->watch([this] { return m_halfHour->served() && m_halfHour->served()->hasFocus(); },
+                   [this] { m_halfHour->close(); });
+    watcher->watch([this] { return m_leadBox->hasFocus(); }, [this] { m_leadList->hide(); });
 }
 
 void TForm3::connectHandlers()
@@ -270,28 +261,7 @@ void TForm3::connectHandlers()
 
 Cursor &TForm3::row() const
 {
-    return m_data.Table50();
-}
-
-OptionsRecord &TForm3::options() const
-{
-    return m_data.options();
-}
-
-bool TForm3::use24Hour() const
-{
-    return options().boolField(30);
-}
-
-void TForm3::writeField(const QString &field, const QVariant &value)
-{
-    // Writes that are made at once join the pending insert or edit, so that
-    // "Cancel" drops them with the rest. Should that edit have been ended
-    // under the dialog (the item deleted elsewhere), the cursor now stands
-    // on some other item, which must not receive this dialog's values.
-    if (row().state() == Cursor::State::Browse)
-        return;
-    row().setValue(field, value);
+    return data().Table50();
 }
 
 void TForm3::writeChanges(const FieldChanges &changes)
@@ -362,8 +332,8 @@ void TForm3::showModal()
 
 void TForm3::fillFromRow()
 {
-    m_watcher->closeAll();
-    m_reminderAtOpen = ReminderFields::of(row());
+    dropDownWatcher()->closeAll();
+    rememberReminder();
     showWholeText(m_subject, QStringLiteral("Subject"), row().asText(QStringLiteral("Subject")));
     showWholeText(m_location, QStringLiteral("Loc"), row().asText(QStringLiteral("Loc")));
     m_notes->setPlainText(row().asText(QStringLiteral("N")));
@@ -390,7 +360,7 @@ void TForm3::fillFromRow()
     fillPatternBoxes();                                    // step 11
     fillTypeList();                                        // step 12
     m_calendarDrop->setFirstDayOfWeek(options().intField(45) == 0 ? Qt::Sunday : Qt::Monday);
-    m_watcher->start(); // step 13
+    dropDownWatcher()->start(); // step 13
 }
 
 void TForm3::fillTimeBoxes(const QTime &start, const QTime &end)
@@ -488,17 +458,10 @@ void TForm3::showEntry(const EventEntry &entry)
     m_endDate->setText(entry.endDate);
 }
 
-void TForm3::report(MessageKind kind, const QString &text)
-{
-    m_reporter(this, kind, text);
-}
-
 bool TForm3::save()
 {
-    if (row().state() == Cursor::State::Browse) {
-        report(MessageKind::StoreError, itemGoneMessage);
+    if (reportItemGone())
         return false;
-    }
     writeField(QStringLiteral("Subject"), m_subject->text());
     writeField(QStringLiteral("Loc"), m_location->text());
     writeField(QStringLiteral("N"), m_notes->toPlainText());
@@ -512,10 +475,7 @@ bool TForm3::save()
         return false;
     }
 
-    // A snooze belongs to the reminder it was set on; a moved or switched
-    // reminder is found again by its own date and time.
-    if (ReminderFields::of(row()) != m_reminderAtOpen && row().asBool(QStringLiteral("Sno")))
-        writeField(QStringLiteral("Sno"), false);
+    endStaleSnooze();
 
     // The views follow the post through the calendar's change notice.
     if (!row().post()) {
@@ -524,25 +484,6 @@ bool TForm3::save()
     }
     finishEdit(QDialog::Accepted);
     return true;
-}
-
-void TForm3::finishEdit(int result)
-{
-    m_watcher->stop();
-    m_watcher->closeAll();
-    leave(result);
-}
-
-void TForm3::cancelEdit()
-{
-    row().cancel();
-    finishEdit(QDialog::Rejected);
-}
-
-void TForm3::mousePressEvent(QMouseEvent *event)
-{
-    m_watcher->closeAll();
-    QDialog::mousePressEvent(event);
 }
 
 // --- handlers ------------------------------------------------------------
@@ -650,7 +591,7 @@ void TForm3::showWeekFlags()
 
 void TForm3::openCalendar(QLineEdit *served)
 {
-    m_watcher->closeAll();
+    dropDownWatcher()->closeAll();
     const bool start = served == m_startDate;
     m_calendarDrop->openFor(served, start ? startRowBottom : endRowBottom, row().asDate(start ? fieldS : fieldE));
 }
@@ -665,7 +606,7 @@ void TForm3::calendarDatePicked(QLineEdit *served, const QDate &date)
 
 void TForm3::openHalfHourList(QLineEdit *served)
 {
-    m_watcher->closeAll();
+    dropDownWatcher()->closeAll();
     const bool start = served == m_startTime;
     QTime time = BoxText::readTime(served->text());
     if (!time.isValid())
@@ -693,7 +634,7 @@ void TForm3::halfHourEntryChosen(QLineEdit *served, int index)
 
 void TForm3::openLeadList()
 {
-    m_watcher->closeAll();
+    dropDownWatcher()->closeAll();
     bool ok = false;
     const int amount = m_leadBox->text().toInt(&ok);
     const int current = ok ? LeadList::indexOf(amount, m_unitLabel->text()) : -1;

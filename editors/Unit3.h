@@ -1,10 +1,9 @@
 #pragma once
 
-#include "editors/EditDialog.h"
 #include "editors/EventSave.h"
 #include "editors/NewEvent.h"
 #include "editors/RecurrencePattern.h"
-#include "editors/ReminderFields.h"
+#include "editors/RowEditDialog.h"
 
 #include <QDate>
 #include <QTime>
@@ -13,9 +12,7 @@ class CalendarDropDown;
 class Cursor;
 class DayViewOps;
 class DropDownList;
-class DropDownWatcher;
 class HalfHourPicker;
-class OptionsRecord;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -33,7 +30,7 @@ class ToggleButton;
 // and posts the row, "Cancel" drops it; the dialog is left no other way.
 // Created once and reused, so boxes that opening does not refill keep
 // their text from the last use.
-class TForm3 : public EditDialog
+class TForm3 : public RowEditDialog
 {
     Q_OBJECT
 public:
@@ -52,7 +49,6 @@ public:
     // The day view that supplies date and selection of new items and is
     // kept in step after a save; without one, new items start today at 8:00.
     void setDayView(DayViewOps *dayView) { m_dayView = dayView; }
-    void setMessageReporter(MessageReporter reporter);
 
     // --- commands -------------------------------------------------------
     // "New Appointment": drops an edit in progress, then a new item from
@@ -69,8 +65,6 @@ public:
     // or edit mode. Returns at once; the dialog blocks the other windows
     // until "OK" or "Cancel" closes it.
     void showModal();
-    // What "Cancel" does: drops the row's changes and closes the dialog.
-    void cancelEdit() override;
     // What "OK" does: checks, derives, posts and updates the day view. True
     // when the row was posted and the dialog closed.
     bool save();
@@ -101,25 +95,18 @@ public:
     HalfHourPicker *halfHourPicker() const { return m_halfHour; }
     CalendarDropDown *calendarDropDown() const { return m_calendarDrop; }
     DropDownList *leadList() const { return m_leadList; }
-    DropDownWatcher *dropDownWatcher() const { return m_watcher; }
 
     // Where the pickers open, from the dialog's top.
     static constexpr int startRowBottom = 148;
     static constexpr int endRowBottom = 186;
     static constexpr int leadListTop = 220;
 
-protected:
-    void mousePressEvent(QMouseEvent *event) override;
-
 private:
     void buildControls();
     void buildPickers();
     void connectHandlers();
 
-    Cursor &row() const;
-    OptionsRecord &options() const;
-    bool use24Hour() const;
-    void writeField(const QString &field, const QVariant &value);
+    Cursor &row() const override;
     void writeChanges(const FieldChanges &changes);
     void startNewItem(NewEvent::Kind kind);
 
@@ -138,8 +125,6 @@ private:
     // Saving.
     EventEntry currentEntry() const;
     void showEntry(const EventEntry &entry);
-    void report(MessageKind kind, const QString &text);
-    void finishEdit(int result);
 
     // Handlers of the controls.
     void typeChosen(int index);
@@ -158,10 +143,7 @@ private:
     void openLeadList();
     void chooseLead(int index);
 
-    TDataModule2 &m_data;
     DayViewOps *m_dayView;
-    MessageReporter m_reporter;
-    ReminderFields m_reminderAtOpen; // to tell whether a save moves the reminder
 
     QLineEdit *m_subject = nullptr;
     QLineEdit *m_location = nullptr;
@@ -189,5 +171,4 @@ private:
     HalfHourPicker *m_halfHour = nullptr;
     CalendarDropDown *m_calendarDrop = nullptr;
     DropDownList *m_leadList = nullptr;
-    DropDownWatcher *m_watcher = nullptr;
 };

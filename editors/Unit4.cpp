@@ -49,8 +49,6 @@ const QString fieldR = QStringLiteral("R");
 
 const QStringList priorities = {QStringLiteral("Low"), QStringLiteral("Normal"), QStringLiteral("High")};
 
-const QString itemGoneMessage = QStringLiteral("The item has been deleted.");
-
 QLabel *addLabel(QWidget *parent, const QString &text, int left, int top)
 {
     auto *label = new QLabel(text, parent);
@@ -84,9 +82,7 @@ QString dateText(const QDate &date)
 } // namespace
 
 TForm4::TForm4(TDataModule2 &data, QWidget *parent)
-    : EditDialog(QStringLiteral("TForm4"), QStringLiteral("Edit Task"), parent)
-    , m_data(data)
-    , m_reporter(showMessageBox)
+    : RowEditDialog(QStringLiteral("TForm4"), QStringLiteral("Edit Task"), data, parent)
 {
     setFixedSize(clientWidth, clientHeight);
 
@@ -96,11 +92,6 @@ TForm4::TForm4(TDataModule2 &data, QWidget *parent)
 }
 
 TForm4::~TForm4() = default;
-
-void TForm4::setMessageReporter(MessageReporter reporter)
-{
-    m_reporter = reporter ? std::move(reporter) : MessageReporter(showMessageBox);
-}
 
 // --- building ------------------------------------------------------------
 
@@ -167,10 +158,10 @@ void TForm4::buildPickers()
 {
     m_calendarDrop = new CalendarDropDown(this, CalendarDropDown::Buttons::TodayAndNone);
     m_halfHour = new HalfHourPicker(this);
-    m_watcher = new DropDownWatcher(this);
-    m_watcher->watch([this] { return m_calendarDrop->isVisible() && m_calendarDrop->calendarHasFocus(); },
-                     [this] { m_calendarDrop->close(); });
-    m_watcher->watch([this] { return m_reminderTime->hasFocus(); }, [this] { m_halfHour->close(); });
+    DropDownWatcher *watcher = dropDownWatcher();
+    watcher->watch([this] { return m_calendarDrop->isVisible() && m_calendarDrop->calendarHasFocus(); },
+                   [this] { m_calendarDrop->close(); });
+    watcher->watch([this] { return m_reminderTime->hasFocus(); }, [this] { m_halfHour->close(); });
 }
 
 void TForm4::connectHandlers()
@@ -206,17 +197,7 @@ void TForm4::connectHandlers()
 
 Cursor &TForm4::row() const
 {
-    return m_data.Table47();
-}
-
-OptionsRecord &TForm4::options() const
-{
-    return m_data.options();
-}
-
-bool TForm4::use24Hour() const
-{
-    return options().boolField(30);
+    return data().Table47();
 }
 
 QString TForm4::taskReminderTimeText() const
@@ -226,21 +207,6 @@ QString TForm4::taskReminderTimeText() const
     if (!time.isValid())
         time = QTime(8, 0);
     return BoxText::timeWithLocaleAmPm(time, use24Hour());
-}
-
-void TForm4::writeField(const QString &field, const QVariant &value)
-{
-    // Immediate writes join the pending insert or edit, so "Cancel" drops
-    // them with the rest; with no edit (the task deleted under the dialog)
-    // the cursor stands on another task, which must not receive them.
-    if (row().state() == Cursor::State::Browse)
-        return;
-    row().setValue(field, value);
-}
-
-void TForm4::report(MessageKind kind, const QString &text)
-{
-    m_reporter(this, kind, text);
 }
 
 void TForm4::applyFirstDayOfWeek()
@@ -303,8 +269,8 @@ void TForm4::showModal()
 
 void TForm4::fillFromRow()
 {
-    m_watcher->closeAll();
-    m_reminderAtOpen = ReminderFields::of(row());
+    dropDownWatcher()->closeAll();
+    rememberReminder();
     m_subject->setText(row().asText(QStringLiteral("Subject")));
     m_notes->setPlainText(row().asText(QStringLiteral("N")));
     m_completed->setChecked(row().asBool(fieldC));
@@ -323,7 +289,7 @@ void TForm4::fillFromRow()
     const int priority = priorities.indexOf(row().asText(fieldP)); // step 5
     if (priority >= 0)
         m_priority->setCurrentIndex(priority);
-    m_watcher->start(); // step 6
+    dropDownWatcher()->start(); // step 6
 }
 
 void TForm4::applyReminderState(bool on)
@@ -338,10 +304,8 @@ void TForm4::applyReminderState(bool on)
 
 bool TForm4::save()
 {
-    if (row().state() == Cursor::State::Browse) {
-        report(MessageKind::StoreError, itemGoneMessage);
+    if (reportItemGone())
         return false;
-    }
     const TaskSave::Outcome outcome =
         TaskSave::run({m_dueDate->text(), m_startDate->text(), m_reminderDate->text(), m_reminderTime->text()});
     if (!outcome.ok()) {
@@ -356,10 +320,7 @@ bool TForm4::save()
     // "Set reminders on tasks with due dates" gives a due task without a
     // reminder one before it is stored.
     TaskDueReminder::apply(options(), row());
-    // A snooze belongs to the reminder it was set on; a moved or switched
-    // reminder is found again by its own date and time.
-    if (ReminderFields::of(row()) != m_reminderAtOpen && row().asBool(QStringLiteral("Sno")))
-        writeField(QStringLiteral("Sno"), false);
+    endStaleSnooze();
     // A refused post keeps the row in its edit, so nothing typed is lost and
     // the user can mend what the store objected to.
     if (!row().post()) {
@@ -369,26 +330,6 @@ bool TForm4::save()
     row().refresh();
     finishEdit(QDialog::Accepted);
     return true;
-}
-
-void TForm4::finishEdit(int result)
-{
-    m_watcher->stop();
-    m_watcher->closeAll();
-    leave(result);
-    emit editEnded();
-}
-
-void TForm4::cancelEdit()
-{
-    row().cancel();
-    finishEdit(QDialog::Rejected);
-}
-
-void TForm4::mousePressEvent(QMouseEvent *event)
-{
-    m_watcher->closeAll();
-    QDialog::mousePressEvent(event);
 }
 
 // --- handlers ------------------------------------------------------------
@@ -419,7 +360,7 @@ void TForm4::reminderToggled(bool on)
 
 void TForm4::openCalendar(QLineEdit *served)
 {
-    m_watcher->closeAll();
+    dropDownWatcher()->closeAll();
     const int top = served == m_dueDate ? dueRowBottom : served == m_startDate ? startRowBottom : reminderRowBottom;
     m_calendarDrop->openFor(served, top, BoxText::readDate(served->text()));
 }
@@ -449,7 +390,7 @@ void TForm4::calendarNoneChosen(QLineEdit *served)
 
 void TForm4::openHalfHourList()
 {
-    m_watcher->closeAll();
+    dropDownWatcher()->closeAll();
     QTime time = BoxText::readTime(m_reminderTime->text());
     if (!time.isValid()) {
         time = options().timeField(44);

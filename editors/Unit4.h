@@ -1,13 +1,10 @@
 #pragma once
 
-#include "editors/EditDialog.h"
-#include "editors/ReminderFields.h"
+#include "editors/RowEditDialog.h"
 
 class CalendarDropDown;
 class Cursor;
-class DropDownWatcher;
 class HalfHourPicker;
-class OptionsRecord;
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
@@ -23,7 +20,7 @@ class ToggleButton;
 // "Cancel" drops it; both end with editEnded(), after which the task pad
 // applies its view again (a caller may have changed the cursor's filter).
 // Created once and reused.
-class TForm4 : public EditDialog
+class TForm4 : public RowEditDialog
 {
     Q_OBJECT
 public:
@@ -38,8 +35,6 @@ public:
     explicit TForm4(TDataModule2 &data, QWidget *parent = nullptr);
     ~TForm4() override;
 
-    void setMessageReporter(MessageReporter reporter);
-
     // Sets the first day of the week of this editor's calendar from options
     // "45" (0 Sunday, anything else Monday) and announces it, so that the
     // other month calendars of the program follow.
@@ -50,8 +45,6 @@ public:
     void showModal();
     // What "OK" does. True when the row was posted and the dialog closed.
     bool save();
-    // What "Cancel" does.
-    void cancelEdit() override;
 
     // --- controls, for the tests and the screenshots --------------------
     QLineEdit *subjectBox() const { return m_subject; }
@@ -71,7 +64,6 @@ public:
     QPushButton *cancelButton() const { return m_cancel; }
     CalendarDropDown *calendarDropDown() const { return m_calendarDrop; }
     HalfHourPicker *halfHourPicker() const { return m_halfHour; }
-    DropDownWatcher *dropDownWatcher() const { return m_watcher; }
 
 public slots:
     // "New Task": drops an edit in progress, inserts a new row (not
@@ -86,26 +78,16 @@ public slots:
 
 signals:
     void firstDayOfWeekApplied(Qt::DayOfWeek day);
-    // "OK" or "Cancel" closed the dialog: the task pad's view is due again.
-    void editEnded();
-
-protected:
-    void mousePressEvent(QMouseEvent *event) override;
 
 private:
     void buildControls();
     void buildPickers();
     void connectHandlers();
 
-    Cursor &row() const;
-    OptionsRecord &options() const;
-    bool use24Hour() const;
+    Cursor &row() const override;
     QString taskReminderTimeText() const;
-    void writeField(const QString &field, const QVariant &value);
-    void report(MessageKind kind, const QString &text);
     void fillFromRow();
     void applyReminderState(bool on);
-    void finishEdit(int result);
 
     void reminderToggled(bool on);
     void priorityChosen(int index);
@@ -113,10 +95,6 @@ private:
     void calendarDatePicked(QLineEdit *served, const QDate &date);
     void calendarNoneChosen(QLineEdit *served);
     void openHalfHourList();
-
-    TDataModule2 &m_data;
-    MessageReporter m_reporter;
-    ReminderFields m_reminderAtOpen; // to tell whether a save moves the reminder
 
     QLineEdit *m_subject = nullptr;
     QCheckBox *m_completed = nullptr;
@@ -136,5 +114,4 @@ private:
 
     CalendarDropDown *m_calendarDrop = nullptr;
     HalfHourPicker *m_halfHour = nullptr;
-    DropDownWatcher *m_watcher = nullptr;
 };

@@ -21,7 +21,6 @@ public:
     void setList(QWidget *list);
     QWidget *list() const { return m_list; }
     QScrollArea *scrollArea() const { return m_area; }
-    QToolButton *closeButton() const { return m_close; }
 
 signals:
     void closeClicked();

@@ -49,7 +49,6 @@ public:
         bool unknownZone = false; // its TZID names no zone anyone knows; read as local time
     };
     static Wall localWall(const icaltimetype &value, const char *tzidParameter = nullptr);
-    static bool isDate(const icaltimetype &value) { return value.is_date != 0; }
     static QDate toDate(const icaltimetype &value) { return QDate(value.year, value.month, value.day); }
 
 private:

@@ -107,9 +107,9 @@ void PrintPreview::applyTaskPadView(const Request &request)
         return;
     const Cursor &folders = m_data.Table61();
     const int view = folders.isOpen() ? folders.asInt(FolderListField::TaskPadView) : TaskPadFilter::firstView;
-    const TaskPadFilter::Dates dates {request.now.date(), request.shownDate, request.weekFirstDate,
+    const TaskPadFilter::Dates dates {request.view, request.now.date(), request.shownDate, request.weekFirstDate,
                                       request.monthFirstDate};
-    if (tasks.setFilter(TaskPadFilter::text(view, request.view, dates))) {
+    if (tasks.setFilter(TaskPadFilter::text(view, dates))) {
         tasks.setFiltered(true);
         m_ownFilters[47] = tasks.filter();
     }

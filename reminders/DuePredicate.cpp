@@ -1,24 +1,29 @@
 #include "reminders/DuePredicate.h"
 
+#include "store/FilterLiterals.h"
+#include "store/ItemFields.h"
+
 namespace DuePredicate {
 
 namespace {
 
-QString quoted(const QString &text)
+using FilterLiterals::quoted;
+
+QString quoted(int number)
 {
-    return QLatin1Char('\'') + text + QLatin1Char('\'');
+    return FilterLiterals::quoted(QString::number(number));
 }
 
 // Clauses 1 to 4 for day T.
 QString regularClauses(const QDate &T)
 {
-    const QString t = quoted(dateLiteral(T));
-    const QString d = quoted(QString::number(T.day()));
-    const QString m = quoted(QString::number(T.month()));
-    const QString monthLead = quoted(dateLiteral(T.addDays(32)));
-    const QString yearLead = quoted(dateLiteral(T.addDays(365)));
-    return "Rs = " + t + " and Sno <> 'True' and Re <> 'True' and R = 'True'"                     // 1
-        + " or Re = 'True' and " + weekdayField(T) + " = 'True' and Di <> " + t + " and S < " + t // 2
+    const QString t = quoted(T);
+    const QString d = quoted(T.day());
+    const QString m = quoted(T.month());
+    const QString monthLead = quoted(T.addDays(32));
+    const QString yearLead = quoted(T.addDays(365));
+    return "Rs = " + t + " and Sno <> 'True' and Re <> 'True' and R = 'True'"                               // 1
+        + " or Re = 'True' and " + ItemField::weekdayFlag(T) + " = 'True' and Di <> " + t + " and S < " + t // 2
         + " and R = 'True'" + " or Re = 'True' and Ret = '3' and Rd = " + d + " and Di <> " + t + " and S < "
         + monthLead // 3
         + " and R = 'True'" + " or Re = 'True' and Rd = " + d + " and Rm = " + m + " and Di <> " + t + " and S < "
@@ -28,35 +33,19 @@ QString regularClauses(const QDate &T)
 
 QString snoozedClause(const QDate &T, const QString &extra)
 {
-    return "Sno = 'True' and R = 'True' and Sns = " + quoted(dateLiteral(T)) + extra;
+    return "Sno = 'True' and R = 'True' and Sns = " + quoted(T) + extra;
 }
 
 } // namespace
 
-QString dateLiteral(const QDate &date)
-{
-    return date.toString(Qt::ISODate);
-}
-
-QString timeLiteral(const QTime &time)
-{
-    return time.toString(QStringLiteral("HH:mm:ss"));
-}
-
-QString weekdayField(const QDate &date)
-{
-    static const char *const fields[] = {"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"};
-    return QLatin1String(fields[date.dayOfWeek() - 1]);
-}
-
 QString dueFilter(const QDate &today, const QTime &now)
 {
-    return regularClauses(today) + " or " + snoozedClause(today, " and Sn <= " + quoted(timeLiteral(now))); // 5
+    return regularClauses(today) + " or " + snoozedClause(today, " and Sn <= " + quoted(now)); // 5
 }
 
 QString oneOffBetween(const QDate &first, const QDate &last)
 {
-    return "Rs >= " + quoted(dateLiteral(first)) + " and Rs <= " + quoted(dateLiteral(last))
+    return "Rs >= " + quoted(first) + " and Rs <= " + quoted(last)
         + " and Sno <> 'True' and Re <> 'True' and R = 'True'";
 }
 
@@ -67,8 +56,7 @@ QString recurringWithReminder()
 
 QString snoozedBetween(const QDate &first, const QDate &last)
 {
-    return "Sno = 'True' and R = 'True' and Sns >= " + quoted(dateLiteral(first))
-        + " and Sns <= " + quoted(dateLiteral(last));
+    return "Sno = 'True' and R = 'True' and Sns >= " + quoted(first) + " and Sns <= " + quoted(last);
 }
 
 QString missedClause(const std::vector<qint64> &nos, const QDate &today)
@@ -82,7 +70,7 @@ QString missedClause(const std::vector<qint64> &nos, const QDate &today)
             list += QLatin1Char(',');
         list += QString::number(no);
     }
-    return "No in " + quoted(list) + " and R = 'True' and Di <> " + quoted(dateLiteral(today));
+    return "No in " + quoted(list) + " and R = 'True' and Di <> " + quoted(today);
 }
 
 } // namespace DuePredicate

@@ -6,9 +6,9 @@
 
 #include <vector>
 
-// The filter texts of the reminder cursor Table48. Dates and times are
-// written in one locale-free form (ISO dates, HH:MM:SS), which the store's
-// filter parser reads back whatever the user's locale.
+// The filter texts of the reminder cursor Table48. Their literals are
+// FilterLiterals' locale-free forms (ISO dates, HH:MM:SS), which the
+// store's filter parser reads back whatever the user's locale.
 namespace DuePredicate {
 
 // The five clauses for "now": today's one-off reminders, daily and weekly
@@ -29,11 +29,5 @@ QString snoozedBetween(const QDate &first, const QDate &last);
 // listed while its reminder is on and until it is dismissed or snoozed
 // today. Blank for none.
 QString missedClause(const std::vector<qint64> &nos, const QDate &today);
-
-// The weekday flag field of a date: "Sun" .. "Sat".
-QString weekdayField(const QDate &date);
-
-QString dateLiteral(const QDate &date); // "2026-12-10"
-QString timeLiteral(const QTime &time); // "14:30:00"
 
 } // namespace DuePredicate

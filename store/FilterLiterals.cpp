@@ -41,6 +41,24 @@ QString time(const QTime &time)
         + padded(time.second(), 2);
 }
 
+QString quoted(const QDate &date)
+{
+    return quoted(FilterLiterals::date(date));
+}
+
+QString quoted(const QTime &time)
+{
+    return quoted(FilterLiterals::time(time));
+}
+
+QString quoted(const QString &text)
+{
+    const QLatin1Char quote('\'');
+    QString doubled = text;
+    doubled.replace(quote, QStringLiteral("''"));
+    return quote + doubled + quote;
+}
+
 QDate readDate(const QString &text)
 {
     const QString t = text.trimmed();

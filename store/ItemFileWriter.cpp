@@ -1,5 +1,6 @@
 #include "store/ItemFileWriter.h"
 
+#include "store/SqliteFile.h"
 #include "store/TableFile.h"
 
 #include <QDir>
@@ -188,7 +189,7 @@ bool ItemFileWriter::insertItem(const std::vector<QVariant> &row, const QString 
             continue;
         QVariant stored;
         TableFile::coerce(schema.fields[f], f < int(row.size()) ? row[f] : QVariant(), &stored);
-        TableFile::bindStored(m_insertItem, ++position, stored);
+        SqliteFile::bindStored(m_insertItem, ++position, stored);
     }
     const int rc = sqlite3_step(m_insertItem);
     sqlite3_reset(m_insertItem);
@@ -210,7 +211,7 @@ bool ItemFileWriter::setUid(qint64 no, const QString &uid)
             return false;
     }
     sqlite3_bind_int64(m_insertUid, 1, no);
-    TableFile::bindStored(m_insertUid, 2, uid);
+    SqliteFile::bindStored(m_insertUid, 2, uid);
     const int rc = sqlite3_step(m_insertUid);
     sqlite3_reset(m_insertUid);
     if (rc != SQLITE_DONE) {

@@ -373,11 +373,6 @@ bool TableFile::validate(const std::vector<QVariant> &values)
     return true;
 }
 
-void TableFile::bindStored(sqlite3_stmt *statement, int position, const QVariant &value)
-{
-    SqliteFile::bindStored(statement, position, value);
-}
-
 bool TableFile::insertRow(std::vector<QVariant> &values, qint64 *newId)
 {
     m_lastError.clear();

@@ -114,9 +114,6 @@ public:
     // Normalises a value to the field's type: "" and invalid -> blank, text
     // to date/time/bool/int. False when it is no value of that type.
     static bool coerce(const FieldDef &field, const QVariant &in, QVariant *out);
-    // Binds a value in the file format every writer shares: NULL for blank,
-    // 0/1, integers, ISO dates, HH:MM:SS, text.
-    static void bindStored(sqlite3_stmt *statement, int position, const QVariant &value);
 
     void attach(Cursor *cursor);
     void detach(Cursor *cursor);

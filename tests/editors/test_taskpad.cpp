@@ -6,7 +6,7 @@
 #include "store/Cursor.h"
 #include "editors/TaskList.h"
 #include "editors/TaskPad.h"
-#include "editors/TaskPadViews.h"
+#include "store/TaskPadFilter.h"
 #include "tests/support/TestSupport.h"
 #include "store/Unit2.h"
 
@@ -75,7 +75,7 @@ private:
     std::unique_ptr<TempHome> m_home;
     std::unique_ptr<TDataModule2> m_data;
     std::unique_ptr<TaskPad> m_pad;
-    TaskPadViews::Dates m_dates;
+    TaskPadFilter::Dates m_dates;
 };
 
 void TestTaskPad::initTestCase()

@@ -1,6 +1,7 @@
 // The filter language and the way the store answers it from its indexes.
 
 #include "store/Cursor.h"
+#include "store/FilterLiterals.h"
 #include "store/TableFile.h"
 #include "tests/support/TestSupport.h"
 
@@ -255,6 +256,37 @@ private slots:
                                     .arg(file.size())));
         }
         sqlite3_close(db);
+    }
+    // The literals the program writes into its own filters read back as
+    // what they were made from, a quote inside a text included.
+    void quotedLiteralsReadBack_data()
+    {
+        QTest::addColumn<QString>("quoted");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("date") << FilterLiterals::quoted(QDate(2024, 5, 3)) << "'2024-05-03'"
+                              << "S = " + FilterLiterals::quoted(QDate(2024, 5, 3)) << QStringList {"one-date"};
+        QTest::newRow("time") << FilterLiterals::quoted(QTime(7, 30)) << "'07:30:00'"
+                              << "Et = " + FilterLiterals::quoted(QTime(7, 30)) << QStringList {"weekly"};
+        QTest::newRow("text with a quote")
+            << FilterLiterals::quoted(QStringLiteral("it's quoted")) << "'it''s quoted'"
+            << "Subject = " + FilterLiterals::quoted(QStringLiteral("it's quoted")) << QStringList {"it's quoted"};
+        QTest::newRow("text that tries to end the literal")
+            << FilterLiterals::quoted(QStringLiteral("x' or Subject <> '")) << "'x'' or Subject <> '''"
+            << "Subject = " + FilterLiterals::quoted(QStringLiteral("x' or Subject <> '")) << QStringList();
+        QTest::newRow("invalid date is blank") << FilterLiterals::quoted(QDate()) << "''"
+                                               << "Subject = " + FilterLiterals::quoted(QDate()) << QStringList();
+    }
+
+    void quotedLiteralsReadBack()
+    {
+        QFETCH(QString, quoted);
+        QFETCH(QString, text);
+        QFETCH(QString, filter);
+        QFETCH(QStringList, expected);
+        QCOMPARE(quoted, text);
+        QCOMPARE(visible(filter), expected);
     }
 };
 

@@ -102,9 +102,9 @@ void TestTaskPadFilter::views()
     QFETCH(int, view);
     QFETCH(int, shown);
     QFETCH(QStringList, listed);
-    const TaskPadFilter::Dates dates {today, today, monday, monthFirst};
+    const TaskPadFilter::Dates dates {DataModuleHost::View(shown), today, today, monday, monthFirst};
     Cursor &tasks = m_data->Table47();
-    const QString text = TaskPadFilter::text(view, DataModuleHost::View(shown), dates);
+    const QString text = TaskPadFilter::text(view, dates);
     QVERIFY2(tasks.setFilter(text), qPrintable(tasks.lastError()));
     tasks.setFiltered(true);
     QStringList subjects;

@@ -27,7 +27,7 @@ OptionsRecord &RowEditDialog::options() const
 
 bool RowEditDialog::use24Hour() const
 {
-    return options().boolField(30);
+    return options().clock24Hour();
 }
 
 void RowEditDialog::writeField(const QString &field, const QVariant &value)

@@ -2,6 +2,7 @@
 
 #include "editors/BoxText.h"
 #include "editors/CalendarDropDown.h"
+#include "store/ItemFields.h"
 #include "store/Clock.h"
 #include "store/Cursor.h"
 #include "views/DayViewOps.h"
@@ -51,13 +52,6 @@ constexpr int timeBoxLeft = 190;
 constexpr int timeBoxWidth = 70;
 constexpr int pickerButtonWidth = 18;
 constexpr int notesHeight = 104;
-
-const QString fieldS = QStringLiteral("S");
-const QString fieldE = QStringLiteral("E");
-const QString fieldSt = QStringLiteral("St");
-const QString fieldEt = QStringLiteral("Et");
-const QString fieldRet = QStringLiteral("Ret");
-const QString fieldRe = QStringLiteral("Re");
 
 QLabel *addLabel(QWidget *parent, const QString &text, int top)
 {
@@ -122,10 +116,10 @@ void TForm3::buildControls()
 {
     addLabel(this, QStringLiteral("Subject:"), subjectTop);
     m_subject = addBox(this, QStringLiteral("subjectBox"), QRect(boxLeft, subjectTop, 487, boxHeight));
-    m_subject->setMaxLength(capacity(QStringLiteral("Subject")));
+    m_subject->setMaxLength(capacity(ItemField::Subject));
     addLabel(this, QStringLiteral("Location:"), locationTop);
     m_location = addBox(this, QStringLiteral("locationBox"), QRect(boxLeft, locationTop, 487, boxHeight));
-    m_location->setMaxLength(capacity(QStringLiteral("Loc")));
+    m_location->setMaxLength(capacity(ItemField::Loc));
 
     addLabel(this, QStringLiteral("Type:"), typeTop);
     m_typeList = new QComboBox(this);
@@ -299,11 +293,11 @@ void TForm3::startNewItem(NewEvent::Kind kind)
     const int startRow = m_dayView ? m_dayView->selectionStartRow() : 16;
     const int endRow = m_dayView ? m_dayView->selectionEndRow() : 16;
     row().insert();
-    const FieldChanges fields = NewEvent::fields(kind, date, startRow, endRow, options().boolField(1));
+    const FieldChanges fields = NewEvent::fields(kind, date, startRow, endRow, options().defaultReminder());
     writeChanges(fields);
     m_startDate->setText(BoxText::date(date));
     m_endDate->setText(BoxText::date(date));
-    fillTimeBoxes(fields.value(fieldSt).toTime(), fields.value(fieldEt).toTime());
+    fillTimeBoxes(fields.value(ItemField::St).toTime(), fields.value(ItemField::Et).toTime());
     m_typeList->setCurrentIndex(0);
     showModal();
 }
@@ -313,7 +307,7 @@ bool TForm3::editItem(qint64 no)
     if (isVisible())
         cancelEdit();
     row().refresh(); // an item posted through another cursor since
-    if (!row().locate(QStringLiteral("No"), no) || !row().edit())
+    if (!row().locate(ItemField::No, no) || !row().edit())
         return false;
     showModal();
     return true;
@@ -334,19 +328,19 @@ void TForm3::fillFromRow()
 {
     dropDownWatcher()->closeAll();
     rememberReminder();
-    showWholeText(m_subject, QStringLiteral("Subject"), row().asText(QStringLiteral("Subject")));
-    showWholeText(m_location, QStringLiteral("Loc"), row().asText(QStringLiteral("Loc")));
-    m_notes->setPlainText(row().asText(QStringLiteral("N")));
+    showWholeText(m_subject, ItemField::Subject, row().asText(ItemField::Subject));
+    showWholeText(m_location, ItemField::Loc, row().asText(ItemField::Loc));
+    m_notes->setPlainText(row().asText(ItemField::N));
 
-    m_pattern->setChoice(Kind::None);                          // step 1
-    m_startDate->setText(BoxText::date(row().asDate(fieldS))); // step 2
-    m_endDate->setText(BoxText::date(row().asDate(fieldE)));
-    if (!row().isBlank(fieldSt)) // step 3
-        fillTimeBoxes(row().asTime(fieldSt), row().asTime(fieldEt));
-    m_leadBox->setText(row().asText(QStringLiteral("Tr"))); // step 4
-    m_unitLabel->setText(row().asText(QStringLiteral("Tm")));
+    m_pattern->setChoice(Kind::None);                                // step 1
+    m_startDate->setText(BoxText::date(row().asDate(ItemField::S))); // step 2
+    m_endDate->setText(BoxText::date(row().asDate(ItemField::E)));
+    if (!row().isBlank(ItemField::St)) // step 3
+        fillTimeBoxes(row().asTime(ItemField::St), row().asTime(ItemField::Et));
+    m_leadBox->setText(row().asText(ItemField::Tr)); // step 4
+    m_unitLabel->setText(row().asText(ItemField::Tm));
     if (m_unitLabel->text().isEmpty()) // step 5
-        chooseLead(std::clamp(options().intField(2), 0, int(LeadList::entries().size()) - 1));
+        chooseLead(std::clamp(options().defaultReminderLead(), 0, int(LeadList::entries().size()) - 1));
     fillPatternChoice(); // step 6
 
     QStringList halfHours; // step 7
@@ -354,12 +348,12 @@ void TForm3::fillFromRow()
         halfHours << BoxText::time(HalfHourList::time(i), use24Hour());
     m_halfHour->setEntries(halfHours);
 
-    applyRecurrenceLayout(row().asBool(fieldRe));          // step 8
-    applyAllDayLayout(row().asBool(QStringLiteral("A")));  // step 9
-    applyReminderState(row().asBool(QStringLiteral("R"))); // step 10
-    fillPatternBoxes();                                    // step 11
-    fillTypeList();                                        // step 12
-    m_calendarDrop->setFirstDayOfWeek(options().intField(45) == 0 ? Qt::Sunday : Qt::Monday);
+    applyRecurrenceLayout(row().asBool(ItemField::Re)); // step 8
+    applyAllDayLayout(row().asBool(ItemField::A));      // step 9
+    applyReminderState(row().asBool(ItemField::R));     // step 10
+    fillPatternBoxes();                                 // step 11
+    fillTypeList();                                     // step 12
+    m_calendarDrop->setFirstDayOfWeek(options().firstDayOfWeek());
     dropDownWatcher()->start(); // step 13
 }
 
@@ -371,21 +365,21 @@ void TForm3::fillTimeBoxes(const QTime &start, const QTime &end)
 
 void TForm3::fillPatternChoice()
 {
-    const Kind kind = RecurrencePattern::fromRetCode(row().asText(fieldRet));
+    const Kind kind = RecurrencePattern::fromRetCode(row().asText(ItemField::Ret));
     if (kind == Kind::None)
         return;
     m_pattern->setChoice(kind);
     if (kind == Kind::Daily)
-        m_pattern->setEveryDay(row().asBool(QStringLiteral("Sun")));
+        m_pattern->setEveryDay(row().asBool(ItemField::Sun));
 }
 
 void TForm3::fillPatternBoxes()
 {
-    const QString d = row().asText(QStringLiteral("D"));
+    const QString d = row().asText(ItemField::D);
     m_pattern->yearlyDayBox()->setText(d);
     m_pattern->monthlyDayBox()->setText(d);
     bool ok = false;
-    const int month = row().asText(QStringLiteral("M")).toInt(&ok);
+    const int month = row().asText(ItemField::M).toInt(&ok);
     if (ok && month >= 1 && month <= 12)
         m_pattern->monthList()->setCurrentIndex(month - 1);
     showWeekFlags();
@@ -397,7 +391,7 @@ void TForm3::fillTypeList()
 {
     for (int type = 0; type < TypeColors::typeCount; ++type)
         m_typeList->setItemText(type, options().typeName(type));
-    m_typeList->setCurrentIndex(std::clamp(row().asInt(QStringLiteral("T")), 0, TypeColors::typeCount - 1));
+    m_typeList->setCurrentIndex(std::clamp(row().asInt(ItemField::T), 0, TypeColors::typeCount - 1));
 }
 
 void TForm3::applyRecurrenceLayout(bool recurring)
@@ -462,9 +456,9 @@ bool TForm3::save()
 {
     if (reportItemGone())
         return false;
-    writeField(QStringLiteral("Subject"), m_subject->text());
-    writeField(QStringLiteral("Loc"), m_location->text());
-    writeField(QStringLiteral("N"), m_notes->toPlainText());
+    writeField(ItemField::Subject, m_subject->text());
+    writeField(ItemField::Loc, m_location->text());
+    writeField(ItemField::N, m_notes->toPlainText());
 
     EventEntry entry = currentEntry();
     const EventSave::Outcome outcome = EventSave::run(entry);
@@ -490,22 +484,22 @@ bool TForm3::save()
 
 void TForm3::typeChosen(int index)
 {
-    writeField(QStringLiteral("T"), index);
+    writeField(ItemField::T, index);
 }
 
 void TForm3::allDayToggled(bool on)
 {
-    writeField(QStringLiteral("A"), on);
+    writeField(ItemField::A, on);
     applyAllDayLayout(on);
     if (on)
         return;
-    QTime start = row().asTime(fieldSt);
-    QTime end = row().asTime(fieldEt);
+    QTime start = row().asTime(ItemField::St);
+    QTime end = row().asTime(ItemField::Et);
     if (!start.isValid()) {
         start = QTime(8, 0);
         end = QTime(8, 30);
-        writeField(fieldSt, start);
-        writeField(fieldEt, end);
+        writeField(ItemField::St, start);
+        writeField(ItemField::Et, end);
     }
     m_startTime->setText(BoxText::timeWithLocaleAmPm(start, use24Hour()));
     m_endTime->setText(BoxText::timeWithLocaleAmPm(end, use24Hour()));
@@ -513,7 +507,7 @@ void TForm3::allDayToggled(bool on)
 
 void TForm3::reminderToggled(bool on)
 {
-    writeField(QStringLiteral("R"), on);
+    writeField(ItemField::R, on);
     applyReminderState(on);
     (on ? m_leadBox : m_subject)->setFocus();
 }
@@ -521,15 +515,16 @@ void TForm3::reminderToggled(bool on)
 void TForm3::recurrenceToggled(bool on)
 {
     if (on) {
-        writeField(RecurrencePattern::weekdayFields().at(RecurrencePattern::weekdayNumber(row().asDate(fieldS)) - 1),
-                   true);
-        writeField(fieldRe, true);
+        writeField(
+            RecurrencePattern::weekdayFields().at(RecurrencePattern::weekdayNumber(row().asDate(ItemField::S)) - 1),
+            true);
+        writeField(ItemField::Re, true);
         m_pattern->setChoice(Kind::Weekly);
         patternChosen(Kind::Weekly);
     } else {
-        writeField(fieldRet, QVariant());
+        writeField(ItemField::Ret, QVariant());
         writeWeekFlags(RecurrencePattern::noDays());
-        writeField(fieldRe, false);
+        writeField(ItemField::Re, false);
     }
     applyRecurrenceLayout(on);
     m_subject->setFocus();
@@ -537,7 +532,7 @@ void TForm3::recurrenceToggled(bool on)
 
 void TForm3::patternChosen(Kind kind)
 {
-    const QDate start = row().asDate(fieldS);
+    const QDate start = row().asDate(ItemField::S);
     switch (kind) {
     case Kind::Daily:
         m_pattern->setEveryDay(true);
@@ -560,7 +555,7 @@ void TForm3::patternChosen(Kind kind)
     case Kind::None:
         return;
     }
-    writeField(fieldRet, RecurrencePattern::retCode(kind));
+    writeField(ItemField::Ret, RecurrencePattern::retCode(kind));
     m_pattern->showPanel(kind);
 }
 
@@ -593,7 +588,8 @@ void TForm3::openCalendar(QLineEdit *served)
 {
     dropDownWatcher()->closeAll();
     const bool start = served == m_startDate;
-    m_calendarDrop->openFor(served, start ? startRowBottom : endRowBottom, row().asDate(start ? fieldS : fieldE));
+    m_calendarDrop->openFor(served, start ? startRowBottom : endRowBottom,
+                            row().asDate(start ? ItemField::S : ItemField::E));
 }
 
 void TForm3::calendarDatePicked(QLineEdit *served, const QDate &date)
@@ -601,7 +597,7 @@ void TForm3::calendarDatePicked(QLineEdit *served, const QDate &date)
     if (!served)
         return;
     served->setText(BoxText::date(date));
-    writeField(served == m_startDate ? fieldS : fieldE, date);
+    writeField(served == m_startDate ? ItemField::S : ItemField::E, date);
 }
 
 void TForm3::openHalfHourList(QLineEdit *served)
@@ -610,7 +606,7 @@ void TForm3::openHalfHourList(QLineEdit *served)
     const bool start = served == m_startTime;
     QTime time = BoxText::readTime(served->text());
     if (!time.isValid())
-        time = row().asTime(start ? fieldSt : fieldEt);
+        time = row().asTime(start ? ItemField::St : ItemField::Et);
     m_halfHour->open(served, start ? startRowBottom : endRowBottom, time);
 }
 

@@ -2,6 +2,7 @@
 
 #include "editors/BoxText.h"
 #include "editors/CalendarDropDown.h"
+#include "store/ItemFields.h"
 #include "store/Clock.h"
 #include "store/Cursor.h"
 #include "editors/DropDownList.h"
@@ -43,11 +44,7 @@ constexpr int notesTop = 210;
 constexpr int notesHeight = 128;
 constexpr int buttonsTop = 350;
 
-const QString fieldC = QStringLiteral("C");
-const QString fieldP = QStringLiteral("P");
-const QString fieldR = QStringLiteral("R");
-
-const QStringList priorities = {QStringLiteral("Low"), QStringLiteral("Normal"), QStringLiteral("High")};
+const QStringList priorities = {TaskPriority::Low, TaskPriority::Normal, TaskPriority::High};
 
 QLabel *addLabel(QWidget *parent, const QString &text, int left, int top)
 {
@@ -168,7 +165,7 @@ void TForm4::connectHandlers()
 {
     connect(m_ok, &QPushButton::clicked, this, &TForm4::save);
     connect(m_cancel, &QPushButton::clicked, this, &TForm4::cancelEdit);
-    connect(m_completed, &QCheckBox::clicked, this, [this](bool ticked) { writeField(fieldC, ticked); });
+    connect(m_completed, &QCheckBox::clicked, this, [this](bool ticked) { writeField(ItemField::C, ticked); });
     connect(m_priority, &QComboBox::activated, this, &TForm4::priorityChosen);
     connect(m_reminder, &ToggleButton::clicked, this, &TForm4::reminderToggled);
 
@@ -203,7 +200,7 @@ Cursor &TForm4::row() const
 QString TForm4::taskReminderTimeText() const
 {
     // A row without the option still proposes a time rather than an empty box.
-    QTime time = options().timeField(44);
+    QTime time = options().taskReminderTime();
     if (!time.isValid())
         time = QTime(8, 0);
     return BoxText::timeWithLocaleAmPm(time, use24Hour());
@@ -211,7 +208,7 @@ QString TForm4::taskReminderTimeText() const
 
 void TForm4::applyFirstDayOfWeek()
 {
-    const Qt::DayOfWeek day = options().intField(45) == 0 ? Qt::Sunday : Qt::Monday;
+    const Qt::DayOfWeek day = options().firstDayOfWeek();
     m_calendarDrop->setFirstDayOfWeek(day);
     emit firstDayOfWeekApplied(day);
 }
@@ -223,9 +220,9 @@ void TForm4::newTask()
     if (isVisible())
         cancelEdit();
     row().insert();
-    writeField(fieldC, false);
-    writeField(fieldR, false);
-    writeField(fieldP, QStringLiteral("Normal"));
+    writeField(ItemField::C, false);
+    writeField(ItemField::R, false);
+    writeField(ItemField::P, TaskPriority::Normal);
     showModal();
 }
 
@@ -248,7 +245,7 @@ bool TForm4::editTask(qint64 no)
     if (!row().setFilter(QStringLiteral("Ta='True'")))
         return false;
     row().refresh();
-    if (!row().locate(QStringLiteral("No"), no) || !row().edit()) {
+    if (!row().locate(ItemField::No, no) || !row().edit()) {
         emit editEnded();
         return false;
     }
@@ -271,22 +268,22 @@ void TForm4::fillFromRow()
 {
     dropDownWatcher()->closeAll();
     rememberReminder();
-    m_subject->setText(row().asText(QStringLiteral("Subject")));
-    m_notes->setPlainText(row().asText(QStringLiteral("N")));
-    m_completed->setChecked(row().asBool(fieldC));
+    m_subject->setText(row().asText(ItemField::Subject));
+    m_notes->setPlainText(row().asText(ItemField::N));
+    m_completed->setChecked(row().asBool(ItemField::C));
 
     QStringList halfHours; // step 1
     for (int i = 0; i < HalfHourList::count; ++i)
         halfHours << BoxText::time(HalfHourList::time(i), use24Hour());
     m_halfHour->setEntries(halfHours);
 
-    m_dueDate->setText(dateText(row().asDate(QStringLiteral("E")))); // step 2
-    m_startDate->setText(dateText(row().asDate(QStringLiteral("S"))));
-    m_reminderDate->setText(dateText(row().asDate(QStringLiteral("Rs"))));
-    const QTime reminderTime = row().asTime(QStringLiteral("Rt")); // step 3
+    m_dueDate->setText(dateText(row().asDate(ItemField::E))); // step 2
+    m_startDate->setText(dateText(row().asDate(ItemField::S)));
+    m_reminderDate->setText(dateText(row().asDate(ItemField::Rs)));
+    const QTime reminderTime = row().asTime(ItemField::Rt); // step 3
     m_reminderTime->setText(reminderTime.isValid() ? BoxText::time(reminderTime, use24Hour()) : TaskSave::noneText);
-    applyReminderState(row().asBool(fieldR));                      // step 4
-    const int priority = priorities.indexOf(row().asText(fieldP)); // step 5
+    applyReminderState(row().asBool(ItemField::R));                      // step 4
+    const int priority = priorities.indexOf(row().asText(ItemField::P)); // step 5
     if (priority >= 0)
         m_priority->setCurrentIndex(priority);
     dropDownWatcher()->start(); // step 6
@@ -312,11 +309,11 @@ bool TForm4::save()
         report(MessageKind::Validation, outcome.message);
         return false;
     }
-    writeField(QStringLiteral("Subject"), m_subject->text());
-    writeField(QStringLiteral("N"), m_notes->toPlainText());
+    writeField(ItemField::Subject, m_subject->text());
+    writeField(ItemField::N, m_notes->toPlainText());
     for (const auto &[field, value] : outcome.changes.list())
         writeField(field, value);
-    writeField(QStringLiteral("Ta"), true);
+    writeField(ItemField::Ta, true);
     // "Set reminders on tasks with due dates" gives a due task without a
     // reminder one before it is stored.
     TaskDueReminder::apply(options(), row());
@@ -336,13 +333,13 @@ bool TForm4::save()
 
 void TForm4::priorityChosen(int index)
 {
-    writeField(fieldP, priorities.value(index));
+    writeField(ItemField::P, priorities.value(index));
 }
 
 void TForm4::reminderToggled(bool on)
 {
     applyReminderState(on);
-    writeField(fieldR, on);
+    writeField(ItemField::R, on);
     if (on) {
         if (TaskSave::isNone(m_reminderTime->text()))
             m_reminderTime->setText(taskReminderTimeText());
@@ -393,7 +390,7 @@ void TForm4::openHalfHourList()
     dropDownWatcher()->closeAll();
     QTime time = BoxText::readTime(m_reminderTime->text());
     if (!time.isValid()) {
-        time = options().timeField(44);
+        time = options().taskReminderTime();
         if (!time.isValid())
             time = QTime(8, 0);
     }

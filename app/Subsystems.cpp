@@ -2,7 +2,7 @@
 
 #include "app/AboutBox.h"
 #include "store/Clock.h"
-#include "ical/IcsWindowCommands.h"
+#include "app/IcsWindowCommands.h"
 #include "store/OwnTableFiles.h"
 #include "app/Autostart.h"
 #include "app/MonthNavigator.h"

@@ -2,7 +2,7 @@
 #include "tests/support/TestSupport.h"
 
 #include "ical/IcsCommand.h"
-#include "ical/IcsWindowCommands.h"
+#include "app/IcsWindowCommands.h"
 
 #include "store/DataRoot.h"
 #include "store/OwnTableFiles.h"

@@ -1,7 +1,7 @@
 #include "tests/ical/IcalTestSupport.h"
 #include "tests/support/TestSupport.h"
 
-#include "ical/IcsWindowCommands.h"
+#include "app/IcsWindowCommands.h"
 
 #include "store/DataRoot.h"
 #include "store/Unit2.h"

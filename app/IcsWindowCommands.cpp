@@ -1,4 +1,4 @@
-#include "ical/IcsWindowCommands.h"
+#include "app/IcsWindowCommands.h"
 
 #include "ical/IcsTransfer.h"
 

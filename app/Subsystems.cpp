@@ -281,14 +281,12 @@ void installOptionsDialog(PlannerProgram &p, Parts &parts)
     TForm1 &form = p.mainWindow();
     auto *dialog = new TForm5(p.dataModule(), &form);
     parts.optionsDialog = dialog;
-    dialog->setStartWithSystem([&p](bool on) -> std::optional<QString> {
-        if (on) {
-            const Outcome registered = Autostart::registerProgram(QCoreApplication::applicationFilePath(),
-                                                                  Autostart::dataRootToPass(p.dataModule().root()));
-            return registered ? std::nullopt : std::optional<QString>(registered.error());
-        }
+    dialog->setStartWithSystem([&p](bool on) -> Outcome {
+        if (on)
+            return Autostart::registerProgram(QCoreApplication::applicationFilePath(),
+                                              Autostart::dataRootToPass(p.dataModule().root()));
         Autostart::removeProgram();
-        return std::nullopt;
+        return {};
     });
 
     QObject::connect(&form, &TForm1::optionsRequested, dialog, &TForm5::openOptions);

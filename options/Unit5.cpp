@@ -500,8 +500,8 @@ bool TForm5::confirm()
     }
     emit clockFormatApplied(use24Hour()); // step 2
     if (m_startWithSystem) {              // step 3
-        if (const std::optional<QString> failure = m_startWithSystem(options().openOnStartup())) {
-            report(*failure);
+        if (const Outcome applied = m_startWithSystem(options().openOnStartup()); !applied) {
+            report(applied.error());
             // The options are posted; the dialog stays open on them and
             // takes further changes in a new edit.
             if (!row.edit())

@@ -2,6 +2,7 @@
 
 #include "editors/EditDialog.h"
 #include "options/OptionBindings.h"
+#include "store/Result.h"
 
 #include <QColor>
 #include <QPoint>
@@ -50,9 +51,10 @@ public:
     using ColorChooser = std::function<std::optional<QColor>(QWidget *parent, const QColor &initial)>;
     // The sound file dialog: the chosen file's full path, or "" when dismissed.
     using FileChooser = std::function<QString(QWidget *parent, const QString &start)>;
-    // Registers (true) or removes (false) the start with the system; the
-    // message to show when the registration could not be written.
-    using StartWithSystem = std::function<std::optional<QString>(bool on)>;
+    // Registers (true) or removes (false) the start with the system; a
+    // failure carries the message to show when the registration could not
+    // be written.
+    using StartWithSystem = std::function<Outcome(bool on)>;
 
     explicit TForm5(TDataModule2 &data, QWidget *parent = nullptr);
     ~TForm5() override;

@@ -142,7 +142,7 @@ void TestOptionsDialog::init()
     m_form = std::make_unique<TForm5>(*m_data);
     m_messages.clear();
     m_form->setMessageReporter([this](QWidget *, const QString &text) { m_messages << text; });
-    m_form->setStartWithSystem([](bool) { return std::nullopt; });
+    m_form->setStartWithSystem([](bool) { return Outcome(); });
 }
 
 void TestOptionsDialog::cleanup()
@@ -377,7 +377,7 @@ void TestOptionsDialog::okPostsAndAppliesInOrder()
     });
     m_form->setStartWithSystem([&](bool on) {
         steps << QStringLiteral("start with system %1").arg(on);
-        return std::nullopt;
+        return Outcome();
     });
     connect(m_form.get(), &TForm5::firstDayOfWeekApplied, this,
             [&](Qt::DayOfWeek day) { steps << QStringLiteral("first day %1").arg(int(day)); });
@@ -669,7 +669,7 @@ void TestOptionsDialog::taskTimeMustReadAsATime()
 void TestOptionsDialog::failedStartWithSystemKeepsTheDialogOpen()
 {
     open();
-    m_form->setStartWithSystem([](bool) { return QString("Failed to set data for 'Daybrook Planner'"); });
+    m_form->setStartWithSystem([](bool) { return Outcome::failed("Failed to set data for 'Daybrook Planner'"); });
     QSignalSpy firstDay(m_form.get(), &TForm5::firstDayOfWeekApplied);
     tick(16);
     QVERIFY(!m_form->confirm());

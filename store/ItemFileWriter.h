@@ -55,6 +55,7 @@ public:
     void rollback();
 
 private:
+    bool addLaterFields(QString *error);
     bool openFile(const QString &path, bool readOnly, QString *error);
     bool exec(const char *sql, QString *error);
     bool ensureUidTable(QString *error);

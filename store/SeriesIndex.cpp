@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <limits>
 
 SeriesIndex::SeriesIndex(const TableSchema &schema, const TablePicture &picture)
     : m_picture(picture)
@@ -31,6 +32,9 @@ std::optional<SeriesIndex::Entry> SeriesIndex::compile(int slot) const
     const qint64 reminder = m_reminderField < 0 ? TablePicture::kBlank : m_picture.numberAt(slot, m_reminderField);
     if (reminder != TablePicture::kBlank)
         entry.reminderOffset = reminder - start;
+    entry.first = start;
+    entry.last = entry.series.last().isValid() ? entry.series.last().toJulianDay()
+                                               : std::numeric_limits<qint64>::max();
     return entry;
 }
 
@@ -158,12 +162,16 @@ const SeriesIndex::Entry *SeriesIndex::entryAt(int slot) const
 bool SeriesIndex::occursOn(int slot, qint64 julian) const
 {
     const Entry *entry = entryAt(slot);
-    return entry && entry->series.occursOn(QDate::fromJulianDay(julian));
+    return entry && julian >= entry->first && julian <= entry->last
+        && entry->series.occursOn(QDate::fromJulianDay(julian));
 }
 
 bool SeriesIndex::reminds(int slot, qint64 julian) const
 {
     const Entry *entry = entryAt(slot);
-    return entry && entry->reminderOffset != TablePicture::kBlank
-        && entry->series.occursOn(QDate::fromJulianDay(julian - entry->reminderOffset));
+    if (!entry || entry->reminderOffset == TablePicture::kBlank)
+        return false;
+    const qint64 occurrence = julian - entry->reminderOffset;
+    return occurrence >= entry->first && occurrence <= entry->last
+        && entry->series.occursOn(QDate::fromJulianDay(occurrence));
 }

@@ -46,6 +46,10 @@ private:
     {
         SeriesOccurrences series;
         qint64 reminderOffset = TablePicture::kBlank; // Rs - S in days
+        // The span of the series as Julian days, so that a date outside it
+        // costs two comparisons.
+        qint64 first = 0;
+        qint64 last = 0;
     };
     void build();
     std::optional<Entry> compile(int slot) const;

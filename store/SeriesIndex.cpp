@@ -33,8 +33,7 @@ std::optional<SeriesIndex::Entry> SeriesIndex::compile(int slot) const
     if (reminder != TablePicture::kBlank)
         entry.reminderOffset = reminder - start;
     entry.first = start;
-    entry.last = entry.series.last().isValid() ? entry.series.last().toJulianDay()
-                                               : std::numeric_limits<qint64>::max();
+    entry.last = entry.series.last().isValid() ? entry.series.last().toJulianDay() : std::numeric_limits<qint64>::max();
     return entry;
 }
 

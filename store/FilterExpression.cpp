@@ -1,6 +1,7 @@
 #include "store/FilterExpression.h"
 
 #include "store/FilterLiterals.h"
+#include "store/ItemFields.h"
 #include "store/LocaleFormats.h"
 
 #include <QHash>
@@ -299,6 +300,8 @@ private:
             return false;
         if (isWord(m_token, "in"))
             return parseList(field, test);
+        if (isWord(m_token, "occurs") || isWord(m_token, "reminds"))
+            return parseSeriesTest(field, test);
         if (m_token.kind != Token::Operator)
             return fail(QStringLiteral("Expected a comparison after \"%1\" at position %2 of the filter.")
                             .arg(field.name, QString::number(m_token.position)));
@@ -321,6 +324,25 @@ private:
             // One arg() call: a "%1" typed inside the literal stays as it is.
             return fail(QStringLiteral("'%1' at position %2 of the filter is not %3 for the field %4.")
                             .arg(m_token.text, QString::number(m_token.position), typeWord(field.type), field.name));
+        return advance();
+    }
+
+    // "Rr occurs 'D'", "Rr reminds 'D'": only the series rule's field.
+    bool parseSeriesTest(const FieldDef &field, FilterExpression::Test *test)
+    {
+        const QString word = m_token.text.toLower();
+        test->op = word == QLatin1String("occurs") ? FilterExpression::Op::Occurs : FilterExpression::Op::Reminds;
+        if (field.name != ItemField::Rr)
+            return fail(QStringLiteral("\"%1\" needs the field Rr, not %2 (position %3 of the filter).")
+                            .arg(word, field.name, QString::number(m_token.position)));
+        if (!advance())
+            return false;
+        if (m_token.kind != Token::Literal)
+            return fail(
+                QStringLiteral("Expected a date in single quotes at position %1 of the filter.").arg(m_token.position));
+        if (!cachedNumber(dateLiterals(), m_token.text, &test->number, readDate))
+            return fail(QStringLiteral("'%1' at position %2 of the filter is not a date.")
+                            .arg(m_token.text, QString::number(m_token.position)));
         return advance();
     }
 

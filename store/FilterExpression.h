@@ -12,7 +12,10 @@
 // joined by "and" ("and" binds tighter; no parentheses). A test compares a
 // field with a literal in single quotes, or with the word Null. "F in '3,17,42'"
 // holds when a whole-number field F is one of the listed numbers: a long
-// list of rows stays one test, chosen straight from F's index. Literals are
+// list of rows stays one test, chosen straight from F's index.
+// "Rr occurs 'D'" holds when the row's series (rule `Rr`, first date `S`,
+// removed dates `Rx`) has an occurrence on date D, and "Rr reminds 'D'"
+// when one of its occurrences X has its reminder on D (X + (`Rs` - `S`)). Literals are
 // converted to the field's type once, here, so evaluation compares values:
 // dates and times by value, text as text, booleans against True/False.
 //
@@ -22,7 +25,10 @@
 class FilterExpression
 {
 public:
-    enum class Op { Eq, Ne, Lt, Le, Gt, Ge, In };
+    // Occurs and Reminds test a date against the extended series of `Rr`
+    // ("Rr occurs '2024-05-06'", "Rr reminds '2024-05-06'"); number is the
+    // date's Julian day.
+    enum class Op { Eq, Ne, Lt, Le, Gt, Ge, In, Occurs, Reminds };
 
     struct Test
     {

@@ -51,6 +51,13 @@ inline const QString Sns = QStringLiteral("Sns");
 inline const QString Di = QStringLiteral("Di");
 inline const QString Tr = QStringLiteral("Tr");
 inline const QString Tm = QStringLiteral("Tm");
+// Added later (a file gains them when opened for writing). An "extended"
+// series is a recurring row with Rr set: its rule says where it falls, and
+// its own pattern fields are left so that the pattern clauses never match.
+inline const QString Rr = QStringLiteral("Rr"); // series rule, RRULE value syntax; blank: the pattern fields
+inline const QString Rx = QStringLiteral("Rx"); // removed dates of a series, ISO, comma-separated, ascending
+inline const QString Rp = QStringLiteral("Rp"); // a moved or changed occurrence: the No of its series
+inline const QString Ro = QStringLiteral("Ro"); // ... and the date of the occurrence it replaces
 
 // The weekday flags in the one order every reader uses: Sunday first, as
 // the table lays them out.

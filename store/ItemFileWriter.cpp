@@ -61,6 +61,27 @@ bool ItemFileWriter::openFile(const QString &path, bool readOnly, QString *error
         *error = QStringLiteral("The file \"%1\" is not a calendar file.").arg(QDir::toNativeSeparators(path));
         return false;
     }
+    return readOnly || addLaterFields(error);
+}
+
+// An older file lacks the fields that came later; every row this writer
+// inserts names them, as a cursor opened for writing would have added them.
+bool ItemFileWriter::addLaterFields(QString *error)
+{
+    sqlite3_stmt *info = prepare(QStringLiteral("SELECT lower(name) FROM pragma_table_info('items')"), error);
+    if (!info)
+        return false;
+    QStringList columns;
+    while (sqlite3_step(info) == SQLITE_ROW)
+        columns << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(info, 0)));
+    sqlite3_finalize(info);
+    for (const FieldDef &field : calendarSchema().fields) {
+        if (field.addedLater && !columns.contains(field.name.toLower())
+            && !SqliteFile::addColumn(m_db, calendarSchema(), field)) {
+            *error = errorText(QStringLiteral("Cannot add the field \"%1\" to the file").arg(field.name));
+            return false;
+        }
+    }
     return true;
 }
 

@@ -60,6 +60,7 @@ public:
     QString lastError() const { return m_lastError; }
 
 private:
+    bool addLaterFields(QString *error);
     bool openFile(const QString &path, bool readOnly, QString *error);
     bool exec(const char *sql, QString *error);
     bool ensureUidTable(QString *error);

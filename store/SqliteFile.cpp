@@ -212,10 +212,7 @@ bool SqliteFile::open()
             names << QStringLiteral("NULL");
             continue;
         }
-        const QByteArray alter = QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3")
-                                     .arg(quoted(m_schema.sqlTable), quoted(field.name), columnType(field))
-                                     .toUtf8();
-        if (sqlite3_exec(m_db, alter.constData(), nullptr, nullptr, nullptr) != SQLITE_OK) {
+        if (!addColumn(m_db, m_schema, field)) {
             m_lastError = errorText(QStringLiteral("Cannot add the field \"%1\" to the file").arg(field.name));
             return false;
         }
@@ -225,6 +222,14 @@ bool SqliteFile::open()
                       .arg(names.join(QLatin1String(", ")), quoted(m_schema.sqlTable))
                       .toUtf8();
     return true;
+}
+
+bool SqliteFile::addColumn(sqlite3 *db, const TableSchema &schema, const FieldDef &field)
+{
+    const QByteArray alter = QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3")
+                                 .arg(quoted(schema.sqlTable), quoted(field.name), columnType(field))
+                                 .toUtf8();
+    return sqlite3_exec(db, alter.constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
 bool SqliteFile::readPicture(TablePicture &picture)

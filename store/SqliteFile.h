@@ -40,6 +40,10 @@ public:
     // Binds a value in the file format every writer shares: NULL for blank,
     // 0/1, integers, ISO dates, HH:MM:SS, text.
     static void bindStored(sqlite3_stmt *statement, int position, const QVariant &value);
+    // Adds the column of a field that came later to the table of an open
+    // database (any connection): the one way every writer extends an
+    // older file.
+    static bool addColumn(sqlite3 *db, const TableSchema &schema, const FieldDef &field);
 
     // A call below that fails returns false (or a StoredRow other than
     // AsSeen) and leaves the message in lastError().

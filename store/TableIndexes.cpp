@@ -16,6 +16,7 @@ constexpr qint64 kLongSpanMonths = 120;
 
 TableIndexes::TableIndexes(const TableSchema &schema, const TablePicture &picture)
     : m_picture(picture)
+    , m_series(schema, picture)
 {
     const int identityField = picture.identityField();
     for (const IndexDef &index : schema.indexes) {
@@ -43,6 +44,7 @@ void TableIndexes::clear()
     m_equality.clear();
     m_spans.clear();
     m_orders.clear();
+    m_series.clear();
 }
 
 int TableIndexes::compareInOrder(int slotA, int slotB, const IndexDef *order) const
@@ -271,6 +273,7 @@ TableIndexes::SpanIndex &TableIndexes::spanIndex(int startField, int endField)
 
 void TableIndexes::indexSlot(int slot)
 {
+    m_series.indexSlot(slot);
     for (auto &[order, cache] : m_orders) {
         const auto at =
             std::lower_bound(cache.sorted.begin(), cache.sorted.end(), slot,
@@ -292,6 +295,7 @@ void TableIndexes::indexSlot(int slot)
 
 void TableIndexes::unindexSlot(int slot)
 {
+    m_series.unindexSlot(slot);
     auto removeFrom = [slot](std::unordered_map<qint64, std::vector<int>> &buckets, qint64 key) {
         auto it = buckets.find(key);
         if (it == buckets.end())

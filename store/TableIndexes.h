@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/SeriesIndex.h"
 #include "store/TablePicture.h"
 #include "store/TableSchema.h"
 
@@ -42,6 +43,8 @@ public:
     static qint64 textKey(const QString &text);
 
     EqualityIndex &equalityIndex(int field);
+    // The extended series, compiled; kept in step like the other indexes.
+    SeriesIndex &seriesIndex() { return m_series; }
     SpanIndex &spanIndex(int startField, int endField);
 
     // Two rows compared in the order (the primary index for null): the id
@@ -89,4 +92,5 @@ private:
     std::map<int, EqualityIndex> m_equality;
     std::vector<SpanIndex> m_spans;
     std::map<const IndexDef *, OrderCache> m_orders;
+    SeriesIndex m_series;
 };

@@ -75,6 +75,8 @@ bool bindNumberTest(const FilterExpression::Test &test, NumberTest *bound)
             high = highest;
             break;
         case Op::In: // a list, never a range (clauseRun tests it by itself)
+        case Op::Occurs:
+        case Op::Reminds:
             return false;
         }
     }
@@ -118,6 +120,8 @@ inline bool textHolds(const TextTest &test, int slot)
     case Op::Ge:
         return order >= 0;
     case Op::In: // whole-number fields only
+    case Op::Occurs:
+    case Op::Reminds:
         return false;
     }
     return false;
@@ -137,6 +141,25 @@ void TableQuery::candidatesFor(const FilterExpression::Clause &clause, std::vect
     };
     for (int t = 0; t < int(clause.size()); ++t) {
         const FilterExpression::Test &test = clause[t];
+        if (test.op == FilterExpression::Op::Occurs || test.op == FilterExpression::Op::Reminds) {
+            // The series that may fall on the date, or (for a reminder,
+            // whose lead differs per row) every series.
+            std::vector<const std::vector<int> *> seriesLists;
+            SeriesIndex &series = m_indexes.seriesIndex();
+            if (test.op == FilterExpression::Op::Occurs)
+                series.candidates(test.number, &seriesLists);
+            else
+                seriesLists = {&series.allSeries()};
+            size_t size = 0;
+            for (const std::vector<int> *list : seriesLists)
+                size += list->size();
+            if (size < best) {
+                best = size;
+                *lists = std::move(seriesLists);
+                *impliedTest = -1;
+            }
+            continue;
+        }
         if (test.op == FilterExpression::Op::In) {
             const std::vector<int> *slotList = &listedSlots(test);
             if (slotList->size() < best) {
@@ -244,13 +267,16 @@ std::vector<RankedHit> TableQuery::clauseRun(const FilterExpression::Clause &cla
     std::vector<NumberTest> numberTests;
     std::vector<int> numberFields;
     std::vector<TextTest> textTests;
-    std::vector<const FilterExpression::Test *> listTests; // "in" tests the candidates do not imply
+    std::vector<const FilterExpression::Test *> listTests;   // "in" tests the candidates do not imply
+    std::vector<const FilterExpression::Test *> seriesTests; // "occurs", "reminds"
     for (int t = 0; t < int(clause.size()); ++t) {
         const FilterExpression::Test &test = clause[t];
         const TablePicture::Column &column = m_picture.column(test.field);
         if (t == impliedTest)
             continue;
-        if (test.op == FilterExpression::Op::In) {
+        if (test.op == FilterExpression::Op::Occurs || test.op == FilterExpression::Op::Reminds) {
+            seriesTests.push_back(&test);
+        } else if (test.op == FilterExpression::Op::In) {
             listTests.push_back(&test);
         } else if (column.numeric) {
             if (!bindNumberTest(test, &numberTests.emplace_back()))
@@ -270,9 +296,15 @@ std::vector<RankedHit> TableQuery::clauseRun(const FilterExpression::Clause &cla
             if (m_passes[i]
                 && std::all_of(textTests.begin(), textTests.end(),
                                [slot](const TextTest &test) { return textHolds(test, slot); })
-                && std::all_of(listTests.begin(), listTests.end(), [&](const FilterExpression::Test *test) {
-                       return std::binary_search(test->numbers.begin(), test->numbers.end(),
-                                                 m_picture.numberAt(slot, test->field));
+                && std::all_of(listTests.begin(), listTests.end(),
+                               [&](const FilterExpression::Test *test) {
+                                   return std::binary_search(test->numbers.begin(), test->numbers.end(),
+                                                             m_picture.numberAt(slot, test->field));
+                               })
+                && std::all_of(seriesTests.begin(), seriesTests.end(), [&](const FilterExpression::Test *test) {
+                       const SeriesIndex &series = m_indexes.seriesIndex();
+                       return test->op == FilterExpression::Op::Occurs ? series.occursOn(slot, test->number)
+                                                                       : series.reminds(slot, test->number);
                    }))
                 run.push_back({rankAt(i), slot, idAt(i)});
         }

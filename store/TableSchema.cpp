@@ -100,6 +100,13 @@ TableSchema makeCalendarSchema()
         typed("Di", FieldType::Date),
         text("Tr", 15),
         text("Tm", 15),
+        // A series beyond the four patterns, and the occurrences moved out
+        // of one; older calendar files lack them, and blank means what the
+        // pattern fields say alone.
+        {QStringLiteral("Rr"), FieldType::Text, 200, true},  // the rule, iCalendar RRULE syntax
+        {QStringLiteral("Rx"), FieldType::Memo, 4000, true}, // removed dates, "YYYY-MM-DD,..."
+        {QStringLiteral("Rp"), FieldType::Integer, 0, true}, // a moved occurrence: its series' No
+        {QStringLiteral("Ro"), FieldType::Date, 0, true},    // ... and the date it replaces
     };
     s.indexes = {
         {QString(), {QStringLiteral("No")}, false, false},

@@ -94,7 +94,8 @@ private:
     bool m_quickReady = false;
 };
 
-// The calendar item table: 36 fields from `No` to `Tm`, SQL table "items",
+// The calendar item table: 36 fields from `No` to `Tm`, then the series
+// fields `Rr`, `Rx`, `Rp`, `Ro` that came later; SQL table "items",
 // indexes primary (`No`), `end` (`Et` descending), `sta` (`Md`, `St`, `Et`,
 // `S`, `Subject`, case-insensitive).
 const TableSchema &calendarSchema();

@@ -2,7 +2,9 @@
 
 #include "store/Cursor.h"
 #include "store/FilterLiterals.h"
+#include "store/ItemFields.h"
 #include "store/TableFile.h"
+#include "tests/store/SeriesWalk.h"
 #include "tests/support/TestSupport.h"
 
 #include <QFile>
@@ -21,6 +23,43 @@ struct Item
     QString subject;
     QVariant s, e, md, st, et, a, ta, re, ret, d, m, mon;
 };
+
+// The SQL side of "Rr occurs" and "Rr reminds", by the day-by-day walk:
+// series_occurs(Rr, S, Rx, date) and series_reminds(Rr, S, Rx, Rs, date).
+QString columnText(sqlite3_value *value)
+{
+    return sqlite3_value_type(value) == SQLITE_NULL
+        ? QString()
+        : QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_value_text(value)));
+}
+
+bool walkedSeriesHas(sqlite3_value *rule, sqlite3_value *start, sqlite3_value *removed, const QDate &date)
+{
+    const QDate first = QDate::fromString(columnText(start), Qt::ISODate);
+    if (columnText(rule).isEmpty() || !first.isValid() || !date.isValid())
+        return false;
+    SeriesDates gone;
+    for (const QString &text : columnText(removed).split(QLatin1Char(','), Qt::SkipEmptyParts))
+        gone.push_back(QDate::fromString(text, Qt::ISODate));
+    const SeriesDates dates = walkedDates(columnText(rule), first, gone, date);
+    return std::find(dates.begin(), dates.end(), date) != dates.end();
+}
+
+void seriesOccurs(sqlite3_context *context, int, sqlite3_value **values)
+{
+    const QDate date = QDate::fromString(columnText(values[3]), Qt::ISODate);
+    sqlite3_result_int(context, walkedSeriesHas(values[0], values[1], values[2], date));
+}
+
+void seriesReminds(sqlite3_context *context, int, sqlite3_value **values)
+{
+    const QDate start = QDate::fromString(columnText(values[1]), Qt::ISODate);
+    const QDate reminder = QDate::fromString(columnText(values[3]), Qt::ISODate);
+    const QDate date = QDate::fromString(columnText(values[4]), Qt::ISODate);
+    sqlite3_result_int(context,
+                       reminder.isValid() && start.isValid()
+                           && walkedSeriesHas(values[0], values[1], values[2], date.addDays(-start.daysTo(reminder))));
+}
 
 } // namespace
 
@@ -153,6 +192,14 @@ private slots:
                                            << "position 7";
         QTest::newRow("in with a word") << "No in '1,two'"
                                         << "position 7";
+        QTest::newRow("occurs on another field") << "Subject occurs '2024-05-01'"
+                                                 << "position 9";
+        QTest::newRow("reminds on another field") << "S reminds '2024-05-01'"
+                                                  << "position 3";
+        QTest::newRow("occurs without a date") << "Rr occurs 'soon'"
+                                               << "position 11";
+        QTest::newRow("occurs without quotes") << "Rr occurs 2024"
+                                               << "position 11";
     }
 
     void errorsNameThePosition()
@@ -166,6 +213,74 @@ private slots:
         // The previous filter stays in force.
         QCOMPARE(m_cursor.filter(), QStringLiteral("Subject = 'span'"));
         QCOMPARE(m_cursor.recordCount(), 1);
+    }
+
+    // "Rr occurs" and "Rr reminds" on a fortnightly series of four, its
+    // second date removed, its reminder a day ahead.
+    void seriesTests_data()
+    {
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<QStringList>("expected");
+        const QStringList none, series {"fortnightly"};
+        QTest::newRow("an occurrence") << "Rr occurs '2024-05-27'" << series;
+        QTest::newRow("the first date, in the locale's form") << "Rr occurs '4/29/2024'" << series;
+        QTest::newRow("between two occurrences") << "Rr occurs '2024-05-20'" << none;
+        QTest::newRow("a removed date") << "Rr occurs '2024-05-13'" << none;
+        QTest::newRow("the last of the count") << "Rr occurs '2024-06-10'" << series;
+        QTest::newRow("after the count") << "Rr occurs '2024-06-24'" << none;
+        QTest::newRow("before the first date") << "Rr occurs '2024-04-15'" << none;
+        QTest::newRow("a reminder a day ahead") << "Rr reminds '2024-06-09'" << series;
+        QTest::newRow("no reminder on the occurrence itself") << "Rr reminds '2024-06-10'" << none;
+        QTest::newRow("no reminder for a removed date") << "Rr reminds '2024-05-12'" << none;
+        QTest::newRow("beside other tests and clauses")
+            << "Re = 'True' and Rr occurs '2024-05-27' and A <> 'True' or Subject = 'plain'"
+            << QStringList {"fortnightly", "plain"};
+        QTest::newRow("a failing test beside it") << "Rr occurs '2024-05-27' and Ta = 'True'" << none;
+        QTest::newRow("a blank Rr never occurs") << "Subject = 'plain' and Rr occurs '2024-04-29'" << none;
+        QTest::newRow("keywords in any case") << "rr OCCURS '2024-05-27'" << series;
+        QTest::newRow("a first date off its pattern") << "Rr occurs '2024-05-01'" << QStringList {"last Friday"};
+        QTest::newRow("the last Friday of a month of five") << "Rr occurs '2024-05-31'" << QStringList {"last Friday"};
+        QTest::newRow("not the fourth Friday of it") << "Rr occurs '2024-05-24'" << none;
+    }
+
+    void seriesTests()
+    {
+        QFETCH(QString, filter);
+        QFETCH(QStringList, expected);
+        QTemporaryDir dir;
+        QString error;
+        QVERIFY(TableFile::create(dir.filePath(QStringLiteral("series.db")), calendarSchema(), &error));
+        Cursor cursor;
+        cursor.setTableFile(dir.path(), QStringLiteral("series.db"), calendarSchema());
+        QVERIFY(cursor.open());
+        cursor.insert();
+        cursor.setValue(ItemField::Subject, QStringLiteral("fortnightly"));
+        cursor.setValue(ItemField::S, QDate(2024, 4, 29));
+        cursor.setValue(ItemField::E, QDate(2024, 4, 29));
+        cursor.setValue(ItemField::Md, QStringLiteral("0"));
+        cursor.setValue(ItemField::Re, true);
+        cursor.setValue(ItemField::Ret, QStringLiteral("2"));
+        cursor.setValue(ItemField::Rs, QDate(2024, 4, 28));
+        cursor.setValue(ItemField::Rr, QStringLiteral("FREQ=WEEKLY;INTERVAL=2;COUNT=4"));
+        cursor.setValue(ItemField::Rx, QStringLiteral("2024-05-13"));
+        QVERIFY(cursor.post());
+        cursor.insert();
+        cursor.setValue(ItemField::Subject, QStringLiteral("last Friday"));
+        cursor.setValue(ItemField::S, QDate(2024, 5, 1));
+        cursor.setValue(ItemField::Rr, QStringLiteral("FREQ=MONTHLY;BYDAY=-1FR"));
+        QVERIFY(cursor.post());
+        cursor.insert();
+        cursor.setValue(ItemField::Subject, QStringLiteral("plain"));
+        cursor.setValue(ItemField::S, QDate(2024, 4, 29));
+        cursor.setValue(ItemField::E, QDate(2024, 4, 29));
+        QVERIFY(cursor.post());
+        QVERIFY2(cursor.setFilter(filter), qPrintable(cursor.lastError()));
+        cursor.setFiltered(true);
+        QStringList found;
+        for (cursor.first(); !cursor.eof(); cursor.next())
+            found << cursor.asText(ItemField::Subject);
+        found.sort();
+        QCOMPARE(found, expected);
     }
 
     // The store answers filters from indexes it keeps in step with every
@@ -183,6 +298,19 @@ private slots:
         QRandomGenerator random(20240503);
         const QDate origin(2024, 1, 1);
         const QStringList weekdays {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+        const QStringList rules {"FREQ=DAILY;INTERVAL=3",
+                                 "FREQ=DAILY;BYDAY=SA,SU;COUNT=5",
+                                 "FREQ=WEEKLY",
+                                 "FREQ=WEEKLY;INTERVAL=2;BYDAY=MO,TH;COUNT=8",
+                                 "FREQ=WEEKLY;INTERVAL=3;BYDAY=WE,SU;WKST=SU",
+                                 "FREQ=WEEKLY;UNTIL=20240601",
+                                 "FREQ=MONTHLY",
+                                 "FREQ=MONTHLY;BYMONTHDAY=31",
+                                 "FREQ=MONTHLY;INTERVAL=2;BYMONTHDAY=-1",
+                                 "FREQ=MONTHLY;BYDAY=-1FR",
+                                 "FREQ=MONTHLY;BYDAY=2WE;COUNT=3",
+                                 "FREQ=YEARLY;BYMONTH=3;BYDAY=2WE",
+                                 "FREQ=YEARLY;BYMONTH=6;BYMONTHDAY=-1"};
         auto fill = [&] {
             const QDate start = origin.addDays(random.bounded(120));
             const int kind = random.bounded(10);
@@ -195,6 +323,16 @@ private slots:
             cursor.setValue(QStringLiteral("D"), QString::number(random.bounded(1, 32)));
             cursor.setValue(QStringLiteral("M"), QString::number(random.bounded(1, 13)));
             cursor.setValue(weekdays[random.bounded(7)], true);
+            // A third of the recurring rows are extended series, a few of
+            // their dates removed, some with a reminder days ahead or after.
+            const bool extended = kind >= 7 && random.bounded(3) != 0;
+            QStringList removed;
+            for (int k = random.bounded(3); extended && k > 0; --k)
+                removed << start.addDays(random.bounded(60)).toString(Qt::ISODate);
+            cursor.setValue(ItemField::Rr, extended ? QVariant(rules[random.bounded(int(rules.size()))]) : QVariant());
+            cursor.setValue(ItemField::Rx, removed.isEmpty() ? QVariant() : QVariant(removed.join(QLatin1Char(','))));
+            cursor.setValue(ItemField::Rs,
+                            random.bounded(2) ? QVariant(start.addDays(random.bounded(-3, 4))) : QVariant());
         };
         for (int i = 0; i < 300; ++i) {
             cursor.insert();
@@ -220,6 +358,8 @@ private slots:
 
         sqlite3 *db = nullptr;
         QCOMPARE(sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+        sqlite3_create_function(db, "series_occurs", 4, SQLITE_UTF8, nullptr, seriesOccurs, nullptr, nullptr);
+        sqlite3_create_function(db, "series_reminds", 5, SQLITE_UTF8, nullptr, seriesReminds, nullptr, nullptr);
         for (QDate day = origin; day < origin.addDays(200); day = day.addDays(3)) {
             const QString text = QLocale().toString(day, QStringLiteral("M/d/yyyy"));
             const QString w = weekdays[day.dayOfWeek() % 7];
@@ -227,8 +367,8 @@ private slots:
             const QString rule =
                 QStringLiteral("S <='%1'and E >= '%1' and Ta<>'True' or Re = 'True' and  %2 = 'True' and S < '%1' or "
                                "Re = 'True' and Ret='3' and D = '%3' and S < '%1' or Re = 'True' and  D = '%3' and M = "
-                               "'%4' and S < '%1'")
-                    .arg(text, w, d, m);
+                               "'%4' and S < '%1' or Re = 'True' and Rr occurs '%5' and A <> 'True' or Rr reminds '%5'")
+                    .arg(text, w, d, m, day.toString(Qt::ISODate));
             QVERIFY(cursor.setFilter(rule));
             cursor.setFiltered(true);
             std::set<qint64> store;
@@ -240,7 +380,9 @@ private slots:
                 QStringLiteral(
                     "SELECT No FROM items WHERE (S <= '%1' AND E >= '%1' AND coalesce(Ta, 0) <> 1) OR "
                     "(Re = 1 AND \"%2\" = 1 AND S < '%1') OR (Re = 1 AND Ret = '3' AND D = '%3' AND S < '%1') OR "
-                    "(Re = 1 AND D = '%3' AND M = '%4' AND S < '%1')")
+                    "(Re = 1 AND D = '%3' AND M = '%4' AND S < '%1') OR "
+                    "(Re = 1 AND series_occurs(Rr, S, Rx, '%1') AND coalesce(A, 0) <> 1) OR "
+                    "series_reminds(Rr, S, Rx, Rs, '%1')")
                     .arg(iso, w, d, m)
                     .toUtf8();
             std::set<qint64> file;

@@ -1,6 +1,8 @@
 // The table store: cursors over one shared picture of a SQLite file.
 
 #include "store/Cursor.h"
+#include "store/ItemFields.h"
+#include "store/ItemFileWriter.h"
 #include "store/LocaleFormats.h"
 #include "store/TableFile.h"
 #include "tests/support/TestSupport.h"
@@ -29,6 +31,22 @@ private:
         const Outcome created = TableFile::create(m_dir.filePath(name), calendarSchema());
         if (!created)
             qFatal("%s", qPrintable(created.error()));
+        return name;
+    }
+
+    // A calendar file as it was before the series fields came.
+    QString olderCalendar()
+    {
+        const QString name = newCalendar();
+        sqlite3 *db = nullptr;
+        if (sqlite3_open(QFile::encodeName(m_dir.filePath(name)).constData(), &db) != SQLITE_OK)
+            qFatal("cannot open %s", qPrintable(name));
+        for (const char *drop : {"ALTER TABLE items DROP COLUMN Rr", "ALTER TABLE items DROP COLUMN Rx",
+                                 "ALTER TABLE items DROP COLUMN Rp", "ALTER TABLE items DROP COLUMN Ro"}) {
+            if (sqlite3_exec(db, drop, nullptr, nullptr, nullptr) != SQLITE_OK)
+                qFatal("%s: %s", drop, sqlite3_errmsg(db));
+        }
+        sqlite3_close(db);
         return name;
     }
 
@@ -583,6 +601,84 @@ private slots:
         cursor.setValue(QStringLiteral("Subject"), QStringLiteral("x"));
         QVERIFY(!cursor.post());
         QCOMPARE(QFileInfo(path).lastModified(), before);
+    }
+
+    // A calendar written before the series fields existed: a reader sees
+    // them blank and leaves the file alone; a writer adds them and they
+    // keep what is written.
+    void olderFileGainsTheSeriesFieldsOnlyWhenWritten()
+    {
+        const QString file = olderCalendar();
+        const QString path = m_dir.filePath(file);
+        sqlite3 *db = nullptr;
+        QCOMPARE(sqlite3_open(QFile::encodeName(path).constData(), &db), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(db,
+                              "INSERT INTO items (Subject, S, E, Md, Re, Ret, Mon) "
+                              "VALUES ('Old', '2024-05-06', '2024-05-06', '0', 1, '2', 1)",
+                              nullptr, nullptr, nullptr),
+                 SQLITE_OK);
+        auto columnCount = [db] {
+            sqlite3_stmt *statement = nullptr;
+            sqlite3_prepare_v2(db, "SELECT count(*) FROM pragma_table_info('items')", -1, &statement, nullptr);
+            sqlite3_step(statement);
+            const int count = sqlite3_column_int(statement, 0);
+            sqlite3_finalize(statement);
+            return count;
+        };
+        QCOMPARE(columnCount(), 36);
+        {
+            Cursor reader;
+            reader.setTableFile(m_dir.path(), file, calendarSchema());
+            reader.setReadOnly(true);
+            QVERIFY2(reader.open(), qPrintable(reader.lastError()));
+            reader.first();
+            QCOMPARE(reader.asText(ItemField::Subject), QStringLiteral("Old"));
+            for (const QString &field : {ItemField::Rr, ItemField::Rx, ItemField::Rp, ItemField::Ro})
+                QVERIFY2(reader.isBlank(field), qPrintable(field));
+        }
+        QCOMPARE(columnCount(), 36);
+        {
+            Cursor writer;
+            openOn(writer, file);
+            QCOMPARE(columnCount(), 40);
+            writer.first();
+            QVERIFY(writer.isBlank(ItemField::Rr));
+            QVERIFY(writer.edit());
+            writer.setValue(ItemField::Rr, QStringLiteral("FREQ=WEEKLY;INTERVAL=2;COUNT=10"));
+            writer.setValue(ItemField::Rx, QStringLiteral("2024-05-20"));
+            writer.setValue(ItemField::Rp, 7);
+            writer.setValue(ItemField::Ro, QDate(2024, 6, 3));
+            QVERIFY2(writer.post(), qPrintable(writer.lastError()));
+        }
+        sqlite3_stmt *statement = nullptr;
+        QCOMPARE(sqlite3_prepare_v2(db, "SELECT Rr, Rx, Rp, Ro FROM items", -1, &statement, nullptr), SQLITE_OK);
+        QCOMPARE(sqlite3_step(statement), SQLITE_ROW);
+        QStringList stored;
+        for (int c = 0; c < 4; ++c)
+            stored << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(statement, c)));
+        sqlite3_finalize(statement);
+        sqlite3_close(db);
+        QCOMPARE(stored, (QStringList {"FREQ=WEEKLY;INTERVAL=2;COUNT=10", "2024-05-20", "7", "2024-06-03"}));
+    }
+
+    // The importer's writer inserts every field, so it adds the later ones too.
+    void itemWriterExtendsAnOlderFile()
+    {
+        const QString path = m_dir.filePath(olderCalendar());
+        ItemFileWriter writer;
+        QString error;
+        QVERIFY2(writer.open(path, &error), qPrintable(error));
+        QVERIFY2(writer.begin(&error), qPrintable(error));
+        std::vector<QVariant> row(calendarSchema().fields.size());
+        row[calendarSchema().fieldIndex(ItemField::Subject)] = QStringLiteral("Imported");
+        row[calendarSchema().fieldIndex(ItemField::Rr)] = QStringLiteral("FREQ=DAILY;COUNT=2");
+        qint64 no = 0;
+        QVERIFY2(writer.insertItem(row, QString(), &no, &error), qPrintable(error));
+        QVERIFY2(writer.commit(&error), qPrintable(error));
+        Cursor cursor;
+        openOn(cursor, QFileInfo(path).fileName());
+        QVERIFY(cursor.locate(ItemField::No, no));
+        QCOMPARE(cursor.asText(ItemField::Rr), QStringLiteral("FREQ=DAILY;COUNT=2"));
     }
 
     void datesRoundTripInTheLocaleFormat_data()

@@ -248,8 +248,7 @@ private slots:
         QFETCH(QString, filter);
         QFETCH(QStringList, expected);
         QTemporaryDir dir;
-        QString error;
-        QVERIFY(TableFile::create(dir.filePath(QStringLiteral("series.db")), calendarSchema(), &error));
+        QVERIFY(TableFile::create(dir.filePath(QStringLiteral("series.db")), calendarSchema()));
         Cursor cursor;
         cursor.setTableFile(dir.path(), QStringLiteral("series.db"), calendarSchema());
         QVERIFY(cursor.open());

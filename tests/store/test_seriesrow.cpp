@@ -85,8 +85,7 @@ private slots:
     void initTestCase()
     {
         pinTestLocale();
-        QString error;
-        QVERIFY(TableFile::create(m_dir.filePath(QStringLiteral("rows.db")), calendarSchema(), &error));
+        QVERIFY(TableFile::create(m_dir.filePath(QStringLiteral("rows.db")), calendarSchema()));
         m_cursor.setTableFile(m_dir.path(), QStringLiteral("rows.db"), calendarSchema());
         QVERIFY(m_cursor.open());
     }

@@ -666,15 +666,14 @@ private slots:
     {
         const QString path = m_dir.filePath(olderCalendar());
         ItemFileWriter writer;
-        QString error;
-        QVERIFY2(writer.open(path, &error), qPrintable(error));
-        QVERIFY2(writer.begin(&error), qPrintable(error));
+        QVERIFY2(writer.open(path), qPrintable(writer.lastError()));
+        QVERIFY2(writer.begin(), qPrintable(writer.lastError()));
         std::vector<QVariant> row(calendarSchema().fields.size());
         row[calendarSchema().fieldIndex(ItemField::Subject)] = QStringLiteral("Imported");
         row[calendarSchema().fieldIndex(ItemField::Rr)] = QStringLiteral("FREQ=DAILY;COUNT=2");
         qint64 no = 0;
-        QVERIFY2(writer.insertItem(row, QString(), &no, &error), qPrintable(error));
-        QVERIFY2(writer.commit(&error), qPrintable(error));
+        QVERIFY2(writer.insertItem(row, QString(), &no), qPrintable(writer.lastError()));
+        QVERIFY2(writer.commit(), qPrintable(writer.lastError()));
         Cursor cursor;
         openOn(cursor, QFileInfo(path).fileName());
         QVERIFY(cursor.locate(ItemField::No, no));

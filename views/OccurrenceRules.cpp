@@ -35,6 +35,15 @@ QString slotEnd(const QTime &t1)
     return FilterLiterals::time(t1.addSecs(29 * 60));
 }
 
+// The clause that finds an extended series on the date, with the rule's
+// own extra tests. It follows the written rule so that a calendar without
+// extended rows answers as it always has; those rows pass none of the
+// pattern clauses before it except on their first date.
+QString extendedClause(const DateParts &p, const QString &extra = {})
+{
+    return " or Re = 'True' and Rr occurs '" + p.D + "'" + extra;
+}
+
 void apply(Cursor &cursor, const QString &text)
 {
     const bool parsed = cursor.setFilter(text);
@@ -51,7 +60,7 @@ QString generalFilter(const QDate &date)
     const DateParts p = partsOf(date);
     return "S <='" + p.D + "'and E >= '" + p.D + "' and Ta<>'True' or Re = 'True' and  " + p.W + " = 'True' and S < '"
         + p.D + "' or Re = 'True' and Ret='3' and D = '" + p.d + "' and S < '" + p.D + "' or Re = 'True' and  D = '"
-        + p.d + "' and M = '" + p.m + "' and S < '" + p.D + "'";
+        + p.d + "' and M = '" + p.m + "' and S < '" + p.D + "'" + extendedClause(p);
 }
 
 QString timedFilter(const QDate &date)
@@ -60,7 +69,7 @@ QString timedFilter(const QDate &date)
     return "S ='" + p.D + "' and A <> 'True' and Md ='0' or Re = 'True' and  " + p.W
         + " = 'True' and A <> 'True' and S < '" + p.D + "' or Re = 'True' and Ret='3' and A <> 'True' and D = '" + p.d
         + "' and S < '" + p.D + "' or Re = 'True' and  D = '" + p.d + "' and M = '" + p.m
-        + "' and A <> 'True' and S < '" + p.D + "'";
+        + "' and A <> 'True' and S < '" + p.D + "'" + extendedClause(p, " and A <> 'True'");
 }
 
 QString allDayFilter(const QDate &date)
@@ -69,7 +78,8 @@ QString allDayFilter(const QDate &date)
     return "S ='" + p.D + "' and A = 'True' or S <='" + p.D + "' and Md<>'0' and E >= '" + p.D
         + "' and Ta<>'True' or Re = 'True' and  " + p.W + " = 'True' and A = 'True' and S < '" + p.D
         + "' or Re = 'True' and Ret='3' and D = '" + p.d + "' and A = 'True' and S < '" + p.D
-        + "' or Re = 'True' and  D = '" + p.d + "' and M = '" + p.m + "' and A = 'True' and S < '" + p.D + "'";
+        + "' or Re = 'True' and  D = '" + p.d + "' and M = '" + p.m + "' and A = 'True' and S < '" + p.D + "'"
+        + extendedClause(p, " and A = 'True'");
 }
 
 namespace {
@@ -81,7 +91,7 @@ QString startsBetweenFilter(const QDate &date, const QString &t1, const QString 
         + " = 'True' and S < '" + p.D + "' and St >= '" + t1 + "' and St <= '" + t2
         + "' or Re = 'True' and Ret='3' and D = '" + p.d + "' and S < '" + p.D + "' and St >= '" + t1 + "' and St <= '"
         + t2 + "' or Re = 'True' and  D = '" + p.d + "' and M = '" + p.m + "' and S < '" + p.D + "' and St >= '" + t1
-        + "' and St <= '" + t2 + "'";
+        + "' and St <= '" + t2 + "'" + extendedClause(p, " and St >= '" + t1 + "' and St <= '" + t2 + "'");
 }
 
 } // namespace
@@ -99,7 +109,7 @@ QString runningFilter(const QDate &date, const QTime &slotStart)
         + " = 'True' and S < '" + p.D + "' and St < '" + t1 + "' and Et > '" + t1
         + "' or Re = 'True' and Ret='3' and D = '" + p.d + "' and S < '" + p.D + "' and St < '" + t1 + "' and Et > '"
         + t1 + "' or Re = 'True' and  D = '" + p.d + "' and M = '" + p.m + "' and S < '" + p.D + "' and St < '" + t1
-        + "' and Et > '" + t1 + "'";
+        + "' and Et > '" + t1 + "'" + extendedClause(p, " and St < '" + t1 + "' and Et > '" + t1 + "'");
 }
 
 QTime slotStart(int slot)

@@ -9,7 +9,8 @@ class Cursor;
 // Which calendar items lie on a date. Each rule is a filter text for a
 // calendar cursor; setting it switches filtering on, and the cursor then
 // yields exactly the rows of the rule in its index order. Recurring items
-// are single rows that pass on every date of their pattern.
+// are single rows that pass on every date of their pattern; an extended
+// series on every date of its rule but its removed ones.
 namespace OccurrenceRules {
 
 // Text of each rule for date d (slot rules: the half hour starting at t1,

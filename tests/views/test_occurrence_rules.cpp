@@ -1,7 +1,9 @@
 #include "store/Cursor.h"
+#include "store/ItemFields.h"
 #include "store/LocaleFormats.h"
-#include "views/OccurrenceRules.h"
+#include "store/SeriesRow.h"
 #include "store/TableFile.h"
+#include "views/OccurrenceRules.h"
 #include "tests/support/TestSupport.h"
 
 #include <QtTest>
@@ -18,17 +20,50 @@ private slots:
     void rules_data();
     void rules();
     void dayStartsHoldEverySlotsStarts();
+    void extendedSeries_data();
+    void extendedSeries();
     void filterTexts_data();
     void filterTexts();
 
 private:
     QTemporaryDir m_dir;
     Cursor m_cursor {QStringLiteral("rules")};
+    Cursor m_series {QStringLiteral("series")};
 };
 
 namespace {
 
 enum class Rule { General, Timed, AllDay, SlotStart, Running };
+
+void applyRule(Cursor &cursor, Rule rule, const QDate &date, int slot)
+{
+    switch (rule) {
+    case Rule::General:
+        OccurrenceRules::occursOn(cursor, date);
+        break;
+    case Rule::Timed:
+        OccurrenceRules::timedOn(cursor, date);
+        break;
+    case Rule::AllDay:
+        OccurrenceRules::allDayOn(cursor, date);
+        break;
+    case Rule::SlotStart:
+        OccurrenceRules::startingInSlot(cursor, date, slot);
+        break;
+    case Rule::Running:
+        OccurrenceRules::runningAtSlot(cursor, date, slot);
+        break;
+    }
+}
+
+QStringList subjectsOf(Cursor &cursor)
+{
+    QStringList got;
+    for (cursor.first(); !cursor.eof(); cursor.next())
+        got << cursor.asText("Subject");
+    got.sort();
+    return got;
+}
 
 QVariantMap recurring(const QString &subject, const QDate &first, const QString &ret)
 {
@@ -48,6 +83,23 @@ QVariantMap weekdays(QVariantMap map, const QStringList &on)
     for (const char *day : {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"})
         map.insert(day, on.contains(QLatin1String(day)));
     return map;
+}
+
+} // namespace
+
+namespace {
+
+// Inserts an extended series through the store's one writer and gives its No.
+qint64 insertSeries(Cursor &cursor, QVariantMap fields, const QString &rule, const QDate &start,
+                    const SeriesDates &removed)
+{
+    cursor.insert();
+    for (auto it = fields.cbegin(); it != fields.cend(); ++it)
+        cursor.setValue(it.key(), it.value());
+    const Result<SeriesRule> parsed = SeriesRule::parse(rule);
+    if (!parsed || !SeriesRow::writeExtendedSeries(cursor, parsed.value(), start, removed) || !cursor.post())
+        return 0;
+    return cursor.currentId();
 }
 
 } // namespace
@@ -109,6 +161,39 @@ void TestOccurrenceRules::initTestCase()
             m_cursor.setValue(it.key(), it.value());
         QVERIFY2(m_cursor.post(), qPrintable(m_cursor.lastError()));
     }
+
+    // Extended series, in their own file so the rows above keep their answers.
+    QVERIFY(TableFile::create(m_dir.path() + "/series.db", calendarSchema()));
+    m_series.setTableFile(m_dir.path(), "series.db", calendarSchema());
+    m_series.setIndexName("sta");
+    QVERIFY(m_series.open());
+    const QVariantMap timed = {{"St", QTime(12, 0)}, {"Et", QTime(13, 0)}, {"A", false}, {"Ta", false}};
+    const QVariantMap allDay = {{"A", true}, {"Ta", false}};
+    // Every other Monday from 3 May 2021, ten times; 31 May skipped, 14 June moved.
+    const qint64 fortnightly =
+        insertSeries(m_series, withFields(timed, {{"Subject", "fortnightly"}}), "FREQ=WEEKLY;INTERVAL=2;COUNT=10",
+                     QDate(2021, 5, 3), {QDate(2021, 5, 31), QDate(2021, 6, 14)});
+    QVERIFY(fortnightly != 0);
+    QVERIFY(insertSeries(m_series, withFields(allDay, {{"Subject", "last Friday"}}), "FREQ=MONTHLY;BYDAY=-1FR",
+                         QDate(2021, 4, 30), {})
+            != 0);
+    // Three days from Thursday 1 July 2021, the first removed.
+    QVERIFY(insertSeries(m_series, withFields(allDay, {{"Subject", "three days"}}), "FREQ=DAILY;COUNT=3",
+                         QDate(2021, 7, 1), {QDate(2021, 7, 1)})
+            != 0);
+    m_series.insert();
+    for (const auto &[field, value] :
+         std::initializer_list<std::pair<const char *, QVariant>> {{"Subject", "moved"},
+                                                                   {"S", QDate(2021, 6, 15)},
+                                                                   {"E", QDate(2021, 6, 15)},
+                                                                   {"Md", "0"},
+                                                                   {"St", QTime(14, 0)},
+                                                                   {"Et", QTime(15, 0)},
+                                                                   {"A", false},
+                                                                   {"Rp", fortnightly},
+                                                                   {"Ro", QDate(2021, 6, 14)}})
+        m_series.setValue(field, value);
+    QVERIFY2(m_series.post(), qPrintable(m_series.lastError()));
 }
 
 void TestOccurrenceRules::rules_data()
@@ -193,29 +278,10 @@ void TestOccurrenceRules::rules()
     QFETCH(int, slot);
     QFETCH(QStringList, expected);
 
-    switch (Rule(rule)) {
-    case Rule::General:
-        OccurrenceRules::occursOn(m_cursor, date);
-        break;
-    case Rule::Timed:
-        OccurrenceRules::timedOn(m_cursor, date);
-        break;
-    case Rule::AllDay:
-        OccurrenceRules::allDayOn(m_cursor, date);
-        break;
-    case Rule::SlotStart:
-        OccurrenceRules::startingInSlot(m_cursor, date, slot);
-        break;
-    case Rule::Running:
-        OccurrenceRules::runningAtSlot(m_cursor, date, slot);
-        break;
-    }
+    applyRule(m_cursor, Rule(rule), date, slot);
     QVERIFY(m_cursor.filtered());
-    QStringList got;
-    for (m_cursor.first(); !m_cursor.eof(); m_cursor.next())
-        got << m_cursor.asText("Subject");
+    const QStringList got = subjectsOf(m_cursor);
     QCOMPARE(m_cursor.recordCount(), got.size());
-    got.sort();
     QCOMPARE(got, expected);
 }
 
@@ -260,25 +326,80 @@ void TestOccurrenceRules::dayStartsHoldEverySlotsStarts()
     QCOMPARE(dayStarts, inSlots);
 }
 
+void TestOccurrenceRules::extendedSeries_data()
+{
+    QTest::addColumn<int>("rule");
+    QTest::addColumn<QDate>("date");
+    QTest::addColumn<int>("slot");
+    QTest::addColumn<QStringList>("expected");
+
+    const int G = int(Rule::General), T = int(Rule::Timed), A = int(Rule::AllDay);
+    const int S = int(Rule::SlotStart), R = int(Rule::Running);
+    auto row = [](const char *name, int rule, QDate date, int slot, QStringList expected) {
+        QTest::newRow(name) << rule << date << slot << expected;
+    };
+
+    row("fortnightly, first date", G, {2021, 5, 3}, -1, {"fortnightly"});
+    row("fortnightly, the week between", G, {2021, 5, 10}, -1, {});
+    row("fortnightly, second", G, {2021, 5, 17}, -1, {"fortnightly"});
+    row("fortnightly, skipped", G, {2021, 5, 31}, -1, {});
+    row("fortnightly, moved away", G, {2021, 6, 14}, -1, {});
+    row("fortnightly, moved to", G, {2021, 6, 15}, -1, {"moved"});
+    row("fortnightly, tenth", G, {2021, 9, 6}, -1, {"fortnightly"});
+    row("fortnightly, after the tenth", G, {2021, 9, 20}, -1, {});
+    row("fortnightly, a block", T, {2021, 6, 28}, -1, {"fortnightly"});
+    row("fortnightly, not in the strip", A, {2021, 6, 28}, -1, {});
+    row("fortnightly, starts at 12:00", S, {2021, 6, 28}, 24, {"fortnightly"});
+    row("fortnightly, not at 12:30", S, {2021, 6, 28}, 25, {});
+    row("fortnightly, runs at 12:30", R, {2021, 6, 28}, 25, {"fortnightly"});
+    row("fortnightly, skipped runs nowhere", R, {2021, 5, 31}, 25, {});
+    row("moved, starts at 14:00", S, {2021, 6, 15}, 28, {"moved"});
+    row("moved, not at its old time", S, {2021, 6, 14}, 24, {});
+
+    row("last Friday, May 2021", A, {2021, 5, 28}, -1, {"last Friday"});
+    row("last Friday, not the one before", G, {2021, 5, 21}, -1, {});
+    row("last Friday, February 2022", G, {2022, 2, 25}, -1, {"last Friday"});
+    row("last Friday, never a block", T, {2021, 5, 28}, -1, {});
+
+    row("three days, first removed", G, {2021, 7, 1}, -1, {});
+    row("three days, second", A, {2021, 7, 2}, -1, {"three days"});
+    row("three days, third", G, {2021, 7, 3}, -1, {"three days"});
+    row("three days, a removed date still counts", G, {2021, 7, 4}, -1, {});
+}
+
+void TestOccurrenceRules::extendedSeries()
+{
+    QFETCH(int, rule);
+    QFETCH(QDate, date);
+    QFETCH(int, slot);
+    QFETCH(QStringList, expected);
+
+    applyRule(m_series, Rule(rule), date, slot);
+    QCOMPARE(subjectsOf(m_series), expected);
+}
+
 void TestOccurrenceRules::filterTexts_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("expected");
     // The texts as the calendar has always written them, for Monday 3 May
-    // 2021 and the 9:00 slot, with ISO literals in place of the locale's.
+    // 2021 and the 9:00 slot, with ISO literals in place of the locale's,
+    // and the extended series' clause after them.
     const QString t1 = QStringLiteral("09:00:00");
     const QString t2 = QStringLiteral("09:29:00");
     QTest::newRow("general") << OccurrenceRules::generalFilter(QDate(2021, 5, 3))
                              << "S <='2021-05-03'and E >= '2021-05-03' and Ta<>'True' or Re = 'True' and  Mon = 'True' "
                                 "and S < '2021-05-03' or Re = 'True' and Ret='3' and D = '3' and S < '2021-05-03' or "
-                                "Re = 'True' and  D = '3' and M = '5' and S < '2021-05-03'";
+                                "Re = 'True' and  D = '3' and M = '5' and S < '2021-05-03' or Re = 'True' and Rr "
+                                "occurs '2021-05-03'";
     QTest::newRow("running") << OccurrenceRules::runningFilter(QDate(2021, 5, 3), QTime(9, 0))
                              << "S ='2021-05-03' and Md ='0' and St < '" + t1 + "' and Et > '" + t1
             + "' or Re = 'True' and  Mon = 'True' and S < '2021-05-03' and St < '" + t1 + "' and Et > '" + t1
             + "' or Re = 'True' and Ret='3' and D = '3' and S < "
               "'2021-05-03' and St < '"
             + t1 + "' and Et > '" + t1 + "' or Re = 'True' and  D = '3' and M = '5' and S < '2021-05-03' and St < '"
-            + t1 + "' and Et > '" + t1 + "'";
+            + t1 + "' and Et > '" + t1 + "' or Re = 'True' and Rr occurs '2021-05-03' and St < '" + t1 + "' and Et > '"
+            + t1 + "'";
     QTest::newRow("slot start, t2 is 29 minutes on")
         << OccurrenceRules::slotStartFilter(QDate(2021, 5, 3), QTime(9, 0)).section(" or ", 0, 0)
         << "S ='2021-05-03' and Md ='0' and St >= '" + t1 + "' and St <= '" + t2 + "'";

@@ -1,7 +1,8 @@
 #include "app/Agenda.h"
 #include "store/Cursor.h"
-#include "tests/support/TestSupport.h"
+#include "store/SeriesRow.h"
 #include "store/Unit2.h"
+#include "tests/support/TestSupport.h"
 
 #include <QtTest>
 
@@ -61,6 +62,7 @@ private slots:
     void initTestCase();
 
     void printsEachDateWithItsItems();
+    void extendedSeriesOnItsDates();
     void writesNothing();
     void longestRangeIsAccepted();
     void badInput_data();
@@ -135,6 +137,18 @@ void TestAgenda::initTestCase()
                            {"Md", "0"},
                            {"A", true},
                            {"T", 0}});
+
+    // Every other Monday from 7 June 2021, three times, the second skipped.
+    c.insert();
+    for (const auto &[field, value] : std::initializer_list<std::pair<const char *, QVariant>> {
+             {"Subject", "Fortnightly"}, {"St", QTime(10, 0)}, {"Et", QTime(11, 0)}, {"A", false}, {"Ta", false}})
+        c.setValue(field, value);
+    const Result<SeriesRule> rule = SeriesRule::parse("FREQ=WEEKLY;INTERVAL=2;COUNT=3");
+    QVERIFY(rule);
+    QVERIFY(SeriesRow::writeExtendedSeries(c, rule.value(), QDate(2021, 6, 7), {QDate(2021, 6, 21)}));
+    QVERIFY2(c.post(), qPrintable(c.lastError()));
+    m_no["fortnightly"] = c.currentId();
+
     for (auto it = m_no.cbegin(); it != m_no.cend(); ++it)
         QVERIFY2(it.value() > 0, qPrintable(it.key()));
 }
@@ -157,6 +171,22 @@ void TestAgenda::printsEachDateWithItsItems()
         + line("tab", "2021-05-06\t2021-05-06\t\t\t1\t0\t0\t0\tPack bags ") + "2021-05-07\n"
         + line("monthly", "2021-04-07\t2021-04-07\t\t\t1\t1\t0\t0\tMonthly report");
     QCOMPARE(r.out, expected);
+}
+
+void TestAgenda::extendedSeriesOnItsDates()
+{
+    const RunResult r = agenda({"--home", m_home.path(), "--agenda", "2021-06-01", "2021-07-31"});
+    QCOMPARE(r.code, 0);
+    QStringList dates;
+    QString date;
+    const QString prefix = QString::number(m_no["fortnightly"]) + '\t';
+    for (const QString &line : r.out.split('\n')) {
+        if (!line.contains('\t'))
+            date = line;
+        else if (line.startsWith(prefix))
+            dates << date;
+    }
+    QCOMPARE(dates, QStringList({"2021-06-07", "2021-07-05"}));
 }
 
 void TestAgenda::writesNothing()

@@ -108,8 +108,9 @@ const std::vector<int> &SeriesIndex::forYear(const Bucket &bucket, int year) con
 void SeriesIndex::build()
 {
     m_built = true;
-    // Twenty years either side of today: a never-ending daily series is listed
-    // 41 times per weekday, a small cost beside its compiled rule.
+    // Twenty years either side of today, where a planner's dates are asked:
+    // a never-ending daily series takes 41 places in each weekday's lists
+    // (about 1 KB), and a date outside them reads the whole bucket.
     const int thisYear = QDate::currentDate().year();
     m_firstYear = thisYear - kYearsAround;
     m_lastYear = thisYear + kYearsAround;

@@ -18,7 +18,7 @@
 // month grid reads a small part of the series, not all of them. Each
 // pattern bucket is also split by year: a series is listed under every year
 // its span touches, so that a date never reads the series that ended before
-// its year or begin after it (most of a bucket in a calendar of many years).
+// its year or that begin after it (most of a bucket in a calendar of many years).
 //
 // A row whose rule or removed dates cannot be read is no extended series:
 // it falls on its first date only (the pattern clauses see it as the Parts

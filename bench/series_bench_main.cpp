@@ -111,9 +111,10 @@ int main(int argc, char **argv)
     QTemporaryDir dir;
     const QString plain = dir.filePath(QStringLiteral("plain.db")),
                   extended = dir.filePath(QStringLiteral("extended.db"));
-    QString error;
-    if (!TableFile::create(plain, calendarSchema(), &error) || !ItemGenerator::fill(plain, items, 7, &error)
-        || !QFile::copy(plain, extended) || !extend(extended, std::min(percent, 100))) {
+    const Outcome created = TableFile::create(plain, calendarSchema());
+    QString error = created.error();
+    if (!created || !ItemGenerator::fill(plain, items, 7, &error) || !QFile::copy(plain, extended)
+        || !extend(extended, std::min(percent, 100))) {
         std::fprintf(stderr, "%s\n", qPrintable(error.isEmpty() ? QStringLiteral("cannot set up") : error));
         return 1;
     }
@@ -124,7 +125,8 @@ int main(int argc, char **argv)
             cursors.push_back(std::make_unique<Cursor>());
             cursors.back()->setTableFile(dir.path(), name, calendarSchema());
             cursors.back()->setIndexName(QStringLiteral("sta"));
-            cursors.back()->open();
+            if (!cursors.back()->open())
+                std::fprintf(stderr, "cannot open %s\n", qPrintable(name));
         }
         return cursors;
     };

@@ -8,6 +8,10 @@
 #include <bit>
 #include <limits>
 
+namespace {
+constexpr int kYearsAround = 20;
+} // namespace
+
 SeriesIndex::SeriesIndex(const TableSchema &schema, const TablePicture &picture)
     : m_picture(picture)
     , m_ruleField(schema.fieldIndex(ItemField::Rr))
@@ -37,11 +41,11 @@ std::optional<SeriesIndex::Entry> SeriesIndex::compile(int slot) const
     return entry;
 }
 
-std::vector<std::vector<int> *> SeriesIndex::bucketsOf(const Entry &entry)
+std::vector<SeriesIndex::Bucket *> SeriesIndex::bucketsOf(const Entry &entry)
 {
     const QDate &start = entry.series.start();
     const SeriesRule rule = entry.series.rule().explicitFor(start);
-    std::vector<std::vector<int> *> buckets {&m_all, &m_byStart[start.toJulianDay()]};
+    std::vector<Bucket *> buckets;
     auto weekdays = [&](int bits) {
         for (int day = 0; day < 7; ++day) {
             if (bits & (1 << day))
@@ -71,9 +75,47 @@ std::vector<std::vector<int> *> SeriesIndex::bucketsOf(const Entry &entry)
     return buckets;
 }
 
+std::vector<SeriesIndex::Bucket *> SeriesIndex::allBuckets()
+{
+    std::vector<Bucket *> buckets {&m_lastDay};
+    for (Bucket &bucket : m_byWeekday)
+        buckets.push_back(&bucket);
+    for (Bucket &bucket : m_byMonthDay)
+        buckets.push_back(&bucket);
+    for (auto &weekday : m_byNthWeekday) {
+        for (Bucket &bucket : weekday)
+            buckets.push_back(&bucket);
+    }
+    for (Bucket &bucket : m_byMonth)
+        buckets.push_back(&bucket);
+    return buckets;
+}
+
+std::pair<int, int> SeriesIndex::yearsOf(const Entry &entry) const
+{
+    const int first = std::max(QDate::fromJulianDay(entry.first).year(), m_firstYear);
+    const int last = entry.last == std::numeric_limits<qint64>::max()
+        ? m_lastYear
+        : std::min(QDate::fromJulianDay(entry.last).year(), m_lastYear);
+    return {first - m_firstYear, last - m_firstYear};
+}
+
+const std::vector<int> &SeriesIndex::forYear(const Bucket &bucket, int year) const
+{
+    return year >= m_firstYear && year <= m_lastYear ? bucket.byYear[size_t(year - m_firstYear)] : bucket.all;
+}
+
 void SeriesIndex::build()
 {
     m_built = true;
+    // Twenty years either side of today, where a planner's dates are asked:
+    // a never-ending daily series takes 41 places in each weekday's lists
+    // (about 1 KB), and a date outside them reads the whole bucket.
+    const int thisYear = QDate::currentDate().year();
+    m_firstYear = thisYear - kYearsAround;
+    m_lastYear = thisYear + kYearsAround;
+    for (Bucket *bucket : allBuckets())
+        bucket->byYear.assign(size_t(m_lastYear - m_firstYear + 1), {});
     m_entries.assign(size_t(m_picture.slotCount()), std::nullopt);
     const std::vector<qint64> &ids = m_picture.ids();
     for (int slot = 0; slot < m_picture.slotCount(); ++slot) {
@@ -91,17 +133,34 @@ void SeriesIndex::indexSlot(int slot)
     m_entries[slot] = compile(slot);
     if (!m_entries[slot])
         return;
-    for (std::vector<int> *bucket : bucketsOf(*m_entries[slot]))
-        bucket->push_back(slot);
+    const Entry &entry = *m_entries[slot];
+    m_all.push_back(slot);
+    m_byStart[entry.first].push_back(slot);
+    const auto [first, last] = yearsOf(entry);
+    for (Bucket *bucket : bucketsOf(entry)) {
+        bucket->all.push_back(slot);
+        for (int year = first; year <= last; ++year)
+            bucket->byYear[size_t(year)].push_back(slot);
+    }
 }
 
 void SeriesIndex::unindexSlot(int slot)
 {
     if (!m_built || size_t(slot) >= m_entries.size() || !m_entries[slot])
         return;
+    const Entry &entry = *m_entries[slot];
+    auto remove = [slot](std::vector<int> &list) {
+        list.erase(std::remove(list.begin(), list.end(), slot), list.end());
+    };
+    remove(m_all);
     // The start bucket stays in the map, empty: lists handed out keep their address.
-    for (std::vector<int> *bucket : bucketsOf(*m_entries[slot]))
-        bucket->erase(std::remove(bucket->begin(), bucket->end(), slot), bucket->end());
+    remove(m_byStart[entry.first]);
+    const auto [first, last] = yearsOf(entry);
+    for (Bucket *bucket : bucketsOf(entry)) {
+        remove(bucket->all);
+        for (int year = first; year <= last; ++year)
+            remove(bucket->byYear[size_t(year)]);
+    }
     m_entries[slot].reset();
 }
 
@@ -110,17 +169,10 @@ void SeriesIndex::clear()
     m_built = false;
     m_entries.clear();
     m_all.clear();
-    for (auto &bucket : m_byWeekday)
-        bucket.clear();
-    for (auto &bucket : m_byMonthDay)
-        bucket.clear();
-    m_lastDay.clear();
-    for (auto &weekday : m_byNthWeekday) {
-        for (auto &bucket : weekday)
-            bucket.clear();
+    for (Bucket *bucket : allBuckets()) {
+        bucket->all.clear();
+        bucket->byYear.clear();
     }
-    for (auto &bucket : m_byMonth)
-        bucket.clear();
     m_byStart.clear();
 }
 
@@ -133,15 +185,16 @@ void SeriesIndex::candidates(qint64 julian, std::vector<const std::vector<int> *
     if (!date.isValid())
         return;
     const int weekday = date.dayOfWeek() - 1;
-    lists->push_back(&m_byWeekday[weekday]);
-    lists->push_back(&m_byMonthDay[date.day()]);
+    const int year = date.year();
+    lists->push_back(&forYear(m_byWeekday[weekday], year));
+    lists->push_back(&forYear(m_byMonthDay[date.day()], year));
     if (date.day() == date.daysInMonth())
-        lists->push_back(&m_lastDay);
+        lists->push_back(&forYear(m_lastDay, year));
     if (date.day() <= 28)
-        lists->push_back(&m_byNthWeekday[weekday][(date.day() - 1) / 7]);
+        lists->push_back(&forYear(m_byNthWeekday[weekday][(date.day() - 1) / 7], year));
     if (date.day() > date.daysInMonth() - 7)
-        lists->push_back(&m_byNthWeekday[weekday][4]);
-    lists->push_back(&m_byMonth[date.month()]);
+        lists->push_back(&forYear(m_byNthWeekday[weekday][4], year));
+    lists->push_back(&forYear(m_byMonth[date.month()], year));
     if (const auto start = m_byStart.find(julian); start != m_byStart.end())
         lists->push_back(&start->second);
 }

@@ -15,7 +15,10 @@
 // asks "Rr occurs" or "Rr reminds", then refreshed with every row written.
 // For a date it names the few buckets whose series can fall on it (by
 // weekday, day of month, last day, nth weekday, month, first date), so a
-// month grid reads a small part of the series, not all of them.
+// month grid reads a small part of the series, not all of them. Each
+// pattern bucket is also split by year: a series is listed under every year
+// its span touches, so that a date never reads the series that ended before
+// its year or that begin after it (most of a bucket in a calendar of many years).
 //
 // A row whose rule or removed dates cannot be read is no extended series:
 // it falls on its first date only (the pattern clauses see it as the Parts
@@ -42,6 +45,14 @@ public:
     void clear();
 
 private:
+    // The series of one pattern key: all of them, and those whose span
+    // touches each year of the index's window (dates outside the window,
+    // rare, read them all).
+    struct Bucket
+    {
+        std::vector<int> all;
+        std::vector<std::vector<int>> byYear;
+    };
     struct Entry
     {
         SeriesOccurrences series;
@@ -53,8 +64,14 @@ private:
     };
     void build();
     std::optional<Entry> compile(int slot) const;
-    // The buckets an entry belongs to.
-    std::vector<std::vector<int> *> bucketsOf(const Entry &entry);
+    // The pattern buckets an entry belongs to (the start bucket and the list
+    // of all series aside).
+    std::vector<Bucket *> bucketsOf(const Entry &entry);
+    const std::vector<int> &forYear(const Bucket &bucket, int year) const;
+    // The years of the window the entry's span touches, as indexes into
+    // Bucket::byYear (empty when first > last).
+    std::pair<int, int> yearsOf(const Entry &entry) const;
+    std::vector<Bucket *> allBuckets();
     const Entry *entryAt(int slot) const;
 
     const TablePicture &m_picture;
@@ -62,11 +79,14 @@ private:
     bool m_built = false;
 
     std::vector<std::optional<Entry>> m_entries; // per slot
+    // The years split into Bucket::byYear, fixed when the index is built:
+    // around the present, where a planner's dates are asked.
+    int m_firstYear = 0, m_lastYear = -1;
     std::vector<int> m_all;
-    std::array<std::vector<int>, 7> m_byWeekday;                   // Monday first
-    std::array<std::vector<int>, 32> m_byMonthDay;                 // 1..31
-    std::vector<int> m_lastDay;                                    // BYMONTHDAY=-1
-    std::array<std::array<std::vector<int>, 5>, 7> m_byNthWeekday; // 1st..4th, last
-    std::array<std::vector<int>, 13> m_byMonth;                    // yearly, 1..12
-    std::unordered_map<qint64, std::vector<int>> m_byStart;        // the first date, on or off the pattern
+    std::array<Bucket, 7> m_byWeekday;                      // Monday first
+    std::array<Bucket, 32> m_byMonthDay;                    // 1..31
+    Bucket m_lastDay;                                       // BYMONTHDAY=-1
+    std::array<std::array<Bucket, 5>, 7> m_byNthWeekday;    // 1st..4th, last
+    std::array<Bucket, 13> m_byMonth;                       // yearly, 1..12
+    std::unordered_map<qint64, std::vector<int>> m_byStart; // the first date, on or off the pattern
 };

@@ -398,6 +398,124 @@ private slots:
         }
         sqlite3_close(db);
     }
+    // The series index lists each series under the years its span touches
+    // (and, far from today, under none). Every change that moves a span,
+    // made here or by another program, must move its series with it: the
+    // store answers as SQLite's day-by-day walk on the file, in the years
+    // of the window and outside it.
+    void seriesIndexFollowsSpansAcrossYears()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("years.db"));
+        QVERIFY(TableFile::create(path, calendarSchema()).isOk());
+        Cursor cursor;
+        cursor.setTableFile(dir.path(), QStringLiteral("years.db"), calendarSchema());
+        QVERIFY(cursor.open());
+        auto write = [&](const QString &subject, const QDate &start, const QString &rule) {
+            cursor.setValue(ItemField::Subject, subject);
+            cursor.setValue(ItemField::S, start);
+            cursor.setValue(ItemField::E, start);
+            cursor.setValue(ItemField::Md, QStringLiteral("0"));
+            cursor.setValue(ItemField::Re, true);
+            cursor.setValue(ItemField::Ret, QStringLiteral("2"));
+            cursor.setValue(ItemField::Rr, rule);
+        };
+        auto add = [&](const QString &subject, const QDate &start, const QString &rule) {
+            cursor.insert();
+            write(subject, start, rule);
+            return cursor.post();
+        };
+        auto find = [&](const QString &subject) {
+            cursor.setFiltered(false);
+            for (cursor.first(); !cursor.eof(); cursor.next()) {
+                if (cursor.asText(ItemField::Subject) == subject)
+                    return true;
+            }
+            return false;
+        };
+        auto edit = [&](const QString &subject, const char *field, const QVariant &value) {
+            if (!find(subject) || !cursor.edit())
+                return false;
+            cursor.setValue(QString::fromLatin1(field), value);
+            return cursor.post();
+        };
+        QVERIFY(add(QStringLiteral("until 2021"), QDate(2019, 1, 7), QStringLiteral("FREQ=WEEKLY;UNTIL=20211231")));
+        QVERIFY(add(QStringLiteral("thirty"), QDate(2024, 12, 2), QStringLiteral("FREQ=WEEKLY;INTERVAL=2;COUNT=30")));
+        QVERIFY(add(QStringLiteral("month ends from 2027"), QDate(2027, 1, 31),
+                    QStringLiteral("FREQ=MONTHLY;BYMONTHDAY=-1")));
+        QVERIFY(
+            add(QStringLiteral("since 1984"), QDate(1984, 3, 14), QStringLiteral("FREQ=YEARLY;BYMONTH=3;BYDAY=2WE")));
+        QVERIFY(add(QStringLiteral("every third day"), QDate(2030, 6, 1), QStringLiteral("FREQ=DAILY;INTERVAL=3")));
+
+        sqlite3 *db = nullptr;
+        QCOMPARE(sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+        sqlite3_create_function(db, "series_occurs", 4, SQLITE_UTF8, nullptr, seriesOccurs, nullptr, nullptr);
+        sqlite3_create_function(db, "series_reminds", 5, SQLITE_UTF8, nullptr, seriesReminds, nullptr, nullptr);
+        std::vector<QDate> days;
+        for (int year : {1984, 1990, 2019, 2020, 2021, 2022, 2024, 2025, 2026, 2027, 2028, 2030, 2031, 2070}) {
+            for (QDate day(year, 1, 1); day.year() == year; day = day.addDays(day.month() == 3 ? 2 : 13))
+                days.push_back(day);
+        }
+        auto agree = [&](const char *step) {
+            for (const QDate &day : days) {
+                const QString iso = day.toString(Qt::ISODate);
+                if (!cursor.setFilter(QStringLiteral("Re = 'True' and Rr occurs '%1' or Rr reminds '%1'").arg(iso)))
+                    return QStringLiteral("%1: filter refused").arg(QLatin1String(step));
+                cursor.setFiltered(true);
+                std::set<qint64> store;
+                for (cursor.first(); !cursor.eof(); cursor.next())
+                    store.insert(cursor.currentId());
+                const QByteArray sql = QStringLiteral("SELECT No FROM items WHERE (Re = 1 AND series_occurs(Rr, S, Rx, "
+                                                      "'%1')) OR series_reminds(Rr, S, Rx, Rs, '%1')")
+                                           .arg(iso)
+                                           .toUtf8();
+                std::set<qint64> file;
+                sqlite3_stmt *statement = nullptr;
+                if (sqlite3_prepare_v2(db, sql.constData(), -1, &statement, nullptr) != SQLITE_OK)
+                    return QStringLiteral("%1: %2").arg(QLatin1String(step), QString::fromUtf8(sqlite3_errmsg(db)));
+                while (sqlite3_step(statement) == SQLITE_ROW)
+                    file.insert(sqlite3_column_int64(statement, 0));
+                sqlite3_finalize(statement);
+                if (store != file)
+                    return QStringLiteral("%1: rows differ on %2 (store %3, file %4)")
+                        .arg(QLatin1String(step), iso)
+                        .arg(store.size())
+                        .arg(file.size());
+            }
+            return QString();
+        };
+        QCOMPARE(agree("as written"), QString());
+        QVERIFY(add(QStringLiteral("Mondays and Fridays"), QDate(2023, 1, 2),
+                    QStringLiteral("FREQ=WEEKLY;BYDAY=MO,FR;UNTIL=20260630")));
+        QCOMPARE(agree("a series inserted"), QString());
+        QVERIFY(edit(QStringLiteral("until 2021"), "Rr", QStringLiteral("FREQ=WEEKLY;UNTIL=20251231")));
+        QCOMPARE(agree("an end moved four years on"), QString());
+        QVERIFY(edit(QStringLiteral("thirty"), "Rr", QStringLiteral("FREQ=WEEKLY;INTERVAL=2;COUNT=3")));
+        QCOMPARE(agree("a count cut"), QString());
+        QVERIFY(edit(QStringLiteral("thirty"), "Rx", QStringLiteral("2024-12-16")));
+        QCOMPARE(agree("a date removed"), QString());
+        QVERIFY(edit(QStringLiteral("month ends from 2027"), "S", QDate(2020, 1, 31)));
+        QCOMPARE(agree("a start moved seven years back"), QString());
+        QVERIFY(edit(QStringLiteral("every third day"), "Rs", QDate(2030, 5, 30)));
+        QCOMPARE(agree("a reminder set"), QString());
+        QVERIFY(edit(QStringLiteral("Mondays and Fridays"), "Rr", QVariant()));
+        QCOMPARE(agree("a rule cleared"), QString());
+        QVERIFY(find(QStringLiteral("since 1984")));
+        QVERIFY(cursor.deleteRow());
+        QCOMPARE(agree("a series deleted"), QString());
+        QCOMPARE(sqlite3_exec(db,
+                              "UPDATE items SET Rr = 'FREQ=WEEKLY;UNTIL=20190301' WHERE Subject = 'until 2021';"
+                              "UPDATE items SET S = '2031-01-31', E = '2031-01-31' WHERE Subject = 'month ends from "
+                              "2027';"
+                              "INSERT INTO items (Subject, S, E, Md, Re, Ret, Rr) VALUES ('theirs', '2021-05-03', "
+                              "'2021-05-03', '0', 1, '2', 'FREQ=MONTHLY;BYDAY=1MO;UNTIL=20280101')",
+                              nullptr, nullptr, nullptr),
+                 SQLITE_OK);
+        cursor.refresh();
+        QCOMPARE(agree("another program's writes read anew"), QString());
+        sqlite3_close(db);
+    }
+
     // The literals the program writes into its own filters read back as
     // what they were made from, a quote inside a text included.
     void quotedLiteralsReadBack_data()

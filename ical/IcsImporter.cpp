@@ -568,6 +568,16 @@ private:
         const Result<SeriesRule> rule = SeriesRule::parse(ruleText);
         if (!rule || (rule.value().until.isValid() && rule.value().until < t.start.date))
             return std::nullopt;
+        // A rule that gives no date after its start, or whose COUNT the
+        // calendar's last day cuts, is left to the expansion, which says so.
+        const QDate start = t.start.date;
+        const QDate last = rule.value().lastDate(start);
+        const QDate horizon = last.isValid() ? last : std::min(start.addYears(9), QDate(9999, 12, 31));
+        if (horizon <= start || rule.value().occurrences(start, last, start.addDays(1), horizon, {}).empty())
+            return std::nullopt;
+        if (rule.value().count > 0
+            && int(rule.value().occurrences(start, last, start, last, {}).size()) < rule.value().count)
+            return std::nullopt;
         return rule.value();
     }
 

@@ -546,7 +546,8 @@ private:
     // The rule of a series the planner keeps whole: one RRULE of the set
     // SeriesRule holds, no RDATE or EXRULE, and one date long. An UNTIL
     // with a time ends on its date in local time, the zone every time of
-    // the file is read into.
+    // the file is read into (the day before when it lies before the
+    // series' time of day).
     std::optional<SeriesRule> keptRule(icalcomponent *event, icalproperty *rrule, const EventTimes &t)
     {
         if (!rrule || t.start.date != t.end.date || icalcomponent_count_properties(event, ICAL_RRULE_PROPERTY) != 1
@@ -555,7 +556,9 @@ private:
             return std::nullopt;
         icalrecurrencetype r = icalproperty_get_rrule(rrule);
         if (!icaltime_is_null_time(r.until) && !r.until.is_date) {
-            const QDate until = whenOfTime(r.until, tzidOf(rrule)).date;
+            const When end = whenOfTime(r.until, tzidOf(rrule));
+            // An UNTIL before the series' time of day excludes that day.
+            const QDate until = t.start.time.isValid() && end.time < t.start.time ? end.date.addDays(-1) : end.date;
             r.until = icaltime_null_date();
             r.until.year = until.year();
             r.until.month = until.month();

@@ -129,6 +129,25 @@ private slots:
         QCOMPARE(rows, 1);
         QCOMPARE(shownDates(home.calendar(), QDate(2025, 1, 1), QDate(2031, 12, 31)),
                  dayByDay(QDate(2025, 3, 5), weekly, 0, {}, {QDate(2025, 4, 9)}, QDate(2031, 12, 31)));
+        // The store's own filter agrees, on a past, the skipped and a far date.
+        const QFileInfo info(home.calendar());
+        Cursor c(QStringLiteral("filter"));
+        c.setTableFile(info.absolutePath(), info.fileName(), calendarSchema());
+        c.setReadOnly(true);
+        QVERIFY(c.open());
+        const auto matching = [&c](const char *date) {
+            if (!c.setFilter(QStringLiteral("Re = 'True' and Rr occurs '%1'").arg(QLatin1String(date))))
+                return -1;
+            c.setFiltered(true);
+            int n = 0;
+            for (c.first(); !c.eof(); c.next())
+                ++n;
+            return n;
+        };
+        QCOMPARE(matching("2025-03-12"), 1);
+        QCOMPARE(matching("2025-04-09"), 0);
+        QCOMPARE(matching("2025-04-10"), 0);
+        QCOMPARE(matching("2031-12-31"), 1);
         QCOMPARE(field(home.calendar(), 0, ItemField::Rr), QStringLiteral("FREQ=WEEKLY;BYDAY=WE"));
         QCOMPARE(field(home.calendar(), 0, ItemField::Rx), QStringLiteral("2025-04-09"));
         QCOMPARE(field(home.calendar(), 0, ItemField::St), QStringLiteral("12:30:00"));

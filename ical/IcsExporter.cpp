@@ -6,6 +6,7 @@
 #include "store/Clock.h"
 #include "store/Cursor.h"
 #include "store/ItemFields.h"
+#include "store/SeriesRule.h"
 
 #include <QUuid>
 
@@ -146,6 +147,28 @@ void addCommon(icalcomponent *component, const Cursor &item, const QString &uid,
     addText(component, icalproperty_new_description, item.asText(ItemField::N));
 }
 
+// The RRULE of an extended series (`Rr`). RFC 5545 wants the UNTIL of a
+// timed series as a UTC time: the end of its last day in local time.
+icalproperty *extendedRule(const SeriesRule &rule, bool allDay)
+{
+    icalrecurrencetype r = icalrecurrencetype_from_string(rule.text().toLatin1().constData());
+    if (rule.until.isValid() && !allDay)
+        r.until = IcsZone::utcValue(QDateTime(rule.until, QTime(23, 59, 59), Qt::LocalTime));
+    return icalproperty_new_rrule(r);
+}
+
+// A date of the series (EXDATE, RECURRENCE-ID) in the form of its start.
+icalproperty *seriesDateProperty(icalproperty *(*make)(struct icaltimetype), const QDate &date, bool allDay,
+                                 const QTime &startTime, const IcsZone &zone)
+{
+    if (allDay)
+        return make(IcsZone::dateValue(date));
+    icalproperty *p = make(zone.localTime(date, startTime));
+    if (!zone.tzid().isEmpty())
+        icalproperty_add_parameter(p, icalparameter_new_tzid(zone.tzid().toUtf8().constData()));
+    return p;
+}
+
 // Null, with *problem saying why, for an item iCalendar cannot express.
 icalcomponent *eventComponent(const Cursor &item, const IcsZone &zone, const QStringList &typeNames, QString *problem)
 {
@@ -154,7 +177,18 @@ icalcomponent *eventComponent(const Cursor &item, const IcsZone &zone, const QSt
     if (!end.isValid() || end < start)
         end = start;
     const bool recurring = item.asBool(ItemField::Re);
-    const QString rule = recurring ? recurrenceRule(item, problem) : QString();
+    const QString extendedText = recurring ? item.asText(ItemField::Rr).trimmed() : QString();
+    Result<SeriesRule> extended = Result<SeriesRule>::failed(QString());
+    Result<SeriesDates> removed = SeriesDates();
+    if (!extendedText.isEmpty()) {
+        extended = SeriesRule::parse(extendedText);
+        removed = parseRemovedDates(item.asText(ItemField::Rx));
+        if (!extended)
+            *problem = QStringLiteral("its series rule (Rr) is not one the planner reads: %1").arg(extended.error());
+        else if (!removed)
+            *problem = QStringLiteral("its removed dates (Rx) are not readable: %1").arg(removed.error());
+    }
+    const QString rule = recurring && extendedText.isEmpty() ? recurrenceRule(item, problem) : QString();
     if (!problem->isEmpty())
         return nullptr;
     if (recurring)
@@ -185,6 +219,12 @@ icalcomponent *eventComponent(const Cursor &item, const IcsZone &zone, const QSt
     if (!rule.isEmpty())
         icalcomponent_add_property(event,
                                    icalproperty_new_rrule(icalrecurrencetype_from_string(rule.toLatin1().constData())));
+    if (extended) {
+        icalcomponent_add_property(event, extendedRule(extended.value(), allDay));
+        for (const QDate &date : removed.value())
+            icalcomponent_add_property(event,
+                                       seriesDateProperty(icalproperty_new_exdate, date, allDay, startTime, zone));
+    }
     addText(event, icalproperty_new_location, item.asText(ItemField::Loc));
     const int type = item.isBlank(ItemField::T) ? 0 : item.asInt(ItemField::T);
     if (type >= 0 && type < typeNames.size())
@@ -274,6 +314,29 @@ Result<QByteArray> IcsExporter::exportItems(Cursor &items, const QHash<qint64, Q
     const int total = items.recordCount();
     int done = 0;
     *counts = Counts();
+    const auto uidOf = [&uids, newUids](qint64 no) {
+        QString uid = uids.value(no, newUids->value(no));
+        if (uid.isEmpty()) {
+            uid = QUuid::createUuid().toString(QUuid::WithoutBraces) + QStringLiteral("@daybrook");
+            newUids->insert(no, uid);
+        }
+        return uid;
+    };
+    // A moved occurrence goes out under its series' UID, so the series
+    // exported are known first.
+    struct SeriesStart
+    {
+        bool allDay = false;
+        QTime time;
+    };
+    QHash<qint64, SeriesStart> series;
+    for (items.first(); !items.eof(); items.next()) {
+        if (items.asBool(ItemField::Re) && !items.asBool(ItemField::Ta) && items.asDate(ItemField::S).isValid()
+            && inRange(items)) {
+            const QTime time = items.asTime(ItemField::St);
+            series.insert(items.currentId(), {items.asBool(ItemField::A) || !time.isValid(), time});
+        }
+    }
     for (items.first(); !items.eof(); items.next(), ++done) {
         if (progress && done % 256 == 0 && !progress(done, total)) {
             icalcomponent_free(calendar);
@@ -290,12 +353,14 @@ Result<QByteArray> IcsExporter::exportItems(Cursor &items, const QHash<qint64, Q
             continue;
         }
         const qint64 no = items.currentId();
-        QString uid = uids.value(no);
-        if (uid.isEmpty()) {
-            uid = QUuid::createUuid().toString(QUuid::WithoutBraces) + QStringLiteral("@daybrook");
-            newUids->insert(no, uid);
-        }
-        addCommon(component, items, uid, stamp);
+        const qint64 seriesNo = items.isBlank(ItemField::Rp) ? 0 : items.asInt(ItemField::Rp);
+        const QDate replaced = items.asDate(ItemField::Ro);
+        const auto of = series.constFind(seriesNo);
+        const bool moved = !task && !items.asBool(ItemField::Re) && replaced.isValid() && of != series.constEnd();
+        addCommon(component, items, uidOf(moved ? seriesNo : no), stamp);
+        if (moved)
+            icalcomponent_add_property(
+                component, seriesDateProperty(icalproperty_new_recurrenceid, replaced, of->allDay, of->time, zone));
         icalcomponent_add_component(calendar, component);
         ++(task ? counts->tasks : counts->events);
     }

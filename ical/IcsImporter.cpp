@@ -5,6 +5,8 @@
 
 #include "store/ItemFields.h"
 #include "store/OptionLists.h"
+#include "store/SeriesRow.h"
+#include "store/SeriesRule.h"
 #include "store/TableSchema.h"
 
 #include <QCryptographicHash>
@@ -320,8 +322,31 @@ public:
     {
         for (icalcomponent *c = icalcomponent_get_first_component(calendar, ICAL_VEVENT_COMPONENT); c;
              c = icalcomponent_get_next_component(calendar, ICAL_VEVENT_COMPONENT)) {
-            if (icalcomponent_get_first_property(c, ICAL_RECURRENCEID_PROPERTY))
-                m_overridden[text(icalcomponent_get_uid(c))].insert(instantSeconds(icalcomponent_get_recurrenceid(c)));
+            const QString uid = text(icalcomponent_get_uid(c));
+            icalproperty *id = icalcomponent_get_first_property(c, ICAL_RECURRENCEID_PROPERTY);
+            if (id) {
+                m_overridden[uid].insert(instantSeconds(icalcomponent_get_recurrenceid(c)));
+                m_overriddenDates[uid].insert(whenOfTime(icalcomponent_get_recurrenceid(c), tzidOf(id)).date);
+            } else {
+                m_masters.insert(uid);
+            }
+        }
+    }
+
+    // An override is linked to its series only when the series is kept
+    // whole; next to single dates it is one item more, and without its
+    // series in the file it says so.
+    void linkOverrides()
+    {
+        for (IcsImporter::Item &item : m_plan.items) {
+            if (item.seriesUid.isEmpty() || m_keptSeries.contains(item.seriesUid))
+                continue;
+            if (!m_masters.contains(item.seriesUid))
+                m_plan.changed << QStringLiteral("%1: the series it changes is not in the file; it was imported as a "
+                                                 "single item")
+                                      .arg(IcsImporter::quoted(item.name));
+            item.seriesUid.clear();
+            item.row[calendarSchema().fieldIndex(ItemField::Ro)] = QVariant();
         }
     }
 
@@ -473,7 +498,9 @@ private:
             fillEventTimes(row, t);
             addEventAlarm(event, row, t);
             const icaltimetype id = icalcomponent_get_recurrenceid(event);
+            row.set(ItemField::Ro, whenOfTime(id, tzidOf(recurrenceId)).date);
             push(row, uid + QLatin1Char('/') + instanceId(instantSeconds(id), id), false);
+            m_plan.items.back().seriesUid = uid;
             return;
         }
         icalproperty *rrule = icalcomponent_get_first_property(event, ICAL_RRULE_PROPERTY);
@@ -509,7 +536,80 @@ private:
             push(row, uid, false);
             return;
         }
+        if (const std::optional<SeriesRule> rule = keptRule(event, rrule, t)) {
+            keepSeries(event, uid, t, *rule);
+            return;
+        }
         expand(event, uid, t);
+    }
+
+    // The rule of a series the planner keeps whole: one RRULE of the set
+    // SeriesRule holds, no RDATE or EXRULE, and one date long. An UNTIL
+    // with a time ends on its date in local time, the zone every time of
+    // the file is read into (the day before when it lies before the
+    // series' time of day).
+    std::optional<SeriesRule> keptRule(icalcomponent *event, icalproperty *rrule, const EventTimes &t)
+    {
+        if (!rrule || t.start.date != t.end.date || icalcomponent_count_properties(event, ICAL_RRULE_PROPERTY) != 1
+            || icalcomponent_get_first_property(event, ICAL_RDATE_PROPERTY)
+            || icalcomponent_get_first_property(event, ICAL_EXRULE_PROPERTY))
+            return std::nullopt;
+        icalrecurrencetype r = icalproperty_get_rrule(rrule);
+        if (!icaltime_is_null_time(r.until) && !r.until.is_date) {
+            const When end = whenOfTime(r.until, tzidOf(rrule));
+            // An UNTIL before the series' time of day excludes that day.
+            const QDate until = t.start.time.isValid() && end.time < t.start.time ? end.date.addDays(-1) : end.date;
+            r.until = icaltime_null_date();
+            r.until.year = until.year();
+            r.until.month = until.month();
+            r.until.day = until.day();
+            r.until.is_date = 1;
+        }
+        char *raw = icalrecurrencetype_as_string_r(&r);
+        const QString ruleText = text(raw);
+        free(raw);
+        const Result<SeriesRule> rule = SeriesRule::parse(ruleText);
+        if (!rule || (rule.value().until.isValid() && rule.value().until < t.start.date))
+            return std::nullopt;
+        // A rule that gives no date after its start, or whose COUNT the
+        // calendar's last day cuts, is left to the expansion, which says so.
+        const QDate start = t.start.date;
+        const QDate last = rule.value().lastDate(start);
+        const QDate horizon = last.isValid() ? last : std::min(start.addYears(9), QDate(9999, 12, 31));
+        if (horizon <= start || rule.value().occurrences(start, last, start.addDays(1), horizon, {}).empty())
+            return std::nullopt;
+        if (rule.value().count > 0
+            && int(rule.value().occurrences(start, last, start, last, {}).size()) < rule.value().count)
+            return std::nullopt;
+        return rule.value();
+    }
+
+    // One row for the whole series, its EXDATEs and overridden dates removed.
+    void keepSeries(icalcomponent *event, const QString &uid, const EventTimes &t, const SeriesRule &rule)
+    {
+        SeriesDates removed;
+        for (icalproperty *p = icalcomponent_get_first_property(event, ICAL_EXDATE_PROPERTY); p;
+             p = icalcomponent_get_next_property(event, ICAL_EXDATE_PROPERTY)) {
+            const When ex = whenOfTime(icalproperty_get_datetime_with_component(p, event), tzidOf(p));
+            if (ex.valid())
+                removed.push_back(ex.date);
+        }
+        for (const QDate &date : m_overriddenDates.value(text(icalcomponent_get_uid(event))))
+            removed.push_back(date);
+        Row row = baseEvent(event);
+        fillEventTimes(row, t);
+        row.set(ItemField::Re, true);
+        addEventAlarm(event, row, t);
+        const Result<SeriesRow::FieldValues> values =
+            SeriesRow::extendedSeriesValues(rule, t.start.date, removed, row.get(ItemField::Rs).toDate());
+        if (!values) {
+            note(m_plan.leftOut, event, QStringLiteral("every date of its series is excluded"));
+            return;
+        }
+        for (const auto &[field, value] : values.value())
+            row.set(field, value);
+        push(row, uid, false);
+        m_keptSeries.insert(uid);
     }
 
     // One date of a series, in the zone of its start.
@@ -612,8 +712,8 @@ private:
     }
 
     // The single occurrences of a series the planner cannot express: over
-    // the series' own span, or for two years from today (or from its start,
-    // when that is later) when it has no end. RFC 5545: the start is the
+    // the series' own span, or from its start to endlessYears after today
+    // (or after its start, when that is later) when it has no end. RFC 5545: the start is the
     // first date of a series, whatever its rule says.
     void expand(icalcomponent *event, const QString &uid, const EventTimes &t)
     {
@@ -628,8 +728,8 @@ private:
             const icalrecurrencetype r = icalproperty_get_rrule(p);
             endless |= r.count == 0 && icaltime_is_null_time(r.until);
         }
-        const QDate first = endless ? std::max(m_today, t.start.date) : t.start.date;
-        const QDate last = endless ? first.addYears(2) : QDate(9999, 12, 31);
+        const QDate first = t.start.date;
+        const QDate last = endless ? std::max(m_today, first).addYears(IcsImporter::endlessYears) : QDate(9999, 12, 31);
         const int room = std::min(IcsImporter::maxDatesPerSeries, m_expandRoom);
 
         Expansion found;
@@ -814,6 +914,9 @@ private:
     int m_expandRoom = IcsImporter::maxExpandedDates; // single dates the file's series may still give
     bool m_rounded = false;                           // the row being read had its lead rounded
     QHash<QString, QSet<qint64>> m_overridden;        // UID -> the occurrences that were changed, as instantSeconds()
+    QHash<QString, QSet<QDate>> m_overriddenDates;    // UID -> the same as local dates
+    QSet<QString> m_masters;                          // UIDs of the series the file holds
+    QSet<QString> m_keptSeries;                       // UIDs of the series imported as one row
     QSet<QString> m_noted;
 };
 
@@ -904,5 +1007,6 @@ Result<IcsImporter::Plan> IcsImporter::read(const QByteArray &text, const std::f
     }
     if (reader.stopped())
         return Result<Plan>::cancelled();
+    reader.linkOverrides();
     return plan;
 }

@@ -16,8 +16,9 @@
 // Reads an iCalendar text into calendar rows: VEVENT as appointments and
 // events, VTODO as tasks. Times become local wall times; a reminder lead
 // the planner cannot hold is rounded to the nearest one its editor offers;
-// a recurring event whose rule the planner cannot express exactly becomes
-// its single occurrences, within bounds.
+// a recurring event stays one series row (extended when its rule needs
+// it, with its overrides linked) unless its rule lies outside what a
+// series row holds: then it becomes its single occurrences, within bounds.
 class IcsImporter
 {
 public:
@@ -28,6 +29,7 @@ public:
         QString name;              // the subject, for messages
         bool task = false;
         QString series;           // for one date of an expanded series: the series' UID
+        QString seriesUid;        // for a moved occurrence of a series kept whole: the series' UID (`Rp`)
         bool roundedLead = false; // its reminder lead was moved to one the planner holds
     };
 
@@ -43,7 +45,7 @@ public:
     };
 
     // typeNames: the event types' names 0..10, for matching CATEGORIES.
-    // today: where an endless series that must be expanded starts.
+    // today: an endless series that must be expanded ends endlessYears after it.
     IcsImporter(QStringList typeNames, const QDate &today);
 
     // Fails with the reason the file as a whole cannot be read; progress(done,
@@ -60,6 +62,7 @@ public:
     // A series gives at most this many single dates, and a file at most
     // maxExpandedDates in all; the rest are left out and the summary says so.
     static constexpr int maxDatesPerSeries = 5000;
+    static constexpr int endlessYears = 5;
     static constexpr int maxExpandedDates = 50000;
 
     // An item's name as messages quote it: "(no subject)", or its subject

@@ -4,6 +4,7 @@
 #include "ical/IcsImporter.h"
 
 #include "store/Cursor.h"
+#include "store/ItemFields.h"
 #include "store/ItemFileWriter.h"
 #include "store/OwnTableFiles.h"
 #include "store/SafeFileWrite.h"
@@ -14,6 +15,8 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QSet>
+
+#include <algorithm>
 
 namespace IcsTransfer {
 
@@ -152,7 +155,12 @@ ImportResult importFile(const QString &calendarPath, const QString &icsPath, con
         result.message = writer.lastError();
         return result;
     }
-    QSet<QString> seriesStored;
+    // A moved occurrence names its series' `No`, known once the series is in.
+    std::stable_partition(toStore.begin(), toStore.end(),
+                          [](const IcsImporter::Item *item) { return item->seriesUid.isEmpty(); });
+    QHash<QString, qint64> seriesNo;
+    QStringList seriesOrder;        // expanded series, in the order of the file
+    QHash<QString, QDate> seriesTo; // ... and the last date each was expanded to
     const int total = int(toStore.size());
     for (int i = 0; i < total; ++i) {
         if (progress && i % 100 == 0 && !progress(i, total)) {
@@ -162,24 +170,42 @@ ImportResult importFile(const QString &calendarPath, const QString &icsPath, con
             return result;
         }
         const IcsImporter::Item &item = *toStore[i];
+        std::vector<QVariant> row = item.row;
+        if (!item.seriesUid.isEmpty()) {
+            // The series was already in the calendar or was left out: the
+            // occurrence stands alone rather than pointing at nothing.
+            const auto series = seriesNo.constFind(item.seriesUid);
+            row[calendarSchema().fieldIndex(ItemField::Rp)] =
+                series != seriesNo.constEnd() ? QVariant(*series) : QVariant();
+            if (series == seriesNo.constEnd())
+                row[calendarSchema().fieldIndex(ItemField::Ro)] = QVariant();
+        }
         qint64 no = 0;
-        if (!writer.insertItem(item.row, item.uid, &no)) {
+        if (!writer.insertItem(row, item.uid, &no)) {
             const QString error = writer.lastError();
             writer.rollback();
             result.message = QStringLiteral("Nothing was imported: %1").arg(error);
             return result;
         }
+        if (item.series.isEmpty())
+            seriesNo.insert(item.uid, no);
         facts.rounded += item.roundedLead ? 1 : 0;
         if (item.task)
             ++facts.tasks;
         else if (item.series.isEmpty())
             ++facts.events;
-        else if (!seriesStored.contains(item.series)) {
-            seriesStored.insert(item.series);
-            facts.expanded << (item.name.isEmpty() ? QStringLiteral("(no subject)") : item.name);
-            ++facts.events;
+        else {
+            const QDate date = item.row[calendarSchema().fieldIndex(ItemField::S)].toDate();
+            if (!seriesTo.contains(item.series)) {
+                seriesOrder << item.series;
+                facts.expanded << (item.name.isEmpty() ? QStringLiteral("(no subject)") : item.name);
+                ++facts.events;
+            }
+            seriesTo[item.series] = std::max(seriesTo.value(item.series), date);
         }
     }
+    for (int s = 0; s < seriesOrder.size(); ++s)
+        facts.expanded[s] += QStringLiteral(" (to %1)").arg(seriesTo.value(seriesOrder.at(s)).toString(Qt::ISODate));
     if (!writer.commit()) {
         result.message = QStringLiteral("Nothing was imported: %1").arg(writer.lastError());
         return result;

@@ -52,7 +52,7 @@ struct ImportFacts
 {
     int events = 0;
     int tasks = 0;
-    QStringList expanded;     // series stored as single dates, by name
+    QStringList expanded;     // series stored as single dates: "name (to YYYY-MM-DD)", the last date stored
     int rounded = 0;          // reminders moved to a lead the planner holds
     int alreadyThere = 0;     // items whose UID the calendar held before
     QStringList leftOut;      // "\"name\": why", items of the file not imported

@@ -42,6 +42,10 @@ inline QStringList itemLines(const QString &calendarPath)
                            flag("Re"), txt("Ret"), days,           txt("D"),   txt("M"),   txt("T"),
                            flag("R"),  txt("Tr"),  txt("Tm"),      date("Rs"), time("Rt"), flag("Ta"),
                            flag("C"),  txt("P"),   txt("Subject"), txt("Loc")};
+        // The series fields only where set, so rows of the four patterns read as before.
+        const QStringList series {txt("Rr"), txt("Rx"), txt("Rp"), date("Ro")};
+        if (!series.join(QString()).isEmpty())
+            parts << series;
         lines << parts.join(QLatin1Char('|'));
     }
     return lines;

@@ -12,7 +12,7 @@ using RecurrencePattern::Kind;
 
 namespace {
 constexpr int panelLeft = 100;
-constexpr int panelWidth = 380;
+constexpr int panelWidth = 385;
 constexpr int areaHeight = 92;
 // The pattern panels use the top two rows; the row of interval and end
 // lies under them, shared by all four.
@@ -195,18 +195,18 @@ QWidget *RecurrencePanel::buildYearlyPanel()
                            QStringLiteral("July"), QStringLiteral("August"), QStringLiteral("September"),
                            QStringLiteral("October"), QStringLiteral("November"), QStringLiteral("December")});
     m_monthList->setMaxVisibleItems(12);
-    m_monthList->setGeometry(48, 8, 100, 21);
+    m_monthList->setGeometry(48, 8, 92, 21);
     m_yearlyOnDay = new QRadioButton(QStringLiteral("on day"), p);
-    m_yearlyOnDay->setGeometry(156, 9, 70, 18);
+    m_yearlyOnDay->setGeometry(148, 9, 64, 18);
     m_yearlyOnDay->setChecked(true);
     m_yearlyDay = new QLineEdit(p);
     m_yearlyDay->setObjectName(QStringLiteral("yearlyDayBox"));
-    m_yearlyDay->setGeometry(228, 8, 32, 21);
+    m_yearlyDay->setGeometry(214, 8, 32, 21);
     m_yearlyDay->setMaxLength(3);
     m_yearlyOnNth = new QRadioButton(QStringLiteral("on the"), p);
-    m_yearlyOnNth->setGeometry(156, 35, 70, 18);
-    m_yearlyOrdinal = addList(p, QStringLiteral("yearlyOrdinalList"), ordinalNames(), QRect(228, 34, 70, 21));
-    m_yearlyWeekday = addList(p, QStringLiteral("yearlyWeekdayList"), weekdayNames(), QRect(302, 34, 76, 21));
+    m_yearlyOnNth->setGeometry(148, 35, 64, 18);
+    m_yearlyOrdinal = addList(p, QStringLiteral("yearlyOrdinalList"), ordinalNames(), QRect(214, 34, 72, 21));
+    m_yearlyWeekday = addList(p, QStringLiteral("yearlyWeekdayList"), weekdayNames(), QRect(290, 34, 94, 21));
     return p;
 }
 

@@ -131,6 +131,181 @@ bool applyReminder(const EventEntry &entry, FieldChanges &changes)
     return true;
 }
 
+// --- series beyond the four patterns ----------------------------------
+
+std::optional<int> readNumber(const QString &text)
+{
+    bool ok = false;
+    const int n = text.trimmed().toInt(&ok);
+    return ok ? std::optional<int>(n) : std::nullopt;
+}
+
+// The message of an interval, end or count the series cannot take, or empty.
+QString extensionMessage(const EventEntry &entry)
+{
+    const std::optional<int> interval = readNumber(entry.interval);
+    if (!interval || *interval < 1 || *interval > SeriesRule::kMaxInterval)
+        return intervalMessage;
+    if (entry.end == EventEntry::End::ByDate && !BoxText::readDate(entry.untilDate).isValid())
+        return invalidDateMessage;
+    if (entry.end == EventEntry::End::AfterCount) {
+        const std::optional<int> count = readNumber(entry.count);
+        if (!count || *count < 1)
+            return countMessage;
+    }
+    return QString();
+}
+
+void setNthDay(SeriesRule &rule, int ordinalIndex, int weekdayIndex)
+{
+    const int ordinal = ordinalIndex >= 0 && ordinalIndex < 4 ? ordinalIndex + 1 : -1;
+    if (weekdayIndex >= 0 && weekdayIndex < 7) {
+        rule.ordinal = ordinal;
+        rule.weekdays = SeriesRule::weekdayBit(weekdayIndex + 1);
+    } else {
+        rule.monthDay = ordinal; // the nth day, or the last
+    }
+}
+
+// A day box outside 1..31 keeps the fallback of the four patterns: the
+// last day of the month.
+int monthDayOf(const QString &text)
+{
+    const std::optional<int> day = readNumber(text);
+    return day && *day >= 1 && *day <= 31 ? *day : -1;
+}
+
+int weekdayBits(const RecurrencePattern::WeekFlags &flags)
+{
+    int bits = 0;
+    for (int flag = 0; flag < 7; ++flag) {
+        if (flags[flag])
+            bits |= SeriesRule::weekdayBit(flag == 0 ? Qt::Sunday : flag);
+    }
+    return bits;
+}
+
+SeriesRule ruleOfEntry(const EventEntry &entry)
+{
+    SeriesRule rule;
+    rule.interval = readNumber(entry.interval).value_or(1);
+    if (entry.end == EventEntry::End::ByDate)
+        rule.until = BoxText::readDate(entry.untilDate);
+    if (entry.end == EventEntry::End::AfterCount)
+        rule.count = readNumber(entry.count).value_or(1);
+    switch (entry.pattern) {
+    case RecurrencePattern::Kind::Daily:
+        rule.frequency = SeriesRule::Frequency::Daily;
+        if (!entry.everyDay)
+            rule.weekdays = weekdayBits(RecurrencePattern::everyWeekday());
+        break;
+    case RecurrencePattern::Kind::Weekly:
+        rule.frequency = SeriesRule::Frequency::Weekly;
+        rule.weekdays = weekdayBits(entry.weekFlags);
+        break;
+    case RecurrencePattern::Kind::Monthly:
+        rule.frequency = SeriesRule::Frequency::Monthly;
+        if (entry.monthlyNth)
+            setNthDay(rule, entry.ordinalIndex, entry.weekdayIndex);
+        else
+            rule.monthDay = monthDayOf(entry.monthlyDay);
+        break;
+    case RecurrencePattern::Kind::Yearly:
+        rule.frequency = SeriesRule::Frequency::Yearly;
+        rule.month = entry.monthIndex + 1;
+        if (entry.yearlyNth)
+            setNthDay(rule, entry.ordinalIndex, entry.weekdayIndex);
+        else
+            rule.monthDay = monthDayOf(entry.yearlyDay);
+        break;
+    case RecurrencePattern::Kind::None:
+        break;
+    }
+    return rule;
+}
+
+bool needsRule(const EventEntry &entry)
+{
+    return readNumber(entry.interval).value_or(1) != 1 || entry.end != EventEntry::End::None
+        || (entry.pattern == RecurrencePattern::Kind::Monthly && entry.monthlyNth)
+        || (entry.pattern == RecurrencePattern::Kind::Yearly && entry.yearlyNth);
+}
+
+// The first date on or after from that the rule's pattern holds; a 29
+// February rule may wait eight years for it.
+QDate firstOnOrAfter(const SeriesRule &rule, const QDate &from)
+{
+    SeriesRule pattern = rule.explicitFor(from);
+    pattern.interval = 1;
+    pattern.count = 0;
+    pattern.until = QDate();
+    const QDate before = from.addDays(-1);
+    for (QDate d = from; d <= from.addYears(9); d = d.addDays(1)) {
+        if (pattern.matches(before, d))
+            return d;
+    }
+    return QDate();
+}
+
+// As the four patterns do, a monthly series starts in its start's month and
+// a yearly one in its start's year, on the date the pattern gives there.
+QDate firstOccurrence(const SeriesRule &rule, const QDate &typed)
+{
+    switch (rule.frequency) {
+    case SeriesRule::Frequency::Monthly:
+        return firstOnOrAfter(rule, QDate(typed.year(), typed.month(), 1));
+    case SeriesRule::Frequency::Yearly:
+        return firstOnOrAfter(rule, QDate(typed.year(), 1, 1));
+    case SeriesRule::Frequency::Daily:
+    case SeriesRule::Frequency::Weekly:
+        break;
+    }
+    return firstOnOrAfter(rule, typed);
+}
+
+// The removed dates that are still occurrences of the series.
+SeriesDates removedStillOccurring(const SeriesRule &rule, const QDate &start, const SeriesDates &removed)
+{
+    const SeriesOccurrences series(rule, start, {});
+    SeriesDates kept;
+    for (const QDate &date : removed) {
+        if (date >= start && series.occursOn(date))
+            kept.push_back(date);
+    }
+    return kept;
+}
+
+// The series from its first occurrence on or after the typed start date.
+QString applyRule(EventEntry &entry, const SeriesRule &rule, Outcome &outcome)
+{
+    const QDate start = firstOccurrence(rule, BoxText::readDate(entry.startDate));
+    if (!start.isValid())
+        return invalidPatternMessage;
+    if (rule.until.isValid() && rule.until < start)
+        return seriesEndMessage;
+    if (const ::Outcome checked = rule.check(); !checked)
+        return checked.error();
+    entry.startDate = BoxText::date(start);
+    entry.endDate = entry.startDate;
+    outcome.changes.set(ItemField::S, start);
+    outcome.changes.set(ItemField::E, start);
+    outcome.changes.set(ItemField::Md, QStringLiteral("0"));
+    outcome.rule = rule;
+    outcome.removed = removedStillOccurring(rule, start, entry.removed);
+    return QString();
+}
+
+// Whether the pattern fields alone keep the series: nothing beyond the
+// four patterns is chosen and no removed date still falls on it.
+bool patternFieldsSuffice(const EventEntry &entry, const FieldChanges &changes)
+{
+    if (needsRule(entry))
+        return false;
+    if (entry.removed.empty())
+        return true;
+    return removedStillOccurring(ruleOfEntry(entry), changes.value(ItemField::S).toDate(), entry.removed).empty();
+}
+
 bool endAfterStart(const EventEntry &entry, const FieldChanges &changes)
 {
     const bool oneDate = changes.value(ItemField::Md).toString() == QLatin1String("0");
@@ -158,10 +333,27 @@ Outcome run(EventEntry &entry)
         outcome.message = invalidPatternMessage;
         return outcome;
     }
+    if (entry.recurring) {
+        outcome.message = extensionMessage(entry);
+        if (!outcome.ok())
+            return outcome;
+    }
     applyDatesAndTimes(entry, outcome.changes);
-    if (entry.recurring && !applyPattern(entry, outcome.changes)) {
+    const QString typedStart = entry.startDate;
+    // The day boxes matter only to a series on day D; an nth weekday series
+    // goes straight to its rule.
+    if (entry.recurring && !needsRule(entry) && !applyPattern(entry, outcome.changes)) {
         outcome.message = invalidPatternMessage;
         return outcome;
+    }
+    if (entry.recurring && !patternFieldsSuffice(entry, outcome.changes)) {
+        entry.startDate = typedStart;
+        outcome.message = applyRule(entry, ruleOfEntry(entry), outcome);
+        if (!outcome.ok())
+            return outcome;
+    } else {
+        outcome.changes.set(ItemField::Rr, QVariant());
+        outcome.changes.set(ItemField::Rx, QVariant());
     }
     // A lead that the start cannot take is a fault of the lead, not of the
     // pattern, however late it shows.

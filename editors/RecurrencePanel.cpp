@@ -12,8 +12,34 @@ using RecurrencePattern::Kind;
 
 namespace {
 constexpr int panelLeft = 100;
-constexpr int panelWidth = 380;
+constexpr int panelWidth = 385;
 constexpr int areaHeight = 92;
+// The pattern panels use the top two rows; the row of interval and end
+// lies under them, shared by all four.
+constexpr int repeatRowTop = 62;
+
+QStringList ordinalNames()
+{
+    return {QStringLiteral("first"), QStringLiteral("second"), QStringLiteral("third"), QStringLiteral("fourth"),
+            QStringLiteral("last")};
+}
+
+QStringList weekdayNames()
+{
+    return {QStringLiteral("Monday"),   QStringLiteral("Tuesday"), QStringLiteral("Wednesday"),
+            QStringLiteral("Thursday"), QStringLiteral("Friday"),  QStringLiteral("Saturday"),
+            QStringLiteral("Sunday"),   QStringLiteral("day")};
+}
+
+QComboBox *addList(QWidget *parent, const QString &name, const QStringList &entries, const QRect &geometry)
+{
+    auto *list = new QComboBox(parent);
+    list->setObjectName(name);
+    list->addItems(entries);
+    list->setMaxVisibleItems(entries.size());
+    list->setGeometry(geometry);
+    return list;
+}
 } // namespace
 
 RecurrencePanel::RecurrencePanel(QWidget *parent)
@@ -46,9 +72,69 @@ RecurrencePanel::RecurrencePanel(QWidget *parent)
     m_monthlyPanel = buildMonthlyPanel();
     m_yearlyPanel = buildYearlyPanel();
     for (QWidget *p : {m_dailyPanel, m_weekdayPanel, m_monthlyPanel, m_yearlyPanel}) {
-        p->setGeometry(panelLeft, 0, panelWidth, areaHeight);
+        p->setGeometry(panelLeft, 0, panelWidth, repeatRowTop);
         p->hide();
     }
+    buildRepeatRow();
+}
+
+void RecurrencePanel::buildRepeatRow()
+{
+    m_repeatRow = new QWidget(this);
+    m_repeatRow->setGeometry(panelLeft, repeatRowTop, width() - panelLeft, areaHeight - repeatRowTop);
+    auto *every = new QLabel(QStringLiteral("Every"), m_repeatRow);
+    every->setGeometry(10, 5, 34, 18);
+    m_interval = new QLineEdit(QStringLiteral("1"), m_repeatRow);
+    m_interval->setObjectName(QStringLiteral("intervalBox"));
+    m_interval->setGeometry(46, 3, 32, 21);
+    m_interval->setMaxLength(3);
+    m_intervalUnit = new QLabel(m_repeatRow);
+    m_intervalUnit->setObjectName(QStringLiteral("intervalUnitLabel"));
+    m_intervalUnit->setGeometry(82, 5, 54, 18);
+    m_endList = addList(m_repeatRow, QStringLiteral("endList"),
+                        {QStringLiteral("No end date"), QStringLiteral("End by"), QStringLiteral("End after")},
+                        QRect(140, 3, 100, 21));
+    m_endDate = new QLineEdit(m_repeatRow);
+    m_endDate->setObjectName(QStringLiteral("endByBox"));
+    m_endDate->setGeometry(246, 3, 90, 21);
+    m_count = new QLineEdit(m_repeatRow);
+    m_count->setObjectName(QStringLiteral("countBox"));
+    m_count->setGeometry(246, 3, 36, 21);
+    m_count->setMaxLength(4);
+    m_countUnit = new QLabel(QStringLiteral("occurrences"), m_repeatRow);
+    m_countUnit->setGeometry(286, 5, 90, 18);
+    connect(m_endList, &QComboBox::currentIndexChanged, this, [this] { showEndBoxes(); });
+    m_repeatRow->hide();
+    showEndBoxes();
+}
+
+void RecurrencePanel::showEndBoxes()
+{
+    m_endDate->setVisible(end() == End::ByDate);
+    m_count->setVisible(end() == End::AfterCount);
+    m_countUnit->setVisible(end() == End::AfterCount);
+}
+
+RecurrencePanel::End RecurrencePanel::end() const
+{
+    return End(m_endList->currentIndex());
+}
+
+void RecurrencePanel::setEnd(End end)
+{
+    m_endList->setCurrentIndex(int(end));
+}
+
+void RecurrencePanel::resetExtension()
+{
+    m_interval->setText(QStringLiteral("1"));
+    setEnd(End::None);
+    m_endDate->clear();
+    m_count->clear();
+    m_monthlyOnDay->setChecked(true);
+    m_yearlyOnDay->setChecked(true);
+    for (QComboBox *list : {m_monthlyOrdinal, m_monthlyWeekday, m_yearlyOrdinal, m_yearlyWeekday})
+        list->setCurrentIndex(0);
 }
 
 QWidget *RecurrencePanel::buildDailyPanel()
@@ -83,14 +169,17 @@ QWidget *RecurrencePanel::buildWeekdayPanel()
 QWidget *RecurrencePanel::buildMonthlyPanel()
 {
     auto *p = new QWidget(this);
-    auto *day = new QLabel(QStringLiteral("Day"), p);
-    day->setGeometry(10, 10, 28, 18);
+    m_monthlyOnDay = new QRadioButton(QStringLiteral("Day"), p);
+    m_monthlyOnDay->setGeometry(10, 9, 52, 18);
+    m_monthlyOnDay->setChecked(true);
     m_monthlyDay = new QLineEdit(p);
     m_monthlyDay->setObjectName(QStringLiteral("monthlyDayBox"));
-    m_monthlyDay->setGeometry(40, 8, 32, 21);
+    m_monthlyDay->setGeometry(64, 8, 32, 21);
     m_monthlyDay->setMaxLength(3);
-    auto *rest = new QLabel(QStringLiteral("of every month"), p);
-    rest->setGeometry(78, 10, 120, 18);
+    m_monthlyOnNth = new QRadioButton(QStringLiteral("The"), p);
+    m_monthlyOnNth->setGeometry(10, 35, 52, 18);
+    m_monthlyOrdinal = addList(p, QStringLiteral("monthlyOrdinalList"), ordinalNames(), QRect(64, 34, 76, 21));
+    m_monthlyWeekday = addList(p, QStringLiteral("monthlyWeekdayList"), weekdayNames(), QRect(146, 34, 100, 21));
     return p;
 }
 
@@ -106,11 +195,18 @@ QWidget *RecurrencePanel::buildYearlyPanel()
                            QStringLiteral("July"), QStringLiteral("August"), QStringLiteral("September"),
                            QStringLiteral("October"), QStringLiteral("November"), QStringLiteral("December")});
     m_monthList->setMaxVisibleItems(12);
-    m_monthList->setGeometry(48, 8, 100, 21);
+    m_monthList->setGeometry(48, 8, 92, 21);
+    m_yearlyOnDay = new QRadioButton(QStringLiteral("on day"), p);
+    m_yearlyOnDay->setGeometry(148, 9, 64, 18);
+    m_yearlyOnDay->setChecked(true);
     m_yearlyDay = new QLineEdit(p);
     m_yearlyDay->setObjectName(QStringLiteral("yearlyDayBox"));
-    m_yearlyDay->setGeometry(154, 8, 32, 21);
+    m_yearlyDay->setGeometry(214, 8, 32, 21);
     m_yearlyDay->setMaxLength(3);
+    m_yearlyOnNth = new QRadioButton(QStringLiteral("on the"), p);
+    m_yearlyOnNth->setGeometry(148, 35, 64, 18);
+    m_yearlyOrdinal = addList(p, QStringLiteral("yearlyOrdinalList"), ordinalNames(), QRect(214, 34, 72, 21));
+    m_yearlyWeekday = addList(p, QStringLiteral("yearlyWeekdayList"), weekdayNames(), QRect(290, 34, 94, 21));
     return p;
 }
 
@@ -165,6 +261,10 @@ void RecurrencePanel::showPanel(Kind kind)
     for (QWidget *p : {m_dailyPanel, m_weekdayPanel, m_monthlyPanel, m_yearlyPanel})
         p->setVisible(p == shown);
     m_shown = kind;
+    const QStringList units = {QStringLiteral("day(s)"), QStringLiteral("week(s)"), QStringLiteral("month(s)"),
+                               QStringLiteral("year(s)")};
+    m_intervalUnit->setText(units.at(int(kind) - 1));
+    m_repeatRow->show();
 }
 
 void RecurrencePanel::setEveryDay(bool everyDay)

@@ -9,6 +9,7 @@
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QRadioButton;
 
@@ -48,6 +49,29 @@ public:
     QLineEdit *yearlyDayBox() const { return m_yearlyDay; }
     QComboBox *monthList() const { return m_monthList; }
 
+    // Monthly and yearly: on day D (the default) or on the nth weekday.
+    QRadioButton *monthlyDayButton() const { return m_monthlyOnDay; }
+    QRadioButton *monthlyNthButton() const { return m_monthlyOnNth; }
+    QRadioButton *yearlyDayButton() const { return m_yearlyOnDay; }
+    QRadioButton *yearlyNthButton() const { return m_yearlyOnNth; }
+    // first .. fourth, last; Monday .. Sunday, then "day" (the nth day).
+    QComboBox *monthlyOrdinalList() const { return m_monthlyOrdinal; }
+    QComboBox *monthlyWeekdayList() const { return m_monthlyWeekday; }
+    QComboBox *yearlyOrdinalList() const { return m_yearlyOrdinal; }
+    QComboBox *yearlyWeekdayList() const { return m_yearlyWeekday; }
+
+    // The row under every panel: every N units, and the end.
+    QLineEdit *intervalBox() const { return m_interval; }
+    QLabel *intervalUnitLabel() const { return m_intervalUnit; }
+    enum class End { None, ByDate, AfterCount };
+    QComboBox *endList() const { return m_endList; } // positions as End
+    QLineEdit *endDateBox() const { return m_endDate; }
+    QLineEdit *countBox() const { return m_count; }
+    End end() const;
+    void setEnd(End end);
+    // A pattern of the four kinds: interval 1, no end, day D.
+    void resetExtension();
+
 signals:
     void choiceMade(RecurrencePattern::Kind kind);
     void everyDayChosen();
@@ -60,6 +84,8 @@ private:
     QWidget *buildMonthlyPanel();
     QWidget *buildYearlyPanel();
     QWidget *panel(RecurrencePattern::Kind kind) const;
+    void buildRepeatRow();
+    void showEndBoxes();
 
     QButtonGroup *m_choices;
     QRadioButton *m_everyDay = nullptr;
@@ -68,6 +94,21 @@ private:
     QLineEdit *m_monthlyDay = nullptr;
     QLineEdit *m_yearlyDay = nullptr;
     QComboBox *m_monthList = nullptr;
+    QRadioButton *m_monthlyOnDay = nullptr;
+    QRadioButton *m_monthlyOnNth = nullptr;
+    QRadioButton *m_yearlyOnDay = nullptr;
+    QRadioButton *m_yearlyOnNth = nullptr;
+    QComboBox *m_monthlyOrdinal = nullptr;
+    QComboBox *m_monthlyWeekday = nullptr;
+    QComboBox *m_yearlyOrdinal = nullptr;
+    QComboBox *m_yearlyWeekday = nullptr;
+    QWidget *m_repeatRow = nullptr;
+    QLineEdit *m_interval = nullptr;
+    QLabel *m_intervalUnit = nullptr;
+    QComboBox *m_endList = nullptr;
+    QLineEdit *m_endDate = nullptr;
+    QLineEdit *m_count = nullptr;
+    QLabel *m_countUnit = nullptr;
     QWidget *m_dailyPanel;
     QWidget *m_weekdayPanel;
     QWidget *m_monthlyPanel;

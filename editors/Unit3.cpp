@@ -15,6 +15,8 @@
 #include "store/TableSchema.h"
 #include "editors/ToggleButton.h"
 #include "views/TypeColors.h"
+#include "store/SeriesRow.h"
+#include "store/SeriesRule.h"
 #include "store/Unit2.h"
 
 #include <QComboBox>
@@ -23,6 +25,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QToolButton>
 
 #include <algorithm>
@@ -332,7 +335,8 @@ void TForm3::fillFromRow()
     showWholeText(m_location, ItemField::Loc, row().asText(ItemField::Loc));
     m_notes->setPlainText(row().asText(ItemField::N));
 
-    m_pattern->setChoice(Kind::None);                                // step 1
+    m_pattern->setChoice(Kind::None); // step 1
+    m_pattern->resetExtension();
     m_startDate->setText(BoxText::date(row().asDate(ItemField::S))); // step 2
     m_endDate->setText(BoxText::date(row().asDate(ItemField::E)));
     if (!row().isBlank(ItemField::St)) // step 3
@@ -353,6 +357,7 @@ void TForm3::fillFromRow()
     applyReminderState(row().asBool(ItemField::R));     // step 10
     fillPatternBoxes();                                 // step 11
     fillTypeList();                                     // step 12
+    fillSeriesRule();
     m_calendarDrop->setFirstDayOfWeek(options().firstDayOfWeek());
     dropDownWatcher()->start(); // step 13
 }
@@ -385,6 +390,77 @@ void TForm3::fillPatternBoxes()
     showWeekFlags();
     const Kind kind = m_pattern->choice();
     m_pattern->showPanel(kind);
+}
+
+// An extended row shows its rule; its pattern fields are blank by its
+// shape, so the day box, month and weekday flags come from the rule and go
+// into the edit buffer as a four-pattern row would hold them.
+void TForm3::fillSeriesRule()
+{
+    m_removedDates.clear();
+    const QString text = row().asText(ItemField::Rr);
+    if (text.trimmed().isEmpty() || !row().asBool(ItemField::Re))
+        return;
+    const Result<SeriesRule> parsed = SeriesRule::parse(text);
+    if (!parsed)
+        return;
+    const QDate start = row().asDate(ItemField::S);
+    const SeriesRule rule = parsed.value().explicitFor(start);
+    if (const Result<SeriesDates> removed = parseRemovedDates(row().asText(ItemField::Rx)))
+        m_removedDates = removed.value();
+    m_pattern->intervalBox()->setText(QString::number(rule.interval));
+    if (rule.count > 0) {
+        m_pattern->setEnd(RecurrencePanel::End::AfterCount);
+        m_pattern->countBox()->setText(QString::number(rule.count));
+    } else if (rule.until.isValid()) {
+        m_pattern->setEnd(RecurrencePanel::End::ByDate);
+        m_pattern->endDateBox()->setText(BoxText::date(rule.until));
+    }
+    RecurrencePattern::WeekFlags flags = RecurrencePattern::noDays();
+    for (int flag = 0; flag < 7; ++flag)
+        flags[flag] = rule.weekdays & SeriesRule::weekdayBit(flag == 0 ? Qt::Sunday : flag);
+    // The last day shows as "the last day"; days 1..31 in the day box.
+    const bool nth = rule.ordinal != 0 || rule.monthDay == -1;
+    const int ordinal = rule.ordinal != 0 ? rule.ordinal : -1;
+    const int ordinalIndex = ordinal == -1 ? 4 : ordinal - 1;
+    int weekdayIndex = 7;
+    for (int day = Qt::Monday; day <= Qt::Sunday; ++day) {
+        if (rule.ordinal != 0 && rule.weekdays == SeriesRule::weekdayBit(day))
+            weekdayIndex = day - 1;
+    }
+    switch (rule.frequency) {
+    case SeriesRule::Frequency::Daily:
+        m_pattern->setEveryDay(rule.weekdays == 0 || flags == RecurrencePattern::everyDay());
+        writeWeekFlags(m_pattern->everyDaySelected() ? RecurrencePattern::everyDay()
+                                                     : RecurrencePattern::everyWeekday());
+        break;
+    case SeriesRule::Frequency::Weekly:
+        writeWeekFlags(flags);
+        break;
+    case SeriesRule::Frequency::Monthly:
+        fillDayOrNth(nth, ordinalIndex, weekdayIndex, rule.monthDay, m_pattern->monthlyDayBox(),
+                     m_pattern->monthlyDayButton(), m_pattern->monthlyNthButton(), m_pattern->monthlyOrdinalList(),
+                     m_pattern->monthlyWeekdayList());
+        break;
+    case SeriesRule::Frequency::Yearly:
+        m_pattern->monthList()->setCurrentIndex(std::clamp(rule.month, 1, 12) - 1);
+        fillDayOrNth(nth, ordinalIndex, weekdayIndex, rule.monthDay, m_pattern->yearlyDayBox(),
+                     m_pattern->yearlyDayButton(), m_pattern->yearlyNthButton(), m_pattern->yearlyOrdinalList(),
+                     m_pattern->yearlyWeekdayList());
+        break;
+    }
+}
+
+void TForm3::fillDayOrNth(bool nth, int ordinalIndex, int weekdayIndex, int monthDay, QLineEdit *dayBox,
+                          QRadioButton *dayButton, QRadioButton *nthButton, QComboBox *ordinals, QComboBox *weekdays)
+{
+    (nth ? nthButton : dayButton)->setChecked(true);
+    // The day box keeps a day for a switch back to day D.
+    dayBox->setText(QString::number(nth ? row().asDate(ItemField::S).day() : monthDay));
+    if (nth) {
+        ordinals->setCurrentIndex(ordinalIndex);
+        weekdays->setCurrentIndex(weekdayIndex);
+    }
 }
 
 void TForm3::fillTypeList()
@@ -443,6 +519,18 @@ EventEntry TForm3::currentEntry() const
     entry.monthlyDay = m_pattern->monthlyDayBox()->text();
     entry.yearlyDay = m_pattern->yearlyDayBox()->text();
     entry.monthIndex = m_pattern->monthList()->currentIndex();
+    entry.everyDay = m_pattern->everyDaySelected();
+    entry.weekFlags = m_pattern->weekFlags();
+    entry.interval = m_pattern->intervalBox()->text();
+    entry.end = EventEntry::End(int(m_pattern->end()));
+    entry.untilDate = m_pattern->endDateBox()->text();
+    entry.count = m_pattern->countBox()->text();
+    entry.monthlyNth = m_pattern->monthlyNthButton()->isChecked();
+    entry.yearlyNth = m_pattern->yearlyNthButton()->isChecked();
+    const bool yearly = entry.pattern == Kind::Yearly;
+    entry.ordinalIndex = (yearly ? m_pattern->yearlyOrdinalList() : m_pattern->monthlyOrdinalList())->currentIndex();
+    entry.weekdayIndex = (yearly ? m_pattern->yearlyWeekdayList() : m_pattern->monthlyWeekdayList())->currentIndex();
+    entry.removed = m_removedDates;
     return entry;
 }
 
@@ -467,6 +555,14 @@ bool TForm3::save()
     if (!outcome.ok()) {
         report(MessageKind::Validation, outcome.message);
         return false;
+    }
+    if (outcome.rule) {
+        const Outcome written =
+            SeriesRow::writeExtendedSeries(row(), *outcome.rule, row().asDate(ItemField::S), outcome.removed);
+        if (!written) {
+            report(MessageKind::Validation, written.error());
+            return false;
+        }
     }
 
     endStaleSnooze();

@@ -4,6 +4,7 @@
 #include "editors/NewEvent.h"
 #include "editors/RecurrencePattern.h"
 #include "editors/RowEditDialog.h"
+#include "store/SeriesRule.h"
 
 #include <QDate>
 #include <QTime>
@@ -18,6 +19,7 @@ class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
+class QRadioButton;
 class QToolButton;
 class RecurrencePanel;
 class TDataModule2;
@@ -118,6 +120,9 @@ private:
     void fillPatternChoice();
     void fillPatternBoxes();
     void fillTypeList();
+    void fillSeriesRule();
+    void fillDayOrNth(bool nth, int ordinalIndex, int weekdayIndex, int monthDay, QLineEdit *dayBox,
+                      QRadioButton *dayButton, QRadioButton *nthButton, QComboBox *ordinals, QComboBox *weekdays);
     void applyRecurrenceLayout(bool recurring);
     void applyAllDayLayout(bool allDay);
     void applyReminderState(bool on);
@@ -171,4 +176,6 @@ private:
     HalfHourPicker *m_halfHour = nullptr;
     CalendarDropDown *m_calendarDrop = nullptr;
     DropDownList *m_leadList = nullptr;
+
+    SeriesDates m_removedDates; // of the row opened, kept where still occurrences
 };

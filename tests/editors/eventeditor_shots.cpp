@@ -78,6 +78,26 @@ int main(int argc, char **argv)
     form.patternArea()->choiceButton(RecurrencePattern::Kind::Yearly)->click();
     form.allDayToggle()->click();
     shoot(&form, out + QStringLiteral("/editor_yearly_allday.png"));
+
+    RecurrencePanel *pattern = form.patternArea();
+    pattern->yearlyNthButton()->click();
+    pattern->yearlyOrdinalList()->setCurrentIndex(1);
+    pattern->yearlyWeekdayList()->setCurrentIndex(2);
+    pattern->setEnd(RecurrencePanel::End::ByDate);
+    pattern->endDateBox()->setText(QStringLiteral("12/31/2030"));
+    shoot(&form, out + QStringLiteral("/editor_yearly_nth_endby.png"));
+
+    pattern->choiceButton(RecurrencePattern::Kind::Monthly)->click();
+    pattern->monthlyNthButton()->click();
+    pattern->monthlyOrdinalList()->setCurrentIndex(4);
+    pattern->monthlyWeekdayList()->setCurrentIndex(4);
+    pattern->intervalBox()->setText(QStringLiteral("2"));
+    pattern->setEnd(RecurrencePanel::End::AfterCount);
+    pattern->countBox()->setText(QStringLiteral("10"));
+    shoot(&form, out + QStringLiteral("/editor_monthly_nth_count.png"));
+
+    pattern->choiceButton(RecurrencePattern::Kind::Weekly)->click();
+    shoot(&form, out + QStringLiteral("/editor_weekly_count.png"));
     form.cancelEdit();
     return 0;
 }

@@ -42,6 +42,7 @@ private slots:
     void selectedRowIsPainted();
     void dismiss_data();
     void dismiss();
+    void dismissActsOnOneOccurrence();
     void deleteKeys();
     void snoozeAcrossMidnightReturnsTomorrow();
     void snoozeAmountOutOfRangeWritesNothing();
@@ -222,6 +223,9 @@ void TestReminderWindow::dismiss_data()
         << with(daily("Pills", monday.addDays(-3), QTime(9, 0)),
                 {{"Sno", true}, {"Sns", monday}, {"Sn", QTime(14, 0)}, {"Di", monday}})
         << true << monday;
+    QTest::newRow("extended series: dismissed for today")
+        << extendedSeries("Fortnightly", "FREQ=WEEKLY;INTERVAL=2", monday.addDays(-13), QTime(10, 0), 1, QTime(16, 0))
+        << true << monday;
     QTest::newRow("snoozed one-off: off, snooze gone")
         << with(oneOff("Dentist", monday, QTime(11, 0)), {{"Sno", true}, {"Sns", monday}, {"Sn", QTime(14, 0)}})
         << false << QDate();
@@ -243,6 +247,24 @@ void TestReminderWindow::dismiss()
     Clock::setNowForTesting(at(monday, 23, 59));
     m_form->Timer1Timer();
     QCOMPARE(m_fixture->listed(), QStringList());
+}
+
+// A fortnightly series on Tuesdays reminding the Monday before: Dismiss on
+// one Monday leaves the Monday two weeks on, the week between stays empty.
+void TestReminderWindow::dismissActsOnOneOccurrence()
+{
+    const qint64 no = m_fixture->add(
+        extendedSeries("Fortnightly", "FREQ=WEEKLY;INTERVAL=2", monday.addDays(-13), QTime(10, 0), 1, QTime(16, 0)));
+    makeForm();
+    QCOMPARE(m_fixture->listed(), QStringList {"Fortnightly"});
+    m_form->dismissButton()->click();
+    QCOMPARE(m_fixture->stored(no).asDate("Di"), monday);
+    Clock::setNowForTesting(at(monday.addDays(7), 14, 10));
+    m_form->Timer1Timer();
+    QCOMPARE(m_fixture->listed(), QStringList());
+    Clock::setNowForTesting(at(monday.addDays(14), 14, 10));
+    m_form->Timer1Timer();
+    QCOMPARE(m_fixture->listed(), QStringList {"Fortnightly"});
 }
 
 void TestReminderWindow::deleteKeys()

@@ -43,6 +43,7 @@ private slots:
     void dismiss_data();
     void dismiss();
     void dismissActsOnOneOccurrence();
+    void snoozeActsOnOneOccurrence();
     void deleteKeys();
     void snoozeAcrossMidnightReturnsTomorrow();
     void snoozeAmountOutOfRangeWritesNothing();
@@ -264,6 +265,36 @@ void TestReminderWindow::dismissActsOnOneOccurrence()
     QCOMPARE(m_fixture->listed(), QStringList());
     Clock::setNowForTesting(at(monday.addDays(14), 14, 10));
     m_form->Timer1Timer();
+    QCOMPARE(m_fixture->listed(), QStringList {"Fortnightly"});
+}
+
+// The same series snoozed on one Monday: it comes back at the snooze time
+// that day, not in the week between, and rings again two weeks on.
+void TestReminderWindow::snoozeActsOnOneOccurrence()
+{
+    const qint64 no = m_fixture->add(
+        extendedSeries("Fortnightly", "FREQ=WEEKLY;INTERVAL=2", monday.addDays(-13), QTime(10, 0), 1, QTime(16, 0)));
+    makeForm();
+    m_form->showReminders();
+    m_form->chooseSnoozeLead(1); // 5 minutes
+    m_form->snoozeButton()->click();
+    QCOMPARE(m_fixture->stored(no).asTime("Sn"), QTime(14, 15));
+    QCOMPARE(m_fixture->listed(), QStringList());
+
+    m_form->hide();
+    QSignalSpy alarms(&m_form->scanner(), &ReminderScanner::alarmRaised);
+    Clock::setNowForTesting(at(monday, 14, 15, 5));
+    m_form->Timer1Timer();
+    QCOMPARE(alarms.count(), 1);
+    QCOMPARE(m_fixture->listed(), QStringList {"Fortnightly"});
+    m_form->hide();
+    Clock::setNowForTesting(at(monday.addDays(7), 16, 0, 5));
+    m_form->Timer1Timer();
+    QCOMPARE(m_fixture->listed(), QStringList());
+    m_form->hide();
+    Clock::setNowForTesting(at(monday.addDays(14), 16, 0, 5));
+    m_form->Timer1Timer();
+    QCOMPARE(alarms.count(), 2);
     QCOMPARE(m_fixture->listed(), QStringList {"Fortnightly"});
 }
 

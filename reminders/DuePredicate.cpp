@@ -31,6 +31,14 @@ QString regularClauses(const QDate &T)
         + " and R = 'True'";
 }
 
+// An extended series on the day one of its occurrences reminds: the store
+// moves each occurrence by the row's lead (`Rs` - `S` days) and leaves out
+// the removed dates, so a moved occurrence rings only through its own row.
+QString extendedClause(const QDate &T)
+{
+    return "R = 'True' and Re = 'True' and Rr reminds " + quoted(T) + " and Di <> " + quoted(T);
+}
+
 QString snoozedClause(const QDate &T, const QString &extra)
 {
     return "Sno = 'True' and R = 'True' and Sns = " + quoted(T) + extra;
@@ -40,7 +48,8 @@ QString snoozedClause(const QDate &T, const QString &extra)
 
 QString dueFilter(const QDate &today, const QTime &now)
 {
-    return regularClauses(today) + " or " + snoozedClause(today, " and Sn <= " + quoted(now)); // 5
+    return regularClauses(today) + " or " + snoozedClause(today, " and Sn <= " + quoted(now)) // 5
+        + " or " + extendedClause(today);
 }
 
 QString oneOffBetween(const QDate &first, const QDate &last)

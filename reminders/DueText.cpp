@@ -16,6 +16,7 @@ ReminderRow ReminderRow::fromCursor(const Cursor &c)
     row.allDay = c.asBool(ItemField::A);
     row.recurring = c.asBool(ItemField::Re);
     row.ret = c.asText(ItemField::Ret);
+    row.extended = !c.asText(ItemField::Rr).isEmpty();
     row.start = c.asDate(ItemField::S);
     row.startTime = c.asTime(ItemField::St);
     row.reminderDate = c.asDate(ItemField::Rs);
@@ -72,7 +73,9 @@ QString dueIn(const ReminderRow &row, const QDate &today, const QTime &now)
         return since == 0 ? QString() : span(since, " overdue");
     }
     if (row.recurring) {
-        const bool dayLead = (row.ret == RecurrenceKind::Monthly || row.ret == RecurrenceKind::Yearly)
+        // Only monthly and yearly patterns remind days ahead; an extended
+        // series of any kind does, and its occurrence is not today then.
+        const bool dayLead = (row.extended || row.ret == RecurrenceKind::Monthly || row.ret == RecurrenceKind::Yearly)
             && row.leadUnit == QLatin1String("day(s)");
         return dayLead ? row.leadAmount + QStringLiteral(" days") : countdown(row.startTime, t);
     }

@@ -16,6 +16,7 @@ struct ReminderRow
     bool allDay = false;    // A
     bool recurring = false; // Re
     QString ret;            // Ret: recurrence kind code
+    bool extended = false;  // Rr set: a series of any kind may remind days ahead
     QDate start;            // S
     QTime startTime;        // St
     QDate reminderDate;     // Rs

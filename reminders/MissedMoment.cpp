@@ -17,6 +17,10 @@ constexpr int monthReach = 16;
 // cover the dismissed date and the span's end.
 constexpr int yearReach = 10;
 
+// A series' dates are worked out for the last weeks of a span first: most
+// series remind in them, and a long span then costs a few dates, not all.
+constexpr int seriesNearReach = 32;
+
 // Rd and Rm are compared as text with the date's own numbers, so only their
 // plain decimal form matches any day.
 int plainNumber(const QString &text)
@@ -101,6 +105,30 @@ QDateTime lastRecurring(const Recurring &item, const QDateTime &from, const QDat
             latest = moment;
     }
     return latest;
+}
+
+QDateTime lastOfSeries(const Recurring &item, const SeriesOccurrences &series, int leadDays, const QDateTime &from,
+                       const QDateTime &until)
+{
+    if (!item.reminder.isValid() || !series.start().isValid() || from > until)
+        return {};
+    const QDate first = from.date().addDays(-leadDays);
+    const QDate last = until.date().addDays(-leadDays);
+    const auto latestIn = [&](const QDate &begin) -> QDateTime {
+        const SeriesDates dates = series.occurrences(begin, last);
+        for (auto it = dates.rbegin(); it != dates.rend(); ++it) {
+            const QDate reminderDay = it->addDays(leadDays);
+            if (listedOn(item, reminderDay, from, until))
+                return QDateTime(reminderDay, item.reminder);
+        }
+        return {};
+    };
+    const QDate near = last.addDays(-seriesNearReach);
+    if (near > first) {
+        if (const QDateTime moment = latestIn(near); moment.isValid())
+            return moment;
+    }
+    return latestIn(first);
 }
 
 } // namespace MissedMoment

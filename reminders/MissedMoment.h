@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/SeriesRule.h"
+
 #include <QDate>
 #include <QDateTime>
 #include <QString>
@@ -29,5 +31,12 @@ struct Recurring
 // second) at which a clause listed the item on that day and its reminder
 // time fell in the span; invalid when there is none.
 QDateTime lastRecurring(const Recurring &item, const QDateTime &from, const QDateTime &until);
+
+// The same for an extended series, whose pattern fields say nothing: the
+// reminder of each of its occurrences falls `leadDays` (`Rs` - `S`, zero or
+// less) after it, at `item.reminder`, unless `item.dismissed` is that day.
+// Only `item.dismissed` and `item.reminder` are read.
+QDateTime lastOfSeries(const Recurring &item, const SeriesOccurrences &series, int leadDays, const QDateTime &from,
+                       const QDateTime &until);
 
 } // namespace MissedMoment

@@ -6,6 +6,7 @@
 #include "store/Clock.h"
 #include "store/Cursor.h"
 #include "store/ItemFields.h"
+#include "store/SeriesRow.h"
 #include "store/Unit2.h"
 
 namespace {
@@ -237,6 +238,26 @@ int ReminderScanner::collectDated(const QString &filter, const QString &dateFiel
     return found;
 }
 
+// An extended row's flags, D and M are blank: its rule says when it
+// reminds. A rule the store cannot read makes no series there either, so
+// the row then answers by its pattern fields, as the due filter sees it.
+QDateTime ReminderScanner::lastReminderOf(const MissedMoment::Recurring &item, const QDateTime &from,
+                                          const QDateTime &until) const
+{
+    const Cursor &cursor = table();
+    if (!cursor.asText(ItemField::Rr).isEmpty()) {
+        const Result<SeriesOccurrences> series = SeriesRow::seriesOf(cursor);
+        if (series) {
+            const QDate reminderDate = cursor.asDate(ItemField::Rs);
+            if (!reminderDate.isValid())
+                return {};
+            return MissedMoment::lastOfSeries(item, series.value(), int(series->start().daysTo(reminderDate)), from,
+                                              until);
+        }
+    }
+    return MissedMoment::lastRecurring(item, from, until);
+}
+
 int ReminderScanner::collectRecurring(const QDateTime &from, const QDateTime &until)
 {
     if (!applyFilter(DuePredicate::recurringWithReminder()))
@@ -261,7 +282,7 @@ int ReminderScanner::collectRecurring(const QDateTime &from, const QDateTime &un
         item.month = cursor.asText(month);
         for (int i = 0; i < 7; ++i)
             item.weekdays[i] = cursor.asBool(weekdays[i]);
-        const QDateTime moment = MissedMoment::lastRecurring(item, from, until);
+        const QDateTime moment = lastReminderOf(item, from, until);
         if (!moment.isValid())
             continue;
         noteMissed(cursor.currentId(), moment);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "reminders/MissedMoment.h"
 #include "store/OptionFields.h"
 
 #include <QDateTime>
@@ -82,6 +83,7 @@ private:
     int collectDated(const QString &filter, const QString &dateField, const QString &timeField, const QDateTime &from,
                      const QDateTime &until);
     int collectRecurring(const QDateTime &from, const QDateTime &until);
+    QDateTime lastReminderOf(const MissedMoment::Recurring &item, const QDateTime &from, const QDateTime &until) const;
     void noteMissed(qint64 no, const QDateTime &moment);
     bool userInWindow() const;
     bool catchUpRows(const QDateTime &from, const QDateTime &until, const std::set<qint64> *rows);

@@ -5,6 +5,7 @@
 
 #include "store/Clock.h"
 #include "store/Cursor.h"
+#include "store/SeriesRow.h"
 #include "tests/support/TestSupport.h"
 #include "store/Unit2.h"
 
@@ -113,5 +114,24 @@ inline QVariantMap with(QVariantMap item, const QVariantMap &more)
 {
     for (auto it = more.cbegin(); it != more.cend(); ++it)
         item.insert(it.key(), it.value());
+    return item;
+}
+
+// An extended series of rule `rule` first dated `start` at `time`, without
+// the `removed` dates, reminding `leadDays` before each occurrence at
+// `reminder`, written as the series writer writes it.
+inline QVariantMap extendedSeries(const QString &subject, const QString &rule, const QDate &start, const QTime &time,
+                                  int leadDays, const QTime &reminder, const SeriesDates &removed = {})
+{
+    QVariantMap item = with(weekly(subject, start, time, {}), {{"Rs", start.addDays(-leadDays)}, {"Rt", reminder}});
+    const Result<SeriesRule> parsed = SeriesRule::parse(rule);
+    if (!parsed)
+        qFatal("%s", qPrintable(parsed.error()));
+    const Result<SeriesRow::FieldValues> values =
+        SeriesRow::extendedSeriesValues(parsed.value(), start, removed, start.addDays(-leadDays));
+    if (!values)
+        qFatal("%s", qPrintable(values.error()));
+    for (const auto &[field, value] : values.value())
+        item.insert(field, value);
     return item;
 }

@@ -3,6 +3,7 @@
 // reminders whose minute passed unseen.
 
 #include "tests/reminders/ReminderFixture.h"
+#include "reminders/DuePredicate.h"
 #include "reminders/ReminderScanner.h"
 #include "store/TableFile.h"
 
@@ -14,6 +15,21 @@ namespace {
 
 const QDate monday(2024, 5, 20);  // a Monday
 const QDate the17th(2024, 6, 17); // a Monday, the 17th
+
+// A fortnightly meeting on Mondays at 10:00 from 6 May 2024, ten times,
+// reminding the day before at 17:00. 17 June is removed and 1 July moved
+// to Wednesday 3 July, whose own row reminds that day at 15:00:
+//   occurrences     05-06 05-20 06-03 (06-17) (07-01) 07-15 07-29 08-12 08-26 09-09
+//   reminder days   05-05 05-19 06-02 (06-16) (06-30) 07-14 07-28 08-11 08-25 09-08
+const QDate fortnightStart(2024, 5, 6);
+const QDate removedDate(2024, 6, 17);
+const QDate movedFrom(2024, 7, 1);
+const QDate movedTo(2024, 7, 3);
+
+QDateTime on(int month, int day, int h, int m, int s = 0)
+{
+    return QDateTime(QDate(2024, month, day), QTime(h, m, s));
+}
 
 QDateTime at(const QDate &date, int h, int m, int s = 0)
 {
@@ -35,6 +51,9 @@ private slots:
     void activeWindowSkipsTheTick();
     void closedCursorSkipsTheTick();
     void filterIsLocaleFree();
+    void dueFilterText();
+    void extendedSeriesTicks_data();
+    void extendedSeriesTicks();
 
     void catchUpAtStartUp();
     void catchUpNeedsARememberedScan();
@@ -44,7 +63,28 @@ private slots:
     void outsideWriteDueSinceTheLastTickRings();
     void lastScanWaitsForTheOptionsDialog();
     void missedItemsStayWithTheirCalendar();
+    void extendedSeriesCatchUp_data();
+    void extendedSeriesCatchUp();
+
+private:
+    // The meeting above, dismissed on `dismissed` (or not), and its moved
+    // occurrence; their numbers.
+    static std::pair<qint64, qint64> addFortnightly(ReminderFixture &fixture, const QDate &dismissed);
 };
+
+std::pair<qint64, qint64> TestReminderScanner::addFortnightly(ReminderFixture &fixture, const QDate &dismissed)
+{
+    QVariantMap item = extendedSeries("Fortnightly", "FREQ=WEEKLY;INTERVAL=2;COUNT=10", fortnightStart, QTime(10, 0), 1,
+                                      QTime(17, 0), {removedDate, movedFrom});
+    if (dismissed.isValid())
+        item.insert("Di", dismissed);
+    const qint64 series = fixture.add(item);
+    if (series == 0)
+        return {};
+    const qint64 moved =
+        fixture.add(with(oneOff("Fortnightly (moved)", movedTo, QTime(15, 0)), {{"Rp", series}, {"Ro", movedFrom}}));
+    return {series, moved};
+}
 
 // items: fields of each item; ticks: the moments of successive ticks;
 // then how many alarms were raised, what Table48 lists after the last
@@ -210,6 +250,71 @@ void TestReminderScanner::filterIsLocaleFree()
 }
 
 // Last scan yesterday at 18:00; the planner starts today at 10:00:20.
+// The whole text for one moment, as the store's filter parser reads it.
+void TestReminderScanner::dueFilterText()
+{
+    QCOMPARE(
+        DuePredicate::dueFilter(monday, QTime(10, 0, 5)),
+        QStringLiteral(
+            "Rs = '2024-05-20' and Sno <> 'True' and Re <> 'True' and R = 'True'"
+            " or Re = 'True' and Mon = 'True' and Di <> '2024-05-20' and S < '2024-05-20' and R = 'True'"
+            " or Re = 'True' and Ret = '3' and Rd = '20' and Di <> '2024-05-20' and S < '2024-06-21' and R = 'True'"
+            " or Re = 'True' and Rd = '20' and Rm = '5' and Di <> '2024-05-20' and S < '2025-05-20' and R = 'True'"
+            " or Sno = 'True' and R = 'True' and Sns = '2024-05-20' and Sn <= '10:00:05'"
+            " or R = 'True' and Re = 'True' and Rr reminds '2024-05-20' and Di <> '2024-05-20'"));
+}
+
+// dismissed: the series' Di; ticks, alarms and listed as in ticks().
+void TestReminderScanner::extendedSeriesTicks_data()
+{
+    QTest::addColumn<QDate>("dismissed");
+    QTest::addColumn<QList<QDateTime>>("ticks");
+    QTest::addColumn<int>("alarms");
+    QTest::addColumn<QStringList>("listed");
+
+    const QStringList series {"Fortnightly"};
+    QTest::newRow("rings on an occurrence's reminder day at its time")
+        << QDate() << QList<QDateTime> {on(6, 2, 16, 59, 55), on(6, 2, 17, 0, 5), on(6, 2, 17, 0, 25)} << 1 << series;
+    QTest::newRow("listed on the reminder day before its time")
+        << QDate() << QList<QDateTime> {on(6, 2, 9, 0)} << 0 << series;
+    QTest::newRow("the first occurrence reminds too") << QDate() << QList<QDateTime> {on(5, 5, 17, 0)} << 1 << series;
+    QTest::newRow("not on the occurrence's own day")
+        << QDate() << QList<QDateTime> {on(6, 3, 17, 0)} << 0 << QStringList {};
+    QTest::newRow("not in the week between")
+        << QDate() << QList<QDateTime> {on(5, 26, 17, 0), on(5, 27, 17, 0)} << 0 << QStringList {};
+    QTest::newRow("not for the removed date") << QDate() << QList<QDateTime> {on(6, 16, 17, 0)} << 0 << QStringList {};
+    QTest::newRow("not where the moved occurrence was")
+        << QDate() << QList<QDateTime> {on(6, 30, 17, 0)} << 0 << QStringList {};
+    QTest::newRow("the moved occurrence at its new time")
+        << QDate() << QList<QDateTime> {on(7, 3, 14, 59, 55), on(7, 3, 15, 0, 5)} << 1
+        << QStringList {"Fortnightly (moved)"};
+    QTest::newRow("the tenth occurrence rings") << QDate() << QList<QDateTime> {on(9, 8, 17, 0)} << 1 << series;
+    QTest::newRow("nothing after the tenth") << QDate() << QList<QDateTime> {on(9, 22, 17, 0)} << 0 << QStringList {};
+    QTest::newRow("dismissed today: not listed")
+        << QDate(2024, 6, 2) << QList<QDateTime> {on(6, 2, 17, 0)} << 0 << QStringList {};
+    QTest::newRow("dismissed on one reminder day, the next occurrence rings")
+        << QDate(2024, 6, 2) << QList<QDateTime> {on(7, 14, 17, 0)} << 1 << series;
+}
+
+void TestReminderScanner::extendedSeriesTicks()
+{
+    QFETCH(QDate, dismissed);
+    QFETCH(QList<QDateTime>, ticks);
+
+    ReminderFixture fixture;
+    QVERIFY(addFortnightly(fixture, dismissed).first != 0);
+    Clock::setNowForTesting(ticks.first().addSecs(-5));
+    ReminderScanner scanner(fixture.data());
+    scanner.start();
+    QSignalSpy alarms(&scanner, &ReminderScanner::alarmRaised);
+    for (const QDateTime &moment : ticks) {
+        Clock::setNowForTesting(moment);
+        scanner.tick();
+    }
+    QTEST(int(alarms.count()), "alarms");
+    QTEST(fixture.listed(), "listed");
+}
+
 void TestReminderScanner::catchUpAtStartUp()
 {
     ReminderFixture fixture;
@@ -389,6 +494,54 @@ void TestReminderScanner::catchUpOverALongGap()
     ReminderScanner scanner(fixture.data());
     QCOMPARE(scanner.start(), missed.isValid());
     QCOMPARE(scanner.missedMoment(no), missed);
+}
+
+// lastScan and now: the span the start-up catches up on; then the moments
+// of the last missed reminder of the series and of its moved occurrence,
+// read off the dates written out at the top of this file.
+void TestReminderScanner::extendedSeriesCatchUp_data()
+{
+    QTest::addColumn<QDateTime>("lastScan");
+    QTest::addColumn<QDateTime>("now");
+    QTest::addColumn<QDate>("dismissed");
+    QTest::addColumn<QDateTime>("seriesMissed");
+    QTest::addColumn<QDateTime>("movedMissed");
+
+    const QDateTime none;
+    QTest::newRow("weeks of reminders: the last of each")
+        << on(5, 1, 10, 0) << on(7, 20, 10, 0, 20) << QDate() << on(7, 14, 17, 0) << on(7, 3, 15, 0);
+    QTest::newRow("only the removed date's reminder day")
+        << on(6, 10, 10, 0) << on(6, 20, 10, 0, 20) << QDate() << none << none;
+    QTest::newRow("only the moved occurrence's old reminder day: the moved one")
+        << on(6, 28, 10, 0) << on(7, 10, 10, 0, 20) << QDate() << none << on(7, 3, 15, 0);
+    QTest::newRow("the week between") << on(5, 20, 10, 0) << on(5, 31, 10, 0, 20) << QDate() << none << none;
+    QTest::newRow("ends in the minute before the reminder")
+        << on(6, 1, 10, 0) << on(6, 2, 16, 59, 30) << QDate() << none << none;
+    QTest::newRow("ends in the reminder's minute")
+        << on(6, 1, 10, 0) << on(6, 2, 17, 0, 10) << QDate() << on(6, 2, 17, 0) << none;
+    QTest::newRow("starts after the reminder's minute")
+        << on(6, 2, 17, 0, 30) << on(6, 12, 10, 0, 20) << QDate() << none << none;
+    QTest::newRow("the last one dismissed: the one before the removed and the moved")
+        << on(5, 1, 10, 0) << on(7, 20, 10, 0, 20) << QDate(2024, 7, 14) << on(6, 2, 17, 0) << on(7, 3, 15, 0);
+    QTest::newRow("past the tenth") << on(9, 1, 10, 0) << on(12, 1, 10, 0, 20) << QDate() << on(9, 8, 17, 0) << none;
+}
+
+void TestReminderScanner::extendedSeriesCatchUp()
+{
+    QFETCH(QDateTime, lastScan);
+    QFETCH(QDateTime, now);
+    QFETCH(QDate, dismissed);
+    QFETCH(QDateTime, seriesMissed);
+    QFETCH(QDateTime, movedMissed);
+    ReminderFixture fixture;
+    fixture.setOption(ReminderScanner::lastScanField, lastScan.toString("yyyy-MM-ddTHH:mm:ss"));
+    const auto [series, moved] = addFortnightly(fixture, dismissed);
+    QVERIFY(series != 0 && moved != 0);
+    Clock::setNowForTesting(now);
+    ReminderScanner scanner(fixture.data());
+    QCOMPARE(scanner.start(), seriesMissed.isValid() || movedMissed.isValid());
+    QCOMPARE(scanner.missedMoment(series), seriesMissed);
+    QCOMPARE(scanner.missedMoment(moved), movedMissed);
 }
 
 // Another program writes an item whose reminder is due in the minute the

@@ -94,6 +94,9 @@ void TestReminderTexts::dueIn_data()
     QTest::newRow("yearly with a lead of days") << recurring("4", "14", "day(s)") << t1410 << "14 days";
     QTest::newRow("monthly with a lead of hours counts down") << recurring("3", "2", "hour(s)") << t1410 << "2 hours";
     QTest::newRow("weekly counts down to today's start") << recurring("2", "3", "day(s)") << t1410 << "2 hours";
+    ReminderRow fortnightly = recurring("2", "1", "day(s)");
+    fortnightly.extended = true;
+    QTest::newRow("extended weekly with a lead of days") << fortnightly << t1410 << "1 days";
     QTest::newRow("task ahead") << task(QTime(16, 45)) << t1410 << "2 hours";
     QTest::newRow("task overdue") << task(QTime(13, 55)) << t1410 << "15 minutes overdue";
     QTest::newRow("task now") << task(QTime(14, 10)) << t1410 << "0 minutes";

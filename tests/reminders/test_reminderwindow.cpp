@@ -42,6 +42,8 @@ private slots:
     void selectedRowIsPainted();
     void dismiss_data();
     void dismiss();
+    void dismissActsOnOneOccurrence();
+    void snoozeActsOnOneOccurrence();
     void deleteKeys();
     void snoozeAcrossMidnightReturnsTomorrow();
     void snoozeAmountOutOfRangeWritesNothing();
@@ -222,6 +224,9 @@ void TestReminderWindow::dismiss_data()
         << with(daily("Pills", monday.addDays(-3), QTime(9, 0)),
                 {{"Sno", true}, {"Sns", monday}, {"Sn", QTime(14, 0)}, {"Di", monday}})
         << true << monday;
+    QTest::newRow("extended series: dismissed for today")
+        << extendedSeries("Fortnightly", "FREQ=WEEKLY;INTERVAL=2", monday.addDays(-13), QTime(10, 0), 1, QTime(16, 0))
+        << true << monday;
     QTest::newRow("snoozed one-off: off, snooze gone")
         << with(oneOff("Dentist", monday, QTime(11, 0)), {{"Sno", true}, {"Sns", monday}, {"Sn", QTime(14, 0)}})
         << false << QDate();
@@ -243,6 +248,54 @@ void TestReminderWindow::dismiss()
     Clock::setNowForTesting(at(monday, 23, 59));
     m_form->Timer1Timer();
     QCOMPARE(m_fixture->listed(), QStringList());
+}
+
+// A fortnightly series on Tuesdays reminding the Monday before: Dismiss on
+// one Monday leaves the Monday two weeks on, the week between stays empty.
+void TestReminderWindow::dismissActsOnOneOccurrence()
+{
+    const qint64 no = m_fixture->add(
+        extendedSeries("Fortnightly", "FREQ=WEEKLY;INTERVAL=2", monday.addDays(-13), QTime(10, 0), 1, QTime(16, 0)));
+    makeForm();
+    QCOMPARE(m_fixture->listed(), QStringList {"Fortnightly"});
+    m_form->dismissButton()->click();
+    QCOMPARE(m_fixture->stored(no).asDate("Di"), monday);
+    Clock::setNowForTesting(at(monday.addDays(7), 14, 10));
+    m_form->Timer1Timer();
+    QCOMPARE(m_fixture->listed(), QStringList());
+    Clock::setNowForTesting(at(monday.addDays(14), 14, 10));
+    m_form->Timer1Timer();
+    QCOMPARE(m_fixture->listed(), QStringList {"Fortnightly"});
+}
+
+// The same series snoozed on one Monday: it comes back at the snooze time
+// that day, not in the week between, and rings again two weeks on.
+void TestReminderWindow::snoozeActsOnOneOccurrence()
+{
+    const qint64 no = m_fixture->add(
+        extendedSeries("Fortnightly", "FREQ=WEEKLY;INTERVAL=2", monday.addDays(-13), QTime(10, 0), 1, QTime(16, 0)));
+    makeForm();
+    m_form->showReminders();
+    m_form->chooseSnoozeLead(1); // 5 minutes
+    m_form->snoozeButton()->click();
+    QCOMPARE(m_fixture->stored(no).asTime("Sn"), QTime(14, 15));
+    QCOMPARE(m_fixture->listed(), QStringList());
+
+    m_form->hide();
+    QSignalSpy alarms(&m_form->scanner(), &ReminderScanner::alarmRaised);
+    Clock::setNowForTesting(at(monday, 14, 15, 5));
+    m_form->Timer1Timer();
+    QCOMPARE(alarms.count(), 1);
+    QCOMPARE(m_fixture->listed(), QStringList {"Fortnightly"});
+    m_form->hide();
+    Clock::setNowForTesting(at(monday.addDays(7), 16, 0, 5));
+    m_form->Timer1Timer();
+    QCOMPARE(m_fixture->listed(), QStringList());
+    m_form->hide();
+    Clock::setNowForTesting(at(monday.addDays(14), 16, 0, 5));
+    m_form->Timer1Timer();
+    QCOMPARE(alarms.count(), 2);
+    QCOMPARE(m_fixture->listed(), QStringList {"Fortnightly"});
 }
 
 void TestReminderWindow::deleteKeys()

@@ -8,6 +8,7 @@
 #include "views/DayBlock.h"
 #include "views/DayView.h"
 #include "views/ItemCellList.h"
+#include "views/MonthView.h"
 #include "views/OccurrenceCommands.h"
 #include "views/OccurrenceRules.h"
 #include "views/ViewState.h"
@@ -100,6 +101,7 @@ private slots:
     void dragOfAPlainItemIsUnchanged();
     void open_data();
     void open();
+    void openInTheMonthView();
 
 private:
     qint64 addSeries();
@@ -433,6 +435,43 @@ void TestOccurrenceCommands::open()
     QVERIFY(occursOn(no, shown));
     // The editor's cursor can reach it.
     QVERIFY(m_data->Table50().locate(No, no));
+}
+
+void TestOccurrenceCommands::openInTheMonthView()
+{
+    const qint64 series = addSeries();
+    m_view.reset();
+    ViewState state;
+    MonthView month(*m_data, state);
+    month.setOccurrenceQuestion(&m_question);
+    month.resize(701, 553);
+    month.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&month));
+    month.build(shown);
+    int index = 0;
+    while (index < month.cellCount() && month.cellDate(index) != shown)
+        ++index;
+    QVERIFY(index < month.cellCount());
+    ItemCellList *cell = month.cell(index);
+    QCOMPARE(cell->rowCount(), 1);
+    QSignalSpy opens(&month, &CellsView::openItemRequested);
+    m_question.answer = Answer::Occurrence;
+    const QPoint at(40, 18 + 9);
+    QTest::mouseClick(cell, Qt::LeftButton, Qt::NoModifier, at);
+    QMouseEvent dbl(QEvent::MouseButtonDblClick, QPointF(at), cell->mapToGlobal(QPointF(at)), Qt::LeftButton,
+                    Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(cell, &dbl);
+
+    QCOMPARE(m_question.openAsked, 1);
+    QCOMPARE(opens.size(), 1);
+    const qint64 no = opens.first().first().toLongLong();
+    QVERIFY(no != series);
+    QVERIFY(storedRow(no));
+    QCOMPARE(m_data->table(47).value(Rp).toLongLong(), series);
+    QCOMPARE(m_data->table(47).asDate(Ro), shown);
+    QVERIFY(occursOn(no, shown));
+    QVERIFY(!occursOn(series, shown));
+    QVERIFY(occursOn(series, nextWeek));
 }
 
 QTEST_MAIN(TestOccurrenceCommands)

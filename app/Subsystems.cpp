@@ -168,8 +168,8 @@ void installEventEditor(PlannerProgram &p, Parts &parts)
     if (DayView *day = parts.day) {
         QObject::connect(day, &DayView::newAppointmentRequested, editor, &TForm3::newAppointment);
         QObject::connect(day, &DayView::openItemRequested, editor, [editor](qint64 no) { editor->editItem(no); });
-        QObject::connect(&form, &TForm1::blockOpenRequested, editor,
-                         [editor, &p] { editor->editItem(p.dataModule().Table46().currentId()); });
+        // An occurrence of a series asks first; the answer comes back as openItemRequested.
+        QObject::connect(&form, &TForm1::blockOpenRequested, day, &DayView::openCurrentItem);
     }
 }
 

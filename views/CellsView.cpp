@@ -145,10 +145,40 @@ void CellsView::selectItem(int index)
 
 void CellsView::onDoubleClicked()
 {
-    if (m_state.hasSelectedItem())
-        emit openItemRequested(m_state.SelectedItemNo.toLongLong());
-    else
+    if (!m_state.hasSelectedItem()) {
         emit newAppointmentRequested(); // on the navigator's date, which the click has set
+        return;
+    }
+    const int index = selectedIndex();
+    if (index < 0 || !locateSelected(cursorOf(index))) {
+        emit openItemRequested(m_state.SelectedItemNo.toLongLong());
+        return;
+    }
+    Result<qint64> chosen = Result<qint64>::cancelled();
+    {
+        const TDataModule2::ChangeBatch batch(m_data);
+        chosen = OccurrenceCommands::itemToOpen(cursorOf(index), cellDate(index), question());
+    }
+    if (chosen.isFailed())
+        emit storeError(chosen.error());
+    else if (chosen)
+        emit openItemRequested(chosen.value());
+}
+
+bool CellsView::locateSelected(Cursor &cursor)
+{
+    const qint64 selected = m_state.SelectedItemNo.toLongLong();
+    return cursor.isOpen() && cursor.recordCount() > 0
+        && (cursor.currentId() == selected || cursor.locate(No, selected));
+}
+
+OccurrenceQuestion &CellsView::question()
+{
+    if (m_question)
+        return *m_question;
+    if (!m_dialogQuestion)
+        m_dialogQuestion = std::make_unique<OccurrenceDialog>(this);
+    return *m_dialogQuestion;
 }
 
 // --- the keyboard --------------------------------------------------------------
@@ -165,15 +195,18 @@ void CellsView::onKey(int index, int key, Qt::KeyboardModifiers modifiers)
     // Only the selected item goes, even when the focus reached this cell
     // some other way than the click that selected it.
     Cursor &cursor = cursorOf(index);
-    const qint64 selected = m_state.SelectedItemNo.toLongLong();
-    if (!cursor.isOpen() || cursor.recordCount() == 0
-        || (cursor.currentId() != selected && !cursor.locate(No, selected)))
+    if (!locateSelected(cursor))
         return;
     // The calendar's change notice re-reads and repaints the cells, which
-    // paint the selection as it is set here.
-    if (!cursor.deleteRow()) {
-        emit storeError(cursor.lastError());
-        return;
+    // paint the selection as it is set here; one notice for a series and
+    // its moved occurrences.
+    Outcome done;
+    {
+        const TDataModule2::ChangeBatch batch(m_data);
+        done = OccurrenceCommands::deleteItem(cursor, cellDate(index), question());
     }
-    m_state.SelectedItemNo = NoItem;
+    if (done.isFailed())
+        emit storeError(done.error());
+    if (done)
+        m_state.SelectedItemNo = NoItem;
 }

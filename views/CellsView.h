@@ -1,6 +1,7 @@
 #pragma once
 
 #include "views/ItemCellList.h"
+#include "views/OccurrenceCommands.h"
 #include "views/ViewState.h"
 
 #include <QDate>
@@ -8,6 +9,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 
 class Cursor;
 class SeparatorLines;
@@ -42,6 +44,10 @@ public:
     // The cursors were re-read after a post or a delete: repaint every cell
     // (and place what depends on the row counts).
     virtual void cellsRefreshed();
+
+    // Who answers whether a command on an occurrence of a series is for it
+    // or the series; a dialog over the view unless set (not owned).
+    void setOccurrenceQuestion(OccurrenceQuestion *question) { m_question = question; }
 
 signals:
     void openItemRequested(qint64 itemNo); // double click on a selected item
@@ -81,6 +87,8 @@ private:
     void onDoubleClicked();
     void onKey(int index, int key, Qt::KeyboardModifiers modifiers);
     bool currentRowIsMultiDay(int index);
+    bool locateSelected(Cursor &cursor);
+    OccurrenceQuestion &question();
 
     TDataModule2 &m_data;
     ViewState &m_state;
@@ -88,4 +96,6 @@ private:
     SeparatorLines *m_lines = nullptr;
     std::function<void(const QDate &)> m_moveNavigator;
     int m_pressedRow = -1;
+    OccurrenceQuestion *m_question = nullptr;
+    std::unique_ptr<OccurrenceQuestion> m_dialogQuestion;
 };

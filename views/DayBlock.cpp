@@ -21,6 +21,12 @@ QString DayBlock::nameFor(qint64 itemNo)
     return QStringLiteral("Pan") + QString::number(itemNo);
 }
 
+void DayBlock::setItemNo(qint64 itemNo)
+{
+    m_itemNo = itemNo;
+    setObjectName(nameFor(itemNo));
+}
+
 void DayBlock::setAppearance(const QColor &color, const QString &label, Marker marker)
 {
     m_color = color;

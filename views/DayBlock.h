@@ -18,6 +18,9 @@ public:
     static QString nameFor(qint64 itemNo);
 
     qint64 itemNo() const { return m_itemNo; }
+    // The block goes on showing another row: a dragged occurrence of a
+    // series that became an item of its own keeps its block and the drag.
+    void setItemNo(qint64 itemNo);
 
     // The block's place in the grid: top T and height B - T, so T is the
     // row line above its first row and B the line below its last. The

@@ -414,15 +414,51 @@ bool DayView::setCurrentItemType(int type)
 bool DayView::deleteCurrentItem()
 {
     Cursor &list = dayList();
-    const qint64 no = list.currentId();
-    if (no == 0)
+    if (list.currentId() == 0)
         return false;
-    if (!list.deleteRow()) {
-        emit storeError(list.lastError());
-        return false;
+    return deleteFrom(list);
+}
+
+bool DayView::deleteFrom(Cursor &cursor)
+{
+    Outcome done;
+    {
+        // One change notice, and so one build of the day, for a series and
+        // its moved occurrences.
+        const TDataModule2::ChangeBatch batch(m_data);
+        done = OccurrenceCommands::deleteItem(cursor, m_date, question());
     }
-    // The calendar's change notice has built the day anew.
-    return true;
+    if (done.isFailed())
+        emit storeError(done.error());
+    return done.isOk();
+}
+
+void DayView::openCurrentItem()
+{
+    if (dayList().currentId() != 0)
+        openItem(dayList());
+}
+
+void DayView::openItem(Cursor &cursor)
+{
+    Result<qint64> chosen = Result<qint64>::cancelled();
+    {
+        const TDataModule2::ChangeBatch batch(m_data);
+        chosen = OccurrenceCommands::itemToOpen(cursor, m_date, question());
+    }
+    if (chosen.isFailed())
+        emit storeError(chosen.error());
+    else if (chosen)
+        emit openItemRequested(chosen.value());
+}
+
+OccurrenceQuestion &DayView::question()
+{
+    if (m_question)
+        return *m_question;
+    if (!m_dialogQuestion)
+        m_dialogQuestion = std::make_unique<OccurrenceDialog>(this);
+    return *m_dialogQuestion;
 }
 
 bool DayView::locateItem(qint64 itemNo)
@@ -698,14 +734,18 @@ void DayView::onBlockPressed(DayBlock *b, Qt::MouseButton button, int y)
 
 void DayView::onBlockDragged(DayBlock *b, int y)
 {
-    const qint64 no = b->itemNo();
-    if (m_drag.zone == BlockDrag::Zone::None || !locateItem(no))
+    if (m_drag.zone == BlockDrag::Zone::None || !locateItem(b->itemNo()))
         return;
     Cursor &list = dayList();
     const BlockDrag::Result result =
         BlockDrag::step(m_drag, b->y(), b->extent().height(), y, list.asTime(St), list.asTime(Et));
     if (result.step == BlockDrag::Step::None)
         return;
+    // Only the dragged occurrence of a series moves: it becomes an item of
+    // its own before the first step is written to it.
+    if (OccurrenceCommands::isSeries(list) && !detachDraggedOccurrence(b))
+        return;
+    const qint64 no = b->itemNo();
     m_dragStepped = true;
     b->setExtent(QRect(b->x(), result.top, b->width(), result.height));
     m_grid->update();
@@ -739,6 +779,34 @@ void moveReminderWithStart(Cursor &row, const QTime &oldStart)
 }
 
 } // namespace
+
+bool DayView::detachDraggedOccurrence(DayBlock *b)
+{
+    const qint64 seriesNo = b->itemNo();
+    Result<qint64> copy = Result<qint64>::cancelled();
+    {
+        const TDataModule2::ChangeBatch batch(m_data);
+        copy = OccurrenceCommands::detachOccurrence(dayList(), m_date);
+        if (copy) {
+            // The block passes to the new row before the change is heard,
+            // so the view sees a block that stayed, not one that left the
+            // day (which would build the day anew and end the drag).
+            const qint64 copyNo = copy.value();
+            m_blocks.remove(seriesNo);
+            b->setItemNo(copyNo);
+            m_blocks.insert(copyNo, b);
+            if (m_selectedNo == seriesNo)
+                m_selectedNo = copyNo;
+            if (m_clickedNo == seriesNo)
+                m_clickedNo = copyNo;
+        }
+    }
+    if (!copy) {
+        emit storeError(copy.error());
+        return false;
+    }
+    return locateItem(copy.value());
+}
 
 bool DayView::writeDragStep(qint64 itemNo, const QList<BlockDrag::Writes> &posts)
 {
@@ -792,7 +860,7 @@ void DayView::onBlockDoubleClicked(DayBlock *b)
         if (!edit.locate(No, no))
             return;
     }
-    emit openItemRequested(no);
+    openItem(edit);
 }
 
 // --- the all-day strip -------------------------------------------------------------
@@ -801,7 +869,7 @@ void DayView::onStripDoubleClicked()
 {
     Cursor &strip = m_data.Table49();
     if (strip.isOpen() && strip.recordCount() > 0 && strip.currentId() != 0)
-        emit openItemRequested(strip.currentId());
+        openItem(strip);
 }
 
 void DayView::onStripKey(int key, Qt::KeyboardModifiers modifiers)
@@ -812,7 +880,6 @@ void DayView::onStripKey(int key, Qt::KeyboardModifiers modifiers)
     Cursor &strip = m_data.Table49();
     if (!strip.isOpen() || strip.recordCount() == 0)
         return;
-    if (!strip.deleteRow())
-        emit storeError(strip.lastError());
-    // The calendar's change notice has built the day anew.
+    // The calendar's change notice builds the day anew.
+    deleteFrom(strip);
 }

@@ -3,6 +3,7 @@
 #include "views/BlockDrag.h"
 #include "views/DayLayout.h"
 #include "views/DayViewOps.h"
+#include "views/OccurrenceCommands.h"
 #include "views/StripPainter.h"
 #include "store/Unit2.h"
 
@@ -13,6 +14,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 
 class Cursor;
 class DayBlock;
@@ -77,8 +79,14 @@ public:
     // current row): the item takes event type `type` and its block the
     // type's colour at once; or the item is deleted, its block removed and
     // the day built anew. False (nothing changed) when the store refused.
+    // An occurrence of a series asks first whether the command is for that
+    // occurrence or the whole series (opening one detaches it).
     bool setCurrentItemType(int type);
     bool deleteCurrentItem();
+    void openCurrentItem();
+
+    // Who answers that question; a dialog over the view unless set (not owned).
+    void setOccurrenceQuestion(OccurrenceQuestion *question) { m_question = question; }
 
     // The rows the user selected; both 16 at start and after a week or
     // month build (resetSelection).
@@ -159,6 +167,10 @@ private:
     void onStripDoubleClicked();
     void onStripKey(int key, Qt::KeyboardModifiers modifiers);
     bool writeDragStep(qint64 itemNo, const QList<BlockDrag::Writes> &posts);
+    bool detachDraggedOccurrence(DayBlock *block);
+    void openItem(Cursor &cursor);
+    bool deleteFrom(Cursor &cursor);
+    OccurrenceQuestion &question();
     bool post(Cursor &cursor);
 
     TDataModule2 &m_data;
@@ -191,6 +203,9 @@ private:
     int m_selStart = 16;
     int m_selEnd = 16;
     bool m_selecting = false;
+
+    OccurrenceQuestion *m_question = nullptr;
+    std::unique_ptr<OccurrenceQuestion> m_dialogQuestion;
 
     BlockDrag::State m_drag;
     bool m_dragStepped = false; // a drag step ran since the last press

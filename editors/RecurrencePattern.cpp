@@ -21,7 +21,7 @@ WeekFlags onlyWeekdayOf(const QDate &date)
 {
     WeekFlags flags = noDays();
     if (date.isValid())
-        flags[weekdayNumber(date) - 1] = true;
+        flags[ItemField::weekdayFlagIndex(date)] = true;
     return flags;
 }
 

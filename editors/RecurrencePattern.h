@@ -18,26 +18,8 @@ namespace RecurrencePattern {
 // names; the names here are the event editor's.
 using Kind = RecurrenceKind::Kind;
 
-inline QString retCode(Kind kind) // "" for None
-{
-    return RecurrenceKind::code(kind);
-}
-inline Kind fromRetCode(const QString &ret) // None for blank or unknown codes
-{
-    return RecurrenceKind::fromCode(ret);
-}
-
-// The weekday flags `Sun`..`Sat` in that order.
+// The weekday flags `Sun`..`Sat` in the order of ItemField::weekdayFlags().
 using WeekFlags = std::array<bool, 7>;
-inline const std::array<QString, 7> &weekdayFields()
-{
-    return ItemField::weekdayFlags();
-}
-// Sunday 1 .. Saturday 7, the numbering the flags follow.
-inline int weekdayNumber(const QDate &date)
-{
-    return ItemField::weekdayFlagIndex(date) + 1;
-}
 
 WeekFlags noDays();
 WeekFlags everyDay();

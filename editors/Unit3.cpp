@@ -232,7 +232,7 @@ void TForm3::connectHandlers()
     connect(m_pattern, &RecurrencePanel::everyDayChosen, this, &TForm3::everyDayChosen);
     connect(m_pattern, &RecurrencePanel::everyWeekdayChosen, this, &TForm3::everyWeekdayChosen);
     connect(m_pattern, &RecurrencePanel::weekdayTicked, this,
-            [this](int flag, bool ticked) { writeField(RecurrencePattern::weekdayFields().at(flag), ticked); });
+            [this](int flag, bool ticked) { writeField(ItemField::weekdayFlags().at(flag), ticked); });
 
     connect(m_startCalendarButton, &QToolButton::clicked, this, [this] { openCalendar(m_startDate); });
     connect(m_endCalendarButton, &QToolButton::clicked, this, [this] { openCalendar(m_endDate); });
@@ -370,7 +370,7 @@ void TForm3::fillTimeBoxes(const QTime &start, const QTime &end)
 
 void TForm3::fillPatternChoice()
 {
-    const Kind kind = RecurrencePattern::fromRetCode(row().asText(ItemField::Ret));
+    const Kind kind = RecurrenceKind::fromCode(row().asText(ItemField::Ret));
     if (kind == Kind::None)
         return;
     m_pattern->setChoice(kind);
@@ -611,9 +611,7 @@ void TForm3::reminderToggled(bool on)
 void TForm3::recurrenceToggled(bool on)
 {
     if (on) {
-        writeField(
-            RecurrencePattern::weekdayFields().at(RecurrencePattern::weekdayNumber(row().asDate(ItemField::S)) - 1),
-            true);
+        writeField(ItemField::weekdayFlag(row().asDate(ItemField::S)), true);
         writeField(ItemField::Re, true);
         m_pattern->setChoice(Kind::Weekly);
         patternChosen(Kind::Weekly);
@@ -651,7 +649,7 @@ void TForm3::patternChosen(Kind kind)
     case Kind::None:
         return;
     }
-    writeField(ItemField::Ret, RecurrencePattern::retCode(kind));
+    writeField(ItemField::Ret, RecurrenceKind::code(kind));
     m_pattern->showPanel(kind);
 }
 
@@ -668,7 +666,7 @@ void TForm3::everyWeekdayChosen()
 void TForm3::writeWeekFlags(const RecurrencePattern::WeekFlags &flags)
 {
     for (int flag = 0; flag < 7; ++flag)
-        writeField(RecurrencePattern::weekdayFields().at(flag), flags[flag]);
+        writeField(ItemField::weekdayFlags().at(flag), flags[flag]);
     showWeekFlags();
 }
 
@@ -676,7 +674,7 @@ void TForm3::showWeekFlags()
 {
     RecurrencePattern::WeekFlags flags = RecurrencePattern::noDays();
     for (int flag = 0; flag < 7; ++flag)
-        flags[flag] = row().asBool(RecurrencePattern::weekdayFields().at(flag));
+        flags[flag] = row().asBool(ItemField::weekdayFlags().at(flag));
     m_pattern->setWeekFlags(flags);
 }
 

@@ -39,10 +39,7 @@ void FolderCommands::newFolder()
     if (!folders.isOpen() || folders.state() != Cursor::State::Browse)
         return;
     folders.insert();
-    folders.setValue(FolderListField::RightPaneWidth, FolderListField::DefaultRightPaneWidth);
-    folders.setValue(FolderListField::NavigatorHeight, FolderListField::DefaultNavigatorHeight);
-    folders.setValue(FolderListField::View, FolderListField::DefaultView);
-    folders.setValue(FolderListField::TaskPadView, FolderListField::DefaultTaskPadView);
+    FolderListField::setNewFolderView(folders);
     m_list.reload(); // one row taller, so the new row shows
     m_editor.editCurrentRow();
 }

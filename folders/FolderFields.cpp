@@ -33,22 +33,22 @@ QVariant field(const Cursor &folders, const QString &name)
 
 int rightPaneWidth(const QVariant &stored)
 {
-    return inRange(stored, 1, MaxRightPaneWidth, DefaultRightPaneWidth);
+    return inRange(stored, 1, MaxRightPaneWidth, FolderListField::DefaultRightPaneWidth);
 }
 
 int navigatorHeight(const QVariant &stored)
 {
-    return inRange(stored, 0, MaxNavigatorHeight, DefaultNavigatorHeight);
+    return inRange(stored, 0, MaxNavigatorHeight, FolderListField::DefaultNavigatorHeight);
 }
 
 int view(const QVariant &stored)
 {
-    return inRange(stored, 1, 3, DefaultView);
+    return inRange(stored, 1, 3, FolderListField::DefaultView);
 }
 
 int taskPadView(const QVariant &stored)
 {
-    return inRange(stored, 1, 5, DefaultTaskPadView);
+    return inRange(stored, 1, 5, FolderListField::DefaultTaskPadView);
 }
 
 int rightPaneWidth(const Cursor &folders)

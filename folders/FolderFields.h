@@ -12,15 +12,11 @@ class QVariant;
 // number field) reads as the value a new folder starts with.
 namespace FolderFields {
 
-constexpr int DefaultRightPaneWidth = FolderListField::DefaultRightPaneWidth;
-constexpr int DefaultNavigatorHeight = FolderListField::DefaultNavigatorHeight;
-constexpr int DefaultView = FolderListField::DefaultView;
-constexpr int DefaultTaskPadView = FolderListField::DefaultTaskPadView;
 // Six months down fill the tallest screen in common use; a taller stored
 // height can only come from elsewhere.
-constexpr int MaxNavigatorHeight = 6 * DefaultNavigatorHeight;
+constexpr int MaxNavigatorHeight = 6 * FolderListField::DefaultNavigatorHeight;
 // Wider than any desktop of screens side by side.
-constexpr int MaxRightPaneWidth = 40 * DefaultRightPaneWidth;
+constexpr int MaxRightPaneWidth = 40 * FolderListField::DefaultRightPaneWidth;
 
 int rightPaneWidth(const QVariant &stored);  // 1..MaxRightPaneWidth
 int navigatorHeight(const QVariant &stored); // 0..MaxNavigatorHeight

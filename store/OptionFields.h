@@ -2,6 +2,8 @@
 
 #include <QString>
 
+class Cursor;
+
 // The options table and the folders list name their fields by decimal
 // numbers written as text. Code names a field by what it means, so a wrong
 // number is a misspelt name instead of a field that silently reads blank.
@@ -76,5 +78,9 @@ constexpr int DefaultRightPaneWidth = 194;  // one navigator month across
 constexpr int DefaultNavigatorHeight = 148; // one navigator month down
 constexpr int DefaultView = 1;              // day
 constexpr int DefaultTaskPadView = 1;       // all tasks
+
+// Sets the view fields ("5" .. "8") of the row the folders cursor is
+// inserting to what a new folder starts with.
+void setNewFolderView(Cursor &folders);
 
 } // namespace FolderListField

@@ -264,10 +264,7 @@ bool TDataModule2::insertDefaultFolder()
     folders.setValue(FolderListField::Name, defaultFolderName);
     folders.setValue(FolderListField::Path, m_root.storedFolderPath(m_root.defaultCalendarDir()));
     folders.setValue(FolderListField::File, DataRoot::defaultCalendarFile());
-    folders.setValue(FolderListField::RightPaneWidth, FolderListField::DefaultRightPaneWidth);
-    folders.setValue(FolderListField::NavigatorHeight, FolderListField::DefaultNavigatorHeight);
-    folders.setValue(FolderListField::View, FolderListField::DefaultView);
-    folders.setValue(FolderListField::TaskPadView, FolderListField::DefaultTaskPadView);
+    FolderListField::setNewFolderView(folders);
     if (folders.post())
         return true;
     folders.cancel();

@@ -5,6 +5,7 @@
 #include "editors/BoxText.h"
 #include "editors/CalendarDropDown.h"
 #include "store/Clock.h"
+#include "store/ItemFields.h"
 #include "store/Cursor.h"
 #include "views/DayBlock.h"
 #include "views/DayGrid.h"
@@ -352,7 +353,7 @@ void TestEventEditor::recurrenceToggleChangesLayoutAndPattern()
     QVERIFY(row.asBool("Re"));
     for (int flag = 0; flag < 7; ++flag) {
         const bool wednesdayFlag = flag == 3;
-        QCOMPARE(row.asBool(RecurrencePattern::weekdayFields().at(flag)), wednesdayFlag);
+        QCOMPARE(row.asBool(ItemField::weekdayFlags().at(flag)), wednesdayFlag);
         QCOMPARE(pattern->weekdayBox(flag)->isChecked(), wednesdayFlag);
     }
 
@@ -367,7 +368,7 @@ void TestEventEditor::recurrenceToggleChangesLayoutAndPattern()
     QVERIFY(row.isBlank("Ret"));
     QVERIFY(!row.asBool("Re"));
     QVERIFY(row.isBlank("Ret"));
-    for (const QString &day : RecurrencePattern::weekdayFields())
+    for (const QString &day : ItemField::weekdayFlags())
         QVERIFY(!row.isBlank(day) && !row.asBool(day));
     QCOMPARE(pattern->choice(), Kind::Monthly); // the choice stays
     QVERIFY(m_form->subjectBox()->hasFocus());
@@ -858,7 +859,7 @@ void TestEventEditor::savedEncoding_data()
     const QVariant blank;
     auto flags = [](const QString &days) {
         QVariantMap map;
-        for (const QString &day : RecurrencePattern::weekdayFields())
+        for (const QString &day : ItemField::weekdayFlags())
             map[day] = days.contains(day);
         return map;
     };
@@ -1084,7 +1085,7 @@ void TestEventEditor::weeklyWithNoDayTicked()
     const qint64 no = saveAndGetNo();
     QVERIFY(no != 0);
     QCOMPARE(stored(no).asText("Ret"), QString("2"));
-    for (const QString &day : RecurrencePattern::weekdayFields())
+    for (const QString &day : ItemField::weekdayFlags())
         QVERIFY(!stored(no).asBool(day));
 }
 

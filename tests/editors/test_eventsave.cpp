@@ -4,6 +4,7 @@
 
 #include "editors/BoxText.h"
 #include "store/Clock.h"
+#include "store/ItemFields.h"
 #include "editors/EventSave.h"
 #include "editors/NewEvent.h"
 #include "editors/RecurrencePattern.h"
@@ -632,7 +633,7 @@ void TestEventSave::newRecurringAppointmentIsWeeklyOnItsWeekday()
     QCOMPARE(row.value("Re").toBool(), true);
     QCOMPARE(row.value("Ret").toString(), QString("2"));
     QCOMPARE(row.value("R").toBool(), true);
-    for (const QString &day : RecurrencePattern::weekdayFields())
+    for (const QString &day : ItemField::weekdayFlags())
         QCOMPARE(row.value(day).toBool(), day == QLatin1String("Wed"));
 }
 

@@ -8,6 +8,7 @@
 #include "store/ItemFields.h"
 #include "store/SeriesRule.h"
 
+#include <QSet>
 #include <QUuid>
 
 #include <libical/ical.h>
@@ -170,7 +171,12 @@ icalproperty *seriesDateProperty(icalproperty *(*make)(struct icaltimetype), con
 }
 
 // Null, with *problem saying why, for an item iCalendar cannot express.
-icalcomponent *eventComponent(const Cursor &item, const IcsZone &zone, const QStringList &typeNames, QString *problem)
+// overridden: the dates of the series whose moved occurrence goes out with
+// it under a RECURRENCE-ID. They get no EXDATE: an instance excluded from
+// the set has nothing left for the override to replace, and some programs
+// then hide the moved occurrence too.
+icalcomponent *eventComponent(const Cursor &item, const IcsZone &zone, const QStringList &typeNames,
+                              const QSet<QDate> &overridden, QString *problem)
 {
     const QDate start = item.asDate(ItemField::S);
     QDate end = item.asDate(ItemField::E);
@@ -222,8 +228,9 @@ icalcomponent *eventComponent(const Cursor &item, const IcsZone &zone, const QSt
     if (extended) {
         icalcomponent_add_property(event, extendedRule(extended.value(), allDay));
         for (const QDate &date : removed.value())
-            icalcomponent_add_property(event,
-                                       seriesDateProperty(icalproperty_new_exdate, date, allDay, startTime, zone));
+            if (!overridden.contains(date))
+                icalcomponent_add_property(event,
+                                           seriesDateProperty(icalproperty_new_exdate, date, allDay, startTime, zone));
     }
     addText(event, icalproperty_new_location, item.asText(ItemField::Loc));
     const int type = item.isBlank(ItemField::T) ? 0 : item.asInt(ItemField::T);
@@ -337,6 +344,14 @@ Result<QByteArray> IcsExporter::exportItems(Cursor &items, const QHash<qint64, Q
             series.insert(items.currentId(), {items.asBool(ItemField::A) || !time.isValid(), time});
         }
     }
+    QHash<qint64, QSet<QDate>> overridden;
+    for (items.first(); !items.eof(); items.next()) {
+        const qint64 seriesNo = items.isBlank(ItemField::Rp) ? 0 : items.asInt(ItemField::Rp);
+        const QDate replaced = items.asDate(ItemField::Ro);
+        if (series.contains(seriesNo) && replaced.isValid() && !items.asBool(ItemField::Re)
+            && !items.asBool(ItemField::Ta) && items.asDate(ItemField::S).isValid() && inRange(items))
+            overridden[seriesNo].insert(replaced);
+    }
     for (items.first(); !items.eof(); items.next(), ++done) {
         if (progress && done % 256 == 0 && !progress(done, total)) {
             icalcomponent_free(calendar);
@@ -346,7 +361,9 @@ Result<QByteArray> IcsExporter::exportItems(Cursor &items, const QHash<qint64, Q
         if (!inRange(items) || (!task && !items.asDate(ItemField::S).isValid()))
             continue;
         QString problem;
-        icalcomponent *component = task ? taskComponent(items) : eventComponent(items, zone, m_typeNames, &problem);
+        icalcomponent *component = task
+            ? taskComponent(items)
+            : eventComponent(items, zone, m_typeNames, overridden.value(items.currentId()), &problem);
         if (!component) {
             counts->leftOut << QStringLiteral("%1 (%2)").arg(IcsImporter::quoted(items.asText(ItemField::Subject)),
                                                              problem);

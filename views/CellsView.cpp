@@ -157,7 +157,7 @@ void CellsView::onDoubleClicked()
     Result<qint64> chosen = Result<qint64>::cancelled();
     {
         const TDataModule2::ChangeBatch batch(m_data);
-        chosen = OccurrenceCommands::itemToOpen(cursorOf(index), cellDate(index), question());
+        chosen = OccurrenceCommands::itemToOpen(cursorOf(index), cellDate(index), m_asker.question());
     }
     if (chosen.isFailed())
         emit storeError(chosen.error());
@@ -170,15 +170,6 @@ bool CellsView::locateSelected(Cursor &cursor)
     const qint64 selected = m_state.SelectedItemNo.toLongLong();
     return cursor.isOpen() && cursor.recordCount() > 0
         && (cursor.currentId() == selected || cursor.locate(No, selected));
-}
-
-OccurrenceQuestion &CellsView::question()
-{
-    if (m_question)
-        return *m_question;
-    if (!m_dialogQuestion)
-        m_dialogQuestion = std::make_unique<OccurrenceDialog>(this);
-    return *m_dialogQuestion;
 }
 
 // --- the keyboard --------------------------------------------------------------
@@ -203,7 +194,7 @@ void CellsView::onKey(int index, int key, Qt::KeyboardModifiers modifiers)
     Outcome done;
     {
         const TDataModule2::ChangeBatch batch(m_data);
-        done = OccurrenceCommands::deleteItem(cursor, cellDate(index), question());
+        done = OccurrenceCommands::deleteItem(cursor, cellDate(index), m_asker.question());
     }
     if (done.isFailed())
         emit storeError(done.error());

@@ -9,7 +9,6 @@
 #include <QWidget>
 
 #include <functional>
-#include <memory>
 
 class Cursor;
 class SeparatorLines;
@@ -47,7 +46,7 @@ public:
 
     // Who answers whether a command on an occurrence of a series is for it
     // or the series; a dialog over the view unless set (not owned).
-    void setOccurrenceQuestion(OccurrenceQuestion *question) { m_question = question; }
+    void setOccurrenceQuestion(OccurrenceQuestion *question) { m_asker.setQuestion(question); }
 
 signals:
     void openItemRequested(qint64 itemNo); // double click on a selected item
@@ -88,7 +87,6 @@ private:
     void onKey(int index, int key, Qt::KeyboardModifiers modifiers);
     bool currentRowIsMultiDay(int index);
     bool locateSelected(Cursor &cursor);
-    OccurrenceQuestion &question();
 
     TDataModule2 &m_data;
     ViewState &m_state;
@@ -96,6 +94,5 @@ private:
     SeparatorLines *m_lines = nullptr;
     std::function<void(const QDate &)> m_moveNavigator;
     int m_pressedRow = -1;
-    OccurrenceQuestion *m_question = nullptr;
-    std::unique_ptr<OccurrenceQuestion> m_dialogQuestion;
+    OccurrenceAsker m_asker {this};
 };

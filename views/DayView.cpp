@@ -426,7 +426,7 @@ bool DayView::deleteFrom(Cursor &cursor)
         // One change notice, and so one build of the day, for a series and
         // its moved occurrences.
         const TDataModule2::ChangeBatch batch(m_data);
-        done = OccurrenceCommands::deleteItem(cursor, m_date, question());
+        done = OccurrenceCommands::deleteItem(cursor, m_date, m_asker.question());
     }
     if (done.isFailed())
         emit storeError(done.error());
@@ -444,21 +444,12 @@ void DayView::openItem(Cursor &cursor)
     Result<qint64> chosen = Result<qint64>::cancelled();
     {
         const TDataModule2::ChangeBatch batch(m_data);
-        chosen = OccurrenceCommands::itemToOpen(cursor, m_date, question());
+        chosen = OccurrenceCommands::itemToOpen(cursor, m_date, m_asker.question());
     }
     if (chosen.isFailed())
         emit storeError(chosen.error());
     else if (chosen)
         emit openItemRequested(chosen.value());
-}
-
-OccurrenceQuestion &DayView::question()
-{
-    if (m_question)
-        return *m_question;
-    if (!m_dialogQuestion)
-        m_dialogQuestion = std::make_unique<OccurrenceDialog>(this);
-    return *m_dialogQuestion;
 }
 
 bool DayView::locateItem(qint64 itemNo)

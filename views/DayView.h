@@ -14,7 +14,6 @@
 #include <QWidget>
 
 #include <functional>
-#include <memory>
 
 class Cursor;
 class DayBlock;
@@ -86,7 +85,7 @@ public:
     void openCurrentItem();
 
     // Who answers that question; a dialog over the view unless set (not owned).
-    void setOccurrenceQuestion(OccurrenceQuestion *question) { m_question = question; }
+    void setOccurrenceQuestion(OccurrenceQuestion *question) { m_asker.setQuestion(question); }
 
     // The rows the user selected; both 16 at start and after a week or
     // month build (resetSelection).
@@ -170,7 +169,6 @@ private:
     bool detachDraggedOccurrence(DayBlock *block);
     void openItem(Cursor &cursor);
     bool deleteFrom(Cursor &cursor);
-    OccurrenceQuestion &question();
     bool post(Cursor &cursor);
 
     TDataModule2 &m_data;
@@ -204,8 +202,7 @@ private:
     int m_selEnd = 16;
     bool m_selecting = false;
 
-    OccurrenceQuestion *m_question = nullptr;
-    std::unique_ptr<OccurrenceQuestion> m_dialogQuestion;
+    OccurrenceAsker m_asker {this};
 
     BlockDrag::State m_drag;
     bool m_dragStepped = false; // a drag step ran since the last press

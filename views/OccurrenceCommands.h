@@ -34,6 +34,22 @@ private:
     QWidget *m_parent;
 };
 
+// The question a view asks: the dialog over it, unless another answerer
+// was set (a test's; not owned).
+class OccurrenceAsker
+{
+public:
+    explicit OccurrenceAsker(QWidget *view)
+        : m_dialog(view)
+    { }
+    void setQuestion(OccurrenceQuestion *question) { m_set = question; }
+    OccurrenceQuestion &question() { return m_set ? *m_set : m_dialog; }
+
+private:
+    OccurrenceDialog m_dialog;
+    OccurrenceQuestion *m_set = nullptr;
+};
+
 // The commands on one occurrence, on the current row of a calendar cursor
 // (a view's cursor filtered to the occurrence's date, or any other).
 namespace OccurrenceCommands {

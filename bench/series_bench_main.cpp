@@ -1,7 +1,8 @@
-// daybrook_seriesbench [--items 100000] [--runs 15] [--percent 5]: the month
-// grid's 42 filters on a generated calendar, as the views set them today
-// and with the extended series' clause appended, on the calendar as
-// generated and on a copy where a share of the rows are extended series
+// daybrook_seriesbench [--items 100000] [--runs 15] [--percent 5] [--of series|rows]:
+// the month grid's 42 filters on a generated calendar, as the views set
+// them today and with the extended series' clause appended, on the calendar
+// as generated and on a copy where a share of the series (or, harsher, of
+// all rows, most of them single items made series) are extended series
 // (intervals, ends, a few removed dates each). The three kinds of run
 // alternate; figures are min, median and max of the runs in milliseconds.
 
@@ -41,8 +42,8 @@ QString generalRule(const QDate &day, bool withSeries)
     return rule;
 }
 
-// Every twentieth row (for 5%) becomes an extended series starting on its date.
-bool extend(const QString &path, int percent)
+// Every twentieth series or row (for 5%) becomes an extended series starting on its date.
+bool extend(const QString &path, int percent, bool ofRows)
 {
     sqlite3 *db = nullptr;
     if (sqlite3_open(QFile::encodeName(path).constData(), &db) != SQLITE_OK)
@@ -57,10 +58,11 @@ bool extend(const QString &path, int percent)
             QStringLiteral("UPDATE items SET Re = 1, Ret = '2', E = S, Md = '0', Sun = 0, Mon = 0, Tue = 0, Wed = 0, "
                            "Thu = 0, Fri = 0, Sat = 0, D = NULL, M = NULL, Rd = NULL, Rm = NULL, Rr = '%1', "
                            "Rx = date(S, '+14 days') || ',' || date(S, '+63 days') "
-                           "WHERE (No * %2) % 100 < %2 AND (No / 100) % 8 = %3 AND coalesce(Ta, 0) = 0")
+                           "WHERE (No * %2) % 100 < %2 AND (No / 100) % 8 = %3 AND coalesce(Ta, 0) = 0 %4")
                 .arg(QLatin1String(rules[kind]))
                 .arg(percent)
                 .arg(kind)
+                .arg(QLatin1String(ofRows ? "" : "AND Re = 1"))
                 .toUtf8();
         if (sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr) != SQLITE_OK) {
             std::fprintf(stderr, "%s\n", sqlite3_errmsg(db));
@@ -95,14 +97,21 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     int items = 100000, runs = 15, percent = 5;
+    bool ofRows = false;
     const QStringList args = app.arguments();
     for (int i = 1; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--of") && i + 1 < args.size()
+            && (args[i + 1] == QLatin1String("series") || args[i + 1] == QLatin1String("rows"))) {
+            ofRows = args[++i] == QLatin1String("rows");
+            continue;
+        }
         bool ok = i + 1 < args.size();
         const int value = ok ? args[i + 1].toInt(&ok) : 0;
         if (!ok || value < 1
             || (args[i] != QLatin1String("--items") && args[i] != QLatin1String("--runs")
                 && args[i] != QLatin1String("--percent"))) {
-            std::fprintf(stderr, "usage: daybrook_seriesbench [--items N] [--runs N] [--percent 1..100]\n");
+            std::fprintf(stderr,
+                         "usage: daybrook_seriesbench [--items N] [--runs N] [--percent 1..100] [--of series|rows]\n");
             return 2;
         }
         (args[i] == QLatin1String("--items") ? items : args[i] == QLatin1String("--runs") ? runs : percent) = value;
@@ -114,7 +123,7 @@ int main(int argc, char **argv)
     const Outcome created = TableFile::create(plain, calendarSchema());
     QString error = created.error();
     if (!created || !ItemGenerator::fill(plain, items, 7, &error) || !QFile::copy(plain, extended)
-        || !extend(extended, std::min(percent, 100))) {
+        || !extend(extended, std::min(percent, 100), ofRows)) {
         std::fprintf(stderr, "%s\n", qPrintable(error.isEmpty() ? QStringLiteral("cannot set up") : error));
         return 1;
     }
@@ -152,10 +161,11 @@ int main(int argc, char **argv)
         fill(plainCursors, true, appendedPlain);
         fill(extendedCursors, true, appendedExtended);
     }
-    std::printf("| items | extended | first fill, series index built | today's filters | with the series clause, "
+    std::printf("| items | extended | of | first fill, series index built | today's filters | with the series clause, "
                 "no extended rows | with the series clause, extended rows |\n");
-    std::printf("| %d | %d%% | %.2f | %s (%ld rows) | %s (%ld rows) | %s (%ld rows) |\n", items, percent, first.runs[0],
-                qPrintable(today.text()), today.rows, qPrintable(appendedPlain.text()), appendedPlain.rows,
-                qPrintable(appendedExtended.text()), appendedExtended.rows);
+    std::printf("| %d | %d%% | %s | %.2f | %s (%ld rows) | %s (%ld rows) | %s (%ld rows) |\n", items, percent,
+                ofRows ? "rows" : "series", first.runs[0], qPrintable(today.text()), today.rows,
+                qPrintable(appendedPlain.text()), appendedPlain.rows, qPrintable(appendedExtended.text()),
+                appendedExtended.rows);
     return 0;
 }

@@ -105,6 +105,38 @@ const std::vector<int> &SeriesIndex::forYear(const Bucket &bucket, int year) con
     return year >= m_firstYear && year <= m_lastYear ? bucket.byYear[size_t(year - m_firstYear)] : bucket.all;
 }
 
+SeriesIndex::Probe SeriesIndex::probeOf(const Entry &entry, int slot)
+{
+    Probe probe;
+    probe.first = entry.first;
+    probe.last = entry.last;
+    probe.slot = slot;
+    const SeriesDates &removed = entry.series.removed();
+    if (!removed.empty()) {
+        probe.firstRemoved = removed.front().toJulianDay();
+        probe.lastRemoved = removed.back().toJulianDay();
+    }
+    const QDate &start = entry.series.start();
+    const SeriesRule rule = entry.series.rule().explicitFor(start);
+    probe.intervalMagic = std::numeric_limits<quint64>::max() / quint64(rule.interval) + 1;
+    probe.weekdays = quint8(rule.weekdays);
+    switch (rule.frequency) {
+    case SeriesRule::Frequency::Daily:
+        probe.kind = Probe::Kind::Daily;
+        probe.anchor = entry.first;
+        break;
+    case SeriesRule::Frequency::Weekly:
+        probe.kind = Probe::Kind::Weekly;
+        probe.anchor = entry.first - (start.dayOfWeek() - rule.weekStart + 7) % 7;
+        break;
+    case SeriesRule::Frequency::Monthly:
+    case SeriesRule::Frequency::Yearly:
+        probe.kind = Probe::Kind::Other;
+        break;
+    }
+    return probe;
+}
+
 void SeriesIndex::build()
 {
     m_built = true;
@@ -116,7 +148,7 @@ void SeriesIndex::build()
     m_lastYear = thisYear + kYearsAround;
     for (Bucket *bucket : allBuckets())
         bucket->byYear.assign(size_t(m_lastYear - m_firstYear + 1), {});
-    m_entries.assign(size_t(m_picture.slotCount()), std::nullopt);
+    m_indexOf.assign(size_t(m_picture.slotCount()), -1);
     const std::vector<qint64> &ids = m_picture.ids();
     for (int slot = 0; slot < m_picture.slotCount(); ++slot) {
         if (ids[slot] != 0)
@@ -128,46 +160,63 @@ void SeriesIndex::indexSlot(int slot)
 {
     if (!m_built)
         return;
-    if (size_t(slot) >= m_entries.size())
-        m_entries.resize(size_t(slot) + 1);
-    m_entries[slot] = compile(slot);
-    if (!m_entries[slot])
+    if (size_t(slot) >= m_indexOf.size())
+        m_indexOf.resize(size_t(slot) + 1, -1);
+    std::optional<Entry> compiled = compile(slot);
+    if (!compiled)
         return;
-    const Entry &entry = *m_entries[slot];
+    int index = int(m_entries.size());
+    if (!m_freeIndexes.empty()) {
+        index = m_freeIndexes.back();
+        m_freeIndexes.pop_back();
+        m_entries[size_t(index)] = std::move(*compiled);
+        m_probes[size_t(index)] = probeOf(m_entries[size_t(index)], slot);
+    } else {
+        m_entries.push_back(std::move(*compiled));
+        m_probes.push_back(probeOf(m_entries.back(), slot));
+    }
+    m_indexOf[size_t(slot)] = index;
+    const Entry &entry = m_entries[size_t(index)];
     m_all.push_back(slot);
-    m_byStart[entry.first].push_back(slot);
+    m_byStart[entry.first].push_back(index);
     const auto [first, last] = yearsOf(entry);
     for (Bucket *bucket : bucketsOf(entry)) {
-        bucket->all.push_back(slot);
+        bucket->all.push_back(index);
         for (int year = first; year <= last; ++year)
-            bucket->byYear[size_t(year)].push_back(slot);
+            bucket->byYear[size_t(year)].push_back(index);
     }
 }
 
 void SeriesIndex::unindexSlot(int slot)
 {
-    if (!m_built || size_t(slot) >= m_entries.size() || !m_entries[slot])
+    const int index = m_built ? indexAt(slot) : -1;
+    if (index < 0)
         return;
-    const Entry &entry = *m_entries[slot];
-    auto remove = [slot](std::vector<int> &list) {
-        list.erase(std::remove(list.begin(), list.end(), slot), list.end());
+    const Entry &entry = m_entries[size_t(index)];
+    auto remove = [](std::vector<int> &list, int value) {
+        list.erase(std::remove(list.begin(), list.end(), value), list.end());
     };
-    remove(m_all);
+    remove(m_all, slot);
     // The start bucket stays in the map, empty: lists handed out keep their address.
-    remove(m_byStart[entry.first]);
+    remove(m_byStart[entry.first], index);
     const auto [first, last] = yearsOf(entry);
     for (Bucket *bucket : bucketsOf(entry)) {
-        remove(bucket->all);
+        remove(bucket->all, index);
         for (int year = first; year <= last; ++year)
-            remove(bucket->byYear[size_t(year)]);
+            remove(bucket->byYear[size_t(year)], index);
     }
-    m_entries[slot].reset();
+    m_indexOf[size_t(slot)] = -1;
+    m_probes[size_t(index)].slot = -1;
+    m_freeIndexes.push_back(index);
 }
 
 void SeriesIndex::clear()
 {
     m_built = false;
     m_entries.clear();
+    m_probes.clear();
+    m_freeIndexes.clear();
+    m_indexOf.clear();
     m_all.clear();
     for (Bucket *bucket : allBuckets()) {
         bucket->all.clear();
@@ -176,7 +225,7 @@ void SeriesIndex::clear()
     m_byStart.clear();
 }
 
-void SeriesIndex::candidates(qint64 julian, std::vector<const std::vector<int> *> *lists)
+void SeriesIndex::candidateLists(qint64 julian, std::vector<const std::vector<int> *> *lists)
 {
     if (!m_built)
         build();
@@ -195,8 +244,42 @@ void SeriesIndex::candidates(qint64 julian, std::vector<const std::vector<int> *
     if (date.day() > date.daysInMonth() - 7)
         lists->push_back(&forYear(m_byNthWeekday[weekday][4], year));
     lists->push_back(&forYear(m_byMonth[date.month()], year));
-    if (const auto start = m_byStart.find(julian); start != m_byStart.end())
-        lists->push_back(&start->second);
+}
+
+const std::vector<int> *SeriesIndex::firstDatedOn(qint64 julian) const
+{
+    const auto start = m_byStart.find(julian);
+    return start == m_byStart.end() ? nullptr : &start->second;
+}
+
+size_t SeriesIndex::candidateCount(qint64 julian)
+{
+    candidateLists(julian, &m_lists);
+    const std::vector<int> *firstDated = firstDatedOn(julian);
+    size_t count = firstDated ? firstDated->size() : 0;
+    for (const std::vector<int> *list : m_lists)
+        count += list->size();
+    return count;
+}
+
+void SeriesIndex::occurringOn(qint64 julian, std::vector<int> *slotList)
+{
+    candidateLists(julian, &m_lists);
+    slotList->clear();
+    // A series is in one pattern list of a date at most, and in the list
+    // of its first date, which alone answers for that date: each once.
+    for (const std::vector<int> *list : m_lists) {
+        for (int index : *list) {
+            if (m_probes[size_t(index)].first != julian && occurs(index, julian))
+                slotList->push_back(m_probes[size_t(index)].slot);
+        }
+    }
+    if (const std::vector<int> *firstDated = firstDatedOn(julian)) {
+        for (int index : *firstDated) {
+            if (occurs(index, julian))
+                slotList->push_back(m_probes[size_t(index)].slot);
+        }
+    }
 }
 
 const std::vector<int> &SeriesIndex::allSeries()
@@ -206,24 +289,53 @@ const std::vector<int> &SeriesIndex::allSeries()
     return m_all;
 }
 
-const SeriesIndex::Entry *SeriesIndex::entryAt(int slot) const
+int SeriesIndex::indexAt(int slot) const
 {
-    return size_t(slot) < m_entries.size() && m_entries[slot] ? &*m_entries[slot] : nullptr;
+    return size_t(slot) < m_indexOf.size() ? m_indexOf[size_t(slot)] : -1;
+}
+
+bool SeriesIndex::occurs(int index, qint64 julian) const
+{
+    const Probe &probe = m_probes[size_t(index)];
+    if (julian < probe.first || julian > probe.last)
+        return false;
+    if (julian != probe.first) {
+        // Day numbers count from a Monday (Julian day 0), so the weekday of
+        // a day number is its remainder by 7.
+        const int weekdayBit = 1 << int(julian % 7);
+        switch (probe.kind) {
+        case Probe::Kind::Daily:
+            if ((probe.weekdays != 0 && !(probe.weekdays & weekdayBit))
+                || !probe.everyInterval(quint64(julian - probe.anchor)))
+                return false;
+            break;
+        case Probe::Kind::Weekly:
+            if (!(probe.weekdays & weekdayBit) || !probe.everyInterval(quint64(julian - probe.anchor) / 7))
+                return false;
+            break;
+        case Probe::Kind::Other:
+            return m_entries[size_t(index)].series.occursOn(QDate::fromJulianDay(julian));
+        }
+    }
+    if (julian < probe.firstRemoved || julian > probe.lastRemoved)
+        return true;
+    const SeriesDates &removed = m_entries[size_t(index)].series.removed();
+    return !std::binary_search(removed.begin(), removed.end(), QDate::fromJulianDay(julian));
 }
 
 bool SeriesIndex::occursOn(int slot, qint64 julian) const
 {
-    const Entry *entry = entryAt(slot);
-    return entry && julian >= entry->first && julian <= entry->last
-        && entry->series.occursOn(QDate::fromJulianDay(julian));
+    const int index = indexAt(slot);
+    return index >= 0 && occurs(index, julian);
 }
 
 bool SeriesIndex::reminds(int slot, qint64 julian) const
 {
-    const Entry *entry = entryAt(slot);
-    if (!entry || entry->reminderOffset == TablePicture::kBlank)
+    const int index = indexAt(slot);
+    if (index < 0)
         return false;
-    const qint64 occurrence = julian - entry->reminderOffset;
-    return occurrence >= entry->first && occurrence <= entry->last
-        && entry->series.occursOn(QDate::fromJulianDay(occurrence));
+    const Entry &entry = m_entries[size_t(index)];
+    if (entry.reminderOffset == TablePicture::kBlank)
+        return false;
+    return occurs(index, julian - entry.reminderOffset);
 }

@@ -130,10 +130,11 @@ inline bool textHolds(const TextTest &test, int slot)
 } // namespace
 
 void TableQuery::candidatesFor(const FilterExpression::Clause &clause, std::vector<const std::vector<int> *> *lists,
-                               bool *scanAll, int *impliedTest)
+                               bool *scanAll, int *impliedTest, bool *bySeries)
 {
     size_t best = std::numeric_limits<size_t>::max();
     *impliedTest = -1;
+    *bySeries = false;
     auto bucket = [](const std::unordered_map<qint64, std::vector<int>> &buckets,
                      qint64 key) -> const std::vector<int> * {
         const auto it = buckets.find(key);
@@ -141,22 +142,26 @@ void TableQuery::candidatesFor(const FilterExpression::Clause &clause, std::vect
     };
     for (int t = 0; t < int(clause.size()); ++t) {
         const FilterExpression::Test &test = clause[t];
-        if (test.op == FilterExpression::Op::Occurs || test.op == FilterExpression::Op::Reminds) {
-            // The series that may fall on the date, or (for a reminder,
-            // whose lead differs per row) every series.
-            std::vector<const std::vector<int> *> seriesLists;
-            SeriesIndex &series = m_indexes.seriesIndex();
-            if (test.op == FilterExpression::Op::Occurs)
-                series.candidates(test.number, &seriesLists);
-            else
-                seriesLists = {&series.allSeries()};
-            size_t size = 0;
-            for (const std::vector<int> *list : seriesLists)
-                size += list->size();
+        if (test.op == FilterExpression::Op::Occurs) {
+            // The series index answers it exactly, from the few series
+            // that may fall on the date.
+            const size_t size = m_indexes.seriesIndex().candidateCount(test.number);
             if (size < best) {
                 best = size;
-                *lists = std::move(seriesLists);
+                lists->clear();
+                *impliedTest = t;
+                *bySeries = true;
+            }
+            continue;
+        }
+        if (test.op == FilterExpression::Op::Reminds) {
+            // Every series: the lead of a reminder differs per row.
+            const std::vector<int> *all = &m_indexes.seriesIndex().allSeries();
+            if (all->size() < best) {
+                best = all->size();
+                lists->assign(1, all);
                 *impliedTest = -1;
+                *bySeries = false;
             }
             continue;
         }
@@ -166,6 +171,7 @@ void TableQuery::candidatesFor(const FilterExpression::Clause &clause, std::vect
                 best = slotList->size();
                 lists->assign(1, slotList);
                 *impliedTest = t; // whole-number buckets are exact
+                *bySeries = false;
             }
             continue;
         }
@@ -180,6 +186,7 @@ void TableQuery::candidatesFor(const FilterExpression::Clause &clause, std::vect
             // A number's bucket holds exactly the rows that pass its test;
             // a text's bucket is keyed by a hash and is only a superset.
             *impliedTest = numeric ? t : -1;
+            *bySeries = false;
         }
     }
     // "start <= X and end >= X" on two date fields: the rows whose span covers X.
@@ -199,6 +206,7 @@ void TableQuery::candidatesFor(const FilterExpression::Clause &clause, std::vect
                 best = size;
                 *lists = {sameDay, month, longSpans};
                 *impliedTest = -1;
+                *bySeries = false;
             }
         }
     }
@@ -261,9 +269,9 @@ std::shared_ptr<RowList> TableQuery::select(const FilterExpression *filter, cons
 std::vector<RankedHit> TableQuery::clauseRun(const FilterExpression::Clause &clause, const IndexDef *order)
 {
     std::vector<const std::vector<int> *> lists;
-    bool scanAll = false;
+    bool scanAll = false, bySeries = false;
     int impliedTest = -1;
-    candidatesFor(clause, &lists, &scanAll, &impliedTest);
+    candidatesFor(clause, &lists, &scanAll, &impliedTest, &bySeries);
     std::vector<NumberTest> numberTests;
     std::vector<int> numberFields;
     std::vector<TextTest> textTests;
@@ -309,19 +317,42 @@ std::vector<RankedHit> TableQuery::clauseRun(const FilterExpression::Clause &cla
                 run.push_back({rankAt(i), slot, idAt(i)});
         }
     };
+    // The numeric tests over slots read from the picture (no packed list).
+    auto narrowOverSlots = [&](const std::vector<int> &rowSlots) {
+        m_passes.assign(rowSlots.size(), 1);
+        std::vector<qint64> values(rowSlots.size());
+        for (size_t k = 0; k < numberTests.size(); ++k) {
+            for (size_t i = 0; i < rowSlots.size(); ++i)
+                values[i] = m_picture.numberAt(rowSlots[i], numberFields[k]);
+            narrowPasses(m_passes.data(), values.data(), rowSlots.size(), numberTests[k]);
+        }
+    };
+    const std::vector<qint64> &ids = m_picture.ids();
     if (scanAll) {
         const std::vector<int> &sorted = m_indexes.orderedSlots(order);
-        m_passes.assign(sorted.size(), 1);
-        std::vector<qint64> values(sorted.size());
-        for (size_t k = 0; k < numberTests.size(); ++k) {
-            for (size_t i = 0; i < sorted.size(); ++i)
-                values[i] = m_picture.numberAt(sorted[i], numberFields[k]);
-            narrowPasses(m_passes.data(), values.data(), sorted.size(), numberTests[k]);
-        }
-        const std::vector<qint64> &ids = m_picture.ids();
+        narrowOverSlots(sorted);
         keepPassing(
             hits, sorted.size(), [](size_t i) { return int(i); }, sorted.data(),
             [&](size_t i) { return ids[size_t(sorted[i])]; });
+        return hits;
+    }
+    if (bySeries) {
+        // The few rows of a date's occurrences, put in order here (rank and
+        // slot packed in one number to sort): a list new for every date is
+        // not worth packing.
+        std::vector<int> rowSlots;
+        m_indexes.seriesIndex().occurringOn(clause[impliedTest].number, &rowSlots);
+        const std::vector<int> &rank = m_indexes.ranks(order);
+        std::vector<quint64> ranked(rowSlots.size());
+        for (size_t i = 0; i < rowSlots.size(); ++i)
+            ranked[i] = quint64(quint32(rank[size_t(rowSlots[i])])) << 32 | quint32(rowSlots[i]);
+        std::sort(ranked.begin(), ranked.end());
+        for (size_t i = 0; i < ranked.size(); ++i)
+            rowSlots[i] = int(quint32(ranked[i]));
+        narrowOverSlots(rowSlots);
+        keepPassing(
+            hits, rowSlots.size(), [&](size_t i) { return int(ranked[i] >> 32); }, rowSlots.data(),
+            [&](size_t i) { return ids[size_t(rowSlots[i])]; });
         return hits;
     }
     const std::vector<int> &rank = m_indexes.ranks(order);

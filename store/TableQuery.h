@@ -45,9 +45,11 @@ public:
 
 private:
     // The smallest candidate lists for a clause (or scanAll), and the test
-    // that every candidate passes by construction (-1 for none).
+    // that every candidate passes by construction (-1 for none). With
+    // bySeries the candidates are the occurrences of the implied "occurs"
+    // test, and lists is empty.
     void candidatesFor(const FilterExpression::Clause &clause, std::vector<const std::vector<int> *> *lists,
-                       bool *scanAll, int *impliedTest);
+                       bool *scanAll, int *impliedTest, bool *bySeries);
     // The slots of the rows whose field holds one of an "in" test's numbers.
     const std::vector<int> &listedSlots(const FilterExpression::Test &test);
     // The ranked lists are keyed by the addresses of the candidate lists,

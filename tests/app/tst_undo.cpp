@@ -8,6 +8,9 @@
 #include "app/Unit1.h"
 #include "editors/TaskList.h"
 #include "editors/TaskPad.h"
+#include "editors/Unit3.h"
+#include "reminders/ReminderList.h"
+#include "reminders/Unit6.h"
 #include "resources/DaybrookResources.h"
 #include "store/Clock.h"
 #include "store/ItemFields.h"
@@ -20,6 +23,7 @@
 #include <QAction>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
 #include <QtTest>
 
 #include <sqlite3.h>
@@ -92,6 +96,8 @@ private:
     // what its item holds that the view paints.
     QStringList shown() const;
     void pressBlock(qint64 no, Qt::MouseButton button);
+    // Puts what a kind of change needs in place, as no command of the user's.
+    bool prepare(const QString &kind);
     bool change(const QString &kind);
     void press(int key, Qt::KeyboardModifiers modifiers = Qt::ControlModifier);
 
@@ -197,6 +203,22 @@ void UndoTest::press(int key, Qt::KeyboardModifiers modifiers)
     QTest::keyClick(&m_program->mainWindow(), Qt::Key(key), modifiers);
 }
 
+bool UndoTest::prepare(const QString &kind)
+{
+    if (kind != "reminder dismissed" && kind != "reminder snoozed")
+        return true;
+    // The dentist rings at 8:00, which it is.
+    Cursor &cursor = data().Table50();
+    if (!cursor.locate(No, m_dentist) || !cursor.edit())
+        return false;
+    cursor.setValue(R, true);
+    cursor.setValue(Rs, today);
+    cursor.setValue(Rt, QTime(8, 0));
+    cursor.setValue(Tr, "1");
+    cursor.setValue(Tm, "hour(s)");
+    return cursor.post();
+}
+
 bool UndoTest::change(const QString &kind)
 {
     TForm1 &window = m_program->mainWindow();
@@ -244,6 +266,35 @@ bool UndoTest::change(const QString &kind)
         QTest::mouseClick(grid, Qt::LeftButton, {}, QPoint(grid->width() / 2, 40 * rowHeight + 9));
         return !editor->isVisible();
     }
+    if (kind == "appointment saved in the editor") {
+        auto *editor = window.findChild<TForm3 *>();
+        if (!editor)
+            return false;
+        emit window.newAppointmentRequested();
+        if (!editor->isVisible())
+            return false;
+        QTest::keyClicks(editor->subjectBox(), "Review");
+        QTest::mouseClick(editor->okButton(), Qt::LeftButton);
+        return !editor->isVisible();
+    }
+    if (kind == "reminder dismissed" || kind == "reminder snoozed") {
+        TForm6 *reminders = nullptr;
+        for (QWidget *top : QApplication::topLevelWidgets()) {
+            if (auto *form = qobject_cast<TForm6 *>(top))
+                reminders = form;
+        }
+        if (!reminders)
+            return false;
+        reminders->showReminders();
+        if (reminders->list()->rows().size() != 1)
+            return false;
+        if (kind == "reminder dismissed")
+            reminders->dismiss();
+        else
+            reminders->snooze();
+        reminders->hide();
+        return true;
+    }
     return false;
 }
 
@@ -252,27 +303,19 @@ void UndoTest::eachChangeIsUndoneAndRedone_data()
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("undoText");
     QTest::addColumn<QString>("redoText");
-    QTest::newRow("task deleted in the task pad") << "task deleted"
-                                                  << "&Undo Delete"
-                                                  << "&Redo Delete";
-    QTest::newRow("task ticked") << "task ticked"
-                                 << "&Undo Complete"
-                                 << "&Redo Complete";
-    QTest::newRow("task added by quick add") << "task added"
-                                             << "&Undo New Task"
-                                             << "&Redo New Task";
-    QTest::newRow("block deleted from its menu") << "block deleted"
-                                                 << "&Undo Delete"
-                                                 << "&Redo Delete";
-    QTest::newRow("type chosen in the block menu") << "block retyped"
-                                                   << "&Undo Change Type"
-                                                   << "&Redo Change Type";
-    QTest::newRow("block dragged two rows") << "block dragged"
-                                            << "&Undo Move"
-                                            << "&Redo Move";
-    QTest::newRow("item typed into the day view") << "item typed"
-                                                  << "&Undo New Item"
-                                                  << "&Redo New Item";
+    const auto row = [](const char *name, const char *kind, const char *undoText, const char *redoText) {
+        QTest::newRow(name) << QString(kind) << QString(undoText) << QString(redoText);
+    };
+    row("task deleted in the task pad", "task deleted", "&Undo Delete", "&Redo Delete");
+    row("task ticked", "task ticked", "&Undo Complete", "&Redo Complete");
+    row("task added by quick add", "task added", "&Undo New Task", "&Redo New Task");
+    row("block deleted from its menu", "block deleted", "&Undo Delete", "&Redo Delete");
+    row("type chosen in the block menu", "block retyped", "&Undo Change Type", "&Redo Change Type");
+    row("block dragged two rows", "block dragged", "&Undo Move", "&Redo Move");
+    row("item typed into the day view", "item typed", "&Undo New Item", "&Redo New Item");
+    row("appointment saved in the event editor", "appointment saved in the editor", "&Undo New Item", "&Redo New Item");
+    row("reminder dismissed", "reminder dismissed", "&Undo Dismiss", "&Redo Dismiss");
+    row("reminder snoozed", "reminder snoozed", "&Undo Snooze", "&Redo Snooze");
 }
 
 void UndoTest::eachChangeIsUndoneAndRedone()
@@ -281,13 +324,18 @@ void UndoTest::eachChangeIsUndoneAndRedone()
     QFETCH(QString, undoText);
     QFETCH(QString, redoText);
     TForm1 &window = m_program->mainWindow();
+    QVERIFY(prepare(kind));
+    QVERIFY(!window.undoAction()->isEnabled());
     const QStringList fileBefore = fileRows(calendar());
     const QStringList shownBefore = shown();
 
     QVERIFY(change(kind));
     const QStringList fileAfter = fileRows(calendar());
     QVERIFY(fileAfter != fileBefore);
-    QTRY_VERIFY(shown() != shownBefore);
+    // A reminder's dismissal or snooze shows in no view of the window.
+    const bool shows = !kind.startsWith("reminder");
+    if (shows)
+        QTRY_VERIFY(shown() != shownBefore);
     const QStringList shownAfter = shown();
     QCOMPARE(window.undoAction()->text(), undoText);
     QVERIFY(window.undoAction()->isEnabled());
@@ -314,8 +362,8 @@ void UndoTest::eachChangeIsUndoneAndRedone()
     QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join('\n')));
 }
 
-// Another program changed the deleted task's row back in: the undo would
-// write over it, so it is refused with a message and nothing changes.
+// Another program renamed the task after it was ticked: the undo would
+// write over that, so it is refused with a message and nothing changes.
 void UndoTest::aRefusedUndoIsTold()
 {
     TForm1 &window = m_program->mainWindow();

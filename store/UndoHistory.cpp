@@ -1,39 +1,93 @@
 #include "store/UndoHistory.h"
 
+#include <QDataStream>
+#include <QIODevice>
+
 #include <algorithm>
 
 namespace {
 
-template<class Rows> auto rowIn(Rows &rows, qint64 id) -> decltype(&rows.front())
+using Packed = UndoHistory::Step::Packed;
+using Row = UndoHistory::Step::Row;
+
+Row *rowIn(std::vector<Row> &rows, qint64 id)
 {
-    const auto it = std::find_if(rows.begin(), rows.end(), [id](const RowWrite &row) { return row.id == id; });
+    const auto it = std::find_if(rows.begin(), rows.end(), [id](const Row &row) { return row.id == id; });
     return it == rows.end() ? nullptr : &*it;
+}
+
+const Row *rowIn(const std::vector<Row> &rows, qint64 id)
+{
+    return rowIn(const_cast<std::vector<Row> &>(rows), id);
+}
+
+Packed pack(const RowWrite::Image &image)
+{
+    Packed packed;
+    if (!image)
+        return packed;
+    packed.present = true;
+    QDataStream out(&packed.bytes, QIODevice::WriteOnly);
+    for (const QVariant &value : *image)
+        out << value;
+    packed.bytes.squeeze();
+    return packed;
+}
+
+RowWrite::Image unpack(const Packed &packed)
+{
+    if (!packed.present)
+        return std::nullopt;
+    std::vector<QVariant> values;
+    QDataStream in(packed.bytes);
+    while (!in.atEnd()) {
+        QVariant value;
+        in >> value;
+        values.push_back(std::move(value));
+    }
+    return values;
+}
+
+// A later image of a row the step already holds: the row keeps its first
+// image and takes the new one. Back where it started (a post that changed
+// nothing, a row that came and went within the step, a copy given up
+// again), it is no change at all.
+void merge(std::vector<Row> &rows, Row row)
+{
+    Row *known = rowIn(rows, row.id);
+    if (!known) {
+        if (row.before != row.after)
+            rows.push_back(std::move(row));
+        return;
+    }
+    known->after = std::move(row.after);
+    if (known->before == known->after)
+        rows.erase(rows.begin() + (known - rows.data()));
 }
 
 } // namespace
 
 void UndoHistory::Step::add(const RowWrite &write)
 {
-    RowWrite *known = rowIn(rows, write.id);
-    if (!known) {
-        if (write.before != write.after)
-            rows.push_back(write);
-        return;
-    }
-    known->after = write.after;
-    // Back where it started: a post that changed nothing, or a row that came
-    // and went within the step (a copy that was given up again).
-    if (known->before == known->after)
-        rows.erase(rows.begin() + (known - rows.data()));
+    merge(rows, {write.id, pack(write.before), pack(write.after)});
 }
 
 std::vector<RowWrite> UndoHistory::Step::undoing() const
 {
     std::vector<RowWrite> back;
     back.reserve(rows.size());
-    for (const RowWrite &row : rows)
-        back.push_back({row.id, row.after, row.before});
+    for (const Row &row : rows)
+        back.push_back({row.id, unpack(row.after), unpack(row.before)});
     return back;
+}
+
+std::vector<RowWrite> UndoHistory::Step::redoing() const
+{
+    std::vector<RowWrite> again;
+    again.reserve(rows.size());
+    for (const Row &row : rows)
+        again.push_back({row.id, unpack(row.before), unpack(row.after)});
+    return again;
 }
 
 bool UndoHistory::continues(const Step &top, const Step &step)
@@ -42,8 +96,8 @@ bool UndoHistory::continues(const Step &top, const Step &step)
         return false;
     // Only from where the top step left a row: a write in between (another
     // program's) would otherwise be undone without its check.
-    return std::all_of(step.rows.begin(), step.rows.end(), [&top](const RowWrite &row) {
-        const RowWrite *known = rowIn(top.rows, row.id);
+    return std::all_of(step.rows.begin(), step.rows.end(), [&top](const Row &row) {
+        const Row *known = rowIn(top.rows, row.id);
         return !known || known->after == row.before;
     });
 }
@@ -62,8 +116,8 @@ void UndoHistory::add(Step step)
     m_redo.clear();
     if (!m_undo.empty() && continues(m_undo.back(), step)) {
         Step &top = m_undo.back();
-        for (const RowWrite &row : step.rows)
-            top.add(row);
+        for (Row &row : step.rows)
+            merge(top.rows, std::move(row));
         top.name = step.name;
         if (top.isEmpty())
             m_undo.pop_back();

@@ -2,6 +2,7 @@
 
 #include "store/RowWrite.h"
 
+#include <QByteArray>
 #include <QString>
 
 #include <vector>
@@ -21,7 +22,6 @@ public:
     {
         QString name;        // "Delete", "Move", "Import", ...
         quint64 gesture = 0; // nonzero: a gesture whose writes span several events
-        std::vector<RowWrite> rows;
 
         // A later write to a row the step holds keeps the row's first
         // image and takes the new one; a row inserted and deleted again
@@ -31,7 +31,24 @@ public:
         bool isEmpty() const { return rows.empty(); }
         // The writes that put it back (undo) or do it again (redo).
         std::vector<RowWrite> undoing() const;
-        const std::vector<RowWrite> &redoing() const { return rows; }
+        std::vector<RowWrite> redoing() const;
+
+        // An image packed into its stored bytes: a whole import is one step,
+        // and a row held as fifty QVariants would take several times the
+        // memory.
+        struct Packed
+        {
+            bool present = false;
+            QByteArray bytes;
+            bool operator==(const Packed &other) const = default;
+        };
+        struct Row
+        {
+            qint64 id = 0;
+            Packed before;
+            Packed after;
+        };
+        std::vector<Row> rows;
     };
 
     // A finished step on top of the undo side; the redo side is cleared. A

@@ -19,6 +19,8 @@
 #include "views/DayBlock.h"
 #include "views/DayGrid.h"
 #include "views/DayView.h"
+#include "views/ItemCellList.h"
+#include "views/MonthView.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -106,6 +108,7 @@ private:
     std::unique_ptr<PlannerProgram> m_program;
     QStringList m_messages;
     DayView *m_day = nullptr;
+    MonthView *m_month = nullptr;
     TaskPad *m_pad = nullptr;
     qint64 m_dentist = 0;
     qint64 m_milk = 0;
@@ -136,8 +139,9 @@ void UndoTest::init()
     window.resize(1000, 1100); // the whole day without scrolling
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     m_day = qobject_cast<DayView *>(window.viewWidget(TForm1::View::Day));
+    m_month = qobject_cast<MonthView *>(window.viewWidget(TForm1::View::Month));
     m_pad = window.findChild<TaskPad *>();
-    QVERIFY(m_day && m_pad);
+    QVERIFY(m_day && m_month && m_pad);
 
     m_dentist = addItem(
         {{Subject, "Dentist"}, {S, today}, {E, today}, {Md, "0"}, {St, QTime(9, 0)}, {Et, QTime(10, 0)}, {T, 0}});
@@ -184,6 +188,12 @@ QStringList UndoTest::shown() const
                      .arg(block->label(), block->color().name())
                      .arg(block->extent().y());
     }
+    if (m_month->isVisible()) {
+        for (int cell = 0; cell < 42; ++cell) {
+            if (const int rows = m_month->cell(cell)->rowCount(); rows > 0)
+                items << QStringLiteral("cell %1 %2").arg(cell).arg(rows);
+        }
+    }
     for (const TaskRow &row : m_pad->list()->rows())
         items << QStringLiteral("task %1 %2 %3").arg(row.no).arg(row.subject).arg(row.completed);
     items.sort();
@@ -205,6 +215,10 @@ void UndoTest::press(int key, Qt::KeyboardModifiers modifiers)
 
 bool UndoTest::prepare(const QString &kind)
 {
+    if (kind == "month cell deleted") {
+        m_program->mainWindow().showView(TForm1::View::Month);
+        return m_month->isVisible() && m_month->cell(16)->rowCount() == 1; // 12 March
+    }
     if (kind != "reminder dismissed" && kind != "reminder snoozed")
         return true;
     // The dentist rings at 8:00, which it is.
@@ -266,6 +280,12 @@ bool UndoTest::change(const QString &kind)
         QTest::mouseClick(grid, Qt::LeftButton, {}, QPoint(grid->width() / 2, 40 * rowHeight + 9));
         return !editor->isVisible();
     }
+    if (kind == "month cell deleted") {
+        ItemCellList *cell = m_month->cell(16);
+        QTest::mouseClick(cell, Qt::LeftButton, {}, QPoint(40, 18 + 9));
+        QTest::keyClick(cell, Qt::Key_Delete);
+        return cell->rowCount() == 0;
+    }
     if (kind == "appointment saved in the editor") {
         auto *editor = window.findChild<TForm3 *>();
         if (!editor)
@@ -314,6 +334,7 @@ void UndoTest::eachChangeIsUndoneAndRedone_data()
     row("block dragged two rows", "block dragged", "&Undo Move", "&Redo Move");
     row("item typed into the day view", "item typed", "&Undo New Item", "&Redo New Item");
     row("appointment saved in the event editor", "appointment saved in the editor", "&Undo New Item", "&Redo New Item");
+    row("item deleted in the month view", "month cell deleted", "&Undo Delete", "&Redo Delete");
     row("reminder dismissed", "reminder dismissed", "&Undo Dismiss", "&Redo Dismiss");
     row("reminder snoozed", "reminder snoozed", "&Undo Snooze", "&Redo Snooze");
 }

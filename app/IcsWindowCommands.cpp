@@ -105,6 +105,8 @@ void IcsWindowCommands::importCalendar()
     dialog.reset();
     if (result.ok && m_hooks.calendarChanged)
         m_hooks.calendarChanged();
+    if (result.ok && m_hooks.imported)
+        m_hooks.imported(result.inserted);
     m_hooks.tell(m_window, result.message, !result.ok && !result.cancelled);
 }
 

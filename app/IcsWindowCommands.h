@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QObject>
 #include <QStringList>
 
@@ -18,10 +19,11 @@ public:
     // tests replace the dialogs.
     struct Hooks
     {
-        std::function<QString()> calendarPath;      // the active calendar file
-        std::function<QStringList()> ownTableFiles; // files an export must not overwrite
-        std::function<QStringList()> typeNames;     // types 0..10
-        std::function<void()> calendarChanged;      // after an import: re-read and rebuild
+        std::function<QString()> calendarPath;               // the active calendar file
+        std::function<QStringList()> ownTableFiles;          // files an export must not overwrite
+        std::function<QStringList()> typeNames;              // types 0..10
+        std::function<void()> calendarChanged;               // after an import: re-read and rebuild
+        std::function<void(const QList<qint64> &)> imported; // ... then the rows it added, as one step to undo
         std::function<QString(QWidget *, const QString &dir)> chooseImportFile;
         std::function<QString(QWidget *, const QString &suggested)> chooseExportFile;
         std::function<bool(QWidget *, const QString &question)> ask;

@@ -268,9 +268,26 @@ void installCalendarTransfer(PlannerProgram &p, Parts &)
         return names;
     };
     hooks.calendarChanged = [&store] { store.noticeOutsideChanges(); };
+    hooks.imported = [&store](const QList<qint64> &rows) { store.addInsertedStep(QStringLiteral("Import"), rows); };
     auto *commands = new IcsWindowCommands(&form, std::move(hooks), &form);
     QObject::connect(&form, &TForm1::importCalendarRequested, commands, &IcsWindowCommands::importCalendar);
     QObject::connect(&form, &TForm1::exportCalendarRequested, commands, &IcsWindowCommands::exportCalendar);
+}
+
+// The Edit menu's undo and redo: the entries name the active calendar's
+// next steps, and a refusal is told like any store message.
+void installUndo(PlannerProgram &p, Parts &)
+{
+    TForm1 &form = p.mainWindow();
+    TDataModule2 &store = p.dataModule();
+    const auto showOutcome = [&p, &form](const Outcome &done) {
+        if (done.isFailed())
+            p.showMessage(done.error(), &form);
+    };
+    QObject::connect(&form, &TForm1::undoRequested, &store, [&store, showOutcome] { showOutcome(store.undo()); });
+    QObject::connect(&form, &TForm1::redoRequested, &store, [&store, showOutcome] { showOutcome(store.redo()); });
+    QObject::connect(&store, &TDataModule2::undoHistoryChanged, &form,
+                     [&store, &form] { form.setUndoNames(store.undoName(), store.redoName()); });
 }
 
 // The options dialog's "OK" hands each setting to the window that shows
@@ -368,6 +385,7 @@ void installSubsystems(PlannerProgram &program)
     program.addMainWindowPart([parts](PlannerProgram &p) { installWeekView(p, *parts); });
     program.addMainWindowPart([parts](PlannerProgram &p) { installMonthView(p, *parts); });
     program.addMainWindowPart([parts](PlannerProgram &p) { installFolderList(p, parts->folders); });
+    program.addMainWindowPart([parts](PlannerProgram &p) { installUndo(p, *parts); });
 
     // Hidden windows in their start-up order: event editor, task editor,
     // options dialog, reminders window, folder editor, about box, then the

@@ -195,6 +195,15 @@ void TForm1::createMenus()
     shortcut(file->addAction(QStringLiteral("E&xit"), this, &TForm1::exitProgram),
              standardKey(QKeySequence::Quit, QKeySequence(Qt::CTRL | Qt::Key_Q)));
 
+    QMenu *edit = bar->addMenu(QStringLiteral("&Edit"));
+    m_undoAction =
+        shortcut(edit->addAction(QString(), this, &TForm1::undoRequested), QKeySequence(Qt::CTRL | Qt::Key_Z));
+    m_redoAction = edit->addAction(QString(), this, &TForm1::redoRequested);
+    // Both keys, as desktops differ on which one redoes.
+    m_redoAction->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    m_redoAction->setShortcutVisibleInContextMenu(true);
+    setUndoNames(QString(), QString());
+
     QMenu *actions = bar->addMenu(QStringLiteral("&Actions"));
     shortcut(actions->addAction(QStringLiteral("New &Appointment"), this, &TForm1::newAppointmentRequested),
              standardKey(QKeySequence::New, QKeySequence(Qt::CTRL | Qt::Key_N)));
@@ -251,6 +260,16 @@ void TForm1::createMenus()
     help->addAction(QStringLiteral("Daybrook Planner &Web Site"), this, &ProductLinks::openWebSite);
     help->addSeparator();
     help->addAction(QStringLiteral("&About"), this, &TForm1::showAbout);
+}
+
+void TForm1::setUndoNames(const QString &undoName, const QString &redoName)
+{
+    // A disabled entry keeps its bare verb, so that the menu never shows a
+    // blank line.
+    m_undoAction->setText(undoName.isEmpty() ? QStringLiteral("&Undo") : QStringLiteral("&Undo %1").arg(undoName));
+    m_undoAction->setEnabled(!undoName.isEmpty());
+    m_redoAction->setText(redoName.isEmpty() ? QStringLiteral("&Redo") : QStringLiteral("&Redo %1").arg(redoName));
+    m_redoAction->setEnabled(!redoName.isEmpty());
 }
 
 void TForm1::createBlockMenu()

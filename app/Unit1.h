@@ -145,6 +145,12 @@ public:
     // Print Preview prepares its page, then asks for the preview 500 ms later.
     void startDeferredPreview();
 
+    // The Edit menu's "Undo <what>" and "Redo <what>": the names of the
+    // steps (empty: nothing to undo or redo, the entry disabled).
+    void setUndoNames(const QString &undoName, const QString &redoName);
+    QAction *undoAction() const { return m_undoAction; }
+    QAction *redoAction() const { return m_redoAction; }
+
     QAction *viewMenuAction(View view) const;
     QAction *taskPadViewAction(int view) const; // "TaskPad View" entry 1..5
     QMenu *trayMenu() const;
@@ -153,6 +159,8 @@ public:
 
 signals:
     // Commands carried out by other parts.
+    void undoRequested();
+    void redoRequested();
     void newFolderRequested();
     void newCalendarRequested();
     void printPreviewRequested();
@@ -232,6 +240,8 @@ private:
     HelpWindow *m_help = nullptr;
     QDialog *m_aboutBox = nullptr;
     QMenu *m_blockMenu = nullptr;
+    QAction *m_undoAction = nullptr;
+    QAction *m_redoAction = nullptr;
     std::array<QAction *, 11> m_blockTypeActions {};
     std::array<QAction *, 4> m_viewActions {};        // by View; [0] unused
     std::array<QAction *, 5> m_taskPadViewActions {}; // views 1..5 at [0]..[4]

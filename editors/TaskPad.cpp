@@ -222,6 +222,7 @@ bool TaskPad::addPendingTask()
     Cursor &cursor = tasks();
     if (!holdsSubject() || !cursor.isOpen() || cursor.state() != Cursor::State::Browse)
         return false;
+    const TDataModule2::UndoStep step(m_data, QStringLiteral("New Task"));
     cursor.insert();
     cursor.setValue(ItemField::Subject, m_box->text());
     cursor.setValue(ItemField::C, m_tick->isChecked());
@@ -290,7 +291,9 @@ bool TaskPad::flipCompletion(int index)
         return false;
     if (!cursor.locate(ItemField::No, rows[size_t(index)].no) || !cursor.edit())
         return false;
-    cursor.setValue(ItemField::C, !cursor.asBool(ItemField::C));
+    const bool completing = !cursor.asBool(ItemField::C);
+    const TDataModule2::UndoStep step(m_data, completing ? QStringLiteral("Complete") : QStringLiteral("Reopen"));
+    cursor.setValue(ItemField::C, completing);
     if (!cursor.post())
         return postFailed(cursor);
     return true;
@@ -301,6 +304,7 @@ bool TaskPad::deleteCurrentTask()
     Cursor &cursor = tasks();
     if (cursor.state() != Cursor::State::Browse || cursor.recordCount() == 0 || cursor.eof())
         return false;
+    const TDataModule2::UndoStep step(m_data, QStringLiteral("Delete"));
     if (!cursor.deleteRow()) {
         emit storeError(cursor.lastError());
         return false;

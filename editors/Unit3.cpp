@@ -566,6 +566,8 @@ bool TForm3::save()
     }
 
     endStaleSnooze();
+    const TDataModule2::UndoStep step(
+        data(), row().state() == Cursor::State::Insert ? QStringLiteral("New Item") : QStringLiteral("Edit"));
 
     // The views follow the post through the calendar's change notice.
     if (!row().post()) {

@@ -318,6 +318,8 @@ bool TForm4::save()
     // reminder one before it is stored.
     TaskDueReminder::apply(options(), row());
     endStaleSnooze();
+    const TDataModule2::UndoStep step(
+        data(), row().state() == Cursor::State::Insert ? QStringLiteral("New Task") : QStringLiteral("Edit"));
     // A refused post keeps the row in its edit, so nothing typed is lost and
     // the user can mend what the store objected to.
     if (!row().post()) {

@@ -187,6 +187,7 @@ ImportResult importFile(const QString &calendarPath, const QString &icsPath, con
             result.message = QStringLiteral("Nothing was imported: %1").arg(error);
             return result;
         }
+        result.inserted << no;
         if (item.series.isEmpty())
             seriesNo.insert(item.uid, no);
         facts.rounded += item.roundedLead ? 1 : 0;
@@ -208,6 +209,7 @@ ImportResult importFile(const QString &calendarPath, const QString &icsPath, con
         facts.expanded[s] += QStringLiteral(" (to %1)").arg(seriesTo.value(seriesOrder.at(s)).toString(Qt::ISODate));
     if (!writer.commit()) {
         result.message = QStringLiteral("Nothing was imported: %1").arg(writer.lastError());
+        result.inserted.clear();
         return result;
     }
     if (progress)

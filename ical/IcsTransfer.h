@@ -21,6 +21,7 @@ struct ImportResult
     QString message;           // the summary, or why nothing was imported
     QStringList unstorable;    // "\"name\": reason." of items that cannot be stored
     bool needsConsent = false; // unstorable items stopped the import; ask, then call again with force
+    QList<qint64> inserted;    // the `No` of every row the import added, when it went in
 };
 
 // Reads icsPath and adds its items to the calendar file in one

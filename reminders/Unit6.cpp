@@ -312,6 +312,7 @@ void TForm6::dismiss()
 {
     Cursor &cursor = m_data.Table48();
     const qint64 no = currentReminder();
+    const TDataModule2::UndoStep step(m_data, QStringLiteral("Dismiss"));
     if (no != 0 && cursor.edit()) {
         if (!cursor.asBool(ItemField::Re))
             cursor.setValue(ItemField::R, false);
@@ -336,6 +337,7 @@ void TForm6::snooze()
             m_amount->setFocus();
             return;
         }
+        const TDataModule2::UndoStep step(m_data, QStringLiteral("Snooze"));
         if (cursor.edit()) {
             cursor.setValue(ItemField::Sno, true);
             cursor.setValue(ItemField::Sn, period.sn);

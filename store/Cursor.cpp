@@ -384,6 +384,27 @@ bool Cursor::deleteRow()
     return deleted;
 }
 
+bool Cursor::rewriteRows(const std::vector<RowWrite> &rows)
+{
+    m_lastWriteConflicted = false;
+    if (!isOpen())
+        return fail(QStringLiteral("The table is not open."));
+    const bool written = m_table->rewriteRows(rows);
+    if (!written) {
+        m_lastWriteConflicted = m_table->lastWriteConflicted();
+        fail(m_table->lastError());
+    }
+    announce(); // the rows, or a re-read of the file
+    return written;
+}
+
+RowWrite::Image Cursor::rowImage(qint64 id) const
+{
+    if (!isOpen() || !m_table->contains(id))
+        return std::nullopt;
+    return m_table->row(id);
+}
+
 void Cursor::tableReloaded()
 {
     // Rows may have come, gone or moved; an edit in progress stays as it is

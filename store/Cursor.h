@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/RowRef.h"
+#include "store/RowWrite.h"
 #include "store/TableChange.h"
 #include "store/TableSchema.h"
 
@@ -113,6 +114,21 @@ public:
     // has finished, so it may read and move any cursor; a cursor whose hook
     // is set hears changes made through every other cursor on the file.
     void setChangeHook(std::function<void(const TableChange &)> hook) { m_changeHook = std::move(hook); }
+    // Hears every insert, update and delete that a cursor of this process
+    // writes to the cursor's table file, with the row as it was and as it
+    // is, at the moment it is written; other programs' writes and rewrites
+    // (rewriteRows) are never heard here.
+    void setWriteHook(std::function<void(const RowWrite &)> hook) { m_writeHook = std::move(hook); }
+    // Writes rows of the table back to earlier images in one transaction
+    // (see TableFile::rewriteRows) and announces them. False with
+    // lastError() when a row is no longer what the caller expects (then
+    // lastWriteConflicted()) or the file refuses the write; nothing was
+    // written then.
+    [[nodiscard]] bool rewriteRows(const std::vector<RowWrite> &rows);
+    bool lastWriteConflicted() const { return m_lastWriteConflicted; }
+    // The row with that identity as the table holds it; none when absent.
+    RowWrite::Image rowImage(qint64 id) const;
+
     // Hears the message of a post that a move, refresh, re-filter or close
     // made on its own (to save a pending edit) and that failed. The edit
     // then stays and the cursor stays where it was; close drops it.
@@ -218,8 +234,10 @@ private:
     std::function<void()> m_afterPost;
     std::function<void(const QString &)> m_postFailure;
     std::function<void(const TableChange &)> m_changeHook;
-    qint64 m_editId = 0; // the row being edited (Edit state)
-    QString m_staleEdit; // why the edit may not be posted: another program changed its row
+    std::function<void(const RowWrite &)> m_writeHook;
+    bool m_lastWriteConflicted = false; // of the last rewriteRows
+    qint64 m_editId = 0;                // the row being edited (Edit state)
+    QString m_staleEdit;                // why the edit may not be posted: another program changed its row
     QString m_lastError;
     QString m_bufferError; // a value setValue could not take; post refuses with it
 };

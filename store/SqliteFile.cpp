@@ -569,6 +569,8 @@ SqliteFile::StoredRow SqliteFile::compareStoredRow(qint64 id, int slot, const Ta
         return StoredRow::Unreadable;
     if (sink.filled == 0)
         return StoredRow::Gone;
+    if (slot < 0)
+        return StoredRow::Changed; // there, though the picture holds no such row
     for (int f = 0; f < int(decode.size()); ++f) {
         if (f == m_identityField)
             continue;
@@ -783,4 +785,57 @@ bool SqliteFile::deleteRow(qint64 id)
         return false;
     }
     return true;
+}
+
+bool SqliteFile::beginWrite()
+{
+    if (sqlite3_exec(m_db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK)
+        return true;
+    m_lastError = errorText(QStringLiteral("Cannot write to the file"));
+    return false;
+}
+
+SqliteFile::StoredRow SqliteFile::storedRow(qint64 id, int slot, const TablePicture &picture)
+{
+    const StoredRow stored = compareStoredRow(id, slot, picture);
+    if (stored == StoredRow::Unreadable)
+        m_lastError = errorText(QStringLiteral("Cannot read the file"));
+    return stored;
+}
+
+bool SqliteFile::putRow(qint64 id, const std::vector<QVariant> &values)
+{
+    // The identity is written too: a row that comes back keeps its number,
+    // which every reader that finds items by it relies on.
+    const QString identity =
+        m_identityField >= 0 ? quoted(m_schema.fields[m_identityField].name) : QStringLiteral("rowid");
+    QStringList names {identity}, marks {QStringLiteral("?")};
+    std::vector<QVariant> binds {qlonglong(id)};
+    for (int f = 0; f < m_schema.fields.size(); ++f) {
+        if (f == m_identityField)
+            continue;
+        names << quoted(m_schema.fields[f].name);
+        marks << QStringLiteral("?");
+        binds.push_back(values[f]);
+    }
+    const QString sql =
+        QStringLiteral("INSERT OR REPLACE INTO %1 (%2) VALUES (%3)")
+            .arg(quoted(m_schema.sqlTable), names.join(QLatin1String(", ")), marks.join(QLatin1String(", ")));
+    return execute(sql, binds, &m_lastError);
+}
+
+bool SqliteFile::removeRow(qint64 id)
+{
+    return execute(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(quoted(m_schema.sqlTable)), {qlonglong(id)},
+                   &m_lastError);
+}
+
+bool SqliteFile::commitWrite()
+{
+    return commitWrite(&m_lastError);
+}
+
+void SqliteFile::rollbackWrite()
+{
+    sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
 }

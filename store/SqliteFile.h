@@ -72,6 +72,18 @@ public:
     bool updateRow(qint64 id, const std::vector<QVariant> &values);
     bool deleteRow(qint64 id);
 
+    // Several rows in one write transaction (an undo puts a step's rows
+    // back at once): beginWrite, then storedRow to check each row against
+    // the picture (slot -1: the row must not exist), putRow and removeRow,
+    // then commitWrite, or rollbackWrite on any failure.
+    bool beginWrite();
+    StoredRow storedRow(qint64 id, int slot, const TablePicture &picture);
+    // Writes the row with that identity, inserting it when it is not there.
+    bool putRow(qint64 id, const std::vector<QVariant> &values);
+    bool removeRow(qint64 id);
+    bool commitWrite();
+    void rollbackWrite();
+
 private:
     void recoverHotJournal() const;
     bool readAllRows(TablePicture &picture, const QByteArray &select, QString *error);

@@ -393,6 +393,7 @@ bool TableFile::insertRow(std::vector<QVariant> &values, qint64 *newId)
     m_indexes.indexSlot(slot);
     noteChanged(id);
     *newId = id;
+    tellWrite(id, std::nullopt);
     return true;
 }
 
@@ -412,6 +413,7 @@ bool TableFile::updateRow(qint64 id, const std::vector<QVariant> &values)
     // read: the post writes only over the row as this store last saw it.
     if (!beginCheckedWrite(id, slot))
         return false;
+    const RowWrite::Image before = hasWriteHooks() ? imageOf(id) : std::nullopt;
     if (!m_file.updateRow(id, values)) {
         m_lastError = m_file.lastError();
         return false;
@@ -421,6 +423,7 @@ bool TableFile::updateRow(qint64 id, const std::vector<QVariant> &values)
     m_query.forgetSharedLists();
     m_indexes.indexSlot(slot);
     noteChanged(id);
+    tellWrite(id, before);
     return true;
 }
 
@@ -438,6 +441,7 @@ bool TableFile::deleteRow(qint64 id)
     bool gone = false;
     if (!beginCheckedWrite(id, slot, &gone))
         return gone; // deleted already, as wanted; the picture has been re-read
+    const RowWrite::Image before = hasWriteHooks() ? imageOf(id) : std::nullopt;
     if (!m_file.deleteRow(id)) {
         m_lastError = m_file.lastError();
         return false;
@@ -448,7 +452,124 @@ bool TableFile::deleteRow(qint64 id)
     ErasedAt erasedAt = m_query.eraseFromSharedLists(id);
     for (Cursor *cursor : m_cursors)
         cursor->rowDeleted(id, erasedAt);
+    tellWrite(id, before);
     return true;
+}
+
+// --- writes heard, and put back -----------------------------------------
+
+bool TableFile::hasWriteHooks() const
+{
+    return std::any_of(m_cursors.begin(), m_cursors.end(), [](const Cursor *c) { return bool(c->m_writeHook); });
+}
+
+RowWrite::Image TableFile::imageOf(qint64 id) const
+{
+    if (!contains(id))
+        return std::nullopt;
+    return row(id);
+}
+
+void TableFile::tellWrite(qint64 id, RowWrite::Image before)
+{
+    if (!hasWriteHooks())
+        return;
+    const RowWrite write {id, std::move(before), imageOf(id)};
+    const std::vector<Cursor *> cursors = m_cursors;
+    for (Cursor *cursor : cursors) {
+        if (cursor->m_writeHook)
+            cursor->m_writeHook(write);
+    }
+}
+
+bool TableFile::rewriteConflict(const QString &message)
+{
+    m_lastError = message;
+    m_lastWriteConflicted = true;
+    return false;
+}
+
+bool TableFile::rewriteRows(const std::vector<RowWrite> &rows)
+{
+    m_lastError.clear();
+    m_lastWriteConflicted = false;
+    if (m_readOnly) {
+        std::vector<QVariant> none(m_picture.fieldCount());
+        return validate(none);
+    }
+    // What another program wrote and the timer has not yet noticed counts
+    // as well: the rows are compared with the file as it is now.
+    syncWithFile();
+    for (const RowWrite &write : rows) {
+        if (imageOf(write.id) != write.before)
+            return rewriteConflict(write.before && !contains(write.id) ? SqliteFile::deletedElsewhereText()
+                                                                       : SqliteFile::changedElsewhereText());
+    }
+    if (!m_file.beginWrite()) {
+        m_lastError = m_file.lastError();
+        return false;
+    }
+    // Another connection may have committed between the re-read above and
+    // the lock the transaction holds now.
+    for (const RowWrite &write : rows) {
+        using StoredRow = SqliteFile::StoredRow;
+        const StoredRow stored = m_file.storedRow(write.id, slotOf(write.id), m_picture);
+        const StoredRow expected = write.before ? StoredRow::AsSeen : StoredRow::Gone;
+        if (stored == expected)
+            continue;
+        m_file.rollbackWrite();
+        if (stored == StoredRow::Unreadable) {
+            m_lastError = m_file.lastError();
+            return false;
+        }
+        reload();
+        return rewriteConflict(SqliteFile::changedElsewhereText());
+    }
+    for (const RowWrite &write : rows) {
+        const bool written = write.after ? m_file.putRow(write.id, *write.after) : m_file.removeRow(write.id);
+        if (!written) {
+            m_lastError = m_file.lastError();
+            m_file.rollbackWrite();
+            return false;
+        }
+    }
+    if (!m_file.commitWrite()) {
+        m_lastError = m_file.lastError();
+        return false;
+    }
+    for (const RowWrite &write : rows)
+        showRewritten(write);
+    return true;
+}
+
+void TableFile::showRewritten(const RowWrite &write)
+{
+    const qint64 id = write.id;
+    int slot = slotOf(id);
+    noteChanged(id);
+    if (!write.after) {
+        if (slot < 0)
+            return;
+        m_indexes.unindexSlot(slot);
+        m_picture.freeSlot(slot);
+        ErasedAt erasedAt = m_query.eraseFromSharedLists(id);
+        for (Cursor *cursor : m_cursors)
+            cursor->rowDeleted(id, erasedAt);
+        return;
+    }
+    if (slot >= 0) {
+        m_indexes.unindexSlot(slot);
+        // An edit begun on the row began on what it no longer is.
+        for (Cursor *cursor : m_cursors) {
+            if (cursor->m_state == Cursor::State::Edit && cursor->m_editId == id)
+                cursor->m_staleEdit = SqliteFile::changedElsewhereText();
+        }
+    } else {
+        slot = m_picture.takeSlot(id);
+    }
+    m_picture.storeRow(slot, *write.after);
+    m_query.forgetSharedLists();
+    m_indexes.indexSlot(slot);
 }
 
 void TableFile::attach(Cursor *cursor)

@@ -3,6 +3,7 @@
 #include "store/FilterExpression.h"
 #include "store/Result.h"
 #include "store/RowRef.h"
+#include "store/RowWrite.h"
 #include "store/SqliteFile.h"
 #include "store/TableIndexes.h"
 #include "store/TablePicture.h"
@@ -111,6 +112,13 @@ public:
     // the file anew.
     bool lastWriteConflicted() const { return m_lastWriteConflicted; }
 
+    // Puts rows back as they were, all in one transaction: each row must be
+    // exactly `before` now (in the picture and in the file; no `before`: the
+    // row must not exist), and becomes `after` (none: it is deleted) with
+    // the same identity. When any row differs, nothing is written, the
+    // picture shows the file anew and lastWriteConflicted() is set.
+    bool rewriteRows(const std::vector<RowWrite> &rows);
+
     // Normalises a value to the field's type: "" and invalid -> blank, text
     // to date/time/bool/int. False when it is no value of that type.
     static bool coerce(const FieldDef &field, const QVariant &in, QVariant *out);
@@ -134,6 +142,14 @@ public:
 private:
     friend class Cursor;
     void noteChanged(qint64 id) { m_changedIds.push_back(id); }
+    // Hands a write made through a cursor of this process to the write
+    // hooks (Cursor::setWriteHook); a re-read and a rewrite never do.
+    void tellWrite(qint64 id, RowWrite::Image before);
+    bool hasWriteHooks() const;
+    RowWrite::Image imageOf(qint64 id) const;
+    // The picture's side of rewriteRows, once the file holds the rows.
+    void showRewritten(const RowWrite &row);
+    bool rewriteConflict(const QString &message);
 
     TableFile(QString path, const TableSchema &schema, bool readOnly);
     // False with the durable copy's lastError() saying why.

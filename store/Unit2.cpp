@@ -92,6 +92,11 @@ TDataModule2::TDataModule2(const DataRoot &root, QObject *parent)
     // Every cursor on the calendar shares its file, so one of them hears
     // the writes of all fifty and of other programs.
     table(1).setChangeHook([this](const TableChange &written) { calendarWritten(written); });
+    // ... and the one hears every write they make, for undo.
+    table(1).setWriteHook([this](const RowWrite &write) {
+        if (m_undoSteps > 0)
+            m_openStep.add(write);
+    });
     // The event editor's posts reach the reminder cursor at once, so that
     // the next tick sees them whatever the reminders window shows.
     Table50().setAfterPost([this] { refreshReminderCursor(); });
@@ -459,9 +464,11 @@ bool TDataModule2::openCalendar(const QString &dir, const QString &fileName, boo
         if (!cursor.open()) {
             *error = cursor.lastError();
             closeCalendarCursors();
+            emit undoHistoryChanged();
             return false;
         }
     }
+    emit undoHistoryChanged();
     return true;
 }
 
@@ -648,4 +655,123 @@ void TDataModule2::closeAll()
     // an edit still open is the dialog's, which the user never confirmed.
     Table60().cancel();
     Table60().close();
+}
+
+// --- undo and redo -------------------------------------------------------------
+
+namespace {
+
+QString historyKey(const QString &calendar)
+{
+    return QDir::cleanPath(QFileInfo(calendar).absoluteFilePath());
+}
+
+} // namespace
+
+TDataModule2::UndoStep::UndoStep(TDataModule2 &data, const QString &name, quint64 gesture)
+    : m_data(data)
+{
+    if (m_data.m_undoSteps++ > 0)
+        return; // the outermost command names the step
+    m_data.m_openStep = UndoHistory::Step();
+    m_data.m_openStep.name = name;
+    m_data.m_openStep.gesture = gesture;
+    m_data.m_openStepCalendar = m_data.table(1).isOpen() ? m_data.table(1).filePath() : QString();
+}
+
+TDataModule2::UndoStep::~UndoStep()
+{
+    if (--m_data.m_undoSteps > 0)
+        return;
+    UndoHistory::Step step = std::move(m_data.m_openStep);
+    m_data.m_openStep = UndoHistory::Step();
+    if (!step.isEmpty() && !m_data.m_openStepCalendar.isEmpty())
+        m_data.addStep(m_data.m_openStepCalendar, std::move(step));
+}
+
+void TDataModule2::addStep(const QString &calendar, UndoHistory::Step step)
+{
+    m_histories[historyKey(calendar)].add(std::move(step));
+    emit undoHistoryChanged();
+}
+
+void TDataModule2::addInsertedStep(const QString &name, const QList<qint64> &nos)
+{
+    if (m_readOnly || !calendarCursorsOpen() || nos.isEmpty())
+        return;
+    // The rows are in the file; the picture shows them once it is re-read.
+    noticeOutsideChanges();
+    UndoHistory::Step step;
+    step.name = name;
+    for (const qint64 no : nos) {
+        if (RowWrite::Image row = table(1).rowImage(no))
+            step.add({no, std::nullopt, std::move(row)});
+    }
+    if (!step.isEmpty())
+        addStep(table(1).filePath(), std::move(step));
+}
+
+UndoHistory *TDataModule2::activeHistory()
+{
+    if (!table(1).isOpen())
+        return nullptr;
+    const auto it = m_histories.find(historyKey(table(1).filePath()));
+    return it == m_histories.end() ? nullptr : &it->second;
+}
+
+const UndoHistory *TDataModule2::activeHistory() const
+{
+    return const_cast<TDataModule2 *>(this)->activeHistory();
+}
+
+QString TDataModule2::undoName() const
+{
+    const UndoHistory *history = activeHistory();
+    return history && history->canUndo() ? history->nextUndo().name : QString();
+}
+
+QString TDataModule2::redoName() const
+{
+    const UndoHistory *history = activeHistory();
+    return history && history->canRedo() ? history->nextRedo().name : QString();
+}
+
+Outcome TDataModule2::undo()
+{
+    return putBack(Direction::Undo);
+}
+
+Outcome TDataModule2::redo()
+{
+    return putBack(Direction::Redo);
+}
+
+Outcome TDataModule2::putBack(Direction direction)
+{
+    const bool undoing = direction == Direction::Undo;
+    UndoHistory *history = activeHistory();
+    if (!history || !(undoing ? history->canUndo() : history->canRedo()) || m_undoSteps > 0)
+        return Outcome::cancelled();
+    const UndoHistory::Step &step = undoing ? history->nextUndo() : history->nextRedo();
+    const QString command = (undoing ? tr("Undo %1") : tr("Redo %1")).arg(step.name);
+    Cursor &cursor = table(1);
+    if (cursor.rewriteRows(undoing ? step.undoing() : step.redoing())) {
+        if (undoing)
+            history->undone();
+        else
+            history->redone();
+        emit undoHistoryChanged();
+        return {};
+    }
+    if (!cursor.lastWriteConflicted())
+        return Outcome::failed(tr("%1 failed, nothing was changed: %2").arg(command, cursor.lastError()));
+    // The step can never be put back now; the older ones may still be.
+    if (undoing)
+        history->dropNextUndo();
+    else
+        history->dropNextRedo();
+    emit undoHistoryChanged();
+    return Outcome::failed(tr("%1 is not possible: another program has changed the item since. Nothing was "
+                              "changed, and this change has been taken off the list.")
+                               .arg(command));
 }

@@ -4,6 +4,7 @@
 #include "store/DataRoot.h"
 #include "store/OptionsRecord.h"
 #include "store/Result.h"
+#include "store/UndoHistory.h"
 
 #include <QList>
 #include <QObject>
@@ -11,6 +12,7 @@
 #include <QTimer>
 
 #include <array>
+#include <map>
 #include <memory>
 
 // The views as the data module sees them: the main window implements this
@@ -131,6 +133,42 @@ public:
         TDataModule2 &m_data;
     };
 
+    // While one is alive, the writes to the active calendar made through
+    // the planner's cursors are gathered into one step of its undo history,
+    // named for the command ("Delete", "Move"), which is added when the
+    // outermost one ends. Writes made while none is alive (and every write
+    // of another program) are never undone. A step with a gesture
+    // (newGesture()) joins the last step of the same gesture: a drag that
+    // writes at each mouse move is one step.
+    class UndoStep
+    {
+    public:
+        UndoStep(TDataModule2 &data, const QString &name, quint64 gesture = 0);
+        ~UndoStep();
+        UndoStep(const UndoStep &) = delete;
+        UndoStep &operator=(const UndoStep &) = delete;
+
+    private:
+        TDataModule2 &m_data;
+    };
+    // A number for a gesture whose writes spread over several events.
+    quint64 newGesture() { return ++m_lastGesture; }
+
+    // The names of the steps an undo and a redo of the active calendar would
+    // take ("Delete"); empty when there is none. Each calendar keeps its
+    // own history until the program ends, across folder switches.
+    QString undoName() const;
+    QString redoName() const;
+    // Puts the last step back (or does it again) in one transaction. When
+    // another program changed one of its rows since, nothing is written,
+    // the step leaves the history and the message says so.
+    [[nodiscard]] Outcome undo();
+    [[nodiscard]] Outcome redo();
+    // A step of rows that another connection of this program inserted into
+    // the active calendar (an iCalendar import writes through its own):
+    // they are taken as the file holds them now.
+    void addInsertedStep(const QString &name, const QList<qint64> &nos);
+
     // Replaces (or creates) the calendar table dir + fileName with an empty
     // one; the calendar cursors are closed around it and reopened as before.
     // The file the calendar cursors read is refused without being touched.
@@ -167,6 +205,9 @@ signals:
     // through any cursor, or another program's write noticed by the timer.
     // The cursors of the shown cells have been re-read before.
     void calendarChanged(const CalendarChange &change);
+    // The undo or redo of the active calendar changed (a step came or went,
+    // or another calendar was opened): undoName() and redoName() are new.
+    void undoHistoryChanged();
 
 private:
     using Cursors = std::array<std::unique_ptr<Cursor>, 52>;
@@ -192,6 +233,11 @@ private:
     void refreshReminderCursor();
     void refreshShownCells();
     void announce(const CalendarChange &change);
+    UndoHistory *activeHistory();
+    const UndoHistory *activeHistory() const;
+    void addStep(const QString &calendar, UndoHistory::Step step);
+    enum class Direction { Undo, Redo };
+    Outcome putBack(Direction direction);
 
     DataRoot m_root;
     DataModuleHost m_noHost;
@@ -208,4 +254,11 @@ private:
     int m_batches = 0;           // ChangeBatch objects alive
     CalendarChange m_heldChange; // gathered while a batch is alive
     bool m_changeHeld = false;
+    // Undo: a history per calendar file (by its absolute path), the step
+    // being gathered while an UndoStep is alive, and the calendar it is for.
+    std::map<QString, UndoHistory> m_histories;
+    int m_undoSteps = 0; // UndoStep objects alive
+    UndoHistory::Step m_openStep;
+    QString m_openStepCalendar;
+    quint64 m_lastGesture = 0;
 };

@@ -157,6 +157,7 @@ void CellsView::onDoubleClicked()
     Result<qint64> chosen = Result<qint64>::cancelled();
     {
         const TDataModule2::ChangeBatch batch(m_data);
+        const TDataModule2::UndoStep step(m_data, QStringLiteral("Open Occurrence"));
         chosen = OccurrenceCommands::itemToOpen(cursorOf(index), cellDate(index), m_asker.question());
     }
     if (chosen.isFailed())
@@ -194,6 +195,7 @@ void CellsView::onKey(int index, int key, Qt::KeyboardModifiers modifiers)
     Outcome done;
     {
         const TDataModule2::ChangeBatch batch(m_data);
+        const TDataModule2::UndoStep step(m_data, QStringLiteral("Delete"));
         done = OccurrenceCommands::deleteItem(cursor, cellDate(index), m_asker.question());
     }
     if (done.isFailed())

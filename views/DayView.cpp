@@ -87,7 +87,7 @@ DayView::DayView(TDataModule2 &data, QWidget *parent)
     connect(m_editor, &QLineEdit::editingFinished, this, [this] {
         Cursor &list = dayList();
         if (list.state() != Cursor::State::Browse)
-            post(list);
+            postTyping(list);
     });
 
     connect(m_grid, &DayGrid::pressed, this, &DayView::onGridPressed);
@@ -401,6 +401,7 @@ bool DayView::setCurrentItemType(int type)
 {
     Cursor &list = dayList();
     const qint64 no = list.currentId();
+    const TDataModule2::UndoStep step(m_data, QStringLiteral("Change Type"));
     if (no == 0 || !list.edit())
         return false;
     list.setValue(ItemField::T, type);
@@ -426,6 +427,7 @@ bool DayView::deleteFrom(Cursor &cursor)
         // One change notice, and so one build of the day, for a series and
         // its moved occurrences.
         const TDataModule2::ChangeBatch batch(m_data);
+        const TDataModule2::UndoStep step(m_data, QStringLiteral("Delete"));
         done = OccurrenceCommands::deleteItem(cursor, m_date, m_asker.question());
     }
     if (done.isFailed())
@@ -444,6 +446,7 @@ void DayView::openItem(Cursor &cursor)
     Result<qint64> chosen = Result<qint64>::cancelled();
     {
         const TDataModule2::ChangeBatch batch(m_data);
+        const TDataModule2::UndoStep step(m_data, QStringLiteral("Open Occurrence"));
         chosen = OccurrenceCommands::itemToOpen(cursor, m_date, m_asker.question());
     }
     if (chosen.isFailed())
@@ -603,6 +606,10 @@ void DayView::onCharacterTyped(const QString &text)
         showSelection();
     }
 
+    // The new item and what is typed into it are one step to undo.
+    m_editorStepName = QStringLiteral("New Item");
+    m_editorGesture = m_data.newGesture();
+    const TDataModule2::UndoStep step(m_data, m_editorStepName, m_editorGesture);
     list.insert();
     list.setValue(ItemField::Md, QStringLiteral("0"));
     list.setValue(ItemField::S, m_date);
@@ -618,7 +625,7 @@ void DayView::onCharacterTyped(const QString &text)
     addBlockForCurrentRow();
     relayoutBlocks();
 
-    openSubjectEditor(no);
+    openSubjectEditor(no, m_editorStepName, m_editorGesture);
     if (m_editorNo != no || !list.edit())
         return;
     list.setValue(Subject, text);
@@ -629,12 +636,14 @@ void DayView::onCharacterTyped(const QString &text)
     renewLabel(block(no));
 }
 
-void DayView::openSubjectEditor(qint64 itemNo)
+void DayView::openSubjectEditor(qint64 itemNo, const QString &stepName, quint64 gesture)
 {
     DayBlock *b = block(itemNo);
     if (!b || !locateItem(itemNo))
         return;
     m_editorNo = itemNo;
+    m_editorStepName = stepName;
+    m_editorGesture = gesture != 0 ? gesture : m_data.newGesture();
     const QRect g = b->extent();
     m_editor->setGeometry(g.x() + 5, g.y() + 2, g.width() - 7, g.height() - 4);
     QPalette palette = m_editor->palette();
@@ -669,7 +678,7 @@ void DayView::closeSubjectEditor()
     m_editorNo = 0;
     Cursor &list = dayList();
     if (list.state() != Cursor::State::Browse)
-        post(list);
+        postTyping(list);
     if (m_editor->isVisible())
         m_editor->hide();
     if (DayBlock *b = block(no))
@@ -696,6 +705,12 @@ void DayView::selectBlock(DayBlock *b)
     m_selectedNo = b->itemNo();
 }
 
+bool DayView::postTyping(Cursor &cursor)
+{
+    const TDataModule2::UndoStep step(m_data, m_editorStepName, m_editorGesture);
+    return post(cursor);
+}
+
 bool DayView::post(Cursor &cursor)
 {
     if (cursor.post())
@@ -713,6 +728,7 @@ void DayView::onBlockPressed(DayBlock *b, Qt::MouseButton button, int y)
     m_clickTimer.stop();
     m_dragStepped = false;
     m_drag = BlockDrag::pressAt(y, b->extent().height());
+    m_dragGesture = m_data.newGesture();
     closeSubjectEditor();
     unselectCurrentBlock();
     // Failing to reach the item leaves the view as it was.
@@ -732,6 +748,9 @@ void DayView::onBlockDragged(DayBlock *b, int y)
         BlockDrag::step(m_drag, b->y(), b->extent().height(), y, list.asTime(St), list.asTime(Et));
     if (result.step == BlockDrag::Step::None)
         return;
+    const TDataModule2::UndoStep step(
+        m_data, m_drag.zone == BlockDrag::Zone::Body ? QStringLiteral("Move") : QStringLiteral("Resize"),
+        m_dragGesture);
     // Only the dragged occurrence of a series moves: it becomes an item of
     // its own before the first step is written to it.
     if (OccurrenceCommands::isSeries(list) && !detachDraggedOccurrence(b))

@@ -149,7 +149,8 @@ private:
 
     // Quick entry and the in-place subject editor.
     void onCharacterTyped(const QString &text);
-    void openSubjectEditor(qint64 itemNo);
+    // Typing into it is the undo step stepName; a gesture of 0 starts one.
+    void openSubjectEditor(qint64 itemNo, const QString &stepName = QStringLiteral("Edit"), quint64 gesture = 0);
     void onSubjectEdited(const QString &text);
     void closeSubjectEditor();
     void unselectCurrentBlock();
@@ -170,6 +171,7 @@ private:
     void openItem(Cursor &cursor);
     bool deleteFrom(Cursor &cursor);
     bool post(Cursor &cursor);
+    bool postTyping(Cursor &cursor); // the subject editor's text, in its undo step
 
     TDataModule2 &m_data;
     QDate m_date; // the date the view was last built for
@@ -192,6 +194,10 @@ private:
     QHash<qint64, DayBlock *> m_blocks;
     qint64 m_selectedNo = 0; // the block marked selected, 0 for none
     qint64 m_editorNo = 0;   // the item under the in-place editor, 0 while hidden
+    // The undo step the editor's typing belongs to: the new item it began
+    // with, or the edit of the subject it was opened on.
+    QString m_editorStepName;
+    quint64 m_editorGesture = 0;
     // The changes that came while the subject editor was open, applied when
     // it closes. Kept by row, so that the editor's own posts do not turn
     // into a rebuild that replaces every block.
@@ -206,6 +212,7 @@ private:
 
     BlockDrag::State m_drag;
     bool m_dragStepped = false; // a drag step ran since the last press
+    quint64 m_dragGesture = 0;  // every step of one drag is one undo step
     bool m_afterDoubleClick = false;
     QTimer m_clickTimer; // a single click waits out the double-click time
     qint64 m_clickedNo = 0;

@@ -4,6 +4,7 @@
 #include "app/IcsWindowCommands.h"
 
 #include "store/DataRoot.h"
+#include "store/ItemFileWriter.h"
 #include "store/Unit2.h"
 
 #include <QFile>
@@ -87,6 +88,48 @@ private slots:
         cancelled.importCalendar();
         QVERIFY(none.told.isEmpty());
         QCOMPARE(none.changed, 0);
+    }
+
+    // The whole import is one step of the open calendar's undo history:
+    // undone, every item goes; redone, each comes back with its `No` and UID.
+    void importIsOneStepToUndo()
+    {
+        TempHome home;
+        TDataModule2 store(DataRoot::resolve({"daybrook", "--home", home.path()}));
+        QVERIFY(store.startUp());
+        const QString calendar = store.Table50().filePath();
+        const QString file = home.path() + "three.ics";
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("BEGIN:VCALENDAR\nVERSION:2.0\n"
+                "BEGIN:VEVENT\nUID:a\nDTSTART:20250310T090000\nDTEND:20250310T100000\nSUMMARY:Dentist\nEND:VEVENT\n"
+                "BEGIN:VEVENT\nUID:b\nDTSTART:20250311T120000\nDTEND:20250311T130000\nSUMMARY:Lunch\nEND:VEVENT\n"
+                "BEGIN:VTODO\nUID:c\nSUMMARY:Taxes\nEND:VTODO\nEND:VCALENDAR\n");
+        f.close();
+        Seen seen;
+        IcsWindowCommands::Hooks h = hooks(calendar, file, QString(), seen);
+        h.calendarChanged = [&store] { store.noticeOutsideChanges(); };
+        h.imported = [&store](const QList<qint64> &rows) { store.addInsertedStep("Import", rows); };
+        QWidget window;
+        IcsWindowCommands commands(&window, h);
+        commands.importCalendar();
+        QCOMPARE(seen.told, QStringList {"Imported 2 events and 1 task."});
+        const QStringList imported = itemLines(calendar);
+        QCOMPARE(imported.size(), 3);
+        const auto uids = [&calendar] {
+            ItemFileWriter writer;
+            return writer.openForReading(calendar) ? writer.itemsByUid() : QHash<QString, qint64>();
+        };
+        const QHash<QString, qint64> numbers = uids();
+        QCOMPARE(numbers.size(), 3);
+        QCOMPARE(store.undoName(), QString("Import"));
+
+        QVERIFY(store.undo());
+        QCOMPARE(itemLines(calendar), QStringList());
+        QCOMPARE(store.redoName(), QString("Import"));
+        QVERIFY(store.redo());
+        QCOMPARE(itemLines(calendar), imported);
+        QCOMPARE(uids(), numbers);
     }
 
     // Reading a large file takes a while before its first item: the

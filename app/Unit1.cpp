@@ -195,6 +195,10 @@ void TForm1::createMenus()
     shortcut(file->addAction(QStringLiteral("E&xit"), this, &TForm1::exitProgram),
              standardKey(QKeySequence::Quit, QKeySequence(Qt::CTRL | Qt::Key_Q)));
 
+    QMenu *edit = bar->addMenu(QStringLiteral("&Edit"));
+    shortcut(edit->addAction(QStringLiteral("&Find Items..."), this, &TForm1::findItemsRequested),
+             standardKey(QKeySequence::Find, QKeySequence(Qt::CTRL | Qt::Key_F)));
+
     QMenu *actions = bar->addMenu(QStringLiteral("&Actions"));
     shortcut(actions->addAction(QStringLiteral("New &Appointment"), this, &TForm1::newAppointmentRequested),
              standardKey(QKeySequence::New, QKeySequence(Qt::CTRL | Qt::Key_N)));

@@ -287,12 +287,14 @@ void MainWindowTest::menusCarryTheirCaptions_data()
                                           QStringLiteral("&Minimize in sistem tray"),
                                           QStringLiteral("E&xit")}
                           << QStringList {"", "", "", "", "", "", "", "Ctrl+P", "", "", "Ctrl+Q"};
+    QTest::newRow("Edit") << 1 << QStringLiteral("&Edit") << QStringList {QStringLiteral("&Find Items...")}
+                          << QStringList {"Ctrl+F"};
     QTest::newRow("Actions")
-        << 1 << QStringLiteral("&Actions")
+        << 2 << QStringLiteral("&Actions")
         << QStringList {QStringLiteral("New &Appointment"),           s, QStringLiteral("New All &Day Event"), s,
                         QStringLiteral("New &Recurring Appointment"), s, QStringLiteral("New &Task")}
         << QStringList {"Ctrl+N", "", "", "", "", "", "Ctrl+Shift+N"};
-    QTest::newRow("View") << 2 << QStringLiteral("&View ")
+    QTest::newRow("View") << 3 << QStringLiteral("&View ")
                           << QStringList {QStringLiteral("&Day                           "),
                                           s,
                                           QStringLiteral("&Week"),
@@ -306,11 +308,11 @@ void MainWindowTest::menusCarryTheirCaptions_data()
                                           QStringLiteral("Task&Pad View")}
                           << QStringList {"Ctrl+1", "",         "Ctrl+2",    "", "Ctrl+3", "",
                                           "Ctrl+T", "Alt+Left", "Alt+Right", "", ""};
-    QTest::newRow("Tools") << 3 << QStringLiteral("&Tools ")
+    QTest::newRow("Tools") << 4 << QStringLiteral("&Tools ")
                            << QStringList {QStringLiteral("&Options                   "), s,
                                            QStringLiteral("&Reminders")}
                            << QStringList {"", "", ""};
-    QTest::newRow("Help") << 4 << QStringLiteral("&Help ") << QStringList {QStringLiteral("&Help Topics"),
+    QTest::newRow("Help") << 5 << QStringLiteral("&Help ") << QStringList {QStringLiteral("&Help Topics"),
                                                                            s,
                                                                            QStringLiteral("Tehnical &Support"),
                                                                            QStringLiteral("Daybrook Planner &Web Site"),
@@ -327,7 +329,7 @@ void MainWindowTest::menusCarryTheirCaptions()
     Run run(m_home->path());
     QVERIFY(run.start());
     const QList<QAction *> menus = run.window().menuBar()->actions();
-    QCOMPARE(menus.size(), 5);
+    QCOMPARE(menus.size(), 6);
     QCOMPARE(menus.at(index)->text(), title);
     QCOMPARE(captions(menus.at(index)->menu()), entries);
     QFETCH(QStringList, shortcuts);
@@ -976,7 +978,7 @@ void MainWindowTest::helpPageListsEveryShortcut()
             ++listed;
         }
     }
-    QCOMPARE(listed, 11);
+    QCOMPARE(listed, 12);
 }
 
 // At the smallest size the window takes, the five shortcut buttons and their

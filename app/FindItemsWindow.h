@@ -52,7 +52,7 @@ public:
     };
 
     // Rows read between two looks at the event queue: a few milliseconds.
-    static constexpr int rowsPerSlice = 20000;
+    static constexpr int rowsPerSlice = 5000;
 
     explicit FindItemsWindow(Hooks hooks, QWidget *parent = nullptr);
     ~FindItemsWindow() override;

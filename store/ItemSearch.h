@@ -65,5 +65,26 @@ public:
     static FoundItem foundItem(const Cursor &cursor);
 
 private:
+    struct ShownFields;
+    static FoundItem foundItem(const Cursor &cursor, const ShownFields &fields, const QString &calendar);
+
+    // One spelling to look for. A case-insensitive search that folds every
+    // letter of the text it reads is slow on a large calendar; this one
+    // jumps with Qt's vectorised search for a single letter from one place
+    // where the spelling's first letter (in any of its cases) stands to the
+    // next, and compares only there.
+    class Needle
+    {
+    public:
+        explicit Needle(const QString &text);
+        bool foundIn(QStringView text) const;
+
+    private:
+        QString m_text;
+        std::vector<QChar> m_firsts; // every letter that folds as the first one does
+        bool m_jumps = false;        // false for a first letter outside the BMP
+    };
+
     QStringList m_spellings; // the text, then its other spellings with "ss" and "ß"
+    std::vector<Needle> m_needles;
 };

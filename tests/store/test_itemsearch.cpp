@@ -148,6 +148,18 @@ private slots:
         QTest::newRow("capital ẞ stored") << "subject"
                                           << "HAUPTSTRAẞE"
                                           << "straße" << true;
+        QTest::newRow("first letter matched again later") << "subject"
+                                                          << "dad's dog, then Dentist"
+                                                          << "dentist" << true;
+        QTest::newRow("the text at the very end") << "notes"
+                                                  << "see the dentist"
+                                                  << "DENTIST" << true;
+        QTest::newRow("Kelvin sign folds to k") << "subject"
+                                                << "\u212Aiosk"
+                                                << "kiosk" << true;
+        QTest::newRow("k typed for the Kelvin sign, not first") << "subject"
+                                                                << "Ba\u212Aery"
+                                                                << "bakery" << true;
         QTest::newRow("a longer word") << "subject"
                                        << "Dentist"
                                        << "dentists" << false;

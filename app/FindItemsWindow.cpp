@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QScreen>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -78,8 +79,35 @@ const std::vector<FoundItem> &FindItemsWindow::results() const
     return m_model->items();
 }
 
+// Beside the main window where the screen has room, so that the day view
+// it shows an item in stays in sight: to its right, else below it, else
+// over its lower right corner (the navigator and task pad side).
+void FindItemsWindow::placeBesideOwner()
+{
+    const QWidget *owner = parentWidget() ? parentWidget()->window() : nullptr;
+    if (!owner || !owner->isVisible() || !owner->screen())
+        return;
+    const QRect main = owner->frameGeometry();
+    const QRect screen = owner->screen()->availableGeometry();
+    const QMargins frame(8, 30, 8, 8); // room for a window manager's frame around this window
+    const QSize wanted = size().grownBy(frame);
+    if (screen.right() - main.right() >= wanted.width()) {
+        move(main.right() + 1 + frame.left(), main.top() + frame.top());
+    } else if (screen.bottom() - main.bottom() >= minimumBelow) {
+        const int height = qMin(wanted.height(), screen.bottom() - main.bottom()) - frame.top() - frame.bottom();
+        resize(qMin(main.width() - frame.left() - frame.right(), wanted.width()), height);
+        move(main.left() + frame.left(), main.bottom() + 1 + frame.top());
+    } else {
+        move(main.right() - wanted.width() + frame.left(), main.bottom() - wanted.height() + frame.top());
+    }
+}
+
 void FindItemsWindow::openWindow()
 {
+    if (!m_placed) {
+        placeBesideOwner();
+        m_placed = true;
+    }
     show();
     raise();
     activateWindow();

@@ -101,6 +101,8 @@ private:
     OpenCalendar *openCalendar(const Calendar &calendar, bool active, QStringList *problems);
     void moveSelection(int step);
     void closeCalendars();
+    void placeBesideOwner();
+    static constexpr int minimumBelow = 240; // the least height worth placing the window below the main window
 
     Hooks m_hooks;
     QLineEdit *m_text = nullptr;
@@ -117,6 +119,7 @@ private:
     QStringList m_problems;
     QTimer m_slices;
 
+    bool m_placed = false;   // placed at the first opening; the user's place after that
     QString m_shownCalendar; // the item Enter showed last
     qint64 m_shownNo = 0;
 };

@@ -9,6 +9,7 @@
 #include "app/Subsystems.h"
 #include "app/Unit1.h"
 #include "editors/Unit3.h"
+#include "editors/Unit4.h"
 #include "resources/DaybrookResources.h"
 #include "store/Clock.h"
 #include "store/Cursor.h"
@@ -75,6 +76,7 @@ private slots:
     void cleanup();
     void findsPastAndFutureAndOpensThem();
     void allCalendarsSwitchesToTheItemsFolder();
+    void aTaskOpensInTheTaskEditor();
 
 private:
     FindItemsWindow *openFindItems();
@@ -85,6 +87,7 @@ private:
     qint64 m_past = 0;
     qint64 m_future = 0;
     qint64 m_work = 0;
+    qint64 m_task = 0;
     QStringList m_messages;
 };
 
@@ -108,6 +111,9 @@ void FindItemsTest::init()
         m_past = post(store.Table50(), appointment("Dentist check-up", QDate(2019, 3, 12), QTime(10, 0)));
         post(store.Table50(), appointment("Lunch", QDate(2025, 3, 12), QTime(12, 0)));
         m_future = post(store.Table50(), appointment("Dentist, new clinic", QDate(2030, 3, 12), QTime(15, 0)));
+        m_task =
+            post(store.Table50(),
+                 {{ItemField::Subject, "Call the dentist"}, {ItemField::Ta, true}, {ItemField::E, QDate(2026, 1, 5)}});
         QVERIFY(store.createCalendarTable(home + "Work/", "work.db"));
         post(store.Table61(),
              {{FolderListField::Name, "Work"},
@@ -164,9 +170,9 @@ void FindItemsTest::findsPastAndFutureAndOpensThem()
     QTRY_VERIFY(!find->isSearching());
     QVERIFY(finished.size() >= 1);
     QCOMPARE(shownRows(*find),
-             (QStringList {"3/12/2019 | 10:00am-11:00am | Dentist check-up",
+             (QStringList {"3/12/2019 | 10:00am-11:00am | Dentist check-up", "Due 1/5/2026 |  | Call the dentist",
                            "3/12/2030 | 3:00pm-4:00pm | Dentist, new clinic"}));
-    QCOMPARE(find->statusLabel()->text(), QStringLiteral("2 items"));
+    QCOMPARE(find->statusLabel()->text(), QStringLiteral("3 items"));
 
     // Enter in the text box takes the selected row, the first: its day, the item selected.
     TForm1 &window = m_program->mainWindow();
@@ -179,6 +185,7 @@ void FindItemsTest::findsPastAndFutureAndOpensThem()
     QVERIFY(day->block(m_past)->isSelected());
 
     // Down to the item five years ahead; Enter shows it, a second Enter opens it.
+    QTest::keyClick(find->textBox(), Qt::Key_Down);
     QTest::keyClick(find->textBox(), Qt::Key_Down);
     QTest::keyClick(find->textBox(), Qt::Key_Return);
     QCOMPARE(window.shownDate(), QDate(2030, 3, 12));
@@ -200,8 +207,10 @@ void FindItemsTest::findsPastAndFutureAndOpensThem()
     other.setTableFile(calendar.directory(), calendar.fileName(), calendarSchema());
     QVERIFY(other.open());
     post(other, appointment("Dentist again", QDate(2025, 4, 1), QTime(8, 0)));
-    QTRY_COMPARE(find->results().size(), size_t(3));
+    QTRY_COMPARE(find->results().size(), size_t(4));
     QCOMPARE(find->results().at(1).subject, QStringLiteral("Dentist again"));
+    // The row the user was on stays current while the list follows.
+    QCOMPARE(find->list()->currentIndex().row(), 3);
     QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join('\n')));
 }
 
@@ -211,17 +220,18 @@ void FindItemsTest::allCalendarsSwitchesToTheItemsFolder()
     QVERIFY(find);
     QTest::keyClicks(find->textBox(), "dentist");
     QTRY_VERIFY(!find->isSearching());
-    QCOMPARE(find->results().size(), size_t(2)); // the active calendar's alone
+    QCOMPARE(find->results().size(), size_t(3)); // the active calendar's alone
 
     find->allCalendarsBox()->setChecked(true);
     QTRY_VERIFY(!find->isSearching());
     QCOMPARE(shownRows(*find),
              (QStringList {"3/12/2019 | 10:00am-11:00am | Dentist check-up | Personal Calendar",
+                           "Due 1/5/2026 |  | Call the dentist | Personal Calendar",
                            "5/4/2027 | 9:00am-10:00am | Dentist for the team | Work",
                            "3/12/2030 | 3:00pm-4:00pm | Dentist, new clinic | Personal Calendar"}));
 
     TForm1 &window = m_program->mainWindow();
-    find->list()->setCurrentIndex(find->list()->model()->index(1, 0));
+    find->list()->setCurrentIndex(find->list()->model()->index(2, 0));
     QTest::keyClick(find->list(), Qt::Key_Return);
     QCOMPARE(window.folderName(), QStringLiteral("Work"));
     QCOMPARE(window.currentView(), TForm1::View::Day);
@@ -234,6 +244,32 @@ void FindItemsTest::allCalendarsSwitchesToTheItemsFolder()
     find->allCalendarsBox()->setChecked(false);
     QTRY_VERIFY(!find->isSearching());
     QCOMPARE(shownRows(*find), QStringList {"5/4/2027 | 9:00am-10:00am | Dentist for the team"});
+}
+
+// A task has no block: Enter shows the day it is due, a double click on
+// it again opens the task editor.
+void FindItemsTest::aTaskOpensInTheTaskEditor()
+{
+    FindItemsWindow *find = openFindItems();
+    QVERIFY(find);
+    QTest::keyClicks(find->textBox(), "call the");
+    QTRY_VERIFY(!find->isSearching());
+    QCOMPARE(shownRows(*find), QStringList {"Due 1/5/2026 |  | Call the dentist"});
+    TForm1 &window = m_program->mainWindow();
+    QTest::keyClick(find->textBox(), Qt::Key_Enter);
+    QCOMPARE(window.shownDate(), QDate(2026, 1, 5));
+    auto *taskEditor = window.findChild<TForm4 *>();
+    QVERIFY(taskEditor && !taskEditor->isVisible());
+    QTreeView *list = find->list();
+    const QRect row = list->visualRect(list->model()->index(0, 2));
+    QSignalSpy doubleClicked(list, &QAbstractItemView::doubleClicked);
+    // A double click comes after the click of its first press.
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row.center());
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, row.center());
+    QCOMPARE(doubleClicked.size(), 1);
+    QTRY_VERIFY(taskEditor->isVisible());
+    QCOMPARE(taskEditor->subjectBox()->text(), QStringLiteral("Call the dentist"));
+    QCOMPARE(m_program->dataModule().Table47().currentId(), m_task);
 }
 
 QTEST_MAIN(FindItemsTest)

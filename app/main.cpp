@@ -90,8 +90,8 @@ private:
             s_held.push_back({type, text});
             return;
         }
-        std::fputs("daybrook: no display could be opened (the --agenda, --print, --import and --export "
-                   "commands need none)\n",
+        std::fputs("daybrook: no display could be opened (the --agenda, --search, --print, --import and "
+                   "--export commands need none)\n",
                    stderr);
         std::fflush(stderr);
         if (s_guard)

@@ -180,10 +180,12 @@ void CommandLineTest::noDisplay_data()
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QString>("err");
     const QString noDisplay = QStringLiteral(
-        "daybrook: no display could be opened (the --agenda, --print, --import and --export commands need none)\n");
+        "daybrook: no display could be opened (the --agenda, --search, --print, --import and --export commands need "
+        "none)\n");
     QTest::newRow("the window, no X display") << "xcb" << QStringList() << 2 << noDisplay;
     QTest::newRow("the window, no platform of that name") << "nonesuch" << QStringList() << 2 << noDisplay;
     QTest::newRow("--agenda") << "xcb" << QStringList {"--agenda", "2025-01-01", "2025-01-01"} << 0 << QString();
+    QTest::newRow("--search") << "xcb" << QStringList {"--search", "dentist"} << 0 << QString();
     QTest::newRow("--print") << "xcb" << QStringList {"--print", "day", "2025-01-01", "--pdf", "day.pdf"} << 0
                              << QString();
     QTest::newRow("--export") << "xcb" << QStringList {"--export", "all.ics"} << 0 << QString();

@@ -1,5 +1,6 @@
 #include "app/Agenda.h"
 
+#include "app/AgendaLine.h"
 #include "store/Cursor.h"
 #include "store/DataRoot.h"
 #include "views/OccurrenceRules.h"
@@ -12,55 +13,12 @@
 
 namespace {
 
+using AgendaLine::appendDate;
+using AgendaLine::appendOneLine;
+using AgendaLine::appendTime;
 using TerminalCommand::fail;
 
 constexpr qint64 maxDays = 3660;
-
-// Appends n as exactly `width` decimal digits (0 <= n < 10^width).
-void appendDigits(QString &line, int n, int width)
-{
-    char digits[4];
-    for (int i = width - 1; i >= 0; --i, n /= 10)
-        digits[i] = char('0' + n % 10);
-    line.append(QLatin1String(digits, width));
-}
-
-void appendDate(QString &line, const QDate &date)
-{
-    if (!date.isValid())
-        return;
-    if (date.year() < 1 || date.year() > 9999) {
-        line += date.toString(Qt::ISODate);
-        return;
-    }
-    appendDigits(line, date.year(), 4);
-    line += QLatin1Char('-');
-    appendDigits(line, date.month(), 2);
-    line += QLatin1Char('-');
-    appendDigits(line, date.day(), 2);
-}
-
-void appendTime(QString &line, const QTime &time)
-{
-    if (!time.isValid())
-        return;
-    appendDigits(line, time.hour(), 2);
-    line += QLatin1Char(':');
-    appendDigits(line, time.minute(), 2);
-}
-
-// A subject may hold tabs or line breaks typed by the user; they would
-// split the line, so each becomes a blank.
-void appendOneLine(QString &line, QStringView text)
-{
-    const qsizetype from = line.size();
-    line += text;
-    for (qsizetype i = from; i < line.size(); ++i) {
-        const QChar c = line.at(i);
-        if (c == QLatin1Char('\t') || c == QLatin1Char('\n') || c == QLatin1Char('\r'))
-            line[i] = QLatin1Char(' ');
-    }
-}
 
 // The fields an agenda line shows, looked up once.
 struct AgendaFields

@@ -42,7 +42,8 @@ struct CommandOption
     CommandLine::Mode mode;
 };
 const CommandOption commandOptions[] = {
-    {"--agenda", CommandLine::Mode::Agenda}, {"--print", CommandLine::Mode::Print}, {"--pdf", CommandLine::Mode::Print},
+    {"--agenda", CommandLine::Mode::Agenda}, {"--search", CommandLine::Mode::Search},
+    {"--print", CommandLine::Mode::Print},   {"--pdf", CommandLine::Mode::Print},
     {"--import", CommandLine::Mode::Ics},    {"--export", CommandLine::Mode::Ics},
 };
 
@@ -75,6 +76,7 @@ QString CommandLine::usage()
 {
     return QStringLiteral("usage: daybrook [--home DIR]\n"
                           "       daybrook [--home DIR] --agenda FROM TO\n"
+                          "       daybrook [--home DIR] --search TEXT\n"
                           "       daybrook [--home DIR] --print day|week|month DATE --pdf FILE\n"
                           "       daybrook [--home DIR] --import FILE.ics [--force]\n"
                           "       daybrook [--home DIR] --export FILE.ics [FROM TO]\n"
@@ -83,6 +85,7 @@ QString CommandLine::usage()
                           "  --home DIR        keep the planner's files in DIR (else $DAYBROOK_HOME,\n"
                           "                    a portable install's own directory, or the user's data directory)\n"
                           "  --agenda FROM TO  print the items of the dates FROM to TO (YYYY-MM-DD) and end\n"
+                          "  --search TEXT     print the items whose subject, location or notes contain TEXT and end\n"
                           "  --print ... --pdf FILE  write the day, week or month page of DATE to a PDF and end\n"
                           "  --import FILE.ics add an iCalendar file's items to the active calendar and end\n"
                           "  --export FILE.ics write the active calendar (or FROM..TO) to an iCalendar file and end\n"
@@ -118,6 +121,7 @@ CommandLine CommandLine::parse(const QStringList &arguments)
     bool help = false;
     bool version = false;
     bool agenda = false;
+    bool search = false;
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString &argument = arguments.at(i);
         if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
@@ -138,6 +142,13 @@ CommandLine CommandLine::parse(const QStringList &arguments)
                 return fail(QStringLiteral("daybrook: --agenda needs two dates, FROM and TO"));
             agenda = true;
             i += 2;
+        } else if (argument == QLatin1String("--search")) {
+            if (search)
+                return fail(QStringLiteral("daybrook: --search given twice"));
+            if (!hasValue(arguments, i + 1) || arguments.at(i + 1).trimmed().isEmpty())
+                return fail(QStringLiteral("daybrook: --search needs a text to find"));
+            search = true;
+            ++i;
         } else if (const QString qt = qtOptionName(argument); !qt.isEmpty()) {
             if (qtOptionsWithValue.contains(qt)) {
                 if (i + 1 >= arguments.size())
@@ -150,6 +161,10 @@ CommandLine CommandLine::parse(const QStringList &arguments)
             return fail(QStringLiteral("daybrook: unexpected argument %1").arg(argument));
         }
     }
-    line.m_mode = help ? Mode::Help : version ? Mode::Version : agenda ? Mode::Agenda : Mode::Window;
+    line.m_mode = help ? Mode::Help
+        : version      ? Mode::Version
+        : agenda       ? Mode::Agenda
+        : search       ? Mode::Search
+                       : Mode::Window;
     return line;
 }

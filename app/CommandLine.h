@@ -11,10 +11,11 @@ class CommandLine
 public:
     // Print and Ics name commands that check the rest of their arguments
     // themselves, with the same one line and exit code 2.
-    enum class Mode { Window, Agenda, Print, Ics, Help, Version, Error };
+    enum class Mode { Window, Agenda, Search, Print, Ics, Help, Version, Error };
 
     // `arguments` includes the program name, as QCoreApplication gives it.
     static CommandLine parse(const QStringList &arguments);
+    // The whole usage text, for --help; a refused argument gets one line instead.
     static QString usage();
 
     Mode mode() const { return m_mode; }

@@ -6,7 +6,10 @@
 #include "store/OwnTableFiles.h"
 #include "app/Autostart.h"
 #include "app/MonthNavigator.h"
+#include "app/FindItemsWindow.h"
 #include "app/FolderWiring.h"
+#include "folders/FolderCommands.h"
+#include "store/OptionFields.h"
 #include "app/PlannerProgram.h"
 #include "printing/PrintPreview.h"
 #include "app/Unit1.h"
@@ -31,6 +34,7 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QMenu>
 #include <QPixmap>
 
@@ -372,6 +376,81 @@ void installReminders(PlannerProgram &p, Parts &parts)
     reminders->start();
 }
 
+// Every folder's calendar file, read through a cursor of its own: Table61's
+// current row is the current folder and must not move.
+std::vector<FindItemsWindow::Calendar> folderCalendars(TDataModule2 &store)
+{
+    std::vector<FindItemsWindow::Calendar> calendars;
+    const Cursor &list = store.Table61();
+    if (!list.isOpen())
+        return calendars;
+    Cursor folders(QStringLiteral("FindItemsFolders"));
+    folders.setTableFile(list.directory(), list.fileName(), *list.schema());
+    if (!folders.open())
+        return calendars;
+    for (folders.first(); !folders.eof(); folders.next()) {
+        const QString path = store.root().folderPath(folders.asText(FolderListField::Path));
+        calendars.push_back({TDataModule2::folderFilePath(path, folders.asText(FolderListField::File)),
+                             folders.asText(FolderListField::Name), folders.currentId()});
+    }
+    return calendars;
+}
+
+bool isActiveCalendar(TDataModule2 &store, const QString &calendar)
+{
+    return QFileInfo(calendar).absoluteFilePath() == QFileInfo(store.Table50().filePath()).absoluteFilePath();
+}
+
+// Shows a found item's day in the day view with the item selected, after
+// switching to its folder when it is another calendar's.
+bool showFoundItem(PlannerProgram &p, Parts &parts, const FoundItem &item, qint64 folderId)
+{
+    TForm1 &form = p.mainWindow();
+    TDataModule2 &store = p.dataModule();
+    if (!isActiveCalendar(store, item.calendar)) {
+        if (folderId == 0 || !parts.folders.commands)
+            return false;
+        parts.folders.commands->folderClicked(folderId);
+        if (!isActiveCalendar(store, item.calendar))
+            return false; // the switch was refused, and said why
+    }
+    const QDate date = item.date();
+    if (!date.isValid())
+        return item.task; // an undated task has no day; its editor is the next step
+    if (form.currentView() == TForm1::View::Day) {
+        form.pickDate(date);
+    } else {
+        form.setShownDate(date);
+        form.showView(TForm1::View::Day);
+    }
+    // A task has no place in the day view: its day shows, and the task pad beside it.
+    if (!item.task && parts.day)
+        parts.day->selectItem(item.no);
+    return true;
+}
+
+void installFindItems(PlannerProgram &p, std::shared_ptr<Parts> parts)
+{
+    TForm1 &form = p.mainWindow();
+    TDataModule2 &store = p.dataModule();
+    FindItemsWindow::Hooks hooks;
+    hooks.activeCalendar = [&store] { return store.Table50().isOpen() ? store.Table50().filePath() : QString(); };
+    hooks.calendars = [&store] { return folderCalendars(store); };
+    hooks.showItem = [&p, parts](const FoundItem &item, qint64 folderId) {
+        return showFoundItem(p, *parts, item, folderId);
+    };
+    hooks.openItem = [parts](const FoundItem &item) {
+        if (item.task && parts->taskEditor)
+            parts->taskEditor->editTask(item.no);
+        else if (!item.task && parts->eventEditor)
+            parts->eventEditor->editItem(item.no);
+    };
+    hooks.use24Hour = [&store] { return store.options().clock24Hour(); };
+    auto *window = new FindItemsWindow(std::move(hooks), &form);
+    QObject::connect(&form, &TForm1::findItemsRequested, window, &FindItemsWindow::openWindow);
+    QObject::connect(&store, &TDataModule2::calendarChanged, window, &FindItemsWindow::followCalendarChange);
+}
+
 } // namespace
 
 void installSubsystems(PlannerProgram &program)
@@ -398,4 +477,5 @@ void installSubsystems(PlannerProgram &program)
     program.addHiddenWindow([](PlannerProgram &p) { p.mainWindow().setAboutBox(new AboutBox(&p.mainWindow())); });
     program.addHiddenWindow([parts](PlannerProgram &p) { installCalendarTransfer(p, *parts); });
     program.addHiddenWindow([parts](PlannerProgram &p) { installPrinting(p, *parts); });
+    program.addHiddenWindow([parts](PlannerProgram &p) { installFindItems(p, parts); });
 }

@@ -203,6 +203,9 @@ void TForm1::createMenus()
     m_redoAction->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
     m_redoAction->setShortcutVisibleInContextMenu(true);
     setUndoNames(QString(), QString());
+    edit->addSeparator();
+    shortcut(edit->addAction(QStringLiteral("&Find Items..."), this, &TForm1::findItemsRequested),
+             standardKey(QKeySequence::Find, QKeySequence(Qt::CTRL | Qt::Key_F)));
 
     QMenu *actions = bar->addMenu(QStringLiteral("&Actions"));
     shortcut(actions->addAction(QStringLiteral("New &Appointment"), this, &TForm1::newAppointmentRequested),

@@ -166,6 +166,7 @@ signals:
     void printPreviewRequested();
     void importCalendarRequested(); // an .ics file into the active calendar
     void exportCalendarRequested(); // the active calendar to an .ics file
+    void findItemsRequested();      // the Find Items window
     void newAppointmentRequested();
     void newAllDayEventRequested();
     void newRecurringAppointmentRequested();

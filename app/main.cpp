@@ -7,6 +7,7 @@
 #include "app/OnScreenPlacement.h"
 #include "app/PlannerProgram.h"
 #include "app/PrintCommand.h"
+#include "app/SearchCommand.h"
 #include "app/SingleInstanceGuard.h"
 #include "app/Subsystems.h"
 #include "app/Unit1.h"
@@ -89,8 +90,8 @@ private:
             s_held.push_back({type, text});
             return;
         }
-        std::fputs("daybrook: no display could be opened (the --agenda, --print, --import and --export "
-                   "commands need none)\n",
+        std::fputs("daybrook: no display could be opened (the --agenda, --search, --print, --import and "
+                   "--export commands need none)\n",
                    stderr);
         std::fflush(stderr);
         if (s_guard)
@@ -123,7 +124,8 @@ int main(int argc, char *argv[])
     const CommandLine line = CommandLine::parse(arguments);
     switch (line.mode()) {
     case CommandLine::Mode::Error:
-        std::fprintf(stderr, "%s\n%s", qPrintable(line.error()), qPrintable(CommandLine::usage()));
+        // One line that says what was wrong; the whole usage is --help's.
+        std::fprintf(stderr, "%s\n", qPrintable(line.error()));
         return 2;
     case CommandLine::Mode::Help:
         std::fputs(qPrintable(CommandLine::usage()), stdout);
@@ -134,6 +136,8 @@ int main(int argc, char *argv[])
     case CommandLine::Mode::Agenda:
         // A terminal command: it prints and ends, whether or not a planner runs.
         return runAgenda(arguments);
+    case CommandLine::Mode::Search:
+        return runSearch(arguments);
     case CommandLine::Mode::Ics:
         return runIcsCommand(arguments);
     case CommandLine::Mode::Print:

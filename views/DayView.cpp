@@ -455,6 +455,28 @@ void DayView::openItem(Cursor &cursor)
         emit openItemRequested(chosen.value());
 }
 
+bool DayView::selectItem(qint64 itemNo)
+{
+    closeSubjectEditor();
+    if (DayBlock *b = block(itemNo)) {
+        if (!locateItem(itemNo))
+            return false;
+        selectBlock(b);
+        const QRect extent = b->extent();
+        const int viewHeight = m_scrollBar->pageStep();
+        if (m_scrollBar->isVisible()
+            && (extent.top() < m_scrollPosition || extent.bottom() > m_scrollPosition + viewHeight))
+            m_scrollBar->setValue(qMin(extent.top(), m_scrollBar->maximum()));
+        return true;
+    }
+    Cursor &strip = m_data.Table49();
+    if (!strip.isOpen() || strip.state() != Cursor::State::Browse || !strip.locate(No, itemNo))
+        return false;
+    unselectCurrentBlock();
+    m_strip->update();
+    return true;
+}
+
 bool DayView::locateItem(qint64 itemNo)
 {
     Cursor &list = dayList();

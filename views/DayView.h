@@ -83,6 +83,10 @@ public:
     bool setCurrentItemType(int type);
     bool deleteCurrentItem();
     void openCurrentItem();
+    // Selects the item of the shown day, as a click would: its block,
+    // scrolled into sight, or its row of the all-day strip. False when the
+    // day does not show it.
+    bool selectItem(qint64 itemNo);
 
     // Who answers that question; a dialog over the view unless set (not owned).
     void setOccurrenceQuestion(OccurrenceQuestion *question) { m_asker.setQuestion(question); }

@@ -289,8 +289,9 @@ void MainWindowTest::menusCarryTheirCaptions_data()
                           << QStringList {"", "", "", "", "", "", "", "Ctrl+P", "", "", "Ctrl+Q"};
     // With nothing done yet, undo and redo are disabled and name nothing.
     QTest::newRow("Edit") << 1 << QStringLiteral("&Edit")
-                          << QStringList {QStringLiteral("&Undo"), QStringLiteral("&Redo")}
-                          << QStringList {"Ctrl+Z", "Ctrl+Y"};
+                          << QStringList {QStringLiteral("&Undo"), QStringLiteral("&Redo"), s,
+                                          QStringLiteral("&Find Items...")}
+                          << QStringList {"Ctrl+Z", "Ctrl+Y", "", "Ctrl+F"};
     QTest::newRow("Actions")
         << 2 << QStringLiteral("&Actions")
         << QStringList {QStringLiteral("New &Appointment"),           s, QStringLiteral("New All &Day Event"), s,
@@ -980,7 +981,7 @@ void MainWindowTest::helpPageListsEveryShortcut()
             }
         }
     }
-    QCOMPARE(listed, 14);
+    QCOMPARE(listed, 15);
 }
 
 // At the smallest size the window takes, the five shortcut buttons and their

@@ -42,8 +42,10 @@ struct CommandOption
     CommandLine::Mode mode;
 };
 const CommandOption commandOptions[] = {
-    {"--agenda", CommandLine::Mode::Agenda}, {"--print", CommandLine::Mode::Print}, {"--pdf", CommandLine::Mode::Print},
-    {"--import", CommandLine::Mode::Ics},    {"--export", CommandLine::Mode::Ics},
+    {"--agenda", CommandLine::Mode::Agenda}, {"--print", CommandLine::Mode::Print},
+    {"--pdf", CommandLine::Mode::Print},     {"--import", CommandLine::Mode::Ics},
+    {"--export", CommandLine::Mode::Ics},    {"--caldav", CommandLine::Mode::Sync},
+    {"--sync", CommandLine::Mode::Sync},
 };
 
 // The first two different commands the arguments ask for, as written; empty
@@ -73,21 +75,28 @@ QStringList combinedCommands(const QStringList &arguments)
 
 QString CommandLine::usage()
 {
-    return QStringLiteral("usage: daybrook [--home DIR]\n"
-                          "       daybrook [--home DIR] --agenda FROM TO\n"
-                          "       daybrook [--home DIR] --print day|week|month DATE --pdf FILE\n"
-                          "       daybrook [--home DIR] --import FILE.ics [--force]\n"
-                          "       daybrook [--home DIR] --export FILE.ics [FROM TO]\n"
-                          "       daybrook --help | --version\n"
-                          "\n"
-                          "  --home DIR        keep the planner's files in DIR (else $DAYBROOK_HOME,\n"
-                          "                    a portable install's own directory, or the user's data directory)\n"
-                          "  --agenda FROM TO  print the items of the dates FROM to TO (YYYY-MM-DD) and end\n"
-                          "  --print ... --pdf FILE  write the day, week or month page of DATE to a PDF and end\n"
-                          "  --import FILE.ics add an iCalendar file's items to the active calendar and end\n"
-                          "  --export FILE.ics write the active calendar (or FROM..TO) to an iCalendar file and end\n"
-                          "  --help            print this text and end\n"
-                          "  --version         print the version and end\n");
+    return QStringLiteral(
+        "usage: daybrook [--home DIR]\n"
+        "       daybrook [--home DIR] --agenda FROM TO\n"
+        "       daybrook [--home DIR] --print day|week|month DATE --pdf FILE\n"
+        "       daybrook [--home DIR] --import FILE.ics [--force]\n"
+        "       daybrook [--home DIR] --export FILE.ics [FROM TO]\n"
+        "       daybrook [--home DIR] --caldav URL [--user NAME]\n"
+        "       daybrook [--home DIR] --sync\n"
+        "       daybrook --help | --version\n"
+        "\n"
+        "  --home DIR        keep the planner's files in DIR (else $DAYBROOK_HOME,\n"
+        "                    a portable install's own directory, or the user's data directory)\n"
+        "  --agenda FROM TO  print the items of the dates FROM to TO (YYYY-MM-DD) and end\n"
+        "  --print ... --pdf FILE  write the day, week or month page of DATE to a PDF and end\n"
+        "  --import FILE.ics add an iCalendar file's items to the active calendar and end\n"
+        "  --export FILE.ics write the active calendar (or FROM..TO) to an iCalendar file and end\n"
+        "  --caldav URL      bind the active calendar to the CalDAV collection at URL, sync it and end\n"
+        "  --user NAME       the user name to sign in to the collection with\n"
+        "  --sync            sync every bound calendar and end (password: $DAYBROOK_CALDAV_PASSWORD,\n"
+        "                    the keyring, or asked on the terminal)\n"
+        "  --help            print this text and end\n"
+        "  --version         print the version and end\n");
 }
 
 CommandLine CommandLine::parse(const QStringList &arguments)
@@ -108,6 +117,11 @@ CommandLine CommandLine::parse(const QStringList &arguments)
     }
     if (has("--import") || has("--export")) {
         line.m_mode = Mode::Ics;
+        return line;
+    }
+    // Before Qt's options: "--sync" is the planner's, not the X11 "-sync".
+    if (has("--caldav") || has("--sync")) {
+        line.m_mode = Mode::Sync;
         return line;
     }
     auto fail = [&line](const QString &error) {

@@ -1,15 +1,30 @@
 #pragma once
 
 #include "sync/CalDavBinding.h"
+#include "sync/SyncStateFile.h"
 #include "sync/SyncSummary.h"
 
+#include "store/Result.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
 #include <QObject>
+#include <QPair>
 #include <QString>
 #include <QStringList>
+#include <QUrl>
 
+#include <functional>
 #include <memory>
+#include <vector>
 
 class QNetworkAccessManager;
+class QNetworkReply;
+struct SyncPush;
+namespace DavXml {
+struct Multistatus;
+}
 
 // Keeps one calendar file in step with its CalDAV collection, both ways,
 // asynchronously on the event loop (QNetworkAccessManager; nothing blocks).
@@ -63,6 +78,41 @@ signals:
     void finished(const SyncSummary &summary);
 
 private:
+    void begin(bool testOnly);
+    QUrl collectionUrl() const;
+    QUrl objectUrl(const QString &href) const;
+    void send(const QByteArray &verb, const QUrl &url, const QByteArray &body,
+              const QList<QPair<QByteArray, QByteArray>> &headers, std::function<void(QNetworkReply *)> answered);
+    bool refused(QNetworkReply *reply);
+    static int statusOf(QNetworkReply *reply);
+    void serverError(QNetworkReply *reply, const QString &what);
+
+    void probe();
+    bool reopenForWriting();
+    void list();
+    void listChanges(const QString &token);
+    void listEverything();
+    void takeListing(const DavXml::Multistatus &answer);
+
+    void fetchNext();
+    bool applyBatch(const DavXml::Multistatus &answer);
+    bool applyObject(const QString &href, const QString &etag, const QByteArray &data, const std::vector<qint64> &group,
+                     const QHash<qint64, SyncStateFile::ItemState> &states,
+                     const QHash<qint64, SyncStateFile::LocalRow> &local);
+    bool copyAsConflicts(const std::vector<qint64> &rows, const QHash<qint64, SyncStateFile::LocalRow> &local,
+                         QHash<qint64, qint64> *copies);
+    void applyRemovals();
+
+    void planPushes();
+    Result<QByteArray> exported(const SyncPush &push, const QByteArray &raw);
+    void pushNext();
+    void pushAnswered(QNetworkReply *reply, const QByteArray &body, const QHash<qint64, QByteArray> &hashes);
+    void pushesDone();
+
+    bool failLocal();
+    void finish();
+    void fail(SyncSummary::Failure failure, const QString &message);
+
     struct Run;
     std::unique_ptr<Run> m_run;
     QString m_calendarPath;

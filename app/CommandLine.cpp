@@ -75,28 +75,27 @@ QStringList combinedCommands(const QStringList &arguments)
 
 QString CommandLine::usage()
 {
-    return QStringLiteral(
-        "usage: daybrook [--home DIR]\n"
-        "       daybrook [--home DIR] --agenda FROM TO\n"
-        "       daybrook [--home DIR] --print day|week|month DATE --pdf FILE\n"
-        "       daybrook [--home DIR] --import FILE.ics [--force]\n"
-        "       daybrook [--home DIR] --export FILE.ics [FROM TO]\n"
-        "       daybrook [--home DIR] --caldav URL [--user NAME]\n"
-        "       daybrook [--home DIR] --sync\n"
-        "       daybrook --help | --version\n"
-        "\n"
-        "  --home DIR        keep the planner's files in DIR (else $DAYBROOK_HOME,\n"
-        "                    a portable install's own directory, or the user's data directory)\n"
-        "  --agenda FROM TO  print the items of the dates FROM to TO (YYYY-MM-DD) and end\n"
-        "  --print ... --pdf FILE  write the day, week or month page of DATE to a PDF and end\n"
-        "  --import FILE.ics add an iCalendar file's items to the active calendar and end\n"
-        "  --export FILE.ics write the active calendar (or FROM..TO) to an iCalendar file and end\n"
-        "  --caldav URL      bind the active calendar to the CalDAV collection at URL, sync it and end\n"
-        "  --user NAME       the user name to sign in to the collection with\n"
-        "  --sync            sync every bound calendar and end (password: $DAYBROOK_CALDAV_PASSWORD,\n"
-        "                    the keyring, or asked on the terminal)\n"
-        "  --help            print this text and end\n"
-        "  --version         print the version and end\n");
+    return QStringLiteral("usage: daybrook [--home DIR]\n"
+                          "       daybrook [--home DIR] --agenda FROM TO\n"
+                          "       daybrook [--home DIR] --print day|week|month DATE --pdf FILE\n"
+                          "       daybrook [--home DIR] --import FILE.ics [--force]\n"
+                          "       daybrook [--home DIR] --export FILE.ics [FROM TO]\n"
+                          "       daybrook [--home DIR] --caldav URL [--user NAME]\n"
+                          "       daybrook [--home DIR] --sync\n"
+                          "       daybrook --help | --version\n"
+                          "\n"
+                          "  --home DIR        keep the planner's files in DIR (else $DAYBROOK_HOME,\n"
+                          "                    a portable install's own directory, or the user's data directory)\n"
+                          "  --agenda FROM TO  print the items of the dates FROM to TO (YYYY-MM-DD) and end\n"
+                          "  --print ... --pdf FILE  write the day, week or month page of DATE to a PDF and end\n"
+                          "  --import FILE.ics add an iCalendar file's items to the active calendar and end\n"
+                          "  --export FILE.ics write the active calendar (or FROM..TO) to an iCalendar file and end\n"
+                          "  --caldav URL      bind the active calendar to the CalDAV collection URL,\n"
+                          "                    sync it and end (--user NAME: the user to sign in as)\n"
+                          "  --sync            sync every bound calendar and end; the password comes from\n"
+                          "                    $DAYBROOK_CALDAV_PASSWORD, the keyring or the terminal\n"
+                          "  --help            print this text and end\n"
+                          "  --version         print the version and end\n");
 }
 
 CommandLine CommandLine::parse(const QStringList &arguments)

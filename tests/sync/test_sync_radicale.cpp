@@ -1,0 +1,324 @@
+#include "CalDavServer.h"
+#include "SyncTestSupport.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QThread>
+#include <QtTest>
+
+// Two data roots and an independent client agree through a real Radicale.
+class TestSyncRadicale : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+
+    void badArguments_data();
+    void badArguments();
+    void firstSyncBothWays();
+    void secondRootSeesSeriesAndTask();
+    void editsAndDeletesBothWays();
+    void conflictKeepsBoth();
+    void serverAwayThenBack();
+    void wrongPasswordChangesNothing();
+    void killedSyncCompletes_data();
+    void killedSyncCompletes();
+    void attendeesSurviveAnEdit();
+
+private:
+    std::unique_ptr<CalDavServer> m_server;
+};
+
+namespace {
+
+const QByteArray seriesWithException =
+    "BEGIN:VEVENT\r\nUID:lunch@test\r\nDTSTAMP:20261201T000000Z\r\nDTSTART:20261201T120000Z\r\n"
+    "DTEND:20261201T130000Z\r\nRRULE:FREQ=WEEKLY;BYDAY=TU\r\nEXDATE:20261208T120000Z\r\nSUMMARY:Lunch\r\n"
+    "END:VEVENT\r\n"
+    "BEGIN:VEVENT\r\nUID:lunch@test\r\nDTSTAMP:20261201T000000Z\r\nRECURRENCE-ID:20261215T120000Z\r\n"
+    "DTSTART:20261215T140000Z\r\nDTEND:20261215T150000Z\r\nSUMMARY:Lunch moved\r\nEND:VEVENT\r\n";
+const QByteArray task = "BEGIN:VTODO\r\nUID:milk@test\r\nDTSTAMP:20261201T000000Z\r\nSUMMARY:Buy milk\r\n"
+                        "DUE;VALUE=DATE:20261220\r\nPRIORITY:1\r\nEND:VTODO\r\n";
+
+QStringList subjects(const PlannerRoot &root)
+{
+    QStringList names = root.column(QStringLiteral("SELECT Subject FROM items"));
+    names.sort();
+    return names;
+}
+
+} // namespace
+
+void TestSyncRadicale::initTestCase()
+{
+    m_server = std::make_unique<CalDavServer>(CalDavServer::Kind::Radicale);
+    const QString problem = m_server->start();
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+}
+
+void TestSyncRadicale::init()
+{
+    const QString problem = m_server->newCollection();
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+}
+
+void TestSyncRadicale::badArguments_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("line");
+    QTest::newRow("no address") << QStringList {"--caldav"} << "daybrook: --caldav needs one collection address";
+    QTest::newRow("not http") << QStringList {"--caldav", "ftp://127.0.0.1/cal/"}
+                              << "daybrook: --caldav: \"ftp://127.0.0.1/cal/\" is not an http or https address";
+    QTest::newRow("user without caldav") << QStringList {"--sync", "--user", "alice"}
+                                         << "daybrook: --user belongs to --caldav";
+    QTest::newRow("both commands") << QStringList {"--sync", "--caldav", "http://127.0.0.1/c/"}
+                                   << "daybrook: --caldav and --sync cannot be combined";
+    QTest::newRow("unknown option") << QStringList {"--sync", "--fast"}
+                                    << "daybrook: unknown argument --fast for --caldav or --sync";
+}
+
+void TestSyncRadicale::badArguments()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, line);
+    PlannerRoot root;
+    const PlannerRoot::Run run = root.daybrook(arguments, m_server->password());
+    QCOMPARE(run.code, 2);
+    QCOMPARE(run.err, line + QLatin1Char('\n'));
+    QCOMPARE(run.out, QString());
+}
+
+void TestSyncRadicale::firstSyncBothWays()
+{
+    QCOMPARE(m_server->put(QStringLiteral("from-phone.ics"), calendarText(eventText("phone@test", "Dentist"))), 201);
+    PlannerRoot root;
+    QCOMPARE(root.importText(calendarText(eventText("desk@test", "Review", {}, 15) + task)).code, 0);
+
+    const PlannerRoot::Run run = root.bind(*m_server);
+    QCOMPARE(run.err, QString());
+    QCOMPARE(run.out, QStringLiteral("Personal Calendar: pulled 1, pushed 2, deleted 0, conflicts 0\n"));
+    QCOMPARE(run.code, 0);
+    QCOMPARE(subjects(root), (QStringList {"Buy milk", "Dentist", "Review"}));
+    QCOMPARE(m_server->names().size(), 3);
+    QVERIFY(m_server->get(QStringLiteral("desk_test.ics")).contains("SUMMARY:Review"));
+
+    // Nothing changed: nothing moves, nothing doubles.
+    const PlannerRoot::Run again = root.sync(*m_server);
+    QCOMPARE(again.out, QStringLiteral("Personal Calendar: pulled 0, pushed 0, deleted 0, conflicts 0\n"));
+    QCOMPARE(again.code, 0);
+    QCOMPARE(root.column(QStringLiteral("SELECT count(*) FROM items")), QStringList {"3"});
+    QCOMPARE(m_server->names().size(), 3);
+}
+
+void TestSyncRadicale::secondRootSeesSeriesAndTask()
+{
+    PlannerRoot first;
+    QCOMPARE(first.importText(calendarText(seriesWithException + task)).code, 0);
+    QCOMPARE(first.bind(*m_server).code, 0);
+
+    PlannerRoot second;
+    const PlannerRoot::Run run = second.bind(*m_server);
+    QCOMPARE(run.out, QStringLiteral("Personal Calendar: pulled 2, pushed 0, deleted 0, conflicts 0\n"));
+    // The series arrives whole: one row with its rule and removed date, and
+    // the moved occurrence linked to it.
+    const QList<QStringList> series =
+        second.query(QStringLiteral("SELECT Subject, S, St, Re, Rr, Rx FROM items WHERE Rp IS NULL AND Ta IS NOT 1"));
+    QCOMPARE(series,
+             (QList<QStringList> {
+                 {"Lunch", "2026-12-01", "12:00:00", "1", "FREQ=WEEKLY;BYDAY=TU", "2026-12-08,2026-12-15"}}));
+    const QList<QStringList> moved = second.query(QStringLiteral(
+        "SELECT o.Subject, o.S, o.St, o.Ro FROM items o JOIN items s ON o.Rp = s.No WHERE s.Subject = 'Lunch'"));
+    QCOMPARE(moved, (QList<QStringList> {{"Lunch moved", "2026-12-15", "14:00:00", "2026-12-15"}}));
+    QCOMPARE(second.query(QStringLiteral("SELECT Subject, E, Ta, P FROM items WHERE Ta = 1")),
+             (QList<QStringList> {{"Buy milk", "2026-12-20", "1", "High"}}));
+}
+
+void TestSyncRadicale::editsAndDeletesBothWays()
+{
+    PlannerRoot a, b;
+    QCOMPARE(a.importText(calendarText(eventText("one@test", "One") + eventText("two@test", "Two", {}, 15)
+                                       + eventText("three@test", "Three", {}, 16)))
+                 .code,
+             0);
+    QCOMPARE(a.bind(*m_server).code, 0);
+    QCOMPARE(b.bind(*m_server).code, 0);
+
+    // A changes one row and deletes another the way any program may write
+    // the file; B deletes the third.
+    QVERIFY(a.exec(QStringLiteral("UPDATE items SET Subject = 'One, later', Loc = 'Room 4' WHERE Subject = 'One'")));
+    QVERIFY(a.exec(QStringLiteral("DELETE FROM items WHERE Subject = 'Two'")));
+    QVERIFY(b.exec(QStringLiteral("DELETE FROM items WHERE Subject = 'Three'")));
+
+    QCOMPARE(a.sync(*m_server).out, QStringLiteral("Personal Calendar: pulled 0, pushed 1, deleted 1, conflicts 0\n"));
+    QCOMPARE(b.sync(*m_server).out, QStringLiteral("Personal Calendar: pulled 1, pushed 0, deleted 2, conflicts 0\n"));
+    QCOMPARE(a.sync(*m_server).out, QStringLiteral("Personal Calendar: pulled 0, pushed 0, deleted 1, conflicts 0\n"));
+
+    QCOMPARE(subjects(a), QStringList {"One, later"});
+    QCOMPARE(subjects(b), QStringList {"One, later"});
+    QCOMPARE(b.column(QStringLiteral("SELECT Loc FROM items")), QStringList {"Room 4"});
+    QCOMPARE(m_server->names(), QStringList {"one_test.ics"});
+    QVERIFY(m_server->get(QStringLiteral("one_test.ics")).contains("LOCATION:Room 4"));
+}
+
+void TestSyncRadicale::conflictKeepsBoth()
+{
+    PlannerRoot a, b;
+    QCOMPARE(a.importText(calendarText(eventText("plan@test", "Plan"))).code, 0);
+    QCOMPARE(a.bind(*m_server).code, 0);
+    QCOMPARE(b.bind(*m_server).code, 0);
+    QVERIFY(a.exec(QStringLiteral("UPDATE items SET Subject = 'Plan A'")));
+    QVERIFY(b.exec(QStringLiteral("UPDATE items SET Subject = 'Plan B'")));
+
+    QCOMPARE(a.sync(*m_server).out, QStringLiteral("Personal Calendar: pulled 0, pushed 1, deleted 0, conflicts 0\n"));
+    const PlannerRoot::Run run = b.sync(*m_server);
+    QCOMPARE(run.out, QStringLiteral("Personal Calendar: pulled 1, pushed 1, deleted 0, conflicts 1\n"));
+    QCOMPARE(run.code, 0);
+    QCOMPARE(subjects(b), (QStringList {"Plan A", "Plan B (conflicting copy)"}));
+    QCOMPARE(a.sync(*m_server).out, QStringLiteral("Personal Calendar: pulled 1, pushed 0, deleted 0, conflicts 0\n"));
+    QCOMPARE(subjects(a), (QStringList {"Plan A", "Plan B (conflicting copy)"}));
+    QCOMPARE(m_server->names().size(), 2);
+}
+
+void TestSyncRadicale::serverAwayThenBack()
+{
+    PlannerRoot root;
+    QCOMPARE(root.importText(calendarText(eventText("walk@test", "Walk"))).code, 0);
+    QCOMPARE(root.bind(*m_server).code, 0);
+    QVERIFY(root.exec(QStringLiteral("UPDATE items SET Subject = 'Long walk'")));
+    QVERIFY(root.exec(QStringLiteral("INSERT INTO items (Subject, S, E, Md, St, Et) "
+                                     "VALUES ('Call', '2026-12-17', '2026-12-17', '0', '08:00:00', '08:30:00')")));
+    const QString stateQuery = QStringLiteral("SELECT No, Href, ETag, Hash FROM caldav_items ORDER BY No");
+    const QList<QStringList> stateBefore = root.query(stateQuery);
+
+    m_server->stop();
+    const PlannerRoot::Run away = root.sync(*m_server);
+    QCOMPARE(away.code, 3);
+    QVERIFY2(away.err.startsWith(
+                 QStringLiteral("Personal Calendar: %1 cannot be reached: ").arg(m_server->collectionUrl().toString())),
+             qPrintable(away.err));
+    QCOMPARE(away.err.count(QLatin1Char('\n')), 1);
+    QCOMPARE(root.query(stateQuery), stateBefore);
+
+    QVERIFY(m_server->start().isEmpty());
+    QCOMPARE(root.sync(*m_server).out,
+             QStringLiteral("Personal Calendar: pulled 0, pushed 2, deleted 0, conflicts 0\n"));
+    QVERIFY(m_server->get(QStringLiteral("walk_test.ics")).contains("SUMMARY:Long walk"));
+    QCOMPARE(m_server->names().size(), 2);
+}
+
+void TestSyncRadicale::wrongPasswordChangesNothing()
+{
+    PlannerRoot root;
+    QCOMPARE(root.importText(calendarText(eventText("gym@test", "Gym"))).code, 0);
+    const PlannerRoot::Run run = root.bind(*m_server, QStringLiteral("not the password"));
+    QCOMPARE(run.code, 3);
+    QCOMPARE(run.err,
+             QStringLiteral("Personal Calendar: %1 refused the sign-in: 401 Unauthorized\n")
+                 .arg(m_server->collectionUrl().toString()));
+    QCOMPARE(run.out, QString());
+    // Not bound, nothing sent.
+    QCOMPARE(root.daybrook({QStringLiteral("--sync")}).out,
+             QStringLiteral("No calendar is bound to a CalDAV collection.\n"));
+    QCOMPARE(m_server->names(), QStringList());
+
+    // Bound with the right one, a wrong one later is refused the same way.
+    QCOMPARE(root.bind(*m_server).code, 0);
+    const PlannerRoot::Run later = root.sync(*m_server, QStringLiteral("stale"));
+    QCOMPARE(later.code, 3);
+    QVERIFY(later.err.contains(QStringLiteral("refused the sign-in: 401")));
+}
+
+void TestSyncRadicale::killedSyncCompletes_data()
+{
+    QTest::addColumn<bool>("duringPush");
+    QTest::newRow("kill while pushing") << true;
+    QTest::newRow("kill while pulling") << false;
+}
+
+void TestSyncRadicale::killedSyncCompletes()
+{
+    QFETCH(bool, duringPush);
+    // A pull commits a batch of objects at a time, so it needs a few
+    // batches to be killed between two.
+    const int count = duringPush ? 150 : 500;
+    QByteArray events;
+    PlannerRoot root;
+    const QString bindUrl = m_server->collectionUrl().toString();
+    if (duringPush) {
+        for (int i = 0; i < count; ++i)
+            events +=
+                eventText("bulk-" + QByteArray::number(i) + "@test", "Bulk " + QByteArray::number(i), {}, 1 + i % 28);
+        QCOMPARE(root.importText(calendarText(events)).code, 0);
+    } else {
+        // Bound while the collection is empty, then filled by another client.
+        QCOMPARE(root.bind(*m_server).code, 0);
+        for (int i = 0; i < count; ++i) {
+            QFile object(QDir(m_server->storageFolder()).filePath(QStringLiteral("bulk-%1.ics").arg(i)));
+            QVERIFY(object.open(QIODevice::WriteOnly));
+            object.write(calendarText(
+                eventText("bulk-" + QByteArray::number(i) + "@test", "Bulk " + QByteArray::number(i), {}, 1 + i % 28)));
+        }
+        QCOMPARE(m_server->names().size(), count);
+    }
+
+    // Killed once part of the work is durable on the side it goes to.
+    std::unique_ptr<QProcess> process = duringPush
+        ? root.startDaybrook({QStringLiteral("--caldav"), bindUrl, QStringLiteral("--user"), m_server->user()},
+                             m_server->password())
+        : root.startDaybrook({QStringLiteral("--sync")}, m_server->password());
+    const auto done = [&] {
+        return duringPush ? int(m_server->names().size())
+                          : root.column(QStringLiteral("SELECT count(*) FROM items")).value(0).toInt();
+    };
+    int partial = 0;
+    QDeadlineTimer deadline(30000);
+    while (!deadline.hasExpired() && process->state() == QProcess::Running && (partial = done()) == 0)
+        QThread::msleep(duringPush ? 20 : 1);
+    process->kill();
+    process->waitForFinished();
+    partial = done();
+    QVERIFY2(partial > 0 && partial < count,
+             qPrintable(QStringLiteral("killed after %1 of %2").arg(partial).arg(count)));
+
+    const PlannerRoot::Run run = root.sync(*m_server);
+    QCOMPARE(run.code, 0);
+    QCOMPARE(root.column(QStringLiteral("SELECT count(*) FROM items")), QStringList {QString::number(count)});
+    QCOMPARE(root.column(QStringLiteral("SELECT count(DISTINCT Subject) FROM items")),
+             QStringList {QString::number(count)});
+    QCOMPARE(m_server->names().size(), count);
+    QCOMPARE(root.sync(*m_server).out,
+             QStringLiteral("Personal Calendar: pulled 0, pushed 0, deleted 0, conflicts 0\n"));
+}
+
+void TestSyncRadicale::attendeesSurviveAnEdit()
+{
+    const QByteArray extra = "ORGANIZER;CN=Boss:mailto:boss@example.org\r\n"
+                             "ATTENDEE;CN=Ann;PARTSTAT=ACCEPTED:mailto:ann@example.org\r\n"
+                             "ATTENDEE;CN=Bob:mailto:bob@example.org\r\nCATEGORIES:Project X\r\n"
+                             "X-PHONE-COLOUR:teal\r\n"
+                             "BEGIN:VALARM\r\nACTION:DISPLAY\r\nDESCRIPTION:a\r\nTRIGGER:-PT15M\r\nEND:VALARM\r\n"
+                             "BEGIN:VALARM\r\nACTION:AUDIO\r\nTRIGGER:-PT1H\r\nEND:VALARM\r\n";
+    QCOMPARE(m_server->put(QStringLiteral("meeting.ics"), calendarText(eventText("meeting@test", "Meeting", extra))),
+             201);
+    PlannerRoot root;
+    QCOMPARE(root.bind(*m_server).code, 0);
+    QVERIFY(root.exec(QStringLiteral("UPDATE items SET Subject = 'Meeting, room 2'")));
+    QCOMPARE(root.sync(*m_server).out,
+             QStringLiteral("Personal Calendar: pulled 0, pushed 1, deleted 0, conflicts 0\n"));
+
+    const QByteArray stored = m_server->get(QStringLiteral("meeting.ics"));
+    QVERIFY2(stored.contains("SUMMARY:Meeting\\, room 2"), stored.constData());
+    QVERIFY(stored.contains("ATTENDEE;CN=Ann;PARTSTAT=ACCEPTED:mailto:ann@example.org"));
+    QVERIFY(stored.contains("ATTENDEE;CN=Bob:mailto:bob@example.org"));
+    QVERIFY(stored.contains("ORGANIZER;CN=Boss:mailto:boss@example.org"));
+    QVERIFY(stored.contains("CATEGORIES:Project X"));
+    QVERIFY(stored.contains("X-PHONE-COLOUR:teal"));
+    QVERIFY(stored.contains("TRIGGER:-PT1H"));
+    QCOMPARE(stored.count("BEGIN:VALARM"), 2);
+}
+
+QTEST_GUILESS_MAIN(TestSyncRadicale)
+#include "test_sync_radicale.moc"

@@ -27,6 +27,7 @@ private slots:
     void conflictKeepsBoth();
     void serverAwayThenBack();
     void attendeesSurviveAnEdit();
+    void seriesOutsideTheRulesIsNeverPushed();
 
 protected:
     CalDavServer::Kind m_kind;
@@ -337,6 +338,29 @@ void SyncCases::attendeesSurviveAnEdit()
     QVERIFY(stored.contains("X-PHONE-COLOUR:teal"));
     QVERIFY(stored.contains("TRIGGER:-PT1H"));
     QCOMPARE(stored.count("BEGIN:VALARM"), 2);
+}
+
+void SyncCases::seriesOutsideTheRulesIsNeverPushed()
+{
+    // Extra dates (RDATE) lie outside what a series row holds.
+    const QByteArray object = calendarText(
+        "BEGIN:VEVENT\r\nUID:course@test\r\nDTSTAMP:20261201T000000Z\r\nDTSTART:20261201T090000Z\r\n"
+        "DTEND:20261201T100000Z\r\nRRULE:FREQ=DAILY;COUNT=3\r\nRDATE:20261225T090000Z\r\nSUMMARY:Course\r\n"
+        "END:VEVENT\r\n");
+    QCOMPARE(m_server->put(QStringLiteral("course.ics"), object), 201);
+    PlannerRoot root;
+    QCOMPARE(root.bind(*m_server).code, 0);
+    QCOMPARE(root.column(QStringLiteral("SELECT S FROM items i JOIN caldav_items c ON c.No = i.No "
+                                        "WHERE c.ReadOnly = 1 ORDER BY S")),
+             (QStringList {"2026-12-01", "2026-12-02", "2026-12-03", "2026-12-25"}));
+
+    QVERIFY(root.exec(QStringLiteral("UPDATE items SET Subject = 'Course, changed here' WHERE S = '2026-12-02'")));
+    QVERIFY(root.exec(QStringLiteral("DELETE FROM items WHERE S = '2026-12-03'")));
+    QCOMPARE(root.sync(*m_server).out,
+             QStringLiteral("Personal Calendar: pulled 0, pushed 0, deleted 0, conflicts 0\n"));
+    const QByteArray stored = m_server->get(QStringLiteral("course.ics"));
+    QVERIFY2(stored.contains("RDATE:20261225T090000Z") && stored.contains("SUMMARY:Course\r\n"), stored.constData());
+    QVERIFY(!stored.contains("changed here"));
 }
 
 // "radicale" or "xandikos" picks the server; the rest goes to QTest.

@@ -1,5 +1,8 @@
 #include "sync/UnshownProperties.h"
 
+#include "ical/IcsZone.h"
+
+#include <QDateTime>
 #include <QString>
 
 #include <libical/ical.h>
@@ -72,6 +75,51 @@ QStringList categoriesOf(icalcomponent *component)
     return values;
 }
 
+// The moment a start, end or due time stands for, comparable across the
+// zones it may be written in; a date stays a date.
+QString momentOf(icalcomponent *component, icalproperty_kind kind)
+{
+    if (!icalcomponent_get_first_property(component, kind))
+        return QString();
+    const icaltimetype t = kind == ICAL_DTSTART_PROPERTY ? icalcomponent_get_dtstart(component)
+        : kind == ICAL_DTEND_PROPERTY                    ? icalcomponent_get_dtend(component)
+                                                         : icalcomponent_get_due(component);
+    if (icaltime_is_null_time(t))
+        return QString();
+    if (icaltime_is_date(t))
+        return QString::fromLatin1(icaltime_as_ical_string(t));
+    if (t.zone)
+        return QString::number(qint64(icaltime_as_timet_with_zone(t, t.zone)));
+    return QString::number(IcsZone::toLocal(t).toSecsSinceEpoch());
+}
+
+// A time the planner left as it was goes back in the zone it came in, so
+// that another device shows it in its own zone as before.
+void keepOriginalZones(icalcomponent *fresh, icalcomponent *raw, icalcomponent *freshCalendar,
+                       icalcomponent *rawCalendar)
+{
+    for (icalproperty_kind kind : {ICAL_DTSTART_PROPERTY, ICAL_DTEND_PROPERTY, ICAL_DUE_PROPERTY}) {
+        icalproperty *mine = icalcomponent_get_first_property(fresh, kind);
+        icalproperty *theirs = icalcomponent_get_first_property(raw, kind);
+        if (!mine || !theirs || momentOf(fresh, kind) != momentOf(raw, kind))
+            continue;
+        icalcomponent_remove_property(fresh, mine);
+        icalproperty_free(mine);
+        icalcomponent_add_property(fresh, icalproperty_new_clone(theirs));
+        icalparameter *tzid = icalproperty_get_first_parameter(theirs, ICAL_TZID_PARAMETER);
+        if (!tzid || icalcomponent_get_timezone(freshCalendar, icalparameter_get_tzid(tzid)))
+            continue;
+        for (icalcomponent *zone = icalcomponent_get_first_component(rawCalendar, ICAL_VTIMEZONE_COMPONENT); zone;
+             zone = icalcomponent_get_next_component(rawCalendar, ICAL_VTIMEZONE_COMPONENT)) {
+            icalproperty *id = icalcomponent_get_first_property(zone, ICAL_TZID_PROPERTY);
+            if (id && qstrcmp(icalproperty_get_tzid(id), icalparameter_get_tzid(tzid)) == 0) {
+                icalcomponent_add_component(freshCalendar, icalcomponent_new_clone(zone));
+                break;
+            }
+        }
+    }
+}
+
 void mergeComponent(icalcomponent *fresh, icalcomponent *raw, const QStringList &typeNames)
 {
     std::vector<icalproperty *> copies;
@@ -123,8 +171,10 @@ QByteArray merged(const QByteArray &fresh, const QByteArray &raw, const QStringL
              c = icalcomponent_get_next_component(freshCalendar, kind))
             components.push_back(c);
         for (icalcomponent *c : components) {
-            if (icalcomponent *old = counterpart(rawCalendar, c))
+            if (icalcomponent *old = counterpart(rawCalendar, c)) {
+                keepOriginalZones(c, old, freshCalendar, rawCalendar);
                 mergeComponent(c, old, typeNames);
+            }
         }
     }
     char *text = icalcomponent_as_ical_string_r(freshCalendar);

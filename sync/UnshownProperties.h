@@ -14,7 +14,8 @@ namespace UnshownProperties {
 // each fresh one gains the raw one's properties of every kind the planner
 // never writes, its CATEGORIES other than the type names, and its VALARMs
 // after the first (the planner holds one reminder). SEQUENCE goes up by
-// one. Without a readable raw object, fresh comes back as it is.
+// one. A start, end or due time that stands for the same moment as the
+// raw one goes back in the raw one's zone. Without a readable raw object, fresh comes back as it is.
 QByteArray merged(const QByteArray &fresh, const QByteArray &raw, const QStringList &typeNames);
 
 } // namespace UnshownProperties

@@ -315,29 +315,45 @@ void TestSyncRadicale::killedSyncCompletes()
 
 void SyncCases::attendeesSurviveAnEdit()
 {
-    const QByteArray extra = "ORGANIZER;CN=Boss:mailto:boss@example.org\r\n"
-                             "ATTENDEE;CN=Ann;PARTSTAT=ACCEPTED:mailto:ann@example.org\r\n"
-                             "ATTENDEE;CN=Bob:mailto:bob@example.org\r\nCATEGORIES:Project X\r\n"
-                             "X-PHONE-COLOUR:teal\r\n"
-                             "BEGIN:VALARM\r\nACTION:DISPLAY\r\nDESCRIPTION:a\r\nTRIGGER:-PT15M\r\nEND:VALARM\r\n"
-                             "BEGIN:VALARM\r\nACTION:AUDIO\r\nTRIGGER:-PT1H\r\nEND:VALARM\r\n";
-    QCOMPARE(m_server->put(QStringLiteral("meeting.ics"), calendarText(eventText("meeting@test", "Meeting", extra))),
-             201);
+    const QByteArray tokyo =
+        "BEGIN:VTIMEZONE\r\nTZID:Asia/Tokyo\r\nBEGIN:STANDARD\r\nDTSTART:19700101T000000\r\n"
+        "TZOFFSETFROM:+0900\r\nTZOFFSETTO:+0900\r\nTZNAME:JST\r\nEND:STANDARD\r\nEND:VTIMEZONE\r\n";
+    const QByteArray meeting =
+        "BEGIN:VEVENT\r\nUID:meeting@test\r\nDTSTAMP:20261201T000000Z\r\n"
+        "DTSTART;TZID=Asia/Tokyo:20261214T180000\r\nDTEND;TZID=Asia/Tokyo:20261214T190000\r\nSUMMARY:Meeting\r\n"
+        "ORGANIZER;CN=Boss:mailto:boss@example.org\r\n"
+        "ATTENDEE;CN=Ann;PARTSTAT=ACCEPTED:mailto:ann@example.org\r\n"
+        "ATTENDEE;CN=Bob:mailto:bob@example.org\r\nCATEGORIES:Project X\r\nX-PHONE-COLOUR:teal\r\n"
+        "BEGIN:VALARM\r\nACTION:DISPLAY\r\nDESCRIPTION:a\r\nTRIGGER:-PT15M\r\nEND:VALARM\r\n"
+        "BEGIN:VALARM\r\nACTION:AUDIO\r\nTRIGGER:-PT1H\r\nEND:VALARM\r\nEND:VEVENT\r\n";
+    QCOMPARE(m_server->put(QStringLiteral("meeting.ics"), calendarText(tokyo + meeting)), 201);
     PlannerRoot root;
     QCOMPARE(root.bind(*m_server).code, 0);
+    // Tokyo's 18:00 is 09:00 here (UTC).
+    QCOMPARE(root.query(QStringLiteral("SELECT S, St, Et FROM items")),
+             (QList<QStringList> {{"2026-12-14", "09:00:00", "10:00:00"}}));
     QVERIFY(root.exec(QStringLiteral("UPDATE items SET Subject = 'Meeting, room 2'")));
     QCOMPARE(root.sync(*m_server).out,
              QStringLiteral("Personal Calendar: pulled 0, pushed 1, deleted 0, conflicts 0\n"));
 
     const QByteArray stored = m_server->get(QStringLiteral("meeting.ics"));
     QVERIFY2(stored.contains("SUMMARY:Meeting\\, room 2"), stored.constData());
-    QVERIFY(stored.contains("ATTENDEE;CN=Ann;PARTSTAT=ACCEPTED:mailto:ann@example.org"));
-    QVERIFY(stored.contains("ATTENDEE;CN=Bob:mailto:bob@example.org"));
-    QVERIFY(stored.contains("ORGANIZER;CN=Boss:mailto:boss@example.org"));
-    QVERIFY(stored.contains("CATEGORIES:Project X"));
-    QVERIFY(stored.contains("X-PHONE-COLOUR:teal"));
-    QVERIFY(stored.contains("TRIGGER:-PT1H"));
+    for (const char *kept :
+         {"ATTENDEE;CN=Ann;PARTSTAT=ACCEPTED:mailto:ann@example.org", "ATTENDEE;CN=Bob:mailto:bob@example.org",
+          "ORGANIZER;CN=Boss:mailto:boss@example.org", "CATEGORIES:Project X", "X-PHONE-COLOUR:teal", "TRIGGER:-PT1H",
+          "DTSTART;TZID=Asia/Tokyo:20261214T180000", "DTEND;TZID=Asia/Tokyo:20261214T190000", "TZID:Asia/Tokyo"})
+        QVERIFY2(stored.contains(kept), kept);
     QCOMPARE(stored.count("BEGIN:VALARM"), 2);
+
+    // A time changed here goes up as the planner writes it; the end that
+    // stayed keeps its zone.
+    QVERIFY(root.exec(QStringLiteral("UPDATE items SET St = '08:30:00'")));
+    QCOMPARE(root.sync(*m_server).out,
+             QStringLiteral("Personal Calendar: pulled 0, pushed 1, deleted 0, conflicts 0\n"));
+    const QByteArray moved = m_server->get(QStringLiteral("meeting.ics"));
+    QVERIFY2(moved.contains("DTSTART:20261214T083000Z"), moved.constData());
+    QVERIFY(moved.contains("DTEND;TZID=Asia/Tokyo:20261214T190000"));
+    QVERIFY(moved.contains("ATTENDEE;CN=Bob:mailto:bob@example.org"));
 }
 
 void SyncCases::seriesOutsideTheRulesIsNeverPushed()

@@ -214,8 +214,10 @@ int runSyncCommand(const QStringList &arguments, QTextStream &out, QTextStream &
     std::vector<Calendar> calendars;
     QStringList typeNames;
     {
+        // Binding may be the first start of a fresh data root; a sync of what
+        // is bound only reads the folders list.
         TDataModule2 store(DataRoot::resolve(arguments));
-        if (const Outcome opened = store.startUp(); !opened) {
+        if (const Outcome opened = request.bind ? store.startUp() : store.openForReading(1); !opened) {
             err << QStringLiteral("sync: %1").arg(opened.error()) << '\n';
             return otherFailure;
         }

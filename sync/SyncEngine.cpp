@@ -172,6 +172,12 @@ struct SyncEngine::Run
     QStringList removed;            // hrefs gone from the server
     QStringList toFetch;
     int fetched = 0;
+    // The calendar file as the pull began. An object is fetched once per
+    // pull and touches only its own rows, so this stays true for the
+    // objects still to come.
+    QHash<qint64, SyncStateFile::ItemState> states;
+    QHash<qint64, SyncStateFile::LocalRow> local;
+    QHash<QString, std::vector<qint64>> rowsOf; // href -> rows with its state
     int progressTotal = 0;
     int progressDone = 0;
 
@@ -472,10 +478,16 @@ void SyncEngine::takeListing(const DavXml::Multistatus &answer)
         else
             m_run->listed.insert(href, response.etag);
     }
-    const QHash<qint64, SyncStateFile::ItemState> states = m_run->file->states();
+    m_run->states = m_run->file->states();
+    m_run->local.clear();
+    for (const SyncStateFile::LocalRow &row : m_run->file->rows())
+        m_run->local.insert(row.no, row);
+    m_run->rowsOf.clear();
     QHash<QString, QString> knownEtag; // href -> ETag we hold
-    for (const SyncStateFile::ItemState &state : states)
-        knownEtag.insert(state.href, state.etag);
+    for (auto it = m_run->states.constBegin(); it != m_run->states.constEnd(); ++it) {
+        knownEtag.insert(it->href, it->etag);
+        m_run->rowsOf[it->href].push_back(it.key());
+    }
     m_run->toFetch.clear();
     for (auto it = m_run->listed.constBegin(); it != m_run->listed.constEnd(); ++it) {
         const auto known = knownEtag.constFind(it.key());
@@ -535,13 +547,6 @@ bool SyncEngine::applyBatch(const DavXml::Multistatus &answer)
         fail(SyncSummary::Failure::LocalFile, file.lastError());
         return false;
     }
-    const QHash<qint64, SyncStateFile::ItemState> states = file.states();
-    QHash<QString, std::vector<qint64>> rowsOf; // href -> rows with its state
-    for (auto it = states.constBegin(); it != states.constEnd(); ++it)
-        rowsOf[it->href].push_back(it.key());
-    QHash<qint64, SyncStateFile::LocalRow> local;
-    for (const SyncStateFile::LocalRow &row : file.rows())
-        local.insert(row.no, row);
     for (const DavXml::Response &response : answer.responses) {
         const QString href = pathOf(response.href);
         if (response.status == 404) {
@@ -550,8 +555,8 @@ bool SyncEngine::applyBatch(const DavXml::Multistatus &answer)
         }
         if (response.calendarData.isEmpty())
             continue;
-        const std::vector<qint64> &group = rowsOf[href];
-        if (!applyObject(href, response.etag, response.calendarData, group, states, local)) {
+        const std::vector<qint64> group = m_run->rowsOf.value(href);
+        if (!applyObject(href, response.etag, response.calendarData, group, m_run->states, m_run->local)) {
             file.rollback();
             return false;
         }

@@ -45,8 +45,9 @@ QString storeTemplate()
 }
 } // namespace
 
-CalDavServer::CalDavServer(Kind kind)
+CalDavServer::CalDavServer(Kind kind, bool tls)
     : m_kind(kind)
+    , m_tls(tls)
     , m_dir(storeTemplate())
 { }
 
@@ -67,7 +68,10 @@ QString CalDavServer::password() const
 
 QUrl CalDavServer::collectionUrl() const
 {
-    return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(m_port).arg(m_collection));
+    return QUrl(QStringLiteral("%1://127.0.0.1:%2%3")
+                    .arg(m_tls ? QStringLiteral("https") : QStringLiteral("http"))
+                    .arg(m_port)
+                    .arg(m_collection));
 }
 
 QString CalDavServer::start()
@@ -88,14 +92,27 @@ QString CalDavServer::start()
         QFile config(m_dir.filePath(QStringLiteral("config")));
         if (!config.open(QIODevice::WriteOnly))
             return config.errorString();
-        config.write(QStringLiteral("[server]\nhosts = 127.0.0.1:%1\n"
+        QString tls;
+        if (m_tls) {
+            const QString key = m_dir.filePath(QStringLiteral("key.pem"));
+            const QString certificate = m_dir.filePath(QStringLiteral("cert.pem"));
+            const int made = QProcess::execute(
+                QStringLiteral("openssl"),
+                {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"), QStringLiteral("rsa:2048"),
+                 QStringLiteral("-nodes"), QStringLiteral("-days"), QStringLiteral("2"), QStringLiteral("-subj"),
+                 QStringLiteral("/CN=127.0.0.1"), QStringLiteral("-keyout"), key, QStringLiteral("-out"), certificate});
+            if (made != 0)
+                return QStringLiteral("openssl could not make a certificate");
+            tls = QStringLiteral("ssl = True\ncertificate = %1\nkey = %2\n").arg(certificate, key);
+        }
+        config.write(QStringLiteral("[server]\nhosts = 127.0.0.1:%1\n%4"
                                     "[auth]\ntype = htpasswd\nhtpasswd_filename = %2\nhtpasswd_encryption = plain\n"
                                     "delay = 0\n"
                                     "[storage]\nfilesystem_folder = %3\n"
                                     "[rights]\ntype = owner_only\n"
                                     "[logging]\nlevel = warning\n")
                          .arg(m_port)
-                         .arg(m_dir.filePath(QStringLiteral("users")), m_dir.filePath(QStringLiteral("store")))
+                         .arg(m_dir.filePath(QStringLiteral("users")), m_dir.filePath(QStringLiteral("store")), tls)
                          .toUtf8());
         config.close();
         m_process->start(QStringLiteral("radicale"),
@@ -141,8 +158,9 @@ QString CalDavServer::waitUntilAnswering()
             socket.disconnectFromHost();
             // The port is open once the server listens; one answered request
             // says it also serves.
-            if (request("PROPFIND", QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(m_port)), QByteArray(),
-                        QByteArray(), nullptr, nullptr, "0")
+            if (request("PROPFIND",
+                        QUrl(QStringLiteral("%1://127.0.0.1:%2/").arg(collectionUrl().scheme()).arg(m_port)),
+                        QByteArray(), QByteArray(), nullptr, nullptr, "0")
                 != 0)
                 return QString();
         }
@@ -176,6 +194,10 @@ int CalDavServer::request(const QByteArray &verb, const QUrl &url, const QByteAr
     if (!depth.isEmpty())
         request.setRawHeader("Depth", depth);
     QNetworkReply *reply = network.sendCustomRequest(request, verb, body);
+    // The fixture's own client trusts its own certificate; the planner
+    // must not.
+    if (m_tls)
+        reply->ignoreSslErrors();
     QEventLoop loop;
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
     loop.exec();

@@ -18,7 +18,9 @@ class CalDavServer
 public:
     enum class Kind { Radicale, Xandikos };
 
-    explicit CalDavServer(Kind kind);
+    // tls: Radicale only, over HTTPS with a self-signed certificate that
+    // nobody trusts.
+    explicit CalDavServer(Kind kind, bool tls = false);
     ~CalDavServer();
     CalDavServer(const CalDavServer &) = delete;
     CalDavServer &operator=(const CalDavServer &) = delete;
@@ -55,6 +57,7 @@ private:
     QString waitUntilAnswering();
 
     Kind m_kind;
+    bool m_tls = false;
     QTemporaryDir m_dir;
     quint16 m_port = 0;
     std::unique_ptr<QProcess> m_process;

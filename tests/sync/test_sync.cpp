@@ -48,6 +48,7 @@ private slots:
     void badArguments_data();
     void badArguments();
     void wrongPasswordChangesNothing();
+    void untrustedCertificateStops();
     void killedSyncCompletes_data();
     void killedSyncCompletes();
 };
@@ -249,6 +250,26 @@ void TestSyncRadicale::wrongPasswordChangesNothing()
     const PlannerRoot::Run later = root.sync(*m_server, QStringLiteral("stale"));
     QCOMPARE(later.code, 3);
     QVERIFY(later.err.contains(QStringLiteral("refused the sign-in: 401")));
+}
+
+void TestSyncRadicale::untrustedCertificateStops()
+{
+    CalDavServer server(CalDavServer::Kind::Radicale, true);
+    QString problem = server.start();
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    problem = server.newCollection();
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    PlannerRoot root;
+    QCOMPARE(root.importText(calendarText(eventText("secret@test", "Secret"))).code, 0);
+    const PlannerRoot::Run run = root.bind(server);
+    QCOMPARE(run.code, 3);
+    const QString start = QStringLiteral("Personal Calendar: The certificate of %1 is not valid: ")
+                              .arg(server.collectionUrl().toString());
+    QVERIFY2(run.err.startsWith(start) && run.err.contains(QLatin1String("self-signed")), qPrintable(run.err));
+    QCOMPARE(run.err.count(QLatin1Char('\n')), 1);
+    QCOMPARE(server.names(), QStringList());
+    QCOMPARE(root.daybrook({QStringLiteral("--sync")}).out,
+             QStringLiteral("No calendar is bound to a CalDAV collection.\n"));
 }
 
 void TestSyncRadicale::killedSyncCompletes_data()

@@ -213,8 +213,12 @@ SyncEngine::SyncEngine(QString calendarPath, CalDavBinding binding, QString pass
 
 SyncEngine::~SyncEngine()
 {
-    if (m_run && m_run->reply)
-        m_run->reply->abort();
+    // An aborted reply finishes at once; nobody is left to hear it.
+    if (m_run) {
+        m_run->done = true;
+        if (m_run->reply)
+            m_run->reply->abort();
+    }
 }
 
 QString SyncEngine::calendarPath() const

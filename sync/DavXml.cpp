@@ -38,8 +38,8 @@ QByteArray collectionPropfind()
         xml.writeStartElement(dav, QStringLiteral("propfind"));
         xml.writeStartElement(dav, QStringLiteral("prop"));
         xml.writeEmptyElement(dav, QStringLiteral("resourcetype"));
+        // Not the sync token: a server may hash every object for it.
         xml.writeEmptyElement(dav, QStringLiteral("supported-report-set"));
-        xml.writeEmptyElement(dav, QStringLiteral("sync-token"));
         xml.writeEndElement();
         xml.writeEndElement();
     });
@@ -65,6 +65,7 @@ QByteArray syncCollection(const QString &token)
         xml.writeTextElement(dav, QStringLiteral("sync-level"), QStringLiteral("1"));
         xml.writeStartElement(dav, QStringLiteral("prop"));
         xml.writeEmptyElement(dav, QStringLiteral("getetag"));
+        xml.writeEmptyElement(caldav, QStringLiteral("calendar-data"));
         xml.writeEndElement();
         xml.writeEndElement();
     });

@@ -10,11 +10,13 @@
 namespace DavXml {
 
 // Depth 0 on the collection: is it a calendar, does it offer
-// sync-collection, its sync token.
+// sync-collection.
 QByteArray collectionPropfind();
 // Depth 1: every object's ETag.
 QByteArray etagPropfind();
-// The changes since token (empty: everything), with their ETags.
+// The changes since token (empty: everything), with their ETags and
+// their objects: one answer instead of one more request per batch of
+// changes (servers that leave the objects out get a multiget).
 QByteArray syncCollection(const QString &token);
 // The objects at hrefs (paths as the server gave them), with their ETags.
 QByteArray multiget(const QStringList &hrefs);

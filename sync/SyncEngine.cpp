@@ -19,6 +19,7 @@
 #include <QPointer>
 #include <QSet>
 #include <QSslError>
+#include <QTimer>
 #include <QUuid>
 
 #include <algorithm>
@@ -172,6 +173,9 @@ struct SyncEngine::Run
     QStringList removed;            // hrefs gone from the server
     QStringList toFetch;
     int fetched = 0;
+    QHash<QString, DavXml::Response> inlineObjects; // listed with their object
+    QStringList toApply;                            // changed objects that came with the listing
+    int applied = 0;
     // The calendar file as the pull began. An object is fetched once per
     // pull and touches only its own rows, so this stays true for the
     // objects still to come.
@@ -477,10 +481,13 @@ void SyncEngine::takeListing(const DavXml::Multistatus &answer)
         const QString href = pathOf(response.href);
         if (href == collection || href.endsWith(QLatin1Char('/')) || response.calendar)
             continue;
-        if (response.status == 404)
+        if (response.status == 404) {
             m_run->removed << href;
-        else
+        } else {
             m_run->listed.insert(href, response.etag);
+            if (!response.calendarData.isEmpty())
+                m_run->inlineObjects.insert(href, response);
+        }
     }
     m_run->states = m_run->file->states();
     m_run->local.clear();
@@ -493,10 +500,11 @@ void SyncEngine::takeListing(const DavXml::Multistatus &answer)
         m_run->rowsOf[it->href].push_back(it.key());
     }
     m_run->toFetch.clear();
+    m_run->toApply.clear();
     for (auto it = m_run->listed.constBegin(); it != m_run->listed.constEnd(); ++it) {
         const auto known = knownEtag.constFind(it.key());
         if (known == knownEtag.constEnd() || known->isEmpty() || *known != it.value())
-            m_run->toFetch << it.key();
+            (m_run->inlineObjects.contains(it.key()) ? m_run->toApply : m_run->toFetch) << it.key();
     }
     if (m_run->fullListing) {
         for (auto it = knownEtag.constBegin(); it != knownEtag.constEnd(); ++it) {
@@ -507,11 +515,41 @@ void SyncEngine::takeListing(const DavXml::Multistatus &answer)
         }
     }
     std::sort(m_run->toFetch.begin(), m_run->toFetch.end());
+    std::sort(m_run->toApply.begin(), m_run->toApply.end());
     m_run->fetched = 0;
-    m_run->progressTotal = int(m_run->toFetch.size());
+    m_run->applied = 0;
+    m_run->progressTotal = int(m_run->toFetch.size() + m_run->toApply.size());
     m_run->progressDone = 0;
     emit progress(0, m_run->progressTotal);
-    fetchNext();
+    applyListedNext();
+}
+
+// The objects that came with the listing, a batch per turn of the event
+// loop, so that a large first sync leaves the window responsive.
+void SyncEngine::applyListedNext()
+{
+    if (m_run->cancelled) {
+        fail(SyncSummary::Failure::Cancelled, QStringLiteral("The sync was cancelled."));
+        return;
+    }
+    if (m_run->applied >= int(m_run->toApply.size())) {
+        m_run->inlineObjects.clear();
+        fetchNext();
+        return;
+    }
+    DavXml::Multistatus batch;
+    const QStringList hrefs = m_run->toApply.mid(m_run->applied, multigetBatch);
+    for (const QString &href : hrefs)
+        batch.responses << m_run->inlineObjects.value(href);
+    if (!applyBatch(batch))
+        return;
+    m_run->applied += int(hrefs.size());
+    m_run->progressDone += int(hrefs.size());
+    emit progress(m_run->progressDone, m_run->progressTotal);
+    QTimer::singleShot(0, this, [this] {
+        if (m_run && !m_run->done)
+            applyListedNext();
+    });
 }
 
 // --- pull -----------------------------------------------------------------

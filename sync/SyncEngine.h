@@ -94,6 +94,7 @@ private:
     void listEverything();
     void takeListing(const DavXml::Multistatus &answer);
 
+    void applyListedNext();
     void fetchNext();
     bool applyBatch(const DavXml::Multistatus &answer);
     bool applyObject(const QString &href, const QString &etag, const QByteArray &data, const std::vector<qint64> &group,

@@ -96,12 +96,15 @@ QString CalDavServer::start()
         if (m_tls) {
             const QString key = m_dir.filePath(QStringLiteral("key.pem"));
             const QString certificate = m_dir.filePath(QStringLiteral("cert.pem"));
-            const int made = QProcess::execute(
-                QStringLiteral("openssl"),
-                {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"), QStringLiteral("rsa:2048"),
-                 QStringLiteral("-nodes"), QStringLiteral("-days"), QStringLiteral("2"), QStringLiteral("-subj"),
-                 QStringLiteral("/CN=127.0.0.1"), QStringLiteral("-keyout"), key, QStringLiteral("-out"), certificate});
-            if (made != 0)
+            QProcess openssl;
+            openssl.setStandardOutputFile(QProcess::nullDevice());
+            openssl.setStandardErrorFile(QProcess::nullDevice());
+            openssl.start(QStringLiteral("openssl"),
+                          {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"),
+                           QStringLiteral("rsa:2048"), QStringLiteral("-nodes"), QStringLiteral("-days"),
+                           QStringLiteral("2"), QStringLiteral("-subj"), QStringLiteral("/CN=127.0.0.1"),
+                           QStringLiteral("-keyout"), key, QStringLiteral("-out"), certificate});
+            if (!openssl.waitForFinished(60000) || openssl.exitCode() != 0)
                 return QStringLiteral("openssl could not make a certificate");
             tls = QStringLiteral("ssl = True\ncertificate = %1\nkey = %2\n").arg(certificate, key);
         }

@@ -88,6 +88,8 @@ QByteArray columnBytes(sqlite3_stmt *statement, int column)
 SyncStateFile::~SyncStateFile()
 {
     rollback();
+    for (sqlite3_stmt *statement : std::as_const(m_statements))
+        sqlite3_finalize(statement);
     sqlite3_close(m_db);
 }
 
@@ -167,15 +169,22 @@ sqlite3_stmt *SyncStateFile::prepare(const QString &sql)
     return statement;
 }
 
+// A first sync writes tens of thousands of rows through a handful of
+// statements: each is prepared once.
 bool SyncStateFile::run(const QString &sql, const std::vector<QVariant> &binds)
 {
-    sqlite3_stmt *statement = prepare(sql);
-    if (!statement)
-        return false;
+    sqlite3_stmt *statement = m_statements.value(sql);
+    if (!statement) {
+        statement = prepare(sql);
+        if (!statement)
+            return false;
+        m_statements.insert(sql, statement);
+    }
     for (int i = 0; i < int(binds.size()); ++i)
         SqliteFile::bindStored(statement, i + 1, binds[i]);
     const int rc = sqlite3_step(statement);
-    sqlite3_finalize(statement);
+    sqlite3_reset(statement);
+    sqlite3_clear_bindings(statement);
     if (rc != SQLITE_DONE) {
         m_lastError = errorText(QStringLiteral("Cannot write to the file"));
         return false;
@@ -366,19 +375,24 @@ void SyncStateFile::rollback()
 
 bool SyncStateFile::insertItem(const std::vector<QVariant> &values, qint64 *no)
 {
-    QStringList names, marks;
+    static const QString sql = [] {
+        QStringList names, marks;
+        for (const FieldDef &field : calendarSchema().fields) {
+            if (field.type == FieldType::AutoIncrement)
+                continue;
+            names << quoted(field.name);
+            marks << QStringLiteral("?");
+        }
+        return QStringLiteral("INSERT INTO items (%1) VALUES (%2)")
+            .arg(names.join(QLatin1String(", ")), marks.join(QLatin1String(", ")));
+    }();
     std::vector<QVariant> binds;
     const TableSchema &schema = calendarSchema();
     for (int f = 0; f < schema.fields.size(); ++f) {
-        if (schema.fields[f].type == FieldType::AutoIncrement)
-            continue;
-        names << quoted(schema.fields[f].name);
-        marks << QStringLiteral("?");
-        binds.push_back(storedValue(f, values));
+        if (schema.fields[f].type != FieldType::AutoIncrement)
+            binds.push_back(storedValue(f, values));
     }
-    if (!run(QStringLiteral("INSERT INTO items (%1) VALUES (%2)")
-                 .arg(names.join(QLatin1String(", ")), marks.join(QLatin1String(", "))),
-             binds))
+    if (!run(sql, binds))
         return false;
     *no = sqlite3_last_insert_rowid(m_db);
     return true;
@@ -386,17 +400,25 @@ bool SyncStateFile::insertItem(const std::vector<QVariant> &values, qint64 *no)
 
 bool SyncStateFile::updateItem(qint64 no, const std::vector<QVariant> &values)
 {
-    QStringList sets;
+    const auto written = [](const FieldDef &field) {
+        return field.type != FieldType::AutoIncrement && !deviceOnly(field.name);
+    };
+    static const QString sql = [&written] {
+        QStringList sets;
+        for (const FieldDef &field : calendarSchema().fields) {
+            if (written(field))
+                sets << quoted(field.name) + QStringLiteral(" = ?");
+        }
+        return QStringLiteral("UPDATE items SET %1 WHERE \"No\" = ?").arg(sets.join(QLatin1String(", ")));
+    }();
     std::vector<QVariant> binds;
     const TableSchema &schema = calendarSchema();
     for (int f = 0; f < schema.fields.size(); ++f) {
-        if (schema.fields[f].type == FieldType::AutoIncrement || deviceOnly(schema.fields[f].name))
-            continue;
-        sets << quoted(schema.fields[f].name) + QStringLiteral(" = ?");
-        binds.push_back(storedValue(f, values));
+        if (written(schema.fields[f]))
+            binds.push_back(storedValue(f, values));
     }
     binds.push_back(no);
-    return run(QStringLiteral("UPDATE items SET %1 WHERE \"No\" = ?").arg(sets.join(QLatin1String(", "))), binds);
+    return run(sql, binds);
 }
 
 bool SyncStateFile::deleteItem(qint64 no)

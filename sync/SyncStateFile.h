@@ -104,5 +104,6 @@ private:
     sqlite3 *m_db = nullptr;
     QString m_path;
     bool m_inTransaction = false;
+    QHash<QString, sqlite3_stmt *> m_statements; // by their SQL, prepared once
     QString m_lastError;
 };

@@ -216,7 +216,13 @@ int runSyncCommand(const QStringList &arguments, QTextStream &out, QTextStream &
     {
         // Binding may be the first start of a fresh data root; a sync of what
         // is bound only reads the folders list.
-        TDataModule2 store(DataRoot::resolve(arguments));
+        const DataRoot root = DataRoot::resolve(arguments);
+        if (!request.bind && !QFileInfo::exists(root.dataDir() + QStringLiteral("folderslist.db"))) {
+            // A data root never started has no calendar, bound or not.
+            out << "No calendar is bound to a CalDAV collection.\n";
+            return 0;
+        }
+        TDataModule2 store(root);
         if (const Outcome opened = request.bind ? store.startUp() : store.openForReading(1); !opened) {
             err << QStringLiteral("sync: %1").arg(opened.error()) << '\n';
             return otherFailure;

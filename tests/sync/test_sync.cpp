@@ -47,6 +47,7 @@ public:
 private slots:
     void badArguments_data();
     void badArguments();
+    void freshRootHasNothingToSync();
     void wrongPasswordChangesNothing();
     void untrustedCertificateStops();
     void killedSyncCompletes_data();
@@ -250,6 +251,15 @@ void TestSyncRadicale::wrongPasswordChangesNothing()
     const PlannerRoot::Run later = root.sync(*m_server, QStringLiteral("stale"));
     QCOMPARE(later.code, 3);
     QVERIFY(later.err.contains(QStringLiteral("refused the sign-in: 401")));
+}
+
+void TestSyncRadicale::freshRootHasNothingToSync()
+{
+    PlannerRoot root;
+    const PlannerRoot::Run run = root.daybrook({QStringLiteral("--sync")}, m_server->password());
+    QCOMPARE(run.out, QStringLiteral("No calendar is bound to a CalDAV collection.\n"));
+    QCOMPARE(run.err, QString());
+    QCOMPARE(run.code, 0);
 }
 
 void TestSyncRadicale::untrustedCertificateStops()

@@ -1,7 +1,12 @@
 #include "CalDavServer.h"
 #include "SyncTestSupport.h"
 
+#include "sync/CalDavBinding.h"
+#include "sync/SyncEngine.h"
+#include "sync/SyncSummary.h"
+
 #include <QDeadlineTimer>
+#include <QSignalSpy>
 #include <QDir>
 #include <QFile>
 #include <QThread>
@@ -52,6 +57,7 @@ private slots:
     void untrustedCertificateStops();
     void killedSyncCompletes_data();
     void killedSyncCompletes();
+    void cancelledSyncCompletesLater();
 };
 
 namespace {
@@ -408,6 +414,58 @@ void SyncCases::seriesOutsideTheRulesIsNeverPushed()
     const QByteArray stored = m_server->get(QStringLiteral("course.ics"));
     QVERIFY2(stored.contains("RDATE:20261225T090000Z") && stored.contains("SUMMARY:Course\r\n"), stored.constData());
     QVERIFY(!stored.contains("changed here"));
+}
+
+// The engine as the window drives it: progress, then a cancel that keeps
+// what is done and consistent, and a later sync that completes the rest.
+void TestSyncRadicale::cancelledSyncCompletesLater()
+{
+    constexpr int count = 500;
+    for (int i = 0; i < count; ++i) {
+        QFile object(QDir(m_server->storageFolder()).filePath(QStringLiteral("many-%1.ics").arg(i)));
+        QVERIFY(object.open(QIODevice::WriteOnly));
+        object.write(calendarText(
+            eventText("many-" + QByteArray::number(i) + "@test", "Many " + QByteArray::number(i), {}, 1 + i % 28)));
+    }
+    PlannerRoot root;
+    QCOMPARE(root.importText(calendarText(eventText("mine@test", "Mine"))).code, 0);
+    const CalDavBinding binding {m_server->collectionUrl(), m_server->user()};
+    QVERIFY(CalDavBinding::write(root.calendarPath(), binding).isOk());
+    const QStringList types {"Standard", "Important",   "Business",        "Personal",
+                             "Vacation", "Must Attend", "Travel Required", "Needs Preparation",
+                             "Birthday", "Anniversary", "Phone Call"};
+
+    SyncEngine engine(root.calendarPath(), binding, m_server->password(), types);
+    QList<QPair<int, int>> steps;
+    QObject::connect(&engine, &SyncEngine::progress, &engine, [&](int done, int total) {
+        steps << qMakePair(done, total);
+        if (done > 0)
+            engine.cancel();
+    });
+    QSignalSpy finished(&engine, &SyncEngine::finished);
+    engine.start();
+    QVERIFY(finished.wait(30000));
+    const SyncSummary cancelled = finished.takeFirst().at(0).value<SyncSummary>();
+    QCOMPARE(int(cancelled.failure), int(SyncSummary::Failure::Cancelled));
+    QVERIFY(!engine.isRunning());
+    QCOMPARE(steps.first(), qMakePair(0, count));
+    const int kept = root.column(QStringLiteral("SELECT count(*) FROM items")).value(0).toInt() - 1;
+    QVERIFY2(kept > 0 && kept < count, qPrintable(QString::number(kept)));
+    // What was kept is whole: every pulled row has its state.
+    QCOMPARE(root.column(QStringLiteral("SELECT count(*) FROM caldav_items")), QStringList {QString::number(kept)});
+    QCOMPARE(SyncEngine::changesWaiting(root.calendarPath()), 1); // "Mine", not yet sent
+
+    SyncEngine again(root.calendarPath(), binding, m_server->password(), types);
+    QSignalSpy done(&again, &SyncEngine::finished);
+    again.start();
+    QVERIFY(done.wait(30000));
+    const SyncSummary summary = done.takeFirst().at(0).value<SyncSummary>();
+    QVERIFY2(summary.ok(), qPrintable(summary.message));
+    QCOMPARE(summary.countsLine(), QStringLiteral("pulled %1, pushed 1, deleted 0, conflicts 0").arg(count - kept));
+    QCOMPARE(root.column(QStringLiteral("SELECT count(DISTINCT Subject) FROM items")),
+             QStringList {QString::number(count + 1)});
+    QCOMPARE(SyncEngine::changesWaiting(root.calendarPath()), 0);
+    QCOMPARE(m_server->names().size(), count + 1);
 }
 
 // "radicale" or "xandikos" picks the server; the rest goes to QTest.

@@ -111,11 +111,12 @@ QString CalDavServer::start()
         config.write(QStringLiteral("[server]\nhosts = 127.0.0.1:%1\n%4"
                                     "[auth]\ntype = htpasswd\nhtpasswd_filename = %2\nhtpasswd_encryption = plain\n"
                                     "delay = 0\n"
-                                    "[storage]\nfilesystem_folder = %3\n"
+                                    "[storage]\nfilesystem_folder = %3\n%5"
                                     "[rights]\ntype = owner_only\n"
                                     "[logging]\nlevel = warning\n")
                          .arg(m_port)
-                         .arg(m_dir.filePath(QStringLiteral("users")), m_dir.filePath(QStringLiteral("store")), tls)
+                         .arg(m_dir.filePath(QStringLiteral("users")), m_dir.filePath(QStringLiteral("store")), tls,
+                              m_writesFail ? QStringLiteral("hook = false\n") : QString())
                          .toUtf8());
         config.close();
         m_process->start(QStringLiteral("radicale"),

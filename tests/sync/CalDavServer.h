@@ -29,6 +29,10 @@ public:
     // else why not.
     QString start();
     void stop();
+    // Radicale only, from the next start(): every write is stored but
+    // answered "500 Internal Server Error" (a storage hook that fails), as a
+    // server whose back end breaks after the write.
+    void setWritesFail(bool fail) { m_writesFail = fail; }
     // A new, empty calendar collection, which collectionUrl() names from
     // then on: each test gets its own without a server start of its own.
     QString newCollection();
@@ -58,6 +62,7 @@ private:
 
     Kind m_kind;
     bool m_tls = false;
+    bool m_writesFail = false;
     QTemporaryDir m_dir;
     quint16 m_port = 0;
     std::unique_ptr<QProcess> m_process;

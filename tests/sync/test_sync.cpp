@@ -58,6 +58,7 @@ private slots:
     void killedSyncCompletes_data();
     void killedSyncCompletes();
     void cancelledSyncCompletesLater();
+    void serverErrorIsNoConflict();
 };
 
 namespace {
@@ -466,6 +467,50 @@ void TestSyncRadicale::cancelledSyncCompletesLater()
              QStringList {QString::number(count + 1)});
     QCOMPARE(SyncEngine::changesWaiting(root.calendarPath()), 0);
     QCOMPARE(m_server->names().size(), count + 1);
+}
+
+void TestSyncRadicale::serverErrorIsNoConflict()
+{
+    PlannerRoot root;
+    QCOMPARE(root.importText(calendarText(eventText("talk@test", "Talk"))).code, 0);
+    QCOMPARE(root.bind(*m_server).code, 0);
+    QVERIFY(root.exec(QStringLiteral("UPDATE items SET Subject = 'Talk, moved'")));
+
+    // Whatever happens below, the next test gets a sound server.
+    struct Restore
+    {
+        CalDavServer &server;
+        ~Restore()
+        {
+            server.stop();
+            server.setWritesFail(false);
+            server.start();
+        }
+    } restore {*m_server};
+    m_server->stop();
+    m_server->setWritesFail(true);
+    QVERIFY(m_server->start().isEmpty());
+    const PlannerRoot::Run failed = root.sync(*m_server);
+    QCOMPARE(failed.code, 1);
+    QCOMPARE(failed.out, QStringLiteral("Personal Calendar: pulled 0, pushed 0, deleted 0, conflicts 0\n"));
+    QCOMPARE(failed.err,
+             QStringLiteral("Personal Calendar: %1 answered 500 Internal Server Error; the change waits "
+                            "for the next sync\n")
+                 .arg(m_server->collectionUrl().toString()));
+
+    m_server->stop();
+    m_server->setWritesFail(false);
+    QVERIFY(m_server->start().isEmpty());
+    // The server had stored the change before it failed: the next sync
+    // finds its own change there, not a conflict.
+    const PlannerRoot::Run run = root.sync(*m_server);
+    QCOMPARE(run.out, QStringLiteral("Personal Calendar: pulled 1, pushed 0, deleted 0, conflicts 0\n"));
+    QCOMPARE(run.code, 0);
+    QCOMPARE(subjects(root), QStringList {"Talk, moved"});
+    QCOMPARE(m_server->names(), QStringList {"talk_test.ics"});
+    QVERIFY(m_server->get(QStringLiteral("talk_test.ics")).contains("SUMMARY:Talk\\, moved"));
+    QCOMPARE(root.sync(*m_server).out,
+             QStringLiteral("Personal Calendar: pulled 0, pushed 0, deleted 0, conflicts 0\n"));
 }
 
 // "radicale" or "xandikos" picks the server; the rest goes to QTest.

@@ -45,6 +45,7 @@ const CommandOption commandOptions[] = {
     {"--agenda", CommandLine::Mode::Agenda}, {"--search", CommandLine::Mode::Search},
     {"--print", CommandLine::Mode::Print},   {"--pdf", CommandLine::Mode::Print},
     {"--import", CommandLine::Mode::Ics},    {"--export", CommandLine::Mode::Ics},
+    {"--caldav", CommandLine::Mode::Sync},   {"--sync", CommandLine::Mode::Sync},
 };
 
 // The first two different commands the arguments ask for, as written; empty
@@ -80,6 +81,8 @@ QString CommandLine::usage()
                           "       daybrook [--home DIR] --print day|week|month DATE --pdf FILE\n"
                           "       daybrook [--home DIR] --import FILE.ics [--force]\n"
                           "       daybrook [--home DIR] --export FILE.ics [FROM TO]\n"
+                          "       daybrook [--home DIR] --caldav URL [--user NAME]\n"
+                          "       daybrook [--home DIR] --sync\n"
                           "       daybrook --help | --version\n"
                           "\n"
                           "  --home DIR        keep the planner's files in DIR (else $DAYBROOK_HOME,\n"
@@ -89,6 +92,10 @@ QString CommandLine::usage()
                           "  --print ... --pdf FILE  write the day, week or month page of DATE to a PDF and end\n"
                           "  --import FILE.ics add an iCalendar file's items to the active calendar and end\n"
                           "  --export FILE.ics write the active calendar (or FROM..TO) to an iCalendar file and end\n"
+                          "  --caldav URL      bind the active calendar to the CalDAV collection URL,\n"
+                          "                    sync it and end (--user NAME: the user to sign in as)\n"
+                          "  --sync            sync every bound calendar and end; the password comes from\n"
+                          "                    $DAYBROOK_CALDAV_PASSWORD, the keyring or the terminal\n"
                           "  --help            print this text and end\n"
                           "  --version         print the version and end\n");
 }
@@ -111,6 +118,11 @@ CommandLine CommandLine::parse(const QStringList &arguments)
     }
     if (has("--import") || has("--export")) {
         line.m_mode = Mode::Ics;
+        return line;
+    }
+    // Before Qt's options: "--sync" is the planner's, not the X11 "-sync".
+    if (has("--caldav") || has("--sync")) {
+        line.m_mode = Mode::Sync;
         return line;
     }
     auto fail = [&line](const QString &error) {

@@ -9,9 +9,9 @@
 class CommandLine
 {
 public:
-    // Print and Ics name commands that check the rest of their arguments
+    // Print, Ics and Sync name commands that check the rest of their arguments
     // themselves, with the same one line and exit code 2.
-    enum class Mode { Window, Agenda, Search, Print, Ics, Help, Version, Error };
+    enum class Mode { Window, Agenda, Search, Print, Ics, Sync, Help, Version, Error };
 
     // `arguments` includes the program name, as QCoreApplication gives it.
     static CommandLine parse(const QStringList &arguments);

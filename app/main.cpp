@@ -4,6 +4,7 @@
 #include "store/DataRoot.h"
 #include "resources/DaybrookResources.h"
 #include "ical/IcsCommand.h"
+#include "sync/SyncCommand.h"
 #include "app/OnScreenPlacement.h"
 #include "app/PlannerProgram.h"
 #include "app/PrintCommand.h"
@@ -140,6 +141,8 @@ int main(int argc, char *argv[])
         return runSearch(arguments);
     case CommandLine::Mode::Ics:
         return runIcsCommand(arguments);
+    case CommandLine::Mode::Sync:
+        return runSyncCommand(arguments);
     case CommandLine::Mode::Print:
         return runPrintCommand(arguments);
     case CommandLine::Mode::Window:

@@ -6,6 +6,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite qt6-multimedia-dev qt6-svg-dev
   libsqlite3-dev sqlite3
   libical-dev python3-icalendar tzdata
+  qtkeychain-qt6-dev radicale xandikos python3-caldav openssl
   xvfb xauth fonts-liberation fonts-dejavu-core poppler-utils
 )
 missing=()

@@ -739,10 +739,16 @@ bool SqliteFile::changedOneRow(QString *error)
     return false;
 }
 
-bool SqliteFile::insertRow(const std::vector<QVariant> &values, qint64 *id)
+bool SqliteFile::writeRow(const QString &verb, const QString &identity, qint64 id, const std::vector<QVariant> &values,
+                          qint64 *newId)
 {
     QStringList names, marks;
     std::vector<QVariant> binds;
+    if (!identity.isEmpty()) {
+        names << identity;
+        marks << QStringLiteral("?");
+        binds.push_back(qlonglong(id));
+    }
     for (int f = 0; f < m_schema.fields.size(); ++f) {
         if (f == m_identityField)
             continue;
@@ -751,9 +757,14 @@ bool SqliteFile::insertRow(const std::vector<QVariant> &values, qint64 *id)
         binds.push_back(values[f]);
     }
     const QString sql =
-        QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-            .arg(quoted(m_schema.sqlTable), names.join(QLatin1String(", ")), marks.join(QLatin1String(", ")));
-    return execute(sql, binds, &m_lastError, id);
+        QStringLiteral("%1 INTO %2 (%3) VALUES (%4)")
+            .arg(verb, quoted(m_schema.sqlTable), names.join(QLatin1String(", ")), marks.join(QLatin1String(", ")));
+    return execute(sql, binds, &m_lastError, newId);
+}
+
+bool SqliteFile::insertRow(const std::vector<QVariant> &values, qint64 *id)
+{
+    return writeRow(QStringLiteral("INSERT"), QString(), 0, values, id);
 }
 
 bool SqliteFile::updateRow(qint64 id, const std::vector<QVariant> &values)
@@ -809,19 +820,7 @@ bool SqliteFile::putRow(qint64 id, const std::vector<QVariant> &values)
     // which every reader that finds items by it relies on.
     const QString identity =
         m_identityField >= 0 ? quoted(m_schema.fields[m_identityField].name) : QStringLiteral("rowid");
-    QStringList names {identity}, marks {QStringLiteral("?")};
-    std::vector<QVariant> binds {qlonglong(id)};
-    for (int f = 0; f < m_schema.fields.size(); ++f) {
-        if (f == m_identityField)
-            continue;
-        names << quoted(m_schema.fields[f].name);
-        marks << QStringLiteral("?");
-        binds.push_back(values[f]);
-    }
-    const QString sql =
-        QStringLiteral("INSERT OR REPLACE INTO %1 (%2) VALUES (%3)")
-            .arg(quoted(m_schema.sqlTable), names.join(QLatin1String(", ")), marks.join(QLatin1String(", ")));
-    return execute(sql, binds, &m_lastError);
+    return writeRow(QStringLiteral("INSERT OR REPLACE"), identity, id, values, nullptr);
 }
 
 bool SqliteFile::removeRow(qint64 id)

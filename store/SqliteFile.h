@@ -91,6 +91,10 @@ private:
     StoredRow compareStoredRow(qint64 id, int slot, const TablePicture &picture);
     bool changedOneRow(QString *error);
     bool commitWrite(QString *error);
+    // An INSERT (or INSERT OR REPLACE) of one row's fields, the identity
+    // first when one is given.
+    bool writeRow(const QString &verb, const QString &identity, qint64 id, const std::vector<QVariant> &values,
+                  qint64 *newId);
     bool execute(const QString &sql, const std::vector<QVariant> &binds, QString *error,
                  qint64 *insertedRowId = nullptr);
     QString errorText(const QString &what) const;

@@ -1,12 +1,16 @@
-// daybrook_startup --home DIR [--since NS]: the planner's start as main() runs it (all
-// subsystems, the window shown), timed to the window's first paint; then
-// the day view switched between two weekdays of March 2025, each switch
-// built and painted. Prints "first_paint=MS switch=MS blocks=N" and ends;
+// daybrook_startup --home DIR [--since NS] [--switches N] [--scrolls N]: the planner's
+// start as main() runs it (all subsystems, the window shown), timed to the
+// window's first paint; then the day view switched between two weekdays of
+// March 2025, each switch built and painted; then (with --scrolls) the last
+// day scrolled by a page N times, each step painted. Prints
+// "first_paint=MS switch=MS blocks=N" (and "scroll=MIN/MEDIAN/MAX") and ends;
 // daybrook_bench runs it as a child on the offscreen platform and passes
 // the monotonic clock at its spawn as --since, so that the first paint
 // counts loading the program too.
 #include "store/DataRoot.h"
-#include "views/DayBlock.h"
+#include "views/DayGeometry.h"
+#include "views/DayGrid.h"
+#include "views/DayView.h"
 #include "resources/DaybrookResources.h"
 #include "app/PlannerProgram.h"
 #include "app/Subsystems.h"
@@ -15,6 +19,8 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEvent>
+#include <QImage>
+#include <QScrollBar>
 
 #include <time.h>
 
@@ -66,6 +72,9 @@ int main(int argc, char *argv[])
     const qsizetype switchesAt = arguments.indexOf(QStringLiteral("--switches"));
     const int switches =
         switchesAt >= 0 && switchesAt + 1 < arguments.size() ? qMax(1, arguments.at(switchesAt + 1).toInt()) : 6;
+    const qsizetype scrollsAt = arguments.indexOf(QStringLiteral("--scrolls"));
+    const int scrolls =
+        scrollsAt >= 0 && scrollsAt + 1 < arguments.size() ? qMax(0, arguments.at(scrollsAt + 1).toInt()) : 0;
     const qsizetype sinceAt = arguments.indexOf(QStringLiteral("--since"));
     const qint64 since =
         sinceAt >= 0 && sinceAt + 1 < arguments.size() ? arguments.at(sinceAt + 1).toLongLong() : mainStarted;
@@ -98,9 +107,38 @@ int main(int argc, char *argv[])
         times.push_back(double(timer.nsecsElapsed()) / 1e6);
     }
     std::sort(times.begin(), times.end());
-    const qsizetype blocks = form.findChildren<DayBlock *>().size();
-    std::printf("first_paint=%.3f switch=%.3f blocks=%lld\n", firstPaint.at, times[times.size() / 2],
+    DayView *day = form.findChild<DayView *>();
+    const qsizetype blocks = day ? day->blocks().size() : 0;
+    std::printf("first_paint=%.3f switch=%.3f blocks=%lld", firstPaint.at, times[times.size() / 2],
                 static_cast<long long>(blocks));
+
+    // Page by page down the day and back to its top, as the scroll bar's
+    // page area does, each step painted before the next. When the all-day
+    // strip leaves the grid no room in the window (a million items put
+    // about a thousand all-day rows there), a page of the grid as tall as a
+    // 1280 x 1024 screen shows is painted into a picture instead.
+    std::vector<double> steps;
+    QScrollBar *bar = day ? day->scrollBar() : nullptr;
+    const bool inWindow = bar && bar->isVisible() && bar->pageStep() > DayGeometry::rowHeight;
+    const int page = inWindow ? bar->pageStep() : 700;
+    QImage picture(day ? day->grid()->width() : 1, page, QImage::Format_RGB32);
+    for (int i = 0; day && i < scrolls; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        if (inWindow) {
+            bar->setValue(bar->value() >= bar->maximum() ? 0 : bar->value() + bar->pageStep());
+            form.repaint();
+        } else {
+            const int top = (i * page) % DayGeometry::gridHeight;
+            day->grid()->render(&picture, QPoint(), QRegion(0, top, picture.width(), page));
+        }
+        steps.push_back(double(timer.nsecsElapsed()) / 1e6);
+    }
+    std::sort(steps.begin(), steps.end());
+    if (!steps.empty())
+        std::printf(" scroll=%.3f/%.3f/%.3f scroll_in=%s", steps.front(), steps[steps.size() / 2], steps.back(),
+                    inWindow ? "window" : "picture");
+    std::printf("\n");
     std::fflush(stdout);
     std::_Exit(0); // the figures are out; tearing the window down is no part of them
 }

@@ -1,19 +1,45 @@
 #include "views/DayBlock.h"
 
-#include "views/BlockDrag.h"
 #include "views/ViewFonts.h"
 
 #include <QFontMetrics>
-#include <QMouseEvent>
 #include <QPainter>
 
-DayBlock::DayBlock(qint64 itemNo, QWidget *grid)
-    : QWidget(grid)
-    , m_itemNo(itemNo)
+namespace {
+
+const QFontMetrics &labelMetrics()
 {
-    setObjectName(nameFor(itemNo));
-    setMouseTracking(true); // the pointer shape follows the resize zones
-    setAttribute(Qt::WA_OpaquePaintEvent);
+    static const QFontMetrics metrics(ViewFonts::cellFont());
+    return metrics;
+}
+
+// Letters of scripts that run left to right without joining: a label made
+// of them only alone may be cut after the part that shows, since the
+// letters before the cut stand where they stood in the whole label.
+bool cuttable(const QString &text)
+{
+    for (const QChar c : text)
+        if (c.unicode() >= 0x0590)
+            return false;
+    return true;
+}
+
+// Past the last letter that reaches the right edge, these many more stay,
+// for kerning and for a letter whose ink starts left of its place.
+constexpr int cutMargin = 2;
+
+} // namespace
+
+DayBlock::DayBlock(qint64 itemNo)
+    : m_itemNo(itemNo)
+{ }
+
+void DayBlock::dispose(DayBlock *block)
+{
+    if (block->isHandlingEvent())
+        block->m_disposed = true;
+    else
+        delete block;
 }
 
 QString DayBlock::nameFor(qint64 itemNo)
@@ -21,30 +47,30 @@ QString DayBlock::nameFor(qint64 itemNo)
     return QStringLiteral("Pan") + QString::number(itemNo);
 }
 
-void DayBlock::setItemNo(qint64 itemNo)
+void DayBlock::setExtent(const QRect &extent)
 {
-    m_itemNo = itemNo;
-    setObjectName(nameFor(itemNo));
+    const bool widthChanged = extent.width() != m_extent.width();
+    m_extent = extent;
+    if (widthChanged)
+        fitLabel();
 }
 
 void DayBlock::setAppearance(const QColor &color, const QString &label, Marker marker)
 {
     m_color = color;
+    const bool changed = label != m_label || marker != m_marker;
     m_label = label;
     m_marker = marker;
-    update();
+    if (changed)
+        fitLabel();
 }
 
 void DayBlock::setLabel(const QString &label)
 {
+    if (label == m_label)
+        return;
     m_label = label;
-    update();
-}
-
-void DayBlock::setSelected(bool selected)
-{
-    m_selected = selected;
-    update();
+    fitLabel();
 }
 
 int DayBlock::labelX(Marker marker)
@@ -61,65 +87,43 @@ int DayBlock::labelX(Marker marker)
     return 4;
 }
 
-void DayBlock::setExtent(const QRect &extent)
+void DayBlock::fitLabel()
 {
-    setGeometry(extent.adjusted(0, 0, 0, 1));
+    const int room = width() - labelX(m_marker);
+    if (room <= 0) {
+        m_shownLabel.clear();
+        return;
+    }
+    if (!cuttable(m_label)) {
+        m_shownLabel = m_label;
+        return;
+    }
+    const QFontMetrics &metrics = labelMetrics();
+    qsizetype n = 0;
+    int reach = 0;
+    while (n < m_label.size() && reach < room)
+        reach += metrics.horizontalAdvance(m_label.at(n++));
+    // Kerning may pull the letters closer than their single widths add up to.
+    while (n < m_label.size() && metrics.horizontalAdvance(m_label.left(n)) < room)
+        ++n;
+    m_shownLabel = m_label.left(n + cutMargin);
 }
 
-QRect DayBlock::extent() const
+void DayBlock::paint(QPainter &painter) const
 {
-    return geometry().adjusted(0, 0, 0, -1);
-}
-
-void DayBlock::paintEvent(QPaintEvent *)
-{
-    QPainter painter(this);
-    const int w = width();
-    const int h = height();
-    painter.fillRect(rect(), m_color);
-    painter.drawImage(5, 2, MarkerIcons::image(m_marker));
-    painter.setFont(ViewFonts::cellFont());
-    painter.setPen(Qt::black);
-    const QFontMetrics metrics(painter.font());
-    painter.drawText(QPoint(labelX(m_marker), 2 + metrics.ascent()), m_label);
+    const QRect r = area();
+    painter.setClipRect(r);
+    painter.fillRect(r, m_color);
+    if (m_marker != Marker::None)
+        painter.drawImage(r.x() + 5, r.y() + 2, MarkerIcons::image(m_marker));
+    if (!m_shownLabel.isEmpty())
+        painter.drawText(QPoint(r.x() + labelX(m_marker), r.y() + 2 + labelMetrics().ascent()), m_shownLabel);
     // The frame goes on last so that a long label ends at the right edge.
     // A selected block gets a 3-pixel blue frame, drawn inside the block.
     const int frame = m_selected ? 3 : 1;
     const QColor frameColor = m_selected ? QColor(0, 0, 255) : QColor(Qt::black);
-    painter.fillRect(QRect(0, 0, w, frame), frameColor);
-    painter.fillRect(QRect(0, h - frame, w, frame), frameColor);
-    painter.fillRect(QRect(0, 0, frame, h), frameColor);
-    painter.fillRect(QRect(w - frame, 0, frame, h), frameColor);
-}
-
-bool DayBlock::event(QEvent *event)
-{
-    ++m_eventDepth;
-    const bool handled = QWidget::event(event);
-    --m_eventDepth;
-    return handled;
-}
-
-void DayBlock::mousePressEvent(QMouseEvent *event)
-{
-    emit pressed(this, event->button(), int(event->position().y()));
-}
-
-void DayBlock::mouseMoveEvent(QMouseEvent *event)
-{
-    const int y = int(event->position().y());
-    setCursor(BlockDrag::overResizeEdge(y, height()) ? Qt::SizeVerCursor : Qt::ArrowCursor);
-    if (event->buttons() & Qt::LeftButton)
-        emit dragged(this, y);
-}
-
-void DayBlock::mouseReleaseEvent(QMouseEvent *event)
-{
-    emit released(this, event->button());
-}
-
-void DayBlock::mouseDoubleClickEvent(QMouseEvent *event)
-{
-    if (event->button() == Qt::LeftButton)
-        emit doubleClicked(this);
+    painter.fillRect(QRect(r.x(), r.y(), r.width(), frame), frameColor);
+    painter.fillRect(QRect(r.x(), r.bottom() + 1 - frame, r.width(), frame), frameColor);
+    painter.fillRect(QRect(r.x(), r.y(), frame, r.height()), frameColor);
+    painter.fillRect(QRect(r.right() + 1 - frame, r.y(), frame, r.height()), frameColor);
 }

@@ -3,32 +3,42 @@
 #include "views/MarkerIcons.h"
 
 #include <QColor>
+#include <QRect>
 #include <QString>
-#include <QWidget>
+
+class QPainter;
 
 // The coloured block of one timed item in the day view, named "Pan"
-// followed by the item's `No`. It paints itself and reports the mouse to
-// the day view, which owns selection, editing and dragging.
-class DayBlock : public QWidget
+// followed by the item's `No`. A plain picture: the day grid paints every
+// block in one pass and reports the mouse over it to the day view, which
+// owns the blocks, selection, editing and dragging. A crowded day holds
+// thousands of blocks, far too many for one widget each.
+class DayBlock
 {
-    Q_OBJECT
 public:
-    DayBlock(qint64 itemNo, QWidget *grid);
+    explicit DayBlock(qint64 itemNo);
 
     static QString nameFor(qint64 itemNo);
 
     qint64 itemNo() const { return m_itemNo; }
+    QString name() const { return nameFor(m_itemNo); }
     // The block goes on showing another row: a dragged occurrence of a
     // series that became an item of its own keeps its block and the drag.
-    void setItemNo(qint64 itemNo);
+    void setItemNo(qint64 itemNo) { m_itemNo = itemNo; }
 
     // The block's place in the grid: top T and height B - T, so T is the
-    // row line above its first row and B the line below its last. The
-    // widget reaches one pixel further, onto the line at B, so that its
-    // frame covers the grid's lines instead of drawing a second line above
-    // the lower one.
+    // row line above its first row and B the line below its last.
     void setExtent(const QRect &extent);
-    QRect extent() const;
+    QRect extent() const { return m_extent; }
+    // What the block covers in the grid, for painting and the mouse: one
+    // pixel further than the extent, onto the line at B, so that its frame
+    // covers the grid's lines instead of drawing a second line above the
+    // lower one.
+    QRect area() const { return m_extent.adjusted(0, 0, 0, 1); }
+    int x() const { return m_extent.x(); }
+    int y() const { return m_extent.y(); }
+    int width() const { return m_extent.width(); }
+    int height() const { return m_extent.height() + 1; }
 
     void setAppearance(const QColor &color, const QString &label, Marker marker);
     void setLabel(const QString &label);
@@ -36,35 +46,56 @@ public:
     QString label() const { return m_label; }
     Marker marker() const { return m_marker; }
 
-    void setSelected(bool selected);
+    void setSelected(bool selected) { m_selected = selected; }
     bool isSelected() const { return m_selected; }
 
     // Where the label starts: after the marker picture, if any.
     static int labelX(Marker marker);
 
-    // Whether one of the block's own events is being handled (a signal it
-    // sent may have led here): such a block must outlive the handler.
+    // Paints the block at its area; the painter carries the font of the
+    // labels and no clip of its own.
+    void paint(QPainter &painter) const;
+
+    // Whether one of the block's own mouse events is being handled (a
+    // signal the grid sent for it may have led here): such a block must
+    // outlive the handler. The grid marks them with EventScope.
     bool isHandlingEvent() const { return m_eventDepth > 0; }
+    // Deletes a block that is no longer shown: at once, or when the last
+    // of its own events being handled is done with it.
+    static void dispose(DayBlock *block);
+    class EventScope
+    {
+    public:
+        explicit EventScope(DayBlock &block)
+            : m_block(block)
+        {
+            ++m_block.m_eventDepth;
+        }
+        ~EventScope()
+        {
+            if (--m_block.m_eventDepth == 0 && m_block.m_disposed)
+                delete &m_block;
+        }
+        EventScope(const EventScope &) = delete;
+        EventScope &operator=(const EventScope &) = delete;
 
-signals:
-    void pressed(DayBlock *block, Qt::MouseButton button, int y);
-    void dragged(DayBlock *block, int y);
-    void released(DayBlock *block, Qt::MouseButton button);
-    void doubleClicked(DayBlock *block);
-
-protected:
-    bool event(QEvent *event) override;
-    void paintEvent(QPaintEvent *event) override;
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
-    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    private:
+        DayBlock &m_block;
+    };
 
 private:
+    void fitLabel();
+
     qint64 m_itemNo;
+    QRect m_extent;
     QColor m_color = Qt::white;
     QString m_label;
+    // The part of the label that reaches past the block's right edge: the
+    // rest would be clipped away, and drawing thousands of whole labels on
+    // a crowded day costs more than the blocks themselves.
+    QString m_shownLabel;
     Marker m_marker = Marker::None;
     bool m_selected = false;
     int m_eventDepth = 0;
+    bool m_disposed = false;
 };

@@ -98,6 +98,10 @@ DayView::DayView(TDataModule2 &data, QWidget *parent)
         emit newAppointmentRequested();
     });
     connect(m_grid, &DayGrid::characterTyped, this, &DayView::onCharacterTyped);
+    connect(m_grid, &DayGrid::blockPressed, this, &DayView::onBlockPressed);
+    connect(m_grid, &DayGrid::blockDragged, this, &DayView::onBlockDragged);
+    connect(m_grid, &DayGrid::blockReleased, this, &DayView::onBlockReleased);
+    connect(m_grid, &DayGrid::blockDoubleClicked, this, &DayView::onBlockDoubleClicked);
     connect(m_strip, &ItemCellList::rowPressed, this, [this] { m_clickTimer.stop(); });
     connect(m_strip, &ItemCellList::doubleClicked, this, &DayView::onStripDoubleClicked);
     connect(m_strip, &ItemCellList::keyPressed, this, &DayView::onStripKey);
@@ -114,6 +118,9 @@ DayView::~DayView()
     // Destroying the children takes the focus from an open subject editor,
     // whose editingFinished would then reach a day view that is half gone.
     m_editor->disconnect(this);
+    m_grid->removeAllBlocks();
+    for (DayBlock *b : std::as_const(m_blocks))
+        DayBlock::dispose(b);
 }
 
 Cursor &DayView::dayList()
@@ -290,6 +297,8 @@ void DayView::runLayout(bool creating)
 {
     if (!m_date.isValid() || !dayList().isOpen())
         return;
+    // The grid repaints once, when the last block is in place.
+    const GridUpdatesPaused paused(m_grid);
     m_creatingBlocks = creating;
     m_laidOutWidth = gridWidth();
     DayLayout layout(m_data.Table43(), m_data.Table44());
@@ -313,8 +322,15 @@ void DayView::place(const Cursor &row, const QRect &geometry)
             return;
         b = createBlock(no);
     }
-    b->setExtent(geometry);
+    moveBlock(b, geometry);
     applyAppearance(b, row);
+}
+
+void DayView::moveBlock(DayBlock *b, const QRect &extent)
+{
+    m_grid->updateBlock(b);
+    b->setExtent(extent);
+    m_grid->updateBlock(b);
 }
 
 void DayView::applyAppearance(DayBlock *b, const Cursor &row)
@@ -322,17 +338,14 @@ void DayView::applyAppearance(DayBlock *b, const Cursor &row)
     b->setAppearance(TypeColors::color(row.asInt(ItemField::T)),
                      ClockText::blockLabel(row.asTime(St), row.asTime(Et), row.asText(Subject), use24Hour()),
                      MarkerIcons::markerFor(row.asBool(ItemField::R), row.asBool(ItemField::Re)));
+    m_grid->updateBlock(b);
 }
 
 DayBlock *DayView::createBlock(qint64 itemNo)
 {
-    auto *b = new DayBlock(itemNo, m_grid);
-    connect(b, &DayBlock::pressed, this, &DayView::onBlockPressed);
-    connect(b, &DayBlock::dragged, this, &DayView::onBlockDragged);
-    connect(b, &DayBlock::released, this, &DayView::onBlockReleased);
-    connect(b, &DayBlock::doubleClicked, this, &DayView::onBlockDoubleClicked);
+    auto *b = new DayBlock(itemNo);
     m_blocks.insert(itemNo, b);
-    b->show();
+    m_grid->addBlock(b);
     return b;
 }
 
@@ -344,7 +357,7 @@ void DayView::addBlockForCurrentRow()
         return;
     DayBlock *b = createBlock(no);
     const QRect extent = DayLayout::verticalExtent(list);
-    b->setExtent(QRect(0, extent.y(), qMax(0, gridWidth() - blockGap), extent.height()));
+    moveBlock(b, QRect(0, extent.y(), qMax(0, gridWidth() - blockGap), extent.height()));
     applyAppearance(b, list);
 }
 
@@ -374,26 +387,19 @@ void DayView::removeBlock(qint64 itemNo)
         m_selectedNo = 0;
     if (m_clickedNo == itemNo)
         m_clickTimer.stop();
-    // A block whose own event led here is deleted once that is handled.
-    // Any other goes at once: taking a block out of the window one by one
-    // (setParent) walks the window's whole focus chain each time, which
-    // made removing a full day's blocks quadratic.
-    if (b->isHandlingEvent()) {
-        b->hide();
-        b->setParent(nullptr);
-        b->deleteLater();
-    } else {
-        delete b;
-    }
+    m_grid->removeBlock(b);
+    DayBlock::dispose(b);
 }
 
 void DayView::removeAllBlocks()
 {
     closeSubjectEditor();
-    const GridUpdatesPaused paused(m_grid);
-    const QList<qint64> numbers = m_blocks.keys();
-    for (qint64 no : numbers)
-        removeBlock(no);
+    if (m_blocks.contains(m_clickedNo))
+        m_clickTimer.stop();
+    m_grid->removeAllBlocks();
+    for (DayBlock *b : std::as_const(m_blocks))
+        DayBlock::dispose(b);
+    m_blocks.clear();
     m_selectedNo = 0;
 }
 
@@ -678,7 +684,7 @@ void DayView::openSubjectEditor(qint64 itemNo, const QString &stepName, quint64 
     m_editor->setMaxLength(std::max(subjectCapacity(), int(subject.size())));
     m_editor->setText(subject);
     selectBlock(b);
-    b->raise();
+    m_grid->raiseBlock(b);
     m_editor->show();
     m_editor->raise();
     m_editor->setFocus();
@@ -715,8 +721,10 @@ void DayView::closeSubjectEditor()
 
 void DayView::unselectCurrentBlock()
 {
-    if (DayBlock *b = block(m_selectedNo))
+    if (DayBlock *b = block(m_selectedNo)) {
         b->setSelected(false);
+        m_grid->updateBlock(b);
+    }
     m_selectedNo = 0;
 }
 
@@ -724,6 +732,7 @@ void DayView::selectBlock(DayBlock *b)
 {
     unselectCurrentBlock();
     b->setSelected(true);
+    m_grid->updateBlock(b);
     m_selectedNo = b->itemNo();
 }
 
@@ -779,12 +788,12 @@ void DayView::onBlockDragged(DayBlock *b, int y)
         return;
     const qint64 no = b->itemNo();
     m_dragStepped = true;
-    b->setExtent(QRect(b->x(), result.top, b->width(), result.height));
+    moveBlock(b, QRect(b->x(), result.top, b->width(), result.height));
     m_grid->update();
     writeDragStep(no, result.posts);
     const bool bottomStep = result.step == BlockDrag::Step::GrowBottom || result.step == BlockDrag::Step::ShrinkBottom;
     if (bottomStep && b->extent().height() == 0)
-        b->setExtent(QRect(b->x(), b->y(), b->width(), rowHeight));
+        moveBlock(b, QRect(b->x(), b->y(), b->width(), rowHeight));
     renewLabel(b);
     relayoutBlocks();
 }

@@ -138,6 +138,7 @@ private:
     void runLayout(bool creating);
     void applyAppearance(DayBlock *block, const Cursor &row);
     DayBlock *createBlock(qint64 itemNo);
+    void moveBlock(DayBlock *block, const QRect &extent);
     void renewLabel(DayBlock *block);
     bool locateItem(qint64 itemNo);
     void updateShading();
@@ -195,6 +196,8 @@ private:
     int m_scrollPosition = 0;
     int m_wantedScroll = 0;
 
+    // Owned; the grid paints them. A block whose own event led to its
+    // removal is deleted once that is handled (DayBlock::dispose).
     QHash<qint64, DayBlock *> m_blocks;
     qint64 m_selectedNo = 0; // the block marked selected, 0 for none
     qint64 m_editorNo = 0;   // the item under the in-place editor, 0 while hidden

@@ -94,14 +94,15 @@ void EndToEndTest::newEventOpenAndDeleteThroughTheWindow()
 
     QCOMPARE(day->blocks().size(), 1);
     DayBlock *block = day->blocks().first();
-    QVERIFY(block->isVisible());
+    QVERIFY(grid->isVisible());
+    QCOMPARE(grid->blockAt(block->area().center()), block);
     QVERIFY2(block->label().endsWith("Dentist"), qPrintable(block->label()));
     QCOMPARE(block->extent(), QRect(0, 341, grid->width() - 3, 19));
     const qint64 no = block->itemNo();
 
     // Block menu, Open: the editor opens on the item.
-    QTest::mousePress(block, Qt::RightButton, {}, QPoint(10, 5));
-    QTest::mouseRelease(block, Qt::RightButton, {}, QPoint(10, 5));
+    QTest::mousePress(grid, Qt::RightButton, {}, block->area().topLeft() + QPoint(10, 5));
+    QTest::mouseRelease(grid, Qt::RightButton, {}, block->area().topLeft() + QPoint(10, 5));
     QMenu *menu = window.blockMenu();
     QTRY_VERIFY(menu->isVisible());
     menu->hide();
@@ -117,8 +118,8 @@ void EndToEndTest::newEventOpenAndDeleteThroughTheWindow()
     // Block menu, Delete: the block and the item are gone.
     block = day->block(no);
     QVERIFY(block);
-    QTest::mousePress(block, Qt::RightButton, {}, QPoint(10, 5));
-    QTest::mouseRelease(block, Qt::RightButton, {}, QPoint(10, 5));
+    QTest::mousePress(grid, Qt::RightButton, {}, block->area().topLeft() + QPoint(10, 5));
+    QTest::mouseRelease(grid, Qt::RightButton, {}, block->area().topLeft() + QPoint(10, 5));
     QTRY_VERIFY(menu->isVisible());
     menu->hide();
     QAction *remove = menuAction(menu, "Delete");

@@ -204,8 +204,8 @@ void UndoTest::pressBlock(qint64 no, Qt::MouseButton button)
 {
     DayBlock *block = m_day->block(no);
     QVERIFY(block);
-    QTest::mousePress(block, button, {}, QPoint(10, 5));
-    QTest::mouseRelease(block, button, {}, QPoint(10, 5));
+    QTest::mousePress(m_day->grid(), button, {}, block->area().topLeft() + QPoint(10, 5));
+    QTest::mouseRelease(m_day->grid(), button, {}, block->area().topLeft() + QPoint(10, 5));
 }
 
 void UndoTest::press(int key, Qt::KeyboardModifiers modifiers)
@@ -259,13 +259,16 @@ bool UndoTest::change(const QString &kind)
         return true;
     }
     if (kind == "block dragged") {
-        // Pressed in its middle and moved down by two rows, one row at a time.
+        // Pressed in its middle and moved down by two rows, one row at a
+        // time; each point is taken within the block where it then stands.
         DayBlock *block = m_day->block(m_dentist);
+        DayGrid *grid = m_day->grid();
         const int x = block->width() / 2, y = block->height() / 2;
-        sendMouse(block, QEvent::MouseButtonPress, QPoint(x, y), Qt::LeftButton, Qt::LeftButton);
+        const auto at = [block, x](int localY) { return block->area().topLeft() + QPoint(x, localY); };
+        sendMouse(grid, QEvent::MouseButtonPress, at(y), Qt::LeftButton, Qt::LeftButton);
         for (const int down : {rowHeight, 2 * rowHeight})
-            sendMouse(block, QEvent::MouseMove, QPoint(x, y + down), Qt::NoButton, Qt::LeftButton);
-        sendMouse(block, QEvent::MouseButtonRelease, QPoint(x, y + 2 * rowHeight), Qt::LeftButton, Qt::NoButton);
+            sendMouse(grid, QEvent::MouseMove, at(y + down), Qt::NoButton, Qt::LeftButton);
+        sendMouse(grid, QEvent::MouseButtonRelease, at(y + 2 * rowHeight), Qt::LeftButton, Qt::NoButton);
         return true;
     }
     if (kind == "item typed") {

@@ -7,6 +7,7 @@
 #include "store/Cursor.h"
 #include "resources/DaybrookResources.h"
 #include "views/DayBlock.h"
+#include "views/DayGrid.h"
 #include "views/DayView.h"
 #include "views/ItemCellList.h"
 #include "views/MonthView.h"
@@ -233,8 +234,8 @@ void ViewsWindowTest::blockMenuRecoloursAtOnce()
     window().showView(View::Day);
     DayBlock *block = day()->block(no);
     QVERIFY(block);
-    QTest::mousePress(block, Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
-    QTest::mouseRelease(block, Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
+    QTest::mousePress(day()->grid(), Qt::LeftButton, Qt::NoModifier, block->area().topLeft() + QPoint(10, 10));
+    QTest::mouseRelease(day()->grid(), Qt::LeftButton, Qt::NoModifier, block->area().topLeft() + QPoint(10, 10));
 
     // The menu's type entries carry the type names and swatches.
     QCOMPARE(window().blockTypeAction(9)->text(), QStringLiteral("Anniversary"));

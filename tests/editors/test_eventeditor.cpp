@@ -1421,7 +1421,7 @@ void TestEventEditor::endToEndNewEventOnTheDayView()
     QCOMPARE(block->extent().top(), 38 * 9 - 1);
     QCOMPARE(block->extent().height(), 38);
     QVERIFY(block->label().endsWith("Dentist"));
-    const QImage picture = block->grab().toImage();
+    const QImage picture = view.grid()->grab(block->area()).toImage();
     QCOMPARE(picture.pixelColor(block->width() - 6, block->height() - 5), TypeColors::color(2));
 }
 

@@ -44,13 +44,22 @@ void mouse(QWidget *w, QEvent::Type type, int y, Qt::MouseButton button, Qt::Mou
     QApplication::sendEvent(w, &event);
 }
 
-// Presses at pressY and moves to each y, all relative to the block's top at the press.
-void drag(DayBlock *block, int pressY, const QList<int> &gridYs)
+void gridMouse(QWidget *grid, QEvent::Type type, const QPoint &pos, Qt::MouseButton button, Qt::MouseButtons buttons)
 {
-    mouse(block, QEvent::MouseButtonPress, pressY, Qt::LeftButton, Qt::LeftButton);
+    QMouseEvent event(type, QPointF(pos), grid->mapToGlobal(QPointF(pos)), button, buttons, Qt::NoModifier);
+    QApplication::sendEvent(grid, &event);
+}
+
+// Presses the block at its own height pressY, moves to each grid height,
+// and releases 10 pixels below the block's top where it then stands.
+void drag(QWidget *grid, DayBlock *block, int pressY, const QList<int> &gridYs)
+{
+    const int x = block->width() / 2;
+    gridMouse(grid, QEvent::MouseButtonPress, block->area().topLeft() + QPoint(x, pressY), Qt::LeftButton,
+              Qt::LeftButton);
     for (int y : gridYs)
-        mouse(block, QEvent::MouseMove, y - block->y(), Qt::NoButton, Qt::LeftButton);
-    mouse(block, QEvent::MouseButtonRelease, 10, Qt::LeftButton, Qt::NoButton);
+        gridMouse(grid, QEvent::MouseMove, QPoint(block->x() + x, y), Qt::NoButton, Qt::LeftButton);
+    gridMouse(grid, QEvent::MouseButtonRelease, block->area().topLeft() + QPoint(x, 10), Qt::LeftButton, Qt::NoButton);
 }
 
 } // namespace
@@ -90,9 +99,9 @@ int main(int argc, char **argv)
         view.grab().save(out + "/day_view_1.png");
         // Lengthen the call by one row and move lunch up one row.
         DayBlock *callBlock = view.block(call);
-        drag(callBlock, callBlock->height() - 2, {callBlock->y() + callBlock->height() + 5});
+        drag(view.grid(), callBlock, callBlock->height() - 2, {callBlock->y() + callBlock->height() + 5});
         DayBlock *lunchBlock = view.block(lunch);
-        drag(lunchBlock, 5, {lunchBlock->y() - 20});
+        drag(view.grid(), lunchBlock, 5, {lunchBlock->y() - 20});
         view.grab().save(out + "/day_view_2.png");
         if (!data.options().change({{30, true}}))
             qWarning() << "options not written";

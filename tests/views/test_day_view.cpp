@@ -94,15 +94,27 @@ QPoint rowPoint(int row)
 }
 
 // Presses a block at grid height pressY, moves the pointer to each grid
-// height of `moves` with the left button held, and releases it.
-void dragBlock(DayBlock *block, int pressY, const QList<int> &moves)
+// height of `moves` with the left button held, and releases it; the pointer
+// keeps its place across the block, which may move sideways meanwhile.
+void dragBlock(DayGrid *grid, DayBlock *block, int pressY, const QList<int> &moves)
 {
     const int x = block->width() / 2;
-    sendMouse(block, QEvent::MouseButtonPress, QPoint(x, pressY - block->y()), Qt::LeftButton, Qt::LeftButton);
+    sendMouse(grid, QEvent::MouseButtonPress, QPoint(block->x() + x, pressY), Qt::LeftButton, Qt::LeftButton);
     for (int y : moves)
-        sendMouse(block, QEvent::MouseMove, QPoint(x, y - block->y()), Qt::NoButton, Qt::LeftButton);
+        sendMouse(grid, QEvent::MouseMove, QPoint(block->x() + x, y), Qt::NoButton, Qt::LeftButton);
     const int lastY = moves.isEmpty() ? pressY : moves.last();
-    sendMouse(block, QEvent::MouseButtonRelease, QPoint(x, lastY - block->y()), Qt::LeftButton, Qt::NoButton);
+    sendMouse(grid, QEvent::MouseButtonRelease, QPoint(block->x() + x, lastY), Qt::LeftButton, Qt::NoButton);
+}
+
+// A point given within a block, in the grid that paints it.
+QPoint on(const DayBlock *block, const QPoint &within)
+{
+    return block->area().topLeft() + within;
+}
+
+QImage pictureOf(DayGrid *grid, const DayBlock *block)
+{
+    return grid->grab(block->area()).toImage();
 }
 
 } // namespace
@@ -173,7 +185,7 @@ DayBlock *TestDayView::blockOf(const QString &subject)
     cursor.refresh();
     if (!cursor.locate("Subject", subject))
         return nullptr;
-    return m_view->findChild<DayBlock *>(DayBlock::nameFor(cursor.currentId()));
+    return m_view->block(cursor.currentId());
 }
 
 void TestDayView::blockGeometry_data()
@@ -258,7 +270,7 @@ void TestDayView::markerAndLabelPosition()
     showDay(wednesday);
     DayBlock *block = blockOf("Dentist");
     QVERIFY(block);
-    const QImage image = block->grab().toImage();
+    const QImage image = pictureOf(m_view->grid(), block);
     const QColor fill(153, 204, 255);
     QCOMPARE(image.pixelColor(0, 0), QColor(Qt::black));
     QCOMPARE(image.pixelColor(block->width() - 1, 20), QColor(Qt::black));
@@ -481,7 +493,7 @@ void TestDayView::subjectEditorKeepsALongerSubjectWhole()
     const qint64 no = m_view->blocks().first()->itemNo();
     QSignalSpy errors(m_view.get(), &DayView::storeError);
     QGuiApplication::styleHints()->setMouseDoubleClickInterval(150);
-    QTest::mouseClick(m_view->block(no), Qt::LeftButton, {}, QPoint(50, 10));
+    QTest::mouseClick(m_view->grid(), Qt::LeftButton, {}, on(m_view->block(no), QPoint(50, 10)));
     QLineEdit *editor = m_view->subjectEditor();
     QTRY_VERIFY(editor->isVisible());
     QCOMPARE(editor->text(), longSubject);
@@ -506,19 +518,19 @@ void TestDayView::pressingABlockSelectsIt()
     showDay(wednesday);
     DayBlock *blockA = m_view->block(a);
     DayBlock *blockB = m_view->block(b);
-    QTest::mousePress(blockA, Qt::LeftButton, {}, QPoint(50, 10));
-    QTest::mouseRelease(blockA, Qt::LeftButton, {}, QPoint(50, 10));
+    QTest::mousePress(m_view->grid(), Qt::LeftButton, {}, on(blockA, QPoint(50, 10)));
+    QTest::mouseRelease(m_view->grid(), Qt::LeftButton, {}, on(blockA, QPoint(50, 10)));
     QCOMPARE(m_data->Table46().currentId(), a);
-    QImage image = blockA->grab().toImage();
+    QImage image = pictureOf(m_view->grid(), blockA);
     QCOMPARE(image.pixelColor(1, 1), QColor(0, 0, 255));
     QCOMPARE(image.pixelColor(blockA->width() - 3, 20), QColor(0, 0, 255));
     QCOMPARE(image.pixelColor(3, 20), QColor(Qt::white));
 
-    QTest::mousePress(blockB, Qt::LeftButton, {}, QPoint(50, 10));
+    QTest::mousePress(m_view->grid(), Qt::LeftButton, {}, on(blockB, QPoint(50, 10)));
     QCOMPARE(m_data->Table46().currentId(), b);
     QVERIFY(blockB->isSelected());
     QVERIFY(!blockA->isSelected());
-    image = blockA->grab().toImage();
+    image = pictureOf(m_view->grid(), blockA);
     QCOMPARE(image.pixelColor(0, 0), QColor(Qt::black));
     QCOMPARE(image.pixelColor(1, 1), QColor(Qt::white));
 }
@@ -529,7 +541,7 @@ void TestDayView::clickOnBlockOpensEditorAfterDoubleClickTime()
     const qint64 no = addItem("Dentist", QTime(9, 0), QTime(10, 0));
     showDay(wednesday);
     DayBlock *block = m_view->block(no);
-    QTest::mouseClick(block, Qt::LeftButton, {}, QPoint(50, 10));
+    QTest::mouseClick(m_view->grid(), Qt::LeftButton, {}, on(block, QPoint(50, 10)));
     QLineEdit *editor = m_view->subjectEditor();
     QVERIFY(!editor->isVisible());
     QTRY_VERIFY(editor->isVisible());
@@ -544,7 +556,7 @@ void TestDayView::doubleClickOnBlockOpensTheItem()
     const qint64 no = addItem("Dentist", QTime(9, 0), QTime(10, 0));
     showDay(wednesday);
     QSignalSpy spy(m_view.get(), &DayView::openItemRequested);
-    QTest::mouseDClick(m_view->block(no), Qt::LeftButton, {}, QPoint(50, 10));
+    QTest::mouseDClick(m_view->grid(), Qt::LeftButton, {}, on(m_view->block(no), QPoint(50, 10)));
     QCOMPARE(spy.count(), 1);
     QCOMPARE(spy.at(0).at(0).toLongLong(), no);
     QCOMPARE(m_data->Table50().currentId(), no);
@@ -600,7 +612,7 @@ void TestDayView::dragging()
     showDay(wednesday);
     DayBlock *block = m_view->block(no);
     QVERIFY(block);
-    dragBlock(block, pressY, moves);
+    dragBlock(m_view->grid(), block, pressY, moves);
 
     // Every step is in the table at once.
     Cursor &stored = items();
@@ -620,7 +632,7 @@ void TestDayView::layoutFollowsADrag()
     showDay(wednesday);
     QCOMPARE(m_view->block(a)->extent(), QRect(0, 341, G - 3, 38));
     // B's top edge dragged up to 09:30 puts it beside A.
-    dragBlock(m_view->block(b), 418, {377});
+    dragBlock(m_view->grid(), m_view->block(b), 418, {377});
     QCOMPARE(m_view->block(b)->extent(), QRect(G / 2, 360, G - G / 2, 95));
     QCOMPARE(m_view->block(a)->extent(), QRect(0, 341, G / 2 - 3, 38));
 }
@@ -636,9 +648,9 @@ void TestDayView::reminderMovesWithTheStart()
         addItem("Early", QTime(0, 0), QTime(1, 0),
                 {{"R", true}, {"Rs", wednesday.addDays(-1)}, {"Rt", QTime(23, 0)}, {"Tr", "1"}, {"Tm", "hour(s)"}});
     showDay(wednesday);
-    dragBlock(m_view->block(no), 350, {369});
+    dragBlock(m_view->grid(), m_view->block(no), 350, {369});
     // Shrinking from the bottom leaves the start, and so the reminder, alone.
-    dragBlock(m_view->block(early), 36, {20});
+    dragBlock(m_view->grid(), m_view->block(early), 36, {20});
     Cursor &stored = items();
     stored.setFiltered(false);
     stored.refresh();
@@ -659,12 +671,12 @@ void TestDayView::blockMenuRetypesAndDeletes()
     showDay(wednesday);
     QCOMPARE(m_view->block(keep)->width(), G / 2 - 3); // side by side
 
-    dragBlock(m_view->block(keep), 350, {}); // a press makes it the menu's item
+    dragBlock(m_view->grid(), m_view->block(keep), 350, {}); // a press makes it the menu's item
     QVERIFY(m_view->setCurrentItemType(9));
-    const QImage keepBlock = m_view->block(keep)->grab().toImage();
+    const QImage keepBlock = pictureOf(m_view->grid(), m_view->block(keep));
     QCOMPARE(keepBlock.pixelColor(keepBlock.width() / 2, keepBlock.height() - 6), QColor(102, 204, 153));
 
-    dragBlock(m_view->block(gone), 350, {});
+    dragBlock(m_view->grid(), m_view->block(gone), 350, {});
     QVERIFY(m_view->deleteCurrentItem());
     QVERIFY(!m_view->block(gone));
     QCOMPARE(m_view->block(keep)->width(), G - 3); // alone again
@@ -705,8 +717,8 @@ void TestDayView::pointerShapes()
     DayBlock *block = m_view->block(no);
     for (const auto &[y, shape] :
          {std::pair {1, Qt::SizeVerCursor}, std::pair {15, Qt::ArrowCursor}, std::pair {36, Qt::SizeVerCursor}}) {
-        sendMouse(block, QEvent::MouseMove, QPoint(30, y), Qt::NoButton, Qt::NoButton);
-        QCOMPARE(block->cursor().shape(), shape);
+        sendMouse(m_view->grid(), QEvent::MouseMove, on(block, QPoint(30, y)), Qt::NoButton, Qt::NoButton);
+        QCOMPARE(m_view->grid()->cursor().shape(), shape);
     }
     // Moving without the button changes nothing.
     QCOMPARE(block->extent(), QRect(0, 341, G - 3, 38));
@@ -811,13 +823,13 @@ void TestDayView::rebuildShowsEachBlockOnce()
     m_view->rebuild();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QCOMPARE(m_view->blocks().size(), 2);
-    QCOMPARE(m_view->findChildren<DayBlock *>().size(), 2);
+    QCOMPARE(m_view->grid()->blockCount(), 2);
     m_view->removeAllBlocks();
-    QCOMPARE(m_view->findChildren<DayBlock *>().size(), 0);
+    QCOMPARE(m_view->grid()->blockCount(), 0);
     // Once another view is current, an editor's rebuild leaves it alone.
     m_view->setShowing(false);
     m_view->rebuild();
-    QCOMPARE(m_view->findChildren<DayBlock *>().size(), 0);
+    QCOMPARE(m_view->grid()->blockCount(), 0);
 }
 
 void TestDayView::itemSavedElsewhereGetsABlock()

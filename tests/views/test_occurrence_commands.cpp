@@ -6,6 +6,7 @@
 #include "store/Unit2.h"
 #include "tests/support/TestSupport.h"
 #include "views/DayBlock.h"
+#include "views/DayGrid.h"
 #include "views/DayView.h"
 #include "views/ItemCellList.h"
 #include "views/MonthView.h"
@@ -69,14 +70,17 @@ void sendMouse(QWidget *widget, QEvent::Type type, const QPoint &pos, Qt::MouseB
 }
 
 // Presses the block at its own height pressY and moves the pointer with
-// the left button held to each of the grid heights in moves, then releases.
-void dragBlock(DayBlock *block, int pressY, const QList<int> &gridMoves)
+// the left button held to each of the grid heights in moves, then releases
+// at pressY within the block where it then stands.
+void dragBlock(DayGrid *grid, DayBlock *block, int pressY, const QList<int> &gridMoves)
 {
     const int x = block->width() / 2;
-    sendMouse(block, QEvent::MouseButtonPress, QPoint(x, pressY), Qt::LeftButton, Qt::LeftButton);
+    sendMouse(grid, QEvent::MouseButtonPress, block->area().topLeft() + QPoint(x, pressY), Qt::LeftButton,
+              Qt::LeftButton);
     for (int y : gridMoves)
-        sendMouse(block, QEvent::MouseMove, QPoint(x, y - block->y()), Qt::NoButton, Qt::LeftButton);
-    sendMouse(block, QEvent::MouseButtonRelease, QPoint(x, pressY), Qt::LeftButton, Qt::NoButton);
+        sendMouse(grid, QEvent::MouseMove, QPoint(block->x() + x, y), Qt::NoButton, Qt::LeftButton);
+    sendMouse(grid, QEvent::MouseButtonRelease, block->area().topLeft() + QPoint(x, pressY), Qt::LeftButton,
+              Qt::NoButton);
 }
 
 } // namespace
@@ -239,7 +243,7 @@ void TestOccurrenceCommands::deleteInTheDayView()
     QVERIFY(m_view->block(series));
 
     m_question.answer = answer;
-    dragBlock(m_view->block(series), 5, {}); // the press makes it the menu's item
+    dragBlock(m_view->grid(), m_view->block(series), 5, {}); // the press makes it the menu's item
     QCOMPARE(m_view->deleteCurrentItem(), answer != Answer::Cancel);
     QCOMPARE(m_question.deleteAsked, 1);
 
@@ -270,7 +274,7 @@ void TestOccurrenceCommands::deleteTheLastOccurrenceDeletesTheSeries()
     showDay();
 
     m_question.answer = Answer::Occurrence;
-    dragBlock(m_view->block(series), 5, {});
+    dragBlock(m_view->grid(), m_view->block(series), 5, {});
     QVERIFY(m_view->deleteCurrentItem());
     QVERIFY(!storedRow(series));
     QCOMPARE(rowCount(), 0);
@@ -331,7 +335,7 @@ void TestOccurrenceCommands::dragMovesTheOccurrenceOnly()
     QVERIFY(block);
     QCOMPARE(block->y(), 341); // 09:00
     // Body pressed in its first row, moved 25 pixels down: one row later.
-    dragBlock(block, 5, {341 + 25});
+    dragBlock(m_view->grid(), block, 5, {341 + 25});
 
     QCOMPARE(rowCount(), 2);
     QVERIFY(storedRow(series));
@@ -367,7 +371,7 @@ void TestOccurrenceCommands::dragMovesTheOccurrenceOnly()
     QCOMPARE(block->y(), 360);
 
     // Dragged again it is a one-off: it keeps its link, nothing else is added.
-    dragBlock(block, 5, {360 + 25});
+    dragBlock(m_view->grid(), block, 5, {360 + 25});
     QCOMPARE(rowCount(), 2);
     QVERIFY(storedRow(copy));
     QCOMPARE(all.asTime(St), QTime(10, 0));
@@ -382,7 +386,7 @@ void TestOccurrenceCommands::dragOfAPlainItemIsUnchanged()
 {
     const qint64 once = addOneOff(QStringLiteral("Once"), shown);
     showDay();
-    dragBlock(m_view->block(once), 5, {341 + 25});
+    dragBlock(m_view->grid(), m_view->block(once), 5, {341 + 25});
     QCOMPARE(rowCount(), 1);
     QVERIFY(storedRow(once));
     QCOMPARE(m_data->table(47).asTime(St), QTime(9, 30));
@@ -412,7 +416,7 @@ void TestOccurrenceCommands::open()
     showDay();
     QSignalSpy opens(m_view.get(), &DayView::openItemRequested);
     m_question.answer = answer;
-    dragBlock(m_view->block(series), 5, {});
+    dragBlock(m_view->grid(), m_view->block(series), 5, {});
     m_view->openCurrentItem();
     QCOMPARE(m_question.openAsked, 1);
     QCOMPARE(opens.size(), opened ? 1 : 0);

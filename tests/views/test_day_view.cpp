@@ -60,6 +60,7 @@ private slots:
     void rulerShowsNoCutLabelUnderTheStrip_data();
     void rulerShowsNoCutLabelUnderTheStrip();
     void rebuildShowsEachBlockOnce();
+    void overlappingBlocksStackInOrder();
     void itemSavedElsewhereGetsABlock();
     void followsTheNavigatorDate();
 
@@ -830,6 +831,34 @@ void TestDayView::rebuildShowsEachBlockOnce()
     m_view->setShowing(false);
     m_view->rebuild();
     QCOMPARE(m_view->grid()->blockCount(), 0);
+}
+
+void TestDayView::overlappingBlocksStackInOrder()
+{
+    // A later block covers an earlier one, in the picture and for the
+    // mouse, until the earlier one is raised; one pixel below the extent
+    // still belongs to the block.
+    DayGrid grid;
+    grid.resize(200, 912);
+    DayBlock lower(1), upper(2);
+    lower.setExtent(QRect(0, 341, 120, 38));
+    lower.setAppearance(QColor(255, 0, 0), QString(), Marker::None);
+    upper.setExtent(QRect(60, 360, 120, 38));
+    upper.setAppearance(QColor(0, 255, 0), QString(), Marker::None);
+    grid.addBlock(&lower);
+    grid.addBlock(&upper);
+    const QPoint overlap(90, 370);
+    QCOMPARE(grid.blockAt(overlap), &upper);
+    QCOMPARE(grid.grab().toImage().pixelColor(overlap), QColor(0, 255, 0));
+    QCOMPARE(grid.blockAt(QPoint(10, 379)), &lower);
+    QCOMPARE(grid.blockAt(QPoint(10, 380)), nullptr);
+    grid.raiseBlock(&lower);
+    QCOMPARE(grid.blockAt(overlap), &lower);
+    QCOMPARE(grid.grab().toImage().pixelColor(overlap), QColor(255, 0, 0));
+    grid.removeBlock(&lower);
+    QCOMPARE(grid.blockAt(overlap), &upper);
+    QCOMPARE(grid.blockCount(), 1);
+    grid.removeAllBlocks();
 }
 
 void TestDayView::itemSavedElsewhereGetsABlock()

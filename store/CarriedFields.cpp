@@ -98,7 +98,8 @@ CarriedFields::Place CarriedFields::place(int field) const
     return field >= 0 && field < int(m_places.size()) ? m_places[size_t(field)] : Place {0, kNone};
 }
 
-qint64 CarriedFields::numberIn(const char *record, Place place, qint64 id)
+// Inline in the read loop below: a call per field would cost as much as the read.
+Q_ALWAYS_INLINE qint64 CarriedFields::numberIn(const char *record, Place place, qint64 id)
 {
     const char *at = record + place.offset;
     switch (place.width) {
@@ -124,7 +125,7 @@ qint64 CarriedFields::numberIn(const char *record, Place place, qint64 id)
     }
 }
 
-QStringView CarriedFields::textIn(const char *record, Place place)
+Q_ALWAYS_INLINE QStringView CarriedFields::textIn(const char *record, Place place)
 {
     if (place.width != kText)
         return {};

@@ -315,6 +315,7 @@ std::vector<RankedHit> TableQuery::clauseRun(const FilterExpression::Clause &cla
     std::vector<RankedHit> hits;
     auto keepPassing = [&](std::vector<RankedHit> &run, size_t count, auto rankAt, const int *slotList, auto idAt,
                            auto recordAt) {
+        run.reserve(run.size() + count); // about half pass: one allocation instead of a dozen
         for (size_t i = 0; i < count; ++i) {
             const int slot = slotList[i];
             if (m_passes[i]

@@ -78,7 +78,8 @@ struct Samples
 
 // Reads every row the cursor shows as a cell painter does, the item's
 // `No`, `Subject`, `St`, `Et`, `T`, `A`, `R` and `Re`: fields looked up
-// once, the numbers of a row in one call, the subject's text read in place.
+// once, then runs of rows read at once (`Cursor::readRows`, as `ItemRow`
+// reads a cell's rows), the subject's text in place.
 // Returns the number of rows (the sum keeps the reads from being optimised
 // away).
 long readAll(Cursor &cursor, qint64 *checksum)
@@ -88,14 +89,17 @@ long readAll(Cursor &cursor, qint64 *checksum)
                                      cursor.field(ItemField::T),  cursor.field(ItemField::A),
                                      cursor.field(ItemField::R),  cursor.field(ItemField::Re)};
     constexpr int count = int(std::size(numbers));
-    qint64 n[count];
+    constexpr int chunk = 32;
+    qint64 ids[chunk], n[chunk * count];
+    QStringView subjects[chunk];
+    const Cursor::RowBlock block {numbers, count, &subject, 1, ids, n, subjects};
     long rows = 0;
-    for (cursor.first(); !cursor.eof(); cursor.next()) {
-        cursor.readNumbers(numbers, count, n);
-        *checksum += cursor.currentId() + cursor.textView(subject).size();
-        for (qint64 number : n)
-            *checksum += number == Cursor::kBlankNumber ? 0 : number;
-        ++rows;
+    for (int read; (read = cursor.readRows(int(rows), chunk, block)) > 0; rows += read) {
+        for (int i = 0; i < read; ++i) {
+            *checksum += ids[i] + subjects[i].size();
+            for (int k = 0; k < count; ++k)
+                *checksum += n[i * count + k] == Cursor::kBlankNumber ? 0 : n[i * count + k];
+        }
     }
     return rows;
 }

@@ -68,6 +68,7 @@ void Cursor::close()
     m_table->detach(this);
     m_table.reset();
     m_rows.reset();
+    m_carried.reset();
     m_pos = 0;
     m_slot = -1;
     m_state = State::Browse;
@@ -115,7 +116,7 @@ void Cursor::rebuildRows(qint64 keepId)
 void Cursor::reselectRows(qint64 keepId)
 {
     const IndexDef *order = m_schema->index(m_indexName);
-    m_rows = m_table->select(m_filtered ? m_filterExpr.get() : nullptr, order);
+    m_rows = m_table->select(m_filtered ? m_filterExpr.get() : nullptr, order, &m_carried);
     m_pos = 0;
     if (keepId != 0) {
         const auto it =
@@ -414,6 +415,7 @@ void Cursor::tableReloaded()
 
 RowList &Cursor::ownRows()
 {
+    m_carried.reset(); // the caller changes the rows
     if (!m_rows)
         m_rows = std::make_shared<RowList>();
     else if (m_rows.use_count() > 1)
@@ -425,6 +427,7 @@ void Cursor::rowDeleted(qint64 id, std::unordered_map<const RowList *, int> &era
 {
     if (!m_rows)
         return;
+    m_carried.reset();
     // A list shared with other cursors loses the row once, by whoever comes first.
     auto known = erasedAt.find(m_rows.get());
     int pos;
@@ -556,6 +559,25 @@ void Cursor::readNumbers(const Field *fields, int count, qint64 *numbers) const
         const int f = fields[i].index;
         numbers[i] = f < 0 ? kBlankNumber : TablePicture::storedNumber(m_schema->fields[f].type, valueOf(f));
     }
+}
+
+int Cursor::readRows(int from, int count, const RowBlock &block) const
+{
+    constexpr int kMost = CarriedFields::kMostFields;
+    Q_ASSERT_X(block.numberCount <= kMost && block.textCount <= kMost, "Cursor::readRows", "too many fields");
+    if (!isOpen() || inEdit() || from < 0 || count <= 0 || from >= rowCount() || block.numberCount > kMost
+        || block.textCount > kMost)
+        return 0;
+    count = std::min(count, rowCount() - from);
+    int numberFields[kMost], textFields[kMost];
+    std::transform(block.numberFields, block.numberFields + block.numberCount, numberFields,
+                   [](Field field) { return field.index; });
+    std::transform(block.textFields, block.textFields + block.textCount, textFields,
+                   [](Field field) { return field.index; });
+    const CarriedFields::Read read {numberFields, block.numberCount, textFields, block.textCount,
+                                    block.ids,    block.numbers,     block.texts};
+    m_table->readRows(*m_rows, m_carried.get(), from, count, read);
+    return count;
 }
 
 void Cursor::setValue(const QString &field, const QVariant &value)

@@ -19,6 +19,7 @@
 
 class TableFile;
 class FilterExpression;
+struct CarriedRows;
 
 // A named cursor on one table file: its index order, its filter, its
 // current row and its edit state. Many cursors may share one table file;
@@ -170,6 +171,27 @@ public:
     static constexpr qint64 kBlankNumber = std::numeric_limits<qint64>::min();
     void readNumbers(const Field *fields, int count, qint64 *numbers) const;
 
+    // A run of visible rows read at once, for readers of many rows (the
+    // views' cells): the rows at positions [from, from + count)
+    // in the cursor's order, each as moving onto it and reading it with
+    // currentId, readNumbers and textView would give it, without moving the
+    // cursor and without the checks of each of those calls. The fields a
+    // view's cells read are kept beside the filter's candidates, so reading
+    // them seldom reaches into the table's columns.
+    struct RowBlock
+    {
+        const Field *numberFields = nullptr; // at most 64, each read as readNumbers does
+        int numberCount = 0;
+        const Field *textFields = nullptr; // at most 64, each read as textView does
+        int textCount = 0;
+        qint64 *ids = nullptr;        // one per row, or null
+        qint64 *numbers = nullptr;    // numberCount per row, row after row
+        QStringView *texts = nullptr; // textCount per row; good until a row of the table changes
+    };
+    // Returns how many rows it read: fewer near the end, none while a row
+    // is being edited or inserted (read that one through the cursor).
+    int readRows(int from, int count, const RowBlock &block) const;
+
     // Writes into the edit buffer (Edit or Insert state; asserts otherwise).
     // An invalid QVariant blanks the field. Capacities are checked at post.
     void setValue(const QString &field, const QVariant &value);
@@ -226,8 +248,11 @@ private:
     std::shared_ptr<const FilterExpression> m_filterExpr;
     bool m_filtered = false;
     std::shared_ptr<RowList> m_rows; // the visible rows in index order (may be shared)
-    int m_pos = 0;                   // index into m_rows; == size() at end of data
-    int m_slot = -1;                 // the table slot of the row at m_pos; -1 at end of data
+    // Where the filter found the carried fields of m_rows; dropped whenever
+    // m_rows changes here, stale (and unread) once the table's rows change.
+    std::shared_ptr<const CarriedRows> m_carried;
+    int m_pos = 0;   // index into m_rows; == size() at end of data
+    int m_slot = -1; // the table slot of the row at m_pos; -1 at end of data
     State m_state = State::Browse;
     std::vector<QVariant> m_buffer; // edit buffer, one value per field
     std::vector<bool> m_changed;    // per field: written since edit or insert began

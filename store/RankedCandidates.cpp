@@ -22,7 +22,7 @@ bool RankedCandidates::Key::operator<(const Key &other) const
 
 const RankedCandidates::List &RankedCandidates::get(const std::vector<int> &source, const void *order,
                                                     const std::vector<int> &rank, const TablePicture &picture,
-                                                    const std::vector<int> &fields)
+                                                    const std::vector<int> &fields, const CarriedFields &carried)
 {
     Key key {&source, order, fields};
     const auto found = m_lists.find(key);
@@ -47,6 +47,12 @@ const RankedCandidates::List &RankedCandidates::get(const std::vector<int> &sour
         list.values[f].reserve(byRank.size());
         for (int slot : byRank)
             list.values[f].push_back(picture.numberAt(slot, fields[f]));
+    }
+    if (!carried.empty()) {
+        CarriedFields::Records &records = m_records[{&source, order}];
+        if (!records)
+            records = carried.records(byRank);
+        list.carried = records;
     }
     return m_lists.emplace(std::move(key), std::move(list)).first->second;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/CarriedFields.h"
+
 #include <QtGlobal>
 
 class TablePicture;
@@ -26,17 +28,20 @@ public:
         std::vector<int> rowSlots;
         std::vector<qint64> ids;
         std::vector<std::vector<qint64>> values; // per field asked for, then per row
+        CarriedFields::Records carried;          // the carried fields per row; null when none are
     };
 
     // The rows of source (slots) in the order whose ranks by slot are rank,
-    // carrying the picture's numbers of fields. Built on the first call for
-    // a source, order and field list.
+    // carrying the picture's numbers of fields and the records of carried.
+    // Built on the first call for a source, order and field list; lists of
+    // one source and order share their records.
     const List &get(const std::vector<int> &source, const void *order, const std::vector<int> &rank,
-                    const TablePicture &picture, const std::vector<int> &fields);
+                    const TablePicture &picture, const std::vector<int> &fields, const CarriedFields &carried);
 
     void forget()
     {
         m_lists.clear();
+        m_records.clear();
         m_rows = 0;
     }
 
@@ -49,6 +54,7 @@ private:
         bool operator<(const Key &other) const;
     };
     std::map<Key, List> m_lists;
+    std::map<std::pair<const std::vector<int> *, const void *>, CarriedFields::Records> m_records;
     size_t m_rows = 0; // in all lists
 };
 
@@ -58,6 +64,7 @@ struct RankedHit
     int rank;
     int slot;
     qint64 id;
+    const char *carried; // the row's record in its list; null when the list has none
 };
 
 // Merges runs each ascending by rank into one ascending list, keeping a row

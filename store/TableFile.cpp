@@ -252,9 +252,10 @@ bool TableFile::lessInOrder(qint64 a, qint64 b, const IndexDef *order) const
     return m_indexes.compareInOrder(slotA, slotB, order) < 0;
 }
 
-std::shared_ptr<TableFile::RowList> TableFile::select(const FilterExpression *filter, const IndexDef *order)
+std::shared_ptr<TableFile::RowList> TableFile::select(const FilterExpression *filter, const IndexDef *order,
+                                                      std::shared_ptr<const CarriedRows> *carried)
 {
-    return m_query.select(filter, order);
+    return m_query.select(filter, order, carried);
 }
 
 // --- writing ------------------------------------------------------------

@@ -94,7 +94,15 @@ public:
 
     // The rows that pass the filter (all rows for null), in the order of the
     // index (the primary index for null).
-    std::shared_ptr<RowList> select(const FilterExpression *filter, const IndexDef *order);
+    std::shared_ptr<RowList> select(const FilterExpression *filter, const IndexDef *order,
+                                    std::shared_ptr<const CarriedRows> *carried = nullptr);
+    // Fields of rows [from, from + count) of rows (a cursor's list, with
+    // where select put their carried fields), as numbersAt and textAt give them.
+    void readRows(const RowList &rows, const CarriedRows *carried, int from, int count,
+                  const CarriedFields::Read &read) const
+    {
+        m_query.carriedFields().read(rows, carried, from, count, read);
+    }
     // Whether row a comes before row b in the order.
     bool lessInOrder(qint64 a, qint64 b, const IndexDef *order) const;
 

@@ -121,6 +121,7 @@ void TablePicture::numbersAt(int slot, const int *fields, int count, qint64 *num
 
 void TablePicture::resizeForLoad(size_t count)
 {
+    ++m_generation;
     m_ids.resize(count);
     for (Column &column : m_columns) {
         if (!column.numeric)
@@ -178,6 +179,7 @@ void TablePicture::mapLoadedIds()
 
 void TablePicture::clear()
 {
+    ++m_generation;
     m_ids.clear();
     for (Column &column : m_columns)
         column.texts.clear();
@@ -190,6 +192,7 @@ void TablePicture::clear()
 
 int TablePicture::takeSlot(qint64 id)
 {
+    ++m_generation;
     int slot;
     if (!m_freeSlots.empty()) {
         slot = m_freeSlots.back();
@@ -211,6 +214,7 @@ int TablePicture::takeSlot(qint64 id)
 
 void TablePicture::freeSlot(int slot)
 {
+    ++m_generation;
     m_slotById.erase(m_ids[slot]);
     m_ids[slot] = 0;
     for (Column &column : m_columns) {
@@ -232,6 +236,7 @@ QString TablePicture::internText(const QString &text)
 
 void TablePicture::storeRow(int slot, const std::vector<QVariant> &values)
 {
+    ++m_generation;
     for (int f = 0; f < int(m_columns.size()); ++f) {
         Column &column = m_columns[f];
         const QVariant &value = values[f];

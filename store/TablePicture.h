@@ -65,6 +65,10 @@ public:
     int slotCount() const { return int(m_ids.size()); }
     size_t rowCount() const { return m_slotById.size(); }
     int identityField() const { return m_identityField; }
+    // Moves on with every change to the rows (a row stored, a slot taken or
+    // freed, the picture cleared or loaded anew), so that a copy of fields
+    // read at one generation is known to be stale at the next.
+    quint64 generation() const { return m_generation; }
 
     // --- loading ----------------------------------------------------------
     // The picture gets its final size at once; readers fill runs of ids and
@@ -139,4 +143,5 @@ private:
     std::vector<int> m_freeSlots;
     std::unordered_map<qint64, int> m_slotById;
     QSet<QString> m_textPool; // shares equal short texts (codes such as "0", "Normal")
+    quint64 m_generation = 0;
 };

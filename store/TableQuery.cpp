@@ -13,6 +13,7 @@ TableQuery::TableQuery(const TableSchema &schema, const TablePicture &picture, T
     : m_schema(schema)
     , m_picture(picture)
     , m_indexes(indexes)
+    , m_carried(schema, picture)
 { }
 
 namespace {
@@ -237,8 +238,11 @@ void TableQuery::forgetCandidates()
     m_listedSlots.clear();
 }
 
-std::shared_ptr<RowList> TableQuery::select(const FilterExpression *filter, const IndexDef *order)
+std::shared_ptr<RowList> TableQuery::select(const FilterExpression *filter, const IndexDef *order,
+                                            std::shared_ptr<const CarriedRows> *carried)
 {
+    if (carried)
+        carried->reset();
     if (!filter || filter->clauses().empty()) {
         std::shared_ptr<RowList> &all = m_allRows[order];
         if (!all) {
@@ -256,17 +260,28 @@ std::shared_ptr<RowList> TableQuery::select(const FilterExpression *filter, cons
     // Each clause yields its rows in the order (a run); the result is the
     // merge of the runs, a row that passed several clauses kept once.
     std::vector<std::vector<RankedHit>> runs;
+    std::vector<CarriedFields::Records> keep;
     for (const FilterExpression::Clause &clause : filter->clauses())
-        runs.push_back(clauseRun(clause, order));
+        runs.push_back(clauseRun(clause, order, &keep));
     const std::vector<RankedHit> merged = mergeRankedRuns(runs);
     auto result = std::make_shared<RowList>(merged.size());
     std::transform(merged.begin(), merged.end(), result->begin(), [](const RankedHit &hit) {
         return RowRef {hit.id, hit.slot};
     });
+    if (carried && !keep.empty()) {
+        auto rows = std::make_shared<CarriedRows>();
+        rows->generation = m_picture.generation();
+        rows->records.resize(merged.size());
+        std::transform(merged.begin(), merged.end(), rows->records.begin(),
+                       [](const RankedHit &hit) { return hit.carried; });
+        rows->keep = std::move(keep);
+        *carried = std::move(rows);
+    }
     return result;
 }
 
-std::vector<RankedHit> TableQuery::clauseRun(const FilterExpression::Clause &clause, const IndexDef *order)
+std::vector<RankedHit> TableQuery::clauseRun(const FilterExpression::Clause &clause, const IndexDef *order,
+                                             std::vector<CarriedFields::Records> *keep)
 {
     std::vector<const std::vector<int> *> lists;
     bool scanAll = false, bySeries = false;
@@ -298,7 +313,9 @@ std::vector<RankedHit> TableQuery::clauseRun(const FilterExpression::Clause &cla
     // the candidates' order (m_passes); the text tests read their columns
     // by slot, for the candidates that passed.
     std::vector<RankedHit> hits;
-    auto keepPassing = [&](std::vector<RankedHit> &run, size_t count, auto rankAt, const int *slotList, auto idAt) {
+    auto keepPassing = [&](std::vector<RankedHit> &run, size_t count, auto rankAt, const int *slotList, auto idAt,
+                           auto recordAt) {
+        run.reserve(run.size() + count); // about half pass: one allocation instead of a dozen
         for (size_t i = 0; i < count; ++i) {
             const int slot = slotList[i];
             if (m_passes[i]
@@ -314,7 +331,7 @@ std::vector<RankedHit> TableQuery::clauseRun(const FilterExpression::Clause &cla
                        return test->op == FilterExpression::Op::Occurs ? series.occursOn(slot, test->number)
                                                                        : series.reminds(slot, test->number);
                    }))
-                run.push_back({rankAt(i), slot, idAt(i)});
+                run.push_back({rankAt(i), slot, idAt(i), recordAt(i)});
         }
     };
     // The numeric tests over slots read from the picture (no packed list).
@@ -328,12 +345,13 @@ std::vector<RankedHit> TableQuery::clauseRun(const FilterExpression::Clause &cla
         }
     };
     const std::vector<qint64> &ids = m_picture.ids();
+    const auto noRecord = [](size_t) -> const char * { return nullptr; };
     if (scanAll) {
         const std::vector<int> &sorted = m_indexes.orderedSlots(order);
         narrowOverSlots(sorted);
         keepPassing(
             hits, sorted.size(), [](size_t i) { return int(i); }, sorted.data(),
-            [&](size_t i) { return ids[size_t(sorted[i])]; });
+            [&](size_t i) { return ids[size_t(sorted[i])]; }, noRecord);
         return hits;
     }
     if (bySeries) {
@@ -352,20 +370,23 @@ std::vector<RankedHit> TableQuery::clauseRun(const FilterExpression::Clause &cla
         narrowOverSlots(rowSlots);
         keepPassing(
             hits, rowSlots.size(), [&](size_t i) { return int(ranked[i] >> 32); }, rowSlots.data(),
-            [&](size_t i) { return ids[size_t(rowSlots[i])]; });
+            [&](size_t i) { return ids[size_t(rowSlots[i])]; }, noRecord);
         return hits;
     }
     const std::vector<int> &rank = m_indexes.ranks(order);
     std::vector<std::vector<RankedHit>> listRuns;
     for (const std::vector<int> *list : lists) {
-        const RankedCandidates::List &ranked = m_ranked.get(*list, order, rank, m_picture, numberFields);
+        const RankedCandidates::List &ranked = m_ranked.get(*list, order, rank, m_picture, numberFields, m_carried);
         const size_t count = ranked.rowSlots.size();
+        if (ranked.carried && count > 0)
+            keep->push_back(ranked.carried);
         m_passes.assign(count, 1);
         for (size_t k = 0; k < numberTests.size(); ++k)
             narrowPasses(m_passes.data(), ranked.values[k].data(), count, numberTests[k]);
         keepPassing(
             lists.size() == 1 ? hits : listRuns.emplace_back(), count, [&](size_t i) { return ranked.ranks[i]; },
-            ranked.rowSlots.data(), [&](size_t i) { return ranked.ids[i]; });
+            ranked.rowSlots.data(), [&](size_t i) { return ranked.ids[i]; },
+            [&](size_t i) { return ranked.carried ? m_carried.record(ranked.carried, i) : nullptr; });
     }
     return lists.size() == 1 ? hits : mergeRankedRuns(listRuns);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/CarriedFields.h"
 #include "store/FilterExpression.h"
 #include "store/RankedCandidates.h"
 #include "store/RowRef.h"
@@ -28,8 +29,12 @@ public:
     using ErasedAt = std::unordered_map<const RowList *, int>;
 
     // The rows that pass the filter (all rows for null), in the order of the
-    // index (the primary index for null).
-    std::shared_ptr<RowList> select(const FilterExpression *filter, const IndexDef *order);
+    // index (the primary index for null). With carried, also where the
+    // rows' carried fields lie (null when nowhere: an unfiltered list, or a
+    // table that carries none).
+    std::shared_ptr<RowList> select(const FilterExpression *filter, const IndexDef *order,
+                                    std::shared_ptr<const CarriedRows> *carried = nullptr);
+    const CarriedFields &carriedFields() const { return m_carried; }
 
     // A row was stored: the shared lists no longer show the table (cursors
     // keep theirs until they refresh).
@@ -55,13 +60,16 @@ private:
     // The ranked lists are keyed by the addresses of the candidate lists,
     // so the two go together.
     void forgetCandidates();
-    // The rows that pass one clause, ascending by rank in the order.
-    std::vector<RankedHit> clauseRun(const FilterExpression::Clause &clause, const IndexDef *order);
+    // The rows that pass one clause, ascending by rank in the order; the
+    // records the hits point into are added to keep.
+    std::vector<RankedHit> clauseRun(const FilterExpression::Clause &clause, const IndexDef *order,
+                                     std::vector<CarriedFields::Records> *keep);
 
     const TableSchema &m_schema;
     const TablePicture &m_picture;
     TableIndexes &m_indexes;
     std::map<const IndexDef *, std::shared_ptr<RowList>> m_allRows; // shared unfiltered lists
+    CarriedFields m_carried;                                        // where a record holds the schema's carried fields
     RankedCandidates m_ranked;                                      // the candidate lists, ranked and packed
     std::vector<quint8> m_passes;                                   // per candidate of the list at hand
     static constexpr size_t kMaxListedSlots = 64;

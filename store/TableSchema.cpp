@@ -117,6 +117,10 @@ TableSchema makeCalendarSchema()
          false,
          true},
     };
+    // What a cell of the day, week and month views paints of an item.
+    s.carried = {QStringLiteral("Subject"), QStringLiteral("S"),  QStringLiteral("E"),
+                 QStringLiteral("St"),      QStringLiteral("Et"), QStringLiteral("A"),
+                 QStringLiteral("T"),       QStringLiteral("R"),  QStringLiteral("Re")};
     s.finishFields();
     return s;
 }

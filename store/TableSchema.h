@@ -46,6 +46,11 @@ struct TableSchema
     QString sqlTable;
     QList<FieldDef> fields;
     QList<IndexDef> indexes;
+    // The fields that readers of many rows at once ask for (the cells of
+    // the views): the ranked candidate lists keep a copy of them beside
+    // each row, so that a filter's rows are read from a few short arrays
+    // instead of from all over the table. None for most tables.
+    QStringList carried;
 
     // -1 when unknown; any case. Fields are read by name in every cell the
     // views paint, so an exact name is found without hashing the text.

@@ -1,16 +1,11 @@
 #include "views/ItemCellList.h"
 
 #include "store/Cursor.h"
-#include "store/ItemFields.h"
 #include "views/ViewFonts.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-
-namespace {
-using ItemField::No;
-}
 
 ItemCellList::ItemCellList(Cursor &cursor, const RowPainter &painter, QWidget *parent)
     : QWidget(parent)
@@ -125,22 +120,11 @@ QList<ItemRow> ItemCellList::readRows(int maxRows, qint64 *currentNo)
     if (!m_cursor.isOpen() || m_cursor.state() != Cursor::State::Browse)
         return rows;
     *currentNo = m_cursor.currentId();
-    int currentIndex = -1;
-    const ItemRow::Fields fields(m_cursor);
-    for (m_cursor.first(); !m_cursor.eof() && rows.size() < maxRows; m_cursor.next()) {
-        rows.append(ItemRow::fromCursor(m_cursor, fields));
-        if (rows.last().No == *currentNo)
-            currentIndex = int(rows.size()) - 1;
-    }
-    // Back to the row the cell had: a few steps when it is among the shown
-    // rows, a search only when it lies below them.
-    m_cursor.first();
-    if (currentIndex > 0) {
-        for (int i = 0; i < currentIndex; ++i)
-            m_cursor.next();
-    } else if (currentIndex < 0 && *currentNo != 0 && !m_cursor.locate(No, *currentNo)) {
+    rows = ItemRow::readRows(m_cursor, 0, maxRows);
+    // A cell shows its first row as current when the cursor stood past
+    // its rows.
+    if (*currentNo == 0)
         m_cursor.first();
-    }
     return rows;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDate>
+#include <QList>
 #include <QString>
 #include <QTime>
 
@@ -26,6 +27,9 @@ struct ItemRow
     // Reads the current row of a calendar cursor.
     static ItemRow fromCursor(const Cursor &cursor);
     static ItemRow fromCursor(const Cursor &cursor, const Fields &fields);
+    // The rows at positions [from, from + count) of the cursor, read in one
+    // pass without moving it (fewer near the end; none while it edits).
+    static QList<ItemRow> readRows(const Cursor &cursor, int from, int count);
 
     // `No` as the shared view state writes it; "" for a blank row.
     QString noText() const { return No ? QString::number(No) : QString(); }

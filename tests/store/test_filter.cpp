@@ -14,6 +14,7 @@
 
 #include <sqlite3.h>
 
+#include <iterator>
 #include <set>
 
 namespace {
@@ -59,6 +60,59 @@ void seriesReminds(sqlite3_context *context, int, sqlite3_value **values)
     sqlite3_result_int(context,
                        reminder.isValid() && start.isValid()
                            && walkedSeriesHas(values[0], values[1], values[2], date.addDays(-start.daysTo(reminder))));
+}
+
+// The visible rows read in runs by Cursor::readRows (runs of three, so that
+// some start in the middle of the rows) and one by one through the cursor:
+// every id, number and text must agree. Empty when they do. Asked for the
+// fields the views' cells read alone, the runs come from the fields kept
+// beside the candidates; with others among them, from the table.
+QString blockAgainstOneByOne(Cursor &cursor, bool cellFieldsOnly)
+{
+    std::vector<Cursor::Field> numbers, texts;
+    for (const QString &name : {ItemField::No, ItemField::S, ItemField::E, ItemField::St, ItemField::Et, ItemField::A,
+                                ItemField::T, ItemField::R, ItemField::Re, ItemField::Subject})
+        numbers.push_back(cursor.field(name));
+    texts.push_back(cursor.field(ItemField::Subject));
+    if (!cellFieldsOnly) {
+        for (const QString &name : {ItemField::Ta, ItemField::Rs})
+            numbers.push_back(cursor.field(name));
+        for (const QString &name : {ItemField::Loc, ItemField::Md})
+            texts.push_back(cursor.field(name));
+    }
+    const int numberCount = int(numbers.size()), textCount = int(texts.size());
+    constexpr int run = 3;
+    std::vector<qint64> ids(run), blockNumbers(run * numberCount), ownNumbers(numberCount);
+    std::vector<QStringView> blockTexts(run * textCount);
+    const Cursor::RowBlock block {numbers.data(), numberCount,         texts.data(),     textCount,
+                                  ids.data(),     blockNumbers.data(), blockTexts.data()};
+    int pos = 0;
+    cursor.first();
+    for (int from = 0; from < cursor.recordCount() + run; from += run) {
+        const int read = cursor.readRows(from, run, block);
+        if (read != qBound(0, cursor.recordCount() - from, run))
+            return QStringLiteral("%1 rows read at %2 of %3").arg(read).arg(from).arg(cursor.recordCount());
+        for (int i = 0; i < read; ++i, ++pos, cursor.next()) {
+            cursor.readNumbers(numbers.data(), numberCount, ownNumbers.data());
+            const QString where = QStringLiteral("row %1 (No %2): ").arg(pos).arg(cursor.currentId());
+            if (ids[i] != cursor.currentId())
+                return where + QStringLiteral("id %1").arg(ids[i]);
+            for (int k = 0; k < numberCount; ++k) {
+                if (blockNumbers[i * numberCount + k] != ownNumbers[k])
+                    return where
+                        + QStringLiteral("number %1: %2, one by one %3")
+                              .arg(k)
+                              .arg(blockNumbers[i * numberCount + k])
+                              .arg(ownNumbers[k]);
+            }
+            for (int k = 0; k < textCount; ++k) {
+                const QStringView own = cursor.textView(texts[k]), got = blockTexts[i * textCount + k];
+                if (got != own || got.isNull() != own.isNull())
+                    return where + QStringLiteral("text %1: '%2', one by one '%3'").arg(k).arg(got).arg(own);
+            }
+        }
+    }
+    return cursor.eof() ? QString() : QStringLiteral("rows left after the runs");
 }
 
 } // namespace
@@ -373,6 +427,8 @@ private slots:
             std::set<qint64> store;
             for (cursor.first(); !cursor.eof(); cursor.next())
                 store.insert(cursor.currentId());
+            QCOMPARE(blockAgainstOneByOne(cursor, true), QString());
+            QCOMPARE(blockAgainstOneByOne(cursor, false), QString());
 
             const QString iso = day.toString(Qt::ISODate);
             const QByteArray sql =
@@ -514,6 +570,111 @@ private slots:
         cursor.refresh();
         QCOMPARE(agree("another program's writes read anew"), QString());
         sqlite3_close(db);
+    }
+
+    // A run of rows read at once gives what the cursor gives row by row:
+    // from the fields kept beside the candidates while the rows are as the
+    // filter found them, and from the table once any row has changed since
+    // (before this cursor re-reads, and after).
+    void blockReadsMatchOneByOne_data()
+    {
+        QTest::addColumn<QString>("change");
+        for (const char *change :
+             {"none", "edit elsewhere", "delete elsewhere", "insert elsewhere", "outside write", "edit here"})
+            QTest::newRow(change) << QString::fromLatin1(change);
+    }
+
+    void blockReadsMatchOneByOne()
+    {
+        QFETCH(QString, change);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("block.db"));
+        QVERIFY(TableFile::create(path, calendarSchema()).isOk());
+        Cursor reader, writer;
+        for (Cursor *cursor : {&reader, &writer}) {
+            cursor->setTableFile(dir.path(), QStringLiteral("block.db"), calendarSchema());
+            QVERIFY(cursor->open());
+        }
+        QRandomGenerator random(7);
+        const QDate day(2024, 3, 13); // a Wednesday
+        auto maybe = [&random](const QVariant &value) { return random.bounded(4) == 0 ? QVariant() : value; };
+        auto fill = [&](Cursor &cursor, int kind) {
+            const QDate start = day.addDays(kind == 0 ? random.bounded(-3, 1) : -random.bounded(1, 30));
+            cursor.setValue(ItemField::Subject, maybe(QStringLiteral("item %1").arg(random.bounded(1000))));
+            cursor.setValue(ItemField::Loc, maybe(QStringLiteral("room %1").arg(random.bounded(9))));
+            cursor.setValue(ItemField::Md, maybe(QStringLiteral("0")));
+            cursor.setValue(ItemField::S, start);
+            cursor.setValue(ItemField::E, kind == 0 ? start.addDays(random.bounded(4)) : start);
+            cursor.setValue(ItemField::St, maybe(QTime(random.bounded(24), 30)));
+            cursor.setValue(ItemField::Et, maybe(QTime(random.bounded(24), 0)));
+            cursor.setValue(ItemField::A, maybe(bool(random.bounded(2))));
+            cursor.setValue(ItemField::T, maybe(random.bounded(11)));
+            cursor.setValue(ItemField::R, maybe(bool(random.bounded(2))));
+            cursor.setValue(ItemField::Ta, maybe(false));
+            cursor.setValue(ItemField::Rs, maybe(start));
+            cursor.setValue(ItemField::Re, kind != 0);
+            cursor.setValue(ItemField::Wed, kind == 1);
+            cursor.setValue(ItemField::D, QString::number(day.day()));
+            cursor.setValue(ItemField::Rr, kind == 2 ? QVariant(QStringLiteral("FREQ=DAILY")) : QVariant());
+        };
+        for (int i = 0; i < 60; ++i) {
+            writer.insert();
+            fill(writer, i % 3);
+            QVERIFY2(writer.post(), qPrintable(writer.lastError()));
+        }
+        // Spans covering the day, the weekday's series, the day of the
+        // month and the extended series (rows read from the table).
+        const QString D = FilterLiterals::date(day);
+        QVERIFY(reader.setFilter(
+            "S <='" + D + "'and E >= '" + D + "' and Ta<>'True' or Re = 'True' and Wed = 'True' and S < '" + D
+            + "' or Re = 'True' and D = '13' and S < '" + D + "' or Re = 'True' and Rr occurs '" + D + "'"));
+        reader.setFiltered(true);
+        QVERIFY(reader.recordCount() > 20);
+        for (const bool cellFieldsOnly : {true, false})
+            QCOMPARE(blockAgainstOneByOne(reader, cellFieldsOnly), QString());
+
+        reader.first();
+        for (int i = 0; i < reader.recordCount() / 2; ++i)
+            reader.next();
+        const qint64 middle = reader.currentId();
+        if (change == QLatin1String("edit here")) {
+            QVERIFY(reader.edit());
+            const Cursor::Field subject = reader.field(ItemField::Subject);
+            qint64 id = 0;
+            QStringView text;
+            QCOMPARE(reader.readRows(0, 1, {nullptr, 0, &subject, 1, &id, nullptr, &text}), 0);
+            reader.setValue(ItemField::Subject, QStringLiteral("edited here"));
+            reader.setValue(ItemField::St, QTime(6, 15));
+            QVERIFY(reader.post());
+        } else if (change == QLatin1String("outside write")) {
+            sqlite3 *db = nullptr;
+            QCOMPARE(sqlite3_open(QFile::encodeName(path).constData(), &db), SQLITE_OK);
+            const QByteArray sql =
+                "UPDATE items SET Subject = 'outside', T = 9, St = NULL WHERE No = " + QByteArray::number(middle);
+            QCOMPARE(sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+            sqlite3_close(db);
+            QVERIFY(reader.noticeOutsideChanges());
+        } else if (change != QLatin1String("none")) {
+            QVERIFY(writer.locate(ItemField::No, middle));
+            if (change == QLatin1String("delete elsewhere")) {
+                QVERIFY(writer.deleteRow());
+            } else if (change == QLatin1String("edit elsewhere")) {
+                QVERIFY(writer.edit());
+                writer.setValue(ItemField::Subject, QStringLiteral("edited elsewhere"));
+                writer.setValue(ItemField::T, 4);
+                writer.setValue(ItemField::Et, QVariant());
+                QVERIFY(writer.post());
+            } else {
+                writer.insert();
+                fill(writer, 1);
+                QVERIFY(writer.post());
+            }
+        }
+        for (const bool cellFieldsOnly : {true, false})
+            QCOMPARE(blockAgainstOneByOne(reader, cellFieldsOnly), QString());
+        reader.refresh();
+        for (const bool cellFieldsOnly : {true, false})
+            QCOMPARE(blockAgainstOneByOne(reader, cellFieldsOnly), QString());
     }
 
     // The literals the program writes into its own filters read back as

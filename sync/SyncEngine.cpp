@@ -544,6 +544,16 @@ void SyncEngine::takeListing(const DavXml::Multistatus &answer)
         if (known == knownEtag.constEnd() || known->isEmpty() || *known != it.value())
             (m_run->inlineObjects.contains(it.key()) ? m_run->toApply : m_run->toFetch) << it.key();
     }
+    if (!m_run->fullListing) {
+        // A server whose token names the content (Xandikos: the git tree)
+        // lists nothing when an object this device sent is put back as it
+        // was when the token was taken: the objects sent since are asked
+        // for whether listed or not.
+        for (const QString &href : m_run->file->sentSinceToken()) {
+            if (!m_run->listed.contains(href) && !m_run->removed.contains(href) && !m_run->toFetch.contains(href))
+                m_run->toFetch << href;
+        }
+    }
     if (m_run->fullListing) {
         for (auto it = knownEtag.constBegin(); it != knownEtag.constEnd(); ++it) {
             // An object sent as new whose answer never came is not gone: it
@@ -869,6 +879,10 @@ void SyncEngine::planPushes()
             ok = ok && file.putState(no, state);
         }
     }
+    QStringList sent;
+    for (const SyncPush &push : m_run->pushes)
+        sent << push.href;
+    ok = ok && (!m_run->offersSyncCollection || file.addSent(sent));
     if (!ok || !file.commit()) {
         file.rollback();
         failLocal();

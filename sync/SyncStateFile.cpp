@@ -157,7 +157,7 @@ bool SyncStateFile::ensureTables()
     while (sqlite3_step(check) == SQLITE_ROW)
         columns << columnText(check, 0);
     sqlite3_finalize(check);
-    for (const char *column : {"ServerTag", "FileVersion"}) {
+    for (const char *column : {"ServerTag", "FileVersion", "Sent"}) {
         if (!columns.contains(QString::fromLatin1(column).toLower())
             && !exec(QStringLiteral("ALTER TABLE caldav_binding ADD COLUMN \"%1\" TEXT")
                          .arg(QLatin1String(column))
@@ -302,8 +302,20 @@ QString SyncStateFile::syncToken()
 
 bool SyncStateFile::setSyncToken(const QString &token)
 {
-    return run(QStringLiteral("UPDATE caldav_binding SET \"SyncToken\" = ?"),
+    return run(QStringLiteral("UPDATE caldav_binding SET \"SyncToken\" = ?, \"Sent\" = NULL"),
                {token.isEmpty() ? QVariant() : QVariant(token)});
+}
+
+QStringList SyncStateFile::sentSinceToken()
+{
+    return bindingText("Sent").split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+bool SyncStateFile::addSent(const QStringList &hrefs)
+{
+    QStringList all = sentSinceToken() + hrefs;
+    all.removeDuplicates();
+    return run(QStringLiteral("UPDATE caldav_binding SET \"Sent\" = ?"), {all.join(QLatin1Char('\n'))});
 }
 
 QString SyncStateFile::serverTag()

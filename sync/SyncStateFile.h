@@ -24,7 +24,8 @@ struct sqlite3_stmt;
 //     same token on the server means nothing changed there. "FileVersion":
 //     the file's change counter as the last sync that left nothing waiting
 //     committed it, so that the same counter means nothing changed here.
-//     Blank: unknown, the next sync compares everything.
+//     Blank: unknown, the next sync compares everything. "Sent": the
+//     hrefs sent since the sync token was taken, one a line.
 //   caldav_items ("No" INTEGER PRIMARY KEY, "Href" TEXT, "ETag" TEXT,
 //     "Hash" TEXT, "Raw" TEXT, "ReadOnly" INTEGER): per item row that is on
 //     the server, the object's href, the ETag last seen, the hash of the
@@ -73,6 +74,9 @@ public:
     bool clearBinding();
     QString syncToken();
     bool setSyncToken(const QString &token);
+    // Setting the token forgets what was sent before it.
+    QStringList sentSinceToken();
+    bool addSent(const QStringList &hrefs);
     QString serverTag();
     bool setServerTag(const QString &tag);
     // Whether the file is as the last sync that left nothing waiting saw

@@ -196,6 +196,7 @@ struct SyncEngine::Run
     bool pulled = false;  // a pull completed in this run
     bool sentAny = false; // a push went out in this run: the server's token moved
     bool hookRan = false;
+    qint64 plannedAt = -1; // the file's data_version before the pushes were planned
 };
 
 SyncEngine::SyncEngine(QString calendarPath, CalDavBinding binding, QString password, QStringList typeNames,
@@ -844,6 +845,7 @@ void SyncEngine::planPushes()
     SyncStateFile &file = *m_run->file;
     // A file nobody wrote since a sync left nothing waiting has nothing to
     // send: its rows need not be read and hashed.
+    m_run->plannedAt = file.dataVersion();
     m_run->pushes = file.unchangedSinceSync() ? std::vector<SyncPush>() : plannedPushes(file);
     m_run->nextPush = 0;
     m_run->pushRefused = false;
@@ -1047,8 +1049,11 @@ void SyncEngine::settle()
         return;
     }
     // The version first, before anything of this transaction is written.
-    // The rows are compared under the write lock, so nothing comes between.
-    bool ok = !plannedPushes(file).empty() || file.recordFileVersion();
+    // Under the write lock nothing comes between the check and the record.
+    // When no other connection wrote since the pushes were planned, and
+    // every one of them went up, nothing waits; else the rows are compared.
+    const bool untouched = m_run->plannedAt >= 0 && file.dataVersion() == m_run->plannedAt;
+    bool ok = (!untouched && !plannedPushes(file).empty()) || file.recordFileVersion();
     ok = ok && (!tagKnown || file.setServerTag(m_run->token));
     if (!ok || !file.commit())
         file.rollback();

@@ -373,6 +373,16 @@ bool SyncStateFile::recordFileVersion()
     return run(QStringLiteral("UPDATE caldav_binding SET \"FileVersion\" = ?"), {QString::number(*counter + 1)});
 }
 
+qint64 SyncStateFile::dataVersion()
+{
+    sqlite3_stmt *statement = cached(QStringLiteral("PRAGMA data_version"));
+    if (!statement)
+        return -1;
+    const qint64 version = sqlite3_step(statement) == SQLITE_ROW ? sqlite3_column_int64(statement, 0) : -1;
+    sqlite3_reset(statement);
+    return version;
+}
+
 QHash<qint64, SyncStateFile::ItemState> SyncStateFile::states()
 {
     QHash<qint64, ItemState> result;

@@ -87,6 +87,9 @@ public:
     // counter this transaction's commit leaves. Records nothing where the
     // file keeps no counter (WAL mode).
     bool recordFileVersion();
+    // SQLite's data_version of this connection: the same value again means
+    // no other connection committed in between.
+    qint64 dataVersion();
 
     QHash<qint64, ItemState> states();
     QByteArray raw(qint64 no);

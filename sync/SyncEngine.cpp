@@ -423,7 +423,7 @@ void SyncEngine::probe()
     // The sync token only where the file holds one to compare it with (a
     // server may hash every object for it): when it is still the same,
     // nothing changed on the server and the pull is skipped.
-    const bool askToken = !m_run->serverTag.isEmpty() && !m_hooks.listByEtags;
+    const bool askToken = !m_run->testOnly && !m_run->serverTag.isEmpty() && !m_hooks.listByEtags;
     const QString server = m_binding.url.toDisplayString(QUrl::RemoveUserInfo);
     askDav(
         "PROPFIND", "0", DavXml::collectionPropfind(askToken), QStringLiteral("the collection's properties"),

@@ -119,27 +119,37 @@ bool SyncStateFile::open(const QString &calendarPath, bool readOnly)
     // The window may be writing a row at the same moment.
     sqlite3_busy_timeout(m_db, 5000);
     sqlite3_exec(m_db, "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
-    sqlite3_stmt *check = prepare(QStringLiteral("SELECT lower(name) FROM pragma_table_info('items')"));
-    if (!check)
+    const std::optional<QStringList> columns = columnsOf("items");
+    if (!columns)
         return false;
-    QStringList columns;
-    while (sqlite3_step(check) == SQLITE_ROW)
-        columns << columnText(check, 0);
-    sqlite3_finalize(check);
-    if (columns.isEmpty()) {
+    if (columns->isEmpty()) {
         m_lastError = SqliteFile::notThisKind(calendarPath, calendarSchema());
         return false;
     }
     if (readOnly)
         return true;
     for (const FieldDef &field : calendarSchema().fields) {
-        if (field.addedLater && !columns.contains(field.name.toLower())
+        if (field.addedLater && !columns->contains(field.name.toLower())
             && !SqliteFile::addColumn(m_db, calendarSchema(), field)) {
             m_lastError = errorText(QStringLiteral("Cannot add the field \"%1\" to the file").arg(field.name));
             return false;
         }
     }
     return ensureTables();
+}
+
+// The table's column names in lower case; empty for no such table.
+std::optional<QStringList> SyncStateFile::columnsOf(const char *table)
+{
+    sqlite3_stmt *check =
+        prepare(QStringLiteral("SELECT lower(name) FROM pragma_table_info('%1')").arg(QLatin1String(table)));
+    if (!check)
+        return std::nullopt;
+    QStringList columns;
+    while (sqlite3_step(check) == SQLITE_ROW)
+        columns << columnText(check, 0);
+    sqlite3_finalize(check);
+    return columns;
 }
 
 bool SyncStateFile::ensureTables()
@@ -150,15 +160,11 @@ bool SyncStateFile::ensureTables()
         || !exec("CREATE TABLE IF NOT EXISTS item_uids (\"No\" INTEGER PRIMARY KEY, \"UID\" TEXT NOT NULL UNIQUE)"))
         return false;
     // Columns that came later: a file bound before has them added blank.
-    sqlite3_stmt *check = prepare(QStringLiteral("SELECT lower(name) FROM pragma_table_info('caldav_binding')"));
-    if (!check)
+    const std::optional<QStringList> columns = columnsOf("caldav_binding");
+    if (!columns)
         return false;
-    QStringList columns;
-    while (sqlite3_step(check) == SQLITE_ROW)
-        columns << columnText(check, 0);
-    sqlite3_finalize(check);
     for (const char *column : {"ServerTag", "FileVersion", "Sent"}) {
-        if (!columns.contains(QString::fromLatin1(column).toLower())
+        if (!columns->contains(QString::fromLatin1(column).toLower())
             && !exec(QStringLiteral("ALTER TABLE caldav_binding ADD COLUMN \"%1\" TEXT")
                          .arg(QLatin1String(column))
                          .toUtf8()

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QHash>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 #include <optional>
@@ -127,6 +128,7 @@ private:
     QString bindingText(const char *column);
     bool run(const QString &sql, const std::vector<QVariant> &binds);
     bool ensureTables();
+    std::optional<QStringList> columnsOf(const char *table);
     QString errorText(const QString &what) const;
 
     sqlite3 *m_db = nullptr;

@@ -287,10 +287,11 @@ QString instanceId(qint64 seconds, const icaltimetype &like)
 class Reader
 {
 public:
-    Reader(const QStringList &typeNames, const QDate &today, IcsImporter::Plan &plan,
+    Reader(const QStringList &typeNames, const QDate &today, const QTimeZone &localZone, IcsImporter::Plan &plan,
            const std::function<bool(int, int)> &progress)
         : m_typeNames(typeNames)
         , m_today(today)
+        , m_localZone(localZone)
         , m_plan(plan)
         , m_progress(progress)
     { }
@@ -371,7 +372,7 @@ private:
 
     IcsZone::Wall wallOf(const icaltimetype &t, const char *tzid)
     {
-        const IcsZone::Wall wall = IcsZone::localWall(t, tzid);
+        const IcsZone::Wall wall = IcsZone::localWall(t, tzid, &m_localZone);
         if (wall.unknownZone && !m_plan.unknownZones.contains(QString::fromUtf8(tzid)))
             m_plan.unknownZones << QString::fromUtf8(tzid);
         return wall;
@@ -906,6 +907,7 @@ private:
 
     const QStringList &m_typeNames;
     QDate m_today;
+    const QTimeZone &m_localZone;
     IcsImporter::Plan &m_plan;
     const std::function<bool(int, int)> &m_progress;
     int m_total = 0, m_done = 0;
@@ -925,6 +927,7 @@ private:
 IcsImporter::IcsImporter(QStringList typeNames, const QDate &today)
     : m_typeNames(std::move(typeNames))
     , m_today(today)
+    , m_localZone(QTimeZone::systemTimeZone())
 { }
 
 std::optional<std::pair<int, QString>> IcsImporter::holdableLead(qint64 seconds, bool *exact)
@@ -993,7 +996,7 @@ Result<IcsImporter::Plan> IcsImporter::read(const QByteArray &text, const std::f
     };
     const std::function<bool(int, int)> readProgress =
         progress ? std::function<bool(int, int)>(secondHalf) : std::function<bool(int, int)>();
-    Reader reader(m_typeNames, m_today, plan, readProgress);
+    Reader reader(m_typeNames, m_today, m_localZone, plan, readProgress);
     reader.setTotal(components);
     for (icalcomponent *c : top) {
         if (reader.stopped())

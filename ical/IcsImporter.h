@@ -7,6 +7,7 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <QTimeZone>
 #include <QVariant>
 
 #include <functional>
@@ -72,4 +73,5 @@ public:
 private:
     QStringList m_typeNames;
     QDate m_today;
+    QTimeZone m_localZone; // looked up once: a sync reads thousands of objects through one importer
 };

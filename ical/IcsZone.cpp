@@ -98,7 +98,7 @@ QDateTime IcsZone::toLocal(const icaltimetype &value, const char *tzidParameter)
     return QDateTime(wall.date, wall.time.isValid() ? wall.time : QTime(0, 0));
 }
 
-IcsZone::Wall IcsZone::localWall(const icaltimetype &value, const char *tzidParameter)
+IcsZone::Wall IcsZone::localWall(const icaltimetype &value, const char *tzidParameter, const QTimeZone *local)
 {
     Wall result;
     const QDate date(value.year, value.month, value.day);
@@ -135,9 +135,10 @@ IcsZone::Wall IcsZone::localWall(const icaltimetype &value, const char *tzidPara
         result.time = wall;
         return result;
     }
-    const QDateTime local =
-        QDateTime::fromSecsSinceEpoch(momentOfWall(wallAsUtc, offsetAt, &result.inGap), Qt::LocalTime);
-    result.date = local.date();
-    result.time = QTime(local.time().hour(), local.time().minute(), local.time().second());
+    const qint64 moment = momentOfWall(wallAsUtc, offsetAt, &result.inGap);
+    const QDateTime here = local && local->isValid() ? QDateTime::fromSecsSinceEpoch(moment, *local)
+                                                     : QDateTime::fromSecsSinceEpoch(moment, Qt::LocalTime);
+    result.date = here.date();
+    result.time = QTime(here.time().hour(), here.time().minute(), here.time().second());
     return result;
 }

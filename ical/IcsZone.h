@@ -7,6 +7,8 @@
 
 #include <libical/ical.h>
 
+class QTimeZone;
+
 // The planner keeps local wall times. This is the bridge to iCalendar
 // times: the system's zone as a TZID with its VTIMEZONE for writing, and
 // any iCalendar time (a date, floating, UTC or with a TZID) turned into a
@@ -48,7 +50,11 @@ public:
         bool inGap = false;       // the time does not exist in its zone on that day
         bool unknownZone = false; // its TZID names no zone anyone knows; read as local time
     };
-    static Wall localWall(const icaltimetype &value, const char *tzidParameter = nullptr);
+    // local: the system zone looked up once by a caller that reads many
+    // times (each lookup of the local time asks the system again); null
+    // for the local time as the system gives it at this call.
+    static Wall localWall(const icaltimetype &value, const char *tzidParameter = nullptr,
+                          const QTimeZone *local = nullptr);
     static QDate toDate(const icaltimetype &value) { return QDate(value.year, value.month, value.day); }
 
 private:

@@ -32,14 +32,16 @@ int statusCode(const QString &line)
 
 } // namespace
 
-QByteArray collectionPropfind()
+QByteArray collectionPropfind(bool withToken)
 {
-    return document([](QXmlStreamWriter &xml) {
+    return document([withToken](QXmlStreamWriter &xml) {
         xml.writeStartElement(dav, QStringLiteral("propfind"));
         xml.writeStartElement(dav, QStringLiteral("prop"));
         xml.writeEmptyElement(dav, QStringLiteral("resourcetype"));
-        // Not the sync token: a server may hash every object for it.
         xml.writeEmptyElement(dav, QStringLiteral("supported-report-set"));
+        // Only when asked: a server may hash every object for it.
+        if (withToken)
+            xml.writeEmptyElement(dav, QStringLiteral("sync-token"));
         xml.writeEndElement();
         xml.writeEndElement();
     });

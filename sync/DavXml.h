@@ -10,8 +10,8 @@
 namespace DavXml {
 
 // Depth 0 on the collection: is it a calendar, does it offer
-// sync-collection.
-QByteArray collectionPropfind();
+// sync-collection, and (withToken) its sync token.
+QByteArray collectionPropfind(bool withToken = false);
 // Depth 1: every object's ETag.
 QByteArray etagPropfind();
 // The changes since token (empty: everything), with their ETags and

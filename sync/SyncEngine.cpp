@@ -188,6 +188,15 @@ struct SyncEngine::Run
     std::vector<SyncPush> pushes;
     size_t nextPush = 0;
     bool pushRefused = false; // a 412: pull again
+
+    // One reader of objects for the whole sync: "today" (where an endless
+    // series is cut) and the local zone are looked up once.
+    std::optional<IcsImporter> importer;
+    QString serverTag;    // as the file held it when the sync began
+    bool pulled = false;  // a pull completed in this run
+    bool sentAny = false; // a push went out in this run: the server's token moved
+    bool hookRan = false;
+    qint64 plannedAt = -1; // the file's data_version before the pushes were planned
 };
 
 SyncEngine::SyncEngine(QString calendarPath, CalDavBinding binding, QString password, QStringList typeNames,
@@ -265,6 +274,7 @@ void SyncEngine::begin(bool testOnly)
         return;
     m_run = std::make_unique<Run>();
     m_run->testOnly = testOnly;
+    m_run->importer.emplace(m_typeNames, Clock::today());
     if (const QString problem = CalDavBinding::urlProblem(m_binding.url); !problem.isEmpty()) {
         fail(SyncSummary::Failure::Unreachable, problem);
         return;
@@ -275,7 +285,13 @@ void SyncEngine::begin(bool testOnly)
         fail(SyncSummary::Failure::LocalFile, m_run->file->lastError());
         return;
     }
+    m_run->serverTag = m_run->file->serverTag();
     probe();
+}
+
+void SyncEngine::setTestHooks(TestHooks hooks)
+{
+    m_hooks = std::move(hooks);
 }
 
 // --- requests -------------------------------------------------------------
@@ -359,53 +375,93 @@ int SyncEngine::statusOf(QNetworkReply *reply)
     return reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
 }
 
+// "500 Internal Server Error"
+QString SyncEngine::answerText(QNetworkReply *reply) const
+{
+    return QStringLiteral("%1 %2")
+        .arg(statusOf(reply))
+        .arg(reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString());
+}
+
 void SyncEngine::serverError(QNetworkReply *reply, const QString &what)
 {
     fail(SyncSummary::Failure::ServerError,
-         QStringLiteral("%1 answered %2 %3 to %4")
-             .arg(m_binding.url.toDisplayString(QUrl::RemoveUserInfo))
-             .arg(statusOf(reply))
-             .arg(reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString(), what));
+         QStringLiteral("%1 answered %2 to %3")
+             .arg(m_binding.url.toDisplayString(QUrl::RemoveUserInfo), answerText(reply), what));
+}
+
+// Every WebDAV question of a sync on the collection: an answer other than a
+// readable multistatus ends the run as a server error, unless otherStatus
+// takes a status other than 207 (it returns whether it did).
+void SyncEngine::askDav(const QByteArray &verb, const QByteArray &depth, const QByteArray &body, const QString &what,
+                        std::function<void(const DavXml::Multistatus &)> answered,
+                        std::function<bool(QNetworkReply *)> otherStatus)
+{
+    send(verb, collectionUrl(), body, {{"Depth", depth}, {"Content-Type", "application/xml; charset=utf-8"}},
+         [this, what, answered = std::move(answered), otherStatus = std::move(otherStatus)](QNetworkReply *reply) {
+             if (statusOf(reply) != 207) {
+                 if (!otherStatus || !otherStatus(reply))
+                     serverError(reply, what);
+                 return;
+             }
+             const DavXml::Multistatus answer = DavXml::parse(reply->readAll());
+             if (!answer.ok) {
+                 QString subject = what;
+                 subject[0] = subject[0].toUpper();
+                 fail(SyncSummary::Failure::ServerError,
+                      QStringLiteral("%1 cannot be read: %2").arg(subject, answer.error));
+                 return;
+             }
+             answered(answer);
+         });
 }
 
 // --- the collection -------------------------------------------------------
 
 void SyncEngine::probe()
 {
-    send("PROPFIND", collectionUrl(), DavXml::collectionPropfind(),
-         {{"Depth", "0"}, {"Content-Type", "application/xml; charset=utf-8"}}, [this](QNetworkReply *reply) {
-             if (statusOf(reply) != 207) {
-                 if (statusOf(reply) >= 500) {
-                     serverError(reply, QStringLiteral("the collection's properties"));
-                     return;
-                 }
-                 fail(SyncSummary::Failure::NotCalendar,
-                      QStringLiteral("%1 is no calendar collection (%2 %3)")
-                          .arg(m_binding.url.toDisplayString(QUrl::RemoveUserInfo))
-                          .arg(statusOf(reply))
-                          .arg(reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString()));
-                 return;
-             }
-             const DavXml::Multistatus answer = DavXml::parse(reply->readAll());
-             const bool calendar = std::any_of(answer.responses.begin(), answer.responses.end(),
-                                               [](const DavXml::Response &r) { return r.calendar; });
-             if (!answer.ok || !calendar) {
-                 fail(SyncSummary::Failure::NotCalendar,
-                      QStringLiteral("%1 is no calendar collection")
-                          .arg(m_binding.url.toDisplayString(QUrl::RemoveUserInfo)));
-                 return;
-             }
-             m_run->offersSyncCollection = std::any_of(answer.responses.begin(), answer.responses.end(),
-                                                       [](const DavXml::Response &r) { return r.syncCollection; });
-             if (m_run->testOnly) {
-                 finish();
-                 return;
-             }
-             // From here on the engine writes.
-             if (!reopenForWriting())
-                 return;
-             list();
-         });
+    // The sync token only where the file holds one to compare it with (a
+    // server may hash every object for it): when it is still the same,
+    // nothing changed on the server and the pull is skipped.
+    const bool askToken = !m_run->testOnly && !m_run->serverTag.isEmpty() && !m_hooks.listByEtags;
+    const QString server = m_binding.url.toDisplayString(QUrl::RemoveUserInfo);
+    askDav(
+        "PROPFIND", "0", DavXml::collectionPropfind(askToken), QStringLiteral("the collection's properties"),
+        [this, askToken, server](const DavXml::Multistatus &answer) {
+            const bool calendar = std::any_of(answer.responses.begin(), answer.responses.end(),
+                                              [](const DavXml::Response &r) { return r.calendar; });
+            if (!calendar) {
+                fail(SyncSummary::Failure::NotCalendar, QStringLiteral("%1 is no calendar collection").arg(server));
+                return;
+            }
+            m_run->offersSyncCollection = !m_hooks.listByEtags
+                && std::any_of(answer.responses.begin(), answer.responses.end(),
+                               [](const DavXml::Response &r) { return r.syncCollection; });
+            if (m_run->testOnly) {
+                finish();
+                return;
+            }
+            const bool serverUnchanged =
+                askToken && m_run->offersSyncCollection && answer.syncToken == m_run->serverTag;
+            if (serverUnchanged && m_run->file->unchangedSinceSync()) {
+                finish(); // nothing changed on either side: nothing written
+                return;
+            }
+            // From here on the engine writes.
+            if (!reopenForWriting())
+                return;
+            if (serverUnchanged)
+                planPushes();
+            else
+                list();
+        },
+        [this, server](QNetworkReply *reply) {
+            if (statusOf(reply) >= 500)
+                return false;
+            fail(SyncSummary::Failure::NotCalendar,
+                 QStringLiteral("%1 is no calendar collection (%2)").arg(server, answerText(reply)));
+            return true;
+        });
 }
 
 bool SyncEngine::reopenForWriting()
@@ -431,47 +487,30 @@ void SyncEngine::list()
 
 void SyncEngine::listChanges(const QString &token)
 {
-    send("REPORT", collectionUrl(), DavXml::syncCollection(token),
-         {{"Depth", "1"}, {"Content-Type", "application/xml; charset=utf-8"}}, [this, token](QNetworkReply *reply) {
-             const int status = statusOf(reply);
-             if (status != 207) {
-                 // A token the server no longer knows (RFC 6578 3.2): start over.
-                 if (!token.isEmpty() && status >= 400 && status < 500) {
-                     listChanges(QString());
-                     return;
-                 }
-                 serverError(reply, QStringLiteral("the list of changes"));
-                 return;
-             }
-             const DavXml::Multistatus answer = DavXml::parse(reply->readAll());
-             if (!answer.ok) {
-                 fail(SyncSummary::Failure::ServerError,
-                      QStringLiteral("The list of changes cannot be read: %1").arg(answer.error));
-                 return;
-             }
-             m_run->fullListing = token.isEmpty();
-             m_run->token = answer.syncToken;
-             takeListing(answer);
-         });
+    askDav(
+        "REPORT", "1", DavXml::syncCollection(token), QStringLiteral("the list of changes"),
+        [this, token](const DavXml::Multistatus &answer) {
+            m_run->fullListing = token.isEmpty();
+            m_run->token = answer.syncToken;
+            takeListing(answer);
+        },
+        [this, token](QNetworkReply *reply) {
+            // A token the server no longer knows (RFC 6578 3.2): start over.
+            const int status = statusOf(reply);
+            if (token.isEmpty() || status < 400 || status >= 500)
+                return false;
+            listChanges(QString());
+            return true;
+        });
 }
 
 void SyncEngine::listEverything()
 {
-    send("PROPFIND", collectionUrl(), DavXml::etagPropfind(),
-         {{"Depth", "1"}, {"Content-Type", "application/xml; charset=utf-8"}}, [this](QNetworkReply *reply) {
-             if (statusOf(reply) != 207) {
-                 serverError(reply, QStringLiteral("the list of objects"));
-                 return;
-             }
-             const DavXml::Multistatus answer = DavXml::parse(reply->readAll());
-             if (!answer.ok) {
-                 fail(SyncSummary::Failure::ServerError,
-                      QStringLiteral("The list of objects cannot be read: %1").arg(answer.error));
-                 return;
-             }
-             m_run->fullListing = true;
-             takeListing(answer);
-         });
+    askDav("PROPFIND", "1", DavXml::etagPropfind(), QStringLiteral("the list of objects"),
+           [this](const DavXml::Multistatus &answer) {
+               m_run->fullListing = true;
+               takeListing(answer);
+           });
 }
 
 void SyncEngine::takeListing(const DavXml::Multistatus &answer)
@@ -505,6 +544,16 @@ void SyncEngine::takeListing(const DavXml::Multistatus &answer)
         const auto known = knownEtag.constFind(it.key());
         if (known == knownEtag.constEnd() || known->isEmpty() || *known != it.value())
             (m_run->inlineObjects.contains(it.key()) ? m_run->toApply : m_run->toFetch) << it.key();
+    }
+    if (!m_run->fullListing) {
+        // A server whose token names the content (Xandikos: the git tree)
+        // lists nothing when an object this device sent is put back as it
+        // was when the token was taken: the objects sent since are asked
+        // for whether listed or not.
+        for (const QString &href : m_run->file->sentSinceToken()) {
+            if (!m_run->listed.contains(href) && !m_run->removed.contains(href) && !m_run->toFetch.contains(href))
+                m_run->toFetch << href;
+        }
     }
     if (m_run->fullListing) {
         for (auto it = knownEtag.constBegin(); it != knownEtag.constEnd(); ++it) {
@@ -553,7 +602,6 @@ void SyncEngine::applyListedNext()
 }
 
 // --- pull -----------------------------------------------------------------
-
 void SyncEngine::fetchNext()
 {
     if (m_run->fetched >= int(m_run->toFetch.size())) {
@@ -561,25 +609,15 @@ void SyncEngine::fetchNext()
         return;
     }
     const QStringList batch = m_run->toFetch.mid(m_run->fetched, multigetBatch);
-    send("REPORT", collectionUrl(), DavXml::multiget(batch),
-         {{"Depth", "1"}, {"Content-Type", "application/xml; charset=utf-8"}}, [this, batch](QNetworkReply *reply) {
-             if (statusOf(reply) != 207) {
-                 serverError(reply, QStringLiteral("the changed objects"));
-                 return;
-             }
-             const DavXml::Multistatus answer = DavXml::parse(reply->readAll());
-             if (!answer.ok) {
-                 fail(SyncSummary::Failure::ServerError,
-                      QStringLiteral("The changed objects cannot be read: %1").arg(answer.error));
-                 return;
-             }
-             if (!applyBatch(answer))
-                 return;
-             m_run->fetched += int(batch.size());
-             m_run->progressDone += int(batch.size());
-             emit progress(m_run->progressDone, m_run->progressTotal);
-             fetchNext();
-         });
+    askDav("REPORT", "1", DavXml::multiget(batch), QStringLiteral("the changed objects"),
+           [this, batch](const DavXml::Multistatus &answer) {
+               if (!applyBatch(answer))
+                   return;
+               m_run->fetched += int(batch.size());
+               m_run->progressDone += int(batch.size());
+               emit progress(m_run->progressDone, m_run->progressTotal);
+               fetchNext();
+           });
 }
 
 bool SyncEngine::applyBatch(const DavXml::Multistatus &answer)
@@ -619,7 +657,7 @@ bool SyncEngine::applyObject(const QString &href, const QString &etag, const QBy
                              const QHash<qint64, SyncStateFile::LocalRow> &local)
 {
     SyncStateFile &file = *m_run->file;
-    const Result<IcsImporter::Plan> plan = IcsImporter(m_typeNames, Clock::today()).read(data);
+    const Result<IcsImporter::Plan> plan = m_run->importer->read(data);
     if (!plan || plan->items.empty())
         return true; // nothing the planner holds; the object stays on the server as it is
     const bool readOnly = !plan->items.front().series.isEmpty();
@@ -758,10 +796,14 @@ void SyncEngine::applyRemovals()
         failLocal();
         return;
     }
-    const QHash<qint64, SyncStateFile::ItemState> states = file.states();
+    // Most pulls remove nothing: then the rows need not be read again.
+    const QHash<qint64, SyncStateFile::ItemState> states =
+        m_run->removed.isEmpty() ? QHash<qint64, SyncStateFile::ItemState>() : file.states();
     QHash<qint64, QByteArray> hashes;
-    for (const SyncStateFile::LocalRow &row : file.rows())
-        hashes.insert(row.no, row.hash);
+    if (!m_run->removed.isEmpty()) {
+        for (const SyncStateFile::LocalRow &row : file.rows())
+            hashes.insert(row.no, row.hash);
+    }
     const QSet<QString> removed(m_run->removed.begin(), m_run->removed.end());
     QSet<QString> counted;
     for (auto it = states.constBegin(); it != states.constEnd(); ++it) {
@@ -792,6 +834,7 @@ void SyncEngine::applyRemovals()
         failLocal();
         return;
     }
+    m_run->pulled = true;
     planPushes();
 }
 
@@ -800,60 +843,61 @@ void SyncEngine::applyRemovals()
 void SyncEngine::planPushes()
 {
     SyncStateFile &file = *m_run->file;
-    m_run->pushes = plannedPushes(file);
+    // A file nobody wrote since a sync left nothing waiting has nothing to
+    // send: its rows need not be read and hashed.
+    m_run->plannedAt = file.dataVersion();
+    m_run->pushes = file.unchangedSinceSync() ? std::vector<SyncPush>() : plannedPushes(file);
     m_run->nextPush = 0;
     m_run->pushRefused = false;
     m_run->progressTotal += int(m_run->pushes.size());
     emit progress(m_run->progressDone, m_run->progressTotal);
-
-    // New objects get their UID and href before they go up, so that a
-    // sync killed after the server stored one finds it again rather than
-    // sending it twice.
-    bool anyNew = false;
-    for (const SyncPush &push : m_run->pushes)
-        anyNew = anyNew || (push.kind == SyncPush::Create && push.href.isEmpty());
-    if (anyNew) {
-        if (!file.begin()) {
-            failLocal();
-            return;
+    if (m_run->pushes.empty()) {
+        pushNext();
+        return;
+    }
+    if (!file.begin()) {
+        failLocal();
+        return;
+    }
+    // What goes up moves the server's token: until a pull has seen the
+    // server again, the stored one proves nothing. New objects get their
+    // UID and href before they go up, so that a sync killed after the
+    // server stored one finds it again rather than sending it twice.
+    bool ok = file.setServerTag(QString());
+    QHash<qint64, QString> uids = file.uids();
+    const QString collection = collectionUrl().path(QUrl::FullyEncoded);
+    for (SyncPush &push : m_run->pushes) {
+        if (!ok || push.kind != SyncPush::Create || !push.href.isEmpty())
+            continue;
+        QString uid = uids.value(push.master);
+        if (uid.isEmpty()) {
+            uid = QUuid::createUuid().toString(QUuid::WithoutBraces) + QStringLiteral("@daybrook");
+            ok = file.setUid(push.master, uid);
         }
-        QHash<qint64, QString> uids = file.uids();
-        const QString collection = collectionUrl().path(QUrl::FullyEncoded);
-        for (SyncPush &push : m_run->pushes) {
-            if (push.kind != SyncPush::Create || !push.href.isEmpty())
-                continue;
-            QString uid = uids.value(push.master);
-            if (uid.isEmpty()) {
-                uid = QUuid::createUuid().toString(QUuid::WithoutBraces) + QStringLiteral("@daybrook");
-                if (!file.setUid(push.master, uid)) {
-                    file.rollback();
-                    failLocal();
-                    return;
-                }
-            }
-            push.href = collection + resourceName(uid);
-            for (qint64 no : push.nos) {
-                SyncStateFile::ItemState state;
-                state.href = push.href;
-                if (!file.putState(no, state)) {
-                    file.rollback();
-                    failLocal();
-                    return;
-                }
-            }
-        }
-        if (!file.commit()) {
-            failLocal();
-            return;
+        push.href = collection + resourceName(uid);
+        for (qint64 no : push.nos) {
+            SyncStateFile::ItemState state;
+            state.href = push.href;
+            ok = ok && file.putState(no, state);
         }
     }
+    QStringList sent;
+    for (const SyncPush &push : m_run->pushes)
+        sent << push.href;
+    ok = ok && (!m_run->offersSyncCollection || file.addSent(sent));
+    if (!ok || !file.commit()) {
+        file.rollback();
+        failLocal();
+        return;
+    }
+    m_run->sentAny = true;
     pushNext();
 }
 
 int SyncEngine::changesWaiting(const QString &calendarPath)
 {
     SyncStateFile file;
-    if (!file.open(calendarPath, true) || !file.binding())
+    if (!file.open(calendarPath, true) || !file.binding() || file.unchangedSinceSync())
         return 0;
     return int(plannedPushes(file).size());
 }
@@ -894,6 +938,10 @@ void SyncEngine::pushNext()
         pushesDone();
         return;
     }
+    if (m_hooks.beforePush && !m_run->hookRan) {
+        m_run->hookRan = true;
+        m_hooks.beforePush();
+    }
     const SyncPush &push = m_run->pushes[m_run->nextPush];
     const QUrl url = objectUrl(push.href);
     if (push.kind == SyncPush::Delete) {
@@ -903,8 +951,7 @@ void SyncEngine::pushNext()
         send("DELETE", url, QByteArray(), headers, [this](QNetworkReply *reply) { pushAnswered(reply, {}, {}); });
         return;
     }
-    const QHash<qint64, SyncStateFile::ItemState> states = m_run->file->states();
-    const Result<QByteArray> text = exported(push, states.value(push.master).raw);
+    const Result<QByteArray> text = exported(push, m_run->file->raw(push.master));
     if (!text) {
         // An item iCalendar cannot express stays here; the others go on.
         ++m_run->summary.waiting;
@@ -935,10 +982,8 @@ void SyncEngine::pushAnswered(QNetworkReply *reply, const QByteArray &body, cons
         m_run->pushRefused = true;
     } else if (status >= 500 || status == 0) {
         ++m_run->summary.waiting;
-        m_run->summary.message = QStringLiteral("%1 answered %2 %3; the change waits for the next sync")
-                                     .arg(m_binding.url.toDisplayString(QUrl::RemoveUserInfo))
-                                     .arg(status)
-                                     .arg(reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString());
+        m_run->summary.message = QStringLiteral("%1 answered %2; the change waits for the next sync")
+                                     .arg(m_binding.url.toDisplayString(QUrl::RemoveUserInfo), answerText(reply));
     } else if (push.kind == SyncPush::Delete && (status < 300 || status == 404)) {
         bool ok = file.begin();
         for (qint64 no : push.nos)
@@ -970,10 +1015,8 @@ void SyncEngine::pushAnswered(QNetworkReply *reply, const QByteArray &body, cons
         ++m_run->summary.pushed;
     } else {
         ++m_run->summary.waiting;
-        m_run->summary.message = QStringLiteral("%1 refused a change: %2 %3")
-                                     .arg(m_binding.url.toDisplayString(QUrl::RemoveUserInfo))
-                                     .arg(status)
-                                     .arg(reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString());
+        m_run->summary.message = QStringLiteral("%1 refused a change: %2")
+                                     .arg(m_binding.url.toDisplayString(QUrl::RemoveUserInfo), answerText(reply));
     }
     ++m_run->nextPush;
     emit progress(++m_run->progressDone, m_run->progressTotal);
@@ -989,6 +1032,31 @@ void SyncEngine::pushesDone()
     }
     if (m_run->pushRefused)
         ++m_run->summary.waiting;
+    settle();
+}
+
+// A sync that leaves nothing waiting records what lets the next one learn
+// cheaply that nothing changed: the server's token, when this sync pulled
+// and sent nothing, and the file's change counter as this commit leaves it.
+// Whatever keeps it from being recorded only costs the next sync a full
+// comparison.
+void SyncEngine::settle()
+{
+    SyncStateFile &file = *m_run->file;
+    const bool tagKnown = m_run->pulled && !m_run->sentAny;
+    if (m_run->summary.waiting > 0 || !file.begin()) {
+        finish();
+        return;
+    }
+    // The version first, before anything of this transaction is written.
+    // Under the write lock nothing comes between the check and the record.
+    // When no other connection wrote since the pushes were planned, and
+    // every one of them went up, nothing waits; else the rows are compared.
+    const bool untouched = m_run->plannedAt >= 0 && file.dataVersion() == m_run->plannedAt;
+    bool ok = (!untouched && !plannedPushes(file).empty()) || file.recordFileVersion();
+    ok = ok && (!tagKnown || file.setServerTag(m_run->token));
+    if (!ok || !file.commit())
+        file.rollback();
     finish();
 }
 

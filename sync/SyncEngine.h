@@ -72,6 +72,16 @@ public:
     // server yet: for "Offline — 3 changes waiting". Reads the file only.
     static int changesWaiting(const QString &calendarPath);
 
+    // For tests: the paths the servers at hand would not take on their own.
+    struct TestHooks
+    {
+        // List by the ETags of a PROPFIND even where sync-collection is offered.
+        bool listByEtags = false;
+        // Called once per sync when the pull is done, before the first push.
+        std::function<void()> beforePush;
+    };
+    void setTestHooks(TestHooks hooks);
+
 signals:
     // done of total objects fetched or sent in this sync; total may grow.
     void progress(int done, int total);
@@ -83,8 +93,12 @@ private:
     QUrl objectUrl(const QString &href) const;
     void send(const QByteArray &verb, const QUrl &url, const QByteArray &body,
               const QList<QPair<QByteArray, QByteArray>> &headers, std::function<void(QNetworkReply *)> answered);
+    void askDav(const QByteArray &verb, const QByteArray &depth, const QByteArray &body, const QString &what,
+                std::function<void(const DavXml::Multistatus &)> answered,
+                std::function<bool(QNetworkReply *)> otherStatus = {});
     bool refused(QNetworkReply *reply);
     static int statusOf(QNetworkReply *reply);
+    QString answerText(QNetworkReply *reply) const;
     void serverError(QNetworkReply *reply, const QString &what);
 
     void probe();
@@ -109,6 +123,7 @@ private:
     void pushNext();
     void pushAnswered(QNetworkReply *reply, const QByteArray &body, const QHash<qint64, QByteArray> &hashes);
     void pushesDone();
+    void settle();
 
     bool failLocal();
     void finish();
@@ -122,4 +137,5 @@ private:
     QStringList m_typeNames;
     QNetworkAccessManager *m_network = nullptr;
     bool m_ownNetwork = false;
+    TestHooks m_hooks;
 };

@@ -119,21 +119,17 @@ bool SyncStateFile::open(const QString &calendarPath, bool readOnly)
     // The window may be writing a row at the same moment.
     sqlite3_busy_timeout(m_db, 5000);
     sqlite3_exec(m_db, "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
-    sqlite3_stmt *check = prepare(QStringLiteral("SELECT lower(name) FROM pragma_table_info('items')"));
-    if (!check)
+    const std::optional<QStringList> columns = columnsOf("items");
+    if (!columns)
         return false;
-    QStringList columns;
-    while (sqlite3_step(check) == SQLITE_ROW)
-        columns << columnText(check, 0);
-    sqlite3_finalize(check);
-    if (columns.isEmpty()) {
+    if (columns->isEmpty()) {
         m_lastError = SqliteFile::notThisKind(calendarPath, calendarSchema());
         return false;
     }
     if (readOnly)
         return true;
     for (const FieldDef &field : calendarSchema().fields) {
-        if (field.addedLater && !columns.contains(field.name.toLower())
+        if (field.addedLater && !columns->contains(field.name.toLower())
             && !SqliteFile::addColumn(m_db, calendarSchema(), field)) {
             m_lastError = errorText(QStringLiteral("Cannot add the field \"%1\" to the file").arg(field.name));
             return false;
@@ -142,12 +138,40 @@ bool SyncStateFile::open(const QString &calendarPath, bool readOnly)
     return ensureTables();
 }
 
+// The table's column names in lower case; empty for no such table.
+std::optional<QStringList> SyncStateFile::columnsOf(const char *table)
+{
+    sqlite3_stmt *check =
+        prepare(QStringLiteral("SELECT lower(name) FROM pragma_table_info('%1')").arg(QLatin1String(table)));
+    if (!check)
+        return std::nullopt;
+    QStringList columns;
+    while (sqlite3_step(check) == SQLITE_ROW)
+        columns << columnText(check, 0);
+    sqlite3_finalize(check);
+    return columns;
+}
+
 bool SyncStateFile::ensureTables()
 {
-    return exec("CREATE TABLE IF NOT EXISTS caldav_binding (\"Url\" TEXT, \"User\" TEXT, \"SyncToken\" TEXT)")
-        && exec("CREATE TABLE IF NOT EXISTS caldav_items (\"No\" INTEGER PRIMARY KEY, \"Href\" TEXT NOT NULL, "
-                "\"ETag\" TEXT, \"Hash\" TEXT, \"Raw\" TEXT, \"ReadOnly\" INTEGER)")
-        && exec("CREATE TABLE IF NOT EXISTS item_uids (\"No\" INTEGER PRIMARY KEY, \"UID\" TEXT NOT NULL UNIQUE)");
+    if (!exec("CREATE TABLE IF NOT EXISTS caldav_binding (\"Url\" TEXT, \"User\" TEXT, \"SyncToken\" TEXT)")
+        || !exec("CREATE TABLE IF NOT EXISTS caldav_items (\"No\" INTEGER PRIMARY KEY, \"Href\" TEXT NOT NULL, "
+                 "\"ETag\" TEXT, \"Hash\" TEXT, \"Raw\" TEXT, \"ReadOnly\" INTEGER)")
+        || !exec("CREATE TABLE IF NOT EXISTS item_uids (\"No\" INTEGER PRIMARY KEY, \"UID\" TEXT NOT NULL UNIQUE)"))
+        return false;
+    // Columns that came later: a file bound before has them added blank.
+    const std::optional<QStringList> columns = columnsOf("caldav_binding");
+    if (!columns)
+        return false;
+    for (const char *column : {"ServerTag", "FileVersion", "Sent"}) {
+        if (!columns->contains(QString::fromLatin1(column).toLower())
+            && !exec(QStringLiteral("ALTER TABLE caldav_binding ADD COLUMN \"%1\" TEXT")
+                         .arg(QLatin1String(column))
+                         .toUtf8()
+                         .constData()))
+            return false;
+    }
+    return true;
 }
 
 bool SyncStateFile::exec(const char *sql)
@@ -170,16 +194,23 @@ sqlite3_stmt *SyncStateFile::prepare(const QString &sql)
 }
 
 // A first sync writes tens of thousands of rows through a handful of
-// statements: each is prepared once.
-bool SyncStateFile::run(const QString &sql, const std::vector<QVariant> &binds)
+// statements: each is prepared once. The caller resets it after use.
+sqlite3_stmt *SyncStateFile::cached(const QString &sql)
 {
     sqlite3_stmt *statement = m_statements.value(sql);
     if (!statement) {
         statement = prepare(sql);
-        if (!statement)
-            return false;
-        m_statements.insert(sql, statement);
+        if (statement)
+            m_statements.insert(sql, statement);
     }
+    return statement;
+}
+
+bool SyncStateFile::run(const QString &sql, const std::vector<QVariant> &binds)
+{
+    sqlite3_stmt *statement = cached(sql);
+    if (!statement)
+        return false;
     for (int i = 0; i < int(binds.size()); ++i)
         SqliteFile::bindStored(statement, i + 1, binds[i]);
     const int rc = sqlite3_step(statement);
@@ -253,24 +284,109 @@ bool SyncStateFile::clearBinding()
     return commit();
 }
 
-QString SyncStateFile::syncToken()
+QString SyncStateFile::bindingText(const char *column)
 {
     if (!tableExists(m_db, "caldav_binding"))
         return QString();
-    sqlite3_stmt *statement = prepare(QStringLiteral("SELECT \"SyncToken\" FROM caldav_binding LIMIT 1"));
+    // A file bound by an older version lacks the later columns until it
+    // is opened for writing: then they read blank.
+    sqlite3_stmt *statement =
+        prepare(QStringLiteral("SELECT \"%1\" FROM caldav_binding LIMIT 1").arg(QLatin1String(column)));
     if (!statement)
         return QString();
-    QString token;
+    QString text;
     if (sqlite3_step(statement) == SQLITE_ROW)
-        token = columnText(statement, 0);
+        text = columnText(statement, 0);
     sqlite3_finalize(statement);
-    return token;
+    return text;
+}
+
+QString SyncStateFile::syncToken()
+{
+    return bindingText("SyncToken");
 }
 
 bool SyncStateFile::setSyncToken(const QString &token)
 {
-    return run(QStringLiteral("UPDATE caldav_binding SET \"SyncToken\" = ?"),
+    return run(QStringLiteral("UPDATE caldav_binding SET \"SyncToken\" = ?, \"Sent\" = NULL"),
                {token.isEmpty() ? QVariant() : QVariant(token)});
+}
+
+QStringList SyncStateFile::sentSinceToken()
+{
+    return bindingText("Sent").split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+bool SyncStateFile::addSent(const QStringList &hrefs)
+{
+    QStringList all = sentSinceToken() + hrefs;
+    all.removeDuplicates();
+    return run(QStringLiteral("UPDATE caldav_binding SET \"Sent\" = ?"), {all.join(QLatin1Char('\n'))});
+}
+
+QString SyncStateFile::serverTag()
+{
+    return bindingText("ServerTag");
+}
+
+bool SyncStateFile::setServerTag(const QString &tag)
+{
+    return run(QStringLiteral("UPDATE caldav_binding SET \"ServerTag\" = ?"),
+               {tag.isEmpty() ? QVariant() : QVariant(tag)});
+}
+
+// The change counter of the file's header (offset 24), read through
+// SQLite's own file handle: another handle on the file would drop the
+// process's locks when it closes. Every write transaction of any connection
+// raises it, in rollback-journal mode; in WAL mode it does not, so it
+// counts for nothing there. Read it under a lock only.
+std::optional<quint32> SyncStateFile::changeCounter()
+{
+    sqlite3_file *handle = nullptr;
+    if (sqlite3_file_control(m_db, "main", SQLITE_FCNTL_FILE_POINTER, &handle) != SQLITE_OK || !handle
+        || !handle->pMethods)
+        return std::nullopt;
+    unsigned char header[28] = {};
+    if (handle->pMethods->xRead(handle, header, sizeof header, 0) != SQLITE_OK)
+        return std::nullopt;
+    if (header[18] != 1 || header[19] != 1)
+        return std::nullopt;
+    return quint32(header[24]) << 24 | quint32(header[25]) << 16 | quint32(header[26]) << 8 | quint32(header[27]);
+}
+
+bool SyncStateFile::unchangedSinceSync()
+{
+    if (m_inTransaction || sqlite3_exec(m_db, "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK)
+        return false;
+    // The read takes the lock under which the counter cannot move.
+    const QString recorded = bindingText("FileVersion");
+    const std::optional<quint32> counter = changeCounter();
+    sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
+    return counter && !recorded.isEmpty() && recorded == QString::number(*counter);
+}
+
+bool SyncStateFile::recordFileVersion()
+{
+    // The write lock is held, so no other connection commits before this
+    // transaction, whose commit raises the counter by one. The value
+    // written always differs from the one stored (an earlier counter), so
+    // the commit does write.
+    if (!m_inTransaction)
+        return false;
+    const std::optional<quint32> counter = changeCounter();
+    if (!counter)
+        return true;
+    return run(QStringLiteral("UPDATE caldav_binding SET \"FileVersion\" = ?"), {QString::number(*counter + 1)});
+}
+
+qint64 SyncStateFile::dataVersion()
+{
+    sqlite3_stmt *statement = cached(QStringLiteral("PRAGMA data_version"));
+    if (!statement)
+        return -1;
+    const qint64 version = sqlite3_step(statement) == SQLITE_ROW ? sqlite3_column_int64(statement, 0) : -1;
+    sqlite3_reset(statement);
+    return version;
 }
 
 QHash<qint64, SyncStateFile::ItemState> SyncStateFile::states()
@@ -279,7 +395,7 @@ QHash<qint64, SyncStateFile::ItemState> SyncStateFile::states()
     if (!tableExists(m_db, "caldav_items"))
         return result;
     sqlite3_stmt *statement =
-        prepare(QStringLiteral("SELECT \"No\", \"Href\", \"ETag\", \"Hash\", \"Raw\", \"ReadOnly\" FROM caldav_items"));
+        prepare(QStringLiteral("SELECT \"No\", \"Href\", \"ETag\", \"Hash\", \"ReadOnly\" FROM caldav_items"));
     if (!statement)
         return result;
     while (sqlite3_step(statement) == SQLITE_ROW) {
@@ -287,8 +403,7 @@ QHash<qint64, SyncStateFile::ItemState> SyncStateFile::states()
         state.href = columnText(statement, 1);
         state.etag = columnText(statement, 2);
         state.hash = columnBytes(statement, 3);
-        state.raw = columnBytes(statement, 4);
-        state.readOnly = sqlite3_column_int(statement, 5) != 0;
+        state.readOnly = sqlite3_column_int(statement, 4) != 0;
         result.insert(sqlite3_column_int64(statement, 0), state);
     }
     sqlite3_finalize(statement);
@@ -316,16 +431,30 @@ std::vector<SyncStateFile::LocalRow> SyncStateFile::rows()
     return result;
 }
 
+QByteArray SyncStateFile::raw(qint64 no)
+{
+    sqlite3_stmt *statement = cached(QStringLiteral("SELECT \"Raw\" FROM caldav_items WHERE \"No\" = ?"));
+    if (!statement)
+        return QByteArray();
+    sqlite3_bind_int64(statement, 1, no);
+    QByteArray raw;
+    if (sqlite3_step(statement) == SQLITE_ROW)
+        raw = columnBytes(statement, 0);
+    sqlite3_reset(statement);
+    return raw;
+}
+
 QByteArray SyncStateFile::rowHash(qint64 no)
 {
-    sqlite3_stmt *statement = prepare(QStringLiteral("SELECT %1 FROM items WHERE \"No\" = ?").arg(hashedSelectList()));
+    static const QString sql = QStringLiteral("SELECT %1 FROM items WHERE \"No\" = ?").arg(hashedSelectList());
+    sqlite3_stmt *statement = cached(sql);
     if (!statement)
         return QByteArray();
     sqlite3_bind_int64(statement, 1, no);
     QByteArray hash;
     if (sqlite3_step(statement) == SQLITE_ROW)
         hash = columnsHash(statement, 0, int(hashedFields().size()));
-    sqlite3_finalize(statement);
+    sqlite3_reset(statement);
     return hash;
 }
 

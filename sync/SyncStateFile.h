@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QHash>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 #include <optional>
@@ -16,9 +17,16 @@ struct sqlite3_stmt;
 // The sync side of a calendar file, on a connection of its own (the way
 // another program writes the file). Two tables beside `items`:
 //
-//   caldav_binding ("Url" TEXT, "User" TEXT, "SyncToken" TEXT): one row, the
-//     collection the calendar is bound to and the server's sync token of the
-//     last completed pull. No row, or a blank "Url": not bound.
+//   caldav_binding ("Url" TEXT, "User" TEXT, "SyncToken" TEXT, "ServerTag"
+//     TEXT, "FileVersion" TEXT): one row, the collection the calendar is
+//     bound to and the server's sync token of the last completed pull. No
+//     row, or a blank "Url": not bound. "ServerTag": the collection's sync
+//     token when the last sync ended without sending anything, so that the
+//     same token on the server means nothing changed there. "FileVersion":
+//     the file's change counter as the last sync that left nothing waiting
+//     committed it, so that the same counter means nothing changed here.
+//     Blank: unknown, the next sync compares everything. "Sent": the
+//     hrefs sent since the sync token was taken, one a line.
 //   caldav_items ("No" INTEGER PRIMARY KEY, "Href" TEXT, "ETag" TEXT,
 //     "Hash" TEXT, "Raw" TEXT, "ReadOnly" INTEGER): per item row that is on
 //     the server, the object's href, the ETag last seen, the hash of the
@@ -34,6 +42,7 @@ struct sqlite3_stmt;
 class SyncStateFile
 {
 public:
+    // raw is read by raw() alone: states() leaves it empty.
     struct ItemState
     {
         QString href;
@@ -66,8 +75,25 @@ public:
     bool clearBinding();
     QString syncToken();
     bool setSyncToken(const QString &token);
+    // Setting the token forgets what was sent before it.
+    QStringList sentSinceToken();
+    bool addSent(const QStringList &hrefs);
+    QString serverTag();
+    bool setServerTag(const QString &tag);
+    // Whether the file is as the last sync that left nothing waiting saw
+    // it: its change counter is the one that sync recorded. False when
+    // unknown (never recorded, a WAL file, unreadable).
+    bool unchangedSinceSync();
+    // Inside a write transaction before its first write: records the
+    // counter this transaction's commit leaves. Records nothing where the
+    // file keeps no counter (WAL mode).
+    bool recordFileVersion();
+    // SQLite's data_version of this connection: the same value again means
+    // no other connection committed in between.
+    qint64 dataVersion();
 
     QHash<qint64, ItemState> states();
+    QByteArray raw(qint64 no);
     std::vector<LocalRow> rows();
     QHash<qint64, QString> uids();
 
@@ -97,8 +123,12 @@ public:
 private:
     bool exec(const char *sql);
     sqlite3_stmt *prepare(const QString &sql);
+    sqlite3_stmt *cached(const QString &sql);
+    std::optional<quint32> changeCounter();
+    QString bindingText(const char *column);
     bool run(const QString &sql, const std::vector<QVariant> &binds);
     bool ensureTables();
+    std::optional<QStringList> columnsOf(const char *table);
     QString errorText(const QString &what) const;
 
     sqlite3 *m_db = nullptr;

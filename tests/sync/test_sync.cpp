@@ -33,6 +33,10 @@ private slots:
     void serverAwayThenBack();
     void attendeesSurviveAnEdit();
     void seriesOutsideTheRulesIsNeverPushed();
+    void refusedPushKeepsBoth();
+    void quietSyncMissesNoLocalEdit_data();
+    void quietSyncMissesNoLocalEdit();
+    void quietSyncMissesNoServerRevert();
 
 protected:
     CalDavServer::Kind m_kind;
@@ -59,6 +63,7 @@ private slots:
     void killedSyncCompletes();
     void cancelledSyncCompletesLater();
     void serverErrorIsNoConflict();
+    void etagListingPullsEditsAndDeletes();
 };
 
 namespace {
@@ -71,6 +76,26 @@ const QByteArray seriesWithException =
     "DTSTART:20261215T140000Z\r\nDTEND:20261215T150000Z\r\nSUMMARY:Lunch moved\r\nEND:VEVENT\r\n";
 const QByteArray task = "BEGIN:VTODO\r\nUID:milk@test\r\nDTSTAMP:20261201T000000Z\r\nSUMMARY:Buy milk\r\n"
                         "DUE;VALUE=DATE:20261220\r\nPRIORITY:1\r\nEND:VTODO\r\n";
+
+const QStringList typeNames {"Standard", "Important",   "Business",        "Personal",
+                             "Vacation", "Must Attend", "Travel Required", "Needs Preparation",
+                             "Birthday", "Anniversary", "Phone Call"};
+
+// One sync of the root's calendar through the engine itself, for the
+// paths only its test hooks reach.
+SyncSummary engineSync(const PlannerRoot &root, const CalDavServer &server, SyncEngine::TestHooks hooks)
+{
+    const CalDavBinding binding {server.collectionUrl(), server.user()};
+    if (!CalDavBinding::write(root.calendarPath(), binding).isOk())
+        return SyncSummary {SyncSummary::Failure::LocalFile, QStringLiteral("cannot bind")};
+    SyncEngine engine(root.calendarPath(), binding, server.password(), typeNames);
+    engine.setTestHooks(std::move(hooks));
+    QSignalSpy finished(&engine, &SyncEngine::finished);
+    engine.start();
+    if (!finished.wait(60000))
+        return SyncSummary {SyncSummary::Failure::Unreachable, QStringLiteral("no end of the sync")};
+    return finished.takeFirst().at(0).value<SyncSummary>();
+}
 
 QStringList subjects(const PlannerRoot &root)
 {
@@ -432,11 +457,7 @@ void TestSyncRadicale::cancelledSyncCompletesLater()
     QCOMPARE(root.importText(calendarText(eventText("mine@test", "Mine"))).code, 0);
     const CalDavBinding binding {m_server->collectionUrl(), m_server->user()};
     QVERIFY(CalDavBinding::write(root.calendarPath(), binding).isOk());
-    const QStringList types {"Standard", "Important",   "Business",        "Personal",
-                             "Vacation", "Must Attend", "Travel Required", "Needs Preparation",
-                             "Birthday", "Anniversary", "Phone Call"};
-
-    SyncEngine engine(root.calendarPath(), binding, m_server->password(), types);
+    SyncEngine engine(root.calendarPath(), binding, m_server->password(), typeNames);
     QList<QPair<int, int>> steps;
     QObject::connect(&engine, &SyncEngine::progress, &engine, [&](int done, int total) {
         steps << qMakePair(done, total);
@@ -456,7 +477,7 @@ void TestSyncRadicale::cancelledSyncCompletesLater()
     QCOMPARE(root.column(QStringLiteral("SELECT count(*) FROM caldav_items")), QStringList {QString::number(kept)});
     QCOMPARE(SyncEngine::changesWaiting(root.calendarPath()), 1); // "Mine", not yet sent
 
-    SyncEngine again(root.calendarPath(), binding, m_server->password(), types);
+    SyncEngine again(root.calendarPath(), binding, m_server->password(), typeNames);
     QSignalSpy done(&again, &SyncEngine::finished);
     again.start();
     QVERIFY(done.wait(30000));
@@ -511,6 +532,111 @@ void TestSyncRadicale::serverErrorIsNoConflict()
     QVERIFY(m_server->get(QStringLiteral("talk_test.ics")).contains("SUMMARY:Talk\\, moved"));
     QCOMPARE(root.sync(*m_server).out,
              QStringLiteral("Personal Calendar: pulled 0, pushed 0, deleted 0, conflicts 0\n"));
+}
+
+// The server changes the object between the engine's pull and its push:
+// the push on the old ETag is refused (412), and the next pull keeps both.
+void SyncCases::refusedPushKeepsBoth()
+{
+    PlannerRoot root;
+    QCOMPARE(root.importText(calendarText(eventText("plan@test", "Plan"))).code, 0);
+    QCOMPARE(root.bind(*m_server).code, 0);
+    QVERIFY(root.exec(QStringLiteral("UPDATE items SET Subject = 'Plan here'")));
+
+    int put = 0;
+    SyncEngine::TestHooks hooks;
+    hooks.beforePush = [&] {
+        put = m_server->put(QStringLiteral("plan_test.ics"), calendarText(eventText("plan@test", "Plan there")));
+    };
+    const SyncSummary summary = engineSync(root, *m_server, hooks);
+    QVERIFY(put >= 200 && put < 300);
+    QVERIFY2(summary.ok(), qPrintable(summary.message));
+    QCOMPARE(summary.countsLine(), QStringLiteral("pulled 1, pushed 1, deleted 0, conflicts 1"));
+    QCOMPARE(subjects(root), (QStringList {"Plan here (conflicting copy)", "Plan there"}));
+    QVERIFY(m_server->get(QStringLiteral("plan_test.ics")).contains("SUMMARY:Plan there\r\n"));
+    QCOMPARE(m_server->names().size(), 2);
+}
+
+// After a sync that found nothing to do, the next one may take the file's
+// change counter as proof that nothing changed here: an edit by another
+// program, also in WAL mode (where the counter stands still), still goes up.
+void SyncCases::quietSyncMissesNoLocalEdit_data()
+{
+    QTest::addColumn<QString>("edit");
+    QTest::newRow("rollback journal") << "UPDATE items SET Subject = 'Edited'";
+    QTest::newRow("WAL") << "PRAGMA journal_mode=WAL; UPDATE items SET Subject = 'Edited'";
+}
+
+void SyncCases::quietSyncMissesNoLocalEdit()
+{
+    QFETCH(QString, edit);
+    QCOMPARE(m_server->put(QStringLiteral("note.ics"), calendarText(eventText("note@test", "Note"))), 201);
+    PlannerRoot root;
+    QCOMPARE(root.bind(*m_server).out,
+             QStringLiteral("Personal Calendar: pulled 1, pushed 0, deleted 0, conflicts 0\n"));
+    QCOMPARE(root.sync(*m_server).out,
+             QStringLiteral("Personal Calendar: pulled 0, pushed 0, deleted 0, conflicts 0\n"));
+    QVERIFY(root.exec(edit));
+    QCOMPARE(root.sync(*m_server).out,
+             QStringLiteral("Personal Calendar: pulled 0, pushed 1, deleted 0, conflicts 0\n"));
+    QVERIFY(m_server->get(QStringLiteral("note.ics")).contains("SUMMARY:Edited\r\n"));
+    QCOMPARE(root.sync(*m_server).out,
+             QStringLiteral("Personal Calendar: pulled 0, pushed 0, deleted 0, conflicts 0\n"));
+}
+
+// A server whose token names the content (Xandikos: the git tree) gives
+// the old token again when a change is put back. A sync that pushed must
+// not take that token as "nothing changed since".
+void SyncCases::quietSyncMissesNoServerRevert()
+{
+    PlannerRoot root;
+    QCOMPARE(root.importText(calendarText(eventText("memo@test", "Memo"))).code, 0);
+    QCOMPARE(root.bind(*m_server).code, 0);
+    QCOMPARE(root.sync(*m_server).out,
+             QStringLiteral("Personal Calendar: pulled 0, pushed 0, deleted 0, conflicts 0\n"));
+    const QByteArray original = m_server->get(QStringLiteral("memo_test.ics"));
+    QVERIFY(root.exec(QStringLiteral("UPDATE items SET Subject = 'Memo, later'")));
+    QCOMPARE(root.sync(*m_server).out,
+             QStringLiteral("Personal Calendar: pulled 0, pushed 1, deleted 0, conflicts 0\n"));
+
+    QCOMPARE(m_server->put(QStringLiteral("memo_test.ics"), original) / 100, 2);
+    QCOMPARE(root.sync(*m_server).out,
+             QStringLiteral("Personal Calendar: pulled 1, pushed 0, deleted 0, conflicts 0\n"));
+    QCOMPARE(subjects(root), QStringList {"Memo"});
+}
+
+// Servers without sync-collection are compared by the ETags of a PROPFIND;
+// both servers here offer it, so the engine is told to list that way.
+void TestSyncRadicale::etagListingPullsEditsAndDeletes()
+{
+    SyncEngine::TestHooks byEtags;
+    byEtags.listByEtags = true;
+    QCOMPARE(m_server->put(QStringLiteral("there.ics"), calendarText(eventText("there@test", "There"))), 201);
+    PlannerRoot root;
+    QCOMPARE(root.importText(calendarText(eventText("here@test", "Here"))).code, 0);
+    SyncSummary summary = engineSync(root, *m_server, byEtags);
+    QVERIFY2(summary.ok(), qPrintable(summary.message));
+    QCOMPARE(summary.countsLine(), QStringLiteral("pulled 1, pushed 1, deleted 0, conflicts 0"));
+    QCOMPARE(subjects(root), (QStringList {"Here", "There"}));
+
+    QCOMPARE(m_server->put(QStringLiteral("there.ics"), calendarText(eventText("there@test", "There moved", {}, 20)))
+                 / 100,
+             2);
+    QVERIFY(root.exec(QStringLiteral("UPDATE items SET Subject = 'Here, later' WHERE Subject = 'Here'")));
+    summary = engineSync(root, *m_server, byEtags);
+    QCOMPARE(summary.countsLine(), QStringLiteral("pulled 1, pushed 1, deleted 0, conflicts 0"));
+    QCOMPARE(root.query(QStringLiteral("SELECT Subject, S FROM items ORDER BY Subject")),
+             (QList<QStringList> {{"Here, later", "2026-12-14"}, {"There moved", "2026-12-20"}}));
+    QVERIFY(m_server->get(QStringLiteral("here_test.ics")).contains("SUMMARY:Here\\, later"));
+
+    QCOMPARE(m_server->remove(QStringLiteral("there.ics")) / 100, 2);
+    QVERIFY(root.exec(QStringLiteral("DELETE FROM items WHERE Subject = 'Here, later'")));
+    summary = engineSync(root, *m_server, byEtags);
+    QCOMPARE(summary.countsLine(), QStringLiteral("pulled 0, pushed 0, deleted 2, conflicts 0"));
+    QCOMPARE(subjects(root), QStringList());
+    QCOMPARE(m_server->names(), QStringList());
+    // The listing never went through sync-collection, which leaves a token.
+    QCOMPARE(root.column(QStringLiteral("SELECT SyncToken FROM caldav_binding")), QStringList {QString()});
 }
 
 // "radicale" or "xandikos" picks the server; the rest goes to QTest.

@@ -13,6 +13,7 @@
 #include "app/Subsystems.h"
 #include "editors/TaskList.h"
 #include "editors/TaskPad.h"
+#include "tests/support/OutsideProgram.h"
 #include "tests/support/TestSupport.h"
 #include "app/Unit1.h"
 #include "store/Unit2.h"
@@ -25,22 +26,11 @@
 #include <QLabel>
 #include <QtTest>
 
-#include <sqlite3.h>
-
 namespace {
 
 const QDate today(2025, 3, 12); // a Wednesday
 // Another program's commit shows in the window within this time.
 constexpr int noticeMilliseconds = 2000;
-
-bool runOutside(const QString &path, const QString &sql)
-{
-    sqlite3 *db = nullptr;
-    const bool ok = sqlite3_open(path.toUtf8().constData(), &db) == SQLITE_OK
-        && sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
-    sqlite3_close(db);
-    return ok;
-}
 
 QStringList blockSubjects(DayView *day)
 {

@@ -15,6 +15,7 @@
 #include "store/Clock.h"
 #include "store/ItemFields.h"
 #include "store/Unit2.h"
+#include "tests/support/OutsideProgram.h"
 #include "tests/support/TestSupport.h"
 #include "views/DayBlock.h"
 #include "views/DayGrid.h"
@@ -28,8 +29,6 @@
 #include <QPushButton>
 #include <QtTest>
 
-#include <sqlite3.h>
-
 #include <memory>
 
 using namespace ItemField;
@@ -38,28 +37,6 @@ namespace {
 
 const QDate today(2025, 3, 12);
 constexpr int rowHeight = 18;
-
-// Every row of the file as another program reads it, `No` first.
-QStringList fileRows(const QString &path)
-{
-    QStringList rows;
-    sqlite3 *db = nullptr;
-    sqlite3_stmt *select = nullptr;
-    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK
-        && sqlite3_prepare_v2(db, "SELECT * FROM items ORDER BY rowid", -1, &select, nullptr) == SQLITE_OK) {
-        while (sqlite3_step(select) == SQLITE_ROW) {
-            QStringList values;
-            for (int c = 0; c < sqlite3_column_count(select); ++c) {
-                const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(select, c));
-                values << (text ? QString::fromUtf8(text) : QStringLiteral("NULL"));
-            }
-            rows << values.join(QLatin1Char('|'));
-        }
-    }
-    sqlite3_finalize(select);
-    sqlite3_close(db);
-    return rows;
-}
 
 void sendMouse(QWidget *widget, QEvent::Type type, const QPoint &pos, Qt::MouseButton button, Qt::MouseButtons buttons)
 {
@@ -392,10 +369,7 @@ void UndoTest::aRefusedUndoIsTold()
 {
     TForm1 &window = m_program->mainWindow();
     QVERIFY(m_pad->flipCompletion(0));
-    sqlite3 *db = nullptr;
-    QVERIFY(sqlite3_open(calendar().toUtf8().constData(), &db) == SQLITE_OK);
-    QVERIFY(sqlite3_exec(db, "UPDATE items SET Subject = 'Buy oat milk'", nullptr, nullptr, nullptr) == SQLITE_OK);
-    sqlite3_close(db);
+    QVERIFY(runOutside(calendar(), "UPDATE items SET Subject = 'Buy oat milk'"));
     const QStringList outside = fileRows(calendar());
 
     window.undoAction()->trigger();

@@ -6,13 +6,12 @@
 #include "store/Cursor.h"
 #include "store/ItemFields.h"
 #include "store/Unit2.h"
+#include "tests/support/OutsideProgram.h"
 #include "tests/support/TestSupport.h"
 #include "views/OccurrenceCommands.h"
 
 #include <QSignalSpy>
 #include <QtTest>
-
-#include <sqlite3.h>
 
 using namespace ItemField;
 
@@ -37,38 +36,6 @@ qint64 addRow(Cursor &cursor, const QVariantMap &fields)
 QVariantMap appointment(const QString &subject, const QDate &date = day)
 {
     return {{Subject, subject}, {S, date}, {E, date}, {Md, "0"}, {St, QTime(9, 0)}, {Et, QTime(10, 0)}};
-}
-
-// Every row of the file as another program reads it, `No` first.
-QStringList fileRows(const QString &path)
-{
-    QStringList rows;
-    sqlite3 *db = nullptr;
-    sqlite3_stmt *select = nullptr;
-    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK
-        && sqlite3_prepare_v2(db, "SELECT * FROM items ORDER BY rowid", -1, &select, nullptr) == SQLITE_OK) {
-        while (sqlite3_step(select) == SQLITE_ROW) {
-            QStringList values;
-            for (int c = 0; c < sqlite3_column_count(select); ++c) {
-                const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(select, c));
-                values << (text ? QString::fromUtf8(text) : QStringLiteral("NULL"));
-            }
-            rows << values.join(QLatin1Char('|'));
-        }
-    }
-    sqlite3_finalize(select);
-    sqlite3_close(db);
-    return rows;
-}
-
-// Another program: its own connection to the calendar file.
-bool runOutside(const QString &path, const QString &sql)
-{
-    sqlite3 *db = nullptr;
-    const bool ok = sqlite3_open(path.toUtf8().constData(), &db) == SQLITE_OK
-        && sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
-    sqlite3_close(db);
-    return ok;
 }
 
 // Puts the cursor on the row with that `No`, whatever it shows.

@@ -5,6 +5,7 @@
 
 #include <QDialog>
 
+class CalDavBox;
 class Cursor;
 class QLineEdit;
 class QPushButton;
@@ -20,7 +21,8 @@ class TForm7 : public QDialog
 public:
     TForm7(Cursor &table61, FolderDialogs dialogs, DataRoot root, QWidget *parent = nullptr);
 
-    // Shows the row's fields "2".."4" and runs the dialog modally.
+    // Shows the row's fields "2".."4" and the calendar's CalDAV binding, and
+    // runs the dialog modally.
     int editCurrentRow();
 
     QLineEdit *nameBox() const { return m_name; } // field "2"
@@ -30,6 +32,9 @@ public:
     QPushButton *openCalendarButton() const { return m_openCalendar; }
     QPushButton *okButton() const { return m_ok; }
     QPushButton *cancelButton() const { return m_cancel; }
+    CalDavBox *calDavBox() const { return m_calDav; }
+    // The calendar file the row names, in full.
+    QString calendarPath() const;
 
     // Cancel: the row's changes are dropped and the dialog closes.
     void reject() override;
@@ -60,4 +65,5 @@ private:
     QPushButton *m_openCalendar;
     QPushButton *m_ok;
     QPushButton *m_cancel;
+    CalDavBox *m_calDav;
 };

@@ -8,6 +8,8 @@
 #include <QLocale>
 #include <QProgressDialog>
 
+#include <utility>
+
 namespace {
 
 QString waitingPhrase(int waiting)
@@ -48,6 +50,13 @@ void SyncScheduler::start()
 
 void SyncScheduler::syncNow()
 {
+    sync(Trigger::Requested);
+}
+
+void SyncScheduler::syncNowWith(const QString &password)
+{
+    if (!password.isEmpty())
+        m_oneOff = password;
     sync(Trigger::Requested);
 }
 
@@ -109,6 +118,7 @@ void SyncScheduler::follow(const QString &path)
         return;
     m_path = path;
     m_signInFailed = false;
+    m_oneOff.reset();
     m_waitingAfterLast.clear();
     show(QString());
 }
@@ -132,6 +142,12 @@ void SyncScheduler::sync(Trigger trigger)
         return;
     const CalDavBinding binding = *bound.value();
     const QString path = m_path;
+    if (trigger == Trigger::Requested && m_oneOff) {
+        const QString password = *std::exchange(m_oneOff, std::nullopt);
+        run(path, binding, password);
+        m_oneOffRun = m_engine != nullptr;
+        return;
+    }
     const auto typed = m_typed.constFind(PasswordSource::keyringKey(binding));
     if (typed != m_typed.constEnd()) {
         run(path, binding, *typed);
@@ -194,6 +210,7 @@ void SyncScheduler::showProgress(int done, int total)
         m_progress->setMaximum(total);
         m_progress->setValue(done);
     }
+    emit progress(done, total);
 }
 
 void SyncScheduler::finished(const SyncSummary &summary)
@@ -210,9 +227,11 @@ void SyncScheduler::finished(const SyncSummary &summary)
     m_waitingAfterLast = waitingChanges(m_path);
     const int waiting = SyncEngine::changesWaiting(m_path);
     show(stateText(summary, QTime::currentTime(), waiting));
+    const bool oneOff = std::exchange(m_oneOffRun, false);
     emit synced(summary);
 
-    if (summary.failure == SyncSummary::Failure::SignInFailed) {
+    // A password tried once says nothing of the one kept.
+    if (summary.failure == SyncSummary::Failure::SignInFailed && !oneOff) {
         m_signInFailed = true;
         m_typed.remove(PasswordSource::keyringKey(binding));
         m_again = false;

@@ -63,6 +63,9 @@ public:
     // "Sync now": syncs the open calendar at once, asking for the password
     // again if the last sign-in failed.
     void syncNow();
+    // "Sync now" with a password typed for this one sync ("" for the usual
+    // source); a refusal then says so in the title strip without asking.
+    void syncNowWith(const QString &password);
     void followCalendarChange(const CalendarChange &change);
     // A password typed in the window for this binding: used before the
     // environment's and the keyring's for the rest of the run.
@@ -70,7 +73,11 @@ public:
     // In place of the window's question (tests answer it themselves).
     void setPasswordAsker(decltype(Hooks::askPassword) ask) { m_hooks.askPassword = std::move(ask); }
 
+    // The wait between a change and its sync (tests shorten it).
+    void setChangeDelay(int milliseconds) { m_changeDelay.setInterval(milliseconds); }
     bool isSyncing() const;
+    // A change is waiting for its delay to pass.
+    bool changePending() const { return m_changeDelay.isActive(); }
     QString stateText() const { return m_state; }
     QProgressDialog *progressDialog() const;
 
@@ -79,6 +86,8 @@ public:
     static QString stateText(const SyncSummary &summary, const QTime &at, int waiting);
 
 signals:
+    // done of total objects of the sync under way.
+    void progress(int done, int total);
     void synced(const SyncSummary &summary);
 
 private:
@@ -106,8 +115,10 @@ private:
     QHash<QString, QString> m_typed; // keyring key -> password typed this run
     QString m_path;                  // the calendar the state is about
     QString m_state;
-    Waiting m_waitingAtStart;    // of the sync under way
-    Waiting m_waitingAfterLast;  // after the last sync ended
-    bool m_signInFailed = false; // no automatic sync until a password is given
-    bool m_again = false;        // "Sync now" while a sync ran
+    Waiting m_waitingAtStart;        // of the sync under way
+    Waiting m_waitingAfterLast;      // after the last sync ended
+    bool m_signInFailed = false;     // no automatic sync until a password is given
+    bool m_again = false;            // "Sync now" while a sync ran
+    std::optional<QString> m_oneOff; // the password of the next requested sync only
+    bool m_oneOffRun = false;        // the sync under way uses it
 };

@@ -4,7 +4,7 @@
 #include "app/PlannerProgram.h"
 #include "app/TopBar.h"
 #include "app/Unit1.h"
-#include "folders/CalDavBox.h"
+#include "folders/CalDavDialog.h"
 #include "folders/Unit7.h"
 #include "store/Unit2.h"
 #include "views/TypeColors.h"
@@ -14,23 +14,55 @@
 #include <QLineEdit>
 #include <QTimer>
 
+#include <memory>
+
 namespace {
 
 std::optional<QString> askInWindow(QWidget *window, const CalDavBinding &binding, const QString &why)
 {
     bool given = false;
-    const QString password =
-        QInputDialog::getText(window, QStringLiteral("Sign in"),
-                              QStringLiteral("The server at %1 refused the sign-in%2.\nPassword of %3:")
-                                  .arg(binding.url.toDisplayString(),
-                                       why.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(why), binding.user),
-                              QLineEdit::Password, QString(), &given);
+    const QString password = QInputDialog::getText(
+        window, QStringLiteral("Sign in"),
+        QStringLiteral("%1.\nPassword of %2:")
+            .arg(why.isEmpty()
+                     ? QStringLiteral("%1 refused the sign-in").arg(binding.url.toDisplayString(QUrl::RemoveUserInfo))
+                     : why,
+                 binding.user),
+        QLineEdit::Password, QString(), &given);
     return given ? std::optional<QString>(password) : std::nullopt;
 }
 
 bool sameFile(const QString &a, const QString &b)
 {
     return QFileInfo(a).absoluteFilePath() == QFileInfo(b).absoluteFilePath();
+}
+
+// "Sync now" and "OK" of "CalDAV Calendar": the open calendar syncs at
+// once, and its answer shows in the dialog as in the title strip.
+void wireCalDavDialog(CalDavDialog &dialog, SyncScheduler &scheduler, TDataModule2 &store)
+{
+    QObject::connect(&dialog, &CalDavDialog::syncNowRequested, &scheduler,
+                     [&dialog, &scheduler, &store](const QString &path, const QString &password) {
+                         if (!sameFile(path, store.Table50().filePath())) {
+                             dialog.showAnswer(QStringLiteral("The calendar syncs while its folder is the open one."));
+                             return;
+                         }
+                         auto answer = std::make_shared<QMetaObject::Connection>();
+                         *answer = QObject::connect(&scheduler, &SyncScheduler::synced, &dialog, [&, answer] {
+                             QObject::disconnect(*answer);
+                             dialog.showAnswer(scheduler.stateText());
+                         });
+                         scheduler.syncNowWith(password);
+                     });
+    QObject::connect(&dialog, &CalDavDialog::saved, &scheduler,
+                     [&scheduler, &store](const QString &path, const std::optional<CalDavBinding> &binding,
+                                          const QString &password) {
+                         if (binding && !password.isEmpty())
+                             scheduler.usePassword(*binding, password);
+                         // A binding made, changed or removed takes effect at once.
+                         if (sameFile(path, store.Table50().filePath()))
+                             scheduler.syncNow();
+                     });
 }
 
 } // namespace
@@ -57,19 +89,8 @@ SyncScheduler *installSyncScheduler(PlannerProgram &program, FolderParts &folder
     QObject::connect(&store, &TDataModule2::calendarChanged, scheduler, &SyncScheduler::followCalendarChange);
 
     if (TForm7 *editor = folders.editor) {
-        CalDavBox *box = editor->calDavBox();
-        QObject::connect(box, &CalDavBox::passwordTyped, scheduler, &SyncScheduler::usePassword);
-        QObject::connect(box, &CalDavBox::message, &program,
-                         [&program](const QString &text) { program.showMessage(text); });
-        QObject::connect(box, &CalDavBox::syncNowRequested, scheduler, [scheduler, &program](const QString &path) {
-            if (!sameFile(path, program.dataModule().Table50().filePath())) {
-                program.showMessage(QStringLiteral("The calendar is bound. It syncs while its folder is open."));
-                return;
-            }
-            scheduler->syncNow();
-        });
-        // A binding made or changed at "OK" takes effect at once.
-        QObject::connect(editor, &TForm7::posted, scheduler, &SyncScheduler::syncNow);
+        QObject::connect(editor, &TForm7::calDavDialogMade, scheduler,
+                         [scheduler, &store](CalDavDialog &dialog) { wireCalDavDialog(dialog, *scheduler, store); });
     }
     // The first sync once the window is up.
     QTimer::singleShot(0, scheduler, &SyncScheduler::start);

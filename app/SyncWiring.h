@@ -7,5 +7,5 @@ class PlannerProgram;
 
 // The scheduler of the open calendar's sync in a program run: its state in
 // the title strip, the password asked in the window after a refusal, and
-// the folder editor's "Sync now" and typed passwords.
+// "Sync now" and "OK" of the CalDAV dialog of "Edit Folder".
 SyncScheduler *installSyncScheduler(PlannerProgram &program, FolderParts &folders);

@@ -1,6 +1,6 @@
 #include "folders/Unit7.h"
 
-#include "folders/CalDavBox.h"
+#include "folders/CalDavDialog.h"
 #include "store/Cursor.h"
 #include "store/OptionFields.h"
 #include "views/MinimiseGuard.h"
@@ -37,7 +37,7 @@ TForm7::TForm7(Cursor &table61, FolderDialogs dialogs, DataRoot root, QWidget *p
     MinimiseGuard::install(this);
     setWindowTitle(QStringLiteral("Edit Folder"));
     setModal(true);
-    setFixedSize(547, 372);
+    setFixedSize(547, 232);
     QFont font(QStringLiteral("MS Sans Serif"));
     font.setStyleHint(QFont::SansSerif);
     font.setPixelSize(11);
@@ -48,14 +48,16 @@ TForm7::TForm7(Cursor &table61, FolderDialogs dialogs, DataRoot root, QWidget *p
     m_file = addBox(QStringLiteral("Calendar file:"), 128, 225, FolderListField::File);
     m_newCalendar = addButton(QStringLiteral("New Calendar"), 448, 32, 81);
     m_openCalendar = addButton(QStringLiteral("Open Calendar"), 448, 78, 81);
-    m_calDav = new CalDavBox(this);
-    m_calDav->setGeometry(8, 170, 531, 142);
-    m_ok = addButton(QStringLiteral("OK"), 248, 323, 89);
-    m_cancel = addButton(QStringLiteral("Cancel"), 368, 323, 89);
+    // Beside the file box, below the other two: the calendar file is what
+    // gets bound.
+    m_calDavButton = addButton(QStringLiteral("CalDAV..."), 448, 126, 81);
+    m_ok = addButton(QStringLiteral("OK"), 248, 183, 89);
+    m_cancel = addButton(QStringLiteral("Cancel"), 368, 183, 89);
     m_ok->setDefault(true);
 
     connect(m_newCalendar, &QPushButton::clicked, this, &TForm7::newCalendarRequested);
     connect(m_openCalendar, &QPushButton::clicked, this, &TForm7::openCalendarClicked);
+    connect(m_calDavButton, &QPushButton::clicked, this, &TForm7::calDavClicked);
     connect(m_ok, &QPushButton::clicked, this, &TForm7::okClicked);
     connect(m_cancel, &QPushButton::clicked, this, &TForm7::reject);
 }
@@ -89,7 +91,6 @@ int TForm7::editCurrentRow()
     const QString path = m_table.asText(FolderListField::Path);
     m_path->setText(path.isEmpty() ? path : QDir::toNativeSeparators(m_root.folderPath(path)));
     m_file->setText(m_table.asText(FolderListField::File));
-    m_calDav->load(calendarPath());
     m_name->setFocus();
     return m_dialogs.runModal ? m_dialogs.runModal(*this) : exec();
 }
@@ -128,21 +129,28 @@ QString TForm7::calendarPath() const
     return file.isEmpty() ? QString() : QDir(m_root.folderPath(path)).filePath(file);
 }
 
-void TForm7::okClicked()
+void TForm7::calDavClicked()
 {
-    if (const QString why = m_calDav->problem(); !why.isEmpty()) {
-        emit storeError(why);
+    const QString calendar = calendarPath();
+    if (calendar.isEmpty() || !QFileInfo(calendar).isFile()) {
+        emit storeError(QStringLiteral("The folder has no calendar file yet: create or open one first."));
         return;
     }
+    // Made at first use: a user who never binds a calendar never has one.
+    if (!m_calDav) {
+        m_calDav = new CalDavDialog(this);
+        emit calDavDialogMade(*m_calDav);
+    }
+    m_calDav->openFor(calendar);
+}
+
+void TForm7::okClicked()
+{
     if (!m_table.post()) {
         // Nothing is lost: the row stays in the boxes for another try or Cancel.
         emit storeError(m_table.lastError());
         return;
     }
-    // The row is kept even when the binding is not: it says why, and the
-    // folder editor opens again on the same row.
-    if (const Outcome bound = m_calDav->save(calendarPath()); !bound)
-        emit storeError(bound.error());
     emit posted();
     accept();
 }

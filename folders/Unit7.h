@@ -5,7 +5,7 @@
 
 #include <QDialog>
 
-class CalDavBox;
+class CalDavDialog;
 class Cursor;
 class QLineEdit;
 class QPushButton;
@@ -21,8 +21,7 @@ class TForm7 : public QDialog
 public:
     TForm7(Cursor &table61, FolderDialogs dialogs, DataRoot root, QWidget *parent = nullptr);
 
-    // Shows the row's fields "2".."4" and the calendar's CalDAV binding, and
-    // runs the dialog modally.
+    // Shows the row's fields "2".."4" and runs the dialog modally.
     int editCurrentRow();
 
     QLineEdit *nameBox() const { return m_name; } // field "2"
@@ -32,7 +31,10 @@ public:
     QPushButton *openCalendarButton() const { return m_openCalendar; }
     QPushButton *okButton() const { return m_ok; }
     QPushButton *cancelButton() const { return m_cancel; }
-    CalDavBox *calDavBox() const { return m_calDav; }
+    QPushButton *calDavButton() const { return m_calDavButton; }
+    // "CalDAV...": the binding of the calendar file the row names; nullptr
+    // until the button was first pressed.
+    CalDavDialog *calDavDialog() const { return m_calDav; }
     // The calendar file the row names, in full.
     QString calendarPath() const;
 
@@ -45,6 +47,8 @@ signals:
     // switch made from here may take the already active folder again.
     void posted();
     void cancelled();
+    // The CalDAV dialog exists now, before it first opens.
+    void calDavDialogMade(CalDavDialog &dialog);
     void storeError(const QString &message);
 
 private:
@@ -54,6 +58,7 @@ private:
     void writeField(const QString &field, const QString &text);
     void okClicked();
     void openCalendarClicked();
+    void calDavClicked();
 
     Cursor &m_table;
     FolderDialogs m_dialogs;
@@ -65,5 +70,6 @@ private:
     QPushButton *m_openCalendar;
     QPushButton *m_ok;
     QPushButton *m_cancel;
-    CalDavBox *m_calDav;
+    QPushButton *m_calDavButton;
+    CalDavDialog *m_calDav = nullptr;
 };

@@ -11,6 +11,7 @@
 #include "folders/FolderCommands.h"
 #include "store/OptionFields.h"
 #include "app/PlannerProgram.h"
+#include "app/SyncWiring.h"
 #include "printing/PrintPreview.h"
 #include "app/Unit1.h"
 #include "store/Unit2.h"
@@ -474,6 +475,7 @@ void installSubsystems(PlannerProgram &program)
     program.addHiddenWindow([parts](PlannerProgram &p) { installOptionsDialog(p, *parts); });
     program.addHiddenWindow([parts](PlannerProgram &p) { installReminders(p, *parts); });
     program.addHiddenWindow([parts](PlannerProgram &p) { installFolderEditor(p, parts->folders); });
+    program.addHiddenWindow([parts](PlannerProgram &p) { installSyncScheduler(p, parts->folders); });
     program.addHiddenWindow([](PlannerProgram &p) { p.mainWindow().setAboutBox(new AboutBox(&p.mainWindow())); });
     program.addHiddenWindow([parts](PlannerProgram &p) { installCalendarTransfer(p, *parts); });
     program.addHiddenWindow([parts](PlannerProgram &p) { installPrinting(p, *parts); });

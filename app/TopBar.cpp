@@ -80,12 +80,15 @@ TopBar::TopBar(QWidget *parent)
     m_folderName->setText(QStringLiteral("Personal Calendar"));
     m_dateCaption = whiteLabel(13, false, strip);
     m_dateCaption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_syncState = whiteLabel(13, false, strip);
+    m_syncState->hide();
 
     auto *stripRow = new QHBoxLayout(strip);
     stripRow->setContentsMargins(4, 0, 8, 0);
     stripRow->setSpacing(10);
     stripRow->addWidget(m_folders);
     stripRow->addWidget(m_folderName);
+    stripRow->addWidget(m_syncState);
     stripRow->addStretch();
     stripRow->addWidget(m_dateCaption);
 
@@ -176,4 +179,15 @@ void TopBar::setDateCaption(const QString &text)
 QString TopBar::dateCaption() const
 {
     return m_dateCaption->text();
+}
+
+void TopBar::setSyncState(const QString &text)
+{
+    m_syncState->setText(text);
+    m_syncState->setVisible(!text.isEmpty());
+}
+
+QString TopBar::syncState() const
+{
+    return m_syncState->text();
 }

@@ -31,6 +31,10 @@ public:
     QString folderName() const;
     void setDateCaption(const QString &text);
     QString dateCaption() const;
+    // How the open calendar stands with its server ("Synced 10:42"); ""
+    // hides it.
+    void setSyncState(const QString &text);
+    QString syncState() const;
 
     QToolButton *viewButton(View view) const;
     QToolButton *todayButton() const { return m_today; }
@@ -38,6 +42,7 @@ public:
     QToolButton *foldersButton() const { return m_folders; }
     QLabel *folderNameLabel() const { return m_folderName; }
     QLabel *dateCaptionLabel() const { return m_dateCaption; }
+    QLabel *syncStateLabel() const { return m_syncState; }
 
 signals:
     void todayClicked();
@@ -58,4 +63,5 @@ private:
     QToolButton *m_folders;
     QLabel *m_folderName;
     QLabel *m_dateCaption;
+    QLabel *m_syncState;
 };

@@ -1,5 +1,6 @@
 #include "folders/Unit7.h"
 
+#include "folders/CalDavDialog.h"
 #include "store/Cursor.h"
 #include "store/OptionFields.h"
 #include "views/MinimiseGuard.h"
@@ -47,12 +48,16 @@ TForm7::TForm7(Cursor &table61, FolderDialogs dialogs, DataRoot root, QWidget *p
     m_file = addBox(QStringLiteral("Calendar file:"), 128, 225, FolderListField::File);
     m_newCalendar = addButton(QStringLiteral("New Calendar"), 448, 32, 81);
     m_openCalendar = addButton(QStringLiteral("Open Calendar"), 448, 78, 81);
+    // Beside the file box, below the other two: the calendar file is what
+    // gets bound.
+    m_calDavButton = addButton(QStringLiteral("CalDAV..."), 448, 126, 81);
     m_ok = addButton(QStringLiteral("OK"), 248, 183, 89);
     m_cancel = addButton(QStringLiteral("Cancel"), 368, 183, 89);
     m_ok->setDefault(true);
 
     connect(m_newCalendar, &QPushButton::clicked, this, &TForm7::newCalendarRequested);
     connect(m_openCalendar, &QPushButton::clicked, this, &TForm7::openCalendarClicked);
+    connect(m_calDavButton, &QPushButton::clicked, this, &TForm7::calDavClicked);
     connect(m_ok, &QPushButton::clicked, this, &TForm7::okClicked);
     connect(m_cancel, &QPushButton::clicked, this, &TForm7::reject);
 }
@@ -115,6 +120,28 @@ void TForm7::openCalendarClicked()
     // The folders list keeps the directory with its separator at the end.
     writeBox(m_path, FolderListField::Path, QDir::toNativeSeparators(file.absolutePath() + QLatin1Char('/')));
     writeBox(m_file, FolderListField::File, file.fileName());
+}
+
+QString TForm7::calendarPath() const
+{
+    const QString path = m_table.asText(FolderListField::Path);
+    const QString file = m_table.asText(FolderListField::File);
+    return file.isEmpty() ? QString() : QDir(m_root.folderPath(path)).filePath(file);
+}
+
+void TForm7::calDavClicked()
+{
+    const QString calendar = calendarPath();
+    if (calendar.isEmpty() || !QFileInfo(calendar).isFile()) {
+        emit storeError(QStringLiteral("The folder has no calendar file yet: create or open one first."));
+        return;
+    }
+    // Made at first use: a user who never binds a calendar never has one.
+    if (!m_calDav) {
+        m_calDav = new CalDavDialog(this);
+        emit calDavDialogMade(*m_calDav);
+    }
+    m_calDav->openFor(calendar);
 }
 
 void TForm7::okClicked()

@@ -5,6 +5,7 @@
 
 #include <QDialog>
 
+class CalDavDialog;
 class Cursor;
 class QLineEdit;
 class QPushButton;
@@ -30,6 +31,12 @@ public:
     QPushButton *openCalendarButton() const { return m_openCalendar; }
     QPushButton *okButton() const { return m_ok; }
     QPushButton *cancelButton() const { return m_cancel; }
+    QPushButton *calDavButton() const { return m_calDavButton; }
+    // "CalDAV...": the binding of the calendar file the row names; nullptr
+    // until the button was first pressed.
+    CalDavDialog *calDavDialog() const { return m_calDav; }
+    // The calendar file the row names, in full.
+    QString calendarPath() const;
 
     // Cancel: the row's changes are dropped and the dialog closes.
     void reject() override;
@@ -40,6 +47,8 @@ signals:
     // switch made from here may take the already active folder again.
     void posted();
     void cancelled();
+    // The CalDAV dialog exists now, before it first opens.
+    void calDavDialogMade(CalDavDialog &dialog);
     void storeError(const QString &message);
 
 private:
@@ -49,6 +58,7 @@ private:
     void writeField(const QString &field, const QString &text);
     void okClicked();
     void openCalendarClicked();
+    void calDavClicked();
 
     Cursor &m_table;
     FolderDialogs m_dialogs;
@@ -60,4 +70,6 @@ private:
     QPushButton *m_openCalendar;
     QPushButton *m_ok;
     QPushButton *m_cancel;
+    QPushButton *m_calDavButton;
+    CalDavDialog *m_calDav = nullptr;
 };

@@ -928,6 +928,7 @@ void FoldersTest::editorLayout_data()
     QTest::newRow("file box") << "Calendar file:" << QRect(88, 128, 225, 21);
     QTest::newRow("New Calendar") << "New Calendar" << QRect(448, 32, 81, 25);
     QTest::newRow("Open Calendar") << "Open Calendar" << QRect(448, 78, 81, 25);
+    QTest::newRow("CalDAV...") << "CalDAV..." << QRect(448, 126, 81, 25);
     QTest::newRow("OK") << "OK" << QRect(248, 183, 89, 25);
     QTest::newRow("Cancel") << "Cancel" << QRect(368, 183, 89, 25);
 }

@@ -1,6 +1,7 @@
 #include "app/PlannerProgram.h"
 
 #include "app/Unit1.h"
+#include "store/CalendarPreload.h"
 #include "store/Unit2.h"
 
 #include <QGuiApplication>
@@ -86,7 +87,12 @@ Outcome PlannerProgram::start()
     for (const Part &part : m_mainWindowParts)
         part(*this);
 
-    if (Outcome started = m_dataModule->startUp(); !started)
+    if (m_settings.preload)
+        m_settings.preload->wait();
+    const Outcome started = m_dataModule->startUp();
+    // From here the calendar cursors hold the file, if it was the one read.
+    m_settings.preload.reset();
+    if (!started)
         return started;
 
     // Without a notification area a window hidden at start could never be

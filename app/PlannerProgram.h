@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+class CalendarPreload;
 class QMessageBox;
 class QWidget;
 class TDataModule2;
@@ -36,6 +37,9 @@ public:
         // Without showMessage: runs the box a message gets (exec() by
         // default); a test looks at the box instead.
         std::function<void(QMessageBox &)> runMessageBox;
+        // The calendar being read while the window is made (main() starts
+        // it): start-up waits for it, then finds the file loaded.
+        std::shared_ptr<CalendarPreload> preload;
     };
 
     explicit PlannerProgram(Settings settings);

@@ -1,6 +1,7 @@
 #include "app/Agenda.h"
 #include "app/AppIcons.h"
 #include "app/CommandLine.h"
+#include "store/CalendarPreload.h"
 #include "store/DataRoot.h"
 #include "resources/DaybrookResources.h"
 #include "ical/IcsCommand.h"
@@ -159,6 +160,12 @@ int main(int argc, char *argv[])
         application = std::make_unique<QApplication>(argc, argv);
     }
     QApplication &app = *application;
+    PlannerProgram::Settings settings;
+    // The data root is known once the application is (a portable copy keeps
+    // it beside the program); its calendar is read from then on, while the
+    // look, the window and its parts are made on this thread.
+    settings.root = DataRoot::resolve(arguments);
+    settings.preload = std::make_shared<CalendarPreload>(settings.root);
     app.setQuitOnLastWindowClosed(false); // the planner lives on in the notification area
     initDaybrookResources();
     applyLook(app);
@@ -166,8 +173,6 @@ int main(int argc, char *argv[])
     app.setWindowIcon(AppIcons::icon(QStringLiteral("daybrook-planner")));
     app.setDesktopFileName(QStringLiteral("daybrook-planner")); // ties the windows to the installed entry
 
-    PlannerProgram::Settings settings;
-    settings.root = DataRoot::resolve(arguments);
     PlannerProgram program(std::move(settings));
     QObject::connect(&program, &PlannerProgram::finished, &app, &QCoreApplication::exit, Qt::QueuedConnection);
     installSubsystems(program);

@@ -7,7 +7,7 @@ packages=(
   libsqlite3-dev sqlite3
   libical-dev python3-icalendar tzdata
   qtkeychain-qt6-dev radicale xandikos python3-caldav openssl
-  xvfb xauth fonts-liberation fonts-dejavu-core poppler-utils
+  xvfb xauth fonts-liberation fonts-dejavu-core poppler-utils libxcb1-dev
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -334,12 +334,62 @@ void TDataModule2::fillDefaultSound()
         emit storeMessage(Table60().lastError());
 }
 
-void TDataModule2::locateActiveFolder()
+namespace {
+
+// The folder the options name active, else the first one.
+void locateFolder(Cursor &folders, const QVariant &active)
 {
-    Cursor &folders = Table61();
-    const QVariant active = m_options.activeFolder();
     if (!active.isValid() || !folders.locate(FolderListField::Id, active))
         folders.first();
+}
+
+bool openForPeek(Cursor &cursor, const QString &dir, const QString &fileName, const TableSchema &schema)
+{
+    if (!QFileInfo::exists(dir + fileName))
+        return false;
+    cursor.setTableFile(dir, fileName, schema);
+    cursor.setReadOnly(true);
+    if (!cursor.open())
+        return false;
+    cursor.first();
+    return !cursor.eof();
+}
+
+} // namespace
+
+void TDataModule2::locateActiveFolder()
+{
+    locateFolder(Table61(), m_options.activeFolder());
+}
+
+QStringList TDataModule2::calendarIndexNames()
+{
+    QStringList names;
+    for (int number = 1; number <= calendarCursorCount; ++number) {
+        if (const QString index = indexOfCalendarCursor(number); !names.contains(index))
+            names << index;
+    }
+    return names;
+}
+
+QString TDataModule2::calendarFileToOpen(const DataRoot &root)
+{
+    if (!root.isValid())
+        return QString();
+    Cursor options(QStringLiteral("PeekOptions"));
+    Cursor folders(QStringLiteral("PeekFolders"));
+    if (!openForPeek(options, root.dataDir(), optionsFileName, optionsSchema())
+        || !openForPeek(folders, root.dataDir(), foldersFileName, foldersSchema()))
+        return QString();
+    locateFolder(folders, OptionsRecord(options).activeFolder());
+    const QString own =
+        folderFilePath(root.folderPath(folders.asText(FolderListField::Path)), folders.asText(FolderListField::File));
+    if (QFileInfo(own).isFile())
+        return own;
+    // A folder without its file falls back to the default calendar, which
+    // start-up creates when it is missing: nothing to read then.
+    const QString fallback = root.defaultCalendarDir() + DataRoot::defaultCalendarFile();
+    return QFileInfo(fallback).isFile() ? fallback : QString();
 }
 
 // --- calendar folder -------------------------------------------------------

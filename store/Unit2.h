@@ -9,6 +9,7 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 
 #include <array>
@@ -60,6 +61,16 @@ public:
     // Fails when the options or folders table cannot be read, saying why;
     // nothing has been written then.
     [[nodiscard]] Outcome startUp();
+
+    // The calendar file startUp() would open on the data root as it stands:
+    // the active folder's file, else the default calendar; empty when there
+    // is none yet or the options or folders table cannot be read. Reads
+    // those two tables through cursors of its own and writes nothing, so it
+    // may run on another thread while no module has started.
+    static QString calendarFileToOpen(const DataRoot &root);
+    // The index orders the calendar cursors read their rows in, each once
+    // (the primary order as an empty name).
+    static QStringList calendarIndexNames();
 
     // For tools that only read (the agenda command): opens the options and
     // folders tables and, on the active folder's calendar (or the default

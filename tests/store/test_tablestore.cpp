@@ -109,6 +109,42 @@ private slots:
         QVERIFY(cursor.isBlank(QStringLiteral("Loc")));
     }
 
+    // A text column keeps its spare storage blank: after a clear, the rows
+    // of a picture read anew and the slots taken for new rows read blank
+    // wherever nothing was stored, though the storage held texts before.
+    void textsAreBlankWhereNothingWasStored_data()
+    {
+        QTest::addColumn<bool>("readAnew");
+        QTest::newRow("read anew") << true;
+        QTest::newRow("slots taken for new rows") << false;
+    }
+    void textsAreBlankWhereNothingWasStored()
+    {
+        QFETCH(bool, readAnew);
+        const TableSchema &schema = calendarSchema();
+        const int subject = schema.fieldIndex(ItemField::Subject);
+        TablePicture picture(schema);
+        picture.resizeForLoad(1000);
+        for (int slot = 0; slot < 1000; ++slot) {
+            picture.idsFrom(0)[slot] = slot + 1;
+            picture.textsFrom(subject, 0)[slot] = QStringLiteral("Old subject %1").arg(slot);
+        }
+        picture.mapLoadedIds();
+        picture.clear();
+        if (readAnew) {
+            picture.resizeForLoad(500);
+            for (int slot = 0; slot < 500; ++slot)
+                picture.idsFrom(0)[slot] = slot + 1;
+            picture.mapLoadedIds();
+        } else {
+            for (qint64 id = 1; id <= 500; ++id)
+                picture.takeSlot(id);
+        }
+        QCOMPARE(picture.slotCount(), 500);
+        for (int slot = 0; slot < picture.slotCount(); ++slot)
+            QVERIFY2(picture.textAt(slot, subject).isNull(), qPrintable(QString::number(slot)));
+    }
+
     void valuesRoundTripThroughTheFile()
     {
         const QString file = newCalendar();

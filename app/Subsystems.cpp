@@ -15,6 +15,7 @@
 #include "printing/PrintPreview.h"
 #include "app/Unit1.h"
 #include "store/Unit2.h"
+#include "store/TypeNames.h"
 #include "editors/Unit3.h"
 #include "editors/Unit4.h"
 
@@ -266,12 +267,7 @@ void installCalendarTransfer(PlannerProgram &p, Parts &)
     IcsWindowCommands::Hooks hooks;
     hooks.calendarPath = [&store] { return store.Table50().filePath(); };
     hooks.ownTableFiles = [&store] { return OwnTableFiles::of(store); };
-    hooks.typeNames = [&store] {
-        QStringList names;
-        for (int type = 0; type < TypeColors::typeCount; ++type)
-            names << store.options().typeName(type);
-        return names;
-    };
+    hooks.typeNames = [&store] { return typeNames(store.options()); };
     hooks.calendarChanged = [&store] { store.noticeOutsideChanges(); };
     hooks.imported = [&store](const QList<qint64> &rows) { store.addInsertedStep(QStringLiteral("Import"), rows); };
     auto *commands = new IcsWindowCommands(&form, std::move(hooks), &form);

@@ -7,7 +7,7 @@
 #include "folders/CalDavDialog.h"
 #include "folders/Unit7.h"
 #include "store/Unit2.h"
-#include "views/TypeColors.h"
+#include "store/TypeNames.h"
 
 #include <QFileInfo>
 #include <QInputDialog>
@@ -73,12 +73,7 @@ SyncScheduler *installSyncScheduler(PlannerProgram &program, FolderParts &folder
     TDataModule2 &store = program.dataModule();
     SyncScheduler::Hooks hooks;
     hooks.calendarPath = [&store] { return store.Table50().filePath(); };
-    hooks.typeNames = [&store] {
-        QStringList names;
-        for (int type = 0; type < TypeColors::typeCount; ++type)
-            names << store.options().typeName(type);
-        return names;
-    };
+    hooks.typeNames = [&store] { return typeNames(store.options()); };
     hooks.calendarChanged = [&store] { store.noticeOutsideChanges(); };
     hooks.showState = [&window](const QString &text) { window.topBar()->setSyncState(text); };
     hooks.askPassword = [&window](const CalDavBinding &binding, const QString &why) {

@@ -6,6 +6,7 @@
 #include "store/DataRoot.h"
 #include "store/OwnTableFiles.h"
 #include "store/TerminalCommand.h"
+#include "store/TypeNames.h"
 #include "store/Unit2.h"
 
 #include <QTextStream>
@@ -85,14 +86,6 @@ Request parse(const QStringList &arguments)
     return request;
 }
 
-QStringList typeNames(TDataModule2 &store)
-{
-    QStringList names;
-    for (int t = 0; t <= 10; ++t)
-        names << store.options().typeName(t);
-    return names;
-}
-
 } // namespace
 
 bool isIcsCommand(const QStringList &arguments)
@@ -125,7 +118,7 @@ int runIcsCommand(const QStringList &arguments, QTextStream &out, QTextStream &e
         if (const Outcome opened = request.import ? store.startUp() : store.openForReading(1); !opened)
             return fail(err, QStringLiteral("%1: %2").arg(what, opened.error()));
         calendarPath = store.table(1).filePath();
-        names = typeNames(store);
+        names = typeNames(store.options());
         ownFiles = OwnTableFiles::of(store);
         store.closeAll();
     }

@@ -1,5 +1,6 @@
 #include "store/CarriedFields.h"
 
+#include "store/PackedWidth.h"
 #include "store/TablePicture.h"
 #include "store/TableSchema.h"
 
@@ -11,21 +12,6 @@ namespace {
 
 constexpr qint8 kBlank8 = std::numeric_limits<qint8>::min();
 constexpr qint32 kBlank32 = std::numeric_limits<qint32>::min();
-
-// As the picture stores them: dates and times fit 32 bits, booleans a
-// byte, integers keep 64 so that every 32-bit value stays apart from a blank.
-quint8 numberWidth(FieldType type)
-{
-    switch (type) {
-    case FieldType::Boolean:
-        return 1;
-    case FieldType::Date:
-    case FieldType::Time:
-        return 4;
-    default:
-        return 8;
-    }
-}
 
 struct TextRef
 {
@@ -51,7 +37,7 @@ CarriedFields::CarriedFields(const TableSchema &schema, const TablePicture &pict
     for (const quint8 width : {kText, quint8(8), quint8(4), quint8(1)}) {
         for (const int f : carried) {
             const FieldType type = schema.fields[f].type;
-            const quint8 own = TablePicture::isNumeric(type) ? numberWidth(type) : kText;
+            const quint8 own = TablePicture::isNumeric(type) ? quint8(packedWidth(type)) : kText;
             if (own == width) {
                 m_places[size_t(f)] = {quint16(bytes), width};
                 bytes += width;

@@ -4,6 +4,7 @@
 #include "store/ItemFields.h"
 #include "store/OptionFields.h"
 #include "store/OptionLists.h"
+#include "store/TypeNames.h"
 
 using NumberedFields::fieldName;
 
@@ -203,4 +204,12 @@ int OptionsRecord::deleteOlderThanDays() const
 {
     const QVariant stored = m_table.value(fieldName(OptionField::DeleteOlderThanDays));
     return stored.typeId() == QMetaType::Int ? stored.toInt() : 0;
+}
+
+QStringList typeNames(const OptionsRecord &options)
+{
+    QStringList names;
+    for (int type = 0; type <= 10; ++type)
+        names << options.typeName(type);
+    return names;
 }

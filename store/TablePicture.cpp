@@ -1,27 +1,9 @@
 #include "store/TablePicture.h"
 
+#include "store/PackedWidth.h"
+
 #include <QDate>
 #include <QTime>
-
-namespace {
-
-// Bytes a numeric field takes in a row: dates (Julian days of years 1 to
-// 9999) and times (ms of a day) fit 32 bits, booleans a byte; integers keep
-// 64 bits so that every 32-bit value stays distinct from a blank.
-int widthOf(FieldType type)
-{
-    switch (type) {
-    case FieldType::Boolean:
-        return 1;
-    case FieldType::Date:
-    case FieldType::Time:
-        return 4;
-    default:
-        return 8;
-    }
-}
-
-} // namespace
 
 TablePicture::TablePicture(const TableSchema &schema)
     : m_schema(schema)
@@ -36,7 +18,7 @@ TablePicture::TablePicture(const TableSchema &schema)
     // Widest first, so that every field lies on its own alignment.
     for (const int width : {8, 4, 1}) {
         for (int i = 0; i < schema.fields.size(); ++i) {
-            if (m_columns[i].numeric && i != m_identityField && widthOf(schema.fields[i].type) == width) {
+            if (m_columns[i].numeric && i != m_identityField && packedWidth(schema.fields[i].type) == width) {
                 m_places[i] = {quint16(m_rowBytes), quint8(width)};
                 m_rowBytes += size_t(width);
             }
